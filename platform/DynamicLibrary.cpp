@@ -1,0 +1,32 @@
+#include "DynamicLibrary.h"
+
+#include <dlfcn.h>
+
+namespace platform {
+
+std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& path, std::string* error)
+{
+    // RTLD_LOCAL keeps the entry points of one library from answering lookups meant for
+    // another: the JTAG and download libraries may both be loaded at once.
+    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        if (error) {
+            const char* why = ::dlerror();
+            *error = why ? why : "unknown loader error";
+        }
+        return nullptr;
+    }
+    return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(handle, path));
+}
+
+DynamicLibrary::~DynamicLibrary()
+{
+    ::dlclose(handle_);
+}
+
+void* DynamicLibrary::Resolve(const char* name) const
+{
+    return ::dlsym(handle_, name);
+}
+
+} // namespace platform

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// A shared library loaded by full path. The library is unloaded when the object dies,
+// so ownership of the object is ownership of the loaded code.
+class DynamicLibrary {
+public:
+    // Returns nullptr when the file is missing or cannot be loaded; `error` (optional)
+    // receives the loader's reason.
+    static std::unique_ptr<DynamicLibrary> Load(const std::string& path, std::string* error = nullptr);
+
+    ~DynamicLibrary();
+    DynamicLibrary(const DynamicLibrary&) = delete;
+    DynamicLibrary& operator=(const DynamicLibrary&) = delete;
+
+    // Address of an exported entry point, or nullptr when the library lacks it.
+    void* Resolve(const char* name) const;
+
+    template <typename Fn>
+    Fn ResolveAs(const char* name) const { return reinterpret_cast<Fn>(Resolve(name)); }
+
+    const std::string& Path() const { return path_; }
+
+private:
+    DynamicLibrary(void* handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+    void* handle_;
+    std::string path_;
+};
+
+} // namespace platform

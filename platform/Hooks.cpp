@@ -1,0 +1,46 @@
+#include "Hooks.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace platform {
+namespace {
+
+BeepHandler& BeepSlot()
+{
+    static BeepHandler handler;
+    return handler;
+}
+
+ErrorDialogHandler& DialogSlot()
+{
+    static ErrorDialogHandler handler;
+    return handler;
+}
+
+} // namespace
+
+void Beep()
+{
+    if (const BeepHandler& handler = BeepSlot()) {
+        handler();
+        return;
+    }
+    std::fputc('\a', stderr);
+    std::fflush(stderr);
+}
+
+void SetBeepHandler(BeepHandler handler) { BeepSlot() = std::move(handler); }
+
+void ShowErrorDialog(const std::string& text)
+{
+    if (const ErrorDialogHandler& handler = DialogSlot()) {
+        handler(text);
+        return;
+    }
+    std::fprintf(stderr, "Error: %s\n", text.c_str());
+}
+
+void SetErrorDialogHandler(ErrorDialogHandler handler) { DialogSlot() = std::move(handler); }
+
+} // namespace platform

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the control panel and starts it on the simulated board (the JTAG driver starts
+# the simulator by itself when none is running).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"
+if [ ! -x build/bin/VX5h_260_ControlPanel ]; then
+  echo "Built everything in build/bin; the control panel application does not exist yet."
+  exit 0
+fi
+exec build/bin/VX5h_260_ControlPanel
