@@ -1,0 +1,76 @@
+#pragma once
+
+#include "board/Protocol.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class TJtagPort;
+
+// The one object through which the program talks to the board: it owns the JTAG link
+// while connected, performs request/reply exchanges and offers one operation per
+// firmware command. Failures are boolean results; a command the board can refuse reports
+// the exchange (return value) and the refusal (`ok`) separately where callers must tell
+// them apart.
+class TBoard {
+public:
+    TBoard();
+    ~TBoard();
+    TBoard(const TBoard&) = delete;
+    TBoard& operator=(const TBoard&) = delete;
+
+    // --- connection ---
+    bool Connect(std::string& errorText, std::int32_t cableIndex = 0);
+    void Disconnect();
+    bool IsOpen() const;
+    const std::string& LinkDescription() const { return m_LinkDescription; }
+
+    // The board's lock: pages hold it around one exchange so that two pages' exchanges
+    // never interleave. Recursive, like the critical section it stands for. Usable with
+    // std::lock_guard / std::unique_lock.
+    void lock() { m_Lock.lock(); }
+    void unlock() { m_Lock.unlock(); }
+    void Lock() { lock(); }
+    void Unlock() { unlock(); }
+
+    // Pings the firmware so that a long transfer does not find a sleeping link.
+    bool KeepAlive();
+
+    // --- packet transaction ---
+    bool Transact(std::uint8_t command, std::uint8_t* replyBuffer, std::uint32_t headerBudgetMs,
+                  std::uint32_t payloadLen, const std::uint8_t* payload, std::uint32_t replyLen);
+    void FlushInput();
+    bool ReadExact(std::uint8_t* dest, std::int32_t count, std::uint32_t budgetMs);
+
+    // --- commands ---
+    bool QueryBoardName(std::string& name);                         // A
+    bool Ping();                                                    // A
+    bool SetLed(std::uint32_t mask);                                // A
+    bool GetSwitchKeyState(std::uint32_t& state);                   // A: bits 0-3 keys, 4-21 switches
+    bool SetSeg7(std::uint32_t digits, std::uint8_t extra);         // A
+    bool GetSdCardInfo(bool& present, std::string& csdText, std::string& fileSystem,
+                       std::string& cidText);                       // B
+    std::uint32_t GetEraseBlockCount(std::uint8_t memoryType);      // C
+    bool EraseBlock(bool& ok, std::uint8_t memoryType, std::uint16_t blockIndex); // B
+    bool MemoryWrite(std::uint8_t memoryType, std::uint32_t address, std::uint32_t length,
+                     const std::uint8_t* source);                   // A per chunk
+    bool MemoryRead(std::uint8_t memoryType, std::uint32_t address, std::uint32_t length,
+                    std::uint8_t* dest);                            // A per chunk
+    bool GsensorInit();                                             // A
+    bool GsensorRead(std::int16_t& x, std::int16_t& y, std::int16_t& z); // A
+    bool SetVgaPattern(std::uint8_t mode, std::uint8_t pattern);    // A
+    bool ChannelWrite(bool& ok, std::uint8_t channel, std::int32_t length,
+                      const std::uint8_t* source);                  // B per chunk
+    // `dest` has room for 129 bytes: up to 128 data bytes and a NUL after them.
+    bool ChannelRead(bool& ok, std::uint8_t channel, std::uint8_t& count, std::uint8_t* dest); // B
+    bool ChannelEnable(bool& ok, std::uint8_t channel, std::uint8_t enable); // B
+    bool HsmcLoopbackTest(bool& ok, std::uint32_t& xcvrErrorMask, std::uint64_t& ioErrorMask); // B
+
+private:
+    std::unique_ptr<TJtagPort> m_Link;
+    std::uint32_t m_LastActivity = 0;
+    std::string m_LinkDescription;
+    std::recursive_mutex m_Lock;
+};

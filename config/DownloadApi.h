@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+
+// The entry points of the download library "QELVANO_DOWNLOAD.DLL". The program refuses a
+// library that lacks any of the nineteen names, though it calls only two of them.
+extern "C" {
+// The installed programmer tools' version; exactly 0.0 means they are not installed.
+typedef double (*QELVANO_GetQuatusVersion_t)(void);
+// Configures the FPGA with the image at `path` (a NUL-terminated text, never null). The
+// program passes 20000, 0, 0, 0, 0, 1 after the path. Returns when the attempt has ended;
+// the low 8 bits of the result are non-zero when the FPGA was configured.
+typedef std::int32_t (*QELVANO_JtagDownload_t)(const char* path, std::int32_t time, std::uint8_t a,
+                                               std::int32_t b, std::int32_t c, std::uint8_t d,
+                                               std::uint8_t e);
+// The seventeen names the program resolves but never calls.
+typedef std::int32_t (*QELVANO_DownloadUnused_t)(void);
+}
+
+namespace downloadapi {
+
+constexpr const char* LIBRARY_NAME = "QELVANO_DOWNLOAD.DLL";
+
+constexpr int ENTRY_COUNT = 19;
+
+// In slot order; the program calls slots 3 and 13. "Quatus" is spelled so.
+constexpr const char* ENTRY_NAMES[ENTRY_COUNT] = {
+    "QELVANO_DownloadEEPROMByByteBlaster",
+    "QELVANO_JtagDownloadByteBlaster",
+    "QELVANO_JtagDownload",
+    "QELVANO_JtagDownloadChain",
+    "QELVANO_Programming",
+    "QELVANO_DownloadNios2",
+    "QELVANO_DownloadNios2Ex",
+    "QELVANO_Nios2Terminal",
+    "QELVANO_FlashProgrammer",
+    "QELVANO_AsDownload",
+    "QELVANO_AsDownloadPV",
+    "QELVANO_IsUsbBlasterDriverReady",
+    "QELVANO_GetQuatusVersion",
+    "QELVANO_SetQuartusProgrammerPath",
+    "QELVANO_quartus_pgm",
+    "QELVANO_EnableBlasterII",
+    "QELVANO_SetUB2Name",
+    "QELVANO_KillNios2Terminal",
+    "QELVANO_Jtagconfig",
+};
+
+constexpr int JTAG_DOWNLOAD_SLOT = 2;      // index into ENTRY_NAMES
+constexpr int GET_QUARTUS_VERSION_SLOT = 12;
+
+constexpr const char* JTAG_DOWNLOAD_NAME = "QELVANO_JtagDownload";
+constexpr const char* GET_QUARTUS_VERSION_NAME = "QELVANO_GetQuatusVersion";
+
+} // namespace downloadapi
