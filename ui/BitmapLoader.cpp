@@ -1,0 +1,43 @@
+#include "ui/BitmapLoader.h"
+
+#include <QDebug>
+#include <utility>
+
+#include "ui/Blit.h"
+
+#if VX5H_HAVE_RESOURCES
+#include "resources/Resources.h"
+#endif
+
+namespace ui {
+
+namespace {
+
+QImage LoadFromArtwork(const QString& name) {
+#if VX5H_HAVE_RESOURCES
+  return resources::LoadBitmap(name);
+#else
+  Q_UNUSED(name);
+  return {};
+#endif
+}
+
+BitmapLoader& Loader() {
+  static BitmapLoader loader;
+  return loader;
+}
+
+} // namespace
+
+QImage LoadNamedBitmap(const QString& name) {
+  QImage image = Loader() ? Loader()(name) : LoadFromArtwork(name);
+  if (image.isNull())
+    qWarning("bitmap resource \"%s\" not found", qUtf8Printable(name));
+  return ToWorkingFormat(std::move(image));
+}
+
+BitmapLoader SetBitmapLoader(BitmapLoader loader) {
+  return std::exchange(Loader(), std::move(loader));
+}
+
+} // namespace ui
