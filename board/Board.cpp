@@ -1,0 +1,176 @@
+// TBoard: the connection and the request/reply transaction. The commands built on the
+// transaction are in BoardCommands.cpp.
+#include "board/Board.h"
+
+#include "board/Jtagport.h"
+#include "platform/Hooks.h"
+#include "platform/Tick.h"
+
+#include <array>
+#include <cassert>
+#include <cstring>
+#include <vector>
+
+using protocol::PKT_PC2NIOS_MAX_PL_LEN;
+
+namespace {
+
+constexpr const char* CONNECT_FAILED_TEXT = "Fail to connect FPGA borad.";
+
+// Budget of one link read inside ReadExact, and of one discarded byte in FlushInput.
+constexpr std::uint32_t LINK_READ_BUDGET_MS = 3000;
+constexpr std::uint32_t FLUSH_READ_BUDGET_MS = 1;
+// A board that never stops talking must not keep the flush going for ever.
+constexpr int FLUSH_MAX_BYTES = 1002;
+
+constexpr std::uint32_t KEEP_ALIVE_IDLE_MS = 120000;
+constexpr int KEEP_ALIVE_WAKE_PINGS = 5;
+
+} // namespace
+
+TBoard::TBoard() = default;
+
+TBoard::~TBoard()
+{
+    Disconnect();
+}
+
+// --- connection ---
+
+bool TBoard::Connect(std::string& errorText, std::int32_t cableIndex)
+{
+    std::lock_guard guard(m_Lock);
+    Disconnect();
+    auto link = std::make_unique<TJtagPort>(cableIndex, std::string());
+    if (!link->Open()) {
+        errorText = CONNECT_FAILED_TEXT;
+        return false;
+    }
+    std::array<std::uint8_t, jtagapi::JTAG_INFO_RECORD_LEN> record{};
+    if (link->GetInfo(record.data()))
+        m_LinkDescription = TJtagPort::DescriptionOf(record.data());
+    m_Link = std::move(link);
+    m_LastActivity = platform::TickCount();
+    return true;
+}
+
+void TBoard::Disconnect()
+{
+    std::lock_guard guard(m_Lock);
+    if (m_Link) {
+        if (m_Link->IsOpen())
+            m_Link->Close();
+        m_Link.reset(); // releases the JTAG library
+    }
+    m_LinkDescription.clear();
+}
+
+bool TBoard::IsOpen() const
+{
+    return m_Link && m_Link->IsOpen();
+}
+
+bool TBoard::KeepAlive()
+{
+    std::lock_guard guard(m_Lock);
+    bool result = true;
+    if (platform::TicksSince(m_LastActivity) > KEEP_ALIVE_IDLE_MS) {
+        // After a long pause the link may need a few exchanges to wake up.
+        for (int i = 0; i < KEEP_ALIVE_WAKE_PINGS && result; ++i)
+            result = Ping();
+    } else {
+        result = Ping();
+    }
+    m_LastActivity = platform::TickCount();
+    return result;
+}
+
+// --- packet transaction ---
+
+bool TBoard::Transact(std::uint8_t command, std::uint8_t* pReturnBuffer, std::uint32_t headerBudgetMs,
+                      std::uint32_t dwPayloadLen, const std::uint8_t* payload, std::uint32_t replyLen)
+{
+    std::lock_guard guard(m_Lock);
+    FlushInput();
+
+    assert(pReturnBuffer);
+    assert(dwPayloadLen <= PKT_PC2NIOS_MAX_PL_LEN);
+    assert(replyLen <= PKT_PC2NIOS_MAX_PL_LEN);
+    // The firmware cannot take a longer request, and no reply is longer; refuse such an
+    // exchange in every build, not only where the assertions are compiled in.
+    if (!pReturnBuffer || dwPayloadLen > PKT_PC2NIOS_MAX_PL_LEN || replyLen > PKT_PC2NIOS_MAX_PL_LEN ||
+        (dwPayloadLen > 0 && !payload))
+        return false;
+    if (!m_Link)
+        return false;
+
+    std::vector<std::uint8_t> request(dwPayloadLen + protocol::FRAME_OVERHEAD);
+    request[0] = protocol::START_MARKER;
+    request[1] = command;
+    protocol::PutU32(&request[2], dwPayloadLen);
+    if (dwPayloadLen > 0)
+        std::memcpy(&request[protocol::HEADER_LEN], payload, dwPayloadLen);
+    request[protocol::HEADER_LEN + dwPayloadLen] = protocol::Checksum(&request[1], dwPayloadLen + 5);
+    request[protocol::HEADER_LEN + dwPayloadLen + 1] = protocol::END_MARKER;
+
+    if (!m_Link->Write(request.data(), static_cast<std::int32_t>(request.size()))) {
+        platform::Beep();
+        return false;
+    }
+
+    // The firmware answers every request with exactly one reply: its header first, then
+    // the rest in one read.
+    std::vector<std::uint8_t> reply(replyLen + protocol::FRAME_OVERHEAD);
+    if (!ReadExact(reply.data(), protocol::HEADER_LEN, headerBudgetMs) ||
+        reply[0] != protocol::START_MARKER || reply[1] != command) {
+        FlushInput();
+        return false;
+    }
+    // A reply of another length is left in the link for the next exchange's flush.
+    if (protocol::GetU32(&reply[2]) != replyLen)
+        return false;
+
+    const bool bodyComplete = ReadExact(&reply[protocol::HEADER_LEN], static_cast<std::int32_t>(replyLen + 2),
+                                        protocol::BODY_TIMEOUT_MS);
+    const bool frameValid = bodyComplete && reply.front() == protocol::START_MARKER &&
+                            reply.back() == protocol::END_MARKER &&
+                            reply[protocol::HEADER_LEN + replyLen] == protocol::Checksum(&reply[1], replyLen + 5);
+    if (!frameValid) {
+        platform::Beep();
+        return false;
+    }
+    if (replyLen > 0)
+        std::memcpy(pReturnBuffer, &reply[protocol::HEADER_LEN], replyLen);
+    return true;
+}
+
+void TBoard::FlushInput()
+{
+    std::lock_guard guard(m_Lock);
+    if (!m_Link)
+        return;
+    for (int discarded = 0; discarded < FLUSH_MAX_BYTES; ++discarded) {
+        std::uint8_t byte;
+        if (m_Link->Read(&byte, 1, FLUSH_READ_BUDGET_MS) == 0)
+            break;
+    }
+}
+
+bool TBoard::ReadExact(std::uint8_t* dest, std::int32_t count, std::uint32_t budgetMs)
+{
+    std::lock_guard guard(m_Lock);
+    if (count == 0)
+        return true;
+    if (!m_Link || !dest || count < 0)
+        return false;
+    const std::uint32_t start = platform::TickCount();
+    std::int32_t received = 0;
+    // At least one read is always made, and one read may take its own full budget, so
+    // a call can last up to the budget plus LINK_READ_BUDGET_MS.
+    do {
+        received += m_Link->Read(dest + received, count - received, LINK_READ_BUDGET_MS);
+        if (received == count)
+            return true;
+    } while (platform::TicksSince(start) <= budgetMs);
+    return false;
+}

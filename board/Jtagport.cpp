@@ -1,0 +1,113 @@
+#include "board/Jtagport.h"
+
+#include "platform/DynamicLibrary.h"
+#include "platform/Hooks.h"
+#include "platform/Paths.h"
+#include "platform/Tick.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+TJtagPort::TJtagPort(std::int32_t cableIndex, std::string cableName)
+    : m_CableIndex(cableIndex), m_CableName(std::move(cableName))
+{
+    Load();
+}
+
+TJtagPort::~TJtagPort()
+{
+    // The owner closes the link first; closing here as well keeps a forgotten link from
+    // outliving the library that holds it.
+    Close();
+}
+
+void TJtagPort::Load()
+{
+    const std::string path = platform::ExecutableFolder() + jtagapi::LIBRARY_NAME;
+    auto library = platform::DynamicLibrary::Load(path);
+    if (!library) {
+        platform::ShowErrorDialog("fail to load dll - " + path);
+        return;
+    }
+    m_Open = library->ResolveAs<QELVANO_JtagOpen_t>(jtagapi::OPEN_NAME);
+    m_Close = library->ResolveAs<QELVANO_JtagClose_t>(jtagapi::CLOSE_NAME);
+    m_Write = library->ResolveAs<QELVANO_JtagWrite_t>(jtagapi::WRITE_NAME);
+    m_Read = library->ResolveAs<QELVANO_JtagRead_t>(jtagapi::READ_NAME);
+    m_GetInfo = library->ResolveAs<QELVANO_JtagGetInfo_t>(jtagapi::GET_INFO_NAME);
+    if (!m_Open || !m_Close || !m_Write || !m_Read || !m_GetInfo) {
+        m_Open = nullptr;
+        m_Close = nullptr;
+        m_Write = nullptr;
+        m_Read = nullptr;
+        m_GetInfo = nullptr;
+        platform::ShowErrorDialog("fail to find some API");
+        return; // `library` goes out of scope and is released
+    }
+    m_Library = std::move(library);
+}
+
+bool TJtagPort::Open()
+{
+    if (!m_Library || !m_Open)
+        return false;
+    Close();
+    // The library finds the programmer tools' helpers relative to the current directory.
+    if (const auto tools = platform::ProgrammerToolsFolder())
+        platform::SetCurrentDirectory(*tools);
+    m_Link = m_Open(m_CableIndex, m_CableName.c_str());
+    platform::SetCurrentDirectory(platform::ExecutableFolder());
+    return m_Link != 0;
+}
+
+void TJtagPort::Close()
+{
+    if (m_Link == 0)
+        return;
+    if (m_Close)
+        m_Close(m_Link);
+    m_Link = 0;
+}
+
+bool TJtagPort::IsOpen() const
+{
+    return m_Library && m_Link != 0;
+}
+
+bool TJtagPort::Write(const std::uint8_t* bytes, std::int32_t count)
+{
+    if (m_Link == 0 || !m_Write)
+        return false;
+    return m_Write(m_Link, bytes, count) != 0;
+}
+
+std::int32_t TJtagPort::Read(std::uint8_t* dest, std::int32_t count, std::uint32_t budgetMs)
+{
+    if (m_Link == 0 || !m_Read || !dest || count <= 0 || budgetMs == 0)
+        return 0;
+    const std::uint32_t start = platform::TickCount();
+    std::int32_t received = 0;
+    do {
+        const std::int32_t missing = count - received;
+        const std::int32_t got = m_Read(m_Link, dest + received, missing);
+        // A library that claims more than it was asked for must not move us past the end.
+        received += std::clamp(got, 0, missing);
+    } while (received < count && platform::TicksSince(start) < budgetMs);
+    return received;
+}
+
+bool TJtagPort::GetInfo(std::uint8_t* record)
+{
+    if (!m_Library || m_Link == 0 || !m_GetInfo || !record)
+        return false;
+    return m_GetInfo(m_Link, record) != 0;
+}
+
+std::string TJtagPort::DescriptionOf(const std::uint8_t* record)
+{
+    const char* text = reinterpret_cast<const char*>(record + jtagapi::JTAG_INFO_DESCRIPTION_OFFSET);
+    const std::size_t room = jtagapi::JTAG_INFO_RECORD_LEN - jtagapi::JTAG_INFO_DESCRIPTION_OFFSET;
+    const void* nul = std::memchr(text, 0, room);
+    const std::size_t length = nul ? static_cast<const char*>(nul) - text : room;
+    return std::string(text, length);
+}

@@ -1,0 +1,53 @@
+#include "config/Download.h"
+
+#include "platform/DynamicLibrary.h"
+#include "platform/Hooks.h"
+#include "platform/Paths.h"
+
+TDownload::TDownload()
+{
+    const std::string path = platform::ExecutableFolder() + downloadapi::LIBRARY_NAME;
+    auto library = platform::DynamicLibrary::Load(path);
+    if (!library) {
+        platform::ShowErrorDialog("fail to load dll - " + path);
+        return;
+    }
+    // Only two entry points are called, but a library without all of them is not the one
+    // this program was made for.
+    std::array<void*, downloadapi::ENTRY_COUNT> entries{};
+    for (int i = 0; i < downloadapi::ENTRY_COUNT; ++i) {
+        entries[i] = library->Resolve(downloadapi::ENTRY_NAMES[i]);
+        if (!entries[i]) {
+            platform::ShowErrorDialog("load QELVANO_DOWNLOAD.DLL fail. Cannot find all of desired API");
+            return; // `library` is released here
+        }
+    }
+    m_Entries = entries;
+    m_Library = std::move(library);
+}
+
+TDownload::~TDownload() = default;
+
+bool TDownload::IsLoaded() const
+{
+    return m_Library != nullptr;
+}
+
+double TDownload::GetQuartusVersion() const
+{
+    if (!m_Library)
+        return 0.0;
+    const auto getVersion =
+        reinterpret_cast<QELVANO_GetQuatusVersion_t>(m_Entries[downloadapi::GET_QUARTUS_VERSION_SLOT]);
+    return getVersion();
+}
+
+bool TDownload::DownloadImage(const std::string& path, std::int32_t time, std::uint8_t a, std::int32_t b,
+                              std::int32_t c, std::uint8_t d, std::uint8_t e) const
+{
+    if (!m_Library)
+        return false;
+    const auto download = reinterpret_cast<QELVANO_JtagDownload_t>(m_Entries[downloadapi::JTAG_DOWNLOAD_SLOT]);
+    const std::int32_t result = download(path.c_str(), time, a, b, c, d, e);
+    return (result & 0xFF) != 0;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "config/DownloadApi.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+class DynamicLibrary;
+}
+
+// Loads the FPGA's configuration image through the download library
+// "QELVANO_DOWNLOAD.DLL" in the program's folder. One object per configuration attempt:
+// the library is loaded when it is made and released when it dies. After construction
+// the object is only read, so DownloadImage may run on a worker thread.
+class TDownload {
+public:
+    TDownload();
+    ~TDownload();
+    TDownload(const TDownload&) = delete;
+    TDownload& operator=(const TDownload&) = delete;
+
+    // The library is loaded and has every entry point.
+    bool IsLoaded() const;
+    // The installed programmer tools' version; 0.0 when none are installed or there is
+    // no library.
+    double GetQuartusVersion() const;
+    // Configures the FPGA with the image at `path`; the other arguments go to the library
+    // unchanged. Blocks until the attempt has ended.
+    bool DownloadImage(const std::string& path, std::int32_t time, std::uint8_t a, std::int32_t b,
+                       std::int32_t c, std::uint8_t d, std::uint8_t e) const;
+
+private:
+    std::unique_ptr<platform::DynamicLibrary> m_Library;
+    std::array<void*, downloadapi::ENTRY_COUNT> m_Entries{};
+};

@@ -1,0 +1,169 @@
+#pragma once
+
+#include "board/Board.h"
+#include "platform/Hooks.h"
+#include "platform/Paths.h"
+#include "platform/Tick.h"
+#include "tests/core/FakeJtagState.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <string>
+#include <vector>
+
+namespace coretest {
+
+// A clock that moves on by `step` ms every time it is read, so that budgets run out
+// after a bounded number of polls without any real waiting.
+class SteppingClock {
+public:
+    explicit SteppingClock(std::uint32_t start = 1000, std::uint32_t step = 1) : m_Now(start), m_Step(step)
+    {
+        platform::SetTickSource([this] { return m_Now += m_Step; });
+    }
+    ~SteppingClock() { platform::SetTickSource({}); }
+    void Advance(std::uint32_t ms) { m_Now += ms; }
+    void SetStep(std::uint32_t step) { m_Step = step; }
+    std::uint32_t Now() const { return m_Now; }
+
+private:
+    std::uint32_t m_Now;
+    std::uint32_t m_Step;
+};
+
+// Counts beeps and keeps the texts of error dialogs.
+class UserHooks {
+public:
+    UserHooks()
+    {
+        platform::SetBeepHandler([this] { ++beeps; });
+        platform::SetErrorDialogHandler([this](const std::string& text) { dialogs.push_back(text); });
+    }
+    ~UserHooks()
+    {
+        platform::SetBeepHandler({});
+        platform::SetErrorDialogHandler({});
+    }
+    int beeps = 0;
+    std::vector<std::string> dialogs;
+};
+
+// Points the program folder at `folder` and opens the fake library found there, whose
+// state the program shares with the test (the loader hands out the same instance).
+template <typename State>
+class FakeLibrary {
+public:
+    FakeLibrary(const std::string& folder, const char* fileName, const char* stateFunction)
+    {
+        platform::OverrideExecutableFolder(folder);
+        m_Handle = ::dlopen((folder + fileName).c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!m_Handle)
+            return;
+        using StateFn = State* (*)();
+        if (auto fn = reinterpret_cast<StateFn>(::dlsym(m_Handle, stateFunction))) {
+            m_State = fn();
+            m_State->Reset();
+        }
+    }
+    ~FakeLibrary()
+    {
+        platform::OverrideExecutableFolder(std::nullopt);
+        if (m_Handle)
+            ::dlclose(m_Handle);
+    }
+    State& operator*() const { return *m_State; }
+    State* operator->() const { return m_State; }
+    bool Ready() const { return m_State != nullptr; }
+
+private:
+    void* m_Handle = nullptr;
+    State* m_State = nullptr;
+};
+
+inline FakeLibrary<FakeJtagState> FakeJtag(const std::string& folder = FAKE_JTAG_DIR)
+{
+    return FakeLibrary<FakeJtagState>(folder, "QELVANO_JTAG.DLL", "FakeJtag_State");
+}
+
+// Restores the working directory and the tools' folder a test changes.
+class WorkingDirectoryGuard {
+public:
+    WorkingDirectoryGuard() : m_Saved(platform::CurrentDirectory())
+    {
+        if (const char* root = std::getenv("QUARTUS_ROOTDIR"))
+            m_SavedRoot = root;
+    }
+    ~WorkingDirectoryGuard()
+    {
+        platform::SetCurrentDirectory(m_Saved);
+        if (m_SavedRoot.empty())
+            ::unsetenv("QUARTUS_ROOTDIR");
+        else
+            ::setenv("QUARTUS_ROOTDIR", m_SavedRoot.c_str(), 1);
+    }
+
+private:
+    std::string m_Saved;
+    std::string m_SavedRoot;
+};
+
+// A whole frame as the firmware or the PC sends it.
+inline std::vector<std::uint8_t> Frame(std::uint8_t code, const std::vector<std::uint8_t>& payload)
+{
+    std::vector<std::uint8_t> frame = {protocol::START_MARKER, code, 0, 0, 0, 0};
+    protocol::PutU32(&frame[2], static_cast<std::uint32_t>(payload.size()));
+    frame.insert(frame.end(), payload.begin(), payload.end());
+    frame.push_back(protocol::Checksum(&frame[1], frame.size() - 1));
+    frame.push_back(protocol::END_MARKER);
+    return frame;
+}
+
+// A board connected through the fake JTAG library, with a stepping clock and recorded
+// beeps and dialogs.
+class ConnectedBoard : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(fake.Ready());
+        std::string error;
+        ASSERT_TRUE(board.Connect(error));
+        fake->events.clear();
+    }
+
+    // Scripts the firmware's answer to the next request.
+    void Reply(std::uint8_t code, const std::vector<std::uint8_t>& payload, int delayReads = 0)
+    {
+        fake->replies.push_back({Frame(code, payload), delayReads});
+    }
+    void ReplyBytes(const std::vector<std::uint8_t>& bytes, int delayReads = 0)
+    {
+        fake->replies.push_back({bytes, delayReads});
+    }
+    // The payload of the `index`th request frame the board wrote.
+    std::vector<std::uint8_t> RequestPayload(std::size_t index = 0) const
+    {
+        std::size_t at = 0;
+        for (std::size_t i = 0; i < index; ++i)
+            at += static_cast<std::size_t>(fake->writeSizes.at(i));
+        const std::uint32_t length = protocol::GetU32(&fake->written.at(at + 2));
+        return {fake->written.begin() + static_cast<std::ptrdiff_t>(at + 6),
+                fake->written.begin() + static_cast<std::ptrdiff_t>(at + 6 + length)};
+    }
+    std::uint8_t RequestCode(std::size_t index = 0) const
+    {
+        std::size_t at = 0;
+        for (std::size_t i = 0; i < index; ++i)
+            at += static_cast<std::size_t>(fake->writeSizes.at(i));
+        return fake->written.at(at + 1);
+    }
+
+    SteppingClock clock;
+    UserHooks hooks;
+    FakeLibrary<FakeJtagState> fake = FakeJtag();
+    TBoard board;
+};
+
+} // namespace coretest

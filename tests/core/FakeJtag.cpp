@@ -1,0 +1,100 @@
+// A scriptable stand-in for the JTAG library, built as "QELVANO_JTAG.DLL" so that the
+// program loads it through its real loading path.
+#include "board/JtagApi.h"
+#include "tests/core/FakeJtagState.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unistd.h>
+
+#define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+FakeJtagState& State()
+{
+    static FakeJtagState state;
+    return state;
+}
+
+std::string WorkingDirectory()
+{
+    char buffer[4096];
+    return ::getcwd(buffer, sizeof buffer) ? buffer : "";
+}
+
+} // namespace
+
+FAKE_EXPORT FakeJtagState* FakeJtag_State()
+{
+    return &State();
+}
+
+FAKE_EXPORT std::uint32_t QELVANO_JtagOpen(std::int32_t cableIndex, const char* cableName)
+{
+    FakeJtagState& s = State();
+    ++s.openCalls;
+    s.events += "open;";
+    s.cableIndex = cableIndex;
+    s.cableNameNull = cableName == nullptr;
+    s.cableName = cableName ? cableName : "";
+    s.cwdAtOpen = WorkingDirectory();
+    return s.openResult;
+}
+
+FAKE_EXPORT void QELVANO_JtagClose(std::uint32_t link)
+{
+    FakeJtagState& s = State();
+    ++s.closeCalls;
+    s.events += "close;";
+    s.closedLink = link;
+}
+
+FAKE_EXPORT std::int32_t QELVANO_JtagWrite(std::uint32_t, const std::uint8_t* bytes, std::int32_t count)
+{
+    FakeJtagState& s = State();
+    ++s.writeCalls;
+    s.events += "write;";
+    s.writeSizes.push_back(count);
+    s.written.insert(s.written.end(), bytes, bytes + count);
+    if (s.writeResult == 0)
+        return 0;
+    if (!s.replies.empty()) {
+        const FakeJtagState::Reply reply = s.replies.front();
+        s.replies.pop_front();
+        s.pending.insert(s.pending.end(), reply.bytes.begin(), reply.bytes.end());
+        s.delayReads = reply.delayReads;
+    }
+    return s.writeResult;
+}
+
+FAKE_EXPORT std::int32_t QELVANO_JtagRead(std::uint32_t, std::uint8_t* dest, std::int32_t count)
+{
+    FakeJtagState& s = State();
+    ++s.readCalls;
+    if (s.overrideRead)
+        return s.readResult;
+    if (s.endless) {
+        const std::int32_t n = std::min(count, s.maxPiece);
+        std::memset(dest, s.endlessByte, static_cast<std::size_t>(n));
+        return n;
+    }
+    if (s.delayReads > 0) {
+        --s.delayReads;
+        return 0;
+    }
+    const std::int32_t n = std::min({count, s.maxPiece, static_cast<std::int32_t>(s.pending.size())});
+    std::copy_n(s.pending.begin(), n, dest);
+    s.pending.erase(s.pending.begin(), s.pending.begin() + n);
+    return n;
+}
+
+#ifndef FAKE_JTAG_WITHOUT_GET_INFO
+FAKE_EXPORT std::int32_t QELVANO_JtagGetInfo(std::uint32_t, std::uint8_t* record)
+{
+    FakeJtagState& s = State();
+    ++s.infoCalls;
+    std::memcpy(record, s.info.data(), s.info.size());
+    return s.infoResult;
+}
+#endif
