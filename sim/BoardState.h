@@ -1,0 +1,79 @@
+#pragma once
+
+#include "sim/SparseMemory.h"
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+
+namespace sim {
+
+// The facts of one of the board's memories, indexed by the protocol's memory code.
+struct MemorySpec {
+    std::uint8_t code;
+    const char* name;        // the control commands' name: ssram0 ... epcs
+    std::uint32_t size;
+    bool nor;                // erased bytes read FF; programming only clears bits
+    bool isVolatile;         // lost at power-off
+    std::uint32_t blockSize; // erase block, 0 = the memory has no erase blocks
+    std::uint32_t blockCount;
+    // Real chip timing (used only with "timing real").
+    std::uint32_t eraseBlockUs;
+    double programUsPerByte;
+};
+
+constexpr int MEMORY_COUNT = 6;
+const MemorySpec& MemorySpecOf(std::uint8_t code); // code < MEMORY_COUNT
+// Code for a control-command name ("sdram"), or -1.
+int MemoryCodeByName(const std::string& name);
+
+enum class HsmcAdapter { Fitted, Absent, Faulty };
+
+// A character channel's receive side: switched on and off by the panel, filled by the
+// outside world (IR codes, RS232 bytes) only while it is on.
+struct RxChannel {
+    bool enabled = false;
+    std::deque<std::uint8_t> fifo;
+    static constexpr std::size_t CAPACITY = 4096;
+};
+
+// Two lines of 16 characters.
+constexpr std::size_t LCD_COLUMNS = 16;
+
+// Everything the board's firmware and its peripherals hold.
+struct TBoardState {
+    TBoardState();
+
+    // Outputs the panel drives.
+    std::uint32_t leds = 0;
+    std::uint32_t seg7 = 0;
+    std::uint8_t seg7Extra = 0;
+    std::array<std::string, 2> lcd;
+    std::string lcdPending; // text of an LCD write whose NUL has not arrived yet
+    std::uint8_t vgaMode = 2;
+    std::uint8_t vgaPattern = 0;
+    std::string rs232Sent;
+
+    // Inputs the outside world drives.
+    std::uint32_t keys = 0;
+    std::uint32_t switches = 0;
+    std::array<std::int16_t, 3> gsensor{0, 0, 16384}; // a flat board: 1 g on Z
+    bool gsensorReady = false;
+    bool sdPresent = true;
+    RxChannel ir;
+    RxChannel rs232;
+    HsmcAdapter hsmcAdapter = HsmcAdapter::Fitted;
+    std::uint64_t hsmcIoFail = 0;  // 41 IO pairs, as the panel numbers them
+    std::uint32_t hsmcXcvrFail = 0;
+
+    std::array<std::unique_ptr<TSparseMemory>, MEMORY_COUNT> memories;
+
+    // What the firmware starts with after the FPGA was configured.
+    void ResetFirmware();
+    // Power off and on: the firmware's state and every volatile memory are gone.
+    void PowerCycle();
+};
+
+} // namespace sim

@@ -1,0 +1,198 @@
+#include "sim/Endpoint.h"
+
+#include <cerrno>
+#include <csignal>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace sim {
+
+std::string SocketPath()
+{
+    if (const char* path = std::getenv(SOCKET_ENV); path && *path)
+        return path;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        struct stat st {};
+        if (::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid())
+            return std::string(runtime) + "/vx5h-board-sim.sock";
+    }
+    return "/tmp/vx5h-board-sim-" + std::to_string(::getuid()) + ".sock";
+}
+
+std::uint64_t MonotonicUs()
+{
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+}
+
+int ConnectSocket(const std::string& path)
+{
+    sockaddr_un address{};
+    if (path.size() >= sizeof address.sun_path)
+        return -1;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+namespace {
+
+bool WaitFor(int fd, short events, std::uint64_t deadlineUs)
+{
+    for (;;) {
+        const std::uint64_t now = MonotonicUs();
+        if (now >= deadlineUs)
+            return false;
+        pollfd p{fd, events, 0};
+        const int r = ::poll(&p, 1, static_cast<int>((deadlineUs - now + 999) / 1000));
+        if (r > 0)
+            return true;
+        if (r < 0 && errno != EINTR)
+            return false;
+    }
+}
+
+} // namespace
+
+bool SendAll(int fd, const void* data, std::size_t count, int timeoutMs)
+{
+    const std::uint64_t deadline = MonotonicUs() + static_cast<std::uint64_t>(timeoutMs) * 1000;
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    std::size_t sent = 0;
+    while (sent < count) {
+        const ssize_t n = ::send(fd, bytes + sent, count - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && WaitFor(fd, POLLOUT, deadline))
+            continue;
+        return false;
+    }
+    return true;
+}
+
+bool ReceiveAll(int fd, void* data, std::size_t count, int timeoutMs)
+{
+    const std::uint64_t deadline = MonotonicUs() + static_cast<std::uint64_t>(timeoutMs) * 1000;
+    auto* bytes = static_cast<std::uint8_t*>(data);
+    std::size_t received = 0;
+    while (received < count) {
+        const ssize_t n = ::recv(fd, bytes + received, count - received, MSG_DONTWAIT);
+        if (n > 0) {
+            received += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && WaitFor(fd, POLLIN, deadline))
+            continue;
+        return false; // closed, failed or out of time
+    }
+    return true;
+}
+
+std::vector<std::uint8_t> EncodeControl(const std::vector<std::string>& args)
+{
+    std::vector<std::uint8_t> message;
+    auto put32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            message.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    };
+    message.push_back(static_cast<std::uint8_t>(HELLO_CONTROL));
+    put32(static_cast<std::uint32_t>(args.size()));
+    for (const auto& arg : args) {
+        put32(static_cast<std::uint32_t>(arg.size()));
+        message.insert(message.end(), arg.begin(), arg.end());
+    }
+    return message;
+}
+
+bool SendControl(const std::string& path, const std::vector<std::string>& args, ControlReply& reply,
+                 int timeoutMs)
+{
+    const int fd = ConnectSocket(path);
+    if (fd < 0)
+        return false;
+    const std::vector<std::uint8_t> message = EncodeControl(args);
+    std::uint8_t header[5];
+    bool ok = SendAll(fd, message.data(), message.size(), timeoutMs) &&
+              ReceiveAll(fd, header, sizeof header, timeoutMs);
+    if (ok) {
+        const std::uint32_t length = std::uint32_t(header[1]) | std::uint32_t(header[2]) << 8 |
+                                     std::uint32_t(header[3]) << 16 | std::uint32_t(header[4]) << 24;
+        ok = length <= MAX_CONTROL_MESSAGE;
+        if (ok) {
+            reply.status = header[0];
+            reply.text.assign(length, '\0');
+            ok = ReceiveAll(fd, reply.text.data(), length, timeoutMs);
+        }
+    }
+    ::close(fd);
+    return ok;
+}
+
+bool EnsureSimulator(const std::string& executable, const std::string& path, int timeoutMs)
+{
+    auto reachable = [&] {
+        const int fd = ConnectSocket(path);
+        if (fd < 0)
+            return false;
+        ::close(fd);
+        return true;
+    };
+    if (reachable())
+        return true;
+    const std::uint64_t deadline = MonotonicUs() + static_cast<std::uint64_t>(timeoutMs) * 1000;
+    // The daemon finds its socket through the environment, which the child inherits; pass
+    // the path explicitly in case the caller's environment has none.
+    const std::string socketArg = "--socket=" + path;
+    char* argv[] = {const_cast<char*>(executable.c_str()), const_cast<char*>("--daemon"),
+                    const_cast<char*>(socketArg.c_str()), nullptr};
+    pid_t pid = -1;
+    if (::posix_spawn(&pid, executable.c_str(), nullptr, nullptr, argv, environ) != 0)
+        return false;
+    // The starter exits as soon as the daemon listens (or could not); reap it.
+    bool reaped = false;
+    while (MonotonicUs() < deadline) {
+        if (!reaped) {
+            int status = 0;
+            reaped = ::waitpid(pid, &status, WNOHANG) == pid;
+        }
+        if (reachable()) {
+            if (!reaped)
+                ::waitpid(pid, nullptr, 0); // it exits right after the daemon is ready
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (!reaped) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+    return reachable();
+}
+
+} // namespace sim

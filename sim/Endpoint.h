@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// How the simulator is reached: a per-user Unix socket. A connection says what it is with
+// its first byte: 'J' for the JTAG cable's byte stream (answered '+' when the cable is
+// taken, '-' when it is busy or unplugged), 'C' for one control command (then the
+// argument count and each argument as a u32 length and its bytes; the answer is a status
+// byte, a u32 length and the text).
+namespace sim {
+
+constexpr char HELLO_JTAG = 'J';
+constexpr char HELLO_CONTROL = 'C';
+constexpr char JTAG_ACCEPTED = '+';
+constexpr char JTAG_REFUSED = '-';
+constexpr const char* SOCKET_ENV = "VX5H_SIM_SOCKET";
+constexpr const char* EXECUTABLE_NAME = "vx5h-board-sim";
+constexpr std::uint32_t MAX_CONTROL_MESSAGE = 80 * 1024 * 1024;
+
+// $VX5H_SIM_SOCKET, else $XDG_RUNTIME_DIR/vx5h-board-sim.sock, else
+// /tmp/vx5h-board-sim-<uid>.sock.
+std::string SocketPath();
+
+std::uint64_t MonotonicUs();
+
+// A connected socket, or -1. Blocking; close-on-exec.
+int ConnectSocket(const std::string& path);
+bool SendAll(int fd, const void* data, std::size_t count, int timeoutMs);
+bool ReceiveAll(int fd, void* data, std::size_t count, int timeoutMs);
+
+std::vector<std::uint8_t> EncodeControl(const std::vector<std::string>& args);
+
+struct ControlReply {
+    int status = 0;
+    std::string text;
+};
+// Sends one control command to the simulator at `path`; false when none answers.
+bool SendControl(const std::string& path, const std::vector<std::string>& args, ControlReply& reply,
+                 int timeoutMs = 10000);
+
+// Makes sure a simulator serves `path`: when none answers, starts `executable --daemon`
+// and waits for it, at most `timeoutMs`. True when one answers.
+bool EnsureSimulator(const std::string& executable, const std::string& path, int timeoutMs);
+
+} // namespace sim

@@ -1,0 +1,416 @@
+#include "sim/Server.h"
+
+#include "sim/Endpoint.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace sim {
+
+namespace {
+
+constexpr std::size_t IO_CHUNK = 256 * 1024;
+constexpr int SOCKET_BUFFER = 2 * 1024 * 1024;
+constexpr int MAX_WAIT_MS = 250;
+
+volatile std::sig_atomic_t g_stop = 0;
+void OnStopSignal(int) { g_stop = 1; }
+
+void SetBigBuffers(int fd)
+{
+    int size = SOCKET_BUFFER;
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+}
+
+std::uint32_t GetU32(const std::uint8_t* at)
+{
+    return std::uint32_t(at[0]) | std::uint32_t(at[1]) << 8 | std::uint32_t(at[2]) << 16 |
+           std::uint32_t(at[3]) << 24;
+}
+
+// Decodes a complete control message (after its hello byte); false while incomplete,
+// `bad` when it can never be one.
+bool DecodeControl(const std::vector<std::uint8_t>& in, std::vector<std::string>& args, bool& bad)
+{
+    bad = false;
+    if (in.size() < 4)
+        return false;
+    const std::uint32_t argc = GetU32(in.data());
+    if (argc > 4096) {
+        bad = true;
+        return false;
+    }
+    std::size_t at = 4;
+    args.clear();
+    for (std::uint32_t i = 0; i < argc; ++i) {
+        if (in.size() < at + 4)
+            return false;
+        const std::uint32_t length = GetU32(in.data() + at);
+        if (length > MAX_CONTROL_MESSAGE) {
+            bad = true;
+            return false;
+        }
+        at += 4;
+        if (in.size() < at + length)
+            return false;
+        args.emplace_back(reinterpret_cast<const char*>(in.data() + at), length);
+        at += length;
+    }
+    return true;
+}
+
+} // namespace
+
+void InstallStopSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+bool StopRequested() { return g_stop != 0; }
+
+struct TServer::Connection {
+    enum class Kind { Hello, Jtag, Control };
+    int fd = -1;
+    Kind kind = Kind::Hello;
+    std::vector<std::uint8_t> in;
+    std::vector<std::uint8_t> out;
+    std::size_t outSent = 0;
+    bool closeWhenFlushed = false;
+    bool dead = false;
+};
+
+TServer::TServer(std::string socketPath, std::uint32_t idleExitSeconds)
+    : path_(std::move(socketPath)), idleExitSeconds_(idleExitSeconds),
+      jtagOut_(std::make_unique<std::uint8_t[]>(IO_CHUNK)), jtagIn_(std::make_unique<std::uint8_t[]>(IO_CHUNK))
+{
+}
+
+TServer::~TServer()
+{
+    for (auto& c : connections_)
+        if (c->fd >= 0)
+            ::close(c->fd);
+    if (listenFd_ >= 0) {
+        ::close(listenFd_);
+        ::unlink(path_.c_str());
+    }
+    if (lockFd_ >= 0) {
+        ::unlink((path_ + ".lock").c_str());
+        ::close(lockFd_);
+    }
+}
+
+bool TServer::Listen(std::string& error)
+{
+    sockaddr_un address{};
+    if (path_.empty() || path_.size() >= sizeof address.sun_path) {
+        error = "socket path empty or too long: " + path_;
+        return false;
+    }
+    // The lock keeps two simulators that start at the same moment from both taking the path.
+    lockFd_ = ::open((path_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lockFd_ < 0 || ::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+        if (lockFd_ >= 0)
+            ::close(lockFd_);
+        lockFd_ = -1;
+        error = "another simulator serves " + path_;
+        return false;
+    }
+    if (const int probe = ConnectSocket(path_); probe >= 0) {
+        ::close(probe);
+        error = "another simulator serves " + path_;
+        return false;
+    }
+    ::unlink(path_.c_str()); // a stale socket of a simulator that died
+    listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path_.c_str(), path_.size() + 1);
+    const mode_t oldMask = ::umask(077); // the board belongs to this user only
+    const bool bound = listenFd_ >= 0 &&
+                       ::bind(listenFd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::umask(oldMask);
+    if (!bound || ::listen(listenFd_, 16) != 0) {
+        error = "cannot listen on " + path_ + ": " + std::strerror(errno);
+        if (listenFd_ >= 0)
+            ::close(listenFd_);
+        listenFd_ = -1;
+        return false;
+    }
+    lastActivityUs_ = MonotonicUs();
+    return true;
+}
+
+void TServer::SetCablePlugged(bool plugged)
+{
+    plugged_ = plugged;
+    if (!plugged)
+        DropJtag();
+}
+
+void TServer::DropJtag()
+{
+    if (!jtag_)
+        return;
+    ::close(jtag_->fd);
+    jtag_->fd = -1;
+    jtag_->dead = true;
+    jtag_ = nullptr;
+    jtagOutLen_ = jtagOutSent_ = 0;
+    board_.ResetLink();
+}
+
+void TServer::Close(Connection& c)
+{
+    if (&c == jtag_) {
+        DropJtag();
+        return;
+    }
+    if (c.fd >= 0)
+        ::close(c.fd);
+    c.fd = -1;
+    c.dead = true;
+}
+
+void TServer::Accept()
+{
+    for (;;) {
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0)
+            return;
+        auto c = std::make_unique<Connection>();
+        c->fd = fd;
+        connections_.push_back(std::move(c));
+    }
+}
+
+void TServer::ReadHello(Connection& c)
+{
+    char hello = 0;
+    const ssize_t n = ::recv(c.fd, &hello, 1, MSG_DONTWAIT);
+    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
+        Close(c);
+        return;
+    }
+    if (n < 0)
+        return;
+    if (hello == HELLO_CONTROL) {
+        c.kind = Connection::Kind::Control;
+        ReadControl(c);
+        return;
+    }
+    if (hello != HELLO_JTAG) {
+        Close(c);
+        return;
+    }
+    // A client that has just gone may still look connected; ask its socket.
+    if (jtag_) {
+        char probe;
+        if (::recv(jtag_->fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT) == 0)
+            DropJtag();
+    }
+    // One cable, one client; a pulled cable takes none.
+    if (!plugged_ || jtag_) {
+        ::send(c.fd, &JTAG_REFUSED, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+        Close(c);
+        return;
+    }
+    if (::send(c.fd, &JTAG_ACCEPTED, 1, MSG_NOSIGNAL | MSG_DONTWAIT) != 1) {
+        Close(c);
+        return;
+    }
+    SetBigBuffers(c.fd);
+    c.kind = Connection::Kind::Jtag;
+    jtag_ = &c;
+    jtagOutLen_ = jtagOutSent_ = 0;
+    board_.ResetLink();
+}
+
+void TServer::ReadControl(Connection& c)
+{
+    std::uint8_t buffer[65536];
+    for (;;) {
+        const ssize_t n = ::recv(c.fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0) {
+            c.in.insert(c.in.end(), buffer, buffer + n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+            Close(c);
+            return;
+        }
+        break;
+    }
+    std::vector<std::string> args;
+    bool bad = false;
+    if (!DecodeControl(c.in, args, bad)) {
+        if (bad)
+            Close(c);
+        return;
+    }
+    const ControlAnswer answer = RunControl(args, board_, *this);
+    c.in.clear();
+    c.out.push_back(static_cast<std::uint8_t>(answer.status));
+    const auto length = static_cast<std::uint32_t>(answer.text.size());
+    for (int i = 0; i < 4; ++i)
+        c.out.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
+    c.out.insert(c.out.end(), answer.text.begin(), answer.text.end());
+    c.closeWhenFlushed = true;
+    Flush(c);
+}
+
+void TServer::Flush(Connection& c)
+{
+    while (c.fd >= 0 && c.outSent < c.out.size()) {
+        const ssize_t n = ::send(c.fd, c.out.data() + c.outSent, c.out.size() - c.outSent,
+                                 MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0)
+            c.outSent += static_cast<std::size_t>(n);
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return;
+        else
+            break;
+    }
+    if (c.closeWhenFlushed)
+        Close(c);
+}
+
+void TServer::ReadJtag(std::uint64_t nowUs)
+{
+    while (jtag_) {
+        const ssize_t n = ::recv(jtag_->fd, jtagIn_.get(), IO_CHUNK, MSG_DONTWAIT);
+        if (n > 0) {
+            board_.Receive(jtagIn_.get(), static_cast<std::size_t>(n), nowUs);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+            DropJtag();
+        return;
+    }
+}
+
+void TServer::ServeJtag(std::uint64_t nowUs)
+{
+    board_.Advance(nowUs);
+    if (!jtag_) {
+        // Nobody listens on the cable: replies are lost, as on an unplugged board.
+        while (board_.Transmit(nowUs, jtagOut_.get(), IO_CHUNK)) {
+        }
+        return;
+    }
+    for (;;) {
+        if (jtagOutSent_ == jtagOutLen_) {
+            jtagOutSent_ = 0;
+            jtagOutLen_ = board_.Transmit(nowUs, jtagOut_.get(), IO_CHUNK);
+            if (jtagOutLen_ == 0)
+                return;
+        }
+        const ssize_t n = ::send(jtag_->fd, jtagOut_.get() + jtagOutSent_, jtagOutLen_ - jtagOutSent_,
+                                 MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            jtagOutSent_ += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return;
+        DropJtag();
+        return;
+    }
+}
+
+int TServer::PollTimeoutMs(std::uint64_t nowUs) const
+{
+    const bool blocked = jtag_ && jtagOutSent_ < jtagOutLen_; // POLLOUT wakes us
+    const std::uint64_t next = board_.NextEventUs();
+    if (blocked || next == std::numeric_limits<std::uint64_t>::max())
+        return MAX_WAIT_MS;
+    if (next <= nowUs)
+        return 0;
+    return static_cast<int>(std::min<std::uint64_t>((next - nowUs + 999) / 1000, MAX_WAIT_MS));
+}
+
+void TServer::Run()
+{
+    std::vector<pollfd> fds;
+    std::vector<Connection*> owners;
+    while (!quit_ && !StopRequested()) {
+        std::uint64_t now = MonotonicUs();
+        fds.clear();
+        owners.clear();
+        fds.push_back({listenFd_, POLLIN, 0});
+        owners.push_back(nullptr);
+        for (auto& c : connections_) {
+            short events = POLLIN;
+            if (c->outSent < c->out.size() || (c.get() == jtag_ && jtagOutSent_ < jtagOutLen_))
+                events |= POLLOUT;
+            fds.push_back({c->fd, events, 0});
+            owners.push_back(c.get());
+        }
+        const int waitMs = PollTimeoutMs(now);
+        // Sub-millisecond waits matter for a throttled link; ppoll takes them.
+        const std::uint64_t next = board_.NextEventUs();
+        timespec timeout{waitMs / 1000, (waitMs % 1000) * 1000000L};
+        if (waitMs > 0 && next > now && next - now < 1000)
+            timeout = {0, static_cast<long>((next - now) * 1000)};
+        const int ready = ::ppoll(fds.data(), fds.size(), &timeout, nullptr);
+        if (ready < 0 && errno != EINTR)
+            break;
+        now = MonotonicUs();
+        // Existing connections first, so that a JTAG client that has gone is noticed
+        // before a new one asks for the cable.
+        for (std::size_t i = 1; i < fds.size(); ++i) {
+            Connection& c = *owners[i];
+            if (c.dead || fds[i].revents == 0)
+                continue;
+            lastActivityUs_ = now;
+            if (c.kind == Connection::Kind::Hello)
+                ReadHello(c);
+            else if (c.kind == Connection::Kind::Control && !c.closeWhenFlushed)
+                ReadControl(c);
+            else if (&c == jtag_ && (fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                ReadJtag(now);
+            if (!c.dead && (fds[i].revents & POLLOUT) && c.kind == Connection::Kind::Control)
+                Flush(c);
+            if (!c.dead && (fds[i].revents & (POLLHUP | POLLERR)) && c.kind != Connection::Kind::Jtag)
+                Close(c);
+        }
+        ServeJtag(now);
+        if (fds[0].revents & POLLIN)
+            Accept();
+        std::erase_if(connections_, [](const std::unique_ptr<Connection>& c) { return c->dead; });
+        if (jtag_)
+            lastActivityUs_ = now;
+        if (idleExitSeconds_ && connections_.empty() &&
+            now - lastActivityUs_ > std::uint64_t(idleExitSeconds_) * 1000000)
+            break;
+    }
+    // Answer a "quit" before going.
+    for (auto& c : connections_)
+        if (!c->dead && c->outSent < c->out.size())
+            SendAll(c->fd, c->out.data() + c->outSent, c->out.size() - c->outSent, 1000);
+}
+
+} // namespace sim

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "sim/Control.h"
+#include "sim/SimBoard.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// Serves one simulated board on a Unix socket: at most one JTAG client (the cable) and
+// any number of short control connections, in one thread around poll(2).
+class TServer : public IControlHost {
+public:
+    TServer(std::string socketPath, std::uint32_t idleExitSeconds);
+    ~TServer() override;
+
+    // Takes the socket path; false (with a reason) when another simulator serves it.
+    bool Listen(std::string& error);
+    // Serves until quit, SIGTERM/SIGINT or the idle time-out.
+    void Run();
+
+    TSimBoard& Board() { return board_; }
+
+    bool JtagClientConnected() const override { return jtag_ != nullptr; }
+    bool CablePlugged() const override { return plugged_; }
+    void SetCablePlugged(bool plugged) override;
+    void RequestQuit() override { quit_ = true; }
+
+private:
+    struct Connection;
+
+    void Accept();
+    void ServeJtag(std::uint64_t nowUs);
+    void ReadJtag(std::uint64_t nowUs);
+    void ReadHello(Connection& c);
+    void ReadControl(Connection& c);
+    void Flush(Connection& c);
+    void Close(Connection& c);
+    void DropJtag();
+    int PollTimeoutMs(std::uint64_t nowUs) const;
+
+    std::string path_;
+    std::uint32_t idleExitSeconds_;
+    int listenFd_ = -1;
+    int lockFd_ = -1;
+    bool quit_ = false;
+    bool plugged_ = true;
+    TSimBoard board_;
+    std::vector<std::unique_ptr<Connection>> connections_;
+    Connection* jtag_ = nullptr;
+    std::unique_ptr<std::uint8_t[]> jtagOut_; // reply bytes the socket has not taken yet
+    std::unique_ptr<std::uint8_t[]> jtagIn_;
+    std::size_t jtagOutLen_ = 0;
+    std::size_t jtagOutSent_ = 0;
+    std::uint64_t lastActivityUs_ = 0;
+};
+
+// Set by SIGTERM/SIGINT.
+void InstallStopSignals();
+bool StopRequested();
+
+} // namespace sim

@@ -1,0 +1,157 @@
+// vx5h-board-sim: the simulated VX5h-260 board, served on a per-user Unix socket, and the
+// control commands that play the world around it (see README.md).
+#include "sim/Endpoint.h"
+#include "sim/Image.h"
+#include "sim/Server.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+void PrintUsage()
+{
+    std::fprintf(stderr,
+                 "usage: vx5h-board-sim [--daemon] [--socket=PATH] [--idle-exit=SECONDS]\n"
+                 "       vx5h-board-sim ctl COMMAND [ARGS...]   (see sim/README.md)\n"
+                 "The socket is $VX5H_SIM_SOCKET, else $XDG_RUNTIME_DIR/vx5h-board-sim.sock,\n"
+                 "else /tmp/vx5h-board-sim-<uid>.sock.\n");
+}
+
+bool ReadFile(const std::string& path, std::string& bytes, std::string& error)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = "cannot open " + path;
+        return false;
+    }
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (bytes.size() > sim::IMAGE_MAX_LEN) {
+        error = path + " is too large for an image";
+        return false;
+    }
+    return true;
+}
+
+int RunControlCommand(int argc, char** argv)
+{
+    std::vector<std::string> args(argv, argv + argc);
+    if (args.empty()) {
+        PrintUsage();
+        return 2;
+    }
+    if (args[0] == "configure") {
+        if (args.size() != 2) {
+            std::fprintf(stderr, "usage: ctl configure PATH\n");
+            return 2;
+        }
+        std::string image, error;
+        if (!ReadFile(args[1], image, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        args = {"configure-image", image};
+    }
+    const std::string path = sim::SocketPath();
+    sim::ControlReply reply;
+    if (!sim::SendControl(path, args, reply)) {
+        std::fprintf(stderr, "vx5h-board-sim: no simulator answers at %s\n", path.c_str());
+        return 3;
+    }
+    std::fputs(reply.text.c_str(), reply.status == 0 ? stdout : stderr);
+    return reply.status;
+}
+
+// Detaches from the caller; the caller's process returns only once the daemon listens (0)
+// or could not (1), so that whoever starts it can connect right away.
+int Daemonize(const std::string& path, std::uint32_t idleExit)
+{
+    int ready[2];
+    if (::pipe2(ready, O_CLOEXEC) != 0)
+        return 1;
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return 1;
+    if (pid > 0) {
+        ::close(ready[1]);
+        char answer = 0;
+        while (::read(ready[0], &answer, 1) < 0 && errno == EINTR) {
+        }
+        return answer == 'R' ? 0 : 1;
+    }
+    ::close(ready[0]);
+    ::setsid();
+    if (::fork() > 0)
+        ::_exit(0); // not a session leader: the daemon can never gain a terminal
+    if (::chdir("/") != 0) {
+    }
+    // Nothing of the starter's may stay open here, or a test runner waiting for its
+    // child's output would wait for the daemon too.
+    const int null = ::open("/dev/null", O_RDWR);
+    for (int fd = 0; fd < 3; ++fd)
+        ::dup2(null, fd);
+    if (ready[1] != 3) {
+        ::dup2(ready[1], 3);
+        ready[1] = 3;
+    }
+    ::close_range(4, ~0U, 0);
+
+    sim::InstallStopSignals();
+    sim::TServer server(path, idleExit);
+    std::string error;
+    if (!server.Listen(error)) {
+        (void)!::write(ready[1], "E", 1);
+        ::_exit(1);
+    }
+    (void)!::write(ready[1], "R", 1);
+    ::close(ready[1]);
+    server.Run();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 2 && std::strcmp(argv[1], "ctl") == 0)
+        return RunControlCommand(argc - 2, argv + 2);
+
+    bool daemon = false;
+    std::string path = sim::SocketPath();
+    std::uint32_t idleExit = 0;
+    if (const char* idle = std::getenv("VX5H_SIM_IDLE_EXIT"))
+        idleExit = static_cast<std::uint32_t>(std::strtoul(idle, nullptr, 10));
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--daemon")
+            daemon = true;
+        else if (arg.rfind("--socket=", 0) == 0)
+            path = arg.substr(9);
+        else if (arg.rfind("--idle-exit=", 0) == 0)
+            idleExit = static_cast<std::uint32_t>(std::strtoul(arg.c_str() + 12, nullptr, 10));
+        else {
+            PrintUsage();
+            return 2;
+        }
+    }
+    if (daemon)
+        return Daemonize(path, idleExit);
+
+    sim::InstallStopSignals();
+    sim::TServer server(path, idleExit);
+    std::string error;
+    if (!server.Listen(error)) {
+        std::fprintf(stderr, "vx5h-board-sim: %s\n", error.c_str());
+        return 1;
+    }
+    std::fprintf(stderr, "vx5h-board-sim: serving the VX5h-260 on %s\n", path.c_str());
+    server.Run();
+    return 0;
+}
