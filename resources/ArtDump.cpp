@@ -1,11 +1,15 @@
 // vx5h-artdump: writes every named bitmap and a few frames of each animation as PNG
 // files, so that the artwork can be looked at and reviewed outside the program.
 #include "resources/Resources.h"
+#include "resources/Mockups.h"
 
 #include <QDir>
+#include <QImage>
 #include <QGuiApplication>
 
 #include <cstdio>
+
+using resources::Mockups;
 
 int main(int argc, char** argv)
 {
@@ -36,6 +40,8 @@ int main(int argc, char** argv)
             if (i < frames.size())
                 save(frames.at(i), QStringLiteral("%1_%2.png").arg(name).arg(i, 3, 10, QLatin1Char('0')));
     }
+    for (const auto& [file, img] : Mockups())
+        save(img, file);
     std::printf("vx5h-artdump: wrote %lld bitmaps to %s\n", static_cast<long long>(resources::BitmapNames().size()),
                 qPrintable(dir.absolutePath()));
     return failures == 0 ? 0 : 1;

@@ -4,16 +4,18 @@
 #include "resources/Catalog.h"
 
 #include <QHash>
-#include <QMutex>
+#include <QRecursiveMutex>
 #include <QMutexLocker>
 
 namespace resources {
 namespace {
 
 // Drawn pictures, kept for the life of the process. Windows load their bitmaps while
-// they are built, so drawing each one once keeps start-up short.
+// they are built, so drawing each one once keeps start-up short. The lock is recursive
+// because a few pictures are drawn over a piece of another (a button over the part of
+// the board picture it covers).
 struct Cache {
-    QMutex mutex;
+    QRecursiveMutex mutex;
     QHash<QString, QImage> bitmaps;
     QHash<QString, QList<QImage>> animations;
 };
