@@ -113,11 +113,13 @@ private:
 // A whole frame as the firmware or the PC sends it.
 inline std::vector<std::uint8_t> Frame(std::uint8_t code, const std::vector<std::uint8_t>& payload)
 {
-    std::vector<std::uint8_t> frame = {protocol::START_MARKER, code, 0, 0, 0, 0};
+    std::vector<std::uint8_t> frame(payload.size() + protocol::FRAME_OVERHEAD);
+    frame[0] = protocol::START_MARKER;
+    frame[1] = code;
     protocol::PutU32(&frame[2], static_cast<std::uint32_t>(payload.size()));
-    frame.insert(frame.end(), payload.begin(), payload.end());
-    frame.push_back(protocol::Checksum(&frame[1], frame.size() - 1));
-    frame.push_back(protocol::END_MARKER);
+    std::copy(payload.begin(), payload.end(), frame.begin() + protocol::HEADER_LEN);
+    frame[frame.size() - 2] = protocol::Checksum(&frame[1], frame.size() - 3);
+    frame.back() = protocol::END_MARKER;
     return frame;
 }
 
