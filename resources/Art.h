@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QRectF>
 
 class QPainter;
 
@@ -30,6 +31,9 @@ void PaintPageBackground(QPainter& p, const QRect& area, PageKind kind);
 void PaintAboutBackground(QPainter& p, const QRect& area, int frame);
 void PaintComposite(QPainter& p, const QRect& area, int frame);
 void PaintIcon(QPainter& p, const QRect& area, IconKind kind);
+// The pages' common panel and value recess, for pages drawn in other files.
+void PaintPagePanel(QPainter& p, const QRect& area, unsigned seed);
+void PaintReadout(QPainter& p, const QRectF& r);
 
 // ArtPictures.cpp: the remote control, switches and keys, digits, spirit levels.
 void PaintIrBackground(QPainter& p, const QRect& area, int frame);
