@@ -70,6 +70,11 @@ bool TButtonManager::MouseDown(int x, int y) {
   if (!button)
     return false;
   DrawButton(*button, bfPressed);
+  // The button pressed is the one under the pointer, even when no move came first (a
+  // touch screen): recording it lets the next move elsewhere draw it at rest again.
+  if (m_hoverId >= 0 && m_hoverId != button->Id())
+    RedrawButton(m_hoverId);
+  m_hoverId = button->Id();
   m_pressed = true;
   return true;
 }

@@ -1,0 +1,99 @@
+#include "app/UnitAbout.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QScreen>
+#include <QShowEvent>
+
+namespace {
+
+struct TTextLine {
+  const char* text;
+  const char* family;
+  bool bold;
+  int x;
+  int y;
+};
+
+// The lines written over the artwork, white on a transparent background.
+constexpr TTextLine TEXT_LINES[] = {
+    {"VX5h-260 Control Panel", "MS Sans Serif", true, 96, 196},
+    {"Software Version V 1.0.0", "Times New Roman", false, 96, 223},
+};
+constexpr int TEXT_PIXEL_SIZE = 13;
+
+} // namespace
+
+TFormAbout::TFormAbout(QWidget* owner) : ui::TSkinnedWindow(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+  setWindowTitle(QStringLiteral("About Control Panel"));
+  Skin = std::make_unique<ui::TBitmapManager>(Canvas(), this);
+  Skin->Add(0, QStringLiteral("ABOUT_BK"), false);
+  SetCanvasSize(Skin->GetSize(0));
+  Buttons = std::make_unique<ui::TButtonManager>(this, ui::bmPush, Canvas());
+  Buttons->Add(BTN_EXIT, QStringLiteral("Close"), 277, 118, QStringLiteral("NORMAL_BTN"));
+}
+
+TFormAbout::~TFormAbout() = default;
+
+void TFormAbout::ShowModal() {
+  setWindowModality(Qt::ApplicationModal);
+  QEventLoop loop;
+  m_modalLoop = &loop;
+  show();
+  if (isVisible())
+    loop.exec(QEventLoop::DialogExec);
+  m_modalLoop = nullptr;
+}
+
+void TFormAbout::DrawTextLines() {
+  QPainter painter(Canvas());
+  painter.setPen(Qt::white);
+  for (const TTextLine& line : TEXT_LINES) {
+    QFont font(QString::fromLatin1(line.family));
+    font.setPixelSize(TEXT_PIXEL_SIZE);
+    font.setBold(line.bold);
+    painter.setFont(font);
+    painter.drawText(line.x, line.y + QFontMetrics(font).ascent(), QString::fromLatin1(line.text));
+  }
+}
+
+void TFormAbout::FormPaint() {
+  Skin->Draw(0, 0, 0);
+  DrawTextLines();
+  Buttons->PaintAll();
+}
+
+void TFormAbout::FormMouseDown(int x, int y) {
+  Buttons->MouseDown(x, y);
+}
+
+void TFormAbout::FormMouseMove(int x, int y) {
+  Buttons->MouseMove(x, y, true);
+}
+
+void TFormAbout::FormMouseUp(int x, int y) {
+  // Only a release over Close closes: pressing on it and letting go elsewhere does not.
+  if (Buttons->MouseUp(x, y) == BTN_EXIT)
+    ButtonExitClick();
+}
+
+void TFormAbout::ButtonExitClick() {
+  close();
+}
+
+void TFormAbout::showEvent(QShowEvent* event) {
+  ui::TSkinnedWindow::showEvent(event);
+  if (event->spontaneous())
+    return;
+  if (const QScreen* s = screen())
+    move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+void TFormAbout::closeEvent(QCloseEvent* event) {
+  ui::TSkinnedWindow::closeEvent(event);
+  if (m_modalLoop)
+    m_modalLoop->quit();
+}
