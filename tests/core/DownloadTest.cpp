@@ -43,6 +43,20 @@ TEST(Download, LibraryLackingOneNameIsRefusedAndNeverCalled)
     EXPECT_EQ(fake->versionCalls + fake->downloadCalls, 0);
 }
 
+TEST(Download, RefusedLibraryIsNotKeptLoaded)
+{
+    UserHooks hooks;
+    const std::string path = std::string(FAKE_DOWNLOAD_INCOMPLETE_DIR) + "QELVANO_DOWNLOAD.DLL";
+    platform::OverrideExecutableFolder(FAKE_DOWNLOAD_INCOMPLETE_DIR);
+    TDownload download;
+    platform::OverrideExecutableFolder(std::nullopt);
+    EXPECT_FALSE(download.IsLoaded());
+    void* stillLoaded = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    EXPECT_EQ(stillLoaded, nullptr);
+    if (stillLoaded)
+        ::dlclose(stillLoaded);
+}
+
 TEST(Download, CompleteLibraryForwardsVersionAndArguments)
 {
     UserHooks hooks;

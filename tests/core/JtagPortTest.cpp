@@ -54,6 +54,19 @@ TEST(JtagPortLoading, LibraryMissingAnEntryPointIsReleasedAndNeverOpened)
     EXPECT_EQ(fake->openCalls, 0);
 }
 
+TEST(JtagPortLoading, RefusedLibraryIsNotKeptLoaded)
+{
+    UserHooks hooks;
+    const std::string path = std::string(FAKE_JTAG_INCOMPLETE_DIR) + "QELVANO_JTAG.DLL";
+    platform::OverrideExecutableFolder(FAKE_JTAG_INCOMPLETE_DIR);
+    TJtagPort port(0, "");
+    platform::OverrideExecutableFolder(std::nullopt);
+    void* stillLoaded = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    EXPECT_EQ(stillLoaded, nullptr);
+    if (stillLoaded)
+        ::dlclose(stillLoaded);
+}
+
 TEST_F(JtagPortTest, OpenPassesIndexAndNameAndReportsTheHandle)
 {
     TJtagPort port(3, "");

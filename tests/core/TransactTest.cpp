@@ -225,3 +225,22 @@ TEST(TransactWithoutLink, FailsWithoutSending)
     EXPECT_EQ(fake->writeCalls + fake->readCalls, 0);
     EXPECT_EQ(hooks.beeps, 0);
 }
+
+TEST(TransactClock, HeaderBudgetStraddlingTheTickWrap)
+{
+    SteppingClock clock(0xFFFFFC00u, 1); // the wrap comes 1024 ms into the exchange
+    UserHooks hooks;
+    auto fake = FakeJtag();
+    TBoard board;
+    std::string error;
+    ASSERT_TRUE(board.Connect(error));
+    std::uint8_t status = 0xEE;
+    EXPECT_FALSE(board.Transact(1, &status, 3000, 0, nullptr, 1));
+    EXPECT_GE(fake->readCalls, 2900);
+    EXPECT_LE(fake->readCalls, 6100);
+
+    clock.Advance(0xFFFFFC00u - clock.Now());
+    fake->replies.push_back({Frame(1, {0}), 2000}); // arrives after the wrap, in time
+    EXPECT_TRUE(board.Transact(1, &status, 3000, 0, nullptr, 1));
+    EXPECT_EQ(status, 0);
+}
