@@ -2,7 +2,13 @@
 
 #include "pages/Page.h"
 #include "ui/BitmapManager.h"
+#include "ui/ButtonManager.h"
 
+#include <cstdint>
+
+// The LED page: 27 clickable LEDs (nine green, eighteen red) and "Light All" /
+// "Unlight All". Every change goes to the board at once as one mask; the page never
+// reads the LEDs back, and its choice survives deactivation without being re-sent.
 class TFormLED : public TPage {
     Q_OBJECT
 
@@ -13,9 +19,26 @@ public:
     void Activate(TBoard* board) override;
     void Deactivate() override;
 
+    // Whether LED `id` (0-8 green, 9-26 red) is shown lit.
+    bool LedLit(int id) const { return LedButtons.IsSelected(id); }
+    // The mask that a send would carry now.
+    std::uint32_t CurrentMask() const;
+
+    enum { ID_LIGHT_ALL = 0, ID_UNLIGHT_ALL = 1 };
+
 protected:
     void FormPaint() override;
+    void FormMouseDown(int x, int y) override;
+    void FormMouseMove(int x, int y) override;
+    void FormMouseUp(int x, int y) override;
 
 private:
+    void EnableButtons(bool enabled);
+    void LedClick(int id);
+    void SetAll(bool lit);
+    void SendMask();
+
     ui::TBitmapManager Skin;
+    ui::TButtonManager LedButtons;
+    ui::TButtonManager AllButtons;
 };

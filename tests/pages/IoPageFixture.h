@@ -1,0 +1,147 @@
+#pragma once
+
+// What the tests of the board I/O and channel pages share: one simulated board per test
+// program with a TBoard linked to it, the simulator's state as JSON, a recorder of the
+// information line, clicks at page coordinates and the snapshot folder.
+
+#include "SimulatedBoard.h"
+#include "app/ShowInfo.h"
+#include "board/Board.h"
+#include "platform/Paths.h"
+#include "resources/Resources.h"
+
+#include <QColor>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+#include <QTest>
+#include <QWidget>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace iopages {
+
+struct TInfoLine {
+    QString text;
+    QColor colour;
+};
+
+// Collects what the page writes into the information line.
+class TInfoRecorder {
+public:
+    TInfoRecorder()
+    {
+        m_Previous = SetShowInfoSink([this](const QString& text, const QColor& colour) {
+            Lines.push_back({text, colour});
+        });
+    }
+    ~TInfoRecorder() { SetShowInfoSink(std::move(m_Previous)); }
+    TInfoRecorder(const TInfoRecorder&) = delete;
+    TInfoRecorder& operator=(const TInfoRecorder&) = delete;
+
+    TInfoLine Last() const { return Lines.empty() ? TInfoLine{} : Lines.back(); }
+    bool Saw(const QString& text, const QColor& colour) const
+    {
+        for (const TInfoLine& line : Lines)
+            if (line.text == text && line.colour == colour)
+                return true;
+        return false;
+    }
+
+    std::vector<TInfoLine> Lines;
+
+private:
+    ShowInfoSink m_Previous;
+};
+
+// One simulator and one linked board for the whole test program: starting a simulator
+// and configuring its FPGA costs far more than a test.
+class TBoardSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_Sim = std::make_unique<testsupport::SimulatedBoard>(true);
+        platform::OverrideExecutableFolder(testsupport::SimulatedBoard::BinFolder());
+        s_Board = std::make_unique<TBoard>();
+    }
+    static void TearDownTestSuite()
+    {
+        s_Board.reset();
+        s_Sim.reset();
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_Sim);
+        Ctl("fault none");
+        if (!s_Board->IsOpen()) {
+            std::string error;
+            ASSERT_TRUE(s_Board->Connect(error, 0)) << error;
+        }
+    }
+
+    static std::string Ctl(const std::string& args, bool* ok = nullptr) { return s_Sim->Ctl(args, ok); }
+    static QJsonObject State()
+    {
+        return QJsonDocument::fromJson(QByteArray::fromStdString(Ctl("state"))).object();
+    }
+    static TBoard& Board() { return *s_Board; }
+
+    static inline std::unique_ptr<testsupport::SimulatedBoard> s_Sim;
+    static inline std::unique_ptr<TBoard> s_Board;
+};
+
+inline void Click(QWidget* page, int x, int y)
+{
+    const QPoint at(x, y);
+    QTest::mouseMove(page, at);
+    QTest::mousePress(page, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(page, Qt::LeftButton, {}, at);
+}
+
+// Lets the event loop run until `done` holds or `budgetMs` passed; returns `done()`.
+inline bool WaitFor(const std::function<bool()>& done, int budgetMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < budgetMs)
+        QTest::qWait(10);
+    return done();
+}
+
+// Shows a page as a window of its own so that it gets mouse events and paints.
+inline void ShowPage(QWidget* page)
+{
+    page->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(page));
+}
+
+// Saves the page as it is shown under <build>/snapshots/pages/<name>.png.
+inline QString SaveSnapshot(QWidget* page, const QString& name)
+{
+    const QString folder = QString::fromStdString(testsupport::SimulatedBoard::BinFolder()) + "../snapshots/pages";
+    QDir().mkpath(folder);
+    const QString path = QDir::cleanPath(folder + "/" + name + ".png");
+    page->grab().save(path);
+    return path;
+}
+
+// The pixels of one frame of a four-frame button picture.
+inline QImage ButtonFrame(const QString& resource, int frame)
+{
+    const QImage bitmap = resources::LoadBitmap(resource).convertToFormat(QImage::Format_RGB32);
+    const int height = bitmap.height() / 4;
+    return bitmap.copy(0, frame * height, bitmap.width(), height);
+}
+
+// The canvas pixels under `area`.
+inline QImage CanvasPart(const QImage* canvas, const QRect& area)
+{
+    return canvas->copy(area).convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace iopages
