@@ -104,6 +104,9 @@ void TSimBoard::Advance(std::uint64_t nowUs)
     RequestFrame frame;
     while (!inbound_.empty() && inbound_.front().readyUs <= nowUs) {
         const std::uint64_t arrived = inbound_.front().readyUs;
+        // A frame that had gone stale before these bytes came is given up first.
+        while (parser_.Next(frame, arrived))
+            Answer(frame, arrived);
         parser_.Feed(inbound_.front().bytes.data(), inbound_.front().bytes.size(), arrived);
         inbound_.pop_front();
         while (parser_.Next(frame, arrived))

@@ -4,6 +4,7 @@
 #include "sim/Image.h"
 #include "sim/Server.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include <iostream>
 #include <iterator>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -84,6 +86,7 @@ int Daemonize(const std::string& path, std::uint32_t idleExit)
         char answer = 0;
         while (::read(ready[0], &answer, 1) < 0 && errno == EINTR) {
         }
+        ::waitpid(pid, nullptr, 0); // the intermediate child, gone right after its fork
         return answer == 'R' ? 0 : 1;
     }
     ::close(ready[0]);

@@ -1,0 +1,265 @@
+// Our driver libraries against a running simulator, through their exported entry points,
+// and the daemon's command line.
+#include "SimulatedBoard.h"
+
+#include "board/JtagApi.h"
+#include "board/Protocol.h"
+#include "config/DownloadApi.h"
+#include "platform/DynamicLibrary.h"
+#include "platform/Tick.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+using testsupport::SimulatedBoard;
+
+namespace {
+
+std::string Bin() { return SimulatedBoard::BinFolder(); }
+std::string ImagePath() { return Bin() + "VX5h_260_ControlPanel.sof"; }
+
+// The five entry points of our JTAG library, loaded as the program loads them.
+struct Jtag {
+    std::unique_ptr<platform::DynamicLibrary> library = platform::DynamicLibrary::Load(Bin() + "QELVANO_JTAG.DLL");
+    QELVANO_JtagOpen_t open = library->ResolveAs<QELVANO_JtagOpen_t>(jtagapi::OPEN_NAME);
+    QELVANO_JtagClose_t close = library->ResolveAs<QELVANO_JtagClose_t>(jtagapi::CLOSE_NAME);
+    QELVANO_JtagWrite_t write = library->ResolveAs<QELVANO_JtagWrite_t>(jtagapi::WRITE_NAME);
+    QELVANO_JtagRead_t read = library->ResolveAs<QELVANO_JtagRead_t>(jtagapi::READ_NAME);
+    QELVANO_JtagGetInfo_t info = library->ResolveAs<QELVANO_JtagGetInfo_t>(jtagapi::GET_INFO_NAME);
+
+    bool Send(std::uint32_t link, const std::vector<std::uint8_t>& bytes)
+    {
+        return write(link, bytes.data(), static_cast<std::int32_t>(bytes.size())) != 0;
+    }
+    // Collects up to `count` bytes within `budgetMs`.
+    std::vector<std::uint8_t> Receive(std::uint32_t link, std::size_t count, std::uint32_t budgetMs)
+    {
+        std::vector<std::uint8_t> got(count);
+        std::size_t n = 0;
+        const std::uint32_t start = platform::TickCount();
+        while (n < count && platform::TicksSince(start) < budgetMs)
+            n += static_cast<std::size_t>(read(link, got.data() + n, static_cast<std::int32_t>(count - n)));
+        got.resize(n);
+        return got;
+    }
+};
+
+struct Download {
+    std::unique_ptr<platform::DynamicLibrary> library =
+        platform::DynamicLibrary::Load(Bin() + "QELVANO_DOWNLOAD.DLL");
+    QELVANO_JtagDownload_t download = library->ResolveAs<QELVANO_JtagDownload_t>(downloadapi::JTAG_DOWNLOAD_NAME);
+    QELVANO_GetQuatusVersion_t version =
+        library->ResolveAs<QELVANO_GetQuatusVersion_t>(downloadapi::GET_QUARTUS_VERSION_NAME);
+
+    std::int32_t Load(const std::string& path) { return download(path.c_str(), 20000, 0, 0, 0, 0, 1); }
+};
+
+const std::vector<std::uint8_t> PING = {0xAA, protocol::CMD_PING, 0, 0, 0, 0, protocol::CMD_PING, 0x55};
+const std::vector<std::uint8_t> PING_REPLY = {0xAA, protocol::CMD_PING, 1, 0, 0, 0, 0, 0x02, 0x55};
+
+std::string WriteTempFile(const std::string& name, const std::string& bytes)
+{
+    const std::string path = std::filesystem::temp_directory_path() / name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+TEST(JtagDriver, UnconfiguredBoardIsSilentUntilTheImageIsLoaded)
+{
+    SimulatedBoard board(false);
+    Jtag jtag;
+    const std::uint32_t link = jtag.open(0, "");
+    ASSERT_NE(link, 0u);
+    EXPECT_TRUE(jtag.Send(link, PING));
+    EXPECT_TRUE(jtag.Receive(link, PING_REPLY.size(), 200).empty());
+    EXPECT_NE(board.Ctl("state").find("\"jtag_client\":true"), std::string::npos);
+
+    ASSERT_TRUE(board.Configure());
+    EXPECT_TRUE(jtag.Send(link, PING));
+    EXPECT_EQ(jtag.Receive(link, PING_REPLY.size(), 2000), PING_REPLY);
+
+    std::uint8_t record[jtagapi::JTAG_INFO_RECORD_LEN];
+    std::memset(record, 0xEE, sizeof record);
+    ASSERT_NE(jtag.info(link, record), 0);
+    const char* description = reinterpret_cast<const char*>(record + jtagapi::JTAG_INFO_DESCRIPTION_OFFSET);
+    EXPECT_LT(strnlen(description, sizeof record - jtagapi::JTAG_INFO_DESCRIPTION_OFFSET),
+              sizeof record - jtagapi::JTAG_INFO_DESCRIPTION_OFFSET);
+    EXPECT_NE(std::string(description).find("USB-Blaster"), std::string::npos);
+    jtag.close(link);
+    EXPECT_EQ(jtag.info(link, record), 0);
+}
+
+TEST(JtagDriver, ReadReturnsAtOnceAndOneClientHoldsTheCable)
+{
+    SimulatedBoard board;
+    Jtag jtag;
+    const std::uint32_t link = jtag.open(0, "");
+    ASSERT_NE(link, 0u);
+    std::uint8_t byte;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 1000; ++i)
+        EXPECT_EQ(jtag.read(link, &byte, 1), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+
+    EXPECT_EQ(jtag.open(0, ""), 0u); // the cable is taken
+    // A closed link frees the cable at once, again and again.
+    jtag.close(link);
+    for (int i = 0; i < 20; ++i) {
+        const std::uint32_t again = jtag.open(0, "");
+        ASSERT_NE(again, 0u) << i;
+        EXPECT_TRUE(jtag.Send(again, PING));
+        EXPECT_EQ(jtag.Receive(again, PING_REPLY.size(), 2000), PING_REPLY);
+        jtag.close(again);
+    }
+}
+
+TEST(JtagDriver, APulledCableBreaksTheLinkUntilPluggedAndReopened)
+{
+    SimulatedBoard board;
+    Jtag jtag;
+    const std::uint32_t link = jtag.open(0, "");
+    ASSERT_NE(link, 0u);
+    bool ok = false;
+    board.Ctl("unplug", &ok);
+    ASSERT_TRUE(ok);
+    jtag.Send(link, PING); // may still land in the socket before the break is seen
+    EXPECT_TRUE(jtag.Receive(link, 1, 100).empty());
+    EXPECT_FALSE(jtag.Send(link, PING));
+    EXPECT_EQ(jtag.open(0, ""), 0u);
+    board.Ctl("plug");
+    jtag.close(link);
+    const std::uint32_t again = jtag.open(0, "");
+    ASSERT_NE(again, 0u);
+    EXPECT_TRUE(jtag.Send(again, PING));
+    EXPECT_EQ(jtag.Receive(again, PING_REPLY.size(), 2000), PING_REPLY);
+    jtag.close(again);
+}
+
+TEST(JtagDriver, StartsTheSimulatorWhenNoneRuns)
+{
+    const std::string folder = std::filesystem::temp_directory_path() / ("vx5h-autostart-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string socket = folder + "/board.sock";
+    ::setenv("VX5H_SIM_SOCKET", socket.c_str(), 1);
+    struct Cleanup {
+        std::string socket, folder;
+        ~Cleanup()
+        {
+            testsupport::RunCommand("VX5H_SIM_SOCKET='" + socket + "' '" + Bin() + "vx5h-board-sim' ctl quit 2>&1");
+            std::error_code ec;
+            std::filesystem::remove_all(folder, ec);
+        }
+    } cleanup{socket, folder};
+
+    Jtag jtag;
+    const std::uint32_t link = jtag.open(0, "");
+    ASSERT_NE(link, 0u);
+    EXPECT_TRUE(std::filesystem::exists(socket));
+    int rc = -1;
+    const std::string state =
+        testsupport::RunCommand("VX5H_SIM_SOCKET='" + socket + "' '" + Bin() + "vx5h-board-sim' ctl state", &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_NE(state.find("\"configured\":false"), std::string::npos);
+    EXPECT_NE(state.find("\"jtag_client\":true"), std::string::npos);
+    jtag.close(link);
+}
+
+TEST(DownloadDriver, ExportsAllNamesAndConfiguresOnlyFromAnIntactImage)
+{
+    SimulatedBoard board(false);
+    Download dl;
+    for (const char* name : downloadapi::ENTRY_NAMES)
+        EXPECT_NE(dl.library->Resolve(name), nullptr) << name;
+    EXPECT_NE(dl.version(), 0.0);
+
+    const std::string image = ReadFile(ImagePath());
+    ASSERT_GT(image.size(), 100u);
+    std::string corrupted = image;
+    corrupted[image.size() / 2] ^= 0x01;
+    const std::string truncatedPath = WriteTempFile("vx5h-truncated.sof", image.substr(0, image.size() - 10));
+    const std::string corruptedPath = WriteTempFile("vx5h-corrupted.sof", corrupted);
+
+    EXPECT_EQ(dl.Load(Bin() + "no-such-image.sof") & 0xFF, 0);
+    EXPECT_EQ(dl.Load("") & 0xFF, 0);
+    EXPECT_EQ(dl.Load(truncatedPath) & 0xFF, 0);
+    EXPECT_NE(board.Ctl("state").find("\"configured\":false"), std::string::npos);
+
+    // Called from a worker thread, as the panel may.
+    std::int32_t result = 0;
+    std::thread worker([&] { result = dl.Load(ImagePath()); });
+    worker.join();
+    EXPECT_NE(result & 0xFF, 0);
+    EXPECT_NE(board.Ctl("state").find("\"configured\":true"), std::string::npos);
+
+    EXPECT_EQ(dl.Load(corruptedPath) & 0xFF, 0);
+    EXPECT_NE(board.Ctl("state").find("\"configured\":false"), std::string::npos);
+    std::filesystem::remove(truncatedPath);
+    std::filesystem::remove(corruptedPath);
+}
+
+TEST(SimulatorCommandLine, ControlCommandsAnswerAndFailWithExitCodes)
+{
+    SimulatedBoard board;
+    bool ok = false;
+    EXPECT_EQ(board.Ctl("set keys 5", &ok), "ok\n");
+    EXPECT_TRUE(ok);
+    board.Ctl("set keys 99", &ok);
+    EXPECT_FALSE(ok);
+    board.Ctl("frobnicate", &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(board.Ctl("mem write sdram 0x10 0102ff", &ok), "wrote 3\n");
+    EXPECT_EQ(board.Ctl("mem read sdram 16 3"), "01 02 ff\n");
+    board.Ctl("mem read sdram 0x7FFFFFF 2", &ok);
+    EXPECT_FALSE(ok);
+
+    board.Ctl("power-cycle", &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_NE(board.Ctl("state").find("\"configured\":false"), std::string::npos);
+    EXPECT_EQ(board.Ctl("mem read sdram 16 3"), "00 00 00\n");
+    EXPECT_EQ(board.Ctl("configure " + ImagePath()), "configured\n");
+
+    int rc = 0;
+    testsupport::RunCommand("VX5H_SIM_SOCKET=/tmp/vx5h-nobody-here.sock '" + Bin() + "vx5h-board-sim' ctl state 2>/dev/null", &rc);
+    EXPECT_EQ(rc, 3);
+}
+
+TEST(SimulatorCommandLine, ForegroundServerStopsOnSigterm)
+{
+    const std::string socket =
+        std::filesystem::temp_directory_path() / ("vx5h-fg-" + std::to_string(::getpid()) + ".sock");
+    const std::string exe = Bin() + "vx5h-board-sim";
+    const std::string arg = "--socket=" + socket;
+    char* argv[] = {const_cast<char*>(exe.c_str()), const_cast<char*>(arg.c_str()), nullptr};
+    pid_t pid = -1;
+    ASSERT_EQ(::posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, environ), 0);
+    for (int i = 0; i < 300 && !std::filesystem::exists(socket); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(std::filesystem::exists(socket));
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    for (int i = 0; i < 300 && ::waitpid(pid, &status, WNOHANG) != pid; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (::kill(pid, 0) == 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        FAIL() << "the simulator ignored SIGTERM";
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_FALSE(std::filesystem::exists(socket));
+}
