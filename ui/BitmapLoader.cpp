@@ -5,21 +5,14 @@
 
 #include "ui/Blit.h"
 
-#if VX5H_HAVE_RESOURCES
 #include "resources/Resources.h"
-#endif
 
 namespace ui {
 
 namespace {
 
 QImage LoadFromArtwork(const QString& name) {
-#if VX5H_HAVE_RESOURCES
   return resources::LoadBitmap(name);
-#else
-  Q_UNUSED(name);
-  return {};
-#endif
 }
 
 BitmapLoader& Loader() {
