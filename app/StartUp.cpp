@@ -1,0 +1,81 @@
+#include "app/StartUp.h"
+
+#include "app/MainLayout.h"
+#include "app/UnitMain.h"
+#include "platform/Hooks.h"
+#include "platform/InstanceLock.h"
+#include "ui/Seams.h"
+
+#include <QApplication>
+#include <QMetaObject>
+#include <QThread>
+#include <exception>
+#include <utility>
+
+namespace {
+
+// Runs `fn` on the user-interface thread and returns when it has run.
+template <typename Fn>
+void OnUiThread(Fn&& fn)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread()) {
+        fn();
+        return;
+    }
+    QMetaObject::invokeMethod(app, std::forward<Fn>(fn), Qt::BlockingQueuedConnection);
+}
+
+} // namespace
+
+QString MessageTitle()
+{
+    return QString::fromLatin1(mainlayout::WINDOW_CAPTION);
+}
+
+std::unique_ptr<platform::InstanceLock> GuardSingleInstance(const std::string& name)
+{
+    auto lock = platform::InstanceLock::Acquire(name);
+    if (!lock)
+        ui::ShowMessage(nullptr, ui::TMessageKind::Information, MessageTitle(),
+                        QString::fromLatin1(mainlayout::ALREADY_RUNNING_TEXT));
+    return lock;
+}
+
+void InstallCoreHooks()
+{
+    platform::SetErrorDialogHandler([](const std::string& text) {
+        const QString message = QString::fromStdString(text);
+        OnUiThread([&message] { ui::ShowMessage(FormMain, ui::TMessageKind::Error, MessageTitle(), message); });
+    });
+    platform::SetBeepHandler([] { OnUiThread([] { QApplication::beep(); }); });
+}
+
+void RemoveCoreHooks()
+{
+    platform::SetErrorDialogHandler({});
+    platform::SetBeepHandler({});
+}
+
+int RunControlPanel(int& argc, char** argv)
+{
+    // The application object comes first only because the "already running" box needs it.
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VX5h_260_ControlPanel"));
+    const auto lock = GuardSingleInstance(mainlayout::INSTANCE_NAME);
+    if (!lock)
+        return 0;
+    int result = 1;
+    try {
+        InstallCoreHooks();
+        TFormMain form;
+        form.show();
+        result = QApplication::exec();
+    } catch (const std::exception& error) {
+        ui::ShowMessage(nullptr, ui::TMessageKind::Error, MessageTitle(), QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        ui::ShowMessage(nullptr, ui::TMessageKind::Error, MessageTitle(), QString());
+    }
+    RemoveCoreHooks();
+    return result;
+}

@@ -1,0 +1,389 @@
+#include "app/UnitMain.h"
+
+#include "app/MainControls.h"
+#include "app/ShowInfo.h"
+#include "app/UnitAbout.h"
+#include "app/WelcomeAnimation.h"
+#include "pages/Page.h"
+#include "pages/UnitMemory.h"
+#include "resources/Resources.h"
+#include "ui/Assert.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QWindow>
+
+using namespace mainlayout;
+
+TFormMain* FormMain = nullptr;
+
+namespace {
+
+constexpr const char* UNIT = "UnitMain";
+
+QLabel* MakeLabel(QWidget* parent, const QRect& rect, Qt::Alignment alignment)
+{
+    auto* label = new QLabel(parent);
+    label->setGeometry(rect);
+    label->setAlignment(alignment);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    label->setAutoFillBackground(false);
+    return label;
+}
+
+void SetLabelColour(QLabel* label, const QColor& colour)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+QFont ArialFont(int pixelSize)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+} // namespace
+
+TFormMain::TFormMain(QWidget* parent)
+    : ui::TSkinnedWindow(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    FormMain = this;
+    setWindowTitle(QString::fromLatin1(WINDOW_CAPTION));
+    BuildControls();
+    BuildSkin();
+    BuildOutlines();
+
+    SetConnectStatus(QStringLiteral("Disconnected"), INFO_RED);
+    LabelConnectStatus->setText(QString());
+
+    CGaugeConfig->hide();
+    CGaugeConfig->SetForeColor(GAUGE_COLOUR);
+    CGaugeConfig->raise(); // covers the status label while it runs
+
+    SetShowInfoSink([](const QString& text, const QColor& colour) {
+        if (FormMain)
+            FormMain->ShowInfoLine(text, colour);
+    });
+
+    connect(&TimerRun, &QTimer::timeout, this, &TFormMain::TimerRunTimer);
+    connect(&TimerProgress, &QTimer::timeout, this, &TFormMain::TimerProgressTimer);
+    move(CentredPosition());
+    FormCreate();
+}
+
+TFormMain::~TFormMain()
+{
+    TimerRun.stop();
+    TimerProgress.stop();
+    SetShowInfoSink({});
+    // The skin and the button groups go first, then the pages in index order; the board
+    // (a member declared first) goes last and closes the link as it does.
+    Skin.reset();
+    TabButtons.reset();
+    SystemButtons.reset();
+    for (TPage*& page : Pages) {
+        delete page;
+        page = nullptr;
+    }
+    if (FormMain == this)
+        FormMain = nullptr;
+}
+
+void TFormMain::BuildControls()
+{
+    LabelCaption = MakeLabel(this, CAPTION_RECT, Qt::AlignCenter);
+    LabelCaption->setText(windowTitle());
+    QFont captionFont = LabelCaption->font();
+    captionFont.setPixelSize(13);
+    LabelCaption->setFont(captionFont);
+    SetLabelColour(LabelCaption, CAPTION_COLOUR);
+
+    LabelConnectStatus = MakeLabel(this, CONNECT_STATUS_RECT, Qt::AlignCenter);
+    LabelConnectStatus->setFont(ArialFont(13));
+    SetLabelColour(LabelConnectStatus, STATUS_LABEL_COLOUR);
+
+    CGaugeConfig = new TGauge(this);
+    CGaugeConfig->setGeometry(GAUGE_RECT);
+
+    // Until the first ShowInfo the icon shows and the line does not.
+    ImageInfo = MakeLabel(this, INFO_ICON_RECT, Qt::AlignLeft | Qt::AlignTop);
+    ImageInfo->setPixmap(QPixmap::fromImage(resources::LoadBitmap(QString::fromLatin1(INFO_ICON_BITMAP))));
+    LabelInfo = MakeLabel(this, INFO_LINE_RECT, Qt::AlignLeft | Qt::AlignVCenter);
+    LabelInfo->setFont(ArialFont(11));
+    LabelInfo->hide();
+
+    ButtonConnect = new QPushButton(QStringLiteral("Connect"), this);
+    ButtonConnect->hide();
+}
+
+void TFormMain::BuildSkin()
+{
+    Skin = std::make_unique<ui::TBitmapManager>(Canvas(), this);
+    Skin->Add(0, QString::fromLatin1(BACKGROUND_BITMAP), false);
+    const QSize size = Skin->GetSize(0);
+    UI_CHECK(!size.isEmpty(), UNIT);
+    SetCanvasSize(size);
+
+    TabButtons = std::make_unique<ui::TButtonManager>(this, ui::bmRadio, Canvas());
+    for (int index : TAB_CREATION_ORDER) {
+        const TPageEntry* entry = FindPage(index);
+        UI_CHECK(entry != nullptr, UNIT);
+        TabButtons->Add(index, QString::fromLatin1(entry->caption), entry->tabPos.y(), entry->tabPos.x(),
+                        QString::fromLatin1(TAB_BITMAP));
+    }
+
+    SystemButtons = std::make_unique<ui::TButtonManager>(this, ui::bmPush, Canvas());
+    for (const TSystemButton& button : SYSTEM_BUTTONS)
+        SystemButtons->Add(button.id, QString(), button.pos.y(), button.pos.x(), QString::fromLatin1(button.bitmap));
+
+    AnimateWelcome = new TAnimate(this);
+    AnimateWelcome->move(WELCOME_POS);
+    UI_CHECK(AnimateWelcome->Open(QString::fromLatin1(WELCOME_ANIMATION)), UNIT);
+    AnimateWelcome->show();
+    AnimateWelcome->SetActive(true);
+}
+
+void TFormMain::BuildOutlines()
+{
+    for (const TRegion& region : REGIONS) {
+        auto* shape = new TShape(this, region.rect, OUTLINE_COLOUR, region.pen, region.penWidth);
+        shape->setObjectName(QString::fromLatin1(region.name));
+        shape->hide();
+        Shapes[region.id] = shape;
+    }
+}
+
+void TFormMain::FormCreate()
+{
+    for (int index = 0; index < PAGE_COUNT; ++index) {
+        Pages[index] = CreatePage(index, this);
+        UI_CHECK(Pages[index] != nullptr, UNIT);
+    }
+    TimerRun.setSingleShot(true);
+    TimerRun.start(AUTO_CONNECT_DELAY_MS);
+}
+
+QPoint TFormMain::CentredPosition() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return {0, 0};
+    const QRect area = screen->geometry();
+    return area.topLeft() + QPoint((area.width() - width()) / 2, (area.height() - height()) / 2);
+}
+
+void TFormMain::TimerRunTimer()
+{
+    TimerRun.stop();
+    QCoreApplication::postEvent(this, new QEvent(WM_AUTO_CONNECT));
+}
+
+bool TFormMain::event(QEvent* event)
+{
+    if (event->type() == WM_AUTO_CONNECT) {
+        ButtonConnectClick();
+        return true;
+    }
+    return ui::TSkinnedWindow::event(event);
+}
+
+void TFormMain::ButtonAboutClick()
+{
+    TFormAbout about(this);
+    about.ShowModal();
+}
+
+void TFormMain::ButtonMiniClick()
+{
+    showMinimized();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event)
+{
+    // While the connect sequence waits for the board or the configuration, the window
+    // keeps handling events; it must not be destroyed under that sequence.
+    if (m_BusyDepth > 0) {
+        event->ignore();
+        return;
+    }
+    ui::TSkinnedWindow::closeEvent(event);
+}
+
+void TFormMain::SetConnectStatus(const QString& text, const QColor& colour)
+{
+    SetLabelColour(LabelConnectStatus, colour);
+    LabelConnectStatus->setText(text);
+}
+
+void TFormMain::ShowInfoLine(const QString& text, const QColor& colour)
+{
+    ImageInfo->setVisible(!text.isEmpty());
+    LabelInfo->show();
+    LabelInfo->setFont(ArialFont(11));
+    SetLabelColour(LabelInfo, colour);
+    LabelInfo->setText(text);
+    // Seen before a following blocking board operation.
+    if (LabelInfo->isVisible())
+        LabelInfo->repaint();
+}
+
+// --- painting and mouse ---------------------------------------------------------------
+
+void TFormMain::FormPaint()
+{
+    Skin->Draw(0, 0, 0);
+    TabButtons->PaintAll();
+    SystemButtons->PaintAll();
+}
+
+bool TFormMain::OverEnabledButton(int x, int y) const
+{
+    return TabButtons->IsOverButton(x, y) || SystemButtons->IsOverButton(x, y);
+}
+
+void TFormMain::FormMouseMove(int x, int y)
+{
+    if (!TabButtons->MouseMove(x, y, false))
+        SystemButtons->MouseMove(x, y, true);
+    // The background is the window's caption: a hand says it can be dragged.
+    if (m_BusyDepth > 0)
+        ui::SetWindowCursor(this, ui::TCursor::HourGlass);
+    else if (x != OUTSIDE && !OverEnabledButton(x, y))
+        ui::SetWindowCursor(this, ui::TCursor::Hand);
+}
+
+void TFormMain::FormMouseDown(int x, int y)
+{
+    if (!TabButtons->MouseDown(x, y))
+        SystemButtons->MouseDown(x, y);
+}
+
+void TFormMain::FormMouseUp(int x, int y)
+{
+    const int tab = TabButtons->MouseUp(x, y);
+    if (tab < 0) {
+        switch (SystemButtons->MouseUp(x, y)) {
+        case BTN_CLOSE: close(); break;
+        case BTN_ABOUT: ButtonAboutClick(); break;
+        case BTN_MINI: ButtonMiniClick(); break;
+        case BTN_CONNECT: ButtonConnectClick(); break;
+        default: break;
+        }
+        return;
+    }
+    // A press on a system button released over a tab must not leave that group thinking
+    // a button is still held.
+    SystemButtons->MouseUp(OUTSIDE, OUTSIDE);
+    if (tab != ActivePage)
+        SelectPage(tab);
+}
+
+// A press on the background (anything but an enabled skinned button) drags the window.
+// Where a window manager can move it, it does; without one (a bare X server) the window
+// follows the pointer itself until the release.
+void TFormMain::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && !OverEnabledButton(p.x(), p.y())) {
+        if (windowHandle() && windowHandle()->startSystemMove())
+            return;
+        m_Dragging = true;
+        m_DragPressGlobal = event->globalPosition().toPoint();
+        m_DragStartPos = pos();
+        return;
+    }
+    ui::TSkinnedWindow::mousePressEvent(event);
+}
+
+void TFormMain::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_Dragging) {
+        move(m_DragStartPos + event->globalPosition().toPoint() - m_DragPressGlobal);
+        return;
+    }
+    ui::TSkinnedWindow::mouseMoveEvent(event);
+}
+
+void TFormMain::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_Dragging) {
+        if (event->button() == Qt::LeftButton)
+            m_Dragging = false;
+        return;
+    }
+    ui::TSkinnedWindow::mouseReleaseEvent(event);
+}
+
+// --- pages -------------------------------------------------------------------------------
+
+TPage* TFormMain::Page(int index) const
+{
+    return index >= 0 && index < PAGE_COUNT ? Pages[index] : nullptr;
+}
+
+void TFormMain::ShowWelcome(bool visible)
+{
+    AnimateWelcome->setVisible(visible);
+    AnimateWelcome->SetActive(visible && Connecting);
+}
+
+void TFormMain::SelectPage(int index)
+{
+    if (index == ActivePage)
+        return;
+    if (ActivePage == PAGE_WELCOME) {
+        ShowWelcome(false);
+    } else {
+        ActivatePage(ActivePage, false);
+        Pages[ActivePage]->hide();
+    }
+    ActivePage = static_cast<std::int8_t>(index);
+    if (index == PAGE_WELCOME) {
+        ShowWelcome(true);
+        return;
+    }
+    UI_CHECK(Page(index) != nullptr, UNIT);
+    Pages[index]->show();
+    ActivatePage(index, true);
+}
+
+void TFormMain::ActivatePage(int index, bool on)
+{
+    TPage* page = Page(index);
+    UI_CHECK(page != nullptr, UNIT);
+    HighlightRegion(index);
+    // Bound on every call, so that the binding is in place before the page can act.
+    page->OnLinkFailure = [this] { HandleLinkFailure(); };
+    if (auto* memory = qobject_cast<TFormMemory*>(page))
+        memory->OnUpdateTestArea = [this] { HighlightRegion(ActivePage); };
+    if (on)
+        page->Activate(&Board);
+    else
+        page->Deactivate();
+}
+
+void TFormMain::HighlightRegion(int index)
+{
+    for (TShape* shape : Shapes)
+        shape->hide();
+    const TPageEntry* entry = FindPage(index);
+    UI_CHECK(entry != nullptr, UNIT);
+    if (index == PAGE_MEMORY) {
+        const auto* memory = qobject_cast<const TFormMemory*>(Page(PAGE_MEMORY));
+        const RegionId region = MemoryRegion(memory ? memory->MemoryTypePosition() : -1);
+        if (region != REGION_COUNT)
+            Shapes[region]->show();
+        return;
+    }
+    for (RegionId region : entry->outlines)
+        Shapes[region]->show();
+}

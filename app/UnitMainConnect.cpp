@@ -1,0 +1,259 @@
+// The connect sequence of the main window: connect or disconnect, configure the FPGA
+// when the board does not answer, the timed gauge and the reaction to a lost link.
+
+#include "app/ConnectSteps.h"
+#include "app/MainControls.h"
+#include "app/OffUiThread.h"
+#include "app/ShowInfo.h"
+#include "app/UnitMain.h"
+#include "app/WelcomeAnimation.h"
+#include "config/Download.h"
+#include "platform/Paths.h"
+#include "platform/Tick.h"
+#include "ui/Seams.h"
+
+#include <QPushButton>
+#include <algorithm>
+#include <cmath>
+
+using namespace mainlayout;
+
+namespace {
+
+QString Text(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+void TFormMain::SetBusyCursor(bool busy)
+{
+    m_BusyDepth = std::max(0, m_BusyDepth + (busy ? 1 : -1));
+    ui::SetWindowCursor(this, m_BusyDepth > 0 ? ui::TCursor::HourGlass : ui::TCursor::Default);
+}
+
+void TFormMain::MessageBoxError(const std::string& text)
+{
+    ui::ShowMessage(this, ui::TMessageKind::Error, windowTitle(), Text(text));
+}
+
+void TFormMain::SetConnectButton(bool connected)
+{
+    ButtonConnect->setText(connected ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
+    SystemButtons->SetBitmap(BTN_CONNECT, QString::fromLatin1(connected ? DISCONNECT_BITMAP : CONNECT_BITMAP));
+}
+
+void TFormMain::EnableControls(bool enabled, int which)
+{
+    SystemButtons->SetEnabled(BTN_CONNECT, enabled);
+    SystemButtons->SetEnabled(BTN_CLOSE, enabled);
+    ButtonConnect->setEnabled(enabled);
+    if (which == ALL_TABS) {
+        for (int index : TAB_CREATION_ORDER)
+            TabButtons->SetEnabled(index, enabled);
+    } else {
+        TabButtons->SetEnabled(which == CURRENT_TAB ? ActivePage : which, enabled);
+    }
+}
+
+void TFormMain::ButtonConnectClick()
+{
+    // The controls are disabled while a sequence runs; this also keeps a late automatic
+    // connect from starting a second one inside the first.
+    if (m_BusyDepth > 0)
+        return;
+    EnableControls(false, ALL_TABS);
+    SetBusyCursor(true);
+    if (Board.IsOpen()) {
+        if (ActivePage != PAGE_WELCOME)
+            ActivatePage(ActivePage, false); // the page stays on screen
+        ShowInfo(QString(), INFO_YELLOW);
+        DisconnectBoard();
+        SetConnectButton(false);
+    } else {
+        Connecting = true;
+        if (ActivePage != PAGE_WELCOME)
+            TabButtons->SetSelected(ActivePage, false);
+        SelectPage(PAGE_WELCOME);
+        const bool ok = RunConnect();
+        Connecting = false;
+        if (ok) {
+            TabButtons->ClearSelection();
+            TabButtons->SetSelected(PAGE_LED, true);
+            SelectPage(PAGE_LED);
+        } else {
+            AnimateWelcome->SetActive(false);
+        }
+    }
+    SetBusyCursor(false);
+    EnableControls(true, ALL_TABS);
+}
+
+bool TFormMain::RunConnect()
+{
+    EnableControls(false, ALL_TABS);
+    SetBusyCursor(true);
+    SetConnectStatus(QString(), INFO_YELLOW);
+    StartProgress(ScaledDuration(TimeScale, CONNECT_PHASE_MS), 0, 5);
+
+    bool ok = TryConnect(false);
+    if (!ok) {
+        Board.FlushInput();
+        ok = ConfigureFpga();
+        if (ok) {
+            Board.FlushInput();
+            ok = TryConnect(true);
+            Board.FlushInput();
+            if (ok) {
+                // A fresh link after the identification, as the firmware expects.
+                Board.Disconnect();
+                ok = RunOffUiThread([this] {
+                    std::string ignored;
+                    return Board.Connect(ignored, 0);
+                });
+            }
+        }
+    }
+    if (!ok)
+        SetConnectStatus(QStringLiteral("Disconnected"), INFO_RED);
+    StopProgress();
+    if (ok)
+        ShowInfo(QString(), INFO_YELLOW);
+    SetConnectButton(ok);
+    SetBusyCursor(false);
+    EnableControls(true, ALL_TABS);
+    return ok;
+}
+
+bool TFormMain::TryConnect(bool showMessages)
+{
+    ShowInfo(QStringLiteral("Connecting Board..."), INFO_YELLOW);
+    std::string errorText;
+    bool ok = true;
+    if (!Board.IsOpen()) {
+        ShowInfo(QStringLiteral("Detect board type..."), INFO_YELLOW);
+        ok = RunOffUiThread([&] { return Board.Connect(errorText, 0); });
+        if (ok) {
+            ShowInfo(QStringLiteral("Check board ID..."), INFO_YELLOW);
+            std::string name;
+            const bool answered =
+                RunOffUiThread([&] { return QueryBoardNameWithin(Board, name, BOARD_NAME_BUDGET_MS); });
+            if (!answered) {
+                ok = false;
+                errorText = "Failed to query board name.";
+            } else if (name != BOARD_NAME) {
+                ok = false;
+                errorText = "Invalid Board Name";
+            }
+            if (!ok)
+                Board.Disconnect();
+        }
+    }
+    if (ok) {
+        SetConnectStatus(QStringLiteral("Connected"), INFO_GREEN);
+        SetConnectButton(true);
+        return true;
+    }
+    if (errorText.empty())
+        errorText = "Connect NG!";
+    ShowInfo(Text(errorText), INFO_RED);
+    if (showMessages)
+        MessageBoxError(errorText);
+    return false;
+}
+
+bool TFormMain::ConfigureFpga()
+{
+    // Made here, on this thread: loading the library may show its own error dialogs.
+    auto download = std::make_unique<TDownload>();
+    bool ok = true;
+    std::string errorText;
+    if (!download->IsLoaded()) {
+        errorText = "Download tool not found.";
+        ok = false;
+    }
+    if (ok && download->GetQuartusVersion() == 0.0) {
+        errorText = "Please make sure Quartus is installed!";
+        ok = false;
+    }
+    const std::string folder = platform::ExecutableFolder();
+    const std::string imagePath = folder + IMAGE_FILE_NAME;
+    const std::string imageName = platform::FileNameOf(imagePath);
+    const QString configuring = QStringLiteral("%1%2").arg(QStringLiteral("Configure FPGA"), QStringLiteral("..."));
+    ShowInfo(configuring, INFO_YELLOW);
+    platform::SetCurrentDirectory(folder);
+    if (ok && !platform::FileExists(imagePath)) {
+        errorText = "Can not find the file: " + imageName;
+        ok = false;
+    }
+    if (ok) {
+        if (Board.IsOpen())
+            Board.Disconnect();
+        SetConnectStatus(QStringLiteral("Disconnected"), INFO_RED);
+        StartProgress(ScaledDuration(TimeScale, CONFIGURE_PHASE_MS), 5, 95);
+        ShowInfo(configuring, INFO_YELLOW);
+        const TDownload& loader = *download;
+        ok = RunOffUiThread([&] { return loader.DownloadImage(imagePath, 20000, 0, 0, 0, 0, 1); });
+        if (!ok)
+            errorText = "download SOPC file (" + imageName + ") fail!";
+    }
+    if (!ok) {
+        TimerProgress.stop(); // the gauge keeps its value under the message box
+        MessageBoxError(errorText);
+    }
+    ShowInfo(QStringLiteral("%1 %2").arg(QStringLiteral("Configure FPGA"), ok ? QStringLiteral("success") : QStringLiteral("fail")),
+             ok ? INFO_GREEN : INFO_RED);
+    download.reset();
+    return ok;
+}
+
+void TFormMain::DisconnectBoard()
+{
+    Board.Disconnect();
+    SetConnectButton(false);
+    ShowInfo(QString(), INFO_YELLOW);
+    SetConnectStatus(QStringLiteral("Disconnected"), INFO_RED);
+    EnableControls(false, ALL_TABS);
+    SystemButtons->SetEnabled(BTN_CLOSE, true);
+    SystemButtons->SetEnabled(BTN_CONNECT, true);
+    ButtonConnect->setEnabled(true);
+}
+
+void TFormMain::HandleLinkFailure()
+{
+    DisconnectBoard();
+    SelectPage(ActivePage);
+    SetConnectStatus(QStringLiteral("Disconnected"), INFO_RED);
+}
+
+// --- the gauge -----------------------------------------------------------------------
+
+void TFormMain::StartProgress(std::uint32_t durationMs, std::int32_t from, std::int32_t to)
+{
+    m_ProgressFrom = from;
+    m_ProgressTo = to;
+    m_ProgressStart = platform::TickCount();
+    m_ProgressDuration = durationMs;
+    m_ProgressRunning = true;
+    ShowInfo(QString(), INFO_YELLOW);
+    CGaugeConfig->SetProgress(0);
+    CGaugeConfig->show();
+    TimerProgress.stop();
+    TimerProgress.start(static_cast<int>(std::max<std::uint32_t>(1, durationMs / 100)));
+}
+
+void TFormMain::StopProgress()
+{
+    TimerProgress.stop();
+    m_ProgressRunning = false;
+    CGaugeConfig->hide();
+}
+
+void TFormMain::TimerProgressTimer()
+{
+    TimerProgress.stop();
+    CGaugeConfig->SetProgress(GaugeValue(m_ProgressFrom, m_ProgressTo, m_ProgressStart, m_ProgressDuration,
+                                         platform::TickCount()));
+    TimerProgress.start();
+}
