@@ -1,30 +1,583 @@
 #include "pages/UnitMemory.h"
 
 #include "app/ShowInfo.h"
+#include "app/UnitProgress.h"
+#include "board/Board.h"
+#include "pages/MemoryTransfer.h"
+#include "platform/Tick.h"
+#include "ui/Seams.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <functional>
+#include <memory>
+
+using memorypage::MemoryTypeName;
+
+namespace {
+
+const QColor HEADING_COLOUR(0, 234, 255);
+const QColor LABEL_COLOUR(255, 255, 255);
+const QColor NOTE_COLOUR(255, 0, 0);
+
+constexpr int POSITION_EPCS = 4;
+constexpr int POSITION_FLASH = 5;
+
+// "*" rather than "*.*": on Linux "*.*" would hide the names without a dot.
+const char* const FILE_FILTER = "All files (*);;Hex files (*.HEX *.hex)";
+
+// A label that acts like the caption of the check box beside it.
+class TClickLabel : public QLabel {
+public:
+    TClickLabel(const QString& text, QWidget* parent, std::function<void()> onClick)
+        : QLabel(text, parent)
+        , m_OnClick(std::move(onClick))
+    {
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && m_OnClick)
+            m_OnClick();
+    }
+
+private:
+    std::function<void()> m_OnClick;
+};
+
+void Style(QLabel* label, int pointSize, const QColor& colour)
+{
+    label->setFont(QFont(QStringLiteral("Arial"), pointSize));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    label->adjustSize();
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, int pointSize, const QColor& colour)
+{
+    auto* label = new QLabel(text, parent);
+    label->move(left, top);
+    Style(label, pointSize, colour);
+    return label;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const QString& text, int left, int top, int width, int maxLength)
+{
+    auto* edit = new QLineEdit(text, parent);
+    edit->setGeometry(left, top, width, 21);
+    if (maxLength > 0)
+        edit->setMaxLength(maxLength);
+    return edit;
+}
+
+QString Text(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+std::filesystem::path PathOf(const QString& name)
+{
+    return std::filesystem::path(QFile::encodeName(name).toStdString());
+}
+
+// The progress dialog for the operations of the memory transfer module.
+class TDialogProgress final : public memorypage::ITransferProgress {
+public:
+    explicit TDialogProgress(QWidget* owner) : m_Owner(owner) {}
+
+    void Begin() override
+    {
+        m_Dialog = std::make_unique<TFormProgress>(m_Owner);
+        m_Dialog->show();
+    }
+    void SetStatus(const std::string& text) override { m_Dialog->SetStatus(Text(text)); }
+    void SetPercent(int percent) override { m_Dialog->SetPercent(percent); }
+    bool ProcessEventsAndCheckAbort() override
+    {
+        ui::ProcessEvents();
+        return m_Dialog->IsAborted();
+    }
+    void End() override { m_Dialog.reset(); }
+
+private:
+    QWidget* m_Owner;
+    std::unique_ptr<TFormProgress> m_Dialog;
+};
+
+double Seconds(std::uint32_t startMs)
+{
+    return platform::TicksSince(startMs) * 0.001;
+}
+
+} // namespace
 
 TFormMemory::TFormMemory(QWidget* parent)
     : TPage(parent)
     , Skin(Canvas(), this)
+    , Buttons(this, ui::bmPush, Canvas())
 {
     Skin.Add(0, "MEMORY_DLG_BK", false);
+    Skin.Add(1, "NOTE_ICON", true);
     const QSize size = Skin.GetSize(0);
     SetCanvasSize(size.width(), size.height() - 20);
+
+    Buttons.Add(BUTTON_ERASE, "Chip Erase (70 sec)", 89, 13, "MIDDLE_BTN");
+    Buttons.Add(BUTTON_WRITE, "Write", 89, 189, "NORMAL_BTN");
+    Buttons.Add(BUTTON_READ, "Read", 89, 306, "NORMAL_BTN");
+    Buttons.Add(BUTTON_WRITE_FILE, "Write a File to Memory", 162, 187, "LONG_BTN");
+    Buttons.Add(BUTTON_READ_FILE, "Load Memory Content to a File", 236, 187, "LONG_BTN");
+
+    CreateControls();
+    FillMemoryList();
+    EnableActions(false);
 }
 
 TFormMemory::~TFormMemory() = default;
+
+void TFormMemory::CreateControls()
+{
+    MakeLabel(this, "Memory Type", 16, 16, 10, HEADING_COLOUR);
+    MakeLabel(this, "Random Access", 16, 41, 10, HEADING_COLOUR);
+    MakeLabel(this, "Sequential Write", 16, 114, 10, HEADING_COLOUR);
+    MakeLabel(this, "Sequential Read", 16, 185, 10, HEADING_COLOUR);
+
+    ComboBoxMemoryType = new QComboBox(this);
+    ComboBoxMemoryType->setEditable(false);
+    ComboBoxMemoryType->setFont(QFont(QStringLiteral("Arial"), 9));
+    ComboBoxMemoryType->setStyleSheet(QStringLiteral(
+        "QComboBox { color: white; background-color: rgb(64,64,64); border: 1px solid rgb(128,128,128); padding-left: 3px; }"
+        "QComboBox QAbstractItemView { color: white; background-color: rgb(64,64,64); }"));
+    ComboBoxMemoryType->setGeometry(102, 12, 270, 21);
+    connect(ComboBoxMemoryType, &QComboBox::activated, this, &TFormMemory::ComboBoxMemoryTypeChange);
+
+    MakeLabel(this, "Address: ", 16, 62, 8, LABEL_COLOUR);
+    EditAddress = MakeEdit(this, "00000000", 62, 59, 72, 8);
+    MakeLabel(this, "wDATA:", 145, 64, 8, LABEL_COLOUR);
+    EditWriteData = MakeEdit(this, "0000", 187, 59, 64, 4);
+    MakeLabel(this, "rDATA: ", 265, 64, 8, LABEL_COLOUR);
+    EditReadData = MakeEdit(this, "0000", 305, 59, 64, 4);
+    EditReadData->setReadOnly(true);
+    EditReadData->setStyleSheet(QStringLiteral("QLineEdit { color: white; background-color: black; }"));
+
+    MakeLabel(this, "Address: ", 16, 135, 8, LABEL_COLOUR);
+    EditWriteAddress = MakeEdit(this, "00000000", 62, 132, 72, 0);
+    MakeLabel(this, "Length:", 148, 137, 8, LABEL_COLOUR);
+    EditWriteLength = MakeEdit(this, "0", 187, 132, 66, 0);
+    CheckBoxFileLength = new QCheckBox(this);
+    CheckBoxFileLength->setGeometry(275, 134, 16, 16);
+    connect(CheckBoxFileLength, &QCheckBox::clicked, this, &TFormMemory::CheckBoxFileLengthClick);
+    LabelFileLength = new TClickLabel("File Length", this, [this] {
+        CheckBoxFileLength->setChecked(!CheckBoxFileLength->isChecked());
+        CheckBoxFileLengthClick();
+    });
+    LabelFileLength->move(295, 135);
+    Style(LabelFileLength, 8, LABEL_COLOUR);
+
+    MakeLabel(this, "Address: ", 16, 206, 8, LABEL_COLOUR);
+    EditReadAddress = MakeEdit(this, "00000000", 62, 203, 72, 0);
+    MakeLabel(this, "Length:", 147, 207, 8, LABEL_COLOUR);
+    EditReadLength = MakeEdit(this, "0", 187, 203, 66, 0);
+    CheckBoxEntireMemory = new QCheckBox(this);
+    CheckBoxEntireMemory->setGeometry(275, 208, 16, 16);
+    connect(CheckBoxEntireMemory, &QCheckBox::clicked, this, &TFormMemory::CheckBoxEntireMemoryClick);
+    LabelEntireMemory = new TClickLabel("Entire Memory", this, [this] {
+        CheckBoxEntireMemory->setChecked(!CheckBoxEntireMemory->isChecked());
+        CheckBoxEntireMemoryClick();
+    });
+    LabelEntireMemory->move(295, 209);
+    Style(LabelEntireMemory, 8, LABEL_COLOUR);
+
+    LabelNote = MakeLabel(this, "Note. Please erase flash first before writing data.", 44, 255, 10, NOTE_COLOUR);
+    LabelNote->hide();
+}
+
+void TFormMemory::FillMemoryList()
+{
+    for (int position = 0; position < memorypage::MEMORY_LIST_COUNT; ++position) {
+        const std::uint8_t type = memorypage::MemoryTypeOfPosition(position);
+        ComboBoxMemoryType->addItem(Text(memorypage::MemoryListText(MemoryTypeName(type), MemoryGeometry.SizeBytes(type))));
+    }
+    ComboBoxMemoryType->setCurrentIndex(0);
+    m_LastPosition = 0;
+}
+
+int TFormMemory::MemoryTypePosition() const
+{
+    return ComboBoxMemoryType->currentIndex();
+}
+
+std::uint8_t TFormMemory::CurrentMemoryType() const
+{
+    return memorypage::MemoryTypeOfPosition(MemoryTypePosition());
+}
+
+// --- page contract -------------------------------------------------------------------
 
 void TFormMemory::Activate(TBoard* board)
 {
     ShowInfo("", INFO_GREEN);
     AttachBoard(board);
+    EnableActions(LinkOpen() && !m_Busy);
 }
 
 void TFormMemory::Deactivate()
 {
     AttachBoard(nullptr);
+    EnableActions(false);
 }
+
+void TFormMemory::EnableActions(bool enabled)
+{
+    m_ActionsEnabled = enabled;
+    for (int id : {BUTTON_READ, BUTTON_WRITE, BUTTON_WRITE_FILE, BUTTON_READ_FILE})
+        Buttons.SetEnabled(id, enabled);
+    UpdateMemoryControls();
+}
+
+void TFormMemory::UpdateMemoryControls()
+{
+    const int position = MemoryTypePosition();
+    const bool erasable = position == POSITION_FLASH || position == POSITION_EPCS;
+    if (erasable != m_NoteVisible) {
+        m_NoteVisible = erasable;
+        LabelNote->setVisible(erasable);
+        RepaintCanvas(); // the note's icon is drawn on the canvas
+    }
+    Buttons.SetCaption(BUTTON_ERASE, position == POSITION_FLASH ? "Chip Erase (260 sec)" : "Chip Erase (70 sec)");
+    Buttons.SetEnabled(BUTTON_ERASE, m_ActionsEnabled && erasable && LinkOpen());
+}
+
+void TFormMemory::ComboBoxMemoryTypeChange()
+{
+    UpdateMemoryControls();
+    if (OnUpdateTestArea)
+        OnUpdateTestArea();
+    const int position = MemoryTypePosition();
+    if (position != m_LastPosition) {
+        ShowInfo("", INFO_GREEN);
+        m_LastPosition = position;
+    }
+}
+
+void TFormMemory::CheckBoxEntireMemoryClick()
+{
+    const bool ticked = CheckBoxEntireMemory->isChecked();
+    EditReadAddress->setEnabled(!ticked);
+    EditReadLength->setEnabled(!ticked);
+    if (ticked) {
+        const std::uint32_t words = MemoryGeometry.SizeWords(CurrentMemoryType());
+        EditReadAddress->setText(Text(memorypage::ZeroAddressText(words)));
+        EditReadLength->setText(Text(memorypage::HexText(words)));
+    }
+}
+
+void TFormMemory::CheckBoxFileLengthClick()
+{
+    if (CheckBoxFileLength->isChecked())
+        return;
+    const std::uint32_t words = MemoryGeometry.SizeWords(CurrentMemoryType());
+    EditWriteAddress->setText(Text(memorypage::ZeroAddressText(words)));
+    EditWriteLength->setText(Text(memorypage::HexText(words)));
+}
+
+// --- painting and mouse ----------------------------------------------------------------
 
 void TFormMemory::FormPaint()
 {
     Skin.Draw(0, 0, 0);
+    if (m_NoteVisible)
+        Skin.Draw(1, 22, 256);
+    Buttons.PaintAll();
+}
+
+void TFormMemory::FormMouseDown(int x, int y)
+{
+    Buttons.MouseDown(x, y);
+}
+
+void TFormMemory::FormMouseMove(int x, int y)
+{
+    Buttons.MouseMove(x, y, true);
+}
+
+void TFormMemory::FormMouseUp(int x, int y)
+{
+    switch (Buttons.MouseUp(x, y)) {
+    case BUTTON_READ:
+        ButtonReadClick();
+        break;
+    case BUTTON_WRITE:
+        ButtonWriteClick();
+        break;
+    case BUTTON_ERASE:
+        ButtonEraseClick();
+        break;
+    case BUTTON_WRITE_FILE:
+        ButtonWriteFileClick();
+        break;
+    case BUTTON_READ_FILE:
+        ButtonReadFileClick();
+        break;
+    default:
+        break;
+    }
+}
+
+// --- helpers -----------------------------------------------------------------------------
+
+bool TFormMemory::CheckField(const QLineEdit* edit, const char* fieldName, std::int32_t maximum,
+                             std::int32_t minimum, std::int32_t& value)
+{
+    const memorypage::THexField field =
+        memorypage::ParseHexField(edit->text().toStdString(), fieldName, maximum, minimum);
+    if (!field.ok) {
+        ShowError(Text(field.error));
+        return false;
+    }
+    value = field.value;
+    return true;
+}
+
+void TFormMemory::ShowError(const QString& text)
+{
+    ui::ShowMessage(this, ui::TMessageKind::Error, QStringLiteral("Error"), text);
+}
+
+void TFormMemory::ShowWarning(const QString& text)
+{
+    ui::ShowMessage(this, ui::TMessageKind::Warning, QStringLiteral("Warning"), text);
+}
+
+void TFormMemory::BeginOperation()
+{
+    m_Busy = true;
+    ui::SetWindowCursor(this, ui::TCursor::HourGlass);
+    EnableActions(false);
+}
+
+void TFormMemory::EndOperation()
+{
+    m_Busy = false;
+    EnableActions(LinkOpen());
+    ui::SetWindowCursor(this, ui::TCursor::Default);
+}
+
+void TFormMemory::ReportLinkFailure(const TBoard* usedBoard)
+{
+    if (Board() == usedBoard)
+        RaiseLinkFailure();
+}
+
+// --- random access -------------------------------------------------------------------------
+
+void TFormMemory::ButtonWriteClick()
+{
+    TBoard* board = Board();
+    if (!board)
+        return;
+    const std::uint8_t type = CurrentMemoryType();
+    const std::int32_t words = static_cast<std::int32_t>(MemoryGeometry.SizeWords(type));
+    ShowInfo(QString::asprintf("%s Random Write...", MemoryTypeName(type)), INFO_YELLOW);
+    BeginOperation();
+    std::int32_t address = 0, data = 0;
+    bool ok = CheckField(EditAddress, "Address", words - 1, 0, address) &&
+              CheckField(EditWriteData, "wDATA", 0xFFFF, 0, data);
+    if (ok) {
+        const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(data), static_cast<std::uint8_t>(data >> 8)};
+        ok = board->MemoryWrite(type, 2u * static_cast<std::uint32_t>(address), 2, bytes);
+    }
+    ShowInfo(QString::asprintf("%s Random Write %s", MemoryTypeName(type), ok ? "Success" : "Fail"),
+             ok ? INFO_GREEN : INFO_RED);
+    EndOperation();
+}
+
+void TFormMemory::ButtonReadClick()
+{
+    TBoard* board = Board();
+    if (!board)
+        return;
+    const std::uint8_t type = CurrentMemoryType();
+    const std::int32_t words = static_cast<std::int32_t>(MemoryGeometry.SizeWords(type));
+    ShowInfo(QString::asprintf("%s Random Read...", MemoryTypeName(type)), INFO_YELLOW);
+    BeginOperation();
+    std::int32_t address = 0;
+    bool ok = CheckField(EditAddress, "Address", words - 1, 0, address);
+    if (ok) {
+        std::uint8_t bytes[2] = {};
+        ok = board->MemoryRead(type, 2u * static_cast<std::uint32_t>(address), 2, bytes);
+        if (ok)
+            EditReadData->setText(QString::asprintf("%04X", bytes[0] | bytes[1] << 8));
+    }
+    ShowInfo(QString::asprintf("%s Random Read %s", MemoryTypeName(type), ok ? "Success" : "Fail"),
+             ok ? INFO_GREEN : INFO_RED);
+    EndOperation();
+}
+
+// --- chip erase -------------------------------------------------------------------------------
+
+void TFormMemory::ButtonEraseClick()
+{
+    TBoard* board = Board();
+    if (!board)
+        return;
+    const std::uint8_t type = CurrentMemoryType();
+    BeginOperation();
+    ShowInfo("Flash Erase...", INFO_YELLOW);
+    const std::uint32_t start = platform::TickCount();
+    TDialogProgress progress(this);
+    const memorypage::TEraseResult result = memorypage::EraseChipWithProgress(*board, progress, type);
+    const std::uint32_t elapsed = platform::TicksSince(start);
+
+    QString text;
+    if (result.aborted)
+        text = QStringLiteral("Flash Erase abort");
+    else if (result.success)
+        text = QString::asprintf("%s %s (%.d seconds)", "Flash Erase", "success", static_cast<int>(elapsed / 1000));
+    else
+        text = QStringLiteral("Flash Erase fail");
+    ShowInfo(text, result.success ? INFO_GREEN : INFO_RED);
+    if (!result.aborted && !result.success)
+        ShowError(text);
+    EndOperation();
+    if (result.blockFailed)
+        ReportLinkFailure(board);
+}
+
+// --- file transfers -----------------------------------------------------------------------------
+
+void TFormMemory::ButtonReadFileClick()
+{
+    TBoard* board = Board();
+    if (!board)
+        return;
+    BeginOperation();
+    const std::uint32_t start = platform::TickCount();
+    const std::uint8_t type = CurrentMemoryType();
+    const char* name = MemoryTypeName(type);
+    ShowInfo(QString::asprintf("Load %s Content to a File...", name), INFO_YELLOW);
+
+    const std::int32_t words = static_cast<std::int32_t>(MemoryGeometry.SizeWords(type));
+    std::int32_t address = 0, length = words;
+    if (!CheckBoxEntireMemory->isChecked()) {
+        const bool valid = CheckField(EditReadAddress, "Address", words - 1, 0, address) &&
+                           CheckField(EditReadLength, "Length", words - address, 1, length);
+        if (!valid) {
+            ShowInfo("Invalid Input Data.", INFO_RED);
+            EndOperation();
+            return;
+        }
+    }
+
+    bool ok = false, aborted = false;
+    const QString fileName = ui::GetSaveFileName(this, {"Load Memory Content to a File", FILE_FILTER, "bin", {}});
+    if (fileName.isEmpty()) {
+        aborted = true;
+    } else {
+        const auto byteAddress = 2u * static_cast<std::uint32_t>(address);
+        const auto byteCount = 2u * static_cast<std::uint32_t>(length);
+        memorypage::TByteBuffer buffer;
+        if (buffer.Allocate(byteCount)) {
+            TDialogProgress progress(this);
+            const memorypage::TRangeResult read =
+                memorypage::ReadRangeWithProgress(*board, progress, type, byteAddress, byteCount, buffer.data.get());
+            aborted = read.aborted;
+            if (read.ok) {
+                const std::filesystem::path path = PathOf(fileName);
+                const memorypage::TDumpStatus status =
+                    memorypage::WriteDumpFile(path, buffer.data.get(), byteCount, memorypage::IsHexFileName(path));
+                if (status == memorypage::TDumpStatus::ShortWrite)
+                    ShowWarning(QString("Write file(%1) error.").arg(fileName));
+                ok = status == memorypage::TDumpStatus::Ok;
+            }
+        }
+    }
+
+    const QString text = aborted ? QString::asprintf("Load %s Content to a File Aborted.", name)
+                                 : QString::asprintf("Load %s Content to a File %s. (%.1fsec)", name,
+                                                     ok ? "Success" : "Fail", Seconds(start));
+    ShowInfo(text, ok ? INFO_GREEN : INFO_RED);
+    if (!ok && !aborted)
+        ShowError(text);
+    EndOperation();
+}
+
+void TFormMemory::ButtonWriteFileClick()
+{
+    TBoard* board = Board();
+    if (!board)
+        return;
+    writeFailed = false;
+    BeginOperation();
+    const std::uint8_t type = CurrentMemoryType();
+    const char* name = MemoryTypeName(type);
+    ShowInfo(QString::asprintf("Write a File to %s...", name), INFO_YELLOW);
+
+    const std::int32_t words = static_cast<std::int32_t>(MemoryGeometry.SizeWords(type));
+    const bool wholeFile = CheckBoxFileLength->isChecked();
+    std::int32_t address = 0, length = 0;
+    bool valid = CheckField(EditWriteAddress, "Address", words - 1, 0, address);
+    if (valid && !wholeFile)
+        valid = CheckField(EditWriteLength, "Length", words - address, 1, length);
+    if (!valid) {
+        ShowInfo("Invalud Input Data.", INFO_RED);
+        EndOperation();
+        return;
+    }
+
+    const std::uint32_t start = platform::TickCount();
+    bool ok = false, aborted = false, boxShown = false;
+    const QString fileName = ui::GetOpenFileName(this, {"Write a File to Memory", FILE_FILTER, "bin", {}});
+    if (fileName.isEmpty()) {
+        aborted = true;
+    } else {
+        const auto byteAddress = 2u * static_cast<std::uint32_t>(address);
+        const std::uint32_t space = MemoryGeometry.SizeBytes(type) - byteAddress;
+        const std::filesystem::path path = PathOf(fileName);
+        memorypage::TFilePortion portion = memorypage::ReadFilePortion(
+            path, memorypage::IsHexFileName(path), wholeFile, 2u * static_cast<std::uint32_t>(length), space);
+        switch (portion.status) {
+        case memorypage::TLoadStatus::SizeLess:
+            ShowWarning(QString("File(%1) size is less than the specified length.").arg(fileName));
+            boxShown = true;
+            break;
+        case memorypage::TLoadStatus::ReadError:
+            ShowWarning(QString("Read file(%1) error.").arg(fileName));
+            boxShown = true;
+            break;
+        case memorypage::TLoadStatus::InvalidHex:
+            ShowWarning("invalid hex file.");
+            break;
+        case memorypage::TLoadStatus::OpenFailed:
+            break;
+        case memorypage::TLoadStatus::Ok: {
+            const auto byteCount = static_cast<std::uint32_t>(portion.bytes.size);
+            TDialogProgress progress(this);
+            const memorypage::TRangeResult written = memorypage::WriteRangeWithProgress(
+                *board, progress, type, byteAddress, byteCount, portion.bytes.data.get(), writeFailed);
+            ok = written.ok;
+            aborted = written.aborted;
+            if (ok && wholeFile)
+                EditWriteLength->setText(Text(memorypage::HexText((byteCount + 1) / 2)));
+            break;
+        }
+        }
+    }
+
+    const QString text = aborted ? QString::asprintf("Write a File to %s Aborted.", name)
+                                 : QString::asprintf("Write a File to %s %s.[%.1fsec]", name,
+                                                     ok ? "Success" : "Fail", Seconds(start));
+    ShowInfo(text, ok ? INFO_GREEN : INFO_RED);
+    if (!ok && !aborted && !boxShown)
+        ShowError(text);
+    EndOperation();
+    if (writeFailed)
+        ReportLinkFailure(board);
 }

@@ -1,8 +1,26 @@
 #pragma once
 
+#include "pages/MemoryGeometry.h"
 #include "pages/Page.h"
 #include "ui/BitmapManager.h"
+#include "ui/ButtonManager.h"
 
+#include <QString>
+#include <cstdint>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+// The memory page: word-wise random access to the six memories, chip erase of the
+// FLASH and the EPCS, and transfers of whole ranges to and from files. All addresses
+// and lengths the user types are hexadecimal 16-bit word addresses and word counts.
+//
+// Long operations handle pending events between their steps (so that Abort works), so
+// the user can leave the page while one runs. The operation then goes on with the board
+// it started with and never looks at the page's board again; the page stays disabled
+// until it ends.
 class TFormMemory : public TPage {
     Q_OBJECT
 
@@ -17,12 +35,76 @@ public:
     // board outline; the main window binds it before every activation.
     std::function<void()> OnUpdateTestArea;
     // Position of the selected memory in the list (0..5), or -1 for none.
-    int MemoryTypePosition() const { return m_MemoryPosition; }
+    int MemoryTypePosition() const;
+
+    // Ids of the skinned action buttons.
+    enum : int { BUTTON_READ = 0, BUTTON_WRITE = 1, BUTTON_ERASE = 2, BUTTON_WRITE_FILE = 3, BUTTON_READ_FILE = 4 };
+
+    QComboBox* ComboBoxMemoryType;
+    QLineEdit* EditAddress;       // random access
+    QLineEdit* EditWriteData;     // wDATA
+    QLineEdit* EditReadData;      // rDATA
+    QLineEdit* EditWriteAddress;  // sequential write
+    QLineEdit* EditWriteLength;
+    QCheckBox* CheckBoxFileLength;
+    QLabel* LabelFileLength;
+    QLineEdit* EditReadAddress;   // sequential read
+    QLineEdit* EditReadLength;
+    QCheckBox* CheckBoxEntireMemory;
+    QLabel* LabelEntireMemory;
+    QLabel* LabelNote;
+
+    // The skinned action buttons (state queries for the shell's tests and snapshots).
+    const ui::TButtonManager& ActionButtons() const { return Buttons; }
+    bool NoteVisible() const { return m_NoteVisible; }
+    // True while a long operation runs.
+    bool Busy() const { return m_Busy; }
+
+    // Handlers.
+    void ComboBoxMemoryTypeChange();
+    void ButtonReadClick();
+    void ButtonWriteClick();
+    void ButtonEraseClick();
+    void ButtonWriteFileClick();
+    void ButtonReadFileClick();
+    void CheckBoxEntireMemoryClick();
+    void CheckBoxFileLengthClick();
 
 protected:
     void FormPaint() override;
+    void FormMouseDown(int x, int y) override;
+    void FormMouseMove(int x, int y) override;
+    void FormMouseUp(int x, int y) override;
 
 private:
+    void CreateControls();
+    void FillMemoryList();
+    // Sets the action buttons' enabled state, then the memory-dependent controls.
+    void EnableActions(bool enabled);
+    void UpdateMemoryControls();
+    std::uint8_t CurrentMemoryType() const;
+    // Runs `check` on the field's text; shows the error box on failure.
+    bool CheckField(const QLineEdit* edit, const char* fieldName, std::int32_t maximum, std::int32_t minimum,
+                    std::int32_t& value);
+    void ShowError(const QString& text);
+    void ShowWarning(const QString& text);
+    // Operation frame: hourglass and disabled actions, then back.
+    void BeginOperation();
+    void EndOperation();
+    // The failure of an operation reaches the shell only while the page is still on
+    // the board the operation used; after a page switch or a reconnect it would tear
+    // down a link that the operation no longer speaks for.
+    void ReportLinkFailure(const TBoard* usedBoard);
+
+    bool LoadToFile(TBoard& board, std::uint8_t memoryType, std::uint32_t startMs);
+    bool WriteFromFile(TBoard& board, std::uint8_t memoryType);
+
     ui::TBitmapManager Skin;
-    int m_MemoryPosition = 0;
+    ui::TButtonManager Buttons;
+    memorypage::TMemoryGeometry MemoryGeometry;
+    int m_LastPosition = 0;
+    bool m_ActionsEnabled = false;
+    bool m_NoteVisible = false;
+    bool m_Busy = false;
+    bool writeFailed = false;
 };

@@ -1,0 +1,545 @@
+// The memory page against the simulated board: the controls and their states, random
+// access, chip erase and both file transfers, with the dialogs answered by the test.
+#include "app/ShowInfo.h"
+#include "app/UnitProgress.h"
+#include "board/Board.h"
+#include "pages/UnitMemory.h"
+#include "platform/Paths.h"
+#include "ui/Seams.h"
+
+#include "SimulatedBoard.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// One simulator and one connected board for the whole program.
+class BoardEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        sim = std::make_unique<testsupport::SimulatedBoard>();
+        platform::OverrideExecutableFolder(testsupport::SimulatedBoard::BinFolder());
+        board = std::make_unique<TBoard>();
+        std::string error;
+        ASSERT_TRUE(board->Connect(error, 0)) << error;
+    }
+    void TearDown() override
+    {
+        board.reset();
+        sim.reset();
+    }
+    static inline std::unique_ptr<testsupport::SimulatedBoard> sim;
+    static inline std::unique_ptr<TBoard> board;
+};
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new BoardEnvironment);
+
+struct TBox {
+    ui::TMessageKind kind;
+    QString text;
+};
+
+// Button centres on the page.
+const QPoint READ(306 + 32, 89 + 8);
+const QPoint WRITE(189 + 32, 89 + 8);
+const QPoint ERASE(13 + 60, 89 + 8);
+const QPoint WRITE_FILE(187 + 88, 162 + 8);
+const QPoint READ_FILE(187 + 88, 236 + 8);
+
+// SSRAM-0, SSRAM-1, SDRAM, EEPROM, EPCS, FLASH.
+enum Position { SSRAM0, SSRAM1, SDRAM, EEPROM, EPCS, FLASH };
+
+class MemoryPage : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/vx5h-memory-page-XXXXXX";
+        ASSERT_TRUE(::mkdtemp(pattern));
+        folder = pattern;
+        previousSink = SetShowInfoSink([this](const QString& text, const QColor& colour) {
+            infoText = text;
+            infoColour = colour;
+        });
+        seams = std::make_unique<ui::TScopedSeams>(ui::TSeamHandlers{
+            [this](QWidget*, ui::TMessageKind kind, const QString&, const QString& text) { boxes.push_back({kind, text}); },
+            [this](QWidget*, const ui::TFileDialogRequest& request) { return Answer(request); },
+            [this](QWidget*, const ui::TFileDialogRequest& request) { return Answer(request); },
+            [this] {
+                QCoreApplication::processEvents();
+                ++steps;
+                if (auto* dialog = page->findChild<TFormProgress*>())
+                    lastPercent = dialog->ProgressBar->value();
+                if (duringStep)
+                    duringStep(steps);
+            },
+        });
+        page = std::make_unique<TFormMemory>(nullptr);
+        page->OnLinkFailure = [this] { ++linkFailures; };
+        page->OnUpdateTestArea = [this] { ++areaUpdates; };
+        page->show();
+        page->Activate(&Board());
+    }
+    void TearDown() override
+    {
+        page.reset();
+        seams.reset();
+        SetShowInfoSink(previousSink);
+        fs::remove_all(folder);
+    }
+
+    static TBoard& Board() { return *BoardEnvironment::board; }
+    static testsupport::SimulatedBoard& Sim() { return *BoardEnvironment::sim; }
+
+    QString Answer(const ui::TFileDialogRequest& request)
+    {
+        lastRequest = request;
+        return fileAnswer;
+    }
+    void Click(QPoint at)
+    {
+        QTest::mouseMove(page.get(), at);
+        QTest::mousePress(page.get(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(page.get(), Qt::LeftButton, {}, at);
+    }
+    void Select(int position)
+    {
+        page->ComboBoxMemoryType->setCurrentIndex(position);
+        Q_EMIT page->ComboBoxMemoryType->activated(position);
+    }
+    QString Path(const std::string& name) const { return QString::fromStdString(folder + "/" + name); }
+    void WriteFile(const std::string& name, const std::string& content) const
+    {
+        std::ofstream(folder + "/" + name, std::ios::binary) << content;
+    }
+    std::string ReadFile(const std::string& name) const
+    {
+        std::ifstream in(folder + "/" + name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    // The simulator's bytes, as lower-case hex without separators.
+    static std::string SimBytes(const char* memory, std::uint32_t address, std::uint32_t count)
+    {
+        std::string dump = Sim().Ctl("mem read " + std::string(memory) + " " + std::to_string(address) + " " +
+                                     std::to_string(count));
+        std::string hex;
+        for (char c : dump)
+            if (std::isxdigit(static_cast<unsigned char>(c)))
+                hex += c;
+        return hex;
+    }
+    // Writes a file to memory through the page with "File Length" ticked.
+    void WriteWholeFile(int position, const char* address, const std::string& name)
+    {
+        Select(position);
+        page->CheckBoxFileLength->setChecked(true);
+        page->EditWriteAddress->setText(address);
+        fileAnswer = Path(name);
+        Click(WRITE_FILE);
+    }
+    bool ActionEnabled(int id) const { return page->ActionButtons().FindById(id)->Enabled(); }
+    QString EraseCaption() const { return page->ActionButtons().FindById(TFormMemory::BUTTON_ERASE)->Caption(); }
+
+    std::string folder;
+    ShowInfoSink previousSink;
+    std::unique_ptr<ui::TScopedSeams> seams;
+    std::unique_ptr<TFormMemory> page;
+    std::vector<TBox> boxes;
+    QString infoText;
+    QColor infoColour;
+    QString fileAnswer;
+    ui::TFileDialogRequest lastRequest;
+    std::function<void(int)> duringStep;
+    int steps = 0;
+    int lastPercent = -1;
+    int linkFailures = 0;
+    int areaUpdates = 0;
+};
+
+TEST_F(MemoryPage, ListAndMemoryDependentControls)
+{
+    const char* texts[] = {"SSRAM-0 (100000h WORDS, 2 MB)", "SSRAM-1 (100000h WORDS, 2 MB)",
+                           "SDRAM (4000000h WORDS, 128 MB)", "EEPROM (800h WORDS, 4 KB)",
+                           "EPCS (400000h WORDS, 8 MB)", "FLASH (400000h WORDS, 8 MB)"};
+    ASSERT_EQ(6, page->ComboBoxMemoryType->count());
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(texts[i], page->ComboBoxMemoryType->itemText(i));
+    EXPECT_EQ(0, page->MemoryTypePosition());
+    EXPECT_TRUE(ActionEnabled(TFormMemory::BUTTON_READ));
+    EXPECT_FALSE(ActionEnabled(TFormMemory::BUTTON_ERASE));
+    EXPECT_FALSE(page->NoteVisible());
+
+    Select(FLASH);
+    EXPECT_EQ(1, areaUpdates);
+    EXPECT_EQ(FLASH, page->MemoryTypePosition());
+    EXPECT_EQ("Chip Erase (260 sec)", EraseCaption());
+    EXPECT_TRUE(ActionEnabled(TFormMemory::BUTTON_ERASE));
+    EXPECT_TRUE(page->NoteVisible());
+    EXPECT_FALSE(page->LabelNote->isHidden());
+    Select(EPCS);
+    EXPECT_EQ("Chip Erase (70 sec)", EraseCaption());
+    EXPECT_TRUE(ActionEnabled(TFormMemory::BUTTON_ERASE));
+    Select(EEPROM);
+    EXPECT_EQ("Chip Erase (70 sec)", EraseCaption());
+    EXPECT_FALSE(ActionEnabled(TFormMemory::BUTTON_ERASE));
+    EXPECT_FALSE(page->NoteVisible());
+    EXPECT_TRUE(page->LabelNote->isHidden());
+    EXPECT_EQ(3, areaUpdates);
+
+    // Deactivated, everything but the list is off; erase stays off even for FLASH.
+    Select(FLASH);
+    page->Deactivate();
+    for (int id = 0; id < 5; ++id)
+        EXPECT_FALSE(ActionEnabled(id)) << id;
+    EXPECT_TRUE(page->ComboBoxMemoryType->isEnabled());
+    Click(READ);
+    EXPECT_TRUE(infoText.isEmpty());
+
+    fs::create_directories(testsupport::SimulatedBoard::BinFolder() + "../snapshots/pages");
+    page->Activate(&Board());
+    page->grab().save(QString::fromStdString(testsupport::SimulatedBoard::BinFolder() + "../snapshots/pages/memory.png"));
+}
+
+TEST_F(MemoryPage, CheckBoxesFillTheRangeFields)
+{
+    // A click on the label flips the box and runs its handler.
+    QTest::mouseClick(page->LabelEntireMemory, Qt::LeftButton);
+    EXPECT_TRUE(page->CheckBoxEntireMemory->isChecked());
+    EXPECT_FALSE(page->EditReadAddress->isEnabled());
+    EXPECT_EQ("00000", page->EditReadAddress->text());
+    EXPECT_EQ("100000", page->EditReadLength->text());
+    QTest::mouseClick(page->CheckBoxEntireMemory, Qt::LeftButton);
+    EXPECT_FALSE(page->CheckBoxEntireMemory->isChecked());
+    EXPECT_TRUE(page->EditReadLength->isEnabled());
+
+    Select(SDRAM);
+    QTest::mouseClick(page->LabelFileLength, Qt::LeftButton);
+    EXPECT_TRUE(page->CheckBoxFileLength->isChecked());
+    EXPECT_EQ("0", page->EditWriteLength->text()); // ticking changes no field
+    QTest::mouseClick(page->LabelFileLength, Qt::LeftButton);
+    EXPECT_EQ("0000000", page->EditWriteAddress->text());
+    EXPECT_EQ("4000000", page->EditWriteLength->text());
+}
+
+TEST_F(MemoryPage, HexFieldsAreCheckedWithTheirBoxes)
+{
+    page->EditAddress->setText("FFFFF");
+    Click(READ);
+    EXPECT_EQ("SSRAM-0 Random Read Success", infoText);
+    EXPECT_TRUE(boxes.empty());
+
+    page->EditAddress->setText("100000");
+    Click(READ);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(ui::TMessageKind::Error, boxes[0].kind);
+    EXPECT_EQ("The input value(100000) for the field 'Address' is expected to less or equal to FFFFFh.", boxes[0].text);
+    EXPECT_EQ("SSRAM-0 Random Read Fail", infoText);
+    EXPECT_EQ(INFO_RED, infoColour);
+
+    page->EditAddress->setText("");
+    Click(WRITE);
+    EXPECT_EQ("Value '' is invalid for 'Address'", boxes.back().text);
+    EXPECT_EQ("SSRAM-0 Random Write Fail", infoText);
+
+    page->EditAddress->setText("80000000");
+    Click(WRITE);
+    EXPECT_EQ("The intput value(80000000) for the field 'Address' is expected to larger or equal to 0h.",
+              boxes.back().text);
+
+    // Nine digits are refused, not cut to 00000001.
+    page->EditReadLength->setText("100000001");
+    Click(READ_FILE);
+    EXPECT_EQ("Value '100000001' is invalid for 'Length'", boxes.back().text);
+    EXPECT_EQ("Invalid Input Data.", infoText);
+
+    // The initial length 0 stops both transfers at the minimum.
+    page->EditReadLength->setText("0");
+    Click(READ_FILE);
+    EXPECT_EQ("The intput value(0) for the field 'Length' is expected to larger or equal to 1h.", boxes.back().text);
+    Click(WRITE_FILE);
+    EXPECT_EQ("Invalud Input Data.", infoText);
+    EXPECT_EQ(6u, boxes.size());
+    EXPECT_TRUE(ActionEnabled(TFormMemory::BUTTON_READ_FILE));
+    EXPECT_EQ(0, linkFailures);
+}
+
+TEST_F(MemoryPage, RandomWriteSendsTheWordLowByteFirst)
+{
+    Select(SDRAM);
+    page->EditAddress->setText("3");
+    page->EditWriteData->setText("12AB");
+    Click(WRITE);
+    EXPECT_EQ("SDRAM Random Write Success", infoText);
+    EXPECT_EQ(INFO_GREEN, infoColour);
+    EXPECT_EQ("ab12", SimBytes("sdram", 6, 2));
+
+    page->EditReadData->setText("0000");
+    Click(READ);
+    EXPECT_EQ("12AB", page->EditReadData->text());
+    EXPECT_EQ("SDRAM Random Read Success", infoText);
+
+    // A read that fails keeps the last value and raises no link failure.
+    Sim().Ctl("fault echo 1");
+    page->EditAddress->setText("4");
+    Click(READ);
+    EXPECT_EQ("SDRAM Random Read Fail", infoText);
+    EXPECT_EQ("12AB", page->EditReadData->text());
+    EXPECT_EQ(0, linkFailures);
+}
+
+TEST_F(MemoryPage, ChipEraseClearsTheFlashWithProgress)
+{
+    Sim().Ctl("mem write flash 0x12340 00 11 22");
+    ASSERT_EQ("001122", SimBytes("flash", 0x12340, 3));
+    Select(FLASH);
+    Click(ERASE);
+    EXPECT_TRUE(infoText.startsWith("Flash Erase success (")) << infoText.toStdString();
+    EXPECT_EQ(INFO_GREEN, infoColour);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ("ffffff", SimBytes("flash", 0x12340, 3));
+    EXPECT_EQ(128, steps);
+    EXPECT_EQ(99, lastPercent); // (n - 1) * 100 / n
+    EXPECT_EQ(nullptr, page->findChild<TFormProgress*>());
+    EXPECT_TRUE(ActionEnabled(TFormMemory::BUTTON_ERASE));
+}
+
+TEST_F(MemoryPage, ChipEraseAbortAndZeroBlocks)
+{
+    Select(EPCS);
+    duringStep = [this](int step) {
+        if (step == 3)
+            page->findChild<TFormProgress*>()->ButtonAbort->click();
+    };
+    Click(ERASE);
+    EXPECT_EQ("Flash Erase abort", infoText);
+    EXPECT_EQ(INFO_RED, infoColour);
+    EXPECT_EQ(3, steps);
+    EXPECT_TRUE(boxes.empty());
+
+    // A count the board does not give counts as 0 blocks: fail and a box, but the link
+    // is not taken for lost.
+    duringStep = nullptr;
+    Sim().Ctl("fault echo 1");
+    Click(ERASE);
+    EXPECT_EQ("Flash Erase fail", infoText);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("Flash Erase fail", boxes[0].text);
+    EXPECT_EQ(0, linkFailures);
+}
+
+TEST_F(MemoryPage, BinaryAndHexFilesRoundTrip)
+{
+    std::string data(65536 + 7, '\0');
+    std::mt19937 random(7);
+    for (char& c : data)
+        c = static_cast<char>(random());
+    WriteFile("in.bin", data);
+    WriteWholeFile(SSRAM1, "100", "in.bin");
+    EXPECT_TRUE(infoText.startsWith("Write a File to SSRAM-1 Success.[")) << infoText.toStdString();
+    EXPECT_EQ("8004", page->EditWriteLength->text()); // (65543 + 1) / 2 words
+    EXPECT_EQ("bin", lastRequest.defaultSuffix);
+    EXPECT_TRUE(lastRequest.filter.contains("Hex files"));
+
+    page->EditReadAddress->setText("100");
+    page->EditReadLength->setText("8004");
+    fileAnswer = Path("out.bin");
+    Click(READ_FILE);
+    EXPECT_TRUE(infoText.startsWith("Load SSRAM-1 Content to a File Success. (")) << infoText.toStdString();
+    EXPECT_TRUE(infoText.endsWith("sec)"));
+    const std::string back = ReadFile("out.bin");
+    ASSERT_EQ(data.size() + 1, back.size());
+    EXPECT_EQ(data, back.substr(0, data.size()));
+
+    fileAnswer = Path("out.HEX");
+    Click(READ_FILE);
+    const std::string hex = ReadFile("out.HEX");
+    ASSERT_EQ(2 * back.size(), hex.size());
+    EXPECT_EQ(QByteArray::fromStdString(back).toHex().toUpper().toStdString(), hex);
+
+    // And back in from the HEX text, to another place.
+    WriteWholeFile(SSRAM0, "0", "out.HEX");
+    EXPECT_TRUE(infoText.startsWith("Write a File to SSRAM-0 Success.")) << infoText.toStdString();
+    Select(SSRAM0);
+    page->EditReadAddress->setText("0");
+    fileAnswer = Path("again.bin");
+    Click(READ_FILE);
+    EXPECT_EQ(back, ReadFile("again.bin"));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(0, linkFailures);
+}
+
+TEST_F(MemoryPage, FileKindAndWholeFileRules)
+{
+    WriteFile("abc.hex", "ABC");
+    WriteWholeFile(SSRAM0, "10", "abc.hex");
+    EXPECT_EQ("abc0", SimBytes("ssram0", 0x20, 2));
+    EXPECT_EQ("1", page->EditWriteLength->text());
+
+    WriteFile("DUMP.Hex", "4142");
+    WriteWholeFile(SSRAM0, "20", "DUMP.Hex");
+    EXPECT_EQ("4142", SimBytes("ssram0", 0x40, 2));
+    WriteFile("DUMP.txt", "4142");
+    WriteWholeFile(SSRAM0, "20", "DUMP.txt");
+    EXPECT_EQ("34313432", SimBytes("ssram0", 0x40, 4));
+
+    WriteFile("empty.bin", "");
+    page->EditWriteLength->setText("5");
+    WriteWholeFile(SSRAM0, "0", "empty.bin");
+    EXPECT_TRUE(infoText.startsWith("Write a File to SSRAM-0 Success.")) << infoText.toStdString();
+    EXPECT_EQ("0", page->EditWriteLength->text());
+
+    // The space left at the last word of the EEPROM is two bytes.
+    Sim().Ctl("mem write eeprom 0xFF0 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
+    WriteFile("hundred.bin", std::string(100, '\x5A'));
+    WriteWholeFile(EEPROM, "7FF", "hundred.bin");
+    EXPECT_TRUE(infoText.startsWith("Write a File to EEPROM Success.")) << infoText.toStdString();
+    EXPECT_EQ("00005a5a", SimBytes("eeprom", 0xFFC, 4));
+    EXPECT_EQ("1", page->EditWriteLength->text());
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MemoryPage, BadFilesEndInWarnings)
+{
+    WriteFile("break.hex", "0102\n");
+    WriteWholeFile(SSRAM0, "0", "break.hex");
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ(ui::TMessageKind::Warning, boxes[0].kind);
+    EXPECT_EQ("invalid hex file.", boxes[0].text);
+    EXPECT_EQ(ui::TMessageKind::Error, boxes[1].kind);
+    EXPECT_TRUE(boxes[1].text.startsWith("Write a File to SSRAM-0 Fail.[")) << boxes[1].text.toStdString();
+    EXPECT_EQ(boxes[1].text, infoText);
+
+    boxes.clear();
+    WriteFile("short.hex", std::string(39, '0'));
+    page->CheckBoxFileLength->setChecked(false);
+    page->EditWriteAddress->setText("0");
+    page->EditWriteLength->setText("A");
+    fileAnswer = Path("short.hex");
+    Click(WRITE_FILE);
+    ASSERT_EQ(1u, boxes.size()); // the warning only
+    EXPECT_EQ(ui::TMessageKind::Warning, boxes[0].kind);
+    EXPECT_EQ("File(" + Path("short.hex") + ") size is less than the specified length.", boxes[0].text);
+    EXPECT_TRUE(infoText.startsWith("Write a File to SSRAM-0 Fail.["));
+
+    // A file that cannot be opened: the error box only.
+    boxes.clear();
+    fileAnswer = Path("missing.bin");
+    Click(WRITE_FILE);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(ui::TMessageKind::Error, boxes[0].kind);
+
+    // A dump that cannot be created.
+    boxes.clear();
+    page->EditReadLength->setText("10");
+    fileAnswer = Path("no/such/folder/x.bin");
+    Click(READ_FILE);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_TRUE(boxes[0].text.startsWith("Load SSRAM-0 Content to a File Fail. (")) << boxes[0].text.toStdString();
+    EXPECT_EQ(0, linkFailures);
+}
+
+TEST_F(MemoryPage, CancelAndAbortAreNotFailures)
+{
+    fileAnswer.clear();
+    page->EditReadLength->setText("10");
+    Click(READ_FILE);
+    EXPECT_EQ("Load SSRAM-0 Content to a File Aborted.", infoText);
+    page->CheckBoxFileLength->setChecked(true);
+    Click(WRITE_FILE);
+    EXPECT_EQ("Write a File to SSRAM-0 Aborted.", infoText);
+    boxes.clear();
+
+    WriteFile("big.bin", std::string(200000, '\x33'));
+    WriteFile("keep.bin", "kept");
+    duringStep = [this](int step) {
+        if (step == 2)
+            page->findChild<TFormProgress*>()->ButtonAbort->click();
+    };
+    fileAnswer = Path("big.bin");
+    Click(WRITE_FILE);
+    EXPECT_EQ("Write a File to SSRAM-0 Aborted.", infoText);
+    EXPECT_EQ(INFO_RED, infoColour);
+    EXPECT_EQ(2, steps);
+
+    // An aborted dump leaves the file it would have replaced alone.
+    steps = 0;
+    page->EditReadLength->setText("10000");
+    fileAnswer = Path("keep.bin");
+    Click(READ_FILE);
+    EXPECT_EQ("Load SSRAM-0 Content to a File Aborted.", infoText);
+    EXPECT_EQ("kept", ReadFile("keep.bin"));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(0, linkFailures);
+}
+
+TEST_F(MemoryPage, LeavingThePageDuringATransferKeepsItsBoard)
+{
+    WriteFile("big.bin", std::string(200000, '\x44'));
+    duringStep = [this](int step) {
+        if (step == 1)
+            page->Deactivate();
+    };
+    WriteWholeFile(SSRAM1, "0", "big.bin");
+    EXPECT_TRUE(infoText.startsWith("Write a File to SSRAM-1 Success.")) << infoText.toStdString();
+    EXPECT_EQ("4444", SimBytes("ssram1", 199998, 2));
+    EXPECT_FALSE(ActionEnabled(TFormMemory::BUTTON_WRITE_FILE)); // still detached
+    page->Activate(&Board());
+    EXPECT_TRUE(ActionEnabled(TFormMemory::BUTTON_WRITE_FILE));
+}
+
+// Last of the board tests: it pulls the cable and plugs it back.
+TEST_F(MemoryPage, CablePulledDuringAWriteIsALostLink)
+{
+    WriteFile("big.bin", std::string(200000, '\x55'));
+    duringStep = [](int step) {
+        if (step == 2)
+            Sim().Ctl("unplug");
+    };
+    WriteWholeFile(SSRAM0, "0", "big.bin");
+    EXPECT_TRUE(infoText.startsWith("Write a File to SSRAM-0 Fail.[")) << infoText.toStdString();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(ui::TMessageKind::Error, boxes[0].kind);
+    EXPECT_EQ(1, linkFailures);
+
+    // The same failure after the page was left is not reported: the shell has moved on.
+    Sim().Ctl("plug");
+    Board().Disconnect();
+    std::string error;
+    ASSERT_TRUE(Board().Connect(error, 0)) << error;
+    page->Activate(&Board());
+    steps = 0;
+    duringStep = [this](int step) {
+        if (step == 1) {
+            page->Deactivate();
+            Sim().Ctl("unplug");
+        }
+    };
+    WriteWholeFile(SSRAM0, "0", "big.bin");
+    EXPECT_TRUE(infoText.startsWith("Write a File to SSRAM-0 Fail.[")) << infoText.toStdString();
+    EXPECT_EQ(1, linkFailures);
+
+    Sim().Ctl("plug");
+    Board().Disconnect();
+    ASSERT_TRUE(Board().Connect(error, 0)) << error;
+}
+
+} // namespace
