@@ -60,6 +60,7 @@ QPointF PointAt(const Trace& t, qreal fraction)
 // The peripherals, drawn as outlines, and the traces from the FPGA to them.
 struct Scene {
     std::vector<QRectF> parts;
+    std::vector<const char*> names;
     std::vector<Trace> traces;
 };
 
@@ -77,8 +78,9 @@ Scene MakeScene()
         QRectF(270, 184, 34, 20), // SD card
         QRectF(236, 184, 28, 12), // LCD
         QRectF(84, 150, 40, 14),  // seven-segment
-        QRectF(82, 122, 16, 16),  // flash
+        QRectF(72, 123, 28, 14),  // flash
     };
+    s.names = {"USB", "RS232", "VGA", "SDRAM", "SRAM", nullptr, "SD", "LCD", "7-SEG", "FLASH"};
     s.traces = {
         MakeTrace({{169, 150}, {140, 150}, {128, 138}, {104, 138}, {104, 108}}, 2, 0.00),
         MakeTrace({{205, 138}, {205, 124}, {220, 116}, {229, 108}}, 3, 0.10),
@@ -139,11 +141,16 @@ void DrawBoardLines(QPainter& p, const Scene& scene)
     p.setPen(QPen(WithAlpha(palette::kAccent, 60), 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     for (const Trace& t : scene.traces)
         p.drawPolyline(t.points);
-    // Parts.
+    // Parts, with their names where they have room.
     p.setPen(QPen(WithAlpha(palette::kAccent, 150), 1));
     p.setBrush(QColor(0, 234, 255, 18));
     for (const QRectF& r : scene.parts)
         p.drawRoundedRect(r, 2, 2);
+    p.setFont(Font("Arial", 6, true));
+    p.setPen(QColor(170, 230, 245, 200));
+    for (size_t i = 0; i < scene.parts.size() && i < scene.names.size(); ++i)
+        if (scene.names[i])
+            p.drawText(scene.parts[i], Qt::AlignCenter, QString::fromLatin1(scene.names[i]));
     // FPGA with its pin ring.
     p.setBrush(QColor(10, 26, 36));
     p.setPen(QPen(WithAlpha(palette::kAccent, 200), 1.4));

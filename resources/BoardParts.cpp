@@ -38,7 +38,7 @@ void Bus(QPainter& p, QPointF a, QPointF b, int tracks, qreal pitch, bool horizo
 {
     p.save();
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(60, 130, 180, 70), 0.9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(QPen(QColor(70, 140, 190, 85), 0.9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     for (int i = 0; i < tracks; ++i) {
         const qreal o = (i - (tracks - 1) / 2.0) * pitch;
         QPointF s = a, e = b;
@@ -255,6 +255,28 @@ void PaintMemories(QPainter& p)
     p.drawLine(QPointF(449.5, 199.5), QPointF(449.5, 197));
 }
 
+void PaintSupportChips(QPainter& p)
+{
+    // Next to the connectors: RS232 transceiver, video DAC, TV decoder and its crystal.
+    Chip(p, QRectF(357, 80, 15, 8), PinsTop | PinsBottom, 2);
+    Chip(p, QRectF(399, 82, 15, 15), PinsLeft | PinsRight | PinsTop | PinsBottom, 1.8);
+    Chip(p, QRectF(425, 100, 15, 15), PinsLeft | PinsRight | PinsTop | PinsBottom, 1.8);
+    const QRectF xtal(428, 84, 10, 5);
+    QLinearGradient steel(xtal.topLeft(), xtal.bottomLeft());
+    steel.setColorAt(0, QColor(240, 242, 246));
+    steel.setColorAt(1, QColor(140, 146, 154));
+    p.setPen(QPen(QColor(0, 0, 0, 120), 0.5));
+    p.setBrush(steel);
+    p.drawRoundedRect(xtal, 2.5, 2.5);
+    // Resistor networks and decoupling around the memories.
+    for (int i = 0; i < 4; ++i)
+        Passive(p, QRectF(352 + i * 8, 128, 5, 3), QColor(30, 30, 34));
+    for (int i = 0; i < 3; ++i)
+        Passive(p, QRectF(402, 140 + i * 7, 3, 5), QColor(150, 110, 70));
+    for (int i = 0; i < 3; ++i)
+        Passive(p, QRectF(436, 150 + i * 7, 5, 3), QColor(30, 30, 34));
+}
+
 void PaintLcd(QPainter& p)
 {
     // The character LCD (359, 186, 101, 35): its module board with the pin header, and the
@@ -279,8 +301,7 @@ void PaintLcd(QPainter& p)
     p.setBrush(QColor(30, 50, 10, 200));
     for (int col = 0; col < 8; ++col)
         p.drawRect(QRectF(glass.left() + 1.2 + col * 3.7, glass.top() + 1.5, 2.9, 4.6));
-    PinHeader(p, QRectF(360, 196, 30, 3.5), 14, 1);
-    Silk(p, QRectF(392, 193, 34, 8), QStringLiteral("LCD 16x2"), 5);
+    Silk(p, QRectF(340, 205, 19, 7), QStringLiteral("LCD"), 5);
 }
 
 void PaintSevenSegments(QPainter& p)
@@ -394,6 +415,7 @@ void PaintBoardParts(QPainter& p)
     PaintTraces(p);
     PaintTopEdge(p);
     PaintFpga(p);
+    PaintSupportChips(p);
     PaintMemories(p);
     PaintLcd(p);
     PaintSevenSegments(p);

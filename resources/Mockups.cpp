@@ -355,6 +355,7 @@ std::vector<std::pair<QString, QImage>> Mockups()
         {QStringLiteral("mock_main_welcome.png"), welcome},
         {QStringLiteral("zoom_board.png"), board},
         {QStringLiteral("zoom_lowerleft.png"), welcome.copy(0, 280, 210, 320).scaled(630, 960, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)},
+        {QStringLiteral("zoom_hex8.png"), LoadBitmap(QStringLiteral("HEX_8")).scaled(240, 360)},
         {QStringLiteral("zoom_title.png"), welcome.copy(0, 0, 620, 40).scaled(1240, 80, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)},
         {QStringLiteral("mock_main_led.png"), MainWindow(true)},
         {QStringLiteral("sheet_buttons.png"), ButtonSheet(3)},

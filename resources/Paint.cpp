@@ -360,7 +360,7 @@ void SevenSegment(QPainter& p, const QRectF& box, unsigned segments, const QColo
                   bool glow)
 {
     // Segment geometry in a unit cell 1 wide and 2 tall, then sheared and scaled.
-    const qreal t = 0.2;  // thickness
+    const qreal t = 0.22; // thickness
     const qreal g = 0.035; // gap between segments
     const auto hSeg = [&](qreal y) {
         QPolygonF poly;
@@ -404,11 +404,12 @@ void SevenSegment(QPainter& p, const QRectF& box, unsigned segments, const QColo
         p.drawPolygon(poly);
         if (lit) {
             // A brighter core down the middle of a lit segment.
-            p.setBrush(WithAlpha(Mix(on, Qt::white, 0.55), 110));
+            p.setBrush(WithAlpha(Mix(on, Qt::white, 0.6), 150));
             const QPointF centre = poly.boundingRect().center();
             QTransform shrink;
             shrink.translate(centre.x(), centre.y());
-            shrink.scale(0.82, 0.45);
+            const bool horizontal = i == 0 || i == 3 || i == 6;
+            shrink.scale(horizontal ? 0.8 : 0.4, horizontal ? 0.4 : 0.82);
             shrink.translate(-centre.x(), -centre.y());
             p.drawPolygon(shrink.map(poly));
         }
