@@ -9,6 +9,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <map>
+#include <sched.h>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -56,8 +57,12 @@ std::int32_t Link::Read(std::uint8_t* dest, std::int32_t count)
         const ssize_t n = ::recv(fd, target, room, MSG_DONTWAIT);
         if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
             broken = true;
-        if (n <= 0)
+        if (n <= 0) {
+            // The caller polls us in a tight loop while it waits for the board; let the
+            // simulator (and everyone else) have the processor meanwhile.
+            ::sched_yield();
             return 0;
+        }
         if (target == dest)
             return static_cast<std::int32_t>(n);
         end = static_cast<std::size_t>(n);
