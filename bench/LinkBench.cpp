@@ -168,7 +168,7 @@ int main(int argc, char** argv)
     const double ledUs = Seconds(start) * 1e6 / rounds;
     board.Disconnect();
 
-    double rawWrite = 0, rawRead = 0;
+    double rawWrite = 0, rawRead = 0, rawLedUs = 0;
     {
         RawLink raw; // holds the cable until the end of this block
         if (!raw.Open())
@@ -182,13 +182,20 @@ int main(int argc, char** argv)
         if (!RawRead(raw, back) || back != data)
             return Fail("raw read failed or differs");
         rawRead = Seconds(start);
+        start = Clock::now();
+        std::uint8_t status;
+        for (std::uint32_t i = 0; i < rounds; ++i)
+            if (!raw.Exchange(CMD_SET_LED, {std::uint8_t(i), 0, 0, 0}, &status, 1))
+                return Fail("raw SetLed failed");
+        rawLedUs = Seconds(start) * 1e6 / rounds;
     }
 
     std::printf("  write: TBoard+drivers %8.1f MB/s   raw socket %8.1f MB/s   TBoard/raw %.2f\n", MBps(bytes, boardWrite),
                 MBps(bytes, rawWrite), rawWrite / boardWrite);
     std::printf("  read:  TBoard+drivers %8.1f MB/s   raw socket %8.1f MB/s   TBoard/raw %.2f\n", MBps(bytes, boardRead),
                 MBps(bytes, rawRead), rawRead / boardRead);
-    std::printf("SetLed round trip (TBoard, flush included): %.1f us\n", ledUs);
+    std::printf("SetLed round trip: TBoard+drivers %.1f us (its 1-ms flush read included), raw socket %.1f us\n",
+                ledUs, rawLedUs);
 
     if (!smoke) {
         // A cable of 100 KB/s with 1.5 ms latency each way.
