@@ -1,13 +1,22 @@
 #include "pages/UnitButton.h"
 
 #include "app/ShowInfo.h"
+#include "board/Board.h"
+#include "pages/CanvasText.h"
+#include "pages/SwitchLayout.h"
+
+#include <mutex>
 
 TFormButton::TFormButton(QWidget* parent)
     : TPage(parent)
     , Skin(Canvas(), this)
 {
-    Skin.Add(0, "BT_DLG_BK", false);
-    const QSize size = Skin.GetSize(0);
+    Skin.Add(KEY_BACKGROUND, "BT_DLG_BK", false);
+    Skin.Add(KEY_SW_UP, "SW_UP", true);
+    Skin.Add(KEY_SW_DOWN, "SW_DOWN", true);
+    Skin.Add(KEY_BUTTON_UP, "BUTTON_UP", true);
+    Skin.Add(KEY_BUTTON_DOWN, "BUTTON_DOWN", true);
+    const QSize size = Skin.GetSize(KEY_BACKGROUND);
     SetCanvasSize(size.width(), size.height() - 20);
 }
 
@@ -17,14 +26,54 @@ void TFormButton::Activate(TBoard* board)
 {
     ShowInfo("", INFO_GREEN);
     AttachBoard(board);
+    if (LinkOpen()) {
+        StartPolling(POLL_PERIOD_MS);
+        ShowInfo("Monitor Switches and Pushbuttons...", INFO_YELLOW);
+    }
 }
 
 void TFormButton::Deactivate()
 {
+    ShowInfo("", INFO_YELLOW);
+    StopPolling();
     AttachBoard(nullptr);
+}
+
+bool TFormButton::Poll()
+{
+    TBoard* board = Board();
+    if (!board)
+        return false;
+    bool changed = false;
+    {
+        std::lock_guard<TBoard> guard(*board);
+        if (!board->IsOpen() || !board->GetSwitchKeyState(m_LastRead))
+            return false;
+        if (m_LastRead != m_LastDrawn) {
+            m_LastDrawn = m_LastRead;
+            changed = true;
+        }
+    }
+    if (changed)
+        RepaintCanvas();
+    return true;
 }
 
 void TFormButton::FormPaint()
 {
-    Skin.Draw(0, 0, 0);
+    ++m_DrawCount;
+    Skin.Draw(KEY_BACKGROUND, 0, 0);
+    const QFont labelFont = pagetext::PageFont("Arial", 8);
+    for (int bit = 0; bit < switches::INPUT_COUNT; ++bit) {
+        const bool down = switches::IsDown(m_LastDrawn, bit);
+        const int picture = switches::IsKey(bit) ? (down ? KEY_BUTTON_DOWN : KEY_BUTTON_UP)
+                                                 : (down ? KEY_SW_DOWN : KEY_SW_UP);
+        const QPoint place = switches::PicturePlace(bit);
+        Skin.Draw(picture, place.x(), place.y());
+        pagetext::TextOutCentred(Canvas(), switches::LabelCentreX(bit), switches::LabelTop(bit),
+                                 switches::Label(bit), labelFont, pagetext::TEXT_WHITE);
+    }
+    const QFont headingFont = pagetext::PageFont("Arial", 10);
+    pagetext::TextOut(Canvas(), 20, 18, "Keys", headingFont, pagetext::CAPTION_CYAN);
+    pagetext::TextOut(Canvas(), 20, 98, "Switches", headingFont, pagetext::CAPTION_CYAN);
 }

@@ -138,6 +138,25 @@ inline QImage ButtonFrame(const QString& resource, int frame)
     return bitmap.copy(0, frame * height, bitmap.width(), height);
 }
 
+// Whether the canvas shows `resource` at `place`: every pixel of the picture matches,
+// except, for a transparent picture, those of its transparent colour (bottom-left).
+inline bool ShowsBitmap(const QImage* canvas, const QPoint& place, const QString& resource, bool transparent)
+{
+    const QImage picture = resources::LoadBitmap(resource).convertToFormat(QImage::Format_RGB32);
+    if (picture.isNull())
+        return false;
+    const QRgb clear = picture.pixel(0, picture.height() - 1);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = picture.pixel(x, y);
+            if (transparent && p == clear)
+                continue;
+            if (canvas->pixel(place.x() + x, place.y() + y) != p)
+                return false;
+        }
+    return true;
+}
+
 // The canvas pixels under `area`.
 inline QImage CanvasPart(const QImage* canvas, const QRect& area)
 {
