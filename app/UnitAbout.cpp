@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include "ui/Fonts.h"
+
 namespace {
 
 struct TTextLine {
@@ -52,9 +54,7 @@ void TFormAbout::DrawTextLines() {
   QPainter painter(Canvas());
   painter.setPen(Qt::white);
   for (const TTextLine& line : TEXT_LINES) {
-    QFont font(QString::fromLatin1(line.family));
-    font.setPixelSize(TEXT_PIXEL_SIZE);
-    font.setBold(line.bold);
+    const QFont font = ui::PixelFont(QString::fromLatin1(line.family), TEXT_PIXEL_SIZE, line.bold);
     painter.setFont(font);
     painter.drawText(line.x, line.y + QFontMetrics(font).ascent(), QString::fromLatin1(line.text));
   }

@@ -9,6 +9,8 @@
 #include <QShowEvent>
 #include <algorithm>
 
+#include "ui/Fonts.h"
+
 namespace {
 
 constexpr int CLIENT_WIDTH = 348;
@@ -39,10 +41,8 @@ TFormProgress::TFormProgress(QWidget* owner)
   LabelStatus = new QLabel(this);
   LabelStatus->setObjectName(QStringLiteral("LabelStatus"));
   LabelStatus->setGeometry(24, 16, 305, 49);
-  QFont bold = LabelStatus->font();
-  bold.setPixelSize(13);
-  bold.setBold(true);
-  LabelStatus->setFont(bold);
+  // The dialog font of the program's windows, bold.
+  LabelStatus->setFont(ui::PixelFont(QStringLiteral("MS Sans Serif"), 13, true));
   LabelStatus->setWordWrap(true);
   LabelStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 

@@ -7,6 +7,7 @@
 #include "ui/Assert.h"
 #include "ui/BitmapLoader.h"
 #include "ui/Blit.h"
+#include "ui/Fonts.h"
 
 namespace ui {
 
@@ -15,9 +16,7 @@ namespace {
 // "Arial" 8 points on a 96 dpi screen: 11 pixels. Pixel sizes keep the captions the same
 // whatever resolution an offscreen or X11 screen reports.
 QFont CaptionFont() {
-  QFont font(QStringLiteral("Arial"));
-  font.setPixelSize(11);
-  return font;
+  return PixelFont(QStringLiteral("Arial"), 11);
 }
 
 } // namespace
