@@ -69,7 +69,7 @@ void Watermark(QPainter& p, const QRectF& r, const QString& text, int pixelSize,
     p.save();
     p.setFont(Font("Arial", pixelSize, true));
     p.setPen(QColor(255, 255, 255, alpha));
-    p.drawText(r, Qt::AlignRight | Qt::AlignBottom, text);
+    p.drawText(r, Qt::AlignLeft | Qt::AlignBottom, text);
     p.restore();
 }
 
@@ -83,7 +83,8 @@ void TabPage(QPainter& p, const QRect& area)
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(QRectF(4.5, 4.5, area.width() - 9, 267), 8, 8);
     p.restore();
-    Watermark(p, QRectF(0, 0, area.width() - 10, 273), QStringLiteral("VX5h-260"), 11, 20);
+    // The product name, faint, in the bottom-left corner that no page uses.
+    Watermark(p, QRectF(12, 0, 100, 272), QStringLiteral("VX5h-260"), 11, 18);
 }
 
 void MemoryPage(QPainter& p, const QRect& area)
@@ -186,8 +187,9 @@ void HsmcAdapterGlyph(QPainter& p, const QRectF& r)
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(0, 234, 255, 110), 1.2));
     for (qreal y = conn.top() + 6; y < conn.bottom() - 10; y += 16) {
-        p.drawArc(QRectF(conn.right() + 2, y, 14, 8), -90 * 16, 180 * 16);
-        p.drawArc(QRectF(conn.left() - 16, y + 8, 14, 8), 90 * 16, 180 * 16);
+        // Each loop joins a pin to its neighbour, as the adapter's pairs do.
+        p.drawArc(QRectF(conn.right() - 6, y, 14, 7), -90 * 16, 180 * 16);
+        p.drawArc(QRectF(conn.left() - 8, y + 8, 14, 7), 90 * 16, 180 * 16);
     }
     p.restore();
 }
@@ -197,7 +199,9 @@ void HsmcPage(QPainter& p, const QRect& area)
     PanelBase(p, area, 38705);
     Card(p, QRectF(6, 18, 375, 30));
     Card(p, QRectF(6, 50, 278, 220));
-    HsmcAdapterGlyph(p, QRectF(300, 60, 66, 150));
+    HsmcAdapterGlyph(p, QRectF(300, 58, 66, 148));
+    ShadowText(p, QRectF(288, 209, 90, 12), Qt::AlignCenter, QStringLiteral("loopback adapter"), Font("Arial", 9),
+               QColor(120, 130, 144));
     // Where PASS or NG appears, under Verify.
     Readout(p, QRectF(290, 252, 84, 20));
 }
