@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QGuiApplication>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -88,4 +89,11 @@ void TFormProgress::showEvent(QShowEvent* event) {
     return; // restored from minimised, not a new show
   move(CentreFor(parentWidget(), this));
   FormShow();
+}
+
+void TFormProgress::closeEvent(QCloseEvent* event) {
+  if (event->spontaneous())
+    event->ignore();
+  else
+    event->accept();
 }

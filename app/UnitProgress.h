@@ -6,6 +6,7 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QCloseEvent;
 class QShowEvent;
 
 // The modeless progress dialog of long page operations (chip erase, file transfers).
@@ -33,9 +34,10 @@ public:
 
 protected:
   void showEvent(QShowEvent* event) override;
-  // Abort is a request to the caller; Escape or the window manager must not close the
-  // dialog under a running loop.
+  // Abort is a request to the caller; neither Escape nor the window manager (Alt+F4)
+  // closes the dialog under a running loop. The caller may hide or close it in code.
   void reject() override {}
+  void closeEvent(QCloseEvent* event) override;
   void FormShow();
 
 private:

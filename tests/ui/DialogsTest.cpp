@@ -27,6 +27,9 @@ TEST(ProgressDialogTest, AbortIsAFlagThatStaysSetAndNeverCloses) {
   progress.hide();
   progress.show();
   EXPECT_TRUE(progress.IsAborted());
+  // Its caller can close it.
+  EXPECT_TRUE(progress.close());
+  EXPECT_FALSE(progress.isVisible());
 }
 
 TEST(ProgressDialogTest, EveryShowStartsEmptyAtZero) {
