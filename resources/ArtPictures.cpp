@@ -6,6 +6,7 @@
 // page colour, so that the corner's soft edge also blends into the page.
 #include "resources/Art.h"
 #include "resources/Paint.h"
+#include "resources/Resources.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -275,12 +276,20 @@ void HexDigitPicture(QPainter& p, const QRect& area, int value)
 
 // ---- spirit levels -----------------------------------------------------------------
 
+// The levels are opaque pictures at fixed places of the G-sensor page; their corners
+// show the page's own pixels from there, so that no square edge shows around them.
+void LevelBackdrop(QPainter& p, const QRect& area, QPoint onPage)
+{
+    const QImage page = LoadBitmap(QStringLiteral("GSENSOR_DLG_BK"));
+    p.drawImage(area.topLeft(), page, QRect(onPage, area.size()));
+}
+
 const QColor kFluidLight(214, 236, 90);
 const QColor kFluidDark(120, 170, 30);
 
 void LevelRound(QPainter& p, const QRect& area)
 {
-    p.fillRect(area, palette::kPanel);
+    LevelBackdrop(p, area, QPoint(193, 117));
     const QPointF c(area.width() / 2.0, area.height() / 2.0);
     const qreal outer = qMin(area.width(), area.height()) / 2.0 - 1;
     // Machined bezel.
@@ -317,7 +326,7 @@ void LevelRound(QPainter& p, const QRect& area)
 
 void LevelTube(QPainter& p, const QRect& area, bool horizontal)
 {
-    p.fillRect(area, palette::kPanel);
+    LevelBackdrop(p, area, horizontal ? QPoint(164, 64) : QPoint(117, 66));
     const QRectF r = QRectF(area).adjusted(0.5, 0.5, -0.5, -0.5);
     const qreal rad = (horizontal ? r.height() : r.width()) / 2;
     // Frame.
