@@ -4,6 +4,8 @@
 // outlines, dark backgrounds under light text, and a live, complete welcome animation.
 #include "resources/Resources.h"
 
+#include "resources/Catalog.h"
+
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -275,6 +277,95 @@ TEST(Resources, WelcomeAnimationIsCompleteAndAlive)
     // Kept after the first load.
     EXPECT_EQ(LoadAnimationFrames(QStringLiteral("WELCOME_AVI")).first().cacheKey(), frames.first().cacheKey());
     EXPECT_LT(ms, 3000); // generous: the build machine is shared
+}
+
+QImage Frame(const char* name, int frame)
+{
+    const QImage img = Load(name);
+    const int h = img.height() / 4;
+    return img.copy(0, frame * h, img.width(), h);
+}
+
+// Sum of absolute channel differences over two images of one size.
+double Difference(const QImage& a, const QImage& b)
+{
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum;
+}
+
+TEST(Resources, PicturesAreReproducible)
+{
+    // Drawn from source only: the same picture every time, nothing left to chance or to
+    // uninitialised memory.
+    for (const resources::art::Entry& e : resources::art::Catalog())
+        EXPECT_EQ(resources::art::Render(e), LoadBitmap(e.name)) << e.name.toStdString();
+}
+
+TEST(Resources, PictureStatesShowWhatTheyMean)
+{
+    // LEDs: lit is brighter than unlit, green is green and red is red.
+    for (int f : {0, 2, 3}) {
+        const QRect lens(6, 7, 12, 12);
+        EXPECT_GT(LumaStats(Frame("LEDG_LIGHT_BTN", f), lens).mean, LumaStats(Frame("LEDG_UNLIGHT_BTN", f), lens).mean + 40);
+        EXPECT_GT(LumaStats(Frame("LEDR_LIGHT_BTN", f), lens).mean, LumaStats(Frame("LEDR_UNLIGHT_BTN", f), lens).mean + 30);
+        const QRgb g = Frame("LEDG_LIGHT_BTN", f).pixel(12, 15), r = Frame("LEDR_LIGHT_BTN", f).pixel(12, 15);
+        EXPECT_GT(qGreen(g), qRed(g) + 60);
+        EXPECT_GT(qRed(r), qGreen(r) + 60);
+    }
+    // A switch's knob sits high when up and low when down.
+    const QImage up = Load("SW_UP"), down = Load("SW_DOWN");
+    const QRect top(6, 16, 8, 12), bottom(6, 38, 8, 12);
+    EXPECT_GT(LumaStats(up, top).mean, LumaStats(up, bottom).mean + 40);
+    EXPECT_GT(LumaStats(down, bottom).mean, LumaStats(down, top).mean + 40);
+    // Hover lights a control up; disabled dims it.
+    for (const char* name : {"TAB_BUTTON", "NORMAL_BTN", "CONNECT_BTN", "LEFT_BTN"}) {
+        const QImage normal = Frame(name, 0);
+        const QRect all = normal.rect();
+        EXPECT_GT(LumaStats(Frame(name, 2), all).mean, LumaStats(normal, all).mean) << name;
+        EXPECT_LT(LumaStats(Frame(name, 1), all).stddev, LumaStats(normal, all).stddev) << name;
+    }
+    EXPECT_NE(Load("CONNECT_BTN"), Load("DISCONNECT_BTN"));
+}
+
+TEST(Resources, BubbleShowsWhenBlendedAtHalfStrength)
+{
+    // The G-sensor page blends each non-zero bubble channel half and half into the level;
+    // the bubble must stand out from the fluid where it lands.
+    const struct {
+        const char* level;
+        QPoint at;
+    } cases[] = {{"XY_LEVEL_BMP", {60, 61}}, {"X_LEVEL_BMP", {87, 3}}, {"Y_LEVEL_BMP", {2, 87}}};
+    const QImage bubble = Load("XY_BUBBLE_BMP");
+    for (const auto& c : cases) {
+        const QImage level = Load(c.level);
+        QImage blended = level.copy();
+        for (int y = 0; y < bubble.height(); ++y)
+            for (int x = 0; x < bubble.width(); ++x) {
+                const QRgb b = bubble.pixel(x, y), t = level.pixel(c.at.x() + x, c.at.y() + y);
+                const auto mix = [](int tv, int bv) { return bv ? (tv + bv) / 2 : tv; };
+                blended.setPixel(c.at.x() + x, c.at.y() + y,
+                                 qRgb(mix(qRed(t), qRed(b)), mix(qGreen(t), qGreen(b)), mix(qBlue(t), qBlue(b))));
+            }
+        const QRect spot(c.at + QPoint(5, 5), QSize(10, 9));
+        EXPECT_GT(LumaStats(blended, spot).mean, LumaStats(level, spot).mean + 20) << c.level;
+        // The fluid itself is light enough to carry the bubble and dark text stays off it.
+        EXPECT_GT(LumaStats(level, spot).mean, 100) << c.level;
+    }
+}
+
+TEST(Resources, WelcomeAnimationLoopsWithoutAJump)
+{
+    const QList<QImage> frames = LoadAnimationFrames(QStringLiteral("WELCOME_AVI"));
+    ASSERT_GE(frames.size(), 161);
+    double largestStep = 0;
+    for (int i = 0; i < 160; ++i)
+        largestStep = std::max(largestStep, Difference(frames[i], frames[i + 1]));
+    EXPECT_LE(Difference(frames[160], frames[0]), largestStep * 1.5);
 }
 
 } // namespace
