@@ -343,7 +343,7 @@ void TServer::ServeJtag(std::uint64_t nowUs)
 
 int TServer::PollTimeoutMs(std::uint64_t nowUs) const
 {
-    const bool blocked = jtag_ && jtagOutSent_ < jtagOutLen_; // POLLOUT wakes us
+    const bool blocked = JtagBlocked(); // POLLOUT wakes us
     const std::uint64_t next = board_.NextEventUs();
     if (blocked || next == std::numeric_limits<std::uint64_t>::max())
         return MAX_WAIT_MS;
@@ -364,7 +364,9 @@ void TServer::Run()
         owners.push_back(nullptr);
         for (auto& c : connections_) {
             short events = POLLIN;
-            if (c->outSent < c->out.size() || (c.get() == jtag_ && jtagOutSent_ < jtagOutLen_))
+            if (c.get() == jtag_ && JtagBlocked())
+                events = POLLOUT; // like the firmware, stop taking requests while replies back up
+            else if (c->outSent < c->out.size())
                 events |= POLLOUT;
             fds.push_back({c->fd, events, 0});
             owners.push_back(c.get());
@@ -390,8 +392,12 @@ void TServer::Run()
                 ReadHello(c);
             else if (c.kind == Connection::Kind::Control && !c.closeWhenFlushed)
                 ReadControl(c);
-            else if (&c == jtag_ && (fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
-                ReadJtag(now);
+            else if (&c == jtag_ && (fds[i].revents & (POLLIN | POLLHUP | POLLERR))) {
+                if (JtagBlocked() && !(fds[i].revents & POLLIN))
+                    DropJtag(); // gone while we waited for it to read
+                else
+                    ReadJtag(now);
+            }
             if (!c.dead && (fds[i].revents & POLLOUT) && c.kind == Connection::Kind::Control)
                 Flush(c);
             if (!c.dead && (fds[i].revents & (POLLHUP | POLLERR)) && c.kind != Connection::Kind::Jtag)

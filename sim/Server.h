@@ -41,6 +41,8 @@ private:
     void Close(Connection& c);
     void DropJtag();
     int PollTimeoutMs(std::uint64_t nowUs) const;
+    // The JTAG client does not take our replies as fast as we make them.
+    bool JtagBlocked() const { return jtag_ && jtagOutSent_ < jtagOutLen_; }
 
     std::string path_;
     std::uint32_t idleExitSeconds_;
