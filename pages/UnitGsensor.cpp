@@ -1,6 +1,18 @@
 #include "pages/UnitGsensor.h"
 
 #include "app/ShowInfo.h"
+#include "board/Board.h"
+#include "pages/GsensorMath.h"
+#include "pages/PeriphControls.h"
+
+#include <QLabel>
+#include <mutex>
+
+namespace {
+
+const QColor LIME(0, 255, 0);
+
+} // namespace
 
 TFormGsensor::TFormGsensor(QWidget* parent)
     : TPage(parent)
@@ -9,6 +21,18 @@ TFormGsensor::TFormGsensor(QWidget* parent)
     Skin.Add(0, "GSENSOR_DLG_BK", false);
     const QSize size = Skin.GetSize(0);
     SetCanvasSize(size.width(), size.height() - 20);
+
+    const QFont labelFont = periph::PixelFont("MS Sans Serif", 16);
+    LabelFan = periph::MakeLabel(this, "X/Y/Z Accelerometer  (-2g~+2g)", 82, 32, periph::PointFont("Arial", 10),
+                                 QColor(0, 255, 48));
+    LabelX = periph::MakeLabel(this, "", 14, 99, labelFont, LIME);
+    LabelY = periph::MakeLabel(this, "", 14, 151, labelFont, LIME);
+    LabelZ = periph::MakeLabel(this, "", 14, 203, labelFont, LIME);
+    LabelXDeg = periph::MakeLabel(this, "", 250, 88, labelFont, LIME);
+    LabelYDeg = periph::MakeLabel(this, "", 145, 150, labelFont, LIME);
+
+    m_DrawLevel = std::make_unique<TDrawLevel>(117, 64, "XY_LEVEL_BMP", "XY_BUBBLE_BMP", "X_LEVEL_BMP",
+                                               "X_BUBBLE_BMP", "Y_LEVEL_BMP", "Y_BUBBLE_BMP");
 }
 
 TFormGsensor::~TFormGsensor() = default;
@@ -17,14 +41,68 @@ void TFormGsensor::Activate(TBoard* board)
 {
     ShowInfo("", INFO_GREEN);
     AttachBoard(board);
+    if (!LinkOpen())
+        return;
+    bool ok;
+    {
+        std::lock_guard<TBoard> lock(*board);
+        ok = board->GsensorInit();
+    }
+    // The sensor must be set up before it can be read; without that there is nothing to poll.
+    if (ok)
+        StartPolling(POLL_PERIOD_MS);
+    else
+        RaiseLinkFailure();
 }
 
 void TFormGsensor::Deactivate()
 {
     AttachBoard(nullptr);
+    StopPolling();
 }
 
 void TFormGsensor::FormPaint()
 {
+    // The levels come back with the next reading.
     Skin.Draw(0, 0, 0);
+}
+
+bool TFormGsensor::Poll()
+{
+    TBoard* board = Board();
+    if (!board)
+        return false;
+    std::int16_t x = 0, y = 0, z = 0;
+    bool ok;
+    {
+        std::lock_guard<TBoard> lock(*board);
+        ok = board->GsensorRead(x, y, z);
+    }
+    m_ReadingValid = ok;
+    if (ok) {
+        m_X = x;
+        m_Y = gsensor::StoredY(y);
+        m_Z = z;
+    }
+    ShowReading();
+    return ok;
+}
+
+void TFormGsensor::ShowReading()
+{
+    if (!m_ReadingValid) {
+        // The tilts and the levels keep the last good reading.
+        LabelX->setText("");
+        LabelY->setText("");
+        LabelZ->setText("");
+        return;
+    }
+    const gsensor::TGsensorView view = gsensor::ViewOf(m_X, m_Y, m_Z);
+    periph::SetAutoText(LabelX, view.textX);
+    periph::SetAutoText(LabelY, view.textY);
+    periph::SetAutoText(LabelZ, view.textZ);
+    periph::SetAutoText(LabelXDeg, view.textTiltX);
+    periph::SetAutoText(LabelYDeg, view.textTiltY);
+    m_DrawLevel->Draw(Canvas(), view.tiltX, view.tiltY, view.gX, view.gY);
+    ShowChange(m_DrawLevel->Bounds());
 }

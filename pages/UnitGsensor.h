@@ -1,8 +1,16 @@
 #pragma once
 
+#include "pages/Drawlevel.h"
 #include "pages/Page.h"
 #include "ui/BitmapManager.h"
 
+#include <cstdint>
+#include <memory>
+
+class QLabel;
+
+// The G-sensor page: the board's accelerometer live, as milli-g, tilt angles and three
+// spirit levels. Polls every 20 ms while active; has no controls of its own.
 class TFormGsensor : public TPage {
     Q_OBJECT
 
@@ -13,9 +21,29 @@ public:
     void Activate(TBoard* board) override;
     void Deactivate() override;
 
+    static constexpr int POLL_PERIOD_MS = 20;
+
+    QLabel* LabelFan = nullptr;
+    QLabel* LabelX = nullptr;
+    QLabel* LabelY = nullptr;
+    QLabel* LabelZ = nullptr;
+    QLabel* LabelXDeg = nullptr;
+    QLabel* LabelYDeg = nullptr;
+
+    bool ReadingValid() const { return m_ReadingValid; }
+
 protected:
     void FormPaint() override;
+    bool Poll() override;
 
 private:
+    void ShowReading();
+
     ui::TBitmapManager Skin;
+    std::unique_ptr<TDrawLevel> m_DrawLevel;
+    // The last reading, Y stored negated.
+    std::int32_t m_X = 0;
+    std::int32_t m_Y = 0;
+    std::int32_t m_Z = 0;
+    bool m_ReadingValid = false;
 };
