@@ -22,6 +22,7 @@ namespace {
 constexpr std::size_t IO_CHUNK = 256 * 1024;
 constexpr int SOCKET_BUFFER = 2 * 1024 * 1024;
 constexpr int MAX_WAIT_MS = 250;
+constexpr std::uint64_t SOCKET_CHECK_US = 2000000;
 
 volatile std::sig_atomic_t g_stop = 0;
 void OnStopSignal(int) { g_stop = 1; }
@@ -108,10 +109,12 @@ TServer::~TServer()
             ::close(c->fd);
     if (listenFd_ >= 0) {
         ::close(listenFd_);
-        ::unlink(path_.c_str());
+        if (!listenLost_)
+            ::unlink(path_.c_str());
     }
     if (lockFd_ >= 0) {
-        ::unlink((path_ + ".lock").c_str());
+        if (!listenLost_)
+            ::unlink((path_ + ".lock").c_str());
         ::close(lockFd_);
     }
 }
@@ -152,8 +155,17 @@ bool TServer::Listen(std::string& error)
         listenFd_ = -1;
         return false;
     }
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) == 0)
+        socketId_ = {st.st_dev, st.st_ino};
     lastActivityUs_ = MonotonicUs();
     return true;
+}
+
+bool TServer::SocketStillOurs() const
+{
+    struct stat st {};
+    return ::stat(path_.c_str(), &st) == 0 && socketId_ == std::pair<dev_t, ino_t>{st.st_dev, st.st_ino};
 }
 
 void TServer::SetCablePlugged(bool plugged)
@@ -412,6 +424,15 @@ void TServer::Run()
         if (idleExitSeconds_ && connections_.empty() &&
             now - lastActivityUs_ > std::uint64_t(idleExitSeconds_) * 1000000)
             break;
+        // Nobody can reach a simulator whose socket was removed (say, with a test's
+        // temporary folder) or taken over; it goes.
+        if (now - lastSocketCheckUs_ > SOCKET_CHECK_US) {
+            lastSocketCheckUs_ = now;
+            if (!SocketStillOurs()) {
+                listenLost_ = true;
+                break;
+            }
+        }
     }
     // Answer a "quit" before going.
     for (auto& c : connections_)

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace sim {
@@ -40,6 +42,7 @@ private:
     void Flush(Connection& c);
     void Close(Connection& c);
     void DropJtag();
+    bool SocketStillOurs() const;
     int PollTimeoutMs(std::uint64_t nowUs) const;
     // The JTAG client does not take our replies as fast as we make them.
     bool JtagBlocked() const { return jtag_ && jtagOutSent_ < jtagOutLen_; }
@@ -58,6 +61,9 @@ private:
     std::size_t jtagOutLen_ = 0;
     std::size_t jtagOutSent_ = 0;
     std::uint64_t lastActivityUs_ = 0;
+    std::uint64_t lastSocketCheckUs_ = 0;
+    std::pair<dev_t, ino_t> socketId_{};
+    bool listenLost_ = false;
 };
 
 // Set by SIGTERM/SIGINT.

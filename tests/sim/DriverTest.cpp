@@ -239,27 +239,59 @@ TEST(SimulatorCommandLine, ControlCommandsAnswerAndFailWithExitCodes)
     EXPECT_EQ(rc, 3);
 }
 
-TEST(SimulatorCommandLine, ForegroundServerStopsOnSigterm)
+namespace {
+
+// Starts `vx5h-board-sim --socket=PATH` in the foreground; its pid, or -1.
+pid_t StartForeground(const std::string& socket)
 {
-    const std::string socket =
-        std::filesystem::temp_directory_path() / ("vx5h-fg-" + std::to_string(::getpid()) + ".sock");
     const std::string exe = Bin() + "vx5h-board-sim";
     const std::string arg = "--socket=" + socket;
     char* argv[] = {const_cast<char*>(exe.c_str()), const_cast<char*>(arg.c_str()), nullptr};
     pid_t pid = -1;
-    ASSERT_EQ(::posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, environ), 0);
+    if (::posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, environ) != 0)
+        return -1;
     for (int i = 0; i < 300 && !std::filesystem::exists(socket); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return pid;
+}
+
+// Waits up to `ms` for the process to end; its wait status, or -1 after killing it.
+int WaitForExit(pid_t pid, int ms)
+{
+    int status = 0;
+    for (int i = 0; i < ms / 10; ++i) {
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return status;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+    return -1;
+}
+
+} // namespace
+
+TEST(SimulatorCommandLine, ForegroundServerStopsOnSigterm)
+{
+    const std::string socket =
+        std::filesystem::temp_directory_path() / ("vx5h-fg-" + std::to_string(::getpid()) + ".sock");
+    const pid_t pid = StartForeground(socket);
+    ASSERT_GT(pid, 0);
     EXPECT_TRUE(std::filesystem::exists(socket));
     ::kill(pid, SIGTERM);
-    int status = 0;
-    for (int i = 0; i < 300 && ::waitpid(pid, &status, WNOHANG) != pid; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (::kill(pid, 0) == 0) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, &status, 0);
-        FAIL() << "the simulator ignored SIGTERM";
-    }
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const int status = WaitForExit(pid, 3000);
+    EXPECT_TRUE(status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the simulator ignored SIGTERM";
     EXPECT_FALSE(std::filesystem::exists(socket));
+}
+
+TEST(SimulatorCommandLine, GoesWhenItsSocketIsRemoved)
+{
+    const std::string socket =
+        std::filesystem::temp_directory_path() / ("vx5h-gone-" + std::to_string(::getpid()) + ".sock");
+    const pid_t pid = StartForeground(socket);
+    ASSERT_GT(pid, 0);
+    std::filesystem::remove(socket);
+    std::filesystem::remove(socket + ".lock");
+    const int status = WaitForExit(pid, 5000);
+    EXPECT_TRUE(status != -1 && WIFEXITED(status)) << "an unreachable simulator stayed";
 }
