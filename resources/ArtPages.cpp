@@ -335,9 +335,13 @@ void PaintComposite(QPainter& p, const QRect& area, int)
 void PaintIcon(QPainter& p, const QRect& area, IconKind kind)
 {
     const QRectF r(area);
+    // Each icon has one place: its backdrop is the picture it sits on, from there.
+    const auto backdrop = [&](const char* picture, QPoint at) {
+        p.drawImage(area.topLeft(), LoadBitmap(QString::fromLatin1(picture)), QRect(at, area.size()));
+    };
     if (kind == IconKind::Info) {
-        // Sits on the main window's information strip.
-        p.fillRect(area, QColor(16, 19, 24));
+        // The main window's information line, at (227, 564).
+        backdrop("MAIN_UI", QPoint(227, 564));
         const qreal d = qMin(r.width(), r.height()) - 1;
         const QRectF disc(r.center().x() - d / 2, r.center().y() - d / 2, d, d);
         QRadialGradient g(disc.center() - QPointF(2, 2), d);
@@ -352,8 +356,9 @@ void PaintIcon(QPainter& p, const QRect& area, IconKind kind)
         p.drawRoundedRect(QRectF(disc.center().x() - 1, disc.top() + 5, 2, 5.5), 0.6, 0.6);
         return;
     }
-    // Warning: a yellow triangle with an exclamation mark, on the page colour.
-    p.fillRect(area, palette::kPanel);
+    // Warning: a yellow triangle with an exclamation mark, beside the memory page's flash
+    // note at (22, 256).
+    backdrop("MEMORY_DLG_BK", QPoint(22, 256));
     QPainterPath tri;
     tri.moveTo(r.center().x(), r.top() + 1);
     tri.lineTo(r.right() - 0.5, r.bottom() - 1.5);
