@@ -1,30 +1,138 @@
 #include "pages/UnitLCD.h"
 
 #include "app/ShowInfo.h"
+#include "board/Board.h"
+#include "pages/LcdText.h"
+#include "pages/PeriphControls.h"
+#include "ui/Seams.h"
+#include "ui/SkinnedWindow.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <mutex>
+
+namespace {
+
+QLineEdit* MakeEdit(QWidget* parent, const QString& text, const QRect& rect)
+{
+    auto* edit = new QLineEdit(text, parent);
+    edit->setGeometry(rect);
+    edit->setFont(periph::PointFont("Arial", 14));
+    edit->setMaxLength(lcd::LINE_CHARS);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Text, Qt::black);
+    palette.setColor(QPalette::Base, Qt::white);
+    edit->setPalette(palette);
+    return edit;
+}
+
+} // namespace
 
 TFormLCD::TFormLCD(QWidget* parent)
     : TPage(parent)
     , Skin(Canvas(), this)
+    , Buttons(this, ui::bmPush, Canvas())
 {
     Skin.Add(0, "TAB_DLG_BK", false);
     const QSize size = Skin.GetSize(0);
     SetCanvasSize(size.width(), size.height() - 20);
+
+    LabelCaption = periph::MakeLabel(this, "Character LCD", 104, 88, periph::PointFont("Arial", 10),
+                                     QColor(0, 234, 255));
+    EditLine0 = MakeEdit(this, "VX5h-260", QRect(101, 112, 186, 32));
+    EditLine1 = MakeEdit(this, "Control Panel", QRect(101, 142, 186, 32));
+
+    ButtonSet = new QPushButton("Set", this);
+    ButtonSet->move(SET_LEFT, SET_TOP);
+    ButtonSet->hide();
+    Buttons.Add(ID_SET, "Set", SET_TOP, SET_LEFT, "NORMAL_BTN");
+    EnableSet(false);
 }
 
 TFormLCD::~TFormLCD() = default;
 
 void TFormLCD::Activate(TBoard* board)
 {
-    ShowInfo("", INFO_GREEN);
     AttachBoard(board);
+    ShowInfo("", INFO_GREEN);
+    if (!LinkOpen()) {
+        EnableSet(false);
+        return;
+    }
+    EnableSet(true);
+    ShowInfo("", INFO_YELLOW);
 }
 
 void TFormLCD::Deactivate()
 {
+    ShowInfo("", INFO_YELLOW);
     AttachBoard(nullptr);
+    EnableSet(false);
+}
+
+bool TFormLCD::IsSetEnabled() const
+{
+    const ui::TCustomButton* set = Buttons.FindById(ID_SET);
+    return set && set->Enabled();
+}
+
+void TFormLCD::EnableSet(bool enabled)
+{
+    Buttons.SetEnabled(ID_SET, enabled);
 }
 
 void TFormLCD::FormPaint()
 {
     Skin.Draw(0, 0, 0);
+    Buttons.PaintAll();
+}
+
+void TFormLCD::FormMouseDown(int x, int y)
+{
+    Buttons.MouseDown(x, y);
+}
+
+void TFormLCD::FormMouseMove(int x, int y)
+{
+    Buttons.MouseMove(x, y, true);
+}
+
+void TFormLCD::FormMouseUp(int x, int y)
+{
+    if (Buttons.MouseUp(x, y) == ID_SET)
+        ButtonSetClick();
+}
+
+bool TFormLCD::Send(const QByteArray& bytes, bool& accepted)
+{
+    TBoard* board = Board();
+    accepted = false;
+    if (!board)
+        return false;
+    std::lock_guard<TBoard> lock(*board);
+    return board->ChannelWrite(accepted, protocol::CHANNEL_LCD, static_cast<std::int32_t>(bytes.size()),
+                               reinterpret_cast<const std::uint8_t*>(bytes.constData()));
+}
+
+void TFormLCD::ButtonSetClick()
+{
+    if (!Board() || !IsSetEnabled())
+        return;
+    ui::SetWindowCursor(this, ui::TCursor::HourGlass);
+    EnableSet(false);
+    ShowInfo("LCD Setting...", INFO_YELLOW);
+
+    bool accepted = false;
+    const bool exchanged = Send(lcd::LcdBytes(EditLine0->text(), EditLine1->text()), accepted);
+    const lcd::TSetOutcome outcome = lcd::SetOutcome(exchanged, accepted);
+    ShowInfo(outcome.infoText, outcome.infoColour);
+    if (!outcome.errorBox.isEmpty())
+        ui::ShowMessage(this, ui::TMessageKind::Error, QStringLiteral("Error"), outcome.errorBox);
+
+    // The page may have been left while the box was up.
+    EnableSet(LinkOpen());
+    ui::SetWindowCursor(this, ui::TCursor::Default);
+    if (outcome.linkFailure)
+        RaiseLinkFailure();
 }

@@ -2,7 +2,14 @@
 
 #include "pages/Page.h"
 #include "ui/BitmapManager.h"
+#include "ui/ButtonManager.h"
 
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The LCD page: two lines of text shown on the board's character LCD. One command, Set;
+// no polling.
 class TFormLCD : public TPage {
     Q_OBJECT
 
@@ -13,9 +20,31 @@ public:
     void Activate(TBoard* board) override;
     void Deactivate() override;
 
+    // Runs the Set command (what a release over the Set button does).
+    void ButtonSetClick();
+    bool IsSetEnabled() const;
+
+    static constexpr int ID_SET = 0;
+    static constexpr int SET_LEFT = 161;
+    static constexpr int SET_TOP = 197;
+
+    QLabel* LabelCaption = nullptr;
+    QLineEdit* EditLine0 = nullptr;
+    QLineEdit* EditLine1 = nullptr;
+    QPushButton* ButtonSet = nullptr;
+
 protected:
     void FormPaint() override;
+    void FormMouseDown(int x, int y) override;
+    void FormMouseMove(int x, int y) override;
+    void FormMouseUp(int x, int y) override;
 
 private:
+    // Sends the text; returns whether the exchange went through, `accepted` whether the
+    // board took it.
+    bool Send(const QByteArray& bytes, bool& accepted);
+    void EnableSet(bool enabled);
+
     ui::TBitmapManager Skin;
+    ui::TButtonManager Buttons;
 };
