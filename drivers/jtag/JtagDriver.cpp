@@ -9,7 +9,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <map>
-#include <sched.h>
+#include <poll.h>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -25,6 +25,7 @@ constexpr int HANDSHAKE_TIMEOUT_MS = 3000;
 constexpr int WRITE_TIMEOUT_MS = 5000;
 constexpr int SOCKET_BUFFER = 2 * 1024 * 1024;
 constexpr std::size_t READ_BUFFER = 256 * 1024;
+constexpr long IDLE_WAIT_NS = 125000;
 constexpr const char* DESCRIPTION = "USB-Blaster [VX5h-260 simulator]";
 
 // One open cable. Reads come out of a buffer that one non-blocking receive fills as far
@@ -58,9 +59,12 @@ std::int32_t Link::Read(std::uint8_t* dest, std::int32_t count)
         if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
             broken = true;
         if (n <= 0) {
-            // The caller polls us in a tight loop while it waits for the board; let the
-            // simulator (and everyone else) have the processor meanwhile.
-            ::sched_yield();
+            // Nothing pending. The caller polls us in a tight loop while it waits for the
+            // board; rather than spin against the simulator for the processor, wait as
+            // long as one USB microframe of a real cable for bytes to come, then return.
+            pollfd pending{fd, POLLIN, 0};
+            const timespec microframe{0, IDLE_WAIT_NS};
+            ::ppoll(&pending, 1, &microframe, nullptr);
             return 0;
         }
         if (target == dest)

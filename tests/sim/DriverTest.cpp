@@ -113,9 +113,9 @@ TEST(JtagDriver, ReadReturnsAtOnceAndOneClientHoldsTheCable)
     ASSERT_NE(link, 0u);
     std::uint8_t byte;
     const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < 1000; ++i)
+    for (int i = 0; i < 100; ++i)
         EXPECT_EQ(jtag.read(link, &byte, 1), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
 
     EXPECT_EQ(jtag.open(0, ""), 0u); // the cable is taken
     // A closed link frees the cable at once, again and again.
