@@ -1,14 +1,66 @@
 #include "pages/UnitRS232.h"
 
 #include "app/ShowInfo.h"
+#include "board/Board.h"
+#include "pages/CanvasText.h"
+#include "pages/Rs232Text.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <mutex>
+
+namespace {
+
+constexpr std::uint8_t CHANNEL = protocol::CHANNEL_RS232;
+
+const QColor EDIT_BACKGROUND(64, 64, 64);
+
+QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, const QFont& font, const QColor& colour)
+{
+    auto* label = new QLabel(text, parent);
+    pagetext::StyleControl(label, font, colour);
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+QPlainTextEdit* MakeEdit(QWidget* parent, int x, int y, const QFont& font)
+{
+    auto* edit = new QPlainTextEdit(parent);
+    edit->setGeometry(x, y, 320, 60);
+    edit->setFont(font);
+    edit->clear();
+    return edit;
+}
+
+} // namespace
 
 TFormRS232::TFormRS232(QWidget* parent)
     : TPage(parent)
     , Skin(Canvas(), this)
+    , Buttons(this, ui::bmPush, Canvas())
 {
     Skin.Add(0, "TAB_DLG_BK", false);
     const QSize size = Skin.GetSize(0);
     SetCanvasSize(size.width(), size.height() - 20);
+    // The skinned buttons take the places of the form's standard Send and Clear buttons.
+    Buttons.Add(ID_SEND, "Send", 242, 289, "NORMAL_BTN");
+    Buttons.Add(ID_CLEAR, "Clear", 138, 289, "NORMAL_BTN");
+
+    const QFont formFont = pagetext::PageFont("MS Sans Serif", 8);
+    LabelCaption = MakeLabel(this, "RS232 TX/RX", 32, 24, pagetext::PageFont("Arial", 10), pagetext::CAPTION_CYAN);
+    LabelReceive = MakeLabel(this, "Receive:", 32, 48, formFont, pagetext::TEXT_WHITE);
+    LabelSend = MakeLabel(this, "Send:", 32, 152, formFont, pagetext::TEXT_WHITE);
+    EditRx = MakeEdit(this, 34, 72, formFont);
+    // White text needs a dark box to be readable.
+    QPalette rxPalette = EditRx->palette();
+    rxPalette.setColor(QPalette::Base, EDIT_BACKGROUND);
+    rxPalette.setColor(QPalette::Text, pagetext::TEXT_WHITE);
+    EditRx->setPalette(rxPalette);
+    EditSend = MakeEdit(this, 34, 176, formFont);
+
+    SetSendEnabled(false);
 }
 
 TFormRS232::~TFormRS232() = default;
@@ -17,14 +69,128 @@ void TFormRS232::Activate(TBoard* board)
 {
     ShowInfo("", INFO_GREEN);
     AttachBoard(board);
+    if (!LinkOpen()) {
+        SetSendEnabled(false);
+        StopPolling();
+        return;
+    }
+    if (SwitchReception(true)) {
+        SetSendEnabled(true);
+        StartPolling(POLL_PERIOD_MS);
+        ShowInfo("RS232 Monitor...", INFO_YELLOW);
+    } else {
+        ShowInfo("Failed to start RS232", INFO_RED);
+    }
 }
 
 void TFormRS232::Deactivate()
 {
+    StopPolling();
+    SwitchReception(false);
+    SetSendEnabled(false);
     AttachBoard(nullptr);
+}
+
+bool TFormRS232::SwitchReception(bool on)
+{
+    TBoard* board = Board();
+    if (!board)
+        return true;
+    std::lock_guard<TBoard> guard(*board);
+    if (!board->IsOpen())
+        return true;
+    bool ok = false;
+    return board->ChannelEnable(ok, CHANNEL, on ? 1 : 0) && ok;
+}
+
+void TFormRS232::SetSendEnabled(bool enabled)
+{
+    Buttons.SetEnabled(ID_SEND, enabled);
+}
+
+bool TFormRS232::SendEnabled() const
+{
+    const ui::TCustomButton* send = Buttons.FindById(ID_SEND);
+    return send && send->Enabled();
+}
+
+void TFormRS232::ButtonSendClick()
+{
+    TBoard* board = Board();
+    if (!board || !SendEnabled())
+        return;
+    SetSendEnabled(false);
+    const QByteArray bytes = rs232::SendBytes(EditSend->toPlainText());
+    ShowInfo("RS232 transmitting...", INFO_YELLOW);
+    bool ok = false;
+    bool exchanged = false;
+    {
+        std::lock_guard<TBoard> guard(*board);
+        exchanged = board->ChannelWrite(ok, CHANNEL, static_cast<std::int32_t>(bytes.size()),
+                                        reinterpret_cast<const std::uint8_t*>(bytes.constData()));
+    }
+    if (exchanged && ok)
+        ShowInfo("RS232 transmit successfully.", INFO_GREEN);
+    else
+        ShowInfo("RS232 transmit fail.", INFO_RED);
+    SetSendEnabled(true);
+    if (!exchanged)
+        RaiseLinkFailure();
+}
+
+void TFormRS232::ButtonClearClick()
+{
+    EditRx->clear();
+}
+
+bool TFormRS232::Poll()
+{
+    TBoard* board = Board();
+    bool ok = false;
+    std::uint8_t count = 0;
+    std::uint8_t data[protocol::CHANNEL_CHUNK + 1] = {};
+    bool exchanged = false;
+    {
+        std::lock_guard<TBoard> guard(*board);
+        exchanged = board->ChannelRead(ok, CHANNEL, count, data);
+    }
+    if (!exchanged || !ok)
+        ShowInfo("RS232 receive fail.", INFO_RED);
+    else if (count > 0)
+        AppendReceived(rs232::ReceivedText(data, count));
+    // A refusal keeps the polling alive; only a lost exchange ends it.
+    return exchanged;
+}
+
+void TFormRS232::AppendReceived(const QString& text)
+{
+    QTextCursor cursor(EditRx->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(text);
+    EditRx->moveCursor(QTextCursor::End);
 }
 
 void TFormRS232::FormPaint()
 {
     Skin.Draw(0, 0, 0);
+    Buttons.PaintAll();
+}
+
+void TFormRS232::FormMouseDown(int x, int y)
+{
+    Buttons.MouseDown(x, y);
+}
+
+void TFormRS232::FormMouseMove(int x, int y)
+{
+    Buttons.MouseMove(x, y, true);
+}
+
+void TFormRS232::FormMouseUp(int x, int y)
+{
+    const int id = Buttons.MouseUp(x, y);
+    if (id == ID_SEND)
+        ButtonSendClick();
+    else if (id == ID_CLEAR)
+        ButtonClearClick();
 }

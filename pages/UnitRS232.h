@@ -2,7 +2,14 @@
 
 #include "pages/Page.h"
 #include "ui/BitmapManager.h"
+#include "ui/ButtonManager.h"
 
+class QLabel;
+class QPlainTextEdit;
+
+// The RS232 page: a small terminal. While the page is active the board's RS232
+// receiver is on and polled every 100 ms, and what arrives is appended to EditRx; Send
+// writes the text of EditSend out of the port.
 class TFormRS232 : public TPage {
     Q_OBJECT
 
@@ -13,9 +20,32 @@ public:
     void Activate(TBoard* board) override;
     void Deactivate() override;
 
+    // The user actions, as the skinned buttons run them.
+    void ButtonSendClick();
+    void ButtonClearClick();
+    bool SendEnabled() const;
+
+    QLabel* LabelCaption;
+    QLabel* LabelReceive;
+    QPlainTextEdit* EditRx;
+    QLabel* LabelSend;
+    QPlainTextEdit* EditSend;
+
+    static constexpr int POLL_PERIOD_MS = 100;
+    enum { ID_SEND = 0, ID_CLEAR = 1 };
+
 protected:
     void FormPaint() override;
+    void FormMouseDown(int x, int y) override;
+    void FormMouseMove(int x, int y) override;
+    void FormMouseUp(int x, int y) override;
+    bool Poll() override;
 
 private:
+    bool SwitchReception(bool on);
+    void SetSendEnabled(bool enabled);
+    void AppendReceived(const QString& text);
+
     ui::TBitmapManager Skin;
+    ui::TButtonManager Buttons;
 };
