@@ -24,16 +24,16 @@ const MemorySpec& MemorySpecOf(std::uint8_t code) { return MEMORY_SPECS[code]; }
 
 int MemoryCodeByName(const std::string& name)
 {
-    for (const auto& spec : MEMORY_SPECS)
-        if (name == spec.name)
-            return spec.code;
+    for (const auto& chip : MEMORY_SPECS)
+        if (name == chip.name)
+            return chip.code;
     return -1;
 }
 
 TBoardState::TBoardState()
 {
-    for (const auto& spec : MEMORY_SPECS)
-        memories[spec.code] = std::make_unique<TSparseMemory>(spec.size, spec.nor ? 0xFF : 0x00);
+    for (const auto& chip : MEMORY_SPECS)
+        memories[chip.code] = std::make_unique<TSparseMemory>(chip.size, chip.nor ? 0xFF : 0x00);
 }
 
 void TBoardState::ResetFirmware()
@@ -53,9 +53,9 @@ void TBoardState::ResetFirmware()
 void TBoardState::PowerCycle()
 {
     ResetFirmware();
-    for (const auto& spec : MEMORY_SPECS)
-        if (spec.isVolatile)
-            memories[spec.code]->Clear();
+    for (const auto& chip : MEMORY_SPECS)
+        if (chip.isVolatile)
+            memories[chip.code]->Clear();
 }
 
 } // namespace sim

@@ -81,17 +81,17 @@ const TFirmware::CommandSpec TFirmware::COMMANDS[] = {
 FirmwareReply TFirmware::Execute(std::uint8_t command, const std::uint8_t* payload, std::uint32_t length)
 {
     FirmwareReply reply;
-    for (const auto& spec : COMMANDS) {
-        if (spec.code != command)
+    for (const auto& entry : COMMANDS) {
+        if (entry.code != command)
             continue;
-        reply.payload.assign(spec.replyLength, 0);
-        if (spec.requestLength >= 0 && length != spec.requestLength) {
+        reply.payload.assign(entry.replyLength, 0);
+        if (entry.requestLength >= 0 && length != entry.requestLength) {
             // MemoryRead's reply length follows its request, which here is malformed: the
             // status byte alone answers it.
             reply.payload[0] = STATUS_BAD_REQUEST;
             return reply;
         }
-        (this->*spec.handler)(payload, length, reply);
+        (this->*entry.handler)(payload, length, reply);
         return reply;
     }
     reply.payload.assign(1, STATUS_UNKNOWN_COMMAND);
@@ -154,13 +154,13 @@ void TFirmware::EraseBlock(const std::uint8_t* request, std::uint32_t, FirmwareR
         reply.payload[0] = STATUS_BAD_ARGUMENT;
         return;
     }
-    const MemorySpec& spec = MemorySpecOf(request[0]);
-    if (spec.blockCount == 0 || block >= spec.blockCount) {
+    const MemorySpec& chip = MemorySpecOf(request[0]);
+    if (chip.blockCount == 0 || block >= chip.blockCount) {
         reply.payload[0] = STATUS_BAD_ARGUMENT;
         return;
     }
-    state_.memories[spec.code]->Blank(block * spec.blockSize, spec.blockSize);
-    reply.costUs = spec.eraseBlockUs;
+    state_.memories[chip.code]->Blank(block * chip.blockSize, chip.blockSize);
+    reply.costUs = chip.eraseBlockUs;
 }
 
 void TFirmware::MemoryWrite(const std::uint8_t* request, std::uint32_t length, FirmwareReply& reply)
@@ -176,12 +176,12 @@ void TFirmware::MemoryWrite(const std::uint8_t* request, std::uint32_t length, F
         reply.payload[0] = STATUS_BAD_ARGUMENT;
         return;
     }
-    const MemorySpec& spec = MemorySpecOf(type);
-    if (spec.nor)
+    const MemorySpec& chip = MemorySpecOf(type);
+    if (chip.nor)
         state_.memories[type]->Program(address, request + MEMORY_WRITE_HEADER, count);
     else
         state_.memories[type]->Write(address, request + MEMORY_WRITE_HEADER, count);
-    reply.costUs = static_cast<std::uint64_t>(spec.programUsPerByte * count);
+    reply.costUs = static_cast<std::uint64_t>(chip.programUsPerByte * count);
 }
 
 void TFirmware::MemoryRead(const std::uint8_t* request, std::uint32_t, FirmwareReply& reply)

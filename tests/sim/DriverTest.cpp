@@ -213,6 +213,31 @@ TEST(DownloadDriver, ExportsAllNamesAndConfiguresOnlyFromAnIntactImage)
     std::filesystem::remove(corruptedPath);
 }
 
+TEST(DownloadDriver, UsesTheVendorsProgrammerWhereItIsInstalled)
+{
+    SimulatedBoard board(false);
+    // A stand-in programmer that reports its version and accepts any file.
+    const std::string root = std::filesystem::temp_directory_path() / ("vx5h-tools-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(root + "/bin");
+    const std::string programmer = root + "/bin/quartus_pgm";
+    std::ofstream(programmer) << "#!/bin/sh\n"
+                                 "[ \"$1\" = --version ] && echo 'Quartus Prime Programmer Version 20.1.1 Build 720'\n"
+                                 "exit 0\n";
+    std::filesystem::permissions(programmer, std::filesystem::perms::owner_all);
+    ::setenv("QUARTUS_ROOTDIR", root.c_str(), 1);
+    {
+        Download dl;
+        EXPECT_DOUBLE_EQ(dl.version(), 20.1);
+        const std::string other = WriteTempFile("vx5h-vendor.sof", "a bitstream of another kind");
+        EXPECT_NE(dl.Load(other) & 0xFF, 0);
+        std::filesystem::remove(other);
+        EXPECT_NE(dl.Load(ImagePath()) & 0xFF, 0); // our own images still go to the simulator
+    }
+    ::unsetenv("QUARTUS_ROOTDIR");
+    std::filesystem::remove_all(root);
+    EXPECT_NE(board.Ctl("state").find("\"configured\":true"), std::string::npos);
+}
+
 TEST(SimulatorCommandLine, ControlCommandsAnswerAndFailWithExitCodes)
 {
     SimulatedBoard board;
