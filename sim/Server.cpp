@@ -23,6 +23,7 @@ constexpr std::size_t IO_CHUNK = 256 * 1024;
 constexpr int SOCKET_BUFFER = 2 * 1024 * 1024;
 constexpr int MAX_WAIT_MS = 250;
 constexpr std::uint64_t SOCKET_CHECK_US = 2000000;
+constexpr std::uint64_t CONTROL_TIMEOUT_US = 60000000;
 
 volatile std::sig_atomic_t g_stop = 0;
 void OnStopSignal(int) { g_stop = 1; }
@@ -94,6 +95,7 @@ struct TServer::Connection {
     std::size_t outSent = 0;
     bool closeWhenFlushed = false;
     bool dead = false;
+    std::uint64_t openedUs = 0;
 };
 
 TServer::TServer(std::string socketPath, std::uint32_t idleExitSeconds)
@@ -207,6 +209,7 @@ void TServer::Accept()
             return;
         auto c = std::make_unique<Connection>();
         c->fd = fd;
+        c->openedUs = MonotonicUs();
         connections_.push_back(std::move(c));
     }
 }
@@ -418,6 +421,11 @@ void TServer::Run()
         ServeJtag(now);
         if (fds[0].revents & POLLIN)
             Accept();
+        // A control client that never finishes its command (or never reads the answer)
+        // is not waited for forever.
+        for (auto& c : connections_)
+            if (!c->dead && c.get() != jtag_ && now > c->openedUs + CONTROL_TIMEOUT_US)
+                Close(*c);
         std::erase_if(connections_, [](const std::unique_ptr<Connection>& c) { return c->dead; });
         if (jtag_)
             lastActivityUs_ = now;
