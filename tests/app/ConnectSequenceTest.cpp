@@ -1,0 +1,287 @@
+// The connect sequence against the simulated board through our driver libraries.
+#include "AppFixture.h"
+#include "app/MainControls.h"
+#include "app/WelcomeAnimation.h"
+#include "pages/Page.h"
+
+#include <QTimer>
+#include <cstdio>
+#include <filesystem>
+
+using namespace mainlayout;
+using apptest::AppTest;
+using apptest::WaitFor;
+
+namespace {
+
+const QPoint CONNECT(124 + 40, 510 + 38);
+const QPoint SWITCHES_TAB(8 + 40, 369 + 15);
+
+// What a user sees once a connect ended: the status word, the button and the tabs.
+struct TLook {
+    QString status;
+    QString button;
+    bool tabsEnabled;
+    int selectedTabs;
+};
+
+TLook LookOf(const TFormMain& form)
+{
+    TLook look{form.LabelConnectStatus->text(), form.ButtonConnect->text(), true, 0};
+    for (int index = 0; index < PAGE_COUNT; ++index) {
+        look.tabsEnabled = look.tabsEnabled && form.TabButtons->FindById(index)->Enabled();
+        look.selectedTabs += form.TabButtons->IsSelected(index) ? 1 : 0;
+    }
+    return look;
+}
+
+bool ContainsInOrder(const std::vector<std::pair<QString, QColor>>& lines,
+                     const std::vector<std::pair<QString, QColor>>& wanted)
+{
+    std::size_t next = 0;
+    for (const auto& line : lines)
+        if (next < wanted.size() && line == wanted[next])
+            ++next;
+    return next == wanted.size();
+}
+
+// A program folder holding the named files of the build's program folder only.
+class TProgramFolder {
+public:
+    explicit TProgramFolder(std::initializer_list<const char*> files) : m_Previous(platform::CurrentDirectory())
+    {
+        char pattern[] = "/tmp/vx5h-app-folder-XXXXXX";
+        m_Path = ::mkdtemp(pattern) ? pattern : "/tmp";
+        for (const char* file : files)
+            std::filesystem::copy_file(testsupport::SimulatedBoard::BinFolder() + file, m_Path + "/" + file);
+        platform::OverrideExecutableFolder(m_Path + "/");
+    }
+    ~TProgramFolder()
+    {
+        platform::OverrideExecutableFolder(testsupport::SimulatedBoard::BinFolder());
+        platform::SetCurrentDirectory(m_Previous); // configuring moves into the program folder
+        std::error_code ec;
+        std::filesystem::remove_all(m_Path, ec);
+    }
+    const std::string& Path() const { return m_Path; }
+
+private:
+    std::string m_Previous;
+    std::string m_Path;
+};
+
+} // namespace
+
+TEST_F(AppTest, AConfiguredBoardConnectsAtOnceAndOpensTheLedPage)
+{
+    SetUpBoard(true);
+    MakeForm();
+    const std::uint32_t start = platform::TickCount();
+    ASSERT_TRUE(StartAutoConnect());
+    std::printf("auto connect to Connected (configured board): %u ms after the 300 ms timer\n",
+                platform::TicksSince(start) - TFormMain::AUTO_CONNECT_DELAY_MS);
+
+    const TLook look = LookOf(*Form);
+    EXPECT_EQ(look.status, "Connected");
+    EXPECT_EQ(look.button, "Disconnect");
+    EXPECT_TRUE(look.tabsEnabled);
+    EXPECT_EQ(look.selectedTabs, 1);
+    EXPECT_TRUE(Form->TabButtons->IsSelected(PAGE_LED));
+    EXPECT_EQ(Form->ActivePage, PAGE_LED);
+    EXPECT_TRUE(Form->Pages[PAGE_LED]->isVisible());
+    EXPECT_EQ(Form->Pages[PAGE_LED]->Board(), &Form->Board);
+    EXPECT_FALSE(Form->AnimateWelcome->isVisible());
+    EXPECT_TRUE(Form->CGaugeConfig->isHidden());
+    EXPECT_TRUE(Form->Board.IsOpen());
+    EXPECT_TRUE(Messages.empty());
+    EXPECT_EQ(InfoText(), "");
+    for (const auto& line : InfoLines)
+        EXPECT_FALSE(line.first.startsWith("Configure FPGA")) << "no configuration on a configured board";
+    EXPECT_TRUE(SimSays("\"jtag_client\":true"));
+}
+
+TEST_F(AppTest, AnUnconfiguredBoardIsConfiguredThenConnectedWhileTheWindowStaysAlive)
+{
+    SetUpBoard(false);
+    MakeForm();
+    // During the silent attempt (3 s of unanswered name queries) the window must keep
+    // handling events: the gauge climbs and the controls stay disabled.
+    std::vector<int> gauge;
+    bool controlsLocked = true;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        if (!Form->Connecting)
+            return;
+        gauge.push_back(Form->CGaugeConfig->Progress());
+        controlsLocked = controlsLocked && !Form->SystemButtons->FindById(BTN_CONNECT)->Enabled() &&
+                         !Form->SystemButtons->FindById(BTN_CLOSE)->Enabled() &&
+                         !Form->TabButtons->FindById(PAGE_LED)->Enabled() &&
+                         Form->SystemButtons->FindById(BTN_ABOUT)->Enabled() &&
+                         Form->SystemButtons->FindById(BTN_MINI)->Enabled();
+    });
+    sampler.start(20);
+    const std::uint32_t start = platform::TickCount();
+    ASSERT_TRUE(StartAutoConnect(30000));
+    std::printf("auto connect to Connected (unconfigured board): %u ms after the 300 ms timer\n",
+                platform::TicksSince(start) - TFormMain::AUTO_CONNECT_DELAY_MS);
+    sampler.stop();
+
+    EXPECT_EQ(Status(), "Connected");
+    EXPECT_EQ(Form->ActivePage, PAGE_LED);
+    EXPECT_TRUE(Messages.empty()) << Messages.front().text.toStdString();
+    EXPECT_TRUE(SimSays("\"configured\":true"));
+    EXPECT_TRUE(ContainsInOrder(InfoLines, {
+                                               {"Connecting Board...", INFO_YELLOW},
+                                               {"Detect board type...", INFO_YELLOW},
+                                               {"Check board ID...", INFO_YELLOW},
+                                               {"Failed to query board name.", INFO_RED},
+                                               {"Configure FPGA...", INFO_YELLOW},
+                                               {"", INFO_YELLOW},
+                                               {"Configure FPGA...", INFO_YELLOW},
+                                               {"Configure FPGA success", INFO_GREEN},
+                                               {"Connecting Board...", INFO_YELLOW},
+                                               {"Check board ID...", INFO_YELLOW},
+                                               {"", INFO_YELLOW},
+                                           }));
+    EXPECT_TRUE(controlsLocked);
+    ASSERT_GE(gauge.size(), 20u) << "events were handled during the sequence";
+    EXPECT_TRUE(std::is_sorted(gauge.begin(), gauge.begin() + 20)) << "the gauge climbs";
+    EXPECT_GT(*std::max_element(gauge.begin(), gauge.end()), 0);
+}
+
+TEST_F(AppTest, AMissingImageEndsInTheDisconnectedLookWithItsMessage)
+{
+    SetUpBoard(false);
+    TProgramFolder folder({"QELVANO_JTAG.DLL", "QELVANO_DOWNLOAD.DLL", "vx5h-board-sim"});
+    MakeForm();
+    ASSERT_TRUE(StartAutoConnect());
+
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0].kind, ui::TMessageKind::Error);
+    EXPECT_EQ(Messages[0].text, "Can not find the file: VX5h_260_ControlPanel.sof");
+    const TLook look = LookOf(*Form);
+    EXPECT_EQ(look.status, "Disconnected");
+    EXPECT_EQ(Form->LabelConnectStatus->palette().color(QPalette::WindowText), INFO_RED);
+    EXPECT_EQ(look.button, "Connect");
+    EXPECT_TRUE(look.tabsEnabled);
+    EXPECT_EQ(look.selectedTabs, 0);
+    EXPECT_EQ(InfoText(), "Configure FPGA fail");
+    EXPECT_EQ(Form->LabelInfo->palette().color(QPalette::WindowText), INFO_RED);
+    EXPECT_TRUE(Form->AnimateWelcome->isVisible());
+    EXPECT_FALSE(Form->AnimateWelcome->Active()) << "the animation stops after a failed connect";
+    EXPECT_TRUE(Form->CGaugeConfig->isHidden());
+    EXPECT_FALSE(Form->Board.IsOpen());
+    EXPECT_TRUE(SimSays("\"jtag_client\":false"));
+    EXPECT_EQ(Form->ActivePage, PAGE_WELCOME);
+}
+
+TEST_F(AppTest, AMissingDownloadLibraryIsReportedTwice)
+{
+    SetUpBoard(false);
+    TProgramFolder folder({"QELVANO_JTAG.DLL", "vx5h-board-sim", "VX5h_260_ControlPanel.sof"});
+    MakeForm();
+    ASSERT_TRUE(StartAutoConnect());
+    ASSERT_EQ(Messages.size(), 2u);
+    EXPECT_EQ(Messages[0].text.toStdString(), "fail to load dll - " + folder.Path() + "/QELVANO_DOWNLOAD.DLL");
+    EXPECT_EQ(Messages[1].text, "Download tool not found.");
+    EXPECT_EQ(Status(), "Disconnected");
+    EXPECT_EQ(InfoText(), "Configure FPGA fail");
+}
+
+TEST_F(AppTest, AnUnpluggedCableFailsAndNothingRetries)
+{
+    SetUpBoard(true);
+    Sim().Ctl("unplug");
+    MakeForm();
+    ASSERT_TRUE(StartAutoConnect());
+    EXPECT_EQ(Status(), "Disconnected");
+    EXPECT_FALSE(Messages.empty());
+    EXPECT_EQ(Form->LabelInfo->palette().color(QPalette::WindowText), INFO_RED);
+    EXPECT_FALSE(Form->Board.IsOpen());
+    // Nothing retries by itself.
+    const std::size_t lines = InfoLines.size();
+    WaitFor([] { return false; }, 500);
+    EXPECT_EQ(InfoLines.size(), lines);
+
+    // The cable back and Connect pressed: the same window connects.
+    Sim().Ctl("plug");
+    Messages.clear();
+    Click(CONNECT);
+    ASSERT_TRUE(WaitForSequenceEnd());
+    EXPECT_EQ(Status(), "Connected");
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(AppTest, DisconnectLeavesTheLastPageShownAndDeactivated)
+{
+    SetUpBoard(true);
+    MakeForm();
+    ASSERT_TRUE(StartAutoConnect());
+    Click(SWITCHES_TAB);
+    ASSERT_EQ(Form->ActivePage, PAGE_BUTTON);
+    EXPECT_EQ(Form->Pages[PAGE_BUTTON]->Board(), &Form->Board);
+
+    Click(CONNECT); // it reads Disconnect now
+    ASSERT_TRUE(WaitForSequenceEnd());
+    const TLook look = LookOf(*Form);
+    EXPECT_EQ(look.status, "Disconnected");
+    EXPECT_EQ(look.button, "Connect");
+    EXPECT_TRUE(look.tabsEnabled);
+    EXPECT_TRUE(Form->TabButtons->IsSelected(PAGE_BUTTON)) << "the last tab stays selected";
+    EXPECT_EQ(Form->ActivePage, PAGE_BUTTON);
+    EXPECT_TRUE(Form->Pages[PAGE_BUTTON]->isVisible());
+    EXPECT_EQ(Form->Pages[PAGE_BUTTON]->Board(), nullptr);
+    EXPECT_FALSE(Form->Pages[PAGE_BUTTON]->IsPolling());
+    EXPECT_FALSE(Form->Board.IsOpen());
+    EXPECT_TRUE(SimSays("\"jtag_client\":false"));
+
+    // Connecting again from a page: the page goes, the welcome view plays, then the LED page.
+    bool welcomePlayed = false;
+    OnInfo = [&](const QString& text) {
+        if (text == "Check board ID...")
+            welcomePlayed = Form->AnimateWelcome->isVisible() && Form->AnimateWelcome->Active() &&
+                            Form->Pages[PAGE_BUTTON]->isHidden();
+    };
+    Click(CONNECT);
+    ASSERT_TRUE(WaitForSequenceEnd());
+    EXPECT_TRUE(welcomePlayed);
+    EXPECT_EQ(Status(), "Connected");
+    EXPECT_EQ(Form->ActivePage, PAGE_LED);
+    EXPECT_EQ(LookOf(*Form).selectedTabs, 1);
+    EXPECT_TRUE(Form->TabButtons->IsSelected(PAGE_LED));
+}
+
+TEST_F(AppTest, APageLinkFailureDisconnectsAndLocksTheTabsUntilTheNextConnect)
+{
+    SetUpBoard(true);
+    MakeForm();
+    ASSERT_TRUE(StartAutoConnect());
+    TPage* led = Form->Pages[PAGE_LED];
+    ASSERT_TRUE(led->OnLinkFailure);
+    led->OnLinkFailure(); // what a page does when an exchange fails
+
+    const TLook look = LookOf(*Form);
+    EXPECT_EQ(look.status, "Disconnected");
+    EXPECT_EQ(look.button, "Connect");
+    EXPECT_FALSE(look.tabsEnabled);
+    EXPECT_TRUE(Form->SystemButtons->FindById(BTN_CONNECT)->Enabled());
+    EXPECT_TRUE(Form->SystemButtons->FindById(BTN_CLOSE)->Enabled());
+    EXPECT_TRUE(led->isVisible()) << "the failing page stays on screen";
+    EXPECT_EQ(Form->ActivePage, PAGE_LED);
+    EXPECT_FALSE(Form->Board.IsOpen());
+
+    Click(CONNECT);
+    ASSERT_TRUE(WaitForSequenceEnd());
+    EXPECT_EQ(Status(), "Connected");
+    EXPECT_TRUE(LookOf(*Form).tabsEnabled);
+}
+
+TEST_F(AppTest, ClosingWhileConnectedClosesTheLink)
+{
+    SetUpBoard(true);
+    MakeForm();
+    ASSERT_TRUE(StartAutoConnect());
+    ASSERT_TRUE(SimSays("\"jtag_client\":true"));
+    delete Form.data();
+    EXPECT_TRUE(WaitFor([this] { return SimSays("\"jtag_client\":false"); }, 3000));
+}
