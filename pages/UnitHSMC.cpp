@@ -1,14 +1,65 @@
 #include "pages/UnitHSMC.h"
 
 #include "app/ShowInfo.h"
+#include "board/Board.h"
+#include "pages/HsmcReport.h"
+#include "pages/PeriphControls.h"
+#include "ui/Seams.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <mutex>
+
+namespace {
+
+const QColor HEADING(0, 234, 255);
+const QColor WHITE(255, 255, 255);
+const QColor GREY(128, 128, 128);
+
+// The result sits centred under the Verify button.
+const QRect RESULT_RECT(304, 256, 40, 18);
+
+QString InstallText()
+{
+    return QString("Please make sure the HSMC loopback adapter has connected to the HSMC connector of VX5h-260.\n") +
+           "Otherwise please follow the steps below.\n";
+}
+
+QString ReinstallText()
+{
+    return QString("1. Turn off the VX5h-260 board\n") +
+           "2. Plug the HSMC loopback adapter into\n    the HSMC connector of VX5h-260\n" +
+           "3. Turn on the the VX5h-260 board\n" + "4. Re-launch the VX5h-260 control panel\n";
+}
+
+} // namespace
 
 TFormHSMC::TFormHSMC(QWidget* parent)
     : TPage(parent)
     , Skin(Canvas(), this)
+    , Buttons(this, ui::bmPush, Canvas())
 {
+    ButtonVerify = new QPushButton("Verify", this);
+    ButtonVerify->move(VERIFY_LEFT, VERIFY_TOP);
+    ButtonVerify->hide();
+
     Skin.Add(0, "HSMC_DLG_BK", false);
     const QSize size = Skin.GetSize(0);
     SetCanvasSize(size.width(), size.height() - 20);
+    Buttons.Add(ID_VERIFY, "Verify", VERIFY_TOP, VERIFY_LEFT, "NORMAL_BTN");
+
+    const QFont heading = periph::PointFont("Arial", 10);
+    const QFont text = periph::PointFont("Arial", 8);
+    LabelCaption = periph::MakeLabel(this, "HSMC Loopback Verify", 24, 24, heading, HEADING);
+    LabelInstallHint = periph::MakeLabel(this, "Loopback Installation", 24, 56, heading, HEADING);
+    LabelInstall = periph::MakeFixedLabel(this, InstallText(), QRect(24, 80, 249, 73), text, WHITE);
+    LabelReinstall = periph::MakeFixedLabel(this, ReinstallText(), QRect(24, 152, 249, 81), text, GREY);
+    QFont resultFont = periph::PointFont("Arial", 10);
+    resultFont.setBold(true);
+    LabelResult = periph::MakeFixedLabel(this, "", RESULT_RECT, resultFont, INFO_GREEN);
+    LabelResult->setWordWrap(false);
+    LabelResult->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    EnableVerify(false);
 }
 
 TFormHSMC::~TFormHSMC() = default;
@@ -17,14 +68,80 @@ void TFormHSMC::Activate(TBoard* board)
 {
     ShowInfo("", INFO_GREEN);
     AttachBoard(board);
+    EnableVerify(LinkOpen());
 }
 
 void TFormHSMC::Deactivate()
 {
     AttachBoard(nullptr);
+    EnableVerify(false);
+}
+
+bool TFormHSMC::VerifyEnabled() const
+{
+    const ui::TCustomButton* verify = Buttons.FindById(ID_VERIFY);
+    return verify && verify->Enabled();
+}
+
+void TFormHSMC::EnableVerify(bool enabled)
+{
+    Buttons.SetEnabled(ID_VERIFY, enabled);
+    ButtonVerify->setEnabled(enabled);
 }
 
 void TFormHSMC::FormPaint()
 {
     Skin.Draw(0, 0, 0);
+    Buttons.PaintAll();
+}
+
+void TFormHSMC::FormMouseDown(int x, int y)
+{
+    Buttons.MouseDown(x, y);
+}
+
+void TFormHSMC::FormMouseMove(int x, int y)
+{
+    Buttons.MouseMove(x, y, true);
+}
+
+void TFormHSMC::FormMouseUp(int x, int y)
+{
+    if (Buttons.MouseUp(x, y) == ID_VERIFY)
+        ButtonVerifyClick();
+}
+
+void TFormHSMC::ButtonVerifyClick()
+{
+    TBoard* board = Board();
+    if (!board || !VerifyEnabled())
+        return;
+    EnableVerify(false);
+    LabelResult->setText("");
+    LabelResult->repaint();
+
+    ShowInfo("HSMC Loopback Testing...", INFO_YELLOW);
+    bool accepted = false;
+    std::uint32_t xcvr = 0;
+    std::uint64_t io = 0;
+    bool exchanged;
+    {
+        std::lock_guard<TBoard> lock(*board);
+        exchanged = board->HsmcLoopbackTest(accepted, xcvr, io);
+    }
+    const hsmc::TVerdict verdict = hsmc::Verdict(exchanged, accepted, xcvr, io);
+    ShowInfo(verdict.infoText, verdict.infoColour);
+    if (!verdict.errorBox.isEmpty())
+        ui::ShowMessage(this, ui::TMessageKind::Error, QStringLiteral("Error"), verdict.errorBox);
+    if (!verdict.reportBox.isEmpty())
+        ui::ShowMessage(this, ui::TMessageKind::Information, QStringLiteral("Information"), verdict.reportBox);
+
+    // The page may have been left while a box was up.
+    EnableVerify(LinkOpen());
+    if (!verdict.resultText.isEmpty()) {
+        periph::SetLabelColour(LabelResult, verdict.resultColour);
+        LabelResult->setText(verdict.resultText);
+    }
+    if (verdict.linkFailure)
+        RaiseLinkFailure();
 }
