@@ -12,6 +12,7 @@
 
 #include "SnapshotWindows.h"
 #include "resources/Resources.h"
+#include "ui/Seams.h"
 
 #ifndef VX5H_SNAPSHOT_DIR
 #define VX5H_SNAPSHOT_DIR "snapshots"
@@ -81,6 +82,14 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // Nobody is at the screen: message boxes are logged and file dialogs cancelled.
+  ui::TSeamHandlers unattended;
+  unattended.message = [](QWidget*, ui::TMessageKind, const QString& title, const QString& text) {
+    std::fprintf(stderr, "snapshot: message box \"%s\": %s\n", qUtf8Printable(title), qUtf8Printable(text));
+  };
+  unattended.openFile = [](QWidget*, const ui::TFileDialogRequest&) { return QString(); };
+  unattended.saveFile = unattended.openFile;
+  const ui::TScopedSeams seams(unattended);
   const QString root = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(VX5H_SNAPSHOT_DIR);
   int failures = SaveWindows(MakeFolder(root, "windows"));
   failures += SaveBitmaps(MakeFolder(root, "bitmaps"));
