@@ -1,14 +1,67 @@
 #include "pages/UnitVGA.h"
 
 #include "app/ShowInfo.h"
+#include "board/Board.h"
+#include "pages/CanvasText.h"
+#include "pages/VgaPreview.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <mutex>
+
+namespace {
+
+enum { KEY_BACKGROUND = 0, KEY_COMPOSITE = 1 };
+constexpr int PREVIEW_LEFT = 32;
+constexpr int PREVIEW_TOP = 88;
+const QColor FRAME_GREY(150, 150, 150);
+const QColor LIST_BACKGROUND(64, 64, 64);
+
+} // namespace
 
 TFormVGA::TFormVGA(QWidget* parent)
     : TPage(parent)
     , Skin(Canvas(), this)
+    , m_Preview(vga::PREVIEW_WIDTH, vga::PREVIEW_HEIGHT, QImage::Format_RGB32)
 {
-    Skin.Add(0, "TAB_DLG_BK", false);
-    const QSize size = Skin.GetSize(0);
+    Skin.Add(KEY_BACKGROUND, "TAB_DLG_BK", false);
+    Skin.Add(KEY_COMPOSITE, "COMPOSITE", false);
+    const QSize size = Skin.GetSize(KEY_BACKGROUND);
     SetCanvasSize(size.width(), size.height() - 20);
+
+    const QFont arial10 = pagetext::PageFont("Arial", 10);
+    LabelCaption = new QLabel("VGA Pattern Display", this);
+    pagetext::StyleControl(LabelCaption, arial10, pagetext::CAPTION_CYAN);
+    LabelCaption->move(24, 24);
+    LabelCaption->adjustSize();
+    LabelPattern = new QLabel("Pattern:", this);
+    pagetext::StyleControl(LabelPattern, arial10, pagetext::TEXT_WHITE);
+    LabelPattern->move(32, 56);
+    LabelPattern->adjustSize();
+
+    ComboBoxVGA = new QComboBox(this);
+    ComboBoxVGA->setEditable(false);
+    ComboBoxVGA->setMaxVisibleItems(10);
+    ComboBoxVGA->move(88, 50);
+    ComboBoxVGA->setFixedWidth(120);
+    pagetext::StyleControl(ComboBoxVGA, pagetext::PageFont("MS Sans Serif", 8), pagetext::TEXT_WHITE);
+    QPalette listPalette = ComboBoxVGA->palette();
+    listPalette.setColor(QPalette::Base, LIST_BACKGROUND);
+    listPalette.setColor(QPalette::Button, LIST_BACKGROUND);
+    listPalette.setColor(QPalette::Window, LIST_BACKGROUND);
+    ComboBoxVGA->setPalette(listPalette);
+    for (int n = 0; n < vga::PATTERN_COUNT; ++n)
+        ComboBoxVGA->addItem(vga::PatternName(n));
+    ComboBoxVGA->setCurrentIndex(0);
+
+    ImageVGA = new QLabel(this);
+    ImageVGA->setGeometry(PREVIEW_LEFT, PREVIEW_TOP, vga::PREVIEW_WIDTH, vga::PREVIEW_HEIGHT);
+    DrawPreview(0);
+
+    // Connected last: filling the list is not a choice of the user.
+    connect(ComboBoxVGA, &QComboBox::currentIndexChanged, this, &TFormVGA::ComboBoxVGAChange);
 }
 
 TFormVGA::~TFormVGA() = default;
@@ -17,6 +70,8 @@ void TFormVGA::Activate(TBoard* board)
 {
     ShowInfo("", INFO_GREEN);
     AttachBoard(board);
+    if (LinkOpen())
+        ComboBoxVGAChange(ComboBoxVGA->currentIndex());
 }
 
 void TFormVGA::Deactivate()
@@ -24,7 +79,42 @@ void TFormVGA::Deactivate()
     AttachBoard(nullptr);
 }
 
+void TFormVGA::ComboBoxVGAChange(int index)
+{
+    DrawPreview(index);
+    if (LinkOpen())
+        SendPattern(index);
+}
+
+void TFormVGA::DrawPreview(int index)
+{
+    const QImage* composite = Skin.GetBitmap(KEY_COMPOSITE);
+    vga::DrawPreview(m_Preview, index, composite ? *composite : QImage());
+    ImageVGA->setPixmap(QPixmap::fromImage(m_Preview));
+}
+
+void TFormVGA::SendPattern(int index)
+{
+    TBoard* board = Board();
+    ShowInfo("VGA Setting...", INFO_YELLOW);
+    bool sent = false;
+    {
+        std::lock_guard<TBoard> guard(*board);
+        board->FlushInput();
+        sent = board->SetVgaPattern(vga::ModeFor(index), static_cast<std::uint8_t>(index));
+    }
+    if (sent)
+        ShowInfo(QStringLiteral("%1 %2").arg("Set VGA", "Success"), INFO_GREEN);
+    else
+        RaiseLinkFailure();
+}
+
 void TFormVGA::FormPaint()
 {
-    Skin.Draw(0, 0, 0);
+    Skin.Draw(KEY_BACKGROUND, 0, 0);
+    // A one-pixel grey frame just outside the preview.
+    QPainter painter(Canvas());
+    painter.setPen(FRAME_GREY);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(PREVIEW_LEFT - 1, PREVIEW_TOP - 1, vga::PREVIEW_WIDTH + 1, vga::PREVIEW_HEIGHT + 1);
 }

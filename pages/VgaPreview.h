@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <QString>
+#include <cstdint>
+
+// The VGA page's pattern list and its preview. The entry's position is the pattern
+// number the board receives; the composite input is the last entry.
+namespace vga {
+
+constexpr int PATTERN_COUNT = 10;
+constexpr int COMPOSITE_INDEX = 9;
+constexpr int PREVIEW_WIDTH = 329;
+constexpr int PREVIEW_HEIGHT = 169;
+constexpr int GRID_ROWS = 4;
+constexpr int GRID_COLUMNS = 40;
+
+QString PatternName(int index);
+
+// The mode byte sent with a pattern: 1 shows the composite input, 2 a test pattern.
+std::uint8_t ModeFor(int index);
+
+// Whether the preview of `index` is the grid of ramps.
+bool IsGrid(int index);
+
+// The preview rectangle of grid cell (row, column); widths and heights come from
+// integer divisions, so neighbouring cells meet without gaps.
+QRect CellRect(int row, int column);
+
+// The colour of grid cell (row, column) of pattern `index`: the level 16 x column
+// modulo 256 in red, green, blue or grey by row for "Color Scale", in one colour
+// across all rows for the three single-colour scales.
+QColor CellColour(int index, int row, int column);
+
+// The colour of a solid pattern (indexes 1 to 5).
+QColor SolidColour(int index);
+
+// Draws the preview of `index` over the whole of `preview` (PREVIEW_WIDTH x
+// PREVIEW_HEIGHT); indexes without a pattern of their own show `composite`.
+void DrawPreview(QImage& preview, int index, const QImage& composite);
+
+} // namespace vga
