@@ -381,6 +381,8 @@ void TServer::Run()
             short events = POLLIN;
             if (c.get() == jtag_ && JtagBlocked())
                 events = POLLOUT; // like the firmware, stop taking requests while replies back up
+            else if (c->closeWhenFlushed)
+                events = POLLOUT; // answered; anything more it sends is ignored
             else if (c->outSent < c->out.size())
                 events |= POLLOUT;
             fds.push_back({c->fd, events, 0});
