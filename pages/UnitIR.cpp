@@ -1,14 +1,45 @@
 #include "pages/UnitIR.h"
 
 #include "app/ShowInfo.h"
+#include "board/Board.h"
+#include "pages/CanvasText.h"
+
+#include <QLabel>
+#include <mutex>
+
+namespace {
+
+constexpr std::uint8_t CHANNEL = protocol::CHANNEL_IR;
+
+QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, const QColor& colour)
+{
+    auto* label = new QLabel(text, parent);
+    pagetext::StyleControl(label, pagetext::PageFont("Arial", 10), colour);
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace
 
 TFormIR::TFormIR(QWidget* parent)
     : TPage(parent)
     , Skin(Canvas(), this)
+    , Buttons(this, ui::bmPush, Canvas())
 {
     Skin.Add(0, "IR_DLG_BK", false);
     const QSize size = Skin.GetSize(0);
     SetCanvasSize(size.width(), size.height() - 20);
+    // The skinned button takes the place of the form's standard Clear button.
+    Buttons.Add(ID_CLEAR, "Clear", 232, 73, "NORMAL_BTN");
+
+    LabelCaption = MakeLabel(this, "IR Receiver", 32, 32, pagetext::CAPTION_CYAN);
+    LabelScanCode = MakeLabel(this, "Scan Code (Heximal)", 32, 56, pagetext::TEXT_WHITE);
+    LabelInfo = MakeLabel(this, QString(), 97, 96, pagetext::TEXT_WHITE);
+    LabelInfo->setFixedSize(20, 129);
+    LabelInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LabelInfo->setWordWrap(true);
+    LabelInfo->setTextFormat(Qt::PlainText);
 }
 
 TFormIR::~TFormIR() = default;
@@ -16,15 +47,129 @@ TFormIR::~TFormIR() = default;
 void TFormIR::Activate(TBoard* board)
 {
     ShowInfo("", INFO_GREEN);
+    ClearGlow();
     AttachBoard(board);
+    if (!LinkOpen()) {
+        StopPolling();
+        return;
+    }
+    ShowInfo("IR Starting...", INFO_YELLOW);
+    if (SwitchReception(true)) {
+        StartPolling(POLL_PERIOD_MS);
+        ShowInfo("IR Monitor...", INFO_YELLOW);
+    }
 }
 
 void TFormIR::Deactivate()
 {
+    SwitchReception(false);
+    // The timer is left running: its next tick finds no board and stops.
     AttachBoard(nullptr);
+}
+
+bool TFormIR::SwitchReception(bool on)
+{
+    TBoard* board = Board();
+    if (!board)
+        return true;
+    std::lock_guard<TBoard> guard(*board);
+    if (!board->IsOpen())
+        return true;
+    // Only the exchange counts: the receiver's answer is not examined.
+    bool ok = false;
+    return board->ChannelEnable(ok, CHANNEL, on ? 1 : 0);
+}
+
+bool TFormIR::Poll()
+{
+    for (std::uint8_t& level : m_GlowLevels)
+        level = ir::FadeLevel(level);
+
+    TBoard* board = Board();
+    bool ok = false;
+    std::uint8_t count = 0;
+    std::uint8_t data[protocol::CHANNEL_CHUNK + 1] = {};
+    bool exchanged = false;
+    {
+        std::lock_guard<TBoard> guard(*board);
+        exchanged = board->ChannelRead(ok, CHANNEL, count, data);
+    }
+    if (!exchanged) {
+        ShowInfoText(QString(), pagetext::TEXT_WHITE);
+        ClearGlow();
+        return false;
+    }
+    if (!ok) {
+        ShowInfoText("IR not found", INFO_RED);
+        ClearGlow();
+        return true;
+    }
+    if (count > 0) {
+        m_ScanCodes.Append(data, count);
+        for (int i = 0; i < count; ++i) {
+            const int key = ir::KeyForCode(data[i]);
+            if (key >= 0)
+                m_GlowLevels[key] = ir::GLOW_FULL;
+        }
+        ShowList();
+    }
+    DrawKeys();
+    return true;
+}
+
+void TFormIR::ClearGlow()
+{
+    m_GlowLevels.fill(0);
+    DrawKeys();
+}
+
+void TFormIR::DrawKeys()
+{
+    const QImage* background = Skin.GetBitmap(0);
+    if (!background)
+        return;
+    ir::DrawKeys(Canvas(), *background, m_GlowLevels);
+    ShowChange(ir::KeyArea());
+}
+
+void TFormIR::ShowList()
+{
+    ShowInfoText(m_ScanCodes.Text(), pagetext::TEXT_WHITE);
+}
+
+void TFormIR::ShowInfoText(const QString& text, const QColor& colour)
+{
+    pagetext::StyleControl(LabelInfo, LabelInfo->font(), colour);
+    LabelInfo->setText(text);
+}
+
+void TFormIR::ButtonClearClick()
+{
+    m_ScanCodes.Clear();
+    ShowList();
 }
 
 void TFormIR::FormPaint()
 {
     Skin.Draw(0, 0, 0);
+    Buttons.PaintAll();
+    const QImage* background = Skin.GetBitmap(0);
+    if (background)
+        ir::DrawKeys(Canvas(), *background, m_GlowLevels);
+}
+
+void TFormIR::FormMouseDown(int x, int y)
+{
+    Buttons.MouseDown(x, y);
+}
+
+void TFormIR::FormMouseMove(int x, int y)
+{
+    Buttons.MouseMove(x, y, true);
+}
+
+void TFormIR::FormMouseUp(int x, int y)
+{
+    if (Buttons.MouseUp(x, y) == ID_CLEAR)
+        ButtonClearClick();
 }

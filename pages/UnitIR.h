@@ -1,8 +1,15 @@
 #pragma once
 
+#include "pages/IrKeys.h"
 #include "pages/Page.h"
 #include "ui/BitmapManager.h"
+#include "ui/ButtonManager.h"
 
+class QLabel;
+
+// The IR page: while active the board's IR receiver is on and polled every 50 ms. Each
+// received scan code is listed (the eight most recent), and a code of a key of the
+// pictured remote lights a ring on that key that fades out over the next polls.
 class TFormIR : public TPage {
     Q_OBJECT
 
@@ -13,9 +20,34 @@ public:
     void Activate(TBoard* board) override;
     void Deactivate() override;
 
+    void ButtonClearClick();
+
+    std::uint8_t GlowLevel(int key) const { return m_GlowLevels[key]; }
+    const ir::TScanCodeList& ScanCodes() const { return m_ScanCodes; }
+
+    QLabel* LabelCaption;
+    QLabel* LabelScanCode;
+    QLabel* LabelInfo;
+
+    static constexpr int POLL_PERIOD_MS = 50;
+    enum { ID_CLEAR = 0 };
+
 protected:
     void FormPaint() override;
+    void FormMouseDown(int x, int y) override;
+    void FormMouseMove(int x, int y) override;
+    void FormMouseUp(int x, int y) override;
+    bool Poll() override;
 
 private:
+    bool SwitchReception(bool on);
+    void DrawKeys();
+    void ClearGlow();
+    void ShowList();
+    void ShowInfoText(const QString& text, const QColor& colour);
+
     ui::TBitmapManager Skin;
+    ui::TButtonManager Buttons;
+    ir::TScanCodeList m_ScanCodes;
+    ir::TGlowLevels m_GlowLevels{};
 };

@@ -1,0 +1,73 @@
+#include "pages/IrKeys.h"
+
+#include <QPainter>
+#include <algorithm>
+
+namespace ir {
+
+const std::array<std::uint8_t, KEY_COUNT> IR_KEY_CODES = {
+    0x0F, 0x13, 0x10, 0x12, //
+    0x01, 0x02, 0x03, 0x1A, //
+    0x04, 0x05, 0x06, 0x1E, //
+    0x07, 0x08, 0x09, 0x1B, //
+    0x11, 0x00, 0x17, 0x1F, //
+    0x16, 0x14, 0x18, 0x0C, //
+};
+
+QRect KeyRect(int key)
+{
+    const int row = key / KEY_COLUMNS;
+    const int column = key % KEY_COLUMNS;
+    return QRect(235 + 23 * column, 67 + 24 * row, 18, 18);
+}
+
+int KeyForCode(std::uint8_t code)
+{
+    const auto found = std::find(IR_KEY_CODES.begin(), IR_KEY_CODES.end(), code);
+    return found == IR_KEY_CODES.end() ? -1 : static_cast<int>(found - IR_KEY_CODES.begin());
+}
+
+std::uint8_t FadeLevel(std::uint8_t level)
+{
+    return level <= 150 ? 0 : static_cast<std::uint8_t>(level - 15);
+}
+
+void DrawKeys(QImage* canvas, const QImage& background, const TGlowLevels& levels)
+{
+    if (!canvas || canvas->isNull())
+        return;
+    QPainter painter(canvas);
+    const QRect area = KeyArea();
+    painter.drawImage(area.topLeft(), background, area);
+    painter.setBrush(Qt::NoBrush);
+    for (int key = 0; key < KEY_COUNT; ++key) {
+        const std::uint8_t level = levels[key];
+        if (level == 0)
+            continue;
+        QPen pen(RingColour(level));
+        pen.setWidth(PenWidth(level));
+        painter.setPen(pen);
+        // Inscribed in the key's rectangle, whose right and bottom edges are exclusive.
+        const QRect key18 = KeyRect(key);
+        painter.drawEllipse(key18.adjusted(0, 0, -1, -1));
+    }
+}
+
+void TScanCodeList::Append(const std::uint8_t* codes, int count)
+{
+    if (!codes || count <= 0)
+        return;
+    m_Codes.insert(m_Codes.end(), codes, codes + count);
+    if (m_Codes.size() > LIST_CAPACITY)
+        m_Codes.erase(m_Codes.begin(), m_Codes.end() - LIST_CAPACITY);
+}
+
+QString TScanCodeList::Text() const
+{
+    QString text;
+    for (std::uint8_t code : m_Codes)
+        text += QStringLiteral("%1\n").arg(code, 2, 16, QLatin1Char('0')).toUpper();
+    return text;
+}
+
+} // namespace ir

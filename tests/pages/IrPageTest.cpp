@@ -1,0 +1,278 @@
+// The IR page: the key table, the list of the eight most recent codes, the fading rings,
+// and polling with its refusal and link-failure rules, against the simulated board.
+
+#include "IoPageFixture.h"
+#include "pages/IrKeys.h"
+#include "pages/UnitIR.h"
+
+#include <QLabel>
+
+using namespace iopages;
+
+namespace {
+
+TEST(IrKeys, CodesFindTheirKeys)
+{
+    EXPECT_EQ(ir::KeyForCode(0x05), 2 * 4 + 1);
+    EXPECT_EQ(ir::KeyForCode(0x00), 4 * 4 + 1);
+    EXPECT_EQ(ir::KeyForCode(0x0F), 0);
+    EXPECT_EQ(ir::KeyForCode(0x0C), 23);
+    EXPECT_EQ(ir::KeyForCode(0x40), -1);
+    EXPECT_EQ(ir::KeyRect(0), QRect(235, 67, 18, 18));
+    EXPECT_EQ(ir::KeyRect(23), QRect(235 + 69, 67 + 120, 18, 18));
+}
+
+TEST(IrKeys, ListKeepsTheEightMostRecentInArrivalOrder)
+{
+    ir::TScanCodeList list;
+    const std::uint8_t first[] = {1, 2, 3, 4, 5, 6, 7, 8};
+    list.Append(first, 8);
+    const std::uint8_t two[] = {0xAB, 0x0C};
+    list.Append(two, 2);
+    EXPECT_EQ(list.Codes(), (std::vector<std::uint8_t>{3, 4, 5, 6, 7, 8, 0xAB, 0x0C}));
+    EXPECT_EQ(list.Text(), "03\n04\n05\n06\n07\n08\nAB\n0C\n");
+
+    std::uint8_t twelve[12];
+    for (int i = 0; i < 12; ++i)
+        twelve[i] = static_cast<std::uint8_t>(0x10 + i);
+    list.Clear();
+    list.Append(twelve, 12);
+    EXPECT_EQ(list.Codes(), std::vector<std::uint8_t>(twelve + 4, twelve + 12));
+    list.Clear();
+    EXPECT_EQ(list.Text(), "");
+}
+
+TEST(IrKeys, RingFadesThroughEightLevelsAndNarrows)
+{
+    std::vector<int> levels;
+    std::vector<int> widths;
+    for (std::uint8_t g = ir::GLOW_FULL; g != 0; g = ir::FadeLevel(g)) {
+        levels.push_back(g);
+        widths.push_back(ir::PenWidth(g));
+    }
+    EXPECT_EQ(levels, (std::vector<int>{255, 240, 225, 210, 195, 180, 165, 150}));
+    EXPECT_EQ(widths, (std::vector<int>{5, 4, 4, 4, 3, 3, 3, 3}));
+}
+
+TEST(IrKeys, RingsAreDrawnOverAFreshKeyArea)
+{
+    QImage background(387, 296, QImage::Format_RGB32);
+    background.fill(QColor(10, 20, 30));
+    QImage canvas(387, 276, QImage::Format_RGB32);
+    canvas.fill(Qt::magenta);
+    ir::TGlowLevels levels{};
+    levels[9] = 255;
+    ir::DrawKeys(&canvas, background, levels);
+    const QRect key = ir::KeyRect(9);
+    EXPECT_EQ(canvas.pixelColor(key.left() + 1, key.center().y()), QColor(255, 255, 0));
+    EXPECT_EQ(canvas.pixelColor(key.center()), QColor(10, 20, 30)); // unfilled
+    EXPECT_EQ(canvas.pixelColor(225, 57), QColor(10, 20, 30));
+    EXPECT_EQ(canvas.pixelColor(224, 57), QColor(Qt::magenta)); // outside the key area
+    levels[9] = 0;
+    ir::DrawKeys(&canvas, background, levels);
+    EXPECT_EQ(canvas.pixelColor(key.left() + 1, key.center().y()), QColor(10, 20, 30));
+}
+
+class IrPage : public TBoardSuite {
+protected:
+    void SetUp() override
+    {
+        TBoardSuite::SetUp();
+        page = std::make_unique<TFormIR>(nullptr);
+        page->OnLinkFailure = [this] { ++failures; };
+        ShowPage(page.get());
+    }
+    void TearDown() override
+    {
+        if (page->Board())
+            page->Deactivate();
+        page.reset();
+    }
+
+    static bool ReceiverOn() { return State()["ir_enabled"].toBool(); }
+    QString Listed() const { return page->LabelInfo->text(); }
+    bool WaitListed(const QString& text)
+    {
+        return WaitFor([&] { return Listed() == text; }, 2000);
+    }
+    QColor InfoColour() const { return page->LabelInfo->palette().color(QPalette::WindowText); }
+    int Lit() const
+    {
+        int lit = 0;
+        for (int key = 0; key < ir::KEY_COUNT; ++key)
+            lit += page->GlowLevel(key) != 0;
+        return lit;
+    }
+
+    std::unique_ptr<TFormIR> page;
+    int failures = 0;
+};
+
+TEST_F(IrPage, ActivationSwitchesReceptionOnAndLeavingSwitchesItOff)
+{
+    TInfoRecorder info;
+    page->Activate(&Board());
+    EXPECT_TRUE(ReceiverOn());
+    EXPECT_TRUE(page->IsPolling());
+    EXPECT_TRUE(info.Saw("IR Starting...", INFO_YELLOW));
+    EXPECT_EQ(info.Last().text, "IR Monitor...");
+    page->Deactivate();
+    EXPECT_FALSE(ReceiverOn());
+    QTest::qWait(150);
+    EXPECT_FALSE(page->IsPolling());
+}
+
+TEST_F(IrPage, ReceivedKeyCodesAreListedAndLightTheirKeys)
+{
+    page->Activate(&Board());
+    Ctl("ir 0x05");
+    ASSERT_TRUE(WaitListed("05\n"));
+    EXPECT_EQ(InfoColour(), QColor(255, 255, 255));
+    // Read at the same moment, the ring on the canvas has the key's current level.
+    const std::uint8_t g = page->GlowLevel(9);
+    ASSERT_GT(g, 0);
+    EXPECT_EQ(Lit(), 1);
+    const QRect key = ir::KeyRect(9);
+    EXPECT_EQ(page->Canvas()->pixelColor(key.left() + 1, key.center().y()), QColor(g, g, 0));
+
+    Ctl("ir 0x00");
+    ASSERT_TRUE(WaitListed("05\n00\n"));
+    EXPECT_GT(page->GlowLevel(17), 0);
+
+    ASSERT_TRUE(WaitFor([&] { return Lit() == 0; }, 2000));
+    Ctl("ir 0x40");
+    ASSERT_TRUE(WaitListed("05\n00\n40\n"));
+    EXPECT_EQ(Lit(), 0);
+    EXPECT_EQ(failures, 0);
+}
+
+TEST_F(IrPage, RingFadesOutOverEightPolls)
+{
+    page->Activate(&Board());
+    Ctl("ir 0x13");
+    ASSERT_TRUE(WaitListed("13\n"));
+    std::vector<int> seen{page->GlowLevel(1)};
+    QElapsedTimer timer;
+    timer.start();
+    while (seen.back() != 0 && timer.elapsed() < 3000) {
+        QTest::qWait(5);
+        if (page->GlowLevel(1) != seen.back())
+            seen.push_back(page->GlowLevel(1));
+    }
+    ASSERT_EQ(seen.back(), 0);
+    EXPECT_EQ(seen.front(), 255);
+    // Every level seen is one of the fading steps, in order (a busy machine may let the
+    // sampling miss a step, never reorder them).
+    const std::vector<int> steps{255, 240, 225, 210, 195, 180, 165, 150, 0};
+    auto next = steps.begin();
+    for (int level : seen) {
+        next = std::find(next, steps.end(), level);
+        ASSERT_NE(next, steps.end()) << level;
+    }
+    EXPECT_GE(seen.size(), 5u);
+}
+
+TEST_F(IrPage, TwelveCodesInOnePollListTheLastEight)
+{
+    page->Activate(&Board());
+    Ctl("ir 0x30 0x31 0x32 0x33 0x34 0x35 0x36 0x37 0x38 0x39 0x05 0x3B");
+    ASSERT_TRUE(WaitListed("34\n35\n36\n37\n38\n39\n05\n3B\n"));
+    EXPECT_GT(page->GlowLevel(9), 0);
+    Ctl("ir 0x0F 0x12");
+    ASSERT_TRUE(WaitListed("36\n37\n38\n39\n05\n3B\n0F\n12\n"));
+}
+
+TEST_F(IrPage, ClearEmptiesTheListButRingsKeepFading)
+{
+    page->Activate(&Board());
+    Ctl("ir 0x1F");
+    ASSERT_TRUE(WaitListed("1F\n"));
+    Click(page.get(), 73 + 32, 232 + 8);
+    EXPECT_EQ(Listed(), "");
+    EXPECT_TRUE(page->ScanCodes().Codes().empty());
+    const std::uint8_t after = page->GlowLevel(19);
+    EXPECT_GT(after, 0);
+    ASSERT_TRUE(WaitFor([&] { return page->GlowLevel(19) < after; }, 1000));
+    ASSERT_TRUE(WaitFor([&] { return page->GlowLevel(19) == 0; }, 2000));
+    Ctl("ir 0x02");
+    ASSERT_TRUE(WaitListed("02\n"));
+}
+
+TEST_F(IrPage, RefusedReadShowsNotFoundAndKeepsPolling)
+{
+    page->Activate(&Board());
+    Ctl("ir 0x06");
+    ASSERT_TRUE(WaitListed("06\n"));
+    // The receiver switched off behind the page's back: the firmware refuses reads.
+    bool ok = false;
+    ASSERT_TRUE(Board().ChannelEnable(ok, protocol::CHANNEL_IR, 0));
+    ASSERT_TRUE(WaitListed("IR not found"));
+    EXPECT_EQ(InfoColour(), QColor(255, 0, 0));
+    EXPECT_EQ(Lit(), 0);
+    QTest::qWait(200);
+    EXPECT_TRUE(page->IsPolling());
+    EXPECT_EQ(failures, 0);
+
+    // The next delivery replaces the text with the list, in white.
+    ASSERT_TRUE(Board().ChannelEnable(ok, protocol::CHANNEL_IR, 1));
+    Ctl("ir 0x07");
+    ASSERT_TRUE(WaitListed("06\n07\n"));
+    EXPECT_EQ(InfoColour(), QColor(255, 255, 255));
+}
+
+TEST_F(IrPage, FailedPollClearsTheLabelAndRaisesLinkFailure)
+{
+    page->Activate(&Board());
+    Ctl("ir 0x08");
+    ASSERT_TRUE(WaitListed("08\n"));
+    Ctl("fault checksum");
+    ASSERT_TRUE(WaitFor([&] { return failures > 0; }, 2000));
+    EXPECT_FALSE(page->IsPolling());
+    EXPECT_EQ(Listed(), "");
+    EXPECT_EQ(Lit(), 0);
+    QTest::qWait(200);
+    EXPECT_EQ(failures, 1);
+    // The list itself survives and shows again with the next code.
+    Ctl("fault none");
+    page->Activate(&Board());
+    Ctl("ir 0x09");
+    ASSERT_TRUE(WaitListed("08\n09\n"));
+}
+
+TEST_F(IrPage, FailedSwitchOnStartsNothing)
+{
+    TInfoRecorder info;
+    Ctl("fault checksum");
+    page->Activate(&Board());
+    EXPECT_EQ(info.Last().text, "IR Starting...");
+    EXPECT_FALSE(page->IsPolling());
+    EXPECT_EQ(failures, 0);
+}
+
+TEST_F(IrPage, ListSurvivesDeactivationAndHighlightsDoNot)
+{
+    page->Activate(&Board());
+    Ctl("ir 0x0C");
+    ASSERT_TRUE(WaitListed("0C\n"));
+    page->Deactivate();
+    EXPECT_EQ(Listed(), "0C\n");
+    page->Activate(&Board());
+    EXPECT_EQ(Lit(), 0);
+    EXPECT_EQ(page->ScanCodes().Codes(), std::vector<std::uint8_t>{0x0C});
+
+    Board().Disconnect();
+    page->Deactivate(); // no exchange with a closed link
+    page->Activate(&Board());
+    EXPECT_FALSE(page->IsPolling());
+    EXPECT_EQ(failures, 0);
+}
+
+TEST_F(IrPage, Snapshot)
+{
+    page->Activate(&Board());
+    Ctl("ir 0x01 0x05 0x09 0x40 0x14");
+    ASSERT_TRUE(WaitListed("01\n05\n09\n40\n14\n"));
+    EXPECT_FALSE(QImage(SaveSnapshot(page.get(), "ir")).isNull());
+}
+
+} // namespace
