@@ -12,6 +12,7 @@ namespace sim {
 namespace {
 
 constexpr std::int64_t MAX_DUMP = 1 << 20;
+constexpr std::uint32_t REAL_CONFIGURATION_MS = 4000;
 
 ControlAnswer Ok(std::string text = "ok") { return {0, std::move(text) + "\n"}; }
 ControlAnswer Fail(std::string text) { return {1, std::move(text) + "\n"}; }
@@ -255,9 +256,12 @@ ControlAnswer ConfigureImage(const Args& a, TSimBoard& board, IControlHost&)
         return Usage("configure PATH");
     std::string why;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(a[1].data());
-    if (!board.Configure(bytes, a[1].size(), why))
-        return Fail("configuration failed: " + why);
-    return Ok("configured");
+    ControlAnswer answer = board.Configure(bytes, a[1].size(), why) ? Ok("configured")
+                                                                     : Fail("configuration failed: " + why);
+    // A USB-Blaster takes a few seconds to shift an image of this size into the FPGA.
+    if (board.RealTiming())
+        answer.delayMs = REAL_CONFIGURATION_MS;
+    return answer;
 }
 
 ControlAnswer State(const Args&, TSimBoard& board, IControlHost& host)

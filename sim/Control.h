@@ -21,6 +21,7 @@ public:
 struct ControlAnswer {
     int status = 0; // 0 = success, as a process exit code
     std::string text;
+    std::uint32_t delayMs = 0; // the answer comes this much later (a configuration's time)
 };
 
 // Runs one control command (`args` without the leading "ctl"). The command

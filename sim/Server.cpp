@@ -96,6 +96,7 @@ struct TServer::Connection {
     bool closeWhenFlushed = false;
     bool dead = false;
     std::uint64_t openedUs = 0;
+    std::uint64_t answerAtUs = 0; // the answer is held back until then
 };
 
 TServer::TServer(std::string socketPath, std::uint32_t idleExitSeconds)
@@ -288,11 +289,15 @@ void TServer::ReadControl(Connection& c)
         c.out.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
     c.out.insert(c.out.end(), answer.text.begin(), answer.text.end());
     c.closeWhenFlushed = true;
-    Flush(c);
+    c.answerAtUs = MonotonicUs() + std::uint64_t(answer.delayMs) * 1000;
+    if (answer.delayMs == 0)
+        Flush(c);
 }
 
 void TServer::Flush(Connection& c)
 {
+    if (MonotonicUs() < c.answerAtUs)
+        return;
     while (c.fd >= 0 && c.outSent < c.out.size()) {
         const ssize_t n = ::send(c.fd, c.out.data() + c.outSent, c.out.size() - c.outSent,
                                  MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -382,13 +387,16 @@ void TServer::Run()
             if (c.get() == jtag_ && JtagBlocked())
                 events = POLLOUT; // like the firmware, stop taking requests while replies back up
             else if (c->closeWhenFlushed)
-                events = POLLOUT; // answered; anything more it sends is ignored
+                events = now < c->answerAtUs ? 0 : POLLOUT; // answered; more input is ignored
             else if (c->outSent < c->out.size())
                 events |= POLLOUT;
             fds.push_back({c->fd, events, 0});
             owners.push_back(c.get());
         }
-        const int waitMs = PollTimeoutMs(now);
+        int waitMs = PollTimeoutMs(now);
+        for (auto& c : connections_)
+            if (c->answerAtUs > now && c->outSent < c->out.size())
+                waitMs = std::min<int>(waitMs, static_cast<int>((c->answerAtUs - now + 999) / 1000));
         // Sub-millisecond waits matter for a throttled link; ppoll takes them.
         const std::uint64_t next = board_.NextEventUs();
         timespec timeout{waitMs / 1000, (waitMs % 1000) * 1000000L};
@@ -421,6 +429,9 @@ void TServer::Run()
                 Close(c);
         }
         ServeJtag(now);
+        for (auto& c : connections_)
+            if (!c->dead && c->closeWhenFlushed && c->answerAtUs && now >= c->answerAtUs)
+                Flush(*c);
         if (fds[0].revents & POLLIN)
             Accept();
         // A control client that never finishes its command (or never reads the answer)
