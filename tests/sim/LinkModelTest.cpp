@@ -213,6 +213,16 @@ TEST(ControlCommands, DriveTheInputsAndReportTheState)
 
     h.board.State().rs232Sent = std::string("a\"\n") + '\0';
     EXPECT_NE(run({"state"}).text.find("\"rs232_sent\":\"a\\\"\\u000a\\u0000\""), std::string::npos);
+    // Configuring takes its time only with real timing, refused or not.
+    const auto image = sim::MakeImage(64);
+    const std::string bytes(image.begin(), image.end());
+    EXPECT_EQ(run({"configure-image", bytes}).delayMs, 0u);
+    h.board.SetRealTiming(true);
+    const auto slow = run({"configure-image", bytes.substr(1)});
+    EXPECT_EQ(slow.status, 1);
+    EXPECT_GT(slow.delayMs, 1000u);
+    EXPECT_FALSE(h.board.Configured());
+
     EXPECT_EQ(run({"quit"}).status, 0);
     EXPECT_TRUE(host.quit);
 }
