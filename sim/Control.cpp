@@ -264,6 +264,16 @@ ControlAnswer ConfigureImage(const Args& a, TSimBoard& board, IControlHost&)
     return answer;
 }
 
+ControlAnswer Help(const Args&, TSimBoard&, IControlHost&)
+{
+    return Ok("state | set keys N | set switches N | set gsensor X Y Z | sdcard insert|remove |\n"
+              "ir CODE... | rs232 TEXT... | clear-sent | hsmc adapter|none|fail IO XCVR |\n"
+              "mem read NAME ADDR LEN | mem write NAME ADDR HEXBYTES | configure PATH |\n"
+              "power-cycle | quit | link RATE LATENCY_MS | timing fast|real |\n"
+              "fault KIND [COUNT] (drop checksum echo length truncate | stall MS | garbage N | none) |\n"
+              "unplug | plug");
+}
+
 ControlAnswer State(const Args&, TSimBoard& board, IControlHost& host)
 {
     return {0, StateJson(board, host) + "\n"};
@@ -272,7 +282,7 @@ ControlAnswer State(const Args&, TSimBoard& board, IControlHost& host)
 const std::map<std::string, Command>& Commands()
 {
     static const std::map<std::string, Command> commands = {
-        {"state", State},         {"set", Set},
+        {"help", Help},           {"state", State},         {"set", Set},
         {"sdcard", SdCard},       {"ir", Ir},
         {"rs232", Rs232},         {"clear-sent", ClearSent},
         {"hsmc", Hsmc},           {"mem", Mem},
