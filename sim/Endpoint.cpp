@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <dlfcn.h>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -193,6 +194,21 @@ bool EnsureSimulator(const std::string& executable, const std::string& path, int
         ::waitpid(pid, nullptr, 0);
     }
     return reachable();
+}
+
+std::string ModuleFolder()
+{
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void*>(&ModuleFolder), &info) == 0 || !info.dli_fname)
+        return "./";
+    const std::string path = info.dli_fname;
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+}
+
+bool EnsureSimulatorBeside(int timeoutMs)
+{
+    return EnsureSimulator(ModuleFolder() + EXECUTABLE_NAME, SocketPath(), timeoutMs);
 }
 
 } // namespace sim

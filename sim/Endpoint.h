@@ -44,4 +44,11 @@ bool SendControl(const std::string& path, const std::vector<std::string>& args, 
 // and waits for it, at most `timeoutMs`. True when one answers.
 bool EnsureSimulator(const std::string& executable, const std::string& path, int timeoutMs);
 
+// The folder (with '/') of the program or library this code is linked into.
+std::string ModuleFolder();
+
+// EnsureSimulator for SocketPath() with the simulator beside this module, as our driver
+// libraries find it.
+bool EnsureSimulatorBeside(int timeoutMs);
+
 } // namespace sim

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <csignal>
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
@@ -35,20 +34,7 @@ constexpr int VERSION_TIMEOUT_MS = 10000;
 // The programmer of the simulated cable reports itself as this version.
 constexpr double SIMULATED_PROGRAMMER_VERSION = 13.1;
 
-std::string OwnFolder()
-{
-    Dl_info info{};
-    if (::dladdr(reinterpret_cast<void*>(&OwnFolder), &info) == 0 || !info.dli_fname)
-        return "./";
-    const std::string path = info.dli_fname;
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
-}
-
-bool Simulator()
-{
-    return sim::EnsureSimulator(OwnFolder() + sim::EXECUTABLE_NAME, sim::SocketPath(), START_TIMEOUT_MS);
-}
+bool Simulator() { return sim::EnsureSimulatorBeside(START_TIMEOUT_MS); }
 
 // The vendor's programmer, where its installation says it is.
 std::string VendorProgrammer()

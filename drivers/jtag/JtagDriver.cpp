@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <dlfcn.h>
 #include <map>
 #include <poll.h>
 #include <memory>
@@ -106,22 +105,11 @@ std::shared_ptr<Link> Find(std::uint32_t handle)
     return it == links.open.end() ? nullptr : it->second;
 }
 
-std::string OwnFolder()
-{
-    Dl_info info{};
-    if (::dladdr(reinterpret_cast<void*>(&OwnFolder), &info) == 0 || !info.dli_fname)
-        return "./";
-    const std::string path = info.dli_fname;
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
-}
-
 int OpenCable()
 {
-    const std::string path = sim::SocketPath();
-    if (!sim::EnsureSimulator(OwnFolder() + sim::EXECUTABLE_NAME, path, START_TIMEOUT_MS))
+    if (!sim::EnsureSimulatorBeside(START_TIMEOUT_MS))
         return -1;
-    const int fd = sim::ConnectSocket(path);
+    const int fd = sim::ConnectSocket(sim::SocketPath());
     if (fd < 0)
         return -1;
     int size = SOCKET_BUFFER;
