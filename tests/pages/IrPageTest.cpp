@@ -209,6 +209,7 @@ TEST_F(IrPage, RefusedReadShowsNotFoundAndKeepsPolling)
     ASSERT_TRUE(WaitListed("IR not found"));
     EXPECT_EQ(InfoColour(), QColor(255, 0, 0));
     EXPECT_EQ(Lit(), 0);
+    SaveSnapshot(page.get(), "ir-not-found");
     QTest::qWait(200);
     EXPECT_TRUE(page->IsPolling());
     EXPECT_EQ(failures, 0);
