@@ -1,6 +1,5 @@
 // Timings of the kit's drawing with the program's artwork, for a person to read:
-//   QT_QPA_PLATFORM=offscreen bin/ui_tests --gtest_also_run_disabled_tests \
-//       --gtest_filter='PaintTiming.*'
+//   QT_QPA_PLATFORM=offscreen bin/ui_tests --gtest_also_run_disabled_tests --gtest_filter='PaintTiming.*'
 // Disabled in normal runs: they print figures and check nothing.
 #include <QElapsedTimer>
 #include <QImage>
