@@ -14,6 +14,10 @@ QFont PointFont(const QString& family, int points)
 QFont PixelFont(const QString& family, int pixels)
 {
     QFont font(family);
+    // The old bitmap sans font is rarely installed; its successor or a face with Arial's
+    // metrics keeps the texts inside their boxes, where a wider default would not.
+    if (family == QLatin1String("MS Sans Serif"))
+        font.setFamilies({family, "Microsoft Sans Serif", "Liberation Sans", "Arial"});
     font.setPixelSize(pixels);
     return font;
 }
