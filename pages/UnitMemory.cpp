@@ -41,6 +41,8 @@ public:
     }
 
 protected:
+    // Taking the press keeps the release here instead of with the page below.
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
     void mouseReleaseEvent(QMouseEvent* event) override
     {
         if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && m_OnClick)
