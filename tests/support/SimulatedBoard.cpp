@@ -47,8 +47,10 @@ SimulatedBoard::SimulatedBoard(bool configured)
     m_Socket = m_Folder + "/board.sock";
     ::setenv("VX5H_SIM_SOCKET", m_Socket.c_str(), 1);
 
+    // A test that crashes never runs the destructor; the idle limit makes its simulator
+    // go away by itself all the same.
     int rc = 0;
-    RunCommand("'" + BinFolder() + "vx5h-board-sim' --daemon", &rc);
+    RunCommand("VX5H_SIM_IDLE_EXIT=300 '" + BinFolder() + "vx5h-board-sim' --daemon", &rc);
     if (rc != 0)
         throw std::runtime_error("the simulator did not start");
     // The daemon's socket appears once it listens; give it a bounded time.
