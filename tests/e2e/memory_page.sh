@@ -63,4 +63,17 @@ expected=$(sim_bytes ssram0 0 32 | tr 'a-f' 'A-F')
 sleep 0.3
 e2e_shot memory-page
 
+# The cable pulled during a slow write: Fail, its error box, and the panel disconnects.
+head -c 300000 /dev/urandom >"$E2E_TMP/big.bin"
+e2e_ctl link 102400 1.5 >/dev/null
+page_type 98 142 "0"
+page_click $(( 187 + 88 )) $(( 162 + 8 ))
+answer_dialog "Write a File to Memory" "$E2E_TMP/big.bin"
+sleep 1
+e2e_ctl unplug >/dev/null
+e2e_wait_for 15 '[ -n "$(xdotool search --onlyvisible --name "^Error$" 2>/dev/null)" ]' || e2e_fail "no error box"
+e2e_shot cable-pulled
+xdotool key Return
+e2e_wait_for 10 'e2e_status_is Disconnected' || e2e_fail "still connected after the failed write"
+
 e2e_pass
