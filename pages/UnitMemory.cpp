@@ -1,15 +1,14 @@
 #include "pages/UnitMemory.h"
 
 #include "app/ShowInfo.h"
-#include "app/UnitProgress.h"
 #include "board/Board.h"
+#include "pages/MemoryProgress.h"
 #include "pages/MemoryTransfer.h"
 #include "platform/Tick.h"
 #include "ui/Seams.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,9 +26,6 @@ const QColor NOTE_COLOUR(255, 0, 0);
 
 constexpr int POSITION_EPCS = 4;
 constexpr int POSITION_FLASH = 5;
-
-// "*" rather than "*.*": on Linux "*.*" would hide the names without a dot.
-const char* const FILE_FILTER = "All files (*);;Hex files (*.HEX *.hex)";
 
 // A label that acts like the caption of the check box beside it.
 class TClickLabel : public QLabel {
@@ -83,40 +79,6 @@ QLineEdit* MakeEdit(QWidget* parent, const QString& text, int left, int top, int
 QString Text(const std::string& text)
 {
     return QString::fromStdString(text);
-}
-
-std::filesystem::path PathOf(const QString& name)
-{
-    return std::filesystem::path(QFile::encodeName(name).toStdString());
-}
-
-// The progress dialog for the operations of the memory transfer module.
-class TDialogProgress final : public memorypage::ITransferProgress {
-public:
-    explicit TDialogProgress(QWidget* owner) : m_Owner(owner) {}
-
-    void Begin() override
-    {
-        m_Dialog = std::make_unique<TFormProgress>(m_Owner);
-        m_Dialog->show();
-    }
-    void SetStatus(const std::string& text) override { m_Dialog->SetStatus(Text(text)); }
-    void SetPercent(int percent) override { m_Dialog->SetPercent(percent); }
-    bool ProcessEventsAndCheckAbort() override
-    {
-        ui::ProcessEvents();
-        return m_Dialog->IsAborted();
-    }
-    void End() override { m_Dialog.reset(); }
-
-private:
-    QWidget* m_Owner;
-    std::unique_ptr<TFormProgress> m_Dialog;
-};
-
-double Seconds(std::uint32_t startMs)
-{
-    return platform::TicksSince(startMs) * 0.001;
 }
 
 } // namespace
@@ -434,7 +396,7 @@ void TFormMemory::ButtonEraseClick()
     BeginOperation();
     ShowInfo("Flash Erase...", INFO_YELLOW);
     const std::uint32_t start = platform::TickCount();
-    TDialogProgress progress(this);
+    memorypage::TDialogProgress progress(this);
     const memorypage::TEraseResult result = memorypage::EraseChipWithProgress(*board, progress, type);
     const std::uint32_t elapsed = platform::TicksSince(start);
 
@@ -450,136 +412,5 @@ void TFormMemory::ButtonEraseClick()
         ShowError(text);
     EndOperation();
     if (result.blockFailed)
-        ReportLinkFailure(board);
-}
-
-// --- file transfers -----------------------------------------------------------------------------
-
-void TFormMemory::ButtonReadFileClick()
-{
-    TBoard* board = Board();
-    if (!board)
-        return;
-    BeginOperation();
-    const std::uint32_t start = platform::TickCount();
-    const std::uint8_t type = CurrentMemoryType();
-    const char* name = MemoryTypeName(type);
-    ShowInfo(QString::asprintf("Load %s Content to a File...", name), INFO_YELLOW);
-
-    const std::int32_t words = static_cast<std::int32_t>(MemoryGeometry.SizeWords(type));
-    std::int32_t address = 0, length = words;
-    if (!CheckBoxEntireMemory->isChecked()) {
-        const bool valid = CheckField(EditReadAddress, "Address", words - 1, 0, address) &&
-                           CheckField(EditReadLength, "Length", words - address, 1, length);
-        if (!valid) {
-            ShowInfo("Invalid Input Data.", INFO_RED);
-            EndOperation();
-            return;
-        }
-    }
-
-    bool ok = false, aborted = false;
-    const QString fileName = ui::GetSaveFileName(this, {"Load Memory Content to a File", FILE_FILTER, "bin", {}});
-    if (fileName.isEmpty()) {
-        aborted = true;
-    } else {
-        const auto byteAddress = 2u * static_cast<std::uint32_t>(address);
-        const auto byteCount = 2u * static_cast<std::uint32_t>(length);
-        memorypage::TByteBuffer buffer;
-        if (buffer.Allocate(byteCount)) {
-            TDialogProgress progress(this);
-            const memorypage::TRangeResult read =
-                memorypage::ReadRangeWithProgress(*board, progress, type, byteAddress, byteCount, buffer.data.get());
-            aborted = read.aborted;
-            if (read.ok) {
-                const std::filesystem::path path = PathOf(fileName);
-                const memorypage::TDumpStatus status =
-                    memorypage::WriteDumpFile(path, buffer.data.get(), byteCount, memorypage::IsHexFileName(path));
-                if (status == memorypage::TDumpStatus::ShortWrite)
-                    ShowWarning(QString("Write file(%1) error.").arg(fileName));
-                ok = status == memorypage::TDumpStatus::Ok;
-            }
-        }
-    }
-
-    const QString text = aborted ? QString::asprintf("Load %s Content to a File Aborted.", name)
-                                 : QString::asprintf("Load %s Content to a File %s. (%.1fsec)", name,
-                                                     ok ? "Success" : "Fail", Seconds(start));
-    ShowInfo(text, ok ? INFO_GREEN : INFO_RED);
-    if (!ok && !aborted)
-        ShowError(text);
-    EndOperation();
-}
-
-void TFormMemory::ButtonWriteFileClick()
-{
-    TBoard* board = Board();
-    if (!board)
-        return;
-    writeFailed = false;
-    BeginOperation();
-    const std::uint8_t type = CurrentMemoryType();
-    const char* name = MemoryTypeName(type);
-    ShowInfo(QString::asprintf("Write a File to %s...", name), INFO_YELLOW);
-
-    const std::int32_t words = static_cast<std::int32_t>(MemoryGeometry.SizeWords(type));
-    const bool wholeFile = CheckBoxFileLength->isChecked();
-    std::int32_t address = 0, length = 0;
-    bool valid = CheckField(EditWriteAddress, "Address", words - 1, 0, address);
-    if (valid && !wholeFile)
-        valid = CheckField(EditWriteLength, "Length", words - address, 1, length);
-    if (!valid) {
-        ShowInfo("Invalud Input Data.", INFO_RED);
-        EndOperation();
-        return;
-    }
-
-    const std::uint32_t start = platform::TickCount();
-    bool ok = false, aborted = false, boxShown = false;
-    const QString fileName = ui::GetOpenFileName(this, {"Write a File to Memory", FILE_FILTER, "bin", {}});
-    if (fileName.isEmpty()) {
-        aborted = true;
-    } else {
-        const auto byteAddress = 2u * static_cast<std::uint32_t>(address);
-        const std::uint32_t space = MemoryGeometry.SizeBytes(type) - byteAddress;
-        const std::filesystem::path path = PathOf(fileName);
-        memorypage::TFilePortion portion = memorypage::ReadFilePortion(
-            path, memorypage::IsHexFileName(path), wholeFile, 2u * static_cast<std::uint32_t>(length), space);
-        switch (portion.status) {
-        case memorypage::TLoadStatus::SizeLess:
-            ShowWarning(QString("File(%1) size is less than the specified length.").arg(fileName));
-            boxShown = true;
-            break;
-        case memorypage::TLoadStatus::ReadError:
-            ShowWarning(QString("Read file(%1) error.").arg(fileName));
-            boxShown = true;
-            break;
-        case memorypage::TLoadStatus::InvalidHex:
-            ShowWarning("invalid hex file.");
-            break;
-        case memorypage::TLoadStatus::OpenFailed:
-            break;
-        case memorypage::TLoadStatus::Ok: {
-            const auto byteCount = static_cast<std::uint32_t>(portion.bytes.size);
-            TDialogProgress progress(this);
-            const memorypage::TRangeResult written = memorypage::WriteRangeWithProgress(
-                *board, progress, type, byteAddress, byteCount, portion.bytes.data.get(), writeFailed);
-            ok = written.ok;
-            aborted = written.aborted;
-            if (ok && wholeFile)
-                EditWriteLength->setText(Text(memorypage::HexText((byteCount + 1) / 2)));
-            break;
-        }
-        }
-    }
-
-    const QString text = aborted ? QString::asprintf("Write a File to %s Aborted.", name)
-                                 : QString::asprintf("Write a File to %s %s.[%.1fsec]", name,
-                                                     ok ? "Success" : "Fail", Seconds(start));
-    ShowInfo(text, ok ? INFO_GREEN : INFO_RED);
-    if (!ok && !aborted && !boxShown)
-        ShowError(text);
-    EndOperation();
-    if (writeFailed)
         ReportLinkFailure(board);
 }

@@ -96,9 +96,6 @@ private:
     // down a link that the operation no longer speaks for.
     void ReportLinkFailure(const TBoard* usedBoard);
 
-    bool LoadToFile(TBoard& board, std::uint8_t memoryType, std::uint32_t startMs);
-    bool WriteFromFile(TBoard& board, std::uint8_t memoryType);
-
     ui::TBitmapManager Skin;
     ui::TButtonManager Buttons;
     memorypage::TMemoryGeometry MemoryGeometry;

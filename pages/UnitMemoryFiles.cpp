@@ -1,0 +1,167 @@
+// The file transfers of the memory page: a range of the selected memory saved to a
+// binary or HEX file, and a file written into the memory.
+#include "pages/UnitMemory.h"
+
+#include "app/ShowInfo.h"
+#include "board/Board.h"
+#include "pages/MemoryProgress.h"
+#include "pages/MemoryTransfer.h"
+#include "platform/Tick.h"
+#include "ui/Seams.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+
+using memorypage::MemoryTypeName;
+
+namespace {
+
+// "*" rather than "*.*": on Linux "*.*" would hide the names without a dot.
+const char* const FILE_FILTER = "All files (*);;Hex files (*.HEX *.hex)";
+
+std::filesystem::path PathOf(const QString& name)
+{
+    return std::filesystem::path(QFile::encodeName(name).toStdString());
+}
+
+QString Text(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+double Seconds(std::uint32_t startMs)
+{
+    return platform::TicksSince(startMs) * 0.001;
+}
+
+} // namespace
+
+void TFormMemory::ButtonReadFileClick()
+{
+    TBoard* board = Board();
+    if (!board)
+        return;
+    BeginOperation();
+    const std::uint32_t start = platform::TickCount();
+    const std::uint8_t type = CurrentMemoryType();
+    const char* name = MemoryTypeName(type);
+    ShowInfo(QString::asprintf("Load %s Content to a File...", name), INFO_YELLOW);
+
+    const std::int32_t words = static_cast<std::int32_t>(MemoryGeometry.SizeWords(type));
+    std::int32_t address = 0, length = words;
+    if (!CheckBoxEntireMemory->isChecked()) {
+        const bool valid = CheckField(EditReadAddress, "Address", words - 1, 0, address) &&
+                           CheckField(EditReadLength, "Length", words - address, 1, length);
+        if (!valid) {
+            ShowInfo("Invalid Input Data.", INFO_RED);
+            EndOperation();
+            return;
+        }
+    }
+
+    bool ok = false, aborted = false;
+    const QString fileName = ui::GetSaveFileName(this, {"Load Memory Content to a File", FILE_FILTER, "bin", {}});
+    if (fileName.isEmpty()) {
+        aborted = true;
+    } else {
+        const auto byteAddress = 2u * static_cast<std::uint32_t>(address);
+        const auto byteCount = 2u * static_cast<std::uint32_t>(length);
+        memorypage::TByteBuffer buffer;
+        if (buffer.Allocate(byteCount)) {
+            memorypage::TDialogProgress progress(this);
+            const memorypage::TRangeResult read =
+                memorypage::ReadRangeWithProgress(*board, progress, type, byteAddress, byteCount, buffer.data.get());
+            aborted = read.aborted;
+            if (read.ok) {
+                const std::filesystem::path path = PathOf(fileName);
+                const memorypage::TDumpStatus status =
+                    memorypage::WriteDumpFile(path, buffer.data.get(), byteCount, memorypage::IsHexFileName(path));
+                if (status == memorypage::TDumpStatus::ShortWrite)
+                    ShowWarning(QString("Write file(%1) error.").arg(fileName));
+                ok = status == memorypage::TDumpStatus::Ok;
+            }
+        }
+    }
+
+    const QString text = aborted ? QString::asprintf("Load %s Content to a File Aborted.", name)
+                                 : QString::asprintf("Load %s Content to a File %s. (%.1fsec)", name,
+                                                     ok ? "Success" : "Fail", Seconds(start));
+    ShowInfo(text, ok ? INFO_GREEN : INFO_RED);
+    if (!ok && !aborted)
+        ShowError(text);
+    EndOperation();
+}
+
+void TFormMemory::ButtonWriteFileClick()
+{
+    TBoard* board = Board();
+    if (!board)
+        return;
+    writeFailed = false;
+    BeginOperation();
+    const std::uint8_t type = CurrentMemoryType();
+    const char* name = MemoryTypeName(type);
+    ShowInfo(QString::asprintf("Write a File to %s...", name), INFO_YELLOW);
+
+    const std::int32_t words = static_cast<std::int32_t>(MemoryGeometry.SizeWords(type));
+    const bool wholeFile = CheckBoxFileLength->isChecked();
+    std::int32_t address = 0, length = 0;
+    bool valid = CheckField(EditWriteAddress, "Address", words - 1, 0, address);
+    if (valid && !wholeFile)
+        valid = CheckField(EditWriteLength, "Length", words - address, 1, length);
+    if (!valid) {
+        ShowInfo("Invalud Input Data.", INFO_RED);
+        EndOperation();
+        return;
+    }
+
+    const std::uint32_t start = platform::TickCount();
+    bool ok = false, aborted = false, boxShown = false;
+    const QString fileName = ui::GetOpenFileName(this, {"Write a File to Memory", FILE_FILTER, "bin", {}});
+    if (fileName.isEmpty()) {
+        aborted = true;
+    } else {
+        const auto byteAddress = 2u * static_cast<std::uint32_t>(address);
+        const std::uint32_t space = MemoryGeometry.SizeBytes(type) - byteAddress;
+        const std::filesystem::path path = PathOf(fileName);
+        memorypage::TFilePortion portion = memorypage::ReadFilePortion(
+            path, memorypage::IsHexFileName(path), wholeFile, 2u * static_cast<std::uint32_t>(length), space);
+        switch (portion.status) {
+        case memorypage::TLoadStatus::SizeLess:
+            ShowWarning(QString("File(%1) size is less than the specified length.").arg(fileName));
+            boxShown = true;
+            break;
+        case memorypage::TLoadStatus::ReadError:
+            ShowWarning(QString("Read file(%1) error.").arg(fileName));
+            boxShown = true;
+            break;
+        case memorypage::TLoadStatus::InvalidHex:
+            ShowWarning("invalid hex file.");
+            break;
+        case memorypage::TLoadStatus::OpenFailed:
+            break;
+        case memorypage::TLoadStatus::Ok: {
+            const auto byteCount = static_cast<std::uint32_t>(portion.bytes.size);
+            memorypage::TDialogProgress progress(this);
+            const memorypage::TRangeResult written = memorypage::WriteRangeWithProgress(
+                *board, progress, type, byteAddress, byteCount, portion.bytes.data.get(), writeFailed);
+            ok = written.ok;
+            aborted = written.aborted;
+            if (ok && wholeFile)
+                EditWriteLength->setText(Text(memorypage::HexText((byteCount + 1) / 2)));
+            break;
+        }
+        }
+    }
+
+    const QString text = aborted ? QString::asprintf("Write a File to %s Aborted.", name)
+                                 : QString::asprintf("Write a File to %s %s.[%.1fsec]", name,
+                                                     ok ? "Success" : "Fail", Seconds(start));
+    ShowInfo(text, ok ? INFO_GREEN : INFO_RED);
+    if (!ok && !aborted && !boxShown)
+        ShowError(text);
+    EndOperation();
+    if (writeFailed)
+        ReportLinkFailure(board);
+}
