@@ -36,7 +36,9 @@ TFormIR::TFormIR(QWidget* parent)
     LabelCaption = MakeLabel(this, "IR Receiver", 32, 32, pagetext::CAPTION_CYAN);
     LabelScanCode = MakeLabel(this, "Scan Code (Heximal)", 32, 56, pagetext::TEXT_WHITE);
     LabelInfo = MakeLabel(this, QString(), 97, 96, pagetext::TEXT_WHITE);
-    LabelInfo->setFixedSize(20, 129);
+    // Two hex digits need only 20 pixels, but "IR not found" must be readable too: the
+    // label reaches to the right edge of the list's dark well.
+    LabelInfo->setFixedSize(33, 129);
     LabelInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     LabelInfo->setWordWrap(true);
     LabelInfo->setTextFormat(Qt::PlainText);
