@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -78,6 +79,8 @@ protected:
         // Records every information line after the window's own line shows it.
         m_PreviousSink = SetShowInfoSink([this](const QString& text, const QColor& colour) {
             InfoLines.push_back({text, colour});
+            if (qEnvironmentVariableIsSet("VX5H_TRACE_INFO"))
+                std::printf("%u ms: %s\n", platform::TickCount(), text.toUtf8().constData());
             if (OnInfo)
                 OnInfo(text);
             if (m_PreviousSink)
