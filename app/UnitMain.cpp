@@ -190,7 +190,10 @@ void TFormMain::TimerRunTimer()
 bool TFormMain::event(QEvent* event)
 {
     if (event->type() == WM_AUTO_CONNECT) {
-        ButtonConnectClick();
+        // The one automatic attempt to connect. Had the user connected already (a press
+        // within the first 300 ms), running the Connect action would disconnect again.
+        if (!Board.IsOpen())
+            ButtonConnectClick();
         return true;
     }
     return ui::TSkinnedWindow::event(event);

@@ -285,3 +285,17 @@ TEST_F(AppTest, ClosingWhileConnectedClosesTheLink)
     delete Form.data();
     EXPECT_TRUE(WaitFor([this] { return SimSays("\"jtag_client\":false"); }, 3000));
 }
+
+TEST_F(AppTest, ALateAutomaticConnectLeavesAConnectionMadeByHandAlone)
+{
+    SetUpBoard(true);
+    MakeForm();
+    Click(CONNECT); // pressed before the start-up timer has fired
+    ASSERT_EQ(Status(), "Connected");
+    Form->TimerRun.start(TFormMain::AUTO_CONNECT_DELAY_MS);
+    EXPECT_TRUE(WaitFor([this] { return !Form->TimerRun.isActive(); }, 2000));
+    WaitFor([] { return false; }, 200); // the posted message is handled
+    EXPECT_EQ(Status(), "Connected");
+    EXPECT_TRUE(Form->Board.IsOpen());
+    EXPECT_EQ(Form->ActivePage, PAGE_LED);
+}
