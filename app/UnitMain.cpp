@@ -168,6 +168,10 @@ void TFormMain::FormCreate()
         Pages[index] = CreatePage(index, this);
         UI_CHECK(Pages[index] != nullptr, UNIT);
     }
+    // The information line lies in the bottom band of the page area, which the pages and
+    // the animation leave empty for it: keep it above them, or no page's report is seen.
+    ImageInfo->raise();
+    LabelInfo->raise();
     TimerRun.setSingleShot(true);
     TimerRun.start(AUTO_CONNECT_DELAY_MS);
 }

@@ -82,6 +82,26 @@ TEST_F(AppTest, InformationLineShowsTextInItsColourAndAnEmptyTextHidesOnlyTheIco
     EXPECT_EQ(InfoText(), "");
 }
 
+TEST_F(AppTest, TheInformationLineIsSeenOverAPageAndOverTheWelcomeView)
+{
+    MakeForm();
+    auto redPixels = [this] {
+        const QImage shot = Form->grab(INFO_LINE_RECT).toImage();
+        int count = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                count += c.red() > 160 && c.green() < 80 && c.blue() < 80 ? 1 : 0;
+            }
+        return count;
+    };
+    ShowInfo("Configure FPGA fail", INFO_RED);
+    EXPECT_GT(redPixels(), 20) << "over the welcome animation";
+    Form->SelectPage(PAGE_LED);
+    ShowInfo("Configure FPGA fail", INFO_RED);
+    EXPECT_GT(redPixels(), 20) << "over the LED page";
+}
+
 TEST_F(AppTest, DraggingTheBackgroundMovesTheWindowButAButtonDoesNot)
 {
     MakeForm();
