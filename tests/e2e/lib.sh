@@ -36,6 +36,7 @@ e2e_fail() {
     e2e_log "FAIL: $*"
     e2e_shot failure || true
     [ -f "$E2E_TMP/panel.log" ] && sed "s/^/[panel] /" "$E2E_TMP/panel.log" | tail -n 40
+    [ -f "$E2E_TMP/xvfb.log" ] && sed "s/^/[xvfb] /" "$E2E_TMP/xvfb.log" | tail -n 20
     exit 1
 }
 e2e_pass() {
@@ -79,12 +80,24 @@ e2e_start_xvfb() {
     exec 9>&-
     e2e_wait_for 10 '[ -s "$E2E_TMP/display" ]' || e2e_fail "Xvfb did not start"
     export DISPLAY=:$(head -n1 "$E2E_TMP/display")
-    e2e_wait_for 10 'xdpyinfo >/dev/null 2>&1 || xdotool getmouselocation' || e2e_fail "no X display"
+    e2e_wait_for 10 'kill -0 $E2E_XVFB_PID && xdotool getdisplaygeometry' || e2e_fail "no X display"
     e2e_log "X server on $DISPLAY"
 }
 
 # The visible top-level window of process $1 (first match), or nothing.
 e2e_window_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n1; }
+
+# A program folder of its own in $E2E_TMP/program holding the program and the named
+# files of the build's program folder (to start the panel with something missing).
+e2e_program_folder() {
+    E2E_PANEL_DIR=$E2E_TMP/program
+    mkdir -p "$E2E_PANEL_DIR"
+    cp "$E2E_BIN/VX5h_260_ControlPanel" "$E2E_PANEL_DIR/"
+    for f in "$@"; do cp "$E2E_BIN/$f" "$E2E_PANEL_DIR/"; done
+}
+
+# The gauge (bright green) shows over the status line.
+e2e_gauge_shown() { [ "$(e2e_pixels 30 536 94 26 'g > 200 && r < 60')" -gt 20 ]; }
 
 # Starts the X server, the simulator (fresh: FPGA unconfigured unless $1 is
 # "configured") and the program, and waits for the program's window.
@@ -98,7 +111,7 @@ e2e_start_panel() {
     local start
     start=$(e2e_now)
     E2E_PANEL_START_MS=$start
-    "$E2E_BIN/VX5h_260_ControlPanel" >"$E2E_TMP/panel.log" 2>&1 &
+    "${E2E_PANEL_DIR:-$E2E_BIN}/VX5h_260_ControlPanel" >"$E2E_TMP/panel.log" 2>&1 &
     E2E_PANEL_PID=$!
     e2e_wait_for 15 '[ -n "$(e2e_window_of $E2E_PANEL_PID)" ]' || e2e_fail "no window appeared"
     E2E_WINDOW=$(e2e_window_of "$E2E_PANEL_PID")

@@ -10,7 +10,10 @@ e2e_window_pos
 [ "$E2E_WX" = $(( (E2E_SCREEN_W - 620) / 2 )) ] && [ "$E2E_WY" = $(( (E2E_SCREEN_H - 600) / 2 )) ] ||
     e2e_fail "window at $E2E_WX,$E2E_WY, not centred"
 
-# A fresh board: configured by the automatic connect, then connected.
+# A fresh board: configured by the automatic connect, then connected. Meanwhile the
+# window stays alive: the gauge shows and climbs.
+e2e_wait_for 10 'e2e_gauge_shown' || e2e_fail "no gauge while connecting"
+e2e_shot connecting
 e2e_wait_connected
 e2e_log "Connected $E2E_CONNECTED_MS ms after the start (unconfigured board)"
 e2e_state_has '"configured":true' || e2e_fail "the FPGA was not configured"
