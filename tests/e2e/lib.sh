@@ -74,7 +74,9 @@ e2e_wait_for() {
 # A private X server on a free display number.
 e2e_start_xvfb() {
     exec 9>"$E2E_TMP/display"
-    Xvfb -displayfd 9 -screen 0 "${E2E_SCREEN_W}x${E2E_SCREEN_H}x24" -nolisten tcp \
+    # -noreset: the server would otherwise reset (and refuse connections for a moment)
+    # whenever its last client, say xdotool, disconnects.
+    Xvfb -displayfd 9 -screen 0 "${E2E_SCREEN_W}x${E2E_SCREEN_H}x24" -nolisten tcp -noreset \
         >"$E2E_TMP/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     exec 9>&-
