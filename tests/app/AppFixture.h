@@ -78,6 +78,8 @@ protected:
         Form->show();
         // Records every information line after the window's own line shows it.
         m_PreviousSink = SetShowInfoSink([this](const QString& text, const QColor& colour) {
+            if (InfoLines.empty())
+                m_SequenceStart = platform::TickCount();
             InfoLines.push_back({text, colour});
             if (qEnvironmentVariableIsSet("VX5H_TRACE_INFO"))
                 std::printf("%u ms: %s\n", platform::TickCount(), text.toUtf8().constData());
@@ -143,6 +145,7 @@ protected:
     std::vector<TMessage> Messages;
     std::vector<std::pair<QString, QColor>> InfoLines;
     std::function<void(const QString&)> OnInfo;
+    std::uint32_t m_SequenceStart = 0; // tick of the first information line
 
 private:
     std::unique_ptr<testsupport::SimulatedBoard> m_Board;
