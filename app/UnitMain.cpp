@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
+#include <stdexcept>
+#include <string>
 
 using namespace mainlayout;
 
@@ -56,11 +58,11 @@ QFont ArialFont(int pixelSize)
 TFormMain::TFormMain(QWidget* parent)
     : ui::TSkinnedWindow(parent, Qt::Window | Qt::FramelessWindowHint)
 {
-    FormMain = this;
     setWindowTitle(QString::fromLatin1(WINDOW_CAPTION));
     BuildControls();
     BuildSkin();
     BuildOutlines();
+    FormMain = this;
 
     SetConnectStatus(QStringLiteral("Disconnected"), INFO_RED);
     LabelConnectStatus->setText(QString());
@@ -130,7 +132,8 @@ void TFormMain::BuildSkin()
     Skin = std::make_unique<ui::TBitmapManager>(Canvas(), this);
     Skin->Add(0, QString::fromLatin1(BACKGROUND_BITMAP), false);
     const QSize size = Skin->GetSize(0);
-    UI_CHECK(!size.isEmpty(), UNIT);
+    if (size.isEmpty())
+        throw std::runtime_error(std::string("Bitmap resource not found: ") + BACKGROUND_BITMAP);
     SetCanvasSize(size);
 
     TabButtons = std::make_unique<ui::TButtonManager>(this, ui::bmRadio, Canvas());
@@ -147,7 +150,8 @@ void TFormMain::BuildSkin()
 
     AnimateWelcome = new TAnimate(this);
     AnimateWelcome->move(WELCOME_POS);
-    UI_CHECK(AnimateWelcome->Open(QString::fromLatin1(WELCOME_ANIMATION)), UNIT);
+    if (!AnimateWelcome->Open(QString::fromLatin1(WELCOME_ANIMATION)))
+        throw std::runtime_error(std::string("Animation resource not found: ") + WELCOME_ANIMATION);
     AnimateWelcome->show();
     AnimateWelcome->SetActive(true);
 }

@@ -29,6 +29,7 @@ class TFormMain : public ui::TSkinnedWindow {
     Q_OBJECT
 
 public:
+    // Throws std::runtime_error when its picture or animation resource is missing.
     explicit TFormMain(QWidget* parent = nullptr);
     ~TFormMain() override;
 

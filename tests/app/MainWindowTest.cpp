@@ -6,6 +6,10 @@
 #include "pages/Page.h"
 #include "pages/UnitMemory.h"
 #include "platform/InstanceLock.h"
+#include "resources/Resources.h"
+#include "ui/BitmapLoader.h"
+
+#include <stdexcept>
 
 #include <unistd.h>
 
@@ -223,4 +227,14 @@ TEST(SingleInstance, ASecondStartIsToldTheApplicationIsRunning)
     first.reset();
     EXPECT_NE(GuardSingleInstance(name), nullptr) << "the lock is free again once the first ends";
     std::remove(platform::InstanceLock::LockFilePath(name).c_str());
+}
+
+TEST(MainWindowResources, AMissingBoardPictureEndsTheBuildWithAnError)
+{
+    const ui::BitmapLoader previous = ui::SetBitmapLoader([](const QString& name) {
+        return name == "MAIN_UI" ? QImage() : resources::LoadBitmap(name);
+    });
+    EXPECT_THROW(TFormMain form, std::runtime_error);
+    EXPECT_EQ(FormMain, nullptr) << "no window is left reachable";
+    ui::SetBitmapLoader(previous);
 }
