@@ -14,7 +14,6 @@
 
 #include <QPushButton>
 #include <algorithm>
-#include <cmath>
 
 using namespace mainlayout;
 
