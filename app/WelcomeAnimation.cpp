@@ -16,18 +16,25 @@ TAnimate::TAnimate(QWidget* parent)
 
 bool TAnimate::Open(const QString& resourceName)
 {
-    m_Frames = resources::LoadAnimationFrames(resourceName);
-    m_Frame = 0;
-    if (m_Frames.isEmpty())
+    m_Name = resourceName;
+    m_FrameCount = resources::AnimationFrameCount(resourceName);
+    ShowFrame(0);
+    if (m_Image.isNull())
         return false;
-    resize(m_Frames.front().size());
-    update();
+    resize(m_Image.size());
     return true;
+}
+
+void TAnimate::ShowFrame(int frame)
+{
+    m_Frame = frame;
+    m_Image = resources::LoadAnimationFrame(m_Name, frame);
+    update();
 }
 
 void TAnimate::SetActive(bool active)
 {
-    if (active && m_Frames.size() > 1)
+    if (active && m_FrameCount > 1)
         m_Timer.start();
     else
         m_Timer.stop();
@@ -36,15 +43,14 @@ void TAnimate::SetActive(bool active)
 void TAnimate::NextFrame()
 {
     const int last = std::min(StopFrame, FrameCount() - 1);
-    m_Frame = m_Frame >= last ? 0 : m_Frame + 1;
-    update();
+    ShowFrame(m_Frame >= last ? 0 : m_Frame + 1);
 }
 
 void TAnimate::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (m_Frame < FrameCount())
-        painter.drawImage(0, 0, m_Frames[m_Frame]);
+    if (!m_Image.isNull())
+        painter.drawImage(0, 0, m_Image);
     else
         painter.fillRect(rect(), Qt::black);
 }

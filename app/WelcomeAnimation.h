@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QImage>
-#include <QList>
+#include <QString>
 #include <QTimer>
 #include <QWidget>
 
@@ -21,7 +21,7 @@ public:
     bool Active() const { return m_Timer.isActive(); }
 
     int StopFrame = 160;
-    int FrameCount() const { return static_cast<int>(m_Frames.size()); }
+    int FrameCount() const { return m_FrameCount; }
     int CurrentFrame() const { return m_Frame; }
 
     static constexpr int FRAME_INTERVAL_MS = 50;
@@ -31,8 +31,13 @@ protected:
 
 private:
     void NextFrame();
+    void ShowFrame(int frame);
 
-    QList<QImage> m_Frames;
+    // Only the frame on screen is kept: the whole animation would cost tens of MB, and
+    // a frame is drawn in about a millisecond.
+    QString m_Name;
+    int m_FrameCount = 0;
+    QImage m_Image;
     int m_Frame = 0;
     QTimer m_Timer;
 };

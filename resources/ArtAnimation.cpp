@@ -276,25 +276,31 @@ void DrawActivity(QPainter& p, qreal t)
 
 } // namespace
 
+QImage RenderWelcomeFrame(int index)
+{
+    // Thread-safe one-time set-up of what every frame shares.
+    static const Scene scene = MakeScene();
+    static const QImage still = StillLayer(scene);
+    const int i = ((index % kWelcomeFrames) + kWelcomeFrames) % kWelcomeFrames;
+    const qreal t = static_cast<qreal>(i) / kWelcomeFrames;
+    QImage img = still.copy();
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    DrawFpgaBreath(p, t);
+    DrawPulses(p, scene, t);
+    DrawLedChase(p, i);
+    DrawActivity(p, t);
+    p.end();
+    return img;
+}
+
 QList<QImage> RenderWelcomeAnimation()
 {
-    const Scene scene = MakeScene();
-    const QImage still = StillLayer(scene);
     QList<QImage> frames;
     frames.reserve(kWelcomeFrames);
-    for (int i = 0; i < kWelcomeFrames; ++i) {
-        const qreal t = static_cast<qreal>(i) / kWelcomeFrames;
-        QImage img = still.copy();
-        QPainter p(&img);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        DrawFpgaBreath(p, t);
-        DrawPulses(p, scene, t);
-        DrawLedChase(p, i);
-        DrawActivity(p, t);
-        p.end();
-        frames.append(img);
-    }
+    for (int i = 0; i < kWelcomeFrames; ++i)
+        frames.append(RenderWelcomeFrame(i));
     return frames;
 }
 

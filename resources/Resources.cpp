@@ -82,4 +82,16 @@ QList<QImage> LoadAnimationFrames(const QString& name)
     return frames;
 }
 
+int AnimationFrameCount(const QString& name)
+{
+    return name == QLatin1String(art::kWelcomeAnimation) ? art::kWelcomeFrames : 0;
+}
+
+QImage LoadAnimationFrame(const QString& name, int index)
+{
+    if (index < 0 || index >= AnimationFrameCount(name))
+        return QImage();
+    return art::RenderWelcomeFrame(index);
+}
+
 } // namespace resources

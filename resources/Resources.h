@@ -17,8 +17,15 @@ QImage LoadBitmap(const QString& name);
 QStringList BitmapNames();
 
 // The frames of a named animation ("WELCOME_AVI"), or an empty list for an unknown
-// name. Drawn once and kept, like the bitmaps.
+// name. Drawn once and kept, like the bitmaps (all frames: tens of MB, so a player
+// should draw frame by frame with LoadAnimationFrame instead).
 QList<QImage> LoadAnimationFrames(const QString& name);
+
+// Number of frames of a named animation; 0 for an unknown name.
+int AnimationFrameCount(const QString& name);
+// One frame of a named animation, drawn on demand and not kept (the still parts are);
+// a null QImage for an unknown name or an index outside 0 .. count - 1.
+QImage LoadAnimationFrame(const QString& name, int index);
 
 // Every animation name.
 QStringList AnimationNames();

@@ -279,6 +279,19 @@ TEST(Resources, WelcomeAnimationIsCompleteAndAlive)
     EXPECT_LT(ms, 3000); // generous: the build machine is shared
 }
 
+TEST(Resources, APlayerDrawsTheSameFramesOneAtATime)
+{
+    const QString name = QStringLiteral("WELCOME_AVI");
+    ASSERT_EQ(resources::AnimationFrameCount(name), 161);
+    const QList<QImage> frames = LoadAnimationFrames(name);
+    for (int i : {0, 1, 80, 160})
+        EXPECT_EQ(resources::LoadAnimationFrame(name, i), frames[i]) << "frame " << i;
+    EXPECT_TRUE(resources::LoadAnimationFrame(name, -1).isNull());
+    EXPECT_TRUE(resources::LoadAnimationFrame(name, 161).isNull());
+    EXPECT_EQ(resources::AnimationFrameCount(QStringLiteral("MAIN_UI")), 0);
+    EXPECT_TRUE(resources::LoadAnimationFrame(QStringLiteral("MAIN_UI"), 0).isNull());
+}
+
 QImage Frame(const char* name, int frame)
 {
     const QImage img = Load(name);
