@@ -103,6 +103,15 @@ void PaintTabButton(QPainter& p, const QRect& area, int frame)
     MainUiBackdrop(p, area, 8, 409);
     const QRectF r = QRectF(area).adjusted(1, 1, -1, -1);
     Face(p, r, 5, frame);
+    if (frame == FrameDisabled) {
+        // Tabs are disabled all together while the panel connects or after a lost link:
+        // sink the face so that the whole column reads as out of reach at a glance.
+        p.save();
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(8, 10, 14, 120));
+        p.drawRoundedRect(r, 5, 5);
+        p.restore();
+    }
     // A status lamp at the left: dark at rest, cyan when the pointer is on the tab.
     const QPointF lamp(r.left() + 9, r.center().y());
     p.save();
