@@ -12,9 +12,11 @@ page_pixels() { e2e_pixels $(( 204 + $1 )) $(( 288 + $2 )) "$3" "$4" "$5"; }
 e2e_start_panel configured
 e2e_wait_connected
 
-# LED (active after the connect): GLED0 off, then Unlight All, then RLED17 alone.
+# LED (active after the connect): GLED0 off, Light All, Unlight All, then RLED17 alone.
 page_click $(( 332 + 12 )) $(( 40 + 18 ))
 e2e_wait_for 5 'e2e_state_has "\"leds\":134217726,"' || e2e_fail "GLED0 click did not send 0x07FFFFFE"
+page_click $(( 106 + 32 )) $(( 243 + 8 ))
+e2e_wait_for 5 'e2e_state_has "\"leds\":134217727,"' || e2e_fail "Light All did not send 0x07FFFFFF"
 page_click $(( 218 + 32 )) $(( 243 + 8 ))
 e2e_wait_for 5 'e2e_state_has "\"leds\":0,"' || e2e_fail "Unlight All did not send 0"
 page_click $(( 28 + 12 )) $(( 180 + 18 ))
@@ -26,6 +28,9 @@ e2e_click_tab "7-SEG"
 sleep 0.3
 page_click $(( 274 + 10 )) $(( 230 + 9 ))
 e2e_wait_for 5 'e2e_state_has "\"seg7\":2290649225,"' || e2e_fail "HEX0 step did not send 0x88888889"
+# ... and its down arrow, 22 pixels to the left, steps it back.
+page_click $(( 252 + 10 )) $(( 230 + 9 ))
+e2e_wait_for 5 'e2e_state_has "\"seg7\":2290649224,"' || e2e_fail "HEX0 step down did not send 0x88888888"
 e2e_shot seg7
 
 # Switches: KEY0 pressed shows the pressed key's cyan ring; SW17 up on the board.

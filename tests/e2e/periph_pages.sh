@@ -16,6 +16,7 @@ page_matching() {
 BRIGHT='#[C-F][0-9A-F][C-F][0-9A-F][C-F][0-9A-F]'
 LIME='#[0-3][0-9A-F][C-F][0-9A-F][0-3][0-9A-F]'
 GREEN='#[0-3][0-9A-F][6-9A][0-9A-F][0-3][0-9A-F]'
+RED='#[C-F][0-9A-F][0-3][0-9A-F][0-3][0-9A-F]'
 
 
 e2e_start_panel configured
@@ -52,5 +53,18 @@ sleep 0.3
 page_click $(( 292 + 32 )) $(( 234 + 8 ))
 e2e_wait_for 5 '[ "$(page_matching 304 256 40 18 "$GREEN")" -gt 10 ]' || e2e_fail "no PASS"
 e2e_shot hsmc
+
+# ... and with failing pairs it reads NG and reports the pins in a box of its own.
+e2e_ctl hsmc fail 0x1 0x10 >/dev/null
+page_click $(( 292 + 32 )) $(( 234 + 8 ))
+e2e_wait_for 10 '[ "$(xdotool search --onlyvisible --pid $E2E_PANEL_PID | wc -l)" -ge 2 ]' ||
+    e2e_fail "no report box"
+box=$(xdotool search --onlyvisible --pid "$E2E_PANEL_PID" | grep -vx "$E2E_WINDOW" | head -n1)
+e2e_shot hsmc-report
+xdotool key --window "$box" Return
+e2e_wait_for 10 '[ "$(xdotool search --onlyvisible --pid $E2E_PANEL_PID | wc -l)" -eq 1 ]' ||
+    e2e_fail "the report box stayed"
+e2e_wait_for 5 '[ "$(page_matching 304 256 40 18 "$RED")" -gt 10 ]' || e2e_fail "no NG"
+e2e_shot hsmc-ng
 
 e2e_pass
