@@ -1,10 +1,16 @@
 #include "pages/Page.h"
 
+#include "app/ShowInfo.h"
 #include "board/Board.h"
 
-TPage::TPage(QWidget* parent)
+TPage::TPage(QWidget* parent, const QString& background)
     : ui::TSkinnedWindow(parent)
+    , Skin(Canvas(), this)
+    , Buttons(this, ui::bmPush, Canvas())
 {
+    Skin.Add(BACKGROUND, background, false);
+    const QSize size = Skin.GetSize(BACKGROUND);
+    SetCanvasSize(size.width(), size.height() - 20);
     move(PAGE_LEFT, PAGE_TOP);
     hide();
     TimerPolling.setSingleShot(true);
@@ -12,6 +18,48 @@ TPage::TPage(QWidget* parent)
 }
 
 TPage::~TPage() = default;
+
+void TPage::Activate(TBoard* board)
+{
+    ShowInfo("", INFO_GREEN);
+    AttachBoard(board);
+    EnableControls(LinkOpen());
+}
+
+void TPage::Deactivate()
+{
+    AttachBoard(nullptr);
+    EnableControls(false);
+}
+
+void TPage::FormPaint()
+{
+    Skin.Draw(BACKGROUND, 0, 0);
+    Buttons.PaintAll();
+}
+
+void TPage::FormMouseDown(int x, int y)
+{
+    Buttons.MouseDown(x, y);
+}
+
+void TPage::FormMouseMove(int x, int y)
+{
+    Buttons.MouseMove(x, y, true);
+}
+
+void TPage::FormMouseUp(int x, int y)
+{
+    const int id = Buttons.MouseUp(x, y);
+    if (id >= 0)
+        ButtonClick(id);
+}
+
+bool TPage::ButtonEnabled(int id) const
+{
+    const ui::TCustomButton* button = Buttons.FindById(id);
+    return button && button->Enabled();
+}
 
 void TPage::RaiseLinkFailure()
 {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "ui/BitmapManager.h"
+#include "ui/ButtonManager.h"
 #include "ui/SkinnedWindow.h"
 
+#include <QString>
 #include <QTimer>
 #include <functional>
 
@@ -9,6 +12,12 @@ class TBoard;
 
 // Base of the eleven page windows. The main window attaches the board when a page
 // becomes active and detaches it when the page is left; pages never own the board.
+//
+// Every page is a skinned canvas as wide as its background picture and 20 pixels less
+// high (the pictures were drawn for the taller dialog frame), usually with a group of
+// skinned push buttons. By default the page paints the background and then the
+// buttons, forwards the mouse to the buttons and hands a released button's id to
+// ButtonClick; pages with more to show or other buttons override what differs.
 //
 // Polling pattern shared by the pages that watch the board: the timer is a one-shot
 // that is re-armed only after a successful poll, so polls never overlap and a page
@@ -18,12 +27,16 @@ class TPage : public ui::TSkinnedWindow {
     Q_OBJECT
 
 public:
-    // Created hidden at the page area's origin of `parent`.
-    explicit TPage(QWidget* parent);
+    // Created hidden at the page area's origin of `parent`, with the named picture as
+    // its background (Skin key BACKGROUND) and an empty push-button group.
+    TPage(QWidget* parent, const QString& background);
     ~TPage() override;
 
-    virtual void Activate(TBoard* board) = 0;
-    virtual void Deactivate() = 0;
+    // By default a page's controls just follow the link: activation clears the
+    // information line, attaches the board and enables the controls while the link is
+    // open; deactivation detaches the board and disables them.
+    virtual void Activate(TBoard* board);
+    virtual void Deactivate();
 
     // Raised when a board exchange fails; the main window then disconnects. Bound by
     // the main window before every activation.
@@ -36,6 +49,23 @@ public:
     static constexpr int PAGE_TOP = 288;
 
 protected:
+    // Skin key of the background picture; a page's own pictures take other keys.
+    static constexpr int BACKGROUND = 0;
+
+    // The background, then the push buttons.
+    void FormPaint() override;
+    // The push buttons see every press, move and release (hover resets the cursor).
+    void FormMouseDown(int x, int y) override;
+    void FormMouseMove(int x, int y) override;
+    // A release over an enabled push button runs ButtonClick with its id.
+    void FormMouseUp(int x, int y) override;
+    virtual void ButtonClick(int /*id*/) {}
+    // Enables or disables the page's controls (see Activate).
+    virtual void EnableControls(bool /*enabled*/) {}
+
+    // Whether push button `id` exists and is enabled.
+    bool ButtonEnabled(int id) const;
+
     // Stops polling first, then tells the main window.
     void RaiseLinkFailure();
 
@@ -52,6 +82,8 @@ protected:
     // OnLinkFailure). Called only while a board is attached.
     virtual bool Poll() { return true; }
 
+    ui::TBitmapManager Skin;
+    ui::TButtonManager Buttons;
     QTimer TimerPolling;
 
 private:

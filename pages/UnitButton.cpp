@@ -2,22 +2,18 @@
 
 #include "app/ShowInfo.h"
 #include "board/Board.h"
-#include "pages/CanvasText.h"
+#include "pages/PageText.h"
 #include "pages/SwitchLayout.h"
 
 #include <mutex>
 
 TFormButton::TFormButton(QWidget* parent)
-    : TPage(parent)
-    , Skin(Canvas(), this)
+    : TPage(parent, "BT_DLG_BK")
 {
-    Skin.Add(KEY_BACKGROUND, "BT_DLG_BK", false);
     Skin.Add(KEY_SW_UP, "SW_UP", true);
     Skin.Add(KEY_SW_DOWN, "SW_DOWN", true);
     Skin.Add(KEY_BUTTON_UP, "BUTTON_UP", true);
     Skin.Add(KEY_BUTTON_DOWN, "BUTTON_DOWN", true);
-    const QSize size = Skin.GetSize(KEY_BACKGROUND);
-    SetCanvasSize(size.width(), size.height() - 20);
 }
 
 TFormButton::~TFormButton() = default;
@@ -62,8 +58,8 @@ bool TFormButton::Poll()
 void TFormButton::FormPaint()
 {
     ++m_DrawCount;
-    Skin.Draw(KEY_BACKGROUND, 0, 0);
-    const QFont labelFont = pagetext::PageFont("Arial", 8);
+    Skin.Draw(BACKGROUND, 0, 0);
+    const QFont labelFont = pagetext::PointFont("Arial", 8);
     for (int bit = 0; bit < switches::INPUT_COUNT; ++bit) {
         const bool down = switches::IsDown(m_LastDrawn, bit);
         const int picture = switches::IsKey(bit) ? (down ? KEY_BUTTON_DOWN : KEY_BUTTON_UP)
@@ -73,7 +69,7 @@ void TFormButton::FormPaint()
         pagetext::TextOutCentred(Canvas(), switches::LabelCentreX(bit), switches::LabelTop(bit),
                                  switches::Label(bit), labelFont, pagetext::TEXT_WHITE);
     }
-    const QFont headingFont = pagetext::PageFont("Arial", 10);
+    const QFont headingFont = pagetext::PointFont("Arial", 10);
     pagetext::TextOut(Canvas(), 20, 18, "Keys", headingFont, pagetext::CAPTION_CYAN);
     pagetext::TextOut(Canvas(), 20, 98, "Switches", headingFont, pagetext::CAPTION_CYAN);
 }

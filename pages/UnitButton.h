@@ -1,7 +1,6 @@
 #pragma once
 
 #include "pages/Page.h"
-#include "ui/BitmapManager.h"
 
 #include <cstdint>
 
@@ -30,9 +29,8 @@ protected:
     bool Poll() override;
 
 private:
-    enum { KEY_BACKGROUND = 0, KEY_SW_UP, KEY_SW_DOWN, KEY_BUTTON_UP, KEY_BUTTON_DOWN };
+    enum { KEY_SW_UP = BACKGROUND + 1, KEY_SW_DOWN, KEY_BUTTON_UP, KEY_BUTTON_DOWN };
 
-    ui::TBitmapManager Skin;
     std::uint32_t m_LastRead = 0;
     std::uint32_t m_LastDrawn = 0;
     int m_DrawCount = 0;

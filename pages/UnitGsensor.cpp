@@ -3,7 +3,8 @@
 #include "app/ShowInfo.h"
 #include "board/Board.h"
 #include "pages/GsensorMath.h"
-#include "pages/PeriphControls.h"
+#include "pages/PageText.h"
+#include "ui/Fonts.h"
 
 #include <QLabel>
 #include <mutex>
@@ -15,21 +16,16 @@ const QColor LIME(0, 255, 0);
 } // namespace
 
 TFormGsensor::TFormGsensor(QWidget* parent)
-    : TPage(parent)
-    , Skin(Canvas(), this)
+    : TPage(parent, "GSENSOR_DLG_BK")
 {
-    Skin.Add(0, "GSENSOR_DLG_BK", false);
-    const QSize size = Skin.GetSize(0);
-    SetCanvasSize(size.width(), size.height() - 20);
-
-    const QFont labelFont = periph::PixelFont("MS Sans Serif", 16);
-    LabelFan = periph::MakeLabel(this, "X/Y/Z Accelerometer  (-2g~+2g)", 82, 32, periph::PointFont("Arial", 10),
-                                 QColor(0, 255, 48));
-    LabelX = periph::MakeLabel(this, "", 14, 99, labelFont, LIME);
-    LabelY = periph::MakeLabel(this, "", 14, 151, labelFont, LIME);
-    LabelZ = periph::MakeLabel(this, "", 14, 203, labelFont, LIME);
-    LabelXDeg = periph::MakeLabel(this, "", 250, 88, labelFont, LIME);
-    LabelYDeg = periph::MakeLabel(this, "", 145, 150, labelFont, LIME);
+    const QFont labelFont = ui::PixelFont("MS Sans Serif", 16);
+    LabelFan = pagetext::MakeLabel(this, "X/Y/Z Accelerometer  (-2g~+2g)", 82, 32, pagetext::PointFont("Arial", 10),
+                                   QColor(0, 255, 48));
+    LabelX = pagetext::MakeLabel(this, "", 14, 99, labelFont, LIME);
+    LabelY = pagetext::MakeLabel(this, "", 14, 151, labelFont, LIME);
+    LabelZ = pagetext::MakeLabel(this, "", 14, 203, labelFont, LIME);
+    LabelXDeg = pagetext::MakeLabel(this, "", 250, 88, labelFont, LIME);
+    LabelYDeg = pagetext::MakeLabel(this, "", 145, 150, labelFont, LIME);
 
     m_DrawLevel = std::make_unique<TDrawLevel>(117, 64, "XY_LEVEL_BMP", "XY_BUBBLE_BMP", "X_LEVEL_BMP",
                                                "X_BUBBLE_BMP", "Y_LEVEL_BMP", "Y_BUBBLE_BMP");
@@ -59,12 +55,6 @@ void TFormGsensor::Deactivate()
 {
     AttachBoard(nullptr);
     StopPolling();
-}
-
-void TFormGsensor::FormPaint()
-{
-    // The levels come back with the next reading.
-    Skin.Draw(0, 0, 0);
 }
 
 bool TFormGsensor::Poll()
@@ -98,11 +88,11 @@ void TFormGsensor::ShowReading()
         return;
     }
     const gsensor::TGsensorView view = gsensor::ViewOf(m_X, m_Y, m_Z);
-    periph::SetAutoText(LabelX, view.textX);
-    periph::SetAutoText(LabelY, view.textY);
-    periph::SetAutoText(LabelZ, view.textZ);
-    periph::SetAutoText(LabelXDeg, view.textTiltX);
-    periph::SetAutoText(LabelYDeg, view.textTiltY);
+    pagetext::SetAutoText(LabelX, view.textX);
+    pagetext::SetAutoText(LabelY, view.textY);
+    pagetext::SetAutoText(LabelZ, view.textZ);
+    pagetext::SetAutoText(LabelXDeg, view.textTiltX);
+    pagetext::SetAutoText(LabelYDeg, view.textTiltY);
     m_DrawLevel->Draw(Canvas(), view.tiltX, view.tiltY, view.gX, view.gY);
     ShowChange(m_DrawLevel->Bounds());
 }

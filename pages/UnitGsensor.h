@@ -2,7 +2,6 @@
 
 #include "pages/Drawlevel.h"
 #include "pages/Page.h"
-#include "ui/BitmapManager.h"
 
 #include <cstdint>
 #include <memory>
@@ -33,13 +32,12 @@ public:
     bool ReadingValid() const { return m_ReadingValid; }
 
 protected:
-    void FormPaint() override;
+    // The background alone: the levels come back with the next reading.
     bool Poll() override;
 
 private:
     void ShowReading();
 
-    ui::TBitmapManager Skin;
     std::unique_ptr<TDrawLevel> m_DrawLevel;
     // The last reading, Y stored negated.
     std::int32_t m_X = 0;

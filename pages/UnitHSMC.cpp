@@ -3,7 +3,7 @@
 #include "app/ShowInfo.h"
 #include "board/Board.h"
 #include "pages/HsmcReport.h"
-#include "pages/PeriphControls.h"
+#include "pages/PageText.h"
 #include "ui/Seams.h"
 
 #include <QLabel>
@@ -12,8 +12,6 @@
 
 namespace {
 
-const QColor HEADING(0, 234, 255);
-const QColor WHITE(255, 255, 255);
 const QColor GREY(128, 128, 128);
 
 // The result sits centred under the Verify button.
@@ -35,79 +33,44 @@ QString ReinstallText()
 } // namespace
 
 TFormHSMC::TFormHSMC(QWidget* parent)
-    : TPage(parent)
-    , Skin(Canvas(), this)
-    , Buttons(this, ui::bmPush, Canvas())
+    : TPage(parent, "HSMC_DLG_BK")
 {
     ButtonVerify = new QPushButton("Verify", this);
     ButtonVerify->move(VERIFY_LEFT, VERIFY_TOP);
     ButtonVerify->hide();
 
-    Skin.Add(0, "HSMC_DLG_BK", false);
-    const QSize size = Skin.GetSize(0);
-    SetCanvasSize(size.width(), size.height() - 20);
     Buttons.Add(ID_VERIFY, "Verify", VERIFY_TOP, VERIFY_LEFT, "NORMAL_BTN");
 
-    const QFont heading = periph::PointFont("Arial", 10);
-    const QFont text = periph::PointFont("Arial", 8);
-    LabelCaption = periph::MakeLabel(this, "HSMC Loopback Verify", 24, 24, heading, HEADING);
-    LabelInstallHint = periph::MakeLabel(this, "Loopback Installation", 24, 56, heading, HEADING);
-    LabelInstall = periph::MakeFixedLabel(this, InstallText(), QRect(24, 80, 249, 73), text, WHITE);
-    LabelReinstall = periph::MakeFixedLabel(this, ReinstallText(), QRect(24, 152, 249, 81), text, GREY);
-    QFont resultFont = periph::PointFont("Arial", 10);
+    const QFont heading = pagetext::PointFont("Arial", 10);
+    const QFont text = pagetext::PointFont("Arial", 8);
+    LabelCaption = pagetext::MakeLabel(this, "HSMC Loopback Verify", 24, 24, heading, pagetext::CAPTION_CYAN);
+    LabelInstallHint = pagetext::MakeLabel(this, "Loopback Installation", 24, 56, heading, pagetext::CAPTION_CYAN);
+    LabelInstall = pagetext::MakeFixedLabel(this, InstallText(), QRect(24, 80, 249, 73), text, pagetext::TEXT_WHITE);
+    LabelReinstall = pagetext::MakeFixedLabel(this, ReinstallText(), QRect(24, 152, 249, 81), text, GREY);
+    QFont resultFont = pagetext::PointFont("Arial", 10);
     resultFont.setBold(true);
-    LabelResult = periph::MakeFixedLabel(this, "", RESULT_RECT, resultFont, INFO_GREEN);
+    LabelResult = pagetext::MakeFixedLabel(this, "", RESULT_RECT, resultFont, INFO_GREEN);
     LabelResult->setWordWrap(false);
     LabelResult->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    EnableVerify(false);
+    EnableControls(false);
 }
 
 TFormHSMC::~TFormHSMC() = default;
 
-void TFormHSMC::Activate(TBoard* board)
-{
-    ShowInfo("", INFO_GREEN);
-    AttachBoard(board);
-    EnableVerify(LinkOpen());
-}
-
-void TFormHSMC::Deactivate()
-{
-    AttachBoard(nullptr);
-    EnableVerify(false);
-}
-
 bool TFormHSMC::VerifyEnabled() const
 {
-    const ui::TCustomButton* verify = Buttons.FindById(ID_VERIFY);
-    return verify && verify->Enabled();
+    return ButtonEnabled(ID_VERIFY);
 }
 
-void TFormHSMC::EnableVerify(bool enabled)
+void TFormHSMC::EnableControls(bool enabled)
 {
     Buttons.SetEnabled(ID_VERIFY, enabled);
     ButtonVerify->setEnabled(enabled);
 }
 
-void TFormHSMC::FormPaint()
+void TFormHSMC::ButtonClick(int id)
 {
-    Skin.Draw(0, 0, 0);
-    Buttons.PaintAll();
-}
-
-void TFormHSMC::FormMouseDown(int x, int y)
-{
-    Buttons.MouseDown(x, y);
-}
-
-void TFormHSMC::FormMouseMove(int x, int y)
-{
-    Buttons.MouseMove(x, y, true);
-}
-
-void TFormHSMC::FormMouseUp(int x, int y)
-{
-    if (Buttons.MouseUp(x, y) == ID_VERIFY)
+    if (id == ID_VERIFY)
         ButtonVerifyClick();
 }
 
@@ -116,7 +79,7 @@ void TFormHSMC::ButtonVerifyClick()
     TBoard* board = Board();
     if (!board || !VerifyEnabled())
         return;
-    EnableVerify(false);
+    EnableControls(false);
     LabelResult->setText("");
     LabelResult->repaint();
 
@@ -137,9 +100,9 @@ void TFormHSMC::ButtonVerifyClick()
         ui::ShowMessage(this, ui::TMessageKind::Information, QStringLiteral("Information"), verdict.reportBox);
 
     // The page may have been left while a box was up.
-    EnableVerify(LinkOpen());
+    EnableControls(LinkOpen());
     if (!verdict.resultText.isEmpty()) {
-        periph::SetLabelColour(LabelResult, verdict.resultColour);
+        pagetext::SetLabelColour(LabelResult, verdict.resultColour);
         LabelResult->setText(verdict.resultText);
     }
     if (verdict.linkFailure)

@@ -1,8 +1,6 @@
 #pragma once
 
 #include "pages/Page.h"
-#include "ui/BitmapManager.h"
-#include "ui/ButtonManager.h"
 
 class QLabel;
 class QPushButton;
@@ -15,9 +13,6 @@ class TFormHSMC : public TPage {
 public:
     explicit TFormHSMC(QWidget* parent);
     ~TFormHSMC() override;
-
-    void Activate(TBoard* board) override;
-    void Deactivate() override;
 
     // Runs the Verify command (what a release over the Verify button does).
     void ButtonVerifyClick();
@@ -35,14 +30,6 @@ public:
     QPushButton* ButtonVerify = nullptr;
 
 protected:
-    void FormPaint() override;
-    void FormMouseDown(int x, int y) override;
-    void FormMouseMove(int x, int y) override;
-    void FormMouseUp(int x, int y) override;
-
-private:
-    void EnableVerify(bool enabled);
-
-    ui::TBitmapManager Skin;
-    ui::TButtonManager Buttons;
+    void ButtonClick(int id) override;
+    void EnableControls(bool enabled) override;
 };

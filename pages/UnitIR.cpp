@@ -2,7 +2,7 @@
 
 #include "app/ShowInfo.h"
 #include "board/Board.h"
-#include "pages/CanvasText.h"
+#include "pages/PageText.h"
 
 #include <QLabel>
 #include <mutex>
@@ -11,31 +11,18 @@ namespace {
 
 constexpr std::uint8_t CHANNEL = protocol::CHANNEL_IR;
 
-QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, const QColor& colour)
-{
-    auto* label = new QLabel(text, parent);
-    pagetext::StyleControl(label, pagetext::PageFont("Arial", 10), colour);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
-
 } // namespace
 
 TFormIR::TFormIR(QWidget* parent)
-    : TPage(parent)
-    , Skin(Canvas(), this)
-    , Buttons(this, ui::bmPush, Canvas())
+    : TPage(parent, "IR_DLG_BK")
 {
-    Skin.Add(0, "IR_DLG_BK", false);
-    const QSize size = Skin.GetSize(0);
-    SetCanvasSize(size.width(), size.height() - 20);
     // The skinned button takes the place of the form's standard Clear button.
     Buttons.Add(ID_CLEAR, "Clear", 232, 73, "NORMAL_BTN");
 
-    LabelCaption = MakeLabel(this, "IR Receiver", 32, 32, pagetext::CAPTION_CYAN);
-    LabelScanCode = MakeLabel(this, "Scan Code (Heximal)", 32, 56, pagetext::TEXT_WHITE);
-    LabelInfo = MakeLabel(this, QString(), 97, 96, pagetext::TEXT_WHITE);
+    const QFont font = pagetext::PointFont("Arial", 10);
+    LabelCaption = pagetext::MakeLabel(this, "IR Receiver", 32, 32, font, pagetext::CAPTION_CYAN);
+    LabelScanCode = pagetext::MakeLabel(this, "Scan Code (Heximal)", 32, 56, font, pagetext::TEXT_WHITE);
+    LabelInfo = pagetext::MakeLabel(this, QString(), 97, 96, font, pagetext::TEXT_WHITE);
     // Two hex digits need only 20 pixels, but "IR not found" must be readable too: the
     // label reaches to the right edge of the list's dark well.
     LabelInfo->setFixedSize(33, 129);
@@ -127,7 +114,7 @@ void TFormIR::ClearGlow()
 
 void TFormIR::DrawKeys()
 {
-    const QImage* background = Skin.GetBitmap(0);
+    const QImage* background = Skin.GetBitmap(BACKGROUND);
     if (!background)
         return;
     ir::DrawKeys(Canvas(), *background, m_GlowLevels);
@@ -141,7 +128,7 @@ void TFormIR::ShowList()
 
 void TFormIR::ShowInfoText(const QString& text, const QColor& colour)
 {
-    pagetext::StyleControl(LabelInfo, LabelInfo->font(), colour);
+    pagetext::SetLabelColour(LabelInfo, colour);
     LabelInfo->setText(text);
 }
 
@@ -153,25 +140,14 @@ void TFormIR::ButtonClearClick()
 
 void TFormIR::FormPaint()
 {
-    Skin.Draw(0, 0, 0);
-    Buttons.PaintAll();
-    const QImage* background = Skin.GetBitmap(0);
+    TPage::FormPaint();
+    const QImage* background = Skin.GetBitmap(BACKGROUND);
     if (background)
         ir::DrawKeys(Canvas(), *background, m_GlowLevels);
 }
 
-void TFormIR::FormMouseDown(int x, int y)
+void TFormIR::ButtonClick(int id)
 {
-    Buttons.MouseDown(x, y);
-}
-
-void TFormIR::FormMouseMove(int x, int y)
-{
-    Buttons.MouseMove(x, y, true);
-}
-
-void TFormIR::FormMouseUp(int x, int y)
-{
-    if (Buttons.MouseUp(x, y) == ID_CLEAR)
+    if (id == ID_CLEAR)
         ButtonClearClick();
 }

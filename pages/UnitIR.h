@@ -2,8 +2,6 @@
 
 #include "pages/IrKeys.h"
 #include "pages/Page.h"
-#include "ui/BitmapManager.h"
-#include "ui/ButtonManager.h"
 
 class QLabel;
 
@@ -34,9 +32,7 @@ public:
 
 protected:
     void FormPaint() override;
-    void FormMouseDown(int x, int y) override;
-    void FormMouseMove(int x, int y) override;
-    void FormMouseUp(int x, int y) override;
+    void ButtonClick(int id) override;
     bool Poll() override;
 
 private:
@@ -46,8 +42,6 @@ private:
     void ShowList();
     void ShowInfoText(const QString& text, const QColor& colour);
 
-    ui::TBitmapManager Skin;
-    ui::TButtonManager Buttons;
     ir::TScanCodeList m_ScanCodes;
     ir::TGlowLevels m_GlowLevels{};
 };

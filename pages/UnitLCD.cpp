@@ -3,9 +3,8 @@
 #include "app/ShowInfo.h"
 #include "board/Board.h"
 #include "pages/LcdText.h"
-#include "pages/PeriphControls.h"
+#include "pages/PageText.h"
 #include "ui/Seams.h"
-#include "ui/SkinnedWindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -18,7 +17,7 @@ QLineEdit* MakeEdit(QWidget* parent, const QString& text, const QRect& rect)
 {
     auto* edit = new QLineEdit(text, parent);
     edit->setGeometry(rect);
-    edit->setFont(periph::PointFont("Arial", 14));
+    edit->setFont(pagetext::PointFont("Arial", 14));
     edit->setMaxLength(lcd::LINE_CHARS);
     QPalette palette = edit->palette();
     palette.setColor(QPalette::Text, Qt::black);
@@ -30,16 +29,10 @@ QLineEdit* MakeEdit(QWidget* parent, const QString& text, const QRect& rect)
 } // namespace
 
 TFormLCD::TFormLCD(QWidget* parent)
-    : TPage(parent)
-    , Skin(Canvas(), this)
-    , Buttons(this, ui::bmPush, Canvas())
+    : TPage(parent, "TAB_DLG_BK")
 {
-    Skin.Add(0, "TAB_DLG_BK", false);
-    const QSize size = Skin.GetSize(0);
-    SetCanvasSize(size.width(), size.height() - 20);
-
-    LabelCaption = periph::MakeLabel(this, "Character LCD", 104, 88, periph::PointFont("Arial", 10),
-                                     QColor(0, 234, 255));
+    LabelCaption = pagetext::MakeLabel(this, "Character LCD", 104, 88, pagetext::PointFont("Arial", 10),
+                                       pagetext::CAPTION_CYAN);
     EditLine0 = MakeEdit(this, "VX5h-260", QRect(101, 112, 186, 32));
     EditLine1 = MakeEdit(this, "Control Panel", QRect(101, 142, 186, 32));
 
@@ -73,8 +66,7 @@ void TFormLCD::Deactivate()
 
 bool TFormLCD::IsSetEnabled() const
 {
-    const ui::TCustomButton* set = Buttons.FindById(ID_SET);
-    return set && set->Enabled();
+    return ButtonEnabled(ID_SET);
 }
 
 void TFormLCD::EnableSet(bool enabled)
@@ -82,25 +74,9 @@ void TFormLCD::EnableSet(bool enabled)
     Buttons.SetEnabled(ID_SET, enabled);
 }
 
-void TFormLCD::FormPaint()
+void TFormLCD::ButtonClick(int id)
 {
-    Skin.Draw(0, 0, 0);
-    Buttons.PaintAll();
-}
-
-void TFormLCD::FormMouseDown(int x, int y)
-{
-    Buttons.MouseDown(x, y);
-}
-
-void TFormLCD::FormMouseMove(int x, int y)
-{
-    Buttons.MouseMove(x, y, true);
-}
-
-void TFormLCD::FormMouseUp(int x, int y)
-{
-    if (Buttons.MouseUp(x, y) == ID_SET)
+    if (id == ID_SET)
         ButtonSetClick();
 }
 

@@ -1,8 +1,6 @@
 #pragma once
 
 #include "pages/Page.h"
-#include "ui/BitmapManager.h"
-#include "ui/ButtonManager.h"
 
 class QLabel;
 class QLineEdit;
@@ -34,17 +32,11 @@ public:
     QPushButton* ButtonSet = nullptr;
 
 protected:
-    void FormPaint() override;
-    void FormMouseDown(int x, int y) override;
-    void FormMouseMove(int x, int y) override;
-    void FormMouseUp(int x, int y) override;
+    void ButtonClick(int id) override;
 
 private:
     // Sends the text; returns whether the exchange went through, `accepted` whether the
     // board took it.
     bool Send(const QByteArray& bytes, bool& accepted);
     void EnableSet(bool enabled);
-
-    ui::TBitmapManager Skin;
-    ui::TButtonManager Buttons;
 };

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "pages/Page.h"
-#include "ui/BitmapManager.h"
 #include "ui/ButtonManager.h"
 
 #include <cstdint>
@@ -16,9 +15,6 @@ public:
     explicit TFormLED(QWidget* parent);
     ~TFormLED() override;
 
-    void Activate(TBoard* board) override;
-    void Deactivate() override;
-
     // Whether LED `id` (0-8 green, 9-26 red) is shown lit.
     bool LedLit(int id) const { return LedButtons.IsSelected(id); }
     // The mask that a send would carry now.
@@ -27,18 +23,19 @@ public:
     enum { ID_LIGHT_ALL = 0, ID_UNLIGHT_ALL = 1 };
 
 protected:
+    // The LEDs are a toggle group of their own; the push group holds the two "all"
+    // buttons.
     void FormPaint() override;
     void FormMouseDown(int x, int y) override;
     void FormMouseMove(int x, int y) override;
     void FormMouseUp(int x, int y) override;
+    void ButtonClick(int id) override;
+    void EnableControls(bool enabled) override;
 
 private:
-    void EnableButtons(bool enabled);
     void LedClick(int id);
     void SetAll(bool lit);
     void SendMask();
 
-    ui::TBitmapManager Skin;
     ui::TButtonManager LedButtons;
-    ui::TButtonManager AllButtons;
 };

@@ -4,6 +4,7 @@
 #include "board/Board.h"
 #include "pages/MemoryProgress.h"
 #include "pages/MemoryTransfer.h"
+#include "pages/PageText.h"
 #include "platform/Tick.h"
 #include "ui/Seams.h"
 
@@ -24,6 +25,7 @@ const QColor HEADING_COLOUR(0, 234, 255);
 const QColor LABEL_COLOUR(255, 255, 255);
 const QColor NOTE_COLOUR(255, 0, 0);
 
+constexpr int KEY_NOTE_ICON = 1;
 constexpr int POSITION_EPCS = 4;
 constexpr int POSITION_FLASH = 5;
 
@@ -59,12 +61,10 @@ void Style(QLabel* label, int pointSize, const QColor& colour)
     label->adjustSize();
 }
 
+// The page's texts are in points of the screen, unlike the other pages' pixel sizes.
 QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, int pointSize, const QColor& colour)
 {
-    auto* label = new QLabel(text, parent);
-    label->move(left, top);
-    Style(label, pointSize, colour);
-    return label;
+    return pagetext::MakeLabel(parent, text, left, top, QFont(QStringLiteral("Arial"), pointSize), colour);
 }
 
 QLineEdit* MakeEdit(QWidget* parent, const QString& text, int left, int top, int width, int maxLength)
@@ -84,14 +84,9 @@ QString Text(const std::string& text)
 } // namespace
 
 TFormMemory::TFormMemory(QWidget* parent)
-    : TPage(parent)
-    , Skin(Canvas(), this)
-    , Buttons(this, ui::bmPush, Canvas())
+    : TPage(parent, "MEMORY_DLG_BK")
 {
-    Skin.Add(0, "MEMORY_DLG_BK", false);
-    Skin.Add(1, "NOTE_ICON", true);
-    const QSize size = Skin.GetSize(0);
-    SetCanvasSize(size.width(), size.height() - 20);
+    Skin.Add(KEY_NOTE_ICON, "NOTE_ICON", true);
 
     Buttons.Add(BUTTON_ERASE, "Chip Erase (70 sec)", 89, 13, "MIDDLE_BTN");
     Buttons.Add(BUTTON_WRITE, "Write", 89, 189, "NORMAL_BTN");
@@ -256,25 +251,15 @@ void TFormMemory::CheckBoxFileLengthClick()
 
 void TFormMemory::FormPaint()
 {
-    Skin.Draw(0, 0, 0);
+    Skin.Draw(BACKGROUND, 0, 0);
     if (m_NoteVisible)
-        Skin.Draw(1, 22, 256);
+        Skin.Draw(KEY_NOTE_ICON, 22, 256);
     Buttons.PaintAll();
 }
 
-void TFormMemory::FormMouseDown(int x, int y)
+void TFormMemory::ButtonClick(int id)
 {
-    Buttons.MouseDown(x, y);
-}
-
-void TFormMemory::FormMouseMove(int x, int y)
-{
-    Buttons.MouseMove(x, y, true);
-}
-
-void TFormMemory::FormMouseUp(int x, int y)
-{
-    switch (Buttons.MouseUp(x, y)) {
+    switch (id) {
     case BUTTON_READ:
         ButtonReadClick();
         break;

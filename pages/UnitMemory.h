@@ -2,8 +2,6 @@
 
 #include "pages/MemoryGeometry.h"
 #include "pages/Page.h"
-#include "ui/BitmapManager.h"
-#include "ui/ButtonManager.h"
 
 #include <QString>
 #include <cstdint>
@@ -72,9 +70,7 @@ public:
 
 protected:
     void FormPaint() override;
-    void FormMouseDown(int x, int y) override;
-    void FormMouseMove(int x, int y) override;
-    void FormMouseUp(int x, int y) override;
+    void ButtonClick(int id) override;
 
 private:
     void CreateControls();
@@ -96,8 +92,6 @@ private:
     // down a link that the operation no longer speaks for.
     void ReportLinkFailure(const TBoard* usedBoard);
 
-    ui::TBitmapManager Skin;
-    ui::TButtonManager Buttons;
     memorypage::TMemoryGeometry MemoryGeometry;
     int m_LastPosition = 0;
     bool m_ActionsEnabled = false;

@@ -2,7 +2,7 @@
 
 #include "app/ShowInfo.h"
 #include "board/Board.h"
-#include "pages/CanvasText.h"
+#include "pages/PageText.h"
 #include "pages/Rs232Text.h"
 
 #include <QLabel>
@@ -16,15 +16,6 @@ constexpr std::uint8_t CHANNEL = protocol::CHANNEL_RS232;
 
 const QColor EDIT_BACKGROUND(64, 64, 64);
 
-QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, const QFont& font, const QColor& colour)
-{
-    auto* label = new QLabel(text, parent);
-    pagetext::StyleControl(label, font, colour);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
-
 QPlainTextEdit* MakeEdit(QWidget* parent, int x, int y, const QFont& font)
 {
     auto* edit = new QPlainTextEdit(parent);
@@ -37,21 +28,17 @@ QPlainTextEdit* MakeEdit(QWidget* parent, int x, int y, const QFont& font)
 } // namespace
 
 TFormRS232::TFormRS232(QWidget* parent)
-    : TPage(parent)
-    , Skin(Canvas(), this)
-    , Buttons(this, ui::bmPush, Canvas())
+    : TPage(parent, "TAB_DLG_BK")
 {
-    Skin.Add(0, "TAB_DLG_BK", false);
-    const QSize size = Skin.GetSize(0);
-    SetCanvasSize(size.width(), size.height() - 20);
     // The skinned buttons take the places of the form's standard Send and Clear buttons.
     Buttons.Add(ID_SEND, "Send", 242, 289, "NORMAL_BTN");
     Buttons.Add(ID_CLEAR, "Clear", 138, 289, "NORMAL_BTN");
 
-    const QFont formFont = pagetext::PageFont("MS Sans Serif", 8);
-    LabelCaption = MakeLabel(this, "RS232 TX/RX", 32, 24, pagetext::PageFont("Arial", 10), pagetext::CAPTION_CYAN);
-    LabelReceive = MakeLabel(this, "Receive:", 32, 48, formFont, pagetext::TEXT_WHITE);
-    LabelSend = MakeLabel(this, "Send:", 32, 152, formFont, pagetext::TEXT_WHITE);
+    const QFont formFont = pagetext::PointFont("MS Sans Serif", 8);
+    LabelCaption =
+        pagetext::MakeLabel(this, "RS232 TX/RX", 32, 24, pagetext::PointFont("Arial", 10), pagetext::CAPTION_CYAN);
+    LabelReceive = pagetext::MakeLabel(this, "Receive:", 32, 48, formFont, pagetext::TEXT_WHITE);
+    LabelSend = pagetext::MakeLabel(this, "Send:", 32, 152, formFont, pagetext::TEXT_WHITE);
     EditRx = MakeEdit(this, 34, 72, formFont);
     // White text needs a dark box to be readable.
     QPalette rxPalette = EditRx->palette();
@@ -110,8 +97,7 @@ void TFormRS232::SetSendEnabled(bool enabled)
 
 bool TFormRS232::SendEnabled() const
 {
-    const ui::TCustomButton* send = Buttons.FindById(ID_SEND);
-    return send && send->Enabled();
+    return ButtonEnabled(ID_SEND);
 }
 
 void TFormRS232::ButtonSendClick()
@@ -170,25 +156,8 @@ void TFormRS232::AppendReceived(const QString& text)
     EditRx->moveCursor(QTextCursor::End);
 }
 
-void TFormRS232::FormPaint()
+void TFormRS232::ButtonClick(int id)
 {
-    Skin.Draw(0, 0, 0);
-    Buttons.PaintAll();
-}
-
-void TFormRS232::FormMouseDown(int x, int y)
-{
-    Buttons.MouseDown(x, y);
-}
-
-void TFormRS232::FormMouseMove(int x, int y)
-{
-    Buttons.MouseMove(x, y, true);
-}
-
-void TFormRS232::FormMouseUp(int x, int y)
-{
-    const int id = Buttons.MouseUp(x, y);
     if (id == ID_SEND)
         ButtonSendClick();
     else if (id == ID_CLEAR)

@@ -1,8 +1,6 @@
 #pragma once
 
 #include "pages/Page.h"
-#include "ui/BitmapManager.h"
-#include "ui/ButtonManager.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -35,17 +33,11 @@ public:
     enum { ID_SEND = 0, ID_CLEAR = 1 };
 
 protected:
-    void FormPaint() override;
-    void FormMouseDown(int x, int y) override;
-    void FormMouseMove(int x, int y) override;
-    void FormMouseUp(int x, int y) override;
+    void ButtonClick(int id) override;
     bool Poll() override;
 
 private:
     bool SwitchReception(bool on);
     void SetSendEnabled(bool enabled);
     void AppendReceived(const QString& text);
-
-    ui::TBitmapManager Skin;
-    ui::TButtonManager Buttons;
 };

@@ -2,7 +2,7 @@
 
 #include "app/ShowInfo.h"
 #include "board/Board.h"
-#include "pages/PeriphControls.h"
+#include "pages/PageText.h"
 #include "ui/Seams.h"
 
 #include <QLabel>
@@ -12,63 +12,40 @@
 
 namespace {
 
-const QColor HEADING(0, 234, 255);
-const QColor WHITE(255, 255, 255);
-
 const char* const ACCESS_FAILED = "Failed to access SDCARD.";
 const char* const NO_CARD = "Failed to access the SDCARD.\nPlease make sure a SDCARD is pluged into the VX5h-260.";
 
 } // namespace
 
 TFormSDCARD::TFormSDCARD(QWidget* parent)
-    : TPage(parent)
-    , Skin(Canvas(), this)
-    , Buttons(this, ui::bmPush, Canvas())
+    : TPage(parent, "SDCARD_DLG_BK")
 {
-    Skin.Add(0, "SDCARD_DLG_BK", false);
-    const QSize size = Skin.GetSize(0);
-    SetCanvasSize(size.width(), size.height() - 20);
-
-    const QFont heading = periph::PointFont("Arial", 10);
-    const QFont value = periph::PointFont("Arial", 8);
-    LabelCID = periph::MakeLabel(this, "Card Identification", 24, 8, heading, HEADING);
-    LabelSDCARD_CID = periph::MakeFixedLabel(this, "", QRect(32, 24, 280, 97), value, WHITE);
-    LabelCSD = periph::MakeLabel(this, "Card Specific Data", 24, 116, heading, HEADING);
-    LabelSDCARD_CSD = periph::MakeFixedLabel(this, "", QRect(32, 132, 272, 89), value, WHITE);
-    LabelFAT = periph::MakeLabel(this, "File System:", 24, 222, heading, HEADING);
-    LabelSDCARD_FAT = periph::MakeFixedLabel(this, "", QRect(32, 238, 193, 25), value, WHITE);
+    const QFont heading = pagetext::PointFont("Arial", 10);
+    const QFont value = pagetext::PointFont("Arial", 8);
+    LabelCID = pagetext::MakeLabel(this, "Card Identification", 24, 8, heading, pagetext::CAPTION_CYAN);
+    LabelSDCARD_CID = pagetext::MakeFixedLabel(this, "", QRect(32, 24, 280, 97), value, pagetext::TEXT_WHITE);
+    LabelCSD = pagetext::MakeLabel(this, "Card Specific Data", 24, 116, heading, pagetext::CAPTION_CYAN);
+    LabelSDCARD_CSD = pagetext::MakeFixedLabel(this, "", QRect(32, 132, 272, 89), value, pagetext::TEXT_WHITE);
+    LabelFAT = pagetext::MakeLabel(this, "File System:", 24, 222, heading, pagetext::CAPTION_CYAN);
+    LabelSDCARD_FAT = pagetext::MakeFixedLabel(this, "", QRect(32, 238, 193, 25), value, pagetext::TEXT_WHITE);
 
     // The standard button stays hidden; the skinned one in its place is what users see.
     ButtonSDCARD = new QPushButton("Read", this);
     ButtonSDCARD->move(READ_LEFT, READ_TOP);
     ButtonSDCARD->hide();
     Buttons.Add(ID_READ, "Read", READ_TOP, READ_LEFT, "NORMAL_BTN");
-    EnableRead(false);
+    EnableControls(false);
     ClearTexts();
 }
 
 TFormSDCARD::~TFormSDCARD() = default;
 
-void TFormSDCARD::Activate(TBoard* board)
-{
-    ShowInfo("", INFO_GREEN);
-    AttachBoard(board);
-    EnableRead(LinkOpen());
-}
-
-void TFormSDCARD::Deactivate()
-{
-    AttachBoard(nullptr);
-    EnableRead(false);
-}
-
 bool TFormSDCARD::ReadEnabled() const
 {
-    const ui::TCustomButton* read = Buttons.FindById(ID_READ);
-    return read && read->Enabled();
+    return ButtonEnabled(ID_READ);
 }
 
-void TFormSDCARD::EnableRead(bool enabled)
+void TFormSDCARD::EnableControls(bool enabled)
 {
     Buttons.SetEnabled(ID_READ, enabled);
     ButtonSDCARD->setEnabled(enabled);
@@ -81,25 +58,9 @@ void TFormSDCARD::ClearTexts()
     LabelSDCARD_FAT->setText("");
 }
 
-void TFormSDCARD::FormPaint()
+void TFormSDCARD::ButtonClick(int id)
 {
-    Skin.Draw(0, 0, 0);
-    Buttons.PaintAll();
-}
-
-void TFormSDCARD::FormMouseDown(int x, int y)
-{
-    Buttons.MouseDown(x, y);
-}
-
-void TFormSDCARD::FormMouseMove(int x, int y)
-{
-    Buttons.MouseMove(x, y, true);
-}
-
-void TFormSDCARD::FormMouseUp(int x, int y)
-{
-    if (Buttons.MouseUp(x, y) == ID_READ)
+    if (id == ID_READ)
         ReadClick();
 }
 
@@ -109,7 +70,7 @@ void TFormSDCARD::ReadClick()
     if (!board || !ReadEnabled())
         return;
     // Stale texts never stand next to new ones.
-    EnableRead(false);
+    EnableControls(false);
     ClearTexts();
     repaint();
 
@@ -138,7 +99,7 @@ void TFormSDCARD::ReadClick()
     }
 
     // The page may have been left while the message box was up.
-    EnableRead(LinkOpen());
+    EnableControls(LinkOpen());
     if (!exchanged)
         RaiseLinkFailure();
 }

@@ -1,8 +1,6 @@
 #pragma once
 
 #include "pages/Page.h"
-#include "ui/BitmapManager.h"
-#include "ui/ButtonManager.h"
 
 class QLabel;
 class QPushButton;
@@ -15,9 +13,6 @@ class TFormSDCARD : public TPage {
 public:
     explicit TFormSDCARD(QWidget* parent);
     ~TFormSDCARD() override;
-
-    void Activate(TBoard* board) override;
-    void Deactivate() override;
 
     // Runs the Read command (what a release over the Read button does).
     void ReadClick();
@@ -36,15 +31,9 @@ public:
     QPushButton* ButtonSDCARD = nullptr;
 
 protected:
-    void FormPaint() override;
-    void FormMouseDown(int x, int y) override;
-    void FormMouseMove(int x, int y) override;
-    void FormMouseUp(int x, int y) override;
+    void ButtonClick(int id) override;
+    void EnableControls(bool enabled) override;
 
 private:
-    void EnableRead(bool enabled);
     void ClearTexts();
-
-    ui::TBitmapManager Skin;
-    ui::TButtonManager Buttons;
 };

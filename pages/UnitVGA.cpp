@@ -2,7 +2,7 @@
 
 #include "app/ShowInfo.h"
 #include "board/Board.h"
-#include "pages/CanvasText.h"
+#include "pages/PageText.h"
 #include "pages/VgaPreview.h"
 
 #include <QComboBox>
@@ -13,7 +13,7 @@
 
 namespace {
 
-enum { KEY_BACKGROUND = 0, KEY_COMPOSITE = 1 };
+constexpr int KEY_COMPOSITE = 1;
 constexpr int PREVIEW_LEFT = 32;
 constexpr int PREVIEW_TOP = 88;
 const QColor FRAME_GREY(150, 150, 150);
@@ -22,31 +22,21 @@ const QColor LIST_BACKGROUND(64, 64, 64);
 } // namespace
 
 TFormVGA::TFormVGA(QWidget* parent)
-    : TPage(parent)
-    , Skin(Canvas(), this)
+    : TPage(parent, "TAB_DLG_BK")
     , m_Preview(vga::PREVIEW_WIDTH, vga::PREVIEW_HEIGHT, QImage::Format_RGB32)
 {
-    Skin.Add(KEY_BACKGROUND, "TAB_DLG_BK", false);
     Skin.Add(KEY_COMPOSITE, "COMPOSITE", false);
-    const QSize size = Skin.GetSize(KEY_BACKGROUND);
-    SetCanvasSize(size.width(), size.height() - 20);
 
-    const QFont arial10 = pagetext::PageFont("Arial", 10);
-    LabelCaption = new QLabel("VGA Pattern Display", this);
-    pagetext::StyleControl(LabelCaption, arial10, pagetext::CAPTION_CYAN);
-    LabelCaption->move(24, 24);
-    LabelCaption->adjustSize();
-    LabelPattern = new QLabel("Pattern:", this);
-    pagetext::StyleControl(LabelPattern, arial10, pagetext::TEXT_WHITE);
-    LabelPattern->move(32, 56);
-    LabelPattern->adjustSize();
+    const QFont arial10 = pagetext::PointFont("Arial", 10);
+    LabelCaption = pagetext::MakeLabel(this, "VGA Pattern Display", 24, 24, arial10, pagetext::CAPTION_CYAN);
+    LabelPattern = pagetext::MakeLabel(this, "Pattern:", 32, 56, arial10, pagetext::TEXT_WHITE);
 
     ComboBoxVGA = new QComboBox(this);
     ComboBoxVGA->setEditable(false);
     ComboBoxVGA->setMaxVisibleItems(10);
     ComboBoxVGA->move(88, 50);
     ComboBoxVGA->setFixedWidth(120);
-    pagetext::StyleControl(ComboBoxVGA, pagetext::PageFont("MS Sans Serif", 8), pagetext::TEXT_WHITE);
+    pagetext::StyleControl(ComboBoxVGA, pagetext::PointFont("MS Sans Serif", 8), pagetext::TEXT_WHITE);
     QPalette listPalette = ComboBoxVGA->palette();
     listPalette.setColor(QPalette::Base, LIST_BACKGROUND);
     listPalette.setColor(QPalette::Button, LIST_BACKGROUND);
@@ -111,7 +101,7 @@ void TFormVGA::SendPattern(int index)
 
 void TFormVGA::FormPaint()
 {
-    Skin.Draw(KEY_BACKGROUND, 0, 0);
+    TPage::FormPaint();
     // A one-pixel grey frame just outside the preview.
     QPainter painter(Canvas());
     painter.setPen(FRAME_GREY);

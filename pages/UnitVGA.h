@@ -1,7 +1,6 @@
 #pragma once
 
 #include "pages/Page.h"
-#include "ui/BitmapManager.h"
 
 #include <QImage>
 
@@ -37,6 +36,5 @@ private:
     void DrawPreview(int index);
     void SendPattern(int index);
 
-    ui::TBitmapManager Skin;
     QImage m_Preview;
 };

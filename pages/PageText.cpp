@@ -1,25 +1,40 @@
-#include "pages/PeriphControls.h"
+#include "pages/PageText.h"
 
+#include "ui/Fonts.h"
+
+#include <QFontMetrics>
+#include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPalette>
+#include <QWidget>
 
-namespace periph {
+namespace pagetext {
 
 QFont PointFont(const QString& family, int points)
 {
     // Windows' rule for a font of `points` at 96 dpi: MulDiv(points, 96, 72) pixels.
-    return PixelFont(family, (points * 96 + 36) / 72);
+    return ui::PixelFont(family, (points * 96 + 36) / 72);
 }
 
-QFont PixelFont(const QString& family, int pixels)
+QRect TextOut(QImage* canvas, int x, int y, const QString& text, const QFont& font, const QColor& colour)
 {
-    QFont font(family);
-    // The old bitmap sans font is rarely installed; its successor or a face with Arial's
-    // metrics keeps the texts inside their boxes, where a wider default would not.
-    if (family == QLatin1String("MS Sans Serif"))
-        font.setFamilies({family, "Microsoft Sans Serif", "Liberation Sans", "Arial"});
-    font.setPixelSize(pixels);
-    return font;
+    const QFontMetrics metrics(font);
+    const QRect covered(x, y, metrics.horizontalAdvance(text), metrics.height());
+    if (!canvas || canvas->isNull() || text.isEmpty())
+        return covered;
+    QPainter painter(canvas);
+    painter.setFont(font);
+    painter.setPen(colour);
+    painter.drawText(QPoint(x, y + metrics.ascent()), text);
+    return covered;
+}
+
+QRect TextOutCentred(QImage* canvas, int centreX, int y, const QString& text, const QFont& font,
+                     const QColor& colour)
+{
+    const int width = QFontMetrics(font).horizontalAdvance(text);
+    return TextOut(canvas, centreX - width / 2, y, text, font, colour);
 }
 
 void SetLabelColour(QLabel* label, const QColor& colour)
@@ -68,4 +83,14 @@ void SetAutoText(QLabel* label, const QString& text)
     label->adjustSize();
 }
 
-} // namespace periph
+void StyleControl(QWidget* control, const QFont& font, const QColor& textColour)
+{
+    control->setFont(font);
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::WindowText, textColour);
+    palette.setColor(QPalette::Text, textColour);
+    palette.setColor(QPalette::ButtonText, textColour);
+    control->setPalette(palette);
+}
+
+} // namespace pagetext
