@@ -41,17 +41,9 @@ double CpuSeconds()
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-class GsensorPage : public TBoardSuite {
+class GsensorPage : public TPageSuite<TTimedGsensor> {
 protected:
-    void SetUp() override
-    {
-        TBoardSuite::SetUp();
-        Ctl("set gsensor 0 0 16384");
-        page = std::make_unique<TTimedGsensor>(nullptr);
-        page->OnLinkFailure = [this] { ++failures; };
-        ShowPage(page.get());
-    }
-    void TearDown() override { page.reset(); }
+    void PrepareBoard() override { Ctl("set gsensor 0 0 16384"); }
 
     // Sets the simulated sensor and waits until the page shows `textX`.
     bool ShowsAfter(const std::string& counts, const QString& textX)
@@ -65,9 +57,6 @@ protected:
                            page->LabelXDeg->text(), page->LabelYDeg->text()}
             .join('|');
     }
-
-    std::unique_ptr<TTimedGsensor> page;
-    int failures = 0;
 };
 
 TEST_F(GsensorPage, ReadingsShowMilliGAndTilts)

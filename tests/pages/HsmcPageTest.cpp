@@ -83,15 +83,12 @@ struct TMessage {
     QString text;
 };
 
-class HsmcPage : public TBoardSuite {
+class HsmcPage : public TPageSuite<TFormHSMC> {
 protected:
+    void PrepareBoard() override { Ctl("hsmc adapter"); }
     void SetUp() override
     {
-        TBoardSuite::SetUp();
-        Ctl("hsmc adapter");
-        page = std::make_unique<TFormHSMC>(nullptr);
-        page->OnLinkFailure = [this] { ++failures; };
-        ShowPage(page.get());
+        TPageSuite::SetUp();
         ui::TSeamHandlers handlers;
         handlers.message = [this](QWidget*, ui::TMessageKind kind, const QString&, const QString& text) {
             EXPECT_EQ(failures, 0) << "link failure raised before the box closed";
@@ -102,15 +99,13 @@ protected:
     void TearDown() override
     {
         seams.reset();
-        page.reset();
+        TPageSuite::TearDown();
     }
     void ClickVerify() { Click(page.get(), TFormHSMC::VERIFY_LEFT + 32, TFormHSMC::VERIFY_TOP + 8); }
     QColor ResultColour() const { return page->LabelResult->palette().color(QPalette::WindowText); }
 
-    std::unique_ptr<TFormHSMC> page;
     std::unique_ptr<ui::TScopedSeams> seams;
     std::vector<TMessage> messages;
-    int failures = 0;
 };
 
 TEST_F(HsmcPage, AdapterFittedPasses)

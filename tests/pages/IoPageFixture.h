@@ -120,6 +120,37 @@ inline void ShowPage(QWidget* page)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(page));
 }
 
+// One page of type TWindow per test, shown as a window of its own on the shared board;
+// `failures` counts the link failures it raises. PrepareBoard sets up what the board
+// holds before the page exists.
+template <class TWindow>
+class TPageSuite : public TBoardSuite {
+protected:
+    void SetUp() override
+    {
+        TBoardSuite::SetUp();
+        if (HasFatalFailure())
+            return;
+        PrepareBoard();
+        if (HasFatalFailure())
+            return;
+        page = std::make_unique<TWindow>(nullptr);
+        page->OnLinkFailure = [this] { ++failures; };
+        ShowPage(page.get());
+    }
+    // A page left active is deactivated first, as the main window would.
+    void TearDown() override
+    {
+        if (page && page->Board())
+            page->Deactivate();
+        page.reset();
+    }
+    virtual void PrepareBoard() {}
+
+    std::unique_ptr<TWindow> page;
+    int failures = 0;
+};
+
 // Saves the page as it is shown under <build>/snapshots/pages/<name>.png.
 inline QString SaveSnapshot(QWidget* page, const QString& name)
 {

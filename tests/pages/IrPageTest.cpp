@@ -73,22 +73,8 @@ TEST(IrKeys, RingsAreDrawnOverAFreshKeyArea)
     EXPECT_EQ(canvas.pixelColor(key.left() + 1, key.center().y()), QColor(10, 20, 30));
 }
 
-class IrPage : public TBoardSuite {
+class IrPage : public TPageSuite<TFormIR> {
 protected:
-    void SetUp() override
-    {
-        TBoardSuite::SetUp();
-        page = std::make_unique<TFormIR>(nullptr);
-        page->OnLinkFailure = [this] { ++failures; };
-        ShowPage(page.get());
-    }
-    void TearDown() override
-    {
-        if (page->Board())
-            page->Deactivate();
-        page.reset();
-    }
-
     static bool ReceiverOn() { return State()["ir_enabled"].toBool(); }
     QString Listed() const { return page->LabelInfo->text(); }
     bool WaitListed(const QString& text)
@@ -103,9 +89,6 @@ protected:
             lit += page->GlowLevel(key) != 0;
         return lit;
     }
-
-    std::unique_ptr<TFormIR> page;
-    int failures = 0;
 };
 
 TEST_F(IrPage, ActivationSwitchesReceptionOnAndLeavingSwitchesItOff)

@@ -47,20 +47,17 @@ TEST(LcdOutcome, RefusalIsReportedButNeverAsSuccessOrLostLink)
     EXPECT_FALSE(done.linkFailure);
 }
 
-class LcdPage : public TBoardSuite {
+class LcdPage : public TPageSuite<TFormLCD> {
 protected:
     void SetUp() override
     {
-        TBoardSuite::SetUp();
-        page = std::make_unique<TFormLCD>(nullptr);
-        page->OnLinkFailure = [this] { ++failures; };
-        ShowPage(page.get());
+        TPageSuite::SetUp();
         seams = std::make_unique<ui::TScopedSeams>(Recorder());
     }
     void TearDown() override
     {
         seams.reset();
-        page.reset();
+        TPageSuite::TearDown();
     }
 
     ui::TSeamHandlers Recorder()
@@ -87,10 +84,8 @@ protected:
         QTest::keyClicks(edit, text);
     }
 
-    std::unique_ptr<TFormLCD> page;
     std::unique_ptr<ui::TScopedSeams> seams;
     QStringList boxes;
-    int failures = 0;
 };
 
 TEST_F(LcdPage, DefaultTextsAppearOnTheBoard)

@@ -35,18 +35,13 @@ TEST(LedMask, LayoutPutsTheLowestLedOfEachRowAtTheRight)
     EXPECT_EQ(leds::Picture(9, false), "LEDR_UNLIGHT_BTN");
 }
 
-class LedPage : public TBoardSuite {
+class LedPage : public TPageSuite<TFormLED> {
 protected:
-    void SetUp() override
+    void PrepareBoard() override
     {
-        TBoardSuite::SetUp();
         // A value the page never sends, to tell "sent nothing" from "sent 0".
         ASSERT_TRUE(Board().SetLed(0x5A5A5A5A & leds::ALL_LEDS));
-        page = std::make_unique<TFormLED>(nullptr);
-        page->OnLinkFailure = [this] { ++failures; };
-        ShowPage(page.get());
     }
-    void TearDown() override { page.reset(); }
 
     static std::uint32_t BoardLeds() { return static_cast<std::uint32_t>(State()["leds"].toInteger()); }
     void ClickLed(int id)
@@ -61,9 +56,6 @@ protected:
         const QRect area(leds::ButtonPlace(id), QSize(24, 36));
         return CanvasPart(page->Canvas(), area) == ButtonFrame(leds::Picture(id, lit), 0);
     }
-
-    std::unique_ptr<TFormLED> page;
-    int failures = 0;
 };
 
 TEST_F(LedPage, StartsAllLitAndDisabledAndActivationSendsNothing)

@@ -29,22 +29,9 @@ TEST(Rs232Text, SentBytesCarryTheTerminatingNul)
     EXPECT_EQ(rs232::SendBytes(QString(300, 'x')).size(), 301);
 }
 
-class Rs232Page : public TBoardSuite {
+class Rs232Page : public TPageSuite<TFormRS232> {
 protected:
-    void SetUp() override
-    {
-        TBoardSuite::SetUp();
-        Ctl("clear-sent");
-        page = std::make_unique<TFormRS232>(nullptr);
-        page->OnLinkFailure = [this] { ++failures; };
-        ShowPage(page.get());
-    }
-    void TearDown() override
-    {
-        if (page->Board())
-            page->Deactivate();
-        page.reset();
-    }
+    void PrepareBoard() override { Ctl("clear-sent"); }
 
     static QByteArray Sent() { return State()["rs232_sent"].toString().toLatin1(); }
     static bool ReceiverOn() { return State()["rs232_enabled"].toBool(); }
@@ -54,9 +41,6 @@ protected:
     {
         return WaitFor([&] { return page->EditRx->toPlainText() == text; }, 2000);
     }
-
-    std::unique_ptr<TFormRS232> page;
-    int failures = 0;
 };
 
 TEST_F(Rs232Page, ActivationSwitchesReceptionOnAndLeavingSwitchesItOff)

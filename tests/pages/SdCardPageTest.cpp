@@ -34,17 +34,9 @@ private:
     QLabel* m_Label;
 };
 
-class SdCardPage : public TBoardSuite {
+class SdCardPage : public TPageSuite<TFormSDCARD> {
 protected:
-    void SetUp() override
-    {
-        TBoardSuite::SetUp();
-        Ctl("sdcard insert");
-        page = std::make_unique<TFormSDCARD>(nullptr);
-        page->OnLinkFailure = [this] { ++failures; };
-        ShowPage(page.get());
-    }
-    void TearDown() override { page.reset(); }
+    void PrepareBoard() override { Ctl("sdcard insert"); }
 
     void ClickRead() { Click(page.get(), TFormSDCARD::READ_LEFT + 32, TFormSDCARD::READ_TOP + 8); }
     QString Texts() const
@@ -65,10 +57,8 @@ protected:
         return handlers;
     }
 
-    std::unique_ptr<TFormSDCARD> page;
     std::vector<TMessage> messages;
     std::function<void()> onMessage;
-    int failures = 0;
 };
 
 TEST_F(SdCardPage, ReadShowsTheCardsTexts)

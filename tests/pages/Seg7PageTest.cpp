@@ -31,17 +31,9 @@ TEST(Seg7Word, ArrowsSitUnderTheirDigits)
     EXPECT_EQ(seg7::DigitLabelPlace(3), QPoint(105, 145));
 }
 
-class Seg7Page : public TBoardSuite {
+class Seg7Page : public TPageSuite<TFormSeg7> {
 protected:
-    void SetUp() override
-    {
-        TBoardSuite::SetUp();
-        ASSERT_TRUE(Board().SetSeg7(0x12345678, 0x5A));
-        page = std::make_unique<TFormSeg7>(nullptr);
-        page->OnLinkFailure = [this] { ++failures; };
-        ShowPage(page.get());
-    }
-    void TearDown() override { page.reset(); }
+    void PrepareBoard() override { ASSERT_TRUE(Board().SetSeg7(0x12345678, 0x5A)); }
 
     void Step(int digit, bool up)
     {
@@ -54,9 +46,6 @@ protected:
     {
         return ShowsBitmap(page->Canvas(), seg7::DigitPicturePlace(digit), seg7::DigitPicture(value), true);
     }
-
-    std::unique_ptr<TFormSeg7> page;
-    int failures = 0;
 };
 
 TEST_F(Seg7Page, FirstStepSendsTheWholeWordWithExtraByteZero)

@@ -31,18 +31,13 @@ TEST(SwitchLayout, PlacesAndLabels)
     EXPECT_FALSE(switches::IsDown(0x00200000, 20));
 }
 
-class SwitchesPage : public TBoardSuite {
+class SwitchesPage : public TPageSuite<TFormButton> {
 protected:
-    void SetUp() override
+    void PrepareBoard() override
     {
-        TBoardSuite::SetUp();
         Ctl("set keys 0");
         Ctl("set switches 0");
-        page = std::make_unique<TFormButton>(nullptr);
-        page->OnLinkFailure = [this] { ++failures; };
-        ShowPage(page.get());
     }
-    void TearDown() override { page.reset(); }
 
     bool Shows(int bit, bool down) const
     {
@@ -51,9 +46,6 @@ protected:
         return ShowsBitmap(page->Canvas(), switches::PicturePlace(bit), picture, true);
     }
     bool WaitDrawn(std::uint32_t value) { return WaitFor([&] { return page->LastDrawn() == value; }, 2000); }
-
-    std::unique_ptr<TFormButton> page;
-    int failures = 0;
 };
 
 TEST_F(SwitchesPage, PollingDrawsKeysAndSwitchesSetOnTheBoard)

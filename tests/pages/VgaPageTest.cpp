@@ -52,26 +52,15 @@ TEST(VgaPreview, DrawnPreviewShowsCellsSolidsAndTheComposite)
     EXPECT_EQ(preview.pixelColor(328, 168), QColor(1, 2, 3));
 }
 
-class VgaPage : public TBoardSuite {
+class VgaPage : public TPageSuite<TFormVGA> {
 protected:
-    void SetUp() override
-    {
-        TBoardSuite::SetUp();
-        ASSERT_TRUE(Board().SetVgaPattern(2, 4));
-        page = std::make_unique<TFormVGA>(nullptr);
-        page->OnLinkFailure = [this] { ++failures; };
-        ShowPage(page.get());
-    }
-    void TearDown() override { page.reset(); }
+    void PrepareBoard() override { ASSERT_TRUE(Board().SetVgaPattern(2, 4)); }
 
     static std::pair<int, int> BoardVga()
     {
         const QJsonObject vga = State()["vga"].toObject();
         return {vga["mode"].toInt(), vga["pattern"].toInt()};
     }
-
-    std::unique_ptr<TFormVGA> page;
-    int failures = 0;
 };
 
 TEST_F(VgaPage, StartsWithColorScaleAndSendsNothingUntilActivated)
