@@ -15,8 +15,8 @@ std::uint32_t ScaledDuration(float scale, std::uint32_t ms)
     return static_cast<std::uint32_t>(std::lround(product));
 }
 
-std::int32_t GaugeValue(std::int32_t from, std::int32_t to, std::uint32_t start, std::uint32_t duration,
-                        std::uint32_t now)
+std::int32_t GaugeValue(
+    std::int32_t from, std::int32_t to, std::uint32_t start, std::uint32_t duration, std::uint32_t now)
 {
     if (duration == 0)
         return to;

@@ -4,7 +4,10 @@
 #include <algorithm>
 
 TShape::TShape(QWidget* parent, const QRect& rect, const QColor& colour, Qt::PenStyle style, int width)
-    : QWidget(parent), m_Colour(colour), m_Style(style), m_Width(std::max(1, width))
+    : QWidget(parent)
+    , m_Colour(colour)
+    , m_Style(style)
+    , m_Width(std::max(1, width))
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setGeometry(rect);

@@ -38,8 +38,8 @@ constexpr RegionId HSMC_OUTLINES[] = {SHAPE_HSMC};
 constexpr RegionId VGA_OUTLINES[] = {SHAPE_VGA};
 
 // By the position of the memory in the memory page's list.
-constexpr RegionId MEMORY_OUTLINES[] = {SHAPE_SSRAM_0, SHAPE_SSRAM_1, SHAPE_SDRAM,
-                                        SHAPE_EEPROM,  SHAPE_EPCS,    SHAPE_FLASH};
+constexpr RegionId MEMORY_OUTLINES[]
+    = {SHAPE_SSRAM_0, SHAPE_SSRAM_1, SHAPE_SDRAM, SHAPE_EEPROM, SHAPE_EPCS, SHAPE_FLASH};
 
 } // namespace
 
@@ -59,8 +59,17 @@ const std::array<TPageEntry, 11> PAGE_SET{{
 }};
 
 const std::array<int, 11> TAB_CREATION_ORDER{
-    PAGE_LED, PAGE_SEG7, PAGE_BUTTON, PAGE_MEMORY, PAGE_GSENSOR, PAGE_SDCARD,
-    PAGE_LCD, PAGE_IR,   PAGE_RS232,  PAGE_VGA,    PAGE_HSMC,
+    PAGE_LED,
+    PAGE_SEG7,
+    PAGE_BUTTON,
+    PAGE_MEMORY,
+    PAGE_GSENSOR,
+    PAGE_SDCARD,
+    PAGE_LCD,
+    PAGE_IR,
+    PAGE_RS232,
+    PAGE_VGA,
+    PAGE_HSMC,
 };
 
 RegionId MemoryRegion(int memoryPosition)

@@ -12,8 +12,7 @@
 // animation plays and the window repaints; returns the call's result once it has ended.
 // The caller keeps its controls disabled meanwhile: events are handled, so a second
 // press must find nothing to press. `work` must not touch widgets.
-template <typename Work>
-auto RunOffUiThread(Work&& work) -> std::invoke_result_t<Work&>
+template<typename Work> auto RunOffUiThread(Work&& work) -> std::invoke_result_t<Work&>
 {
     using Result = std::invoke_result_t<Work&>;
     QEventLoop loop;
@@ -21,7 +20,8 @@ auto RunOffUiThread(Work&& work) -> std::invoke_result_t<Work&>
     std::thread worker([&] {
         result.emplace(work());
         // Queued, so a quit posted before exec() starts is still seen by exec().
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
     loop.exec();
     worker.join();

@@ -18,7 +18,4 @@ void ShowInfo(const QString& text, const QColor& colour)
         sink(text, colour);
 }
 
-ShowInfoSink SetShowInfoSink(ShowInfoSink sink)
-{
-    return std::exchange(Sink(), std::move(sink));
-}
+ShowInfoSink SetShowInfoSink(ShowInfoSink sink) { return std::exchange(Sink(), std::move(sink)); }

@@ -15,8 +15,7 @@
 namespace {
 
 // Runs `fn` on the user-interface thread and returns when it has run.
-template <typename Fn>
-void OnUiThread(Fn&& fn)
+template<typename Fn> void OnUiThread(Fn&& fn)
 {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || QThread::currentThread() == app->thread()) {
@@ -28,17 +27,14 @@ void OnUiThread(Fn&& fn)
 
 } // namespace
 
-QString MessageTitle()
-{
-    return QString::fromLatin1(mainlayout::WINDOW_CAPTION);
-}
+QString MessageTitle() { return QString::fromLatin1(mainlayout::WINDOW_CAPTION); }
 
 std::unique_ptr<platform::InstanceLock> GuardSingleInstance(const std::string& name)
 {
     auto lock = platform::InstanceLock::Acquire(name);
     if (!lock)
         ui::ShowMessage(nullptr, ui::TMessageKind::Information, MessageTitle(),
-                        QString::fromLatin1(mainlayout::ALREADY_RUNNING_TEXT));
+            QString::fromLatin1(mainlayout::ALREADY_RUNNING_TEXT));
     return lock;
 }
 

@@ -12,31 +12,31 @@ class QEventLoop;
 // The skinned about box, opened from the main window's About button. Its picture
 // "ABOUT_BK" sets its size; one push button, Close, ends it.
 class TFormAbout : public ui::TSkinnedWindow {
-  Q_OBJECT
+    Q_OBJECT
 
 public:
-  explicit TFormAbout(QWidget* owner = nullptr);
-  ~TFormAbout() override;
+    explicit TFormAbout(QWidget* owner = nullptr);
+    ~TFormAbout() override;
 
-  // Shows the box application-modal and returns when it was closed.
-  void ShowModal();
+    // Shows the box application-modal and returns when it was closed.
+    void ShowModal();
 
-  static constexpr int BTN_EXIT = 0;
+    static constexpr int BTN_EXIT = 0;
 
-  std::unique_ptr<ui::TBitmapManager> Skin;
-  std::unique_ptr<ui::TButtonManager> Buttons;
+    std::unique_ptr<ui::TBitmapManager> Skin;
+    std::unique_ptr<ui::TButtonManager> Buttons;
 
 protected:
-  void FormPaint() override;
-  void FormMouseDown(int x, int y) override;
-  void FormMouseMove(int x, int y) override;
-  void FormMouseUp(int x, int y) override;
-  void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
+    void FormPaint() override;
+    void FormMouseDown(int x, int y) override;
+    void FormMouseMove(int x, int y) override;
+    void FormMouseUp(int x, int y) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
-  void ButtonExitClick();
-  void DrawTextLines();
+    void ButtonExitClick();
+    void DrawTextLines();
 
-  QEventLoop* m_modalLoop = nullptr;
+    QEventLoop* m_modalLoop = nullptr;
 };

@@ -141,7 +141,7 @@ void TFormMain::BuildSkin()
         const TPageEntry* entry = FindPage(index);
         UI_CHECK(entry != nullptr, UNIT);
         TabButtons->Add(index, QString::fromLatin1(entry->caption), entry->tabPos.y(), entry->tabPos.x(),
-                        QString::fromLatin1(TAB_BITMAP));
+            QString::fromLatin1(TAB_BITMAP));
     }
 
     SystemButtons = std::make_unique<ui::TButtonManager>(this, ui::bmPush, Canvas());
@@ -213,10 +213,7 @@ void TFormMain::ButtonAboutClick()
     about.ShowModal();
 }
 
-void TFormMain::ButtonMiniClick()
-{
-    showMinimized();
-}
+void TFormMain::ButtonMiniClick() { showMinimized(); }
 
 void TFormMain::closeEvent(QCloseEvent* event)
 {
@@ -283,11 +280,20 @@ void TFormMain::FormMouseUp(int x, int y)
     const int tab = TabButtons->MouseUp(x, y);
     if (tab < 0) {
         switch (SystemButtons->MouseUp(x, y)) {
-        case BTN_CLOSE: close(); break;
-        case BTN_ABOUT: ButtonAboutClick(); break;
-        case BTN_MINI: ButtonMiniClick(); break;
-        case BTN_CONNECT: ButtonConnectClick(); break;
-        default: break;
+        case BTN_CLOSE:
+            close();
+            break;
+        case BTN_ABOUT:
+            ButtonAboutClick();
+            break;
+        case BTN_MINI:
+            ButtonMiniClick();
+            break;
+        case BTN_CONNECT:
+            ButtonConnectClick();
+            break;
+        default:
+            break;
         }
         return;
     }
@@ -336,10 +342,7 @@ void TFormMain::mouseReleaseEvent(QMouseEvent* event)
 
 // --- pages -------------------------------------------------------------------------------
 
-TPage* TFormMain::Page(int index) const
-{
-    return index >= 0 && index < PAGE_COUNT ? Pages[index] : nullptr;
-}
+TPage* TFormMain::Page(int index) const { return index >= 0 && index < PAGE_COUNT ? Pages[index] : nullptr; }
 
 void TFormMain::ShowWelcome(bool visible)
 {

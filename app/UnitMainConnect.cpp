@@ -19,10 +19,7 @@ using namespace mainlayout;
 
 namespace {
 
-QString Text(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
+QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 } // namespace
 
@@ -136,8 +133,8 @@ bool TFormMain::TryConnect(bool showMessages)
         if (ok) {
             ShowInfo(QStringLiteral("Check board ID..."), INFO_YELLOW);
             std::string name;
-            const bool answered =
-                RunOffUiThread([&] { return QueryBoardNameWithin(Board, name, BOARD_NAME_BUDGET_MS); });
+            const bool answered
+                = RunOffUiThread([&] { return QueryBoardNameWithin(Board, name, BOARD_NAME_BUDGET_MS); });
             if (!answered) {
                 ok = false;
                 errorText = "Failed to query board name.";
@@ -201,8 +198,9 @@ bool TFormMain::ConfigureFpga()
         TimerProgress.stop(); // the gauge keeps its value under the message box
         MessageBoxError(errorText);
     }
-    ShowInfo(QStringLiteral("%1 %2").arg(QStringLiteral("Configure FPGA"), ok ? QStringLiteral("success") : QStringLiteral("fail")),
-             ok ? INFO_GREEN : INFO_RED);
+    ShowInfo(QStringLiteral("%1 %2").arg(
+                 QStringLiteral("Configure FPGA"), ok ? QStringLiteral("success") : QStringLiteral("fail")),
+        ok ? INFO_GREEN : INFO_RED);
     download.reset();
     return ok;
 }
@@ -252,7 +250,7 @@ void TFormMain::StopProgress()
 void TFormMain::TimerProgressTimer()
 {
     TimerProgress.stop();
-    CGaugeConfig->SetProgress(GaugeValue(m_ProgressFrom, m_ProgressTo, m_ProgressStart, m_ProgressDuration,
-                                         platform::TickCount()));
+    CGaugeConfig->SetProgress(
+        GaugeValue(m_ProgressFrom, m_ProgressTo, m_ProgressStart, m_ProgressDuration, platform::TickCount()));
     TimerProgress.start();
 }

@@ -1,6 +1,3 @@
 #include "app/StartUp.h"
 
-int main(int argc, char** argv)
-{
-    return RunControlPanel(argc, argv);
-}
+int main(int argc, char** argv) { return RunControlPanel(argc, argv); }

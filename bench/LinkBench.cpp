@@ -26,10 +26,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-double Seconds(Clock::time_point since)
-{
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
 double MBps(std::size_t bytes, double seconds) { return bytes / 1048576.0 / seconds; }
 
@@ -54,20 +51,21 @@ public:
     {
         fd_ = sim::ConnectSocket(sim::SocketPath());
         char answer = 0;
-        return fd_ >= 0 && sim::SendAll(fd_, &sim::HELLO_JTAG, 1, 3000) && sim::ReceiveAll(fd_, &answer, 1, 3000) &&
-               answer == sim::JTAG_ACCEPTED;
+        return fd_ >= 0 && sim::SendAll(fd_, &sim::HELLO_JTAG, 1, 3000) && sim::ReceiveAll(fd_, &answer, 1, 3000)
+            && answer == sim::JTAG_ACCEPTED;
     }
     ~RawLink()
     {
         if (fd_ >= 0)
             ::close(fd_);
     }
-    bool Exchange(std::uint8_t code, const std::vector<std::uint8_t>& payload, std::uint8_t* reply, std::size_t replyLen)
+    bool Exchange(
+        std::uint8_t code, const std::vector<std::uint8_t>& payload, std::uint8_t* reply, std::size_t replyLen)
     {
         const auto frame = sim::BuildFrame(code, payload);
         reply_.resize(replyLen + FRAME_OVERHEAD);
-        if (!sim::SendAll(fd_, frame.data(), frame.size(), 3000) ||
-            !sim::ReceiveAll(fd_, reply_.data(), reply_.size(), 3000) || reply_[HEADER_LEN] != 0)
+        if (!sim::SendAll(fd_, frame.data(), frame.size(), 3000)
+            || !sim::ReceiveAll(fd_, reply_.data(), reply_.size(), 3000) || reply_[HEADER_LEN] != 0)
             return false;
         std::memcpy(reply, reply_.data() + HEADER_LEN, replyLen);
         return true;
@@ -190,12 +188,12 @@ int main(int argc, char** argv)
         rawLedUs = Seconds(start) * 1e6 / rounds;
     }
 
-    std::printf("  write: TBoard+drivers %8.1f MB/s   raw socket %8.1f MB/s   TBoard/raw %.2f\n", MBps(bytes, boardWrite),
-                MBps(bytes, rawWrite), rawWrite / boardWrite);
-    std::printf("  read:  TBoard+drivers %8.1f MB/s   raw socket %8.1f MB/s   TBoard/raw %.2f\n", MBps(bytes, boardRead),
-                MBps(bytes, rawRead), rawRead / boardRead);
-    std::printf("SetLed round trip: TBoard+drivers %.1f us (its 1-ms flush read included), raw socket %.1f us\n",
-                ledUs, rawLedUs);
+    std::printf("  write: TBoard+drivers %8.1f MB/s   raw socket %8.1f MB/s   TBoard/raw %.2f\n",
+        MBps(bytes, boardWrite), MBps(bytes, rawWrite), rawWrite / boardWrite);
+    std::printf("  read:  TBoard+drivers %8.1f MB/s   raw socket %8.1f MB/s   TBoard/raw %.2f\n",
+        MBps(bytes, boardRead), MBps(bytes, rawRead), rawRead / boardRead);
+    std::printf("SetLed round trip: TBoard+drivers %.1f us (its 1-ms flush read included), raw socket %.1f us\n", ledUs,
+        rawLedUs);
 
     if (!smoke) {
         // A cable of 100 KB/s with 1.5 ms latency each way.
@@ -211,7 +209,7 @@ int main(int argc, char** argv)
         const double elapsed = Seconds(start);
         const double ideal = oneMb / rate;
         std::printf("1 MB read over 102400 B/s, 1.5 ms: %.2f s (ideal %.2f s), efficiency %.1f %%\n", elapsed, ideal,
-                    100.0 * ideal / elapsed);
+            100.0 * ideal / elapsed);
         board.Disconnect();
     }
     return 0;

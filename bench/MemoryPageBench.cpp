@@ -99,14 +99,14 @@ void CodecBench(std::size_t mb)
     }
     const double baseDecode = Seconds(start);
 
-    const bool same = decoded && back == bytes && std::memcmp(baseText.data(), text.data(), 2 * baseCount) == 0 &&
-                      std::memcmp(baseBack.data(), bytes.data(), baseCount) == 0;
+    const bool same = decoded && back == bytes && std::memcmp(baseText.data(), text.data(), 2 * baseCount) == 0
+        && std::memcmp(baseBack.data(), bytes.data(), baseCount) == 0;
     std::printf("HEX codec (%zu MB, baseline %zu MB)%s\n", mb, baseCount >> 20, same ? "" : "  MISMATCH");
     std::printf("  encode table      %8.1f MB/s   snprintf(\"%%02X\") per byte %7.1f MB/s   x%.0f\n",
-                MBps(count, encode), MBps(baseCount, baseEncode), (baseEncode / baseCount) / (encode / count));
+        MBps(count, encode), MBps(baseCount, baseEncode), (baseEncode / baseCount) / (encode / count));
     std::fflush(stdout);
     std::printf("  decode table      %8.1f MB/s   sscanf(\"%%2hhx\") per byte  %7.1f MB/s   x%.0f\n",
-                MBps(count, decode), MBps(baseCount, baseDecode), (baseDecode / baseCount) / (decode / count));
+        MBps(count, decode), MBps(baseCount, baseDecode), (baseDecode / baseCount) / (decode / count));
 }
 
 // Drives the real page: its handlers, its progress dialog, its file dialogs answered here.
@@ -114,14 +114,14 @@ class PageDriver {
 public:
     PageDriver(TBoard& board)
         : m_Seams(ui::TSeamHandlers{
-              [this](QWidget*, ui::TMessageKind, const QString&, const QString& text) {
-                  std::printf("  box: %s\n", text.toUtf8().constData());
-                  ++boxes;
-              },
-              [this](QWidget*, const ui::TFileDialogRequest&) { return fileName; },
-              [this](QWidget*, const ui::TFileDialogRequest&) { return fileName; },
-              {},
-          })
+            [this](QWidget*, ui::TMessageKind, const QString&, const QString& text) {
+                std::printf("  box: %s\n", text.toUtf8().constData());
+                ++boxes;
+            },
+            [this](QWidget*, const ui::TFileDialogRequest&) { return fileName; },
+            [this](QWidget*, const ui::TFileDialogRequest&) { return fileName; },
+            {},
+        })
     {
         SetShowInfoSink([this](const QString& text, const QColor&) { info = text; });
         page.OnLinkFailure = [this] { ++linkFailures; };
@@ -155,7 +155,7 @@ public:
     int linkFailures = 0;
 
 private:
-    template <class F> double Timed(F run)
+    template<class F> double Timed(F run)
     {
         const auto start = Clock::now();
         run();
@@ -184,8 +184,8 @@ Phase Measure(const char* what, std::size_t allowed, PageDriver& driver, const s
 void Report(const Phase& p, std::size_t bytes)
 {
     std::printf("  %-22s %7.2f s %8.1f MB/s   peak +%6.1f MB (buffers allowed %6.1f MB)%s%s\n", p.what, p.seconds,
-                MBps(bytes, p.seconds), p.addedPeak / 1048576.0, p.allowed / 1048576.0,
-                p.addedPeak <= p.allowed + (8u << 20) ? "" : "  OVER", p.ok ? "" : "  FAILED");
+        MBps(bytes, p.seconds), p.addedPeak / 1048576.0, p.allowed / 1048576.0,
+        p.addedPeak <= p.allowed + (8u << 20) ? "" : "  OVER", p.ok ? "" : "  FAILED");
     std::fflush(stdout);
 }
 
@@ -218,9 +218,10 @@ void WholeSdram(PageDriver& driver, const std::string& folder, std::size_t mb)
     Report(Measure("load to .bin", bytes, driver, [&] { return driver.Load(folder + "/dump.bin", words); }), bytes);
     Report(Measure("load to .hex", 3 * bytes, driver, [&] { return driver.Load(folder + "/dump.hex", words); }), bytes);
     Report(Measure("write from .hex", 3 * bytes, driver, [&] { return driver.Write(folder + "/dump.hex"); }), bytes);
-    Report(Measure("load back to .bin", bytes, driver, [&] { return driver.Load(folder + "/back.bin", words); }), bytes);
+    Report(
+        Measure("load back to .bin", bytes, driver, [&] { return driver.Load(folder + "/back.bin", words); }), bytes);
     std::printf("  round trip byte for byte: %s\n",
-                SameFiles(source, folder + "/dump.bin") && SameFiles(source, folder + "/back.bin") ? "yes" : "NO");
+        SameFiles(source, folder + "/dump.bin") && SameFiles(source, folder + "/back.bin") ? "yes" : "NO");
 }
 
 void Throttled(PageDriver& driver, testsupport::SimulatedBoard& sim, const std::string& folder, std::size_t kb)
@@ -235,9 +236,9 @@ void Throttled(PageDriver& driver, testsupport::SimulatedBoard& sim, const std::
     const bool writeOk = driver.Succeeded();
     sim.Ctl("link 0 0");
     std::printf("  load  %7.2f s %8.1f KB/s   %5.1f %% of the cable's rate%s\n", load, bytes / 1024.0 / load,
-                100.0 * bytes / load / rate, loadOk ? "" : "  FAILED");
+        100.0 * bytes / load / rate, loadOk ? "" : "  FAILED");
     std::printf("  write %7.2f s %8.1f KB/s   %5.1f %% of the cable's rate%s\n", write, bytes / 1024.0 / write,
-                100.0 * bytes / write / rate, writeOk ? "" : "  FAILED");
+        100.0 * bytes / write / rate, writeOk ? "" : "  FAILED");
 }
 
 } // namespace

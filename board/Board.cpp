@@ -30,10 +30,7 @@ constexpr int KEEP_ALIVE_WAKE_PINGS = 5;
 
 TBoard::TBoard() = default;
 
-TBoard::~TBoard()
-{
-    Disconnect();
-}
+TBoard::~TBoard() { Disconnect(); }
 
 // --- connection ---
 
@@ -65,10 +62,7 @@ void TBoard::Disconnect()
     m_LinkDescription.clear();
 }
 
-bool TBoard::IsOpen() const
-{
-    return m_Link && m_Link->IsOpen();
-}
+bool TBoard::IsOpen() const { return m_Link && m_Link->IsOpen(); }
 
 bool TBoard::KeepAlive()
 {
@@ -88,7 +82,7 @@ bool TBoard::KeepAlive()
 // --- packet transaction ---
 
 bool TBoard::Transact(std::uint8_t command, std::uint8_t* pReturnBuffer, std::uint32_t headerBudgetMs,
-                      std::uint32_t dwPayloadLen, const std::uint8_t* payload, std::uint32_t replyLen)
+    std::uint32_t dwPayloadLen, const std::uint8_t* payload, std::uint32_t replyLen)
 {
     std::lock_guard guard(m_Lock);
     FlushInput();
@@ -98,8 +92,8 @@ bool TBoard::Transact(std::uint8_t command, std::uint8_t* pReturnBuffer, std::ui
     assert(replyLen <= PKT_PC2NIOS_MAX_PL_LEN);
     // The firmware cannot take a longer request, and no reply is longer; refuse such an
     // exchange in every build, not only where the assertions are compiled in.
-    if (!pReturnBuffer || dwPayloadLen > PKT_PC2NIOS_MAX_PL_LEN || replyLen > PKT_PC2NIOS_MAX_PL_LEN ||
-        (dwPayloadLen > 0 && !payload))
+    if (!pReturnBuffer || dwPayloadLen > PKT_PC2NIOS_MAX_PL_LEN || replyLen > PKT_PC2NIOS_MAX_PL_LEN
+        || (dwPayloadLen > 0 && !payload))
         return false;
     if (!m_Link)
         return false;
@@ -121,8 +115,8 @@ bool TBoard::Transact(std::uint8_t command, std::uint8_t* pReturnBuffer, std::ui
     // The firmware answers every request with exactly one reply: its header first, then
     // the rest in one read.
     std::vector<std::uint8_t> reply(replyLen + protocol::FRAME_OVERHEAD);
-    if (!ReadExact(reply.data(), protocol::HEADER_LEN, headerBudgetMs) ||
-        reply[0] != protocol::START_MARKER || reply[1] != command) {
+    if (!ReadExact(reply.data(), protocol::HEADER_LEN, headerBudgetMs) || reply[0] != protocol::START_MARKER
+        || reply[1] != command) {
         FlushInput();
         return false;
     }
@@ -130,11 +124,11 @@ bool TBoard::Transact(std::uint8_t command, std::uint8_t* pReturnBuffer, std::ui
     if (protocol::GetU32(&reply[2]) != replyLen)
         return false;
 
-    const bool bodyComplete = ReadExact(&reply[protocol::HEADER_LEN], static_cast<std::int32_t>(replyLen + 2),
-                                        protocol::BODY_TIMEOUT_MS);
-    const bool frameValid = bodyComplete && reply.front() == protocol::START_MARKER &&
-                            reply.back() == protocol::END_MARKER &&
-                            reply[protocol::HEADER_LEN + replyLen] == protocol::Checksum(&reply[1], replyLen + 5);
+    const bool bodyComplete
+        = ReadExact(&reply[protocol::HEADER_LEN], static_cast<std::int32_t>(replyLen + 2), protocol::BODY_TIMEOUT_MS);
+    const bool frameValid = bodyComplete && reply.front() == protocol::START_MARKER
+        && reply.back() == protocol::END_MARKER
+        && reply[protocol::HEADER_LEN + replyLen] == protocol::Checksum(&reply[1], replyLen + 5);
     if (!frameValid) {
         platform::Beep();
         return false;

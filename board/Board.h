@@ -40,32 +40,32 @@ public:
 
     // --- packet transaction ---
     bool Transact(std::uint8_t command, std::uint8_t* replyBuffer, std::uint32_t headerBudgetMs,
-                  std::uint32_t payloadLen, const std::uint8_t* payload, std::uint32_t replyLen);
+        std::uint32_t payloadLen, const std::uint8_t* payload, std::uint32_t replyLen);
     void FlushInput();
     bool ReadExact(std::uint8_t* dest, std::int32_t count, std::uint32_t budgetMs);
 
     // --- commands ---
-    bool QueryBoardName(std::string& name);                         // A
-    bool Ping();                                                    // A
-    bool SetLed(std::uint32_t mask);                                // A
-    bool GetSwitchKeyState(std::uint32_t& state);                   // A: bits 0-3 keys, 4-21 switches
-    bool SetSeg7(std::uint32_t digits, std::uint8_t extra);         // A
+    bool QueryBoardName(std::string& name);                 // A
+    bool Ping();                                            // A
+    bool SetLed(std::uint32_t mask);                        // A
+    bool GetSwitchKeyState(std::uint32_t& state);           // A: bits 0-3 keys, 4-21 switches
+    bool SetSeg7(std::uint32_t digits, std::uint8_t extra); // A
     bool GetSdCardInfo(bool& present, std::string& csdText, std::string& fileSystem,
-                       std::string& cidText);                       // B
-    std::uint32_t GetEraseBlockCount(std::uint8_t memoryType);      // C
+        std::string& cidText);                                                    // B
+    std::uint32_t GetEraseBlockCount(std::uint8_t memoryType);                    // C
     bool EraseBlock(bool& ok, std::uint8_t memoryType, std::uint16_t blockIndex); // B
     bool MemoryWrite(std::uint8_t memoryType, std::uint32_t address, std::uint32_t length,
-                     const std::uint8_t* source);                   // A per chunk
+        const std::uint8_t* source); // A per chunk
     bool MemoryRead(std::uint8_t memoryType, std::uint32_t address, std::uint32_t length,
-                    std::uint8_t* dest);                            // A per chunk
-    bool GsensorInit();                                             // A
+        std::uint8_t* dest);                                             // A per chunk
+    bool GsensorInit();                                                  // A
     bool GsensorRead(std::int16_t& x, std::int16_t& y, std::int16_t& z); // A
-    bool SetVgaPattern(std::uint8_t mode, std::uint8_t pattern);    // A
+    bool SetVgaPattern(std::uint8_t mode, std::uint8_t pattern);         // A
     bool ChannelWrite(bool& ok, std::uint8_t channel, std::int32_t length,
-                      const std::uint8_t* source);                  // B per chunk
+        const std::uint8_t* source); // B per chunk
     // `dest` has room for 129 bytes: up to 128 data bytes and a NUL after them.
     bool ChannelRead(bool& ok, std::uint8_t channel, std::uint8_t& count, std::uint8_t* dest); // B
-    bool ChannelEnable(bool& ok, std::uint8_t channel, std::uint8_t enable); // B
+    bool ChannelEnable(bool& ok, std::uint8_t channel, std::uint8_t enable);                   // B
     bool HsmcLoopbackTest(bool& ok, std::uint32_t& xcvrErrorMask, std::uint64_t& ioErrorMask); // B
 
 private:

@@ -33,7 +33,7 @@ struct HsmcBitField {
     int word;     // 0 = W1, 1 = W5, 2 = W9
     int firstBit; // in the word
     int count;
-    int maskBit;  // first bit in the IO error mask
+    int maskBit; // first bit in the IO error mask
 };
 constexpr std::array<HsmcBitField, 5> HSMC_IO_LAYOUT = {{
     {2, 0, 1, 0},   // W9 bit 0
@@ -48,8 +48,8 @@ constexpr std::array<HsmcBitField, 5> HSMC_IO_LAYOUT = {{
 bool TBoard::QueryBoardName(std::string& name)
 {
     std::array<std::uint8_t, REPLY_LEN_BOARD_NAME> reply{};
-    if (!Transact(CMD_QUERY_BOARD_NAME, reply.data(), DEFAULT_TIMEOUT_MS, 0, nullptr, REPLY_LEN_BOARD_NAME) ||
-        reply[0] != STATUS_OK)
+    if (!Transact(CMD_QUERY_BOARD_NAME, reply.data(), DEFAULT_TIMEOUT_MS, 0, nullptr, REPLY_LEN_BOARD_NAME)
+        || reply[0] != STATUS_OK)
         return false;
     const char* text = reinterpret_cast<const char*>(&reply[1]);
     const void* nul = std::memchr(text, 0, BOARD_NAME_MAX);
@@ -70,15 +70,15 @@ bool TBoard::SetLed(std::uint32_t mask)
     std::array<std::uint8_t, 4> request{};
     PutU32(request.data(), mask);
     std::uint8_t status = 0xFF;
-    return Transact(CMD_SET_LED, &status, DEFAULT_TIMEOUT_MS, request.size(), request.data(), REPLY_LEN_STATUS) &&
-           status == STATUS_OK;
+    return Transact(CMD_SET_LED, &status, DEFAULT_TIMEOUT_MS, request.size(), request.data(), REPLY_LEN_STATUS)
+        && status == STATUS_OK;
 }
 
 bool TBoard::GetSwitchKeyState(std::uint32_t& state)
 {
     std::array<std::uint8_t, REPLY_LEN_SWITCH_KEY> reply{};
-    if (!Transact(CMD_GET_SWITCH_KEY_STATE, reply.data(), DEFAULT_TIMEOUT_MS, 0, nullptr, REPLY_LEN_SWITCH_KEY) ||
-        reply[0] != STATUS_OK)
+    if (!Transact(CMD_GET_SWITCH_KEY_STATE, reply.data(), DEFAULT_TIMEOUT_MS, 0, nullptr, REPLY_LEN_SWITCH_KEY)
+        || reply[0] != STATUS_OK)
         return false;
     const std::uint32_t keys = GetU32(&reply[1]);
     const std::uint32_t switches = GetU32(&reply[9]);
@@ -92,8 +92,8 @@ bool TBoard::SetSeg7(std::uint32_t digits, std::uint8_t extra)
     PutU32(request.data(), digits);
     request[4] = extra;
     std::uint8_t status = 0xFF;
-    return Transact(CMD_SET_SEG7, &status, DEFAULT_TIMEOUT_MS, request.size(), request.data(), REPLY_LEN_STATUS) &&
-           status == STATUS_OK;
+    return Transact(CMD_SET_SEG7, &status, DEFAULT_TIMEOUT_MS, request.size(), request.data(), REPLY_LEN_STATUS)
+        && status == STATUS_OK;
 }
 
 bool TBoard::GetSdCardInfo(bool& present, std::string& csdText, std::string& fileSystem, std::string& cidText)
@@ -113,9 +113,9 @@ bool TBoard::GetSdCardInfo(bool& present, std::string& csdText, std::string& fil
 std::uint32_t TBoard::GetEraseBlockCount(std::uint8_t memoryType)
 {
     std::array<std::uint8_t, REPLY_LEN_ERASE_BLOCK_COUNT> reply{};
-    if (!Transact(CMD_GET_ERASE_BLOCK_COUNT, reply.data(), DEFAULT_TIMEOUT_MS, 1, &memoryType,
-                  REPLY_LEN_ERASE_BLOCK_COUNT) ||
-        reply[0] != STATUS_OK)
+    if (!Transact(
+            CMD_GET_ERASE_BLOCK_COUNT, reply.data(), DEFAULT_TIMEOUT_MS, 1, &memoryType, REPLY_LEN_ERASE_BLOCK_COUNT)
+        || reply[0] != STATUS_OK)
         return 0;
     return GetU32(&reply[1]);
 }
@@ -133,8 +133,8 @@ bool TBoard::EraseBlock(bool& ok, std::uint8_t memoryType, std::uint16_t blockIn
     return true;
 }
 
-bool TBoard::MemoryWrite(std::uint8_t memoryType, std::uint32_t address, std::uint32_t length,
-                         const std::uint8_t* source)
+bool TBoard::MemoryWrite(
+    std::uint8_t memoryType, std::uint32_t address, std::uint32_t length, const std::uint8_t* source)
 {
     if (length == 0)
         return true;
@@ -148,8 +148,8 @@ bool TBoard::MemoryWrite(std::uint8_t memoryType, std::uint32_t address, std::ui
         PutU32(&request[1], address + done);
         std::memcpy(&request[5], source + done, chunk);
         std::uint8_t status = 0xFF;
-        if (!Transact(CMD_MEMORY_WRITE, &status, DEFAULT_TIMEOUT_MS, 5 + chunk, request.data(), REPLY_LEN_STATUS) ||
-            status != STATUS_OK)
+        if (!Transact(CMD_MEMORY_WRITE, &status, DEFAULT_TIMEOUT_MS, 5 + chunk, request.data(), REPLY_LEN_STATUS)
+            || status != STATUS_OK)
             return false;
         done += chunk;
     }
@@ -170,8 +170,8 @@ bool TBoard::MemoryRead(std::uint8_t memoryType, std::uint32_t address, std::uin
         request[0] = memoryType;
         PutU32(&request[1], address + done);
         PutU32(&request[5], chunk);
-        if (!Transact(CMD_MEMORY_READ, reply.data(), DEFAULT_TIMEOUT_MS, request.size(), request.data(), 1 + chunk) ||
-            reply[0] != STATUS_OK)
+        if (!Transact(CMD_MEMORY_READ, reply.data(), DEFAULT_TIMEOUT_MS, request.size(), request.data(), 1 + chunk)
+            || reply[0] != STATUS_OK)
             return false;
         std::memcpy(dest + done, &reply[1], chunk);
         done += chunk;
@@ -182,15 +182,14 @@ bool TBoard::MemoryRead(std::uint8_t memoryType, std::uint32_t address, std::uin
 bool TBoard::GsensorInit()
 {
     std::uint8_t status = 0xFF;
-    return Transact(CMD_GSENSOR_INIT, &status, DEFAULT_TIMEOUT_MS, 0, nullptr, REPLY_LEN_STATUS) &&
-           status == STATUS_OK;
+    return Transact(CMD_GSENSOR_INIT, &status, DEFAULT_TIMEOUT_MS, 0, nullptr, REPLY_LEN_STATUS) && status == STATUS_OK;
 }
 
 bool TBoard::GsensorRead(std::int16_t& x, std::int16_t& y, std::int16_t& z)
 {
     std::array<std::uint8_t, REPLY_LEN_GSENSOR> reply{};
-    if (!Transact(CMD_GSENSOR_READ, reply.data(), DEFAULT_TIMEOUT_MS, 0, nullptr, REPLY_LEN_GSENSOR) ||
-        reply[0] != STATUS_OK)
+    if (!Transact(CMD_GSENSOR_READ, reply.data(), DEFAULT_TIMEOUT_MS, 0, nullptr, REPLY_LEN_GSENSOR)
+        || reply[0] != STATUS_OK)
         return false;
     x = GetI16(&reply[1]);
     y = GetI16(&reply[3]);
@@ -202,9 +201,8 @@ bool TBoard::SetVgaPattern(std::uint8_t mode, std::uint8_t pattern)
 {
     const std::array<std::uint8_t, 2> request = {mode, pattern};
     std::uint8_t status = 0xFF;
-    return Transact(CMD_SET_VGA_PATTERN, &status, DEFAULT_TIMEOUT_MS, request.size(), request.data(),
-                    REPLY_LEN_STATUS) &&
-           status == STATUS_OK;
+    return Transact(CMD_SET_VGA_PATTERN, &status, DEFAULT_TIMEOUT_MS, request.size(), request.data(), REPLY_LEN_STATUS)
+        && status == STATUS_OK;
 }
 
 bool TBoard::ChannelWrite(bool& ok, std::uint8_t channel, std::int32_t length, const std::uint8_t* source)
@@ -223,8 +221,8 @@ bool TBoard::ChannelWrite(bool& ok, std::uint8_t channel, std::int32_t length, c
         request[1] = static_cast<std::uint8_t>(chunk);
         std::memcpy(&request[2], source + sent, static_cast<std::size_t>(chunk));
         std::uint8_t status = 0xFF;
-        exchanged = Transact(CMD_CHANNEL_WRITE, &status, DEFAULT_TIMEOUT_MS, request.size(), request.data(),
-                             REPLY_LEN_STATUS);
+        exchanged = Transact(
+            CMD_CHANNEL_WRITE, &status, DEFAULT_TIMEOUT_MS, request.size(), request.data(), REPLY_LEN_STATUS);
         if (exchanged && status != STATUS_OK)
             ok = false;
         sent += chunk;

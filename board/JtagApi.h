@@ -16,8 +16,7 @@
 extern "C" {
 typedef std::uint32_t (*QELVANO_JtagOpen_t)(std::int32_t cableIndex, const char* cableName);
 typedef void (*QELVANO_JtagClose_t)(std::uint32_t link);
-typedef std::int32_t (*QELVANO_JtagWrite_t)(std::uint32_t link, const std::uint8_t* bytes,
-                                            std::int32_t count);
+typedef std::int32_t (*QELVANO_JtagWrite_t)(std::uint32_t link, const std::uint8_t* bytes, std::int32_t count);
 typedef std::int32_t (*QELVANO_JtagRead_t)(std::uint32_t link, std::uint8_t* dest, std::int32_t count);
 typedef std::int32_t (*QELVANO_JtagGetInfo_t)(std::uint32_t link, std::uint8_t* record);
 }

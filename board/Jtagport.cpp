@@ -10,7 +10,8 @@
 #include <utility>
 
 TJtagPort::TJtagPort(std::int32_t cableIndex, std::string cableName)
-    : m_CableIndex(cableIndex), m_CableName(std::move(cableName))
+    : m_CableIndex(cableIndex)
+    , m_CableName(std::move(cableName))
 {
     Load();
 }
@@ -69,10 +70,7 @@ void TJtagPort::Close()
     m_Link = 0;
 }
 
-bool TJtagPort::IsOpen() const
-{
-    return m_Library && m_Link != 0;
-}
+bool TJtagPort::IsOpen() const { return m_Library && m_Link != 0; }
 
 bool TJtagPort::Write(const std::uint8_t* bytes, std::int32_t count)
 {

@@ -11,7 +11,7 @@ namespace protocol {
 
 constexpr std::uint8_t START_MARKER = 0xAA;
 constexpr std::uint8_t END_MARKER = 0x55;
-constexpr std::size_t HEADER_LEN = 6;   // marker, code, length
+constexpr std::size_t HEADER_LEN = 6;     // marker, code, length
 constexpr std::size_t FRAME_OVERHEAD = 8; // header, checksum, end marker
 
 // Largest request payload the firmware accepts, and so the largest reply in use.
@@ -61,7 +61,11 @@ constexpr std::uint32_t SDCARD_TIMEOUT_MS = 10000;
 constexpr std::uint32_t BODY_TIMEOUT_MS = 3000;
 
 // Character channels of commands 20-22.
-enum Channel : std::uint8_t { CHANNEL_IR = 0, CHANNEL_LCD = 1, CHANNEL_RS232 = 2 };
+enum Channel : std::uint8_t {
+    CHANNEL_IR = 0,
+    CHANNEL_LCD = 1,
+    CHANNEL_RS232 = 2
+};
 
 // The memory code of the memory commands.
 enum MemoryType : std::uint8_t {
@@ -94,8 +98,7 @@ inline void PutU32(std::uint8_t* at, std::uint32_t value)
 
 inline std::uint32_t GetU32(const std::uint8_t* at)
 {
-    return std::uint32_t(at[0]) | std::uint32_t(at[1]) << 8 | std::uint32_t(at[2]) << 16 |
-           std::uint32_t(at[3]) << 24;
+    return std::uint32_t(at[0]) | std::uint32_t(at[1]) << 8 | std::uint32_t(at[2]) << 16 | std::uint32_t(at[3]) << 24;
 }
 
 inline std::int16_t GetI16(const std::uint8_t* at)

@@ -8,8 +8,8 @@ namespace sdcard {
 namespace {
 
 // Ten times the multipliers of the register's time and rate fields.
-constexpr std::array<std::uint32_t, 16> TIME_RATE_TABLE = {0,  10, 12, 13, 15, 20, 25, 30,
-                                                          35, 40, 45, 50, 55, 60, 70, 80};
+constexpr std::array<std::uint32_t, 16> TIME_RATE_TABLE
+    = {0, 10, 12, 13, 15, 20, 25, 30, 35, 40, 45, 50, 55, 60, 70, 80};
 
 // 10^unit x multiplier: the unit is the field's bits 2-0, the multiplier's index bits 6-3.
 std::uint64_t ScaledValue(std::uint8_t field)
@@ -20,8 +20,7 @@ std::uint64_t ScaledValue(std::uint8_t field)
     return power * TIME_RATE_TABLE[(field >> 3) & 0x0F] / 10;
 }
 
-template <typename... Args>
-void AppendFormat(std::string& text, const char* format, Args... args)
+template<typename... Args> void AppendFormat(std::string& text, const char* format, Args... args)
 {
     char line[96];
     const int length = std::snprintf(line, sizeof line, format, args...);
@@ -121,8 +120,8 @@ std::string CidText(const std::uint8_t* cid)
         AppendNameChar(text, cid[i]);
     text += '\n';
     AppendFormat(text, "-Product Revision:%02Xh\n", unsigned(cid[8]));
-    AppendFormat(text, "-Serial No.:%02X%02X%02X%02Xh\n", unsigned(cid[9]), unsigned(cid[10]),
-                 unsigned(cid[11]), unsigned(cid[12]));
+    AppendFormat(text, "-Serial No.:%02X%02X%02X%02Xh\n", unsigned(cid[9]), unsigned(cid[10]), unsigned(cid[11]),
+        unsigned(cid[12]));
     AppendFormat(text, "-Date Code:%01X%02Xh\n", unsigned(cid[13] & 0x0F), unsigned(cid[14]));
     return text;
 }
@@ -130,9 +129,12 @@ std::string CidText(const std::uint8_t* cid)
 std::string FileSystemText(std::uint8_t type)
 {
     switch (type) {
-    case 1: return "FAT16";
-    case 2: return "FAT32";
-    default: return "NA";
+    case 1:
+        return "FAT16";
+    case 2:
+        return "FAT32";
+    default:
+        return "NA";
     }
 }
 

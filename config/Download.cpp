@@ -28,22 +28,19 @@ TDownload::TDownload()
 
 TDownload::~TDownload() = default;
 
-bool TDownload::IsLoaded() const
-{
-    return m_Library != nullptr;
-}
+bool TDownload::IsLoaded() const { return m_Library != nullptr; }
 
 double TDownload::GetQuartusVersion() const
 {
     if (!m_Library)
         return 0.0;
-    const auto getVersion =
-        reinterpret_cast<QELVANO_GetQuatusVersion_t>(m_Entries[downloadapi::GET_QUARTUS_VERSION_SLOT]);
+    const auto getVersion
+        = reinterpret_cast<QELVANO_GetQuatusVersion_t>(m_Entries[downloadapi::GET_QUARTUS_VERSION_SLOT]);
     return getVersion();
 }
 
 bool TDownload::DownloadImage(const std::string& path, std::int32_t time, std::uint8_t a, std::int32_t b,
-                              std::int32_t c, std::uint8_t d, std::uint8_t e) const
+    std::int32_t c, std::uint8_t d, std::uint8_t e) const
 {
     if (!m_Library)
         return false;

@@ -29,8 +29,8 @@ public:
     double GetQuartusVersion() const;
     // Configures the FPGA with the image at `path`; the other arguments go to the library
     // unchanged. Blocks until the attempt has ended.
-    bool DownloadImage(const std::string& path, std::int32_t time, std::uint8_t a, std::int32_t b,
-                       std::int32_t c, std::uint8_t d, std::uint8_t e) const;
+    bool DownloadImage(const std::string& path, std::int32_t time, std::uint8_t a, std::int32_t b, std::int32_t c,
+        std::uint8_t d, std::uint8_t e) const;
 
 private:
     std::unique_ptr<platform::DynamicLibrary> m_Library;

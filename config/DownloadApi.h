@@ -10,9 +10,8 @@ typedef double (*QELVANO_GetQuatusVersion_t)(void);
 // Configures the FPGA with the image at `path` (a NUL-terminated text, never null). The
 // program passes 20000, 0, 0, 0, 0, 1 after the path. Returns when the attempt has ended;
 // the low 8 bits of the result are non-zero when the FPGA was configured.
-typedef std::int32_t (*QELVANO_JtagDownload_t)(const char* path, std::int32_t time, std::uint8_t a,
-                                               std::int32_t b, std::int32_t c, std::uint8_t d,
-                                               std::uint8_t e);
+typedef std::int32_t (*QELVANO_JtagDownload_t)(const char* path, std::int32_t time, std::uint8_t a, std::int32_t b,
+    std::int32_t c, std::uint8_t d, std::uint8_t e);
 // The seventeen names the program resolves but never calls.
 typedef std::int32_t (*QELVANO_DownloadUnused_t)(void);
 }
@@ -46,7 +45,7 @@ constexpr const char* ENTRY_NAMES[ENTRY_COUNT] = {
     "QELVANO_Jtagconfig",
 };
 
-constexpr int JTAG_DOWNLOAD_SLOT = 2;      // index into ENTRY_NAMES
+constexpr int JTAG_DOWNLOAD_SLOT = 2; // index into ENTRY_NAMES
 constexpr int GET_QUARTUS_VERSION_SLOT = 12;
 
 constexpr const char* JTAG_DOWNLOAD_NAME = "QELVANO_JtagDownload";

@@ -23,12 +23,11 @@ int TruncToInt(long double value)
 } // namespace
 
 TDrawLevel::TDrawLevel(int x0, int y0, const QString& xyLevel, const QString& xyBubble, const QString& xLevel,
-                       const QString& xBubble, const QString& yLevel, const QString& yBubble)
+    const QString& xBubble, const QString& yLevel, const QString& yBubble)
     : m_TwoAxis(Load(xyLevel, xyBubble, QPoint(x0 + 76, y0 + 53)))
     , m_Horizontal(Load(xLevel, xBubble, QPoint(x0 + 47, y0)))
     , m_Vertical(Load(yLevel, yBubble, QPoint(x0, y0 + 2)))
-{
-}
+{ }
 
 TDrawLevel::TAssembly TDrawLevel::Load(const QString& level, const QString& bubble, QPoint at)
 {
@@ -65,17 +64,16 @@ QPoint TDrawLevel::TwoAxisBubbleAt(QSize level, QSize bubble, float gX, float gY
 
 QPoint TDrawLevel::HorizontalBubbleAt(QSize level, QSize bubble, float tiltX)
 {
-    const long double column = static_cast<long double>(level.width() / 2) +
-                               static_cast<long double>(level.width() - 60) * tiltX / 180.0L -
-                               static_cast<long double>(bubble.width() / 2);
+    const long double column = static_cast<long double>(level.width() / 2)
+        + static_cast<long double>(level.width() - 60) * tiltX / 180.0L - static_cast<long double>(bubble.width() / 2);
     return {TruncToInt(column), (level.height() - bubble.height()) / 2};
 }
 
 QPoint TDrawLevel::VerticalBubbleAt(QSize level, QSize bubble, float tiltY)
 {
-    const long double row = static_cast<long double>(level.height() / 2) +
-                            static_cast<long double>(level.height() - 60) * tiltY / 180.0L -
-                            static_cast<long double>(bubble.height() / 2);
+    const long double row = static_cast<long double>(level.height() / 2)
+        + static_cast<long double>(level.height() - 60) * tiltY / 180.0L
+        - static_cast<long double>(bubble.height() / 2);
     return {(level.width() - bubble.width()) / 2, TruncToInt(row)};
 }
 
@@ -129,7 +127,6 @@ void TDrawLevel::Draw(QImage* canvas, float tiltX, float tiltY, float gX, float 
     if (!canvas || canvas->isNull())
         return;
     Compose(canvas, m_TwoAxis, TwoAxisBubbleAt(m_TwoAxis.level.size(), m_TwoAxis.bubble.size(), gX, gY));
-    Compose(canvas, m_Horizontal,
-            HorizontalBubbleAt(m_Horizontal.level.size(), m_Horizontal.bubble.size(), tiltX));
+    Compose(canvas, m_Horizontal, HorizontalBubbleAt(m_Horizontal.level.size(), m_Horizontal.bubble.size(), tiltX));
     Compose(canvas, m_Vertical, VerticalBubbleAt(m_Vertical.level.size(), m_Vertical.bubble.size(), tiltY));
 }

@@ -15,7 +15,7 @@ public:
     // Origin (x0, y0), then the pictures: two-axis level and bubble, horizontal level
     // and bubble, vertical level and bubble.
     TDrawLevel(int x0, int y0, const QString& xyLevel, const QString& xyBubble, const QString& xLevel,
-               const QString& xBubble, const QString& yLevel, const QString& yBubble);
+        const QString& xBubble, const QString& yLevel, const QString& yBubble);
 
     // Draws the three levels onto `canvas` (any 32-bit RGB picture). Every call starts
     // again from the stored pictures, so nothing of an earlier bubble remains.

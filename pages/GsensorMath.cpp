@@ -12,15 +12,9 @@ constexpr float PI_APPROX = 3.14159f;
 
 } // namespace
 
-float ScaleMgPerCount()
-{
-    return 2.0f * FULL_SCALE_MG / 65535.0f;
-}
+float ScaleMgPerCount() { return 2.0f * FULL_SCALE_MG / 65535.0f; }
 
-float CountToMg(std::int32_t count)
-{
-    return static_cast<float>(count) * ScaleMgPerCount();
-}
+float CountToMg(std::int32_t count) { return static_cast<float>(count) * ScaleMgPerCount(); }
 
 float TiltDegrees(std::int32_t axis, std::int32_t z)
 {

@@ -27,10 +27,7 @@ int KeyForCode(std::uint8_t code)
     return found == IR_KEY_CODES.end() ? -1 : static_cast<int>(found - IR_KEY_CODES.begin());
 }
 
-std::uint8_t FadeLevel(std::uint8_t level)
-{
-    return level <= 150 ? 0 : static_cast<std::uint8_t>(level - 15);
-}
+std::uint8_t FadeLevel(std::uint8_t level) { return level <= 150 ? 0 : static_cast<std::uint8_t>(level - 15); }
 
 void DrawKeys(QImage* canvas, const QImage& background, const TGlowLevels& levels)
 {

@@ -19,7 +19,7 @@ QByteArray LcdBytes(const QString& line0, const QString& line1);
 struct TSetOutcome {
     QString infoText;
     QColor infoColour;
-    QString errorBox;   // empty: no box
+    QString errorBox; // empty: no box
     bool linkFailure = false;
 };
 

@@ -18,25 +18,16 @@ std::uint32_t LedMask(const std::function<bool(int)>& lit)
     return mask;
 }
 
-QPoint ButtonPlace(int id)
-{
-    return {332 - 38 * PositionInRow(id), 40 + 70 * Row(id)};
-}
+QPoint ButtonPlace(int id) { return {332 - 38 * PositionInRow(id), 40 + 70 * Row(id)}; }
 
 QString Label(int id)
 {
     return IsGreen(id) ? QStringLiteral("GLED%1").arg(id) : QStringLiteral("RLED%1").arg(id - GREEN_COUNT);
 }
 
-int LabelCentreX(int id)
-{
-    return 344 - 38 * PositionInRow(id);
-}
+int LabelCentreX(int id) { return 344 - 38 * PositionInRow(id); }
 
-int LabelTop(int id)
-{
-    return 80 + 70 * Row(id);
-}
+int LabelTop(int id) { return 80 + 70 * Row(id); }
 
 QString Picture(int id, bool lit)
 {

@@ -29,8 +29,12 @@ constexpr const char* MEMORY_NAMES[MEMORY_LIST_COUNT] = {"SSRAM-0", "SSRAM-1", "
 
 // The order in which the sizes are held.
 constexpr std::uint8_t GEOMETRY_ORDER[MEMORY_LIST_COUNT] = {
-    protocol::MEM_EPCS, protocol::MEM_FLASH, protocol::MEM_SSRAM0,
-    protocol::MEM_SSRAM1, protocol::MEM_EEPROM, protocol::MEM_SDRAM,
+    protocol::MEM_EPCS,
+    protocol::MEM_FLASH,
+    protocol::MEM_SSRAM0,
+    protocol::MEM_SSRAM1,
+    protocol::MEM_EEPROM,
+    protocol::MEM_SDRAM,
 };
 
 std::uint32_t FactSize(std::uint8_t code)
@@ -61,8 +65,8 @@ std::string Bounded(const char* format, const std::string& text, const std::stri
 {
     std::string result;
     result.resize(text.size() + field.size() + 128);
-    const int n = std::snprintf(result.data(), result.size(), format, text.c_str(), field.c_str(),
-                                static_cast<unsigned>(bound));
+    const int n = std::snprintf(
+        result.data(), result.size(), format, text.c_str(), field.c_str(), static_cast<unsigned>(bound));
     result.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     return result;
 }
@@ -134,8 +138,8 @@ std::string HexText(std::uint32_t value)
     return buffer;
 }
 
-THexField ParseHexField(const std::string& text, const std::string& fieldName, std::int32_t maximum,
-                        std::int32_t minimum)
+THexField ParseHexField(
+    const std::string& text, const std::string& fieldName, std::int32_t maximum, std::int32_t minimum)
 {
     THexField result;
     std::uint32_t value = 0;
@@ -151,13 +155,13 @@ THexField ParseHexField(const std::string& text, const std::string& fieldName, s
     }
     const auto signedValue = static_cast<std::int32_t>(value);
     if (signedValue > maximum) {
-        result.error = Bounded("The input value(%s) for the field '%s' is expected to less or equal to %Xh.", text,
-                               fieldName, maximum);
+        result.error = Bounded(
+            "The input value(%s) for the field '%s' is expected to less or equal to %Xh.", text, fieldName, maximum);
         return result;
     }
     if (signedValue < minimum) {
-        result.error = Bounded("The intput value(%s) for the field '%s' is expected to larger or equal to %Xh.",
-                               text, fieldName, minimum);
+        result.error = Bounded(
+            "The intput value(%s) for the field '%s' is expected to larger or equal to %Xh.", text, fieldName, minimum);
         return result;
     }
     result.ok = true;

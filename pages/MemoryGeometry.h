@@ -52,7 +52,7 @@ struct THexField {
 // else; the value, taken as a signed 32-bit integer, must lie in [minimum, maximum].
 // Longer texts are refused rather than cut to their low 32 bits, so that a typed
 // address is never silently replaced by a different one.
-THexField ParseHexField(const std::string& text, const std::string& fieldName, std::int32_t maximum,
-                        std::int32_t minimum);
+THexField ParseHexField(
+    const std::string& text, const std::string& fieldName, std::int32_t maximum, std::int32_t minimum);
 
 } // namespace memorypage

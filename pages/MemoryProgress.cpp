@@ -7,8 +7,7 @@ namespace memorypage {
 
 TDialogProgress::TDialogProgress(QWidget* owner)
     : m_Owner(owner)
-{
-}
+{ }
 
 TDialogProgress::~TDialogProgress() = default;
 
@@ -18,15 +17,9 @@ void TDialogProgress::Begin()
     m_Dialog->show();
 }
 
-void TDialogProgress::SetStatus(const std::string& text)
-{
-    m_Dialog->SetStatus(QString::fromStdString(text));
-}
+void TDialogProgress::SetStatus(const std::string& text) { m_Dialog->SetStatus(QString::fromStdString(text)); }
 
-void TDialogProgress::SetPercent(int percent)
-{
-    m_Dialog->SetPercent(percent);
-}
+void TDialogProgress::SetPercent(int percent) { m_Dialog->SetPercent(percent); }
 
 bool TDialogProgress::ProcessEventsAndCheckAbort()
 {
@@ -34,9 +27,6 @@ bool TDialogProgress::ProcessEventsAndCheckAbort()
     return m_Dialog->IsAborted();
 }
 
-void TDialogProgress::End()
-{
-    m_Dialog.reset();
-}
+void TDialogProgress::End() { m_Dialog.reset(); }
 
 } // namespace memorypage

@@ -29,7 +29,9 @@ std::string PercentText(int percent)
 // redrawn at most a hundred times.
 class TPercentShown {
 public:
-    explicit TPercentShown(ITransferProgress& progress) : m_Progress(progress) {}
+    explicit TPercentShown(ITransferProgress& progress)
+        : m_Progress(progress)
+    { }
     void Show(int percent)
     {
         if (percent <= m_Last)
@@ -47,7 +49,8 @@ private:
 // Destroys the dialog on every way out.
 class TProgressSession {
 public:
-    explicit TProgressSession(ITransferProgress& progress) : m_Progress(progress)
+    explicit TProgressSession(ITransferProgress& progress)
+        : m_Progress(progress)
     {
         m_Progress.Begin();
         m_Progress.SetStatus("Process...");
@@ -60,10 +63,7 @@ private:
     ITransferProgress& m_Progress;
 };
 
-int Percentage(std::uint64_t done, std::uint64_t total)
-{
-    return static_cast<int>(done * 100 / total);
-}
+int Percentage(std::uint64_t done, std::uint64_t total) { return static_cast<int>(done * 100 / total); }
 
 std::uint32_t StepOf(std::uint32_t byteCount)
 {
@@ -135,7 +135,7 @@ std::uint64_t FileSize(std::FILE* file)
 } // namespace
 
 TRangeResult ReadRangeWithProgress(TBoard& board, ITransferProgress& progress, std::uint8_t memoryType,
-                                   std::uint32_t byteAddress, std::uint32_t byteCount, std::uint8_t* buffer)
+    std::uint32_t byteAddress, std::uint32_t byteCount, std::uint8_t* buffer)
 {
     TProgressSession session(progress);
     TPercentShown shown(progress);
@@ -154,8 +154,7 @@ TRangeResult ReadRangeWithProgress(TBoard& board, ITransferProgress& progress, s
 }
 
 TRangeResult WriteRangeWithProgress(TBoard& board, ITransferProgress& progress, std::uint8_t memoryType,
-                                    std::uint32_t byteAddress, std::uint32_t byteCount, const std::uint8_t* data,
-                                    bool& writeFailed)
+    std::uint32_t byteAddress, std::uint32_t byteCount, const std::uint8_t* data, bool& writeFailed)
 {
     TProgressSession session(progress);
     TPercentShown shown(progress);
@@ -217,8 +216,7 @@ bool IsHexFileName(const std::filesystem::path& path)
     return lower(name[dot + 1]) == 'h' && lower(name[dot + 2]) == 'e' && lower(name[dot + 3]) == 'x';
 }
 
-TDumpStatus WriteDumpFile(const std::filesystem::path& path, const std::uint8_t* bytes, std::size_t count,
-                          bool hex)
+TDumpStatus WriteDumpFile(const std::filesystem::path& path, const std::uint8_t* bytes, std::size_t count, bool hex)
 {
     std::filesystem::path temporary;
     TFilePtr file = CreateTemporaryBeside(path, temporary);
@@ -241,8 +239,8 @@ TDumpStatus WriteDumpFile(const std::filesystem::path& path, const std::uint8_t*
     return TDumpStatus::Ok;
 }
 
-TFilePortion ReadFilePortion(const std::filesystem::path& path, bool hex, bool wholeFile, std::uint32_t byteCount,
-                             std::uint32_t space)
+TFilePortion ReadFilePortion(
+    const std::filesystem::path& path, bool hex, bool wholeFile, std::uint32_t byteCount, std::uint32_t space)
 {
     TFilePortion portion;
     TFilePtr file(OpenFile(path, "rb"));

@@ -37,16 +37,15 @@ struct TRangeResult {
 // Reads `byteCount` bytes at `byteAddress` into `buffer` in twenty steps (one when the
 // count is below 20 bytes) after one keep-alive.
 TRangeResult ReadRangeWithProgress(TBoard& board, ITransferProgress& progress, std::uint8_t memoryType,
-                                   std::uint32_t byteAddress, std::uint32_t byteCount, std::uint8_t* buffer);
+    std::uint32_t byteAddress, std::uint32_t byteCount, std::uint8_t* buffer);
 
 // Writes `byteCount` bytes of `data` at `byteAddress`, one write packet per step, each
 // step after a keep-alive. `writeFailed` is set when a step's exchange failed.
 TRangeResult WriteRangeWithProgress(TBoard& board, ITransferProgress& progress, std::uint8_t memoryType,
-                                    std::uint32_t byteAddress, std::uint32_t byteCount, const std::uint8_t* data,
-                                    bool& writeFailed);
+    std::uint32_t byteAddress, std::uint32_t byteCount, const std::uint8_t* data, bool& writeFailed);
 
 struct TEraseResult {
-    bool success = false;     // every block erased and accepted
+    bool success = false; // every block erased and accepted
     bool aborted = false;
     bool blockFailed = false; // the last block's exchange failed or the board refused it
 };
@@ -68,16 +67,25 @@ struct TByteBuffer {
 // A file is a HEX file when its extension is ".hex" in any case; any other is binary.
 bool IsHexFileName(const std::filesystem::path& path);
 
-enum class TDumpStatus { Ok, CreateFailed, ShortWrite };
+enum class TDumpStatus {
+    Ok,
+    CreateFailed,
+    ShortWrite
+};
 
 // Saves the bytes to `path`, as HEX text or raw. The content goes to a temporary file
 // beside the target which replaces the target only once it is complete, so a failed
 // dump leaves an existing file as it was. The HEX text is made piecewise while writing
 // and never needs a second copy of the range.
-TDumpStatus WriteDumpFile(const std::filesystem::path& path, const std::uint8_t* bytes, std::size_t count,
-                          bool hex);
+TDumpStatus WriteDumpFile(const std::filesystem::path& path, const std::uint8_t* bytes, std::size_t count, bool hex);
 
-enum class TLoadStatus { Ok, OpenFailed, SizeLess, ReadError, InvalidHex };
+enum class TLoadStatus {
+    Ok,
+    OpenFailed,
+    SizeLess,
+    ReadError,
+    InvalidHex
+};
 
 struct TFilePortion {
     TLoadStatus status = TLoadStatus::OpenFailed;
@@ -88,7 +96,7 @@ struct TFilePortion {
 // file's content (half its characters rounded up for HEX; an odd last character counts
 // as followed by "0"), cut to `space`; otherwise exactly `byteCount` bytes are needed
 // and any content beyond them is never read.
-TFilePortion ReadFilePortion(const std::filesystem::path& path, bool hex, bool wholeFile, std::uint32_t byteCount,
-                             std::uint32_t space);
+TFilePortion ReadFilePortion(
+    const std::filesystem::path& path, bool hex, bool wholeFile, std::uint32_t byteCount, std::uint32_t space);
 
 } // namespace memorypage

@@ -38,15 +38,9 @@ void TPage::FormPaint()
     Buttons.PaintAll();
 }
 
-void TPage::FormMouseDown(int x, int y)
-{
-    Buttons.MouseDown(x, y);
-}
+void TPage::FormMouseDown(int x, int y) { Buttons.MouseDown(x, y); }
 
-void TPage::FormMouseMove(int x, int y)
-{
-    Buttons.MouseMove(x, y, true);
-}
+void TPage::FormMouseMove(int x, int y) { Buttons.MouseMove(x, y, true); }
 
 void TPage::FormMouseUp(int x, int y)
 {
@@ -68,10 +62,7 @@ void TPage::RaiseLinkFailure()
         OnLinkFailure();
 }
 
-bool TPage::LinkOpen() const
-{
-    return m_Board && m_Board->IsOpen();
-}
+bool TPage::LinkOpen() const { return m_Board && m_Board->IsOpen(); }
 
 void TPage::StartPolling(int periodMs)
 {

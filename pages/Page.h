@@ -59,9 +59,9 @@ protected:
     void FormMouseMove(int x, int y) override;
     // A release over an enabled push button runs ButtonClick with its id.
     void FormMouseUp(int x, int y) override;
-    virtual void ButtonClick(int /*id*/) {}
+    virtual void ButtonClick(int /*id*/) { }
     // Enables or disables the page's controls (see Activate).
-    virtual void EnableControls(bool /*enabled*/) {}
+    virtual void EnableControls(bool /*enabled*/) { }
 
     // Whether push button `id` exists and is enabled.
     bool ButtonEnabled(int id) const;

@@ -15,17 +15,29 @@
 TPage* CreatePage(int index, QWidget* parent)
 {
     switch (index) {
-    case PAGE_LED: return new TFormLED(parent);
-    case PAGE_SEG7: return new TFormSeg7(parent);
-    case PAGE_BUTTON: return new TFormButton(parent);
-    case PAGE_LCD: return new TFormLCD(parent);
-    case PAGE_MEMORY: return new TFormMemory(parent);
-    case PAGE_SDCARD: return new TFormSDCARD(parent);
-    case PAGE_GSENSOR: return new TFormGsensor(parent);
-    case PAGE_RS232: return new TFormRS232(parent);
-    case PAGE_IR: return new TFormIR(parent);
-    case PAGE_HSMC: return new TFormHSMC(parent);
-    case PAGE_VGA: return new TFormVGA(parent);
-    default: return nullptr;
+    case PAGE_LED:
+        return new TFormLED(parent);
+    case PAGE_SEG7:
+        return new TFormSeg7(parent);
+    case PAGE_BUTTON:
+        return new TFormButton(parent);
+    case PAGE_LCD:
+        return new TFormLCD(parent);
+    case PAGE_MEMORY:
+        return new TFormMemory(parent);
+    case PAGE_SDCARD:
+        return new TFormSDCARD(parent);
+    case PAGE_GSENSOR:
+        return new TFormGsensor(parent);
+    case PAGE_RS232:
+        return new TFormRS232(parent);
+    case PAGE_IR:
+        return new TFormIR(parent);
+    case PAGE_HSMC:
+        return new TFormHSMC(parent);
+    case PAGE_VGA:
+        return new TFormVGA(parent);
+    default:
+        return nullptr;
     }
 }

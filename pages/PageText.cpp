@@ -30,8 +30,7 @@ QRect TextOut(QImage* canvas, int x, int y, const QString& text, const QFont& fo
     return covered;
 }
 
-QRect TextOutCentred(QImage* canvas, int centreX, int y, const QString& text, const QFont& font,
-                     const QColor& colour)
+QRect TextOutCentred(QImage* canvas, int centreX, int y, const QString& text, const QFont& font, const QColor& colour)
 {
     const int width = QFontMetrics(font).horizontalAdvance(text);
     return TextOut(canvas, centreX - width / 2, y, text, font, colour);
@@ -67,8 +66,7 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, const QFon
     return label;
 }
 
-QLabel* MakeFixedLabel(QWidget* parent, const QString& text, const QRect& rect, const QFont& font,
-                       const QColor& colour)
+QLabel* MakeFixedLabel(QWidget* parent, const QString& text, const QRect& rect, const QFont& font, const QColor& colour)
 {
     QLabel* label = NewLabel(parent, text, font, colour);
     label->setWordWrap(true);

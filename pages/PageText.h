@@ -24,14 +24,13 @@ QFont PointFont(const QString& family, int points);
 QRect TextOut(QImage* canvas, int x, int y, const QString& text, const QFont& font, const QColor& colour);
 
 // Same, centred horizontally on `centreX` (the left edge truncates toward zero).
-QRect TextOutCentred(QImage* canvas, int centreX, int y, const QString& text, const QFont& font,
-                     const QColor& colour);
+QRect TextOutCentred(QImage* canvas, int centreX, int y, const QString& text, const QFont& font, const QColor& colour);
 
 // A transparent label at (x, y), sized to its text (auto-size).
 QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, const QFont& font, const QColor& colour);
 // A transparent, word-wrapped label of fixed size.
-QLabel* MakeFixedLabel(QWidget* parent, const QString& text, const QRect& rect, const QFont& font,
-                       const QColor& colour);
+QLabel* MakeFixedLabel(
+    QWidget* parent, const QString& text, const QRect& rect, const QFont& font, const QColor& colour);
 
 // Changes the text colour of a label.
 void SetLabelColour(QLabel* label, const QColor& colour);

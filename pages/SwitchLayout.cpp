@@ -27,14 +27,8 @@ QString Label(int bit)
     return IsKey(bit) ? QStringLiteral("KEY%1").arg(bit) : QStringLiteral("SW%1").arg(bit - KEY_COUNT);
 }
 
-int LabelCentreX(int bit)
-{
-    return PicturePlace(bit).x() + (IsKey(bit) ? KEY_LABEL_DX : SWITCH_LABEL_DX);
-}
+int LabelCentreX(int bit) { return PicturePlace(bit).x() + (IsKey(bit) ? KEY_LABEL_DX : SWITCH_LABEL_DX); }
 
-int LabelTop(int bit)
-{
-    return PicturePlace(bit).y() + (IsKey(bit) ? KEY_LABEL_DY : SWITCH_LABEL_DY);
-}
+int LabelTop(int bit) { return PicturePlace(bit).y() + (IsKey(bit) ? KEY_LABEL_DY : SWITCH_LABEL_DY); }
 
 } // namespace switches

@@ -62,12 +62,12 @@ void TFormButton::FormPaint()
     const QFont labelFont = pagetext::PointFont("Arial", 8);
     for (int bit = 0; bit < switches::INPUT_COUNT; ++bit) {
         const bool down = switches::IsDown(m_LastDrawn, bit);
-        const int picture = switches::IsKey(bit) ? (down ? KEY_BUTTON_DOWN : KEY_BUTTON_UP)
-                                                 : (down ? KEY_SW_DOWN : KEY_SW_UP);
+        const int picture
+            = switches::IsKey(bit) ? (down ? KEY_BUTTON_DOWN : KEY_BUTTON_UP) : (down ? KEY_SW_DOWN : KEY_SW_UP);
         const QPoint place = switches::PicturePlace(bit);
         Skin.Draw(picture, place.x(), place.y());
-        pagetext::TextOutCentred(Canvas(), switches::LabelCentreX(bit), switches::LabelTop(bit),
-                                 switches::Label(bit), labelFont, pagetext::TEXT_WHITE);
+        pagetext::TextOutCentred(Canvas(), switches::LabelCentreX(bit), switches::LabelTop(bit), switches::Label(bit),
+            labelFont, pagetext::TEXT_WHITE);
     }
     const QFont headingFont = pagetext::PointFont("Arial", 10);
     pagetext::TextOut(Canvas(), 20, 18, "Keys", headingFont, pagetext::CAPTION_CYAN);

@@ -29,7 +29,12 @@ protected:
     bool Poll() override;
 
 private:
-    enum { KEY_SW_UP = BACKGROUND + 1, KEY_SW_DOWN, KEY_BUTTON_UP, KEY_BUTTON_DOWN };
+    enum {
+        KEY_SW_UP = BACKGROUND + 1,
+        KEY_SW_DOWN,
+        KEY_BUTTON_UP,
+        KEY_BUTTON_DOWN
+    };
 
     std::uint32_t m_LastRead = 0;
     std::uint32_t m_LastDrawn = 0;

@@ -19,16 +19,16 @@ TFormGsensor::TFormGsensor(QWidget* parent)
     : TPage(parent, "GSENSOR_DLG_BK")
 {
     const QFont labelFont = ui::PixelFont("MS Sans Serif", 16);
-    LabelFan = pagetext::MakeLabel(this, "X/Y/Z Accelerometer  (-2g~+2g)", 82, 32, pagetext::PointFont("Arial", 10),
-                                   QColor(0, 255, 48));
+    LabelFan = pagetext::MakeLabel(
+        this, "X/Y/Z Accelerometer  (-2g~+2g)", 82, 32, pagetext::PointFont("Arial", 10), QColor(0, 255, 48));
     LabelX = pagetext::MakeLabel(this, "", 14, 99, labelFont, LIME);
     LabelY = pagetext::MakeLabel(this, "", 14, 151, labelFont, LIME);
     LabelZ = pagetext::MakeLabel(this, "", 14, 203, labelFont, LIME);
     LabelXDeg = pagetext::MakeLabel(this, "", 250, 88, labelFont, LIME);
     LabelYDeg = pagetext::MakeLabel(this, "", 145, 150, labelFont, LIME);
 
-    m_DrawLevel = std::make_unique<TDrawLevel>(117, 64, "XY_LEVEL_BMP", "XY_BUBBLE_BMP", "X_LEVEL_BMP",
-                                               "X_BUBBLE_BMP", "Y_LEVEL_BMP", "Y_BUBBLE_BMP");
+    m_DrawLevel = std::make_unique<TDrawLevel>(
+        117, 64, "XY_LEVEL_BMP", "XY_BUBBLE_BMP", "X_LEVEL_BMP", "X_BUBBLE_BMP", "Y_LEVEL_BMP", "Y_BUBBLE_BMP");
 }
 
 TFormGsensor::~TFormGsensor() = default;

@@ -19,15 +19,15 @@ const QRect RESULT_RECT(304, 256, 40, 18);
 
 QString InstallText()
 {
-    return QString("Please make sure the HSMC loopback adapter has connected to the HSMC connector of VX5h-260.\n") +
-           "Otherwise please follow the steps below.\n";
+    return QString("Please make sure the HSMC loopback adapter has connected to the HSMC connector of VX5h-260.\n")
+        + "Otherwise please follow the steps below.\n";
 }
 
 QString ReinstallText()
 {
-    return QString("1. Turn off the VX5h-260 board\n") +
-           "2. Plug the HSMC loopback adapter into\n    the HSMC connector of VX5h-260\n" +
-           "3. Turn on the the VX5h-260 board\n" + "4. Re-launch the VX5h-260 control panel\n";
+    return QString("1. Turn off the VX5h-260 board\n")
+        + "2. Plug the HSMC loopback adapter into\n    the HSMC connector of VX5h-260\n"
+        + "3. Turn on the the VX5h-260 board\n" + "4. Re-launch the VX5h-260 control panel\n";
 }
 
 } // namespace
@@ -57,10 +57,7 @@ TFormHSMC::TFormHSMC(QWidget* parent)
 
 TFormHSMC::~TFormHSMC() = default;
 
-bool TFormHSMC::VerifyEnabled() const
-{
-    return ButtonEnabled(ID_VERIFY);
-}
+bool TFormHSMC::VerifyEnabled() const { return ButtonEnabled(ID_VERIFY); }
 
 void TFormHSMC::EnableControls(bool enabled)
 {

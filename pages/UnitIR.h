@@ -28,7 +28,9 @@ public:
     QLabel* LabelInfo;
 
     static constexpr int POLL_PERIOD_MS = 50;
-    enum { ID_CLEAR = 0 };
+    enum {
+        ID_CLEAR = 0
+    };
 
 protected:
     void FormPaint() override;

@@ -31,8 +31,8 @@ QLineEdit* MakeEdit(QWidget* parent, const QString& text, const QRect& rect)
 TFormLCD::TFormLCD(QWidget* parent)
     : TPage(parent, "TAB_DLG_BK")
 {
-    LabelCaption = pagetext::MakeLabel(this, "Character LCD", 104, 88, pagetext::PointFont("Arial", 10),
-                                       pagetext::CAPTION_CYAN);
+    LabelCaption
+        = pagetext::MakeLabel(this, "Character LCD", 104, 88, pagetext::PointFont("Arial", 10), pagetext::CAPTION_CYAN);
     EditLine0 = MakeEdit(this, "VX5h-260", QRect(101, 112, 186, 32));
     EditLine1 = MakeEdit(this, "Control Panel", QRect(101, 142, 186, 32));
 
@@ -64,15 +64,9 @@ void TFormLCD::Deactivate()
     EnableSet(false);
 }
 
-bool TFormLCD::IsSetEnabled() const
-{
-    return ButtonEnabled(ID_SET);
-}
+bool TFormLCD::IsSetEnabled() const { return ButtonEnabled(ID_SET); }
 
-void TFormLCD::EnableSet(bool enabled)
-{
-    Buttons.SetEnabled(ID_SET, enabled);
-}
+void TFormLCD::EnableSet(bool enabled) { Buttons.SetEnabled(ID_SET, enabled); }
 
 void TFormLCD::ButtonClick(int id)
 {
@@ -88,7 +82,7 @@ bool TFormLCD::Send(const QByteArray& bytes, bool& accepted)
         return false;
     std::lock_guard<TBoard> lock(*board);
     return board->ChannelWrite(accepted, protocol::CHANNEL_LCD, static_cast<std::int32_t>(bytes.size()),
-                               reinterpret_cast<const std::uint8_t*>(bytes.constData()));
+        reinterpret_cast<const std::uint8_t*>(bytes.constData()));
 }
 
 void TFormLCD::ButtonSetClick()

@@ -56,7 +56,7 @@ void TFormLED::FormPaint()
     const QFont font = pagetext::PointFont("Arial", 7);
     for (int id = 0; id < leds::LED_COUNT; ++id)
         pagetext::TextOutCentred(Canvas(), leds::LabelCentreX(id), leds::LabelTop(id), leds::Label(id), font,
-                                 leds::IsGreen(id) ? GREEN_LABEL : RED_LABEL);
+            leds::IsGreen(id) ? GREEN_LABEL : RED_LABEL);
 }
 
 void TFormLED::FormMouseDown(int x, int y)

@@ -20,7 +20,10 @@ public:
     // The mask that a send would carry now.
     std::uint32_t CurrentMask() const;
 
-    enum { ID_LIGHT_ALL = 0, ID_UNLIGHT_ALL = 1 };
+    enum {
+        ID_LIGHT_ALL = 0,
+        ID_UNLIGHT_ALL = 1
+    };
 
 protected:
     // The LEDs are a toggle group of their own; the push group holds the two "all"

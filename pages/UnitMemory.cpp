@@ -35,8 +35,7 @@ public:
     TClickLabel(const QString& text, QWidget* parent, std::function<void()> onClick)
         : QLabel(text, parent)
         , m_OnClick(std::move(onClick))
-    {
-    }
+    { }
 
 protected:
     // Taking the press keeps the release here instead of with the page below.
@@ -76,10 +75,7 @@ QLineEdit* MakeEdit(QWidget* parent, const QString& text, int left, int top, int
     return edit;
 }
 
-QString Text(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
+QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 } // namespace
 
@@ -111,9 +107,10 @@ void TFormMemory::CreateControls()
     ComboBoxMemoryType = new QComboBox(this);
     ComboBoxMemoryType->setEditable(false);
     ComboBoxMemoryType->setFont(QFont(QStringLiteral("Arial"), 9));
-    ComboBoxMemoryType->setStyleSheet(QStringLiteral(
-        "QComboBox { color: white; background-color: rgb(64,64,64); border: 1px solid rgb(128,128,128); padding-left: 3px; }"
-        "QComboBox QAbstractItemView { color: white; background-color: rgb(64,64,64); }"));
+    ComboBoxMemoryType->setStyleSheet(
+        QStringLiteral("QComboBox { color: white; background-color: rgb(64,64,64); border: 1px solid rgb(128,128,128); "
+                       "padding-left: 3px; }"
+                       "QComboBox QAbstractItemView { color: white; background-color: rgb(64,64,64); }"));
     ComboBoxMemoryType->setGeometry(102, 12, 270, 21);
     connect(ComboBoxMemoryType, &QComboBox::activated, this, &TFormMemory::ComboBoxMemoryTypeChange);
 
@@ -162,21 +159,16 @@ void TFormMemory::FillMemoryList()
 {
     for (int position = 0; position < memorypage::MEMORY_LIST_COUNT; ++position) {
         const std::uint8_t type = memorypage::MemoryTypeOfPosition(position);
-        ComboBoxMemoryType->addItem(Text(memorypage::MemoryListText(MemoryTypeName(type), MemoryGeometry.SizeBytes(type))));
+        ComboBoxMemoryType->addItem(
+            Text(memorypage::MemoryListText(MemoryTypeName(type), MemoryGeometry.SizeBytes(type))));
     }
     ComboBoxMemoryType->setCurrentIndex(0);
     m_LastPosition = 0;
 }
 
-int TFormMemory::MemoryTypePosition() const
-{
-    return ComboBoxMemoryType->currentIndex();
-}
+int TFormMemory::MemoryTypePosition() const { return ComboBoxMemoryType->currentIndex(); }
 
-std::uint8_t TFormMemory::CurrentMemoryType() const
-{
-    return memorypage::MemoryTypeOfPosition(MemoryTypePosition());
-}
+std::uint8_t TFormMemory::CurrentMemoryType() const { return memorypage::MemoryTypeOfPosition(MemoryTypePosition()); }
 
 // --- page contract -------------------------------------------------------------------
 
@@ -282,11 +274,11 @@ void TFormMemory::ButtonClick(int id)
 
 // --- helpers -----------------------------------------------------------------------------
 
-bool TFormMemory::CheckField(const QLineEdit* edit, const char* fieldName, std::int32_t maximum,
-                             std::int32_t minimum, std::int32_t& value)
+bool TFormMemory::CheckField(
+    const QLineEdit* edit, const char* fieldName, std::int32_t maximum, std::int32_t minimum, std::int32_t& value)
 {
-    const memorypage::THexField field =
-        memorypage::ParseHexField(edit->text().toStdString(), fieldName, maximum, minimum);
+    const memorypage::THexField field
+        = memorypage::ParseHexField(edit->text().toStdString(), fieldName, maximum, minimum);
     if (!field.ok) {
         ShowError(Text(field.error));
         return false;
@@ -337,14 +329,14 @@ void TFormMemory::ButtonWriteClick()
     ShowInfo(QString::asprintf("%s Random Write...", MemoryTypeName(type)), INFO_YELLOW);
     BeginOperation();
     std::int32_t address = 0, data = 0;
-    bool ok = CheckField(EditAddress, "Address", words - 1, 0, address) &&
-              CheckField(EditWriteData, "wDATA", 0xFFFF, 0, data);
+    bool ok = CheckField(EditAddress, "Address", words - 1, 0, address)
+        && CheckField(EditWriteData, "wDATA", 0xFFFF, 0, data);
     if (ok) {
         const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(data), static_cast<std::uint8_t>(data >> 8)};
         ok = board->MemoryWrite(type, 2u * static_cast<std::uint32_t>(address), 2, bytes);
     }
     ShowInfo(QString::asprintf("%s Random Write %s", MemoryTypeName(type), ok ? "Success" : "Fail"),
-             ok ? INFO_GREEN : INFO_RED);
+        ok ? INFO_GREEN : INFO_RED);
     EndOperation();
 }
 
@@ -366,7 +358,7 @@ void TFormMemory::ButtonReadClick()
             EditReadData->setText(QString::asprintf("%04X", bytes[0] | bytes[1] << 8));
     }
     ShowInfo(QString::asprintf("%s Random Read %s", MemoryTypeName(type), ok ? "Success" : "Fail"),
-             ok ? INFO_GREEN : INFO_RED);
+        ok ? INFO_GREEN : INFO_RED);
     EndOperation();
 }
 

@@ -36,17 +36,23 @@ public:
     int MemoryTypePosition() const;
 
     // Ids of the skinned action buttons.
-    enum : int { BUTTON_READ = 0, BUTTON_WRITE = 1, BUTTON_ERASE = 2, BUTTON_WRITE_FILE = 3, BUTTON_READ_FILE = 4 };
+    enum : int {
+        BUTTON_READ = 0,
+        BUTTON_WRITE = 1,
+        BUTTON_ERASE = 2,
+        BUTTON_WRITE_FILE = 3,
+        BUTTON_READ_FILE = 4
+    };
 
     QComboBox* ComboBoxMemoryType;
-    QLineEdit* EditAddress;       // random access
-    QLineEdit* EditWriteData;     // wDATA
-    QLineEdit* EditReadData;      // rDATA
-    QLineEdit* EditWriteAddress;  // sequential write
+    QLineEdit* EditAddress;      // random access
+    QLineEdit* EditWriteData;    // wDATA
+    QLineEdit* EditReadData;     // rDATA
+    QLineEdit* EditWriteAddress; // sequential write
     QLineEdit* EditWriteLength;
     QCheckBox* CheckBoxFileLength;
     QLabel* LabelFileLength;
-    QLineEdit* EditReadAddress;   // sequential read
+    QLineEdit* EditReadAddress; // sequential read
     QLineEdit* EditReadLength;
     QCheckBox* CheckBoxEntireMemory;
     QLabel* LabelEntireMemory;
@@ -80,8 +86,8 @@ private:
     void UpdateMemoryControls();
     std::uint8_t CurrentMemoryType() const;
     // Runs `check` on the field's text; shows the error box on failure.
-    bool CheckField(const QLineEdit* edit, const char* fieldName, std::int32_t maximum, std::int32_t minimum,
-                    std::int32_t& value);
+    bool CheckField(
+        const QLineEdit* edit, const char* fieldName, std::int32_t maximum, std::int32_t minimum, std::int32_t& value);
     void ShowError(const QString& text);
     void ShowWarning(const QString& text);
     // Operation frame: hourglass and disabled actions, then back.

@@ -25,15 +25,9 @@ std::filesystem::path PathOf(const QString& name)
     return std::filesystem::path(QFile::encodeName(name).toStdString());
 }
 
-QString Text(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
+QString Text(const std::string& text) { return QString::fromStdString(text); }
 
-double Seconds(std::uint32_t startMs)
-{
-    return platform::TicksSince(startMs) * 0.001;
-}
+double Seconds(std::uint32_t startMs) { return platform::TicksSince(startMs) * 0.001; }
 
 } // namespace
 
@@ -51,8 +45,8 @@ void TFormMemory::ButtonReadFileClick()
     const std::int32_t words = static_cast<std::int32_t>(MemoryGeometry.SizeWords(type));
     std::int32_t address = 0, length = words;
     if (!CheckBoxEntireMemory->isChecked()) {
-        const bool valid = CheckField(EditReadAddress, "Address", words - 1, 0, address) &&
-                           CheckField(EditReadLength, "Length", words - address, 1, length);
+        const bool valid = CheckField(EditReadAddress, "Address", words - 1, 0, address)
+            && CheckField(EditReadLength, "Length", words - address, 1, length);
         if (!valid) {
             ShowInfo("Invalid Input Data.", INFO_RED);
             EndOperation();
@@ -70,13 +64,13 @@ void TFormMemory::ButtonReadFileClick()
         memorypage::TByteBuffer buffer;
         if (buffer.Allocate(byteCount)) {
             memorypage::TDialogProgress progress(this);
-            const memorypage::TRangeResult read =
-                memorypage::ReadRangeWithProgress(*board, progress, type, byteAddress, byteCount, buffer.data.get());
+            const memorypage::TRangeResult read
+                = memorypage::ReadRangeWithProgress(*board, progress, type, byteAddress, byteCount, buffer.data.get());
             aborted = read.aborted;
             if (read.ok) {
                 const std::filesystem::path path = PathOf(fileName);
-                const memorypage::TDumpStatus status =
-                    memorypage::WriteDumpFile(path, buffer.data.get(), byteCount, memorypage::IsHexFileName(path));
+                const memorypage::TDumpStatus status
+                    = memorypage::WriteDumpFile(path, buffer.data.get(), byteCount, memorypage::IsHexFileName(path));
                 if (status == memorypage::TDumpStatus::ShortWrite)
                     ShowWarning(QString("Write file(%1) error.").arg(fileName));
                 ok = status == memorypage::TDumpStatus::Ok;
@@ -84,9 +78,9 @@ void TFormMemory::ButtonReadFileClick()
         }
     }
 
-    const QString text = aborted ? QString::asprintf("Load %s Content to a File Aborted.", name)
-                                 : QString::asprintf("Load %s Content to a File %s. (%.1fsec)", name,
-                                                     ok ? "Success" : "Fail", Seconds(start));
+    const QString text = aborted
+        ? QString::asprintf("Load %s Content to a File Aborted.", name)
+        : QString::asprintf("Load %s Content to a File %s. (%.1fsec)", name, ok ? "Success" : "Fail", Seconds(start));
     ShowInfo(text, ok ? INFO_GREEN : INFO_RED);
     if (!ok && !aborted)
         ShowError(text);
@@ -155,9 +149,9 @@ void TFormMemory::ButtonWriteFileClick()
         }
     }
 
-    const QString text = aborted ? QString::asprintf("Write a File to %s Aborted.", name)
-                                 : QString::asprintf("Write a File to %s %s.[%.1fsec]", name,
-                                                     ok ? "Success" : "Fail", Seconds(start));
+    const QString text = aborted
+        ? QString::asprintf("Write a File to %s Aborted.", name)
+        : QString::asprintf("Write a File to %s %s.[%.1fsec]", name, ok ? "Success" : "Fail", Seconds(start));
     ShowInfo(text, ok ? INFO_GREEN : INFO_RED);
     if (!ok && !aborted && !boxShown)
         ShowError(text);

@@ -35,8 +35,8 @@ TFormRS232::TFormRS232(QWidget* parent)
     Buttons.Add(ID_CLEAR, "Clear", 138, 289, "NORMAL_BTN");
 
     const QFont formFont = pagetext::PointFont("MS Sans Serif", 8);
-    LabelCaption =
-        pagetext::MakeLabel(this, "RS232 TX/RX", 32, 24, pagetext::PointFont("Arial", 10), pagetext::CAPTION_CYAN);
+    LabelCaption
+        = pagetext::MakeLabel(this, "RS232 TX/RX", 32, 24, pagetext::PointFont("Arial", 10), pagetext::CAPTION_CYAN);
     LabelReceive = pagetext::MakeLabel(this, "Receive:", 32, 48, formFont, pagetext::TEXT_WHITE);
     LabelSend = pagetext::MakeLabel(this, "Send:", 32, 152, formFont, pagetext::TEXT_WHITE);
     EditRx = MakeEdit(this, 34, 72, formFont);
@@ -90,15 +90,9 @@ bool TFormRS232::SwitchReception(bool on)
     return board->ChannelEnable(ok, CHANNEL, on ? 1 : 0) && ok;
 }
 
-void TFormRS232::SetSendEnabled(bool enabled)
-{
-    Buttons.SetEnabled(ID_SEND, enabled);
-}
+void TFormRS232::SetSendEnabled(bool enabled) { Buttons.SetEnabled(ID_SEND, enabled); }
 
-bool TFormRS232::SendEnabled() const
-{
-    return ButtonEnabled(ID_SEND);
-}
+bool TFormRS232::SendEnabled() const { return ButtonEnabled(ID_SEND); }
 
 void TFormRS232::ButtonSendClick()
 {
@@ -113,7 +107,7 @@ void TFormRS232::ButtonSendClick()
     {
         std::lock_guard<TBoard> guard(*board);
         exchanged = board->ChannelWrite(ok, CHANNEL, static_cast<std::int32_t>(bytes.size()),
-                                        reinterpret_cast<const std::uint8_t*>(bytes.constData()));
+            reinterpret_cast<const std::uint8_t*>(bytes.constData()));
     }
     if (exchanged && ok)
         ShowInfo("RS232 transmit successfully.", INFO_GREEN);
@@ -124,10 +118,7 @@ void TFormRS232::ButtonSendClick()
         RaiseLinkFailure();
 }
 
-void TFormRS232::ButtonClearClick()
-{
-    EditRx->clear();
-}
+void TFormRS232::ButtonClearClick() { EditRx->clear(); }
 
 bool TFormRS232::Poll()
 {

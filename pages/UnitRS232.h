@@ -30,7 +30,10 @@ public:
     QPlainTextEdit* EditSend;
 
     static constexpr int POLL_PERIOD_MS = 100;
-    enum { ID_SEND = 0, ID_CLEAR = 1 };
+    enum {
+        ID_SEND = 0,
+        ID_CLEAR = 1
+    };
 
 protected:
     void ButtonClick(int id) override;

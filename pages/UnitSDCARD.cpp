@@ -40,10 +40,7 @@ TFormSDCARD::TFormSDCARD(QWidget* parent)
 
 TFormSDCARD::~TFormSDCARD() = default;
 
-bool TFormSDCARD::ReadEnabled() const
-{
-    return ButtonEnabled(ID_READ);
-}
+bool TFormSDCARD::ReadEnabled() const { return ButtonEnabled(ID_READ); }
 
 void TFormSDCARD::EnableControls(bool enabled)
 {

@@ -64,10 +64,7 @@ void TFormVGA::Activate(TBoard* board)
         ComboBoxVGAChange(ComboBoxVGA->currentIndex());
 }
 
-void TFormVGA::Deactivate()
-{
-    AttachBoard(nullptr);
-}
+void TFormVGA::Deactivate() { AttachBoard(nullptr); }
 
 void TFormVGA::ComboBoxVGAChange(int index)
 {

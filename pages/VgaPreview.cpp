@@ -7,19 +7,36 @@ namespace vga {
 namespace {
 
 const char* const PATTERN_NAMES[PATTERN_COUNT] = {
-    "Color Scale", "Red",       "Green",       "Blue",       "White",
-    "Black",       "Red Scale", "Green Scale", "Blue Scale", "Composite-In",
+    "Color Scale",
+    "Red",
+    "Green",
+    "Blue",
+    "White",
+    "Black",
+    "Red Scale",
+    "Green Scale",
+    "Blue Scale",
+    "Composite-In",
 };
 
-enum Channel { RED, GREEN, BLUE, GREY };
+enum Channel {
+    RED,
+    GREEN,
+    BLUE,
+    GREY
+};
 
 QColor Level(Channel channel, int v)
 {
     switch (channel) {
-    case RED: return QColor(v, 0, 0);
-    case GREEN: return QColor(0, v, 0);
-    case BLUE: return QColor(0, 0, v);
-    case GREY: return QColor(v, v, v);
+    case RED:
+        return QColor(v, 0, 0);
+    case GREEN:
+        return QColor(0, v, 0);
+    case BLUE:
+        return QColor(0, 0, v);
+    case GREY:
+        return QColor(v, v, v);
     }
     return QColor(0, 0, 0);
 }
@@ -31,15 +48,9 @@ QString PatternName(int index)
     return index >= 0 && index < PATTERN_COUNT ? QString::fromLatin1(PATTERN_NAMES[index]) : QString();
 }
 
-std::uint8_t ModeFor(int index)
-{
-    return index == COMPOSITE_INDEX ? 1 : 2;
-}
+std::uint8_t ModeFor(int index) { return index == COMPOSITE_INDEX ? 1 : 2; }
 
-bool IsGrid(int index)
-{
-    return index == 0 || (index >= 6 && index <= 8);
-}
+bool IsGrid(int index) { return index == 0 || (index >= 6 && index <= 8); }
 
 QRect CellRect(int row, int column)
 {
@@ -54,22 +65,32 @@ QColor CellColour(int index, int row, int column)
 {
     const int v = (16 * column) % 256;
     switch (index) {
-    case 0: return Level(static_cast<Channel>(row % 4), v);
-    case 6: return Level(RED, v);
-    case 7: return Level(GREEN, v);
-    case 8: return Level(BLUE, v);
-    default: return QColor(0, 0, 0);
+    case 0:
+        return Level(static_cast<Channel>(row % 4), v);
+    case 6:
+        return Level(RED, v);
+    case 7:
+        return Level(GREEN, v);
+    case 8:
+        return Level(BLUE, v);
+    default:
+        return QColor(0, 0, 0);
     }
 }
 
 QColor SolidColour(int index)
 {
     switch (index) {
-    case 1: return QColor(255, 0, 0);
-    case 2: return QColor(0, 128, 0);
-    case 3: return QColor(0, 0, 255);
-    case 4: return QColor(255, 255, 255);
-    default: return QColor(0, 0, 0);
+    case 1:
+        return QColor(255, 0, 0);
+    case 2:
+        return QColor(0, 128, 0);
+    case 3:
+        return QColor(0, 0, 255);
+    case 4:
+        return QColor(255, 255, 255);
+    default:
+        return QColor(0, 0, 0);
     }
 }
 

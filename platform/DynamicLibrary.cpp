@@ -19,14 +19,8 @@ std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& path, st
     return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(handle, path));
 }
 
-DynamicLibrary::~DynamicLibrary()
-{
-    ::dlclose(handle_);
-}
+DynamicLibrary::~DynamicLibrary() { ::dlclose(handle_); }
 
-void* DynamicLibrary::Resolve(const char* name) const
-{
-    return ::dlsym(handle_, name);
-}
+void* DynamicLibrary::Resolve(const char* name) const { return ::dlsym(handle_, name); }
 
 } // namespace platform

@@ -20,13 +20,15 @@ public:
     // Address of an exported entry point, or nullptr when the library lacks it.
     void* Resolve(const char* name) const;
 
-    template <typename Fn>
-    Fn ResolveAs(const char* name) const { return reinterpret_cast<Fn>(Resolve(name)); }
+    template<typename Fn> Fn ResolveAs(const char* name) const { return reinterpret_cast<Fn>(Resolve(name)); }
 
     const std::string& Path() const { return path_; }
 
 private:
-    DynamicLibrary(void* handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+    DynamicLibrary(void* handle, std::string path)
+        : handle_(handle)
+        , path_(std::move(path))
+    { }
     void* handle_;
     std::string path_;
 };

@@ -19,7 +19,9 @@ public:
     static std::string LockFilePath(const std::string& name);
 
 private:
-    explicit InstanceLock(int fd) : fd_(fd) {}
+    explicit InstanceLock(int fd)
+        : fd_(fd)
+    { }
     int fd_;
 };
 

@@ -34,10 +34,7 @@ std::string ExecutableFolder()
     return WithSeparator(exe.parent_path().string());
 }
 
-void OverrideExecutableFolder(std::optional<std::string> folder)
-{
-    FolderOverride() = std::move(folder);
-}
+void OverrideExecutableFolder(std::optional<std::string> folder) { FolderOverride() = std::move(folder); }
 
 std::string CurrentDirectory()
 {
@@ -46,10 +43,7 @@ std::string CurrentDirectory()
     return ec ? std::string() : cwd.string();
 }
 
-bool SetCurrentDirectory(const std::string& folder)
-{
-    return !folder.empty() && ::chdir(folder.c_str()) == 0;
-}
+bool SetCurrentDirectory(const std::string& folder) { return !folder.empty() && ::chdir(folder.c_str()) == 0; }
 
 std::optional<std::string> ProgrammerToolsFolder()
 {

@@ -27,9 +27,6 @@ std::uint32_t TickCount()
     return source ? source() : SystemTick();
 }
 
-void SetTickSource(TickSource source)
-{
-    Source() = std::move(source);
-}
+void SetTickSource(TickSource source) { Source() = std::move(source); }
 
 } // namespace platform

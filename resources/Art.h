@@ -9,11 +9,32 @@ class QPainter;
 // `area` of the painter; buttons get one call per frame (ButtonFrame in Resources.h).
 namespace resources::art {
 
-enum class SystemGlyph { Close, Mini, About };
-enum class PageKind { Tab, Memory, Switches, Gsensor, SdCard, Hsmc };
-enum class LedColour { Green, Red };
-enum class LevelKind { Round, Horizontal, Vertical };
-enum class IconKind { Info, Warning };
+enum class SystemGlyph {
+    Close,
+    Mini,
+    About
+};
+enum class PageKind {
+    Tab,
+    Memory,
+    Switches,
+    Gsensor,
+    SdCard,
+    Hsmc
+};
+enum class LedColour {
+    Green,
+    Red
+};
+enum class LevelKind {
+    Round,
+    Horizontal,
+    Vertical
+};
+enum class IconKind {
+    Info,
+    Warning
+};
 
 // ArtBoard.cpp: the main window's board picture.
 void PaintMainUi(QPainter& p, const QRect& area, int frame);

@@ -100,8 +100,8 @@ Scene MakeScene()
 
 void DrawTitle(QPainter& p, const QRectF& area)
 {
-    ShadowText(p, QRectF(0, 12, area.width(), 16), Qt::AlignHCenter | Qt::AlignVCenter,
-               QStringLiteral("W E L C O M E"), Font("Arial", 11, true), QColor(150, 160, 174));
+    ShadowText(p, QRectF(0, 12, area.width(), 16), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("W E L C O M E"),
+        Font("Arial", 11, true), QColor(150, 160, 174));
     QPainterPath name;
     QFont big = Font("Arial", 34, true);
     name.addText(0, 0, big, QStringLiteral("VX5h-260"));
@@ -116,7 +116,7 @@ void DrawTitle(QPainter& p, const QRectF& area)
     p.fillPath(name, metal);
     p.restore();
     GlowText(p, QRectF(0, 66, area.width(), 18), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Control Panel"),
-             Font("Arial", 14, true), palette::kAccent, 60);
+        Font("Arial", 14, true), palette::kAccent, 60);
 }
 
 void DrawBoardLines(QPainter& p, const Scene& scene)
@@ -135,7 +135,7 @@ void DrawBoardLines(QPainter& p, const Scene& scene)
     // Mounting holes.
     p.setPen(QPen(WithAlpha(palette::kAccent, 110), 1));
     for (QPointF c : {kBoard.topLeft() + QPointF(8, 8), kBoard.topRight() + QPointF(-8, 8),
-                      kBoard.bottomLeft() + QPointF(8, -8), kBoard.bottomRight() + QPointF(-8, -8)})
+             kBoard.bottomLeft() + QPointF(8, -8), kBoard.bottomRight() + QPointF(-8, -8)})
         p.drawEllipse(c, 3, 3);
     // Traces.
     p.setPen(QPen(WithAlpha(palette::kAccent, 60), 1.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -173,7 +173,7 @@ void DrawBoardLines(QPainter& p, const Scene& scene)
 void DrawFooter(QPainter& p, const QRectF& area)
 {
     ShadowText(p, QRectF(0, 244, area.width(), 14), Qt::AlignHCenter | Qt::AlignVCenter,
-               QStringLiteral("USB-Blaster  \u00b7  JTAG link"), Font("Arial", 10), QColor(130, 140, 154));
+        QStringLiteral("USB-Blaster  \u00b7  JTAG link"), Font("Arial", 10), QColor(130, 140, 154));
     // The strip under the page area matches the main window's information line.
     QLinearGradient strip(0, area.height() - 24, 0, area.height());
     strip.setColorAt(0, QColor(20, 24, 30));

@@ -57,9 +57,9 @@ void PaintTitleBar(QPainter& p)
     p.drawLine(badge.center() + QPointF(2.5, 2.5), badge.center() + QPointF(7, 7));
     p.restore();
     ShadowText(p, QRectF(42, 8, 120, 14), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("QELVANO"),
-               Font("Arial", 12, true), QColor(225, 230, 236));
+        Font("Arial", 12, true), QColor(225, 230, 236));
     ShadowText(p, QRectF(42, 21, 120, 11), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("FPGA DEVELOPMENT"),
-               Font("Arial", 8), QColor(120, 196, 210));
+        Font("Arial", 8), QColor(120, 196, 210));
     // Dark glass strip behind the lime title text.
     SunkenWell(p, QRectF(158, 5, 304, 22), 5, QColor(8, 12, 14));
     QLinearGradient glass(0, 5, 0, 27);
@@ -97,15 +97,15 @@ void PaintBranding(QPainter& p)
     rule.setColorAt(0, WithAlpha(palette::kAccent, 200));
     rule.setColorAt(1, WithAlpha(palette::kAccent, 0));
     p.fillRect(QRectF(18, 108, 148, 1.5), rule);
-    ShadowText(p, QRectF(18, 112, 150, 14), Qt::AlignLeft, QStringLiteral("FPGA Development Board"),
-               Font("Arial", 11), QColor(200, 208, 218));
+    ShadowText(p, QRectF(18, 112, 150, 14), Qt::AlignLeft, QStringLiteral("FPGA Development Board"), Font("Arial", 11),
+        QColor(200, 208, 218));
     GlowText(p, QRectF(18, 128, 150, 16), Qt::AlignLeft, QStringLiteral("Control Panel"), Font("Arial", 13, true),
-             palette::kAccent, 50);
+        palette::kAccent, 50);
 
     // Feature list, small and quiet.
     static const char* const kFeatures[] = {"27 LEDs  \u00b7  8 x 7-SEG", "18 switches  \u00b7  4 keys",
-                                            "SSRAM  \u00b7  SDRAM  \u00b7  FLASH", "EEPROM  \u00b7  EPCS  \u00b7  SD",
-                                            "LCD  \u00b7  IR  \u00b7  RS232  \u00b7  VGA", "G-sensor  \u00b7  HSMC"};
+        "SSRAM  \u00b7  SDRAM  \u00b7  FLASH", "EEPROM  \u00b7  EPCS  \u00b7  SD",
+        "LCD  \u00b7  IR  \u00b7  RS232  \u00b7  VGA", "G-sensor  \u00b7  HSMC"};
     p.save();
     p.setFont(Font("Arial", 9));
     int y = 160;
@@ -124,9 +124,9 @@ void PaintBranding(QPainter& p)
         SunkenWell(p, QRectF(506, 72 + i * 16, 92, 5), 2.5, QColor(6, 7, 9));
     Lamp(p, QPointF(512, 236), 3.2, palette::kLime, true);
     ShadowText(p, QRectF(521, 229, 80, 14), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("POWER"),
-               Font("Arial", 9, true), QColor(150, 160, 174));
+        Font("Arial", 9, true), QColor(150, 160, 174));
     ShadowText(p, QRectF(506, 248, 96, 12), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("USB-Blaster JTAG"),
-               Font("Arial", 9), QColor(110, 120, 134));
+        Font("Arial", 9), QColor(110, 120, 134));
 }
 
 void PaintPcb(QPainter& p)
@@ -188,9 +188,9 @@ void PaintLowerPanel(QPainter& p)
     SunkenWell(p, QRectF(27, 535, 98, 30), 4, QColor(6, 9, 10));
     p.fillRect(QRectF(30, 538, 92, 1), QColor(255, 255, 255, 12));
     ShadowText(p, QRectF(27, 568, 98, 12), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("LINK STATUS"),
-               Font("Arial", 9, true), QColor(120, 130, 144));
+        Font("Arial", 9, true), QColor(120, 130, 144));
     ShadowText(p, QRectF(27, 582, 98, 11), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("V1.0.0"),
-               Font("Arial", 8), QColor(84, 94, 106));
+        Font("Arial", 8), QColor(84, 94, 106));
 }
 
 } // namespace

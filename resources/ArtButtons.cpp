@@ -126,8 +126,10 @@ void PaintTabButton(QPainter& p, const QRect& area, int frame)
     // Fine rule at the right that matches the page's bezel.
     p.save();
     p.setPen(QPen(WithAlpha(frame == FrameDisabled ? QColor(90, 90, 90) : palette::kAccent,
-                            frame == FrameNormal ? 60 : frame == FrameDisabled ? 25 : 150),
-                  1.5, Qt::SolidLine, Qt::RoundCap));
+                      frame == FrameNormal         ? 60
+                          : frame == FrameDisabled ? 25
+                                                   : 150),
+        1.5, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(r.right() - 6, r.top() + 10), QPointF(r.right() - 6, r.bottom() - 10));
     p.restore();
 }
@@ -140,14 +142,14 @@ void PaintSystemButton(QPainter& p, const QRect& area, int frame, SystemGlyph gl
     if (glyph == SystemGlyph::Close && (frame == FrameHover || frame == FramePressed)) {
         // Close turns red under the pointer, as the user expects of a close button.
         FillVertical(p, r, 3, frame == FrameHover ? QColor(232, 72, 64) : QColor(150, 30, 26),
-                     frame == FrameHover ? QColor(160, 30, 26) : QColor(110, 20, 18));
+            frame == FrameHover ? QColor(160, 30, 26) : QColor(110, 20, 18));
         Bevel(p, r, 3, QColor(255, 255, 255, frame == FrameHover ? 90 : 20), QColor(0, 0, 0, 120));
     } else {
         Face(p, r, 3, frame);
     }
     const QColor ink = glyph == SystemGlyph::Close && (frame == FrameHover || frame == FramePressed)
-                           ? QColor(255, 255, 255)
-                           : GlyphColour(frame);
+        ? QColor(255, 255, 255)
+        : GlyphColour(frame);
     const QPointF c = r.center() + (frame == FramePressed ? QPointF(0.5, 0.5) : QPointF(0, 0));
     p.save();
     p.setPen(QPen(ink, 1.4, Qt::SolidLine, Qt::RoundCap));
@@ -163,7 +165,7 @@ void PaintSystemButton(QPainter& p, const QRect& area, int frame, SystemGlyph gl
         p.setFont(Font("Arial", 10, true));
         p.setPen(ink);
         p.drawText(r.translated(frame == FramePressed ? 0.5 : 0, frame == FramePressed ? 0.5 : 0), Qt::AlignCenter,
-                   QStringLiteral("i"));
+            QStringLiteral("i"));
         break;
     }
     p.restore();
@@ -218,7 +220,9 @@ void PaintConnectButton(QPainter& p, const QRect& area, int frame, bool connecte
     p.setPen(QPen(QColor(0, 0, 0, 200), 1));
     p.drawEllipse(cc, cap, cap);
     // The power symbol and the word.
-    const QColor ink = frame == FrameDisabled ? QColor(90, 94, 100) : active ? QColor(240, 252, 255) : QColor(205, 214, 224);
+    const QColor ink = frame == FrameDisabled ? QColor(90, 94, 100)
+        : active                              ? QColor(240, 252, 255)
+                                              : QColor(205, 214, 224);
     const QColor symbol = frame == FrameDisabled ? ink : connected ? QColor(255, 170, 70) : palette::kAccent;
     const QPointF sc = cc - QPointF(0, 6);
     if (frame != FrameDisabled && active)
@@ -232,7 +236,7 @@ void PaintConnectButton(QPainter& p, const QRect& area, int frame, bool connecte
     f.setLetterSpacing(QFont::AbsoluteSpacing, 0.3);
     p.setFont(f);
     p.drawText(QRectF(cc.x() - cap, cc.y() + 5, cap * 2, 12), Qt::AlignCenter,
-               connected ? QStringLiteral("DISCONNECT") : QStringLiteral("CONNECT"));
+        connected ? QStringLiteral("DISCONNECT") : QStringLiteral("CONNECT"));
     // Link lamp under the word: green while connected.
     if (connected)
         Lamp(p, cc + QPointF(0, 20), 2, QColor(60, 255, 80), frame != FrameDisabled);

@@ -43,8 +43,8 @@ int main(int argc, char** argv)
         resources::LoadAnimationFrames(name);
     const qint64 animationMs = timer.elapsed();
     std::printf("vx5h-artdump: drew %lld bitmaps in %lld ms, animations in %lld ms\n",
-                static_cast<long long>(resources::BitmapNames().size()), static_cast<long long>(bitmapsMs),
-                static_cast<long long>(animationMs));
+        static_cast<long long>(resources::BitmapNames().size()), static_cast<long long>(bitmapsMs),
+        static_cast<long long>(animationMs));
     for (const QString& name : resources::BitmapNames())
         save(resources::LoadBitmap(name), name + QStringLiteral(".png"));
     for (const QString& name : resources::AnimationNames()) {
@@ -56,6 +56,6 @@ int main(int argc, char** argv)
     for (const auto& [file, img] : Mockups())
         save(img, file);
     std::printf("vx5h-artdump: wrote %lld bitmaps to %s\n", static_cast<long long>(resources::BitmapNames().size()),
-                qPrintable(dir.absolutePath()));
+        qPrintable(dir.absolutePath()));
     return failures == 0 ? 0 : 1;
 }

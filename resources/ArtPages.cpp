@@ -58,10 +58,7 @@ void Card(QPainter& p, const QRectF& r)
 }
 
 // A dark recess where a value or a list is shown.
-void Readout(QPainter& p, const QRectF& r)
-{
-    SunkenWell(p, r, 4, QColor(14, 17, 21));
-}
+void Readout(QPainter& p, const QRectF& r) { SunkenWell(p, r, 4, QColor(14, 17, 21)); }
 
 // A faint picture in the background (a watermark), drawn in the page's light.
 void Watermark(QPainter& p, const QRectF& r, const QString& text, int pixelSize, int alpha)
@@ -201,7 +198,7 @@ void HsmcPage(QPainter& p, const QRect& area)
     Card(p, QRectF(6, 50, 278, 220));
     HsmcAdapterGlyph(p, QRectF(300, 58, 66, 148));
     ShadowText(p, QRectF(288, 209, 90, 12), Qt::AlignCenter, QStringLiteral("loopback adapter"), Font("Arial", 9),
-               QColor(120, 130, 144));
+        QColor(120, 130, 144));
     // Where PASS or NG appears, under Verify.
     Readout(p, QRectF(290, 252, 84, 20));
 }
@@ -232,15 +229,9 @@ void PaintPageBackground(QPainter& p, const QRect& area, PageKind kind)
     }
 }
 
-void PaintPagePanel(QPainter& p, const QRect& area, unsigned seed)
-{
-    PanelBase(p, area, seed);
-}
+void PaintPagePanel(QPainter& p, const QRect& area, unsigned seed) { PanelBase(p, area, seed); }
 
-void PaintReadout(QPainter& p, const QRectF& r)
-{
-    Readout(p, r);
-}
+void PaintReadout(QPainter& p, const QRectF& r) { Readout(p, r); }
 
 void PaintAboutBackground(QPainter& p, const QRect& area, int)
 {
@@ -277,10 +268,10 @@ void PaintAboutBackground(QPainter& p, const QRect& area, int)
     p.fillRect(QRectF(96, 215, 190, 1), rule);
     // The maker's lines, quiet, above the Close button at (118, 277).
     ShadowText(p, QRectF(20, 246, 260, 12), Qt::AlignCenter,
-               QStringLiteral("Copyright \u00a9 2026 Qelvano Technologies. All rights reserved."), Font("Arial", 9),
-               QColor(130, 140, 154));
+        QStringLiteral("Copyright \u00a9 2026 Qelvano Technologies. All rights reserved."), Font("Arial", 9),
+        QColor(130, 140, 154));
     ShadowText(p, QRectF(20, 259, 260, 12), Qt::AlignCenter, QStringLiteral("FPGA development boards and tools"),
-               Font("Arial", 9), QColor(100, 110, 124));
+        Font("Arial", 9), QColor(100, 110, 124));
     Bevel(p, QRectF(area), 0, QColor(255, 255, 255, 40), QColor(0, 0, 0, 160));
 }
 
@@ -315,7 +306,7 @@ void PaintComposite(QPainter& p, const QRect& area, int)
     static const int kGlint[6] = {30, 18, 24, 12, 16, 8};
     for (int i = 0; i < 6; ++i)
         p.fillRect(QRectF(w * 0.68 - kGlint[i] / 2.0 + (i % 2 ? 3 : -2), h * 0.875 + i * 3.2, kGlint[i], 1.5),
-                   QColor(255, 220, 160, 170 - i * 20));
+            QColor(255, 220, 160, 170 - i * 20));
     // Scan lines.
     for (int y = 0; y < area.height(); y += 2)
         p.fillRect(QRectF(0, y, w, 1), QColor(0, 0, 0, 36));

@@ -16,27 +16,26 @@
 namespace resources::art {
 namespace {
 
-void KeyedBackdrop(QPainter& p, const QRect& area)
-{
-    p.fillRect(area, palette::kPanel);
-}
+void KeyedBackdrop(QPainter& p, const QRect& area) { p.fillRect(area, palette::kPanel); }
 
 // Makes sure the transparent colour is exactly the page colour, whatever the
 // anti-aliasing of the plate did near the corner.
-void StampKey(QPainter& p, const QRect& area)
-{
-    p.fillRect(QRect(area.left(), area.bottom(), 1, 1), palette::kPanel);
-}
+void StampKey(QPainter& p, const QRect& area) { p.fillRect(QRect(area.left(), area.bottom(), 1, 1), palette::kPanel); }
 
 // ---- IR remote control -------------------------------------------------------------
 
 // The key rectangles: column c, row r at (235 + 23c, 67 + 24r), 18 x 18.
-QRectF KeyRect(int i)
-{
-    return QRectF(235 + 23 * (i % 4), 67 + 24 * (i / 4), 18, 18);
-}
+QRectF KeyRect(int i) { return QRectF(235 + 23 * (i % 4), 67 + 24 * (i / 4), 18, 18); }
 
-enum class KeyLook { Digit, Red, Green, Yellow, Blue, Function, Power };
+enum class KeyLook {
+    Digit,
+    Red,
+    Green,
+    Yellow,
+    Blue,
+    Function,
+    Power
+};
 
 struct RemoteKey {
     const char* label;
@@ -45,12 +44,29 @@ struct RemoteKey {
 
 // Labels in the order of the key positions (scan codes 0F 13 10 12 / 01 02 03 1A / ...).
 const RemoteKey kRemoteKeys[24] = {
-    {"A", KeyLook::Red},       {"B", KeyLook::Green},   {"C", KeyLook::Yellow},   {"", KeyLook::Power},
-    {"1", KeyLook::Digit},     {"2", KeyLook::Digit},   {"3", KeyLook::Digit},    {"CH+", KeyLook::Function},
-    {"4", KeyLook::Digit},     {"5", KeyLook::Digit},   {"6", KeyLook::Digit},    {"CH-", KeyLook::Function},
-    {"7", KeyLook::Digit},     {"8", KeyLook::Digit},   {"9", KeyLook::Digit},    {"VOL+", KeyLook::Function},
-    {"MENU", KeyLook::Blue},   {"0", KeyLook::Digit},   {"RTN", KeyLook::Blue},   {"VOL-", KeyLook::Function},
-    {"\u25c0\u25c0", KeyLook::Function}, {"\u25b6", KeyLook::Function}, {"\u25b6\u25b6", KeyLook::Function},
+    {"A", KeyLook::Red},
+    {"B", KeyLook::Green},
+    {"C", KeyLook::Yellow},
+    {"", KeyLook::Power},
+    {"1", KeyLook::Digit},
+    {"2", KeyLook::Digit},
+    {"3", KeyLook::Digit},
+    {"CH+", KeyLook::Function},
+    {"4", KeyLook::Digit},
+    {"5", KeyLook::Digit},
+    {"6", KeyLook::Digit},
+    {"CH-", KeyLook::Function},
+    {"7", KeyLook::Digit},
+    {"8", KeyLook::Digit},
+    {"9", KeyLook::Digit},
+    {"VOL+", KeyLook::Function},
+    {"MENU", KeyLook::Blue},
+    {"0", KeyLook::Digit},
+    {"RTN", KeyLook::Blue},
+    {"VOL-", KeyLook::Function},
+    {"\u25c0\u25c0", KeyLook::Function},
+    {"\u25b6", KeyLook::Function},
+    {"\u25b6\u25b6", KeyLook::Function},
     {"MUTE", KeyLook::Function},
 };
 
@@ -203,7 +219,7 @@ void SlideSwitchPicture(QPainter& p, const QRect& area, bool down)
     p.setPen(QPen(QColor(120, 126, 134), 0.8));
     for (int i = 0; i < 3; ++i)
         p.drawLine(QPointF(knob.left() + 1.5, knob.center().y() - 3 + i * 3),
-                   QPointF(knob.right() - 1.5, knob.center().y() - 3 + i * 3));
+            QPointF(knob.right() - 1.5, knob.center().y() - 3 + i * 3));
     p.restore();
     StampKey(p, area);
 }
@@ -218,7 +234,7 @@ void PushKeyPicture(QPainter& p, const QRect& area, bool pressed)
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(150, 156, 166));
     for (QPointF c : {base.topLeft() + QPointF(5, 5), base.topRight() + QPointF(-5, 5),
-                      base.bottomLeft() + QPointF(5, -5), base.bottomRight() + QPointF(-5, -5)})
+             base.bottomLeft() + QPointF(5, -5), base.bottomRight() + QPointF(-5, -5)})
         p.drawEllipse(c, 1.6, 1.6);
     const QPointF c = base.center() + (pressed ? QPointF(0, 1) : QPointF(0, 0));
     const qreal r = 14;
@@ -330,8 +346,8 @@ void LevelTube(QPainter& p, const QRect& area, bool horizontal)
     const QRectF r = QRectF(area).adjusted(0.5, 0.5, -0.5, -0.5);
     const qreal rad = (horizontal ? r.height() : r.width()) / 2;
     // Frame.
-    QLinearGradient frame = horizontal ? QLinearGradient(r.topLeft(), r.bottomLeft())
-                                       : QLinearGradient(r.topLeft(), r.topRight());
+    QLinearGradient frame
+        = horizontal ? QLinearGradient(r.topLeft(), r.bottomLeft()) : QLinearGradient(r.topLeft(), r.topRight());
     frame.setColorAt(0, QColor(200, 206, 214));
     frame.setColorAt(0.5, QColor(90, 96, 106));
     frame.setColorAt(1, QColor(170, 176, 186));
@@ -387,20 +403,11 @@ void PaintIrBackground(QPainter& p, const QRect& area, int)
     Remote(p);
 }
 
-void PaintSlideSwitch(QPainter& p, const QRect& area, bool on)
-{
-    SlideSwitchPicture(p, area, on);
-}
+void PaintSlideSwitch(QPainter& p, const QRect& area, bool on) { SlideSwitchPicture(p, area, on); }
 
-void PaintPushKey(QPainter& p, const QRect& area, bool pressed)
-{
-    PushKeyPicture(p, area, pressed);
-}
+void PaintPushKey(QPainter& p, const QRect& area, bool pressed) { PushKeyPicture(p, area, pressed); }
 
-void PaintHexDigit(QPainter& p, const QRect& area, int value)
-{
-    HexDigitPicture(p, area, value);
-}
+void PaintHexDigit(QPainter& p, const QRect& area, int value) { HexDigitPicture(p, area, value); }
 
 void PaintLevel(QPainter& p, const QRect& area, LevelKind kind)
 {

@@ -81,7 +81,7 @@ void PaintTraces(QPainter& p)
     Bus(p, fpga + QPointF(-30, 40), QPointF(230, 241), 9, 2.2, false); // LEDs
     Bus(p, fpga + QPointF(-40, 10), QPointF(200, 250), 6, 2.2, false); // switches
     Bus(p, fpga + QPointF(-40, -30), QPointF(230, 62), 5, 2.0, false); // USB / audio
-    Bus(p, QPointF(420, 231), QPointF(446, 252), 4, 2.0, true);       // SD card
+    Bus(p, QPointF(420, 231), QPointF(446, 252), 4, 2.0, true);        // SD card
     // Scattered vias.
     p.save();
     p.setPen(Qt::NoPen);
@@ -243,8 +243,8 @@ void PaintMemories(QPainter& p)
     // SDRAM (363, 161, 34, 41): a TSOP standing upright.
     Chip(p, QRectF(367, 162.5, 26, 38), PinsLeft | PinsRight, 1.9, QStringLiteral("SDRAM"), 6);
     // SSRAM (408, 169, 25, 31); the second SSRAM sits under it on the back.
-    Chip(p, QRectF(410.5, 171.5, 20, 26), PinsLeft | PinsRight | PinsTop | PinsBottom, 1.8,
-         QStringLiteral("SSRAM"), 4.5);
+    Chip(p, QRectF(410.5, 171.5, 20, 26), PinsLeft | PinsRight | PinsTop | PinsBottom, 1.8, QStringLiteral("SSRAM"),
+        4.5);
     // FLASH (427, 209, 22, 22).
     Chip(p, QRectF(429.5, 212.5, 17, 16), PinsTop | PinsBottom, 1.7, QStringLiteral("FLASH"), 4);
     // G-sensor (447, 187, 15, 13): a tiny LGA package with its axes in silkscreen.
@@ -349,7 +349,7 @@ void PaintLedsAndSwitches(QPainter& p)
         p.setBrush(QColor(6, 6, 8));
         p.drawRect(body.adjusted(2, 2, -2, -2));
         FillVertical(p, QRectF(body.left() + 1.8, body.top() + 6.5, 3.4, 4.5), 0.8, QColor(245, 246, 248),
-                     QColor(170, 174, 180));
+            QColor(170, 174, 180));
     }
     // Pushbuttons (357, 251, 70, 15): KEY3..KEY0.
     for (int i = 0; i < 4; ++i) {
@@ -377,7 +377,8 @@ void PaintCorner(QPainter& p)
     p.drawRoundedRect(socket, 1.5, 1.5);
     p.setPen(QPen(QColor(100, 104, 110, 160), 0.5));
     for (int i = 0; i < 5; ++i)
-        p.drawLine(QPointF(socket.left() + 3, socket.top() + 4 + i * 3), QPointF(socket.right() - 3, socket.top() + 4 + i * 3));
+        p.drawLine(QPointF(socket.left() + 3, socket.top() + 4 + i * 3),
+            QPointF(socket.right() - 3, socket.top() + 4 + i * 3));
     // The card's edge shows at the open side of the slot.
     QLinearGradient card(0, 257, 0, 270);
     card.setColorAt(0, QColor(40, 80, 160));

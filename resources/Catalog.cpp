@@ -23,36 +23,53 @@ std::vector<Entry> BuildCatalog()
     // The shell: board picture, chrome, tabs, connect.
     c.push_back(Picture("MAIN_UI", 620, 600, PaintMainUi));
     c.push_back(Button("TAB_BUTTON", 93, 38, PaintTabButton));
-    c.push_back(Button("CLOSE_BTN", 37, 12, [](QPainter& p, const QRect& r, int f) { PaintSystemButton(p, r, f, SystemGlyph::Close); }));
-    c.push_back(Button("MINI_BTN", 37, 12, [](QPainter& p, const QRect& r, int f) { PaintSystemButton(p, r, f, SystemGlyph::Mini); }));
-    c.push_back(Button("ABOUT_BTN", 37, 12, [](QPainter& p, const QRect& r, int f) { PaintSystemButton(p, r, f, SystemGlyph::About); }));
-    c.push_back(Button("CONNECT_BTN", 79, 77, [](QPainter& p, const QRect& r, int f) { PaintConnectButton(p, r, f, false); }));
-    c.push_back(Button("DISCONNECT_BTN", 79, 77, [](QPainter& p, const QRect& r, int f) { PaintConnectButton(p, r, f, true); }));
+    c.push_back(Button("CLOSE_BTN", 37, 12,
+        [](QPainter& p, const QRect& r, int f) { PaintSystemButton(p, r, f, SystemGlyph::Close); }));
+    c.push_back(Button(
+        "MINI_BTN", 37, 12, [](QPainter& p, const QRect& r, int f) { PaintSystemButton(p, r, f, SystemGlyph::Mini); }));
+    c.push_back(Button("ABOUT_BTN", 37, 12,
+        [](QPainter& p, const QRect& r, int f) { PaintSystemButton(p, r, f, SystemGlyph::About); }));
+    c.push_back(
+        Button("CONNECT_BTN", 79, 77, [](QPainter& p, const QRect& r, int f) { PaintConnectButton(p, r, f, false); }));
+    c.push_back(Button(
+        "DISCONNECT_BTN", 79, 77, [](QPainter& p, const QRect& r, int f) { PaintConnectButton(p, r, f, true); }));
     c.push_back(Picture("ABOUT_BK", 300, 300, PaintAboutBackground));
 
     // Captioned push buttons of the pages (the caption is drawn by the button kit).
     c.push_back(Button("NORMAL_BTN", 64, 17, PaintPushButton));
     c.push_back(Button("MIDDLE_BTN", 120, 17, PaintPushButton));
     c.push_back(Button("LONG_BTN", 176, 17, PaintPushButton));
-    c.push_back(Button("RIGHT_BTN", 20, 18, [](QPainter& p, const QRect& r, int f) { PaintArrowButton(p, r, f, true); }));
-    c.push_back(Button("LEFT_BTN", 20, 18, [](QPainter& p, const QRect& r, int f) { PaintArrowButton(p, r, f, false); }));
+    c.push_back(
+        Button("RIGHT_BTN", 20, 18, [](QPainter& p, const QRect& r, int f) { PaintArrowButton(p, r, f, true); }));
+    c.push_back(
+        Button("LEFT_BTN", 20, 18, [](QPainter& p, const QRect& r, int f) { PaintArrowButton(p, r, f, false); }));
 
     // Page backgrounds: the page shows the top 276 rows; the last 20 lie under the
     // main window's information line.
-    c.push_back(Picture("TAB_DLG_BK", 387, 296, [](QPainter& p, const QRect& r, int) { PaintPageBackground(p, r, PageKind::Tab); }));
-    c.push_back(Picture("MEMORY_DLG_BK", 387, 296, [](QPainter& p, const QRect& r, int) { PaintPageBackground(p, r, PageKind::Memory); }));
-    c.push_back(Picture("BT_DLG_BK", 387, 296, [](QPainter& p, const QRect& r, int) { PaintPageBackground(p, r, PageKind::Switches); }));
-    c.push_back(Picture("GSENSOR_DLG_BK", 387, 296, [](QPainter& p, const QRect& r, int) { PaintPageBackground(p, r, PageKind::Gsensor); }));
-    c.push_back(Picture("SDCARD_DLG_BK", 387, 296, [](QPainter& p, const QRect& r, int) { PaintPageBackground(p, r, PageKind::SdCard); }));
-    c.push_back(Picture("HSMC_DLG_BK", 387, 296, [](QPainter& p, const QRect& r, int) { PaintPageBackground(p, r, PageKind::Hsmc); }));
+    c.push_back(Picture(
+        "TAB_DLG_BK", 387, 296, [](QPainter& p, const QRect& r, int) { PaintPageBackground(p, r, PageKind::Tab); }));
+    c.push_back(Picture("MEMORY_DLG_BK", 387, 296,
+        [](QPainter& p, const QRect& r, int) { PaintPageBackground(p, r, PageKind::Memory); }));
+    c.push_back(Picture("BT_DLG_BK", 387, 296,
+        [](QPainter& p, const QRect& r, int) { PaintPageBackground(p, r, PageKind::Switches); }));
+    c.push_back(Picture("GSENSOR_DLG_BK", 387, 296,
+        [](QPainter& p, const QRect& r, int) { PaintPageBackground(p, r, PageKind::Gsensor); }));
+    c.push_back(Picture("SDCARD_DLG_BK", 387, 296,
+        [](QPainter& p, const QRect& r, int) { PaintPageBackground(p, r, PageKind::SdCard); }));
+    c.push_back(Picture(
+        "HSMC_DLG_BK", 387, 296, [](QPainter& p, const QRect& r, int) { PaintPageBackground(p, r, PageKind::Hsmc); }));
     c.push_back(Picture("IR_DLG_BK", 387, 296, PaintIrBackground));
     c.push_back(Picture("COMPOSITE", 329, 169, PaintComposite));
 
     // LED page: toggling LED pictures.
-    c.push_back(Button("LEDG_LIGHT_BTN", 24, 36, [](QPainter& p, const QRect& r, int f) { PaintLedButton(p, r, f, LedColour::Green, true); }));
-    c.push_back(Button("LEDG_UNLIGHT_BTN", 24, 36, [](QPainter& p, const QRect& r, int f) { PaintLedButton(p, r, f, LedColour::Green, false); }));
-    c.push_back(Button("LEDR_LIGHT_BTN", 24, 36, [](QPainter& p, const QRect& r, int f) { PaintLedButton(p, r, f, LedColour::Red, true); }));
-    c.push_back(Button("LEDR_UNLIGHT_BTN", 24, 36, [](QPainter& p, const QRect& r, int f) { PaintLedButton(p, r, f, LedColour::Red, false); }));
+    c.push_back(Button("LEDG_LIGHT_BTN", 24, 36,
+        [](QPainter& p, const QRect& r, int f) { PaintLedButton(p, r, f, LedColour::Green, true); }));
+    c.push_back(Button("LEDG_UNLIGHT_BTN", 24, 36,
+        [](QPainter& p, const QRect& r, int f) { PaintLedButton(p, r, f, LedColour::Green, false); }));
+    c.push_back(Button("LEDR_LIGHT_BTN", 24, 36,
+        [](QPainter& p, const QRect& r, int f) { PaintLedButton(p, r, f, LedColour::Red, true); }));
+    c.push_back(Button("LEDR_UNLIGHT_BTN", 24, 36,
+        [](QPainter& p, const QRect& r, int f) { PaintLedButton(p, r, f, LedColour::Red, false); }));
 
     // Switches page: drawn with the bottom-left pixel as the transparent colour.
     c.push_back(Picture("SW_UP", 20, 60, [](QPainter& p, const QRect& r, int) { PaintSlideSwitch(p, r, false); }));
@@ -61,24 +78,28 @@ std::vector<Entry> BuildCatalog()
     c.push_back(Picture("BUTTON_DOWN", 44, 44, [](QPainter& p, const QRect& r, int) { PaintPushKey(p, r, true); }));
 
     // Seven-segment page: one lit digit per value.
-    static const char* const kHex[16] = {"HEX_0", "HEX_1", "HEX_2", "HEX_3", "HEX_4", "HEX_5",
-                                         "HEX_6", "HEX_7", "HEX_8", "HEX_9", "HEX_a", "HEX_b",
-                                         "HEX_c", "HEX_d", "HEX_e", "HEX_f"};
+    static const char* const kHex[16] = {"HEX_0", "HEX_1", "HEX_2", "HEX_3", "HEX_4", "HEX_5", "HEX_6", "HEX_7",
+        "HEX_8", "HEX_9", "HEX_a", "HEX_b", "HEX_c", "HEX_d", "HEX_e", "HEX_f"};
     for (int v = 0; v < 16; ++v)
         c.push_back(Picture(kHex[v], 40, 60, [v](QPainter& p, const QRect& r, int) { PaintHexDigit(p, r, v); }));
 
     // G-sensor page: spirit levels and their bubbles (blended at half strength, black
     // bubble channels are left out).
-    c.push_back(Picture("XY_LEVEL_BMP", 140, 141, [](QPainter& p, const QRect& r, int) { PaintLevel(p, r, LevelKind::Round); }));
-    c.push_back(Picture("X_LEVEL_BMP", 195, 25, [](QPainter& p, const QRect& r, int) { PaintLevel(p, r, LevelKind::Horizontal); }));
-    c.push_back(Picture("Y_LEVEL_BMP", 25, 194, [](QPainter& p, const QRect& r, int) { PaintLevel(p, r, LevelKind::Vertical); }));
+    c.push_back(Picture(
+        "XY_LEVEL_BMP", 140, 141, [](QPainter& p, const QRect& r, int) { PaintLevel(p, r, LevelKind::Round); }));
+    c.push_back(Picture(
+        "X_LEVEL_BMP", 195, 25, [](QPainter& p, const QRect& r, int) { PaintLevel(p, r, LevelKind::Horizontal); }));
+    c.push_back(Picture(
+        "Y_LEVEL_BMP", 25, 194, [](QPainter& p, const QRect& r, int) { PaintLevel(p, r, LevelKind::Vertical); }));
     c.push_back(Picture("XY_BUBBLE_BMP", 20, 19, PaintBubble));
     c.push_back(Picture("X_BUBBLE_BMP", 20, 19, PaintBubble));
     c.push_back(Picture("Y_BUBBLE_BMP", 20, 19, PaintBubble));
 
     // Small icons: the information line's icon and the memory page's flash note.
-    c.push_back(Picture("INFO_ICON", 15, 13, [](QPainter& p, const QRect& r, int) { PaintIcon(p, r, IconKind::Info); }));
-    c.push_back(Picture("NOTE_ICON", 16, 16, [](QPainter& p, const QRect& r, int) { PaintIcon(p, r, IconKind::Warning); }));
+    c.push_back(
+        Picture("INFO_ICON", 15, 13, [](QPainter& p, const QRect& r, int) { PaintIcon(p, r, IconKind::Info); }));
+    c.push_back(
+        Picture("NOTE_ICON", 16, 16, [](QPainter& p, const QRect& r, int) { PaintIcon(p, r, IconKind::Warning); }));
     return c;
 }
 

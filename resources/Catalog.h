@@ -19,8 +19,8 @@ using PaintFn = std::function<void(QPainter&, const QRect& area, int frame)>;
 
 struct Entry {
     QString name;
-    QSize size;       // whole bitmap; a button's frame is size.height() / 4 tall
-    bool button;      // four frames stacked top to bottom
+    QSize size;  // whole bitmap; a button's frame is size.height() / 4 tall
+    bool button; // four frames stacked top to bottom
     PaintFn paint;
 };
 

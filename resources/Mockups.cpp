@@ -50,12 +50,12 @@ QImage MainWindow(bool withPage)
     QImage img = LoadBitmap(QStringLiteral("MAIN_UI")).copy();
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    static const char* const kTabs[] = {"LED", "7-SEG", "Switches", "Memory", "G-Sensor", "SD Card",
-                                        "LCD", "IR RX", "RS232", "Video", "HSMC"};
+    static const char* const kTabs[]
+        = {"LED", "7-SEG", "Switches", "Memory", "G-Sensor", "SD Card", "LCD", "IR RX", "RS232", "Video", "HSMC"};
     for (int i = 0; i < 11; ++i) {
         const int col = i < 6 ? 0 : 1, row = i < 6 ? i : i - 6;
         Frame(p, QStringLiteral("TAB_BUTTON"), 8 + 98 * col, 289 + 40 * row, i == 1 ? FrameHover : FrameNormal,
-              QString::fromLatin1(kTabs[i]));
+            QString::fromLatin1(kTabs[i]));
     }
     Frame(p, QStringLiteral("CLOSE_BTN"), 559, 19);
     Frame(p, QStringLiteral("MINI_BTN"), 520, 19, FrameHover);
@@ -67,21 +67,23 @@ QImage MainWindow(bool withPage)
     p.setPen(QColor(0, 255, 0));
     p.drawText(QRect(164, 8, 292, 16), Qt::AlignCenter, QStringLiteral("Qelvano - VX5h-260 Control Panel V1.0.0"));
     p.setPen(withPage ? QColor(0, 128, 0) : QColor(255, 0, 0));
-    p.drawText(QRect(30, 540, 92, 22), Qt::AlignCenter, withPage ? QStringLiteral("Connected") : QStringLiteral("Disconnected"));
+    p.drawText(QRect(30, 540, 92, 22), Qt::AlignCenter,
+        withPage ? QStringLiteral("Connected") : QStringLiteral("Disconnected"));
     if (withPage) {
         const QImage page = LoadBitmap(QStringLiteral("TAB_DLG_BK"));
         p.drawImage(QPoint(204, 288), page, QRect(0, 0, 387, 276));
         for (int k = 0; k < 9; ++k)
             for (int row = 0; row < 3; ++row)
                 Frame(p, row == 0 ? QStringLiteral("LEDG_LIGHT_BTN") : QStringLiteral("LEDR_LIGHT_BTN"),
-                      204 + 332 - 38 * k, 288 + 40 + 70 * row, (k + row) % 3 ? FrameNormal : FrameHover);
+                    204 + 332 - 38 * k, 288 + 40 + 70 * row, (k + row) % 3 ? FrameNormal : FrameHover);
         Frame(p, QStringLiteral("NORMAL_BTN"), 204 + 106, 288 + 243, FrameNormal, QStringLiteral("Light All"));
         Frame(p, QStringLiteral("NORMAL_BTN"), 204 + 218, 288 + 243, FrameNormal, QStringLiteral("Unlight All"));
         p.drawImage(227, 564, LoadBitmap(QStringLiteral("INFO_ICON")));
         f.setPixelSize(11);
         p.setFont(f);
         p.setPen(QColor(255, 246, 0));
-        p.drawText(QRect(245, 562, 329, 16), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Monitor Switches and Pushbuttons..."));
+        p.drawText(QRect(245, 562, 329, 16), Qt::AlignLeft | Qt::AlignVCenter,
+            QStringLiteral("Monitor Switches and Pushbuttons..."));
     } else {
         const QList<QImage> frames = LoadAnimationFrames(QStringLiteral("WELCOME_AVI"));
         if (!frames.isEmpty())
@@ -89,11 +91,9 @@ QImage MainWindow(bool withPage)
     }
     // The board regions, all at once.
     static const int kRegions[17][4] = {{235, 221, 108, 19}, {186, 241, 244, 9}, {186, 251, 170, 15},
-                                        {357, 251, 70, 15},  {363, 161, 34, 41}, {447, 187, 15, 13},
-                                        {469, 210, 10, 13},  {429, 235, 35, 35}, {408, 169, 25, 31},
-                                        {412, 174, 25, 31},  {427, 209, 22, 22}, {453, 148, 9, 14},
-                                        {454, 102, 9, 12},   {359, 186, 101, 35}, {349, 40, 44, 29},
-                                        {410, 40, 40, 29},   {464, 91, 13, 78}};
+        {357, 251, 70, 15}, {363, 161, 34, 41}, {447, 187, 15, 13}, {469, 210, 10, 13}, {429, 235, 35, 35},
+        {408, 169, 25, 31}, {412, 174, 25, 31}, {427, 209, 22, 22}, {453, 148, 9, 14}, {454, 102, 9, 12},
+        {359, 186, 101, 35}, {349, 40, 44, 29}, {410, 40, 40, 29}, {464, 91, 13, 78}};
     if (!withPage) {
         p.setRenderHint(QPainter::Antialiasing, false);
         p.setPen(QPen(Qt::yellow, 1));
@@ -104,10 +104,7 @@ QImage MainWindow(bool withPage)
     return img;
 }
 
-QImage Page(const QString& background)
-{
-    return LoadBitmap(background).copy(0, 0, 387, 276);
-}
+QImage Page(const QString& background) { return LoadBitmap(background).copy(0, 0, 387, 276); }
 
 QImage MemoryPage()
 {
@@ -117,10 +114,10 @@ QImage MemoryPage()
     p.fillRect(102, 12, 270, 20, QColor(64, 64, 64));
     Text(p, 106, 15, QStringLiteral("SSRAM-0 (100000h WORDS, 2 MB)"), Qt::white, 9);
     Text(p, 16, 41, QStringLiteral("Random Access"), kHeading);
-    for (auto [x, y, w, label, lx, ly] : {std::tuple{62, 59, 72, "Address: ", 16, 62}, {187, 59, 64, "wDATA:", 145, 64},
-                                          {305, 59, 64, "rDATA: ", 265, 64}, {62, 132, 72, "Address: ", 16, 135},
-                                          {187, 132, 66, "Length:", 148, 137}, {62, 203, 72, "Address: ", 16, 206},
-                                          {187, 203, 66, "Length:", 147, 207}}) {
+    for (auto [x, y, w, label, lx, ly] :
+        {std::tuple{62, 59, 72, "Address: ", 16, 62}, {187, 59, 64, "wDATA:", 145, 64},
+            {305, 59, 64, "rDATA: ", 265, 64}, {62, 132, 72, "Address: ", 16, 135}, {187, 132, 66, "Length:", 148, 137},
+            {62, 203, 72, "Address: ", 16, 206}, {187, 203, 66, "Length:", 147, 207}}) {
         p.fillRect(x, y, w, 21, Qt::white);
         Text(p, lx, ly, QString::fromLatin1(label), Qt::white, 8);
     }
@@ -160,8 +157,8 @@ QImage SegPage()
 {
     QImage img = Page(QStringLiteral("TAB_DLG_BK"));
     QPainter p(&img);
-    static const int kOrigin[8][2] = {{244, 145}, {194, 145}, {144, 145}, {94, 145},
-                                      {270, 20},  {220, 20},  {120, 20},  {70, 20}};
+    static const int kOrigin[8][2]
+        = {{244, 145}, {194, 145}, {144, 145}, {94, 145}, {270, 20}, {220, 20}, {120, 20}, {70, 20}};
     static const char* const kHex = "0123456789abcdef";
     for (int d = 0; d < 8; ++d) {
         const int x = kOrigin[d][0], y = kOrigin[d][1];
@@ -209,11 +206,13 @@ QImage SdPage()
     p.setFont(QFont(QStringLiteral("Arial"), 8));
     p.setPen(Qt::white);
     p.drawText(QRect(32, 24, 280, 97), Qt::TextWordWrap,
-               QStringLiteral("Manufacturer ID: 0x03\nOEM/Application ID: SD\nProduct Name: SU02G\nProduct Revision: 8.0\nSerial Number: 0x12345678\nManufacture Date: 2008/7"));
+        QStringLiteral("Manufacturer ID: 0x03\nOEM/Application ID: SD\nProduct Name: SU02G\nProduct Revision: "
+                       "8.0\nSerial Number: 0x12345678\nManufacture Date: 2008/7"));
     Text(p, 24, 116, QStringLiteral("Card Specific Data"), kHeading);
     p.setFont(QFont(QStringLiteral("Arial"), 8));
     p.drawText(QRect(32, 132, 272, 89), Qt::TextWordWrap,
-               QStringLiteral("CSD Version: 1.0\nCard Capacity: 1947 MB\nMax Read Block Length: 1024\nTransfer Speed: 25 MHz"));
+        QStringLiteral(
+            "CSD Version: 1.0\nCard Capacity: 1947 MB\nMax Read Block Length: 1024\nTransfer Speed: 25 MHz"));
     Text(p, 24, 222, QStringLiteral("File System:"), kHeading);
     Text(p, 32, 238, QStringLiteral("FAT16"), Qt::white, 8);
     Frame(p, QStringLiteral("NORMAL_BTN"), 288, 226, FrameNormal, QStringLiteral("Read"));
@@ -229,10 +228,12 @@ QImage HsmcPage()
     p.setFont(QFont(QStringLiteral("Arial"), 8));
     p.setPen(Qt::white);
     p.drawText(QRect(24, 80, 249, 73), Qt::TextWordWrap,
-               QStringLiteral("Please make sure the HSMC loopback adapter has connected to the HSMC connector of VX5h-260.\nOtherwise please follow the steps below.\n"));
+        QStringLiteral("Please make sure the HSMC loopback adapter has connected to the HSMC connector of "
+                       "VX5h-260.\nOtherwise please follow the steps below.\n"));
     p.setPen(QColor(128, 128, 128));
     p.drawText(QRect(24, 152, 249, 81), Qt::TextWordWrap,
-               QStringLiteral("1. Turn off the VX5h-260 board\n2. Plug the HSMC loopback adapter into\n    the HSMC connector of VX5h-260\n3. Turn on the the VX5h-260 board\n4. Re-launch the VX5h-260 control panel\n"));
+        QStringLiteral("1. Turn off the VX5h-260 board\n2. Plug the HSMC loopback adapter into\n    the HSMC connector "
+                       "of VX5h-260\n3. Turn on the the VX5h-260 board\n4. Re-launch the VX5h-260 control panel\n"));
     Frame(p, QStringLiteral("NORMAL_BTN"), 292, 234, FrameNormal, QStringLiteral("Verify"));
     Text(p, 304, 256, QStringLiteral("PASS"), QColor(0, 128, 0), 10, true);
     return img;
@@ -324,8 +325,8 @@ QImage ButtonSheet(int scale)
 QImage PictureSheet(int scale)
 {
     QStringList names = {QStringLiteral("SW_UP"), QStringLiteral("SW_DOWN"), QStringLiteral("BUTTON_UP"),
-                         QStringLiteral("BUTTON_DOWN"), QStringLiteral("XY_BUBBLE_BMP"), QStringLiteral("INFO_ICON"),
-                         QStringLiteral("NOTE_ICON")};
+        QStringLiteral("BUTTON_DOWN"), QStringLiteral("XY_BUBBLE_BMP"), QStringLiteral("INFO_ICON"),
+        QStringLiteral("NOTE_ICON")};
     for (const char* d : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "a", "b", "c", "d", "e", "f"})
         names << QStringLiteral("HEX_") + QLatin1String(d);
     int w = 8, h = 0;
@@ -350,13 +351,16 @@ QImage PictureSheet(int scale)
 std::vector<std::pair<QString, QImage>> Mockups()
 {
     const QImage welcome = MainWindow(false);
-    const QImage board = welcome.copy(170, 30, 330, 255).scaled(990, 765, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage board
+        = welcome.copy(170, 30, 330, 255).scaled(990, 765, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return {
         {QStringLiteral("mock_main_welcome.png"), welcome},
         {QStringLiteral("zoom_board.png"), board},
-        {QStringLiteral("zoom_lowerleft.png"), welcome.copy(0, 280, 210, 320).scaled(630, 960, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)},
+        {QStringLiteral("zoom_lowerleft.png"),
+            welcome.copy(0, 280, 210, 320).scaled(630, 960, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)},
         {QStringLiteral("zoom_hex8.png"), LoadBitmap(QStringLiteral("HEX_8")).scaled(240, 360)},
-        {QStringLiteral("zoom_title.png"), welcome.copy(0, 0, 620, 40).scaled(1240, 80, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)},
+        {QStringLiteral("zoom_title.png"),
+            welcome.copy(0, 0, 620, 40).scaled(1240, 80, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)},
         {QStringLiteral("mock_main_led.png"), MainWindow(true)},
         {QStringLiteral("sheet_buttons.png"), ButtonSheet(3)},
         {QStringLiteral("sheet_pictures.png"), PictureSheet(3)},

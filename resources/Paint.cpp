@@ -14,8 +14,8 @@ namespace resources::art {
 QColor Mix(const QColor& a, const QColor& b, qreal t)
 {
     const auto lerp = [t](int x, int y) { return static_cast<int>(std::lround(x + (y - x) * t)); };
-    return QColor(lerp(a.red(), b.red()), lerp(a.green(), b.green()), lerp(a.blue(), b.blue()),
-                  lerp(a.alpha(), b.alpha()));
+    return QColor(
+        lerp(a.red(), b.red()), lerp(a.green(), b.green()), lerp(a.blue(), b.blue()), lerp(a.alpha(), b.alpha()));
 }
 
 QColor WithAlpha(QColor c, int alpha)
@@ -144,7 +144,7 @@ void Glow(QPainter& p, const QPointF& centre, qreal radius, const QColor& colour
 }
 
 void ShadowText(QPainter& p, const QRectF& r, int flags, const QString& text, const QFont& font, const QColor& colour,
-                const QColor& shadow)
+    const QColor& shadow)
 {
     p.save();
     p.setFont(font);
@@ -156,7 +156,7 @@ void ShadowText(QPainter& p, const QRectF& r, int flags, const QString& text, co
 }
 
 void GlowText(QPainter& p, const QRectF& r, int flags, const QString& text, const QFont& font, const QColor& colour,
-              int haloAlpha)
+    int haloAlpha)
 {
     p.save();
     p.setFont(font);
@@ -253,8 +253,8 @@ void DSub(QPainter& p, const QRectF& r, int rows, int pinsPerRow, const QColor& 
     p.setPen(QPen(QColor(70, 72, 78), 0.8));
     p.setBrush(shell);
     p.drawPath(trap);
-    const QRectF inner = face.adjusted(face.width() * 0.08, face.height() * 0.16, -face.width() * 0.08,
-                                       -face.height() * 0.16);
+    const QRectF inner
+        = face.adjusted(face.width() * 0.08, face.height() * 0.16, -face.width() * 0.08, -face.height() * 0.16);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(28, 30, 34));
     p.drawRoundedRect(inner, 1, 1);
@@ -351,16 +351,16 @@ void Passive(QPainter& p, const QRectF& r, const QColor& body)
 
 unsigned SegmentsOf(int hexValue)
 {
-    static const unsigned kSegments[16] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07,
-                                           0x7F, 0x6F, 0x77, 0x7C, 0x39, 0x5E, 0x79, 0x71};
+    static const unsigned kSegments[16]
+        = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F, 0x77, 0x7C, 0x39, 0x5E, 0x79, 0x71};
     return kSegments[hexValue & 15];
 }
 
-void SevenSegment(QPainter& p, const QRectF& box, unsigned segments, const QColor& on, const QColor& off, qreal slant,
-                  bool glow)
+void SevenSegment(
+    QPainter& p, const QRectF& box, unsigned segments, const QColor& on, const QColor& off, qreal slant, bool glow)
 {
     // Segment geometry in a unit cell 1 wide and 2 tall, then sheared and scaled.
-    const qreal t = 0.22; // thickness
+    const qreal t = 0.22;  // thickness
     const qreal g = 0.035; // gap between segments
     const auto hSeg = [&](qreal y) {
         QPolygonF poly;
@@ -419,8 +419,7 @@ void SevenSegment(QPainter& p, const QRectF& box, unsigned segments, const QColo
 
 void Placeholder(QPainter& p, const QRect& area, int frame, const QString& label)
 {
-    static const QColor kShade[4] = {QColor(70, 90, 120), QColor(60, 60, 60), QColor(90, 120, 160),
-                                     QColor(40, 60, 90)};
+    static const QColor kShade[4] = {QColor(70, 90, 120), QColor(60, 60, 60), QColor(90, 120, 160), QColor(40, 60, 90)};
     p.fillRect(area, kShade[frame & 3]);
     p.setPen(QColor(200, 200, 200));
     p.drawRect(QRectF(area).adjusted(0.5, 0.5, -0.5, -0.5));

@@ -18,9 +18,9 @@ namespace resources::art {
 namespace palette {
 inline const QColor kChassisTop(38, 43, 52);
 inline const QColor kChassisBottom(18, 21, 27);
-inline const QColor kPanel(27, 31, 38);        // page backgrounds, flat base colour
+inline const QColor kPanel(27, 31, 38); // page backgrounds, flat base colour
 inline const QColor kPanelEdge(64, 74, 88);
-inline const QColor kAccent(0, 234, 255);      // the pages' heading colour
+inline const QColor kAccent(0, 234, 255); // the pages' heading colour
 inline const QColor kLime(0, 255, 48);
 inline const QColor kPcb(16, 52, 84);
 inline const QColor kPcbDark(10, 34, 58);
@@ -46,17 +46,23 @@ void Grain(QPainter& p, const QRect& r, unsigned seed, int strength);
 // Soft radial light around a point.
 void Glow(QPainter& p, const QPointF& centre, qreal radius, const QColor& colour);
 // Text with a soft drop shadow.
-void ShadowText(QPainter& p, const QRectF& r, int flags, const QString& text, const QFont& font,
-                const QColor& colour, const QColor& shadow = QColor(0, 0, 0, 160));
+void ShadowText(QPainter& p, const QRectF& r, int flags, const QString& text, const QFont& font, const QColor& colour,
+    const QColor& shadow = QColor(0, 0, 0, 160));
 // Text with a halo of its own colour, for lit lettering.
 void GlowText(QPainter& p, const QRectF& r, int flags, const QString& text, const QFont& font, const QColor& colour,
-              int haloAlpha = 70);
+    int haloAlpha = 70);
 
 // An integrated circuit: black epoxy body, pins on the given sides, pin-1 dot and a
 // marking. `pinPitch` <= 0 leaves the pins out (BGA, LGA packages).
-enum ChipPins { PinsNone = 0, PinsLeft = 1, PinsRight = 2, PinsTop = 4, PinsBottom = 8 };
+enum ChipPins {
+    PinsNone = 0,
+    PinsLeft = 1,
+    PinsRight = 2,
+    PinsTop = 4,
+    PinsBottom = 8
+};
 void Chip(QPainter& p, const QRectF& body, int pinSides, qreal pinPitch, const QString& marking = QString(),
-          qreal markingPixelSize = 0);
+    qreal markingPixelSize = 0);
 // A D-sub connector seen from above: metal shell, trapezoid face and pin holes.
 void DSub(QPainter& p, const QRectF& r, int rows, int pinsPerRow, const QColor& body);
 // A row of header pins (gold squares on a black housing).
@@ -72,7 +78,7 @@ void Passive(QPainter& p, const QRectF& r, const QColor& body);
 // `slant` shears it to the right like real displays.
 unsigned SegmentsOf(int hexValue);
 void SevenSegment(QPainter& p, const QRectF& box, unsigned segments, const QColor& on, const QColor& off,
-                  qreal slant = 0.1, bool glow = true);
+    qreal slant = 0.1, bool glow = true);
 
 // A simple stand-in: a shaded box with its name, darker per frame index.
 void Placeholder(QPainter& p, const QRect& area, int frame, const QString& label);

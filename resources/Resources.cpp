@@ -63,10 +63,7 @@ bool IsButtonBitmap(const QString& name)
     return entry && entry->button;
 }
 
-QStringList AnimationNames()
-{
-    return {QString::fromLatin1(art::kWelcomeAnimation)};
-}
+QStringList AnimationNames() { return {QString::fromLatin1(art::kWelcomeAnimation)}; }
 
 QList<QImage> LoadAnimationFrames(const QString& name)
 {

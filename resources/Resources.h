@@ -34,7 +34,12 @@ QStringList AnimationNames();
 QSize BitmapSize(const QString& name);
 
 // Button bitmaps hold four equal frames stacked top to bottom.
-enum ButtonFrame { FrameNormal = 0, FrameDisabled = 1, FrameHover = 2, FramePressed = 3 };
+enum ButtonFrame {
+    FrameNormal = 0,
+    FrameDisabled = 1,
+    FrameHover = 2,
+    FramePressed = 3
+};
 
 // True for the four-frame button bitmaps.
 bool IsButtonBitmap(const QString& name);

@@ -13,7 +13,7 @@ namespace sim {
 // The facts of one of the board's memories, indexed by the protocol's memory code.
 struct MemorySpec {
     std::uint8_t code;
-    const char* name;        // the control commands' name: ssram0 ... epcs
+    const char* name; // the control commands' name: ssram0 ... epcs
     std::uint32_t size;
     bool nor;                // erased bytes read FF; programming only clears bits
     bool isVolatile;         // lost at power-off
@@ -29,7 +29,11 @@ const MemorySpec& MemorySpecOf(std::uint8_t code); // code < MEMORY_COUNT
 // Code for a control-command name ("sdram"), or -1.
 int MemoryCodeByName(const std::string& name);
 
-enum class HsmcAdapter { Fitted, Absent, Faulty };
+enum class HsmcAdapter {
+    Fitted,
+    Absent,
+    Faulty
+};
 
 // A character channel's receive side: switched on and off by the panel, filled by the
 // outside world (IR codes, RS232 bytes) only while it is on.
@@ -65,7 +69,7 @@ struct TBoardState {
     RxChannel ir;
     RxChannel rs232;
     HsmcAdapter hsmcAdapter = HsmcAdapter::Fitted;
-    std::uint64_t hsmcIoFail = 0;  // 41 IO pairs, as the panel numbers them
+    std::uint64_t hsmcIoFail = 0; // 41 IO pairs, as the panel numbers them
     std::uint32_t hsmcXcvrFail = 0;
 
     std::array<std::unique_ptr<TSparseMemory>, MEMORY_COUNT> memories;

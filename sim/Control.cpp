@@ -66,8 +66,8 @@ ControlAnswer Inject(RxChannel& rx, const std::vector<std::uint8_t>& bytes, cons
         ++taken;
     }
     if (taken < bytes.size())
-        return Ok("queued " + std::to_string(taken) + ", dropped " + std::to_string(bytes.size() - taken) +
-                  " (FIFO full)");
+        return Ok(
+            "queued " + std::to_string(taken) + ", dropped " + std::to_string(bytes.size() - taken) + " (FIFO full)");
     return Ok("queued " + std::to_string(taken));
 }
 
@@ -86,8 +86,8 @@ ControlAnswer Set(const Args& a, TSimBoard& board, IControlHost&)
         s.switches = static_cast<std::uint32_t>(v[0]);
         return Ok();
     }
-    if (a.size() == 5 && a[1] == "gsensor" && NumberIn(a[2], -32768, 32767, v[0]) &&
-        NumberIn(a[3], -32768, 32767, v[1]) && NumberIn(a[4], -32768, 32767, v[2])) {
+    if (a.size() == 5 && a[1] == "gsensor" && NumberIn(a[2], -32768, 32767, v[0]) && NumberIn(a[3], -32768, 32767, v[1])
+        && NumberIn(a[4], -32768, 32767, v[2])) {
         for (int i = 0; i < 3; ++i)
             s.gsensor[i] = static_cast<std::int16_t>(v[i]);
         return Ok();
@@ -146,8 +146,8 @@ ControlAnswer Hsmc(const Args& a, TSimBoard& board, IControlHost&)
         s.hsmcAdapter = HsmcAdapter::Absent;
         return Ok();
     }
-    if (a.size() == 4 && a[1] == "fail" && NumberIn(a[2], 0, static_cast<std::int64_t>(HSMC_IO_ALL), io) &&
-        NumberIn(a[3], 0, 0xFF, xcvr)) {
+    if (a.size() == 4 && a[1] == "fail" && NumberIn(a[2], 0, static_cast<std::int64_t>(HSMC_IO_ALL), io)
+        && NumberIn(a[3], 0, 0xFF, xcvr)) {
         s.hsmcAdapter = HsmcAdapter::Faulty;
         s.hsmcIoFail = static_cast<std::uint64_t>(io);
         s.hsmcXcvrFail = static_cast<std::uint32_t>(xcvr);
@@ -240,7 +240,8 @@ ControlAnswer Fault(const Args& a, TSimBoard& board, IControlHost&)
     }
     if (a.size() > next + 1 || (a.size() == next + 1 && !NumberIn(a[next], 0, 1000000, count)))
         return Usage(usage);
-    board.SetFault(kind, static_cast<std::uint32_t>(param), kind == FaultKind::None ? 0 : static_cast<std::uint32_t>(count));
+    board.SetFault(
+        kind, static_cast<std::uint32_t>(param), kind == FaultKind::None ? 0 : static_cast<std::uint32_t>(count));
     return Ok();
 }
 
@@ -256,8 +257,8 @@ ControlAnswer ConfigureImage(const Args& a, TSimBoard& board, IControlHost&)
         return Usage("configure PATH");
     std::string why;
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(a[1].data());
-    ControlAnswer answer = board.Configure(bytes, a[1].size(), why) ? Ok("configured")
-                                                                     : Fail("configuration failed: " + why);
+    ControlAnswer answer
+        = board.Configure(bytes, a[1].size(), why) ? Ok("configured") : Fail("configuration failed: " + why);
     // A USB-Blaster takes a few seconds to shift an image of this size into the FPGA.
     if (board.RealTiming())
         answer.delayMs = REAL_CONFIGURATION_MS;
@@ -274,22 +275,28 @@ ControlAnswer Help(const Args&, TSimBoard&, IControlHost&)
               "unplug | plug");
 }
 
-ControlAnswer State(const Args&, TSimBoard& board, IControlHost& host)
-{
-    return {0, StateJson(board, host) + "\n"};
-}
+ControlAnswer State(const Args&, TSimBoard& board, IControlHost& host) { return {0, StateJson(board, host) + "\n"}; }
 
 const std::map<std::string, Command>& Commands()
 {
     static const std::map<std::string, Command> commands = {
-        {"help", Help},           {"state", State},         {"set", Set},
-        {"sdcard", SdCard},       {"ir", Ir},
-        {"rs232", Rs232},         {"clear-sent", ClearSent},
-        {"hsmc", Hsmc},           {"mem", Mem},
-        {"power-cycle", PowerCycle}, {"quit", Quit},
-        {"link", Link},           {"timing", Timing},
-        {"fault", Fault},         {"unplug", Cable},
-        {"plug", Cable},          {"configure-image", ConfigureImage},
+        {"help", Help},
+        {"state", State},
+        {"set", Set},
+        {"sdcard", SdCard},
+        {"ir", Ir},
+        {"rs232", Rs232},
+        {"clear-sent", ClearSent},
+        {"hsmc", Hsmc},
+        {"mem", Mem},
+        {"power-cycle", PowerCycle},
+        {"quit", Quit},
+        {"link", Link},
+        {"timing", Timing},
+        {"fault", Fault},
+        {"unplug", Cable},
+        {"plug", Cable},
+        {"configure-image", ConfigureImage},
     };
     return commands;
 }

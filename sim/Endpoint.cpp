@@ -25,7 +25,7 @@ std::string SocketPath()
     if (const char* path = std::getenv(SOCKET_ENV); path && *path)
         return path;
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
-        struct stat st {};
+        struct stat st { };
         if (::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid())
             return std::string(runtime) + "/vx5h-board-sim.sock";
     }
@@ -34,9 +34,9 @@ std::string SocketPath()
 
 std::uint64_t MonotonicUs()
 {
-    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                          std::chrono::steady_clock::now().time_since_epoch())
-                                          .count());
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
 }
 
 int ConnectSocket(const std::string& path)
@@ -131,19 +131,18 @@ std::vector<std::uint8_t> EncodeControl(const std::vector<std::string>& args)
     return message;
 }
 
-bool SendControl(const std::string& path, const std::vector<std::string>& args, ControlReply& reply,
-                 int timeoutMs)
+bool SendControl(const std::string& path, const std::vector<std::string>& args, ControlReply& reply, int timeoutMs)
 {
     const int fd = ConnectSocket(path);
     if (fd < 0)
         return false;
     const std::vector<std::uint8_t> message = EncodeControl(args);
     std::uint8_t header[5];
-    bool ok = SendAll(fd, message.data(), message.size(), timeoutMs) &&
-              ReceiveAll(fd, header, sizeof header, timeoutMs);
+    bool ok
+        = SendAll(fd, message.data(), message.size(), timeoutMs) && ReceiveAll(fd, header, sizeof header, timeoutMs);
     if (ok) {
-        const std::uint32_t length = std::uint32_t(header[1]) | std::uint32_t(header[2]) << 8 |
-                                     std::uint32_t(header[3]) << 16 | std::uint32_t(header[4]) << 24;
+        const std::uint32_t length = std::uint32_t(header[1]) | std::uint32_t(header[2]) << 8
+            | std::uint32_t(header[3]) << 16 | std::uint32_t(header[4]) << 24;
         ok = length <= MAX_CONTROL_MESSAGE;
         if (ok) {
             reply.status = header[0];
@@ -171,7 +170,7 @@ bool EnsureSimulator(const std::string& executable, const std::string& path, int
     // the path explicitly in case the caller's environment has none.
     const std::string socketArg = "--socket=" + path;
     char* argv[] = {const_cast<char*>(executable.c_str()), const_cast<char*>("--daemon"),
-                    const_cast<char*>(socketArg.c_str()), nullptr};
+        const_cast<char*>(socketArg.c_str()), nullptr};
     pid_t pid = -1;
     if (::posix_spawn(&pid, executable.c_str(), nullptr, nullptr, argv, environ) != 0)
         return false;

@@ -37,8 +37,8 @@ struct ControlReply {
     std::string text;
 };
 // Sends one control command to the simulator at `path`; false when none answers.
-bool SendControl(const std::string& path, const std::vector<std::string>& args, ControlReply& reply,
-                 int timeoutMs = 10000);
+bool SendControl(
+    const std::string& path, const std::vector<std::string>& args, ControlReply& reply, int timeoutMs = 10000);
 
 // Makes sure a simulator serves `path`: when none answers, starts `executable --daemon`
 // and waits for it, at most `timeoutMs`. True when one answers.

@@ -28,26 +28,24 @@ constexpr std::uint8_t Crc7Byte(const std::uint8_t (&reg)[15])
 }
 
 // CSD 2.0 of a 4 GB SDHC card: TAAC 1 ms, 25 Mbit/s, 512-byte blocks, C_SIZE 7562.
-constexpr std::uint8_t CSD_BODY[15] = {0x40, 0x0E, 0x00, 0x32, 0x5B, 0x59, 0x00, 0x00,
-                                       0x1D, 0x8A, 0x7F, 0x80, 0x0A, 0x40, 0x00};
+constexpr std::uint8_t CSD_BODY[15]
+    = {0x40, 0x0E, 0x00, 0x32, 0x5B, 0x59, 0x00, 0x00, 0x1D, 0x8A, 0x7F, 0x80, 0x0A, 0x40, 0x00};
 // CID: manufacturer 03, OEM "SD", product "SU04G", revision 8.0, serial 1A2B3C4D,
 // made June 2010.
-constexpr std::uint8_t CID_BODY[15] = {0x03, 0x53, 0x44, 0x53, 0x55, 0x30, 0x34, 0x47,
-                                       0x80, 0x1A, 0x2B, 0x3C, 0x4D, 0x00, 0xA6};
+constexpr std::uint8_t CID_BODY[15]
+    = {0x03, 0x53, 0x44, 0x53, 0x55, 0x30, 0x34, 0x47, 0x80, 0x1A, 0x2B, 0x3C, 0x4D, 0x00, 0xA6};
 
 constexpr std::uint32_t MEMORY_WRITE_HEADER = 5;
 constexpr std::uint32_t MEMORY_READ_REQUEST = 9;
 
 } // namespace
 
-const std::uint8_t SDCARD_CSD[16] = {
-    CSD_BODY[0], CSD_BODY[1], CSD_BODY[2],  CSD_BODY[3],  CSD_BODY[4],  CSD_BODY[5],
-    CSD_BODY[6], CSD_BODY[7], CSD_BODY[8],  CSD_BODY[9],  CSD_BODY[10], CSD_BODY[11],
-    CSD_BODY[12], CSD_BODY[13], CSD_BODY[14], Crc7Byte(CSD_BODY)};
-const std::uint8_t SDCARD_CID[16] = {
-    CID_BODY[0], CID_BODY[1], CID_BODY[2],  CID_BODY[3],  CID_BODY[4],  CID_BODY[5],
-    CID_BODY[6], CID_BODY[7], CID_BODY[8],  CID_BODY[9],  CID_BODY[10], CID_BODY[11],
-    CID_BODY[12], CID_BODY[13], CID_BODY[14], Crc7Byte(CID_BODY)};
+const std::uint8_t SDCARD_CSD[16] = {CSD_BODY[0], CSD_BODY[1], CSD_BODY[2], CSD_BODY[3], CSD_BODY[4], CSD_BODY[5],
+    CSD_BODY[6], CSD_BODY[7], CSD_BODY[8], CSD_BODY[9], CSD_BODY[10], CSD_BODY[11], CSD_BODY[12], CSD_BODY[13],
+    CSD_BODY[14], Crc7Byte(CSD_BODY)};
+const std::uint8_t SDCARD_CID[16] = {CID_BODY[0], CID_BODY[1], CID_BODY[2], CID_BODY[3], CID_BODY[4], CID_BODY[5],
+    CID_BODY[6], CID_BODY[7], CID_BODY[8], CID_BODY[9], CID_BODY[10], CID_BODY[11], CID_BODY[12], CID_BODY[13],
+    CID_BODY[14], Crc7Byte(CID_BODY)};
 
 HsmcWords HsmcWordsFromIoMask(std::uint64_t io)
 {
@@ -104,12 +102,9 @@ void TFirmware::QueryBoardName(const std::uint8_t*, std::uint32_t, FirmwareReply
     std::memcpy(reply.payload.data() + 1, BOARD_NAME, n);
 }
 
-void TFirmware::Ping(const std::uint8_t*, std::uint32_t, FirmwareReply&) {}
+void TFirmware::Ping(const std::uint8_t*, std::uint32_t, FirmwareReply&) { }
 
-void TFirmware::SetLed(const std::uint8_t* request, std::uint32_t, FirmwareReply&)
-{
-    state_.leds = GetU32(request);
-}
+void TFirmware::SetLed(const std::uint8_t* request, std::uint32_t, FirmwareReply&) { state_.leds = GetU32(request); }
 
 void TFirmware::GetSwitchKeyState(const std::uint8_t*, std::uint32_t, FirmwareReply& reply)
 {
@@ -202,10 +197,7 @@ void TFirmware::MemoryRead(const std::uint8_t* request, std::uint32_t, FirmwareR
     state_.memories[type]->Read(address, reply.payload.data() + 1, count);
 }
 
-void TFirmware::GsensorInit(const std::uint8_t*, std::uint32_t, FirmwareReply&)
-{
-    state_.gsensorReady = true;
-}
+void TFirmware::GsensorInit(const std::uint8_t*, std::uint32_t, FirmwareReply&) { state_.gsensorReady = true; }
 
 void TFirmware::GsensorRead(const std::uint8_t*, std::uint32_t, FirmwareReply& reply)
 {

@@ -10,10 +10,10 @@ namespace sim {
 // Status bytes of the firmware's replies (byte 0 of every reply payload).
 enum Status : std::uint8_t {
     STATUS_OK = 0,
-    STATUS_EMPTY = 1,      // RS232: nothing received; SD card: no card
+    STATUS_EMPTY = 1,        // RS232: nothing received; SD card: no card
     STATUS_BAD_ARGUMENT = 2, // address, length, block, channel, memory or mode refused
-    STATUS_NOT_READY = 3,  // sensor not initialised, channel switched off
-    STATUS_BAD_REQUEST = 4, // request payload of the wrong length
+    STATUS_NOT_READY = 3,    // sensor not initialised, channel switched off
+    STATUS_BAD_REQUEST = 4,  // request payload of the wrong length
     STATUS_UNKNOWN_COMMAND = 0xFF,
 };
 
@@ -26,13 +26,14 @@ struct FirmwareReply {
 // command fixes, whether the command succeeds or is refused.
 class TFirmware {
 public:
-    explicit TFirmware(TBoardState& state) : state_(state) {}
+    explicit TFirmware(TBoardState& state)
+        : state_(state)
+    { }
 
     FirmwareReply Execute(std::uint8_t command, const std::uint8_t* payload, std::uint32_t length);
 
 private:
-    using Handler = void (TFirmware::*)(const std::uint8_t* request, std::uint32_t length,
-                                        FirmwareReply& reply);
+    using Handler = void (TFirmware::*)(const std::uint8_t* request, std::uint32_t length, FirmwareReply& reply);
     struct CommandSpec {
         std::uint8_t code;
         std::int64_t requestLength; // -1: variable (checked by the handler)

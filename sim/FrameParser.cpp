@@ -65,10 +65,7 @@ bool TFrameParser::Next(RequestFrame& frame, std::uint64_t nowUs)
     }
 }
 
-std::uint64_t TFrameParser::StaleDeadlineUs() const
-{
-    return Buffered() ? lastFeedUs_ + STALE_US : 0;
-}
+std::uint64_t TFrameParser::StaleDeadlineUs() const { return Buffered() ? lastFeedUs_ + STALE_US : 0; }
 
 void TFrameParser::Reset()
 {

@@ -37,8 +37,7 @@ void SetBigBuffers(int fd)
 
 std::uint32_t GetU32(const std::uint8_t* at)
 {
-    return std::uint32_t(at[0]) | std::uint32_t(at[1]) << 8 | std::uint32_t(at[2]) << 16 |
-           std::uint32_t(at[3]) << 24;
+    return std::uint32_t(at[0]) | std::uint32_t(at[1]) << 8 | std::uint32_t(at[2]) << 16 | std::uint32_t(at[3]) << 24;
 }
 
 // Decodes a complete control message (after its hello byte); false while incomplete,
@@ -76,7 +75,7 @@ bool DecodeControl(const std::vector<std::uint8_t>& in, std::vector<std::string>
 
 void InstallStopSignals()
 {
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGTERM, &action, nullptr);
@@ -87,7 +86,11 @@ void InstallStopSignals()
 bool StopRequested() { return g_stop != 0; }
 
 struct TServer::Connection {
-    enum class Kind { Hello, Jtag, Control };
+    enum class Kind {
+        Hello,
+        Jtag,
+        Control
+    };
     int fd = -1;
     Kind kind = Kind::Hello;
     std::vector<std::uint8_t> in;
@@ -100,10 +103,11 @@ struct TServer::Connection {
 };
 
 TServer::TServer(std::string socketPath, std::uint32_t idleExitSeconds)
-    : path_(std::move(socketPath)), idleExitSeconds_(idleExitSeconds),
-      jtagOut_(std::make_unique<std::uint8_t[]>(IO_CHUNK)), jtagIn_(std::make_unique<std::uint8_t[]>(IO_CHUNK))
-{
-}
+    : path_(std::move(socketPath))
+    , idleExitSeconds_(idleExitSeconds)
+    , jtagOut_(std::make_unique<std::uint8_t[]>(IO_CHUNK))
+    , jtagIn_(std::make_unique<std::uint8_t[]>(IO_CHUNK))
+{ }
 
 TServer::~TServer()
 {
@@ -148,8 +152,8 @@ bool TServer::Listen(std::string& error)
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path_.c_str(), path_.size() + 1);
     const mode_t oldMask = ::umask(077); // the board belongs to this user only
-    const bool bound = listenFd_ >= 0 &&
-                       ::bind(listenFd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    const bool bound
+        = listenFd_ >= 0 && ::bind(listenFd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     ::umask(oldMask);
     if (!bound || ::listen(listenFd_, 16) != 0) {
         error = "cannot listen on " + path_ + ": " + std::strerror(errno);
@@ -158,7 +162,7 @@ bool TServer::Listen(std::string& error)
         listenFd_ = -1;
         return false;
     }
-    struct stat st {};
+    struct stat st { };
     if (::stat(path_.c_str(), &st) == 0)
         socketId_ = {st.st_dev, st.st_ino};
     lastActivityUs_ = MonotonicUs();
@@ -167,7 +171,7 @@ bool TServer::Listen(std::string& error)
 
 bool TServer::SocketStillOurs() const
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(path_.c_str(), &st) == 0 && socketId_ == std::pair<dev_t, ino_t>{st.st_dev, st.st_ino};
 }
 
@@ -299,8 +303,7 @@ void TServer::Flush(Connection& c)
     if (MonotonicUs() < c.answerAtUs)
         return;
     while (c.fd >= 0 && c.outSent < c.out.size()) {
-        const ssize_t n = ::send(c.fd, c.out.data() + c.outSent, c.out.size() - c.outSent,
-                                 MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n = ::send(c.fd, c.out.data() + c.outSent, c.out.size() - c.outSent, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0)
             c.outSent += static_cast<std::size_t>(n);
         else if (n < 0 && errno == EINTR)
@@ -335,8 +338,7 @@ void TServer::ServeJtag(std::uint64_t nowUs)
     board_.Advance(nowUs);
     if (!jtag_) {
         // Nobody listens on the cable: replies are lost, as on an unplugged board.
-        while (board_.Transmit(nowUs, jtagOut_.get(), IO_CHUNK)) {
-        }
+        while (board_.Transmit(nowUs, jtagOut_.get(), IO_CHUNK)) { }
         return;
     }
     for (;;) {
@@ -346,8 +348,8 @@ void TServer::ServeJtag(std::uint64_t nowUs)
             if (jtagOutLen_ == 0)
                 return;
         }
-        const ssize_t n = ::send(jtag_->fd, jtagOut_.get() + jtagOutSent_, jtagOutLen_ - jtagOutSent_,
-                                 MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n
+            = ::send(jtag_->fd, jtagOut_.get() + jtagOutSent_, jtagOutLen_ - jtagOutSent_, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             jtagOutSent_ += static_cast<std::size_t>(n);
             continue;
@@ -442,8 +444,8 @@ void TServer::Run()
         std::erase_if(connections_, [](const std::unique_ptr<Connection>& c) { return c->dead; });
         if (jtag_)
             lastActivityUs_ = now;
-        if (idleExitSeconds_ && connections_.empty() &&
-            now - lastActivityUs_ > std::uint64_t(idleExitSeconds_) * 1000000)
+        if (idleExitSeconds_ && connections_.empty()
+            && now - lastActivityUs_ > std::uint64_t(idleExitSeconds_) * 1000000)
             break;
         // Nobody can reach a simulator whose socket was removed (say, with a test's
         // temporary folder) or taken over; it goes.

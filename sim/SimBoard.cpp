@@ -17,10 +17,14 @@ struct FaultName {
     const char* name;
 };
 const FaultName FAULT_NAMES[] = {
-    {FaultKind::None, "none"},         {FaultKind::Drop, "drop"},
-    {FaultKind::Checksum, "checksum"}, {FaultKind::Echo, "echo"},
-    {FaultKind::Length, "length"},     {FaultKind::Truncate, "truncate"},
-    {FaultKind::Stall, "stall"},       {FaultKind::Garbage, "garbage"},
+    {FaultKind::None, "none"},
+    {FaultKind::Drop, "drop"},
+    {FaultKind::Checksum, "checksum"},
+    {FaultKind::Echo, "echo"},
+    {FaultKind::Length, "length"},
+    {FaultKind::Truncate, "truncate"},
+    {FaultKind::Stall, "stall"},
+    {FaultKind::Garbage, "garbage"},
 };
 
 // Stray bytes on a disturbed link. Never the start marker, so that the reply after them
@@ -58,7 +62,9 @@ const char* FaultKindName(FaultKind kind)
     return "none";
 }
 
-TSimBoard::TSimBoard() : firmware_(state_) {}
+TSimBoard::TSimBoard()
+    : firmware_(state_)
+{ }
 
 bool TSimBoard::Configure(const std::uint8_t* image, std::size_t count, std::string& why)
 {
@@ -118,8 +124,8 @@ void TSimBoard::Advance(std::uint64_t nowUs)
 
 void TSimBoard::Answer(const RequestFrame& frame, std::uint64_t atUs)
 {
-    FirmwareReply reply = firmware_.Execute(frame.command, frame.payload.data(),
-                                            static_cast<std::uint32_t>(frame.payload.size()));
+    FirmwareReply reply
+        = firmware_.Execute(frame.command, frame.payload.data(), static_cast<std::uint32_t>(frame.payload.size()));
     // The firmware handles one request at a time.
     const std::uint64_t start = std::max(atUs, firmwareFreeUs_);
     firmwareFreeUs_ = start + (realTiming_ ? reply.costUs : 0);

@@ -11,7 +11,16 @@
 
 namespace sim {
 
-enum class FaultKind { None, Drop, Checksum, Echo, Length, Truncate, Stall, Garbage };
+enum class FaultKind {
+    None,
+    Drop,
+    Checksum,
+    Echo,
+    Length,
+    Truncate,
+    Stall,
+    Garbage
+};
 
 // Parses a fault name ("drop", "stall", ...); false for an unknown name.
 bool ParseFaultKind(const std::string& name, FaultKind& kind);
@@ -74,7 +83,7 @@ private:
     TFrameParser parser_;
     bool configured_ = false;
 
-    double rate_ = 0;          // bytes per second, 0 = unthrottled
+    double rate_ = 0; // bytes per second, 0 = unthrottled
     std::uint64_t latencyUs_ = 0;
     bool realTiming_ = false;
     struct {

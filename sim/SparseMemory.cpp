@@ -10,14 +10,15 @@ constexpr std::uint32_t MAX_PAGE = 64 * 1024;
 }
 
 TSparseMemory::TSparseMemory(std::uint32_t size, std::uint8_t blankValue)
-    : size_(size), blank_(blankValue), pageSize_(std::min(size, MAX_PAGE))
+    : size_(size)
+    , blank_(blankValue)
+    , pageSize_(std::min(size, MAX_PAGE))
 {
     pages_.resize(pageSize_ ? (size + pageSize_ - 1) / pageSize_ : 0);
 }
 
 // Calls op(pageIndex, offsetInPage, bytesInPage, offsetInRequest) for each page touched.
-template <typename Op>
-void TSparseMemory::ForEachPiece(std::uint32_t address, std::uint32_t length, Op op) const
+template<typename Op> void TSparseMemory::ForEachPiece(std::uint32_t address, std::uint32_t length, Op op) const
 {
     if (!Contains(address, length))
         return;
@@ -44,8 +45,7 @@ std::uint8_t* TSparseMemory::PageForWrite(std::uint32_t index)
 
 void TSparseMemory::Read(std::uint32_t address, std::uint8_t* dest, std::uint32_t length) const
 {
-    ForEachPiece(address, length, [&](std::uint32_t page, std::uint32_t offset, std::uint32_t piece,
-                                      std::uint32_t at) {
+    ForEachPiece(address, length, [&](std::uint32_t page, std::uint32_t offset, std::uint32_t piece, std::uint32_t at) {
         if (pages_[page])
             std::memcpy(dest + at, pages_[page].get() + offset, piece);
         else
@@ -55,16 +55,14 @@ void TSparseMemory::Read(std::uint32_t address, std::uint8_t* dest, std::uint32_
 
 void TSparseMemory::Write(std::uint32_t address, const std::uint8_t* source, std::uint32_t length)
 {
-    ForEachPiece(address, length, [&](std::uint32_t page, std::uint32_t offset, std::uint32_t piece,
-                                      std::uint32_t at) {
+    ForEachPiece(address, length, [&](std::uint32_t page, std::uint32_t offset, std::uint32_t piece, std::uint32_t at) {
         std::memcpy(PageForWrite(page) + offset, source + at, piece);
     });
 }
 
 void TSparseMemory::Program(std::uint32_t address, const std::uint8_t* source, std::uint32_t length)
 {
-    ForEachPiece(address, length, [&](std::uint32_t page, std::uint32_t offset, std::uint32_t piece,
-                                      std::uint32_t at) {
+    ForEachPiece(address, length, [&](std::uint32_t page, std::uint32_t offset, std::uint32_t piece, std::uint32_t at) {
         // Programming all-ones changes nothing: keep the page unallocated.
         bool allOnes = true;
         for (std::uint32_t i = 0; i < piece && allOnes; ++i)
@@ -79,8 +77,7 @@ void TSparseMemory::Program(std::uint32_t address, const std::uint8_t* source, s
 
 void TSparseMemory::Blank(std::uint32_t address, std::uint32_t length)
 {
-    ForEachPiece(address, length, [&](std::uint32_t page, std::uint32_t offset, std::uint32_t piece,
-                                      std::uint32_t) {
+    ForEachPiece(address, length, [&](std::uint32_t page, std::uint32_t offset, std::uint32_t piece, std::uint32_t) {
         if (offset == 0 && piece == pageSize_)
             pages_[page].reset();
         else if (pages_[page])

@@ -36,8 +36,7 @@ public:
 
 private:
     std::uint8_t* PageForWrite(std::uint32_t index);
-    template <typename Op>
-    void ForEachPiece(std::uint32_t address, std::uint32_t length, Op op) const;
+    template<typename Op> void ForEachPiece(std::uint32_t address, std::uint32_t length, Op op) const;
 
     std::uint32_t size_;
     std::uint8_t blank_;

@@ -27,7 +27,11 @@ void AppendString(std::string& out, const std::string& text)
 
 class TJsonObject {
 public:
-    explicit TJsonObject(std::string& out) : out_(out) { out_ += '{'; }
+    explicit TJsonObject(std::string& out)
+        : out_(out)
+    {
+        out_ += '{';
+    }
     ~TJsonObject() { out_ += '}'; }
     std::string& Key(const char* name)
     {
@@ -102,8 +106,8 @@ std::string StateJson(const TSimBoard& board, const IControlHost& host)
         root.Bool("ir_enabled", s.ir.enabled);
         root.Unsigned("ir_waiting", s.ir.fifo.size());
         root.Bool("sdcard", s.sdPresent);
-        root.Key("gsensor") += "[" + std::to_string(s.gsensor[0]) + "," + std::to_string(s.gsensor[1]) +
-                               "," + std::to_string(s.gsensor[2]) + "]";
+        root.Key("gsensor") += "[" + std::to_string(s.gsensor[0]) + "," + std::to_string(s.gsensor[1]) + ","
+            + std::to_string(s.gsensor[2]) + "]";
         root.Bool("gsensor_ready", s.gsensorReady);
         {
             root.Key("hsmc");
@@ -129,8 +133,7 @@ std::string StateJson(const TSimBoard& board, const IControlHost& host)
             root.Key("memory_allocated");
             TJsonObject mem(out);
             for (int code = 0; code < MEMORY_COUNT; ++code)
-                mem.Unsigned(MemorySpecOf(static_cast<std::uint8_t>(code)).name,
-                             s.memories[code]->AllocatedBytes());
+                mem.Unsigned(MemorySpecOf(static_cast<std::uint8_t>(code)).name, s.memories[code]->AllocatedBytes());
         }
     }
     return out;

@@ -21,10 +21,10 @@ namespace {
 void PrintUsage()
 {
     std::fprintf(stderr,
-                 "usage: vx5h-board-sim [--daemon] [--socket=PATH] [--idle-exit=SECONDS]\n"
-                 "       vx5h-board-sim ctl COMMAND [ARGS...]   (see sim/README.md)\n"
-                 "The socket is $VX5H_SIM_SOCKET, else $XDG_RUNTIME_DIR/vx5h-board-sim.sock,\n"
-                 "else /tmp/vx5h-board-sim-<uid>.sock.\n");
+        "usage: vx5h-board-sim [--daemon] [--socket=PATH] [--idle-exit=SECONDS]\n"
+        "       vx5h-board-sim ctl COMMAND [ARGS...]   (see sim/README.md)\n"
+        "The socket is $VX5H_SIM_SOCKET, else $XDG_RUNTIME_DIR/vx5h-board-sim.sock,\n"
+        "else /tmp/vx5h-board-sim-<uid>.sock.\n");
 }
 
 bool ReadFile(const std::string& path, std::string& bytes, std::string& error)
@@ -84,8 +84,7 @@ int Daemonize(const std::string& path, std::uint32_t idleExit)
     if (pid > 0) {
         ::close(ready[1]);
         char answer = 0;
-        while (::read(ready[0], &answer, 1) < 0 && errno == EINTR) {
-        }
+        while (::read(ready[0], &answer, 1) < 0 && errno == EINTR) { }
         ::waitpid(pid, nullptr, 0); // the intermediate child, gone right after its fork
         return answer == 'R' ? 0 : 1;
     }
@@ -93,8 +92,7 @@ int Daemonize(const std::string& path, std::uint32_t idleExit)
     ::setsid();
     if (::fork() > 0)
         ::_exit(0); // not a session leader: the daemon can never gain a terminal
-    if (::chdir("/") != 0) {
-    }
+    if (::chdir("/") != 0) { }
     // Nothing of the starter's may stay open here, or a test runner waiting for its
     // child's output would wait for the daemon too.
     const int null = ::open("/dev/null", O_RDWR);

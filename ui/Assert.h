@@ -7,7 +7,8 @@ namespace ui {
 [[noreturn]] void AssertionFailed(const char* expression, const char* unit, int line);
 } // namespace ui
 
-#define UI_CHECK(expr, unit)                                                                      \
-  do {                                                                                            \
-    if (!(expr)) ::ui::AssertionFailed(#expr, unit, __LINE__);                                    \
-  } while (false)
+#define UI_CHECK(expr, unit)                                                                                           \
+    do {                                                                                                               \
+        if (!(expr))                                                                                                   \
+            ::ui::AssertionFailed(#expr, unit, __LINE__);                                                              \
+    } while (false)

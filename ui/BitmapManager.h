@@ -14,37 +14,37 @@ namespace ui {
 // window draws at given places. Bitmaps are loaded once, when added.
 class TBitmapManager {
 public:
-  // `canvas` is the default target of Draw. When `window` is given, drawing onto the
-  // default canvas is shown on it at once (pass the window that owns the canvas).
-  explicit TBitmapManager(QImage* canvas, QWidget* window = nullptr);
-  ~TBitmapManager();
-  TBitmapManager(const TBitmapManager&) = delete;
-  TBitmapManager& operator=(const TBitmapManager&) = delete;
+    // `canvas` is the default target of Draw. When `window` is given, drawing onto the
+    // default canvas is shown on it at once (pass the window that owns the canvas).
+    explicit TBitmapManager(QImage* canvas, QWidget* window = nullptr);
+    ~TBitmapManager();
+    TBitmapManager(const TBitmapManager&) = delete;
+    TBitmapManager& operator=(const TBitmapManager&) = delete;
 
-  // Loads the named bitmap under `key`. Keys need not be unique; lookups take the first.
-  // A transparent bitmap leaves the pixels of its bottom-left pixel's colour undrawn.
-  void Add(int key, const QString& resourceName, bool transparent);
+    // Loads the named bitmap under `key`. Keys need not be unique; lookups take the first.
+    // A transparent bitmap leaves the pixels of its bottom-left pixel's colour undrawn.
+    void Add(int key, const QString& resourceName, bool transparent);
 
-  // Draws the bitmap of `key` with its top-left corner at (x, y) onto `canvas`, or onto
-  // the manager's canvas when `canvas` is null. An unknown key draws nothing.
-  void Draw(int key, int x, int y, QImage* canvas = nullptr);
+    // Draws the bitmap of `key` with its top-left corner at (x, y) onto `canvas`, or onto
+    // the manager's canvas when `canvas` is null. An unknown key draws nothing.
+    void Draw(int key, int x, int y, QImage* canvas = nullptr);
 
-  // Size of the key's bitmap; (0, 0) for an unknown key.
-  QSize GetSize(int key) const;
-  // The key's bitmap (a page may draw into it), or nullptr.
-  QImage* GetBitmap(int key) const;
+    // Size of the key's bitmap; (0, 0) for an unknown key.
+    QSize GetSize(int key) const;
+    // The key's bitmap (a page may draw into it), or nullptr.
+    QImage* GetBitmap(int key) const;
 
 private:
-  struct TEntry {
-    int key;
-    std::unique_ptr<QImage> pBitmap;
-    bool transparent;
-  };
-  const TEntry* Find(int key) const;
+    struct TEntry {
+        int key;
+        std::unique_ptr<QImage> pBitmap;
+        bool transparent;
+    };
+    const TEntry* Find(int key) const;
 
-  std::vector<std::unique_ptr<TEntry>> m_entries;
-  QImage* m_canvas;
-  QWidget* m_window;
+    std::vector<std::unique_ptr<TEntry>> m_entries;
+    QImage* m_canvas;
+    QWidget* m_window;
 };
 
 } // namespace ui

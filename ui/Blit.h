@@ -11,8 +11,7 @@ namespace ui {
 // to both pictures. With `transparent`, pixels of colour `key` (alpha ignored) are left
 // undrawn. Returns the rectangle of `dst` that was written. `dst` is converted to a
 // 32-bit RGB format first if it is in any other format.
-QRect BlitRows(QImage& dst, QPoint at, const QImage& src, QRect source, bool transparent = false,
-               QRgb key = 0);
+QRect BlitRows(QImage& dst, QPoint at, const QImage& src, QRect source, bool transparent = false, QRgb key = 0);
 
 // The colour that marks transparent pixels of a picture: its bottom-left pixel.
 QRgb TransparentKey(const QImage& image);

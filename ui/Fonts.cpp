@@ -7,8 +7,8 @@ namespace ui {
 namespace {
 
 struct TStandIn {
-  const char* family;
-  const char* standIn;
+    const char* family;
+    const char* standIn;
 };
 
 constexpr TStandIn STAND_INS[] = {
@@ -19,17 +19,18 @@ constexpr TStandIn STAND_INS[] = {
 
 } // namespace
 
-QFont PixelFont(const QString& family, int pixelSize, bool bold) {
-  QString chosen = family;
-  if (!QFontDatabase::hasFamily(family)) {
-    for (const TStandIn& s : STAND_INS)
-      if (family.compare(QLatin1String(s.family), Qt::CaseInsensitive) == 0)
-        chosen = QString::fromLatin1(s.standIn);
-  }
-  QFont font(chosen);
-  font.setPixelSize(pixelSize);
-  font.setBold(bold);
-  return font;
+QFont PixelFont(const QString& family, int pixelSize, bool bold)
+{
+    QString chosen = family;
+    if (!QFontDatabase::hasFamily(family)) {
+        for (const TStandIn& s : STAND_INS)
+            if (family.compare(QLatin1String(s.family), Qt::CaseInsensitive) == 0)
+                chosen = QString::fromLatin1(s.standIn);
+    }
+    QFont font(chosen);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
 }
 
 } // namespace ui

@@ -11,16 +11,20 @@ class QWidget;
 // means the Qt default.
 namespace ui {
 
-enum class TMessageKind { Information, Warning, Error };
+enum class TMessageKind {
+    Information,
+    Warning,
+    Error
+};
 
 // Shows a message box with a single OK button and returns when it was dismissed.
 void ShowMessage(QWidget* parent, TMessageKind kind, const QString& title, const QString& text);
 
 struct TFileDialogRequest {
-  QString title;
-  QString filter;          // Qt filter, e.g. "All files (*.*);;Hex files (*.HEX *.hex)"
-  QString defaultSuffix;   // appended by the dialog when the typed name has none, e.g. "bin"
-  QString directory;       // start folder; empty = current directory
+    QString title;
+    QString filter;        // Qt filter, e.g. "All files (*.*);;Hex files (*.HEX *.hex)"
+    QString defaultSuffix; // appended by the dialog when the typed name has none, e.g. "bin"
+    QString directory;     // start folder; empty = current directory
 };
 // The chosen file's full path, or an empty string when the user cancelled. The open
 // dialog accepts only existing files; the save dialog replaces a file without asking.
@@ -30,16 +34,16 @@ QString GetSaveFileName(QWidget* parent, const TFileDialogRequest& request);
 // Lets the event loop handle pending events (a long loop calls it between steps).
 void ProcessEvents();
 
-using MessageHandler =
-    std::function<void(QWidget* parent, TMessageKind kind, const QString& title, const QString& text)>;
+using MessageHandler
+    = std::function<void(QWidget* parent, TMessageKind kind, const QString& title, const QString& text)>;
 using FileDialogHandler = std::function<QString(QWidget* parent, const TFileDialogRequest& request)>;
 using ProcessEventsHandler = std::function<void()>;
 
 struct TSeamHandlers {
-  MessageHandler message;
-  FileDialogHandler openFile;
-  FileDialogHandler saveFile;
-  ProcessEventsHandler processEvents;
+    MessageHandler message;
+    FileDialogHandler openFile;
+    FileDialogHandler saveFile;
+    ProcessEventsHandler processEvents;
 };
 
 // Installs `handlers` (each empty member = the Qt default) and returns the previous set.
@@ -49,13 +53,15 @@ TSeamHandlers CurrentSeamHandlers();
 // Installs handlers for one scope (a test) and restores the previous ones at its end.
 class TScopedSeams {
 public:
-  explicit TScopedSeams(TSeamHandlers handlers) : m_previous(SetSeamHandlers(std::move(handlers))) {}
-  ~TScopedSeams() { SetSeamHandlers(std::move(m_previous)); }
-  TScopedSeams(const TScopedSeams&) = delete;
-  TScopedSeams& operator=(const TScopedSeams&) = delete;
+    explicit TScopedSeams(TSeamHandlers handlers)
+        : m_previous(SetSeamHandlers(std::move(handlers)))
+    { }
+    ~TScopedSeams() { SetSeamHandlers(std::move(m_previous)); }
+    TScopedSeams(const TScopedSeams&) = delete;
+    TScopedSeams& operator=(const TScopedSeams&) = delete;
 
 private:
-  TSeamHandlers m_previous;
+    TSeamHandlers m_previous;
 };
 
 } // namespace ui

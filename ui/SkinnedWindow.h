@@ -13,7 +13,11 @@ class QShowEvent;
 namespace ui {
 
 // Cursors the skinned windows use.
-enum class TCursor { Default, Hand, HourGlass };
+enum class TCursor {
+    Default,
+    Hand,
+    HourGlass
+};
 // Sets the cursor shown over `window` (nothing for a null window).
 void SetWindowCursor(QWidget* window, TCursor cursor);
 
@@ -39,52 +43,52 @@ void ShowCanvasChange(QWidget* window, const QRect& changed);
 // (-1, -1), which is over no button: the hovered button returns to rest and the cursor
 // to the default exactly as when the pointer moves onto the background.
 class TSkinnedWindow : public QWidget {
-  Q_OBJECT
+    Q_OBJECT
 
 public:
-  explicit TSkinnedWindow(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
-  ~TSkinnedWindow() override;
+    explicit TSkinnedWindow(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+    ~TSkinnedWindow() override;
 
-  // The backing image. The pointer stays valid for the window's life (SetCanvasSize
-  // replaces the picture, not the object), so managers may keep it.
-  QImage* Canvas() { return &m_canvas; }
-  const QImage* Canvas() const { return &m_canvas; }
+    // The backing image. The pointer stays valid for the window's life (SetCanvasSize
+    // replaces the picture, not the object), so managers may keep it.
+    QImage* Canvas() { return &m_canvas; }
+    const QImage* Canvas() const { return &m_canvas; }
 
-  // Makes the canvas and the window's fixed client size `size` (usually the size of the
-  // background bitmap) and schedules a FormPaint.
-  void SetCanvasSize(const QSize& size);
-  void SetCanvasSize(int width, int height) { SetCanvasSize(QSize(width, height)); }
+    // Makes the canvas and the window's fixed client size `size` (usually the size of the
+    // background bitmap) and schedules a FormPaint.
+    void SetCanvasSize(const QSize& size);
+    void SetCanvasSize(int width, int height) { SetCanvasSize(QSize(width, height)); }
 
-  // Redraws the canvas through FormPaint and shows it, now (when visible).
-  void RepaintCanvas();
-  // Schedules a FormPaint before the next paint.
-  void InvalidateCanvas();
+    // Redraws the canvas through FormPaint and shows it, now (when visible).
+    void RepaintCanvas();
+    // Schedules a FormPaint before the next paint.
+    void InvalidateCanvas();
 
-  // Shows a changed rectangle of the canvas at once (see ShowCanvasChange).
-  void ShowChange(const QRect& changed);
+    // Shows a changed rectangle of the canvas at once (see ShowCanvasChange).
+    void ShowChange(const QRect& changed);
 
-  // Where a leave event is forwarded as a move (over no button).
-  static constexpr int OUTSIDE = -1;
+    // Where a leave event is forwarded as a move (over no button).
+    static constexpr int OUTSIDE = -1;
 
 protected:
-  // Redraws the whole canvas. The default fills it black.
-  virtual void FormPaint();
-  virtual void FormMouseDown(int x, int y);
-  virtual void FormMouseMove(int x, int y);
-  virtual void FormMouseUp(int x, int y);
+    // Redraws the whole canvas. The default fills it black.
+    virtual void FormPaint();
+    virtual void FormMouseDown(int x, int y);
+    virtual void FormMouseMove(int x, int y);
+    virtual void FormMouseUp(int x, int y);
 
-  void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-  void leaveEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
-  void EnsureFormPainted();
+    void EnsureFormPainted();
 
-  QImage m_canvas;
-  bool m_needsFormPaint = true;
-  bool m_inFormPaint = false;
+    QImage m_canvas;
+    bool m_needsFormPaint = true;
+    bool m_inFormPaint = false;
 };
 
 } // namespace ui

@@ -129,8 +129,8 @@ DOWNLOAD_EXPORT double QELVANO_GetQuatusVersion(void)
     return Simulator() ? SIMULATED_PROGRAMMER_VERSION : 0.0;
 }
 
-DOWNLOAD_EXPORT std::int32_t QELVANO_JtagDownload(const char* path, std::int32_t time, std::uint8_t,
-                                                  std::int32_t, std::int32_t, std::uint8_t, std::uint8_t)
+DOWNLOAD_EXPORT std::int32_t QELVANO_JtagDownload(
+    const char* path, std::int32_t time, std::uint8_t, std::int32_t, std::int32_t, std::uint8_t, std::uint8_t)
 {
     std::string image;
     if (!path || !*path || !ReadImage(path, image))
@@ -139,10 +139,10 @@ DOWNLOAD_EXPORT std::int32_t QELVANO_JtagDownload(const char* path, std::int32_t
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(image.data());
     if (sim::LooksLikeImage(bytes, image.size())) {
         sim::ControlReply reply;
-        return Simulator() && sim::SendControl(sim::SocketPath(), {"configure-image", image}, reply, timeoutMs) &&
-                       reply.status == 0
-                   ? 1
-                   : 0;
+        return Simulator() && sim::SendControl(sim::SocketPath(), {"configure-image", image}, reply, timeoutMs)
+                && reply.status == 0
+            ? 1
+            : 0;
     }
     const std::string programmer = VendorProgrammer();
     if (programmer.empty())
@@ -152,7 +152,7 @@ DOWNLOAD_EXPORT std::int32_t QELVANO_JtagDownload(const char* path, std::int32_t
 }
 
 // Present because the program insists on all nineteen names; never called by it.
-#define UNUSED_ENTRY(name) \
+#define UNUSED_ENTRY(name)                                                                                             \
     DOWNLOAD_EXPORT std::int32_t name(void) { return 0; }
 UNUSED_ENTRY(QELVANO_DownloadEEPROMByByteBlaster)
 UNUSED_ENTRY(QELVANO_JtagDownloadByteBlaster)

@@ -30,7 +30,10 @@ constexpr const char* DESCRIPTION = "USB-Blaster [VX5h-260 simulator]";
 // One open cable. Reads come out of a buffer that one non-blocking receive fills as far
 // as it can, so that the caller's byte-by-byte reads do not cost a system call each.
 struct Link {
-    explicit Link(int socket) : fd(socket), buffer(std::make_unique<std::uint8_t[]>(READ_BUFFER)) {}
+    explicit Link(int socket)
+        : fd(socket)
+        , buffer(std::make_unique<std::uint8_t[]>(READ_BUFFER))
+    { }
     ~Link() { ::close(fd); }
 
     std::int32_t Read(std::uint8_t* dest, std::int32_t count);
@@ -116,8 +119,8 @@ int OpenCable()
     ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
     ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
     char answer = 0;
-    if (!sim::SendAll(fd, &sim::HELLO_JTAG, 1, HANDSHAKE_TIMEOUT_MS) ||
-        !sim::ReceiveAll(fd, &answer, 1, HANDSHAKE_TIMEOUT_MS) || answer != sim::JTAG_ACCEPTED) {
+    if (!sim::SendAll(fd, &sim::HELLO_JTAG, 1, HANDSHAKE_TIMEOUT_MS)
+        || !sim::ReceiveAll(fd, &answer, 1, HANDSHAKE_TIMEOUT_MS) || answer != sim::JTAG_ACCEPTED) {
         ::close(fd);
         return -1;
     }
@@ -169,6 +172,6 @@ JTAG_EXPORT std::int32_t QELVANO_JtagGetInfo(std::uint32_t link, std::uint8_t* r
     std::memset(record, 0, jtagapi::JTAG_INFO_RECORD_LEN);
     std::strncpy(reinterpret_cast<char*>(record), "USB-Blaster", 16);
     std::strncpy(reinterpret_cast<char*>(record) + jtagapi::JTAG_INFO_DESCRIPTION_OFFSET, DESCRIPTION,
-                 jtagapi::JTAG_INFO_RECORD_LEN - jtagapi::JTAG_INFO_DESCRIPTION_OFFSET - 1);
+        jtagapi::JTAG_INFO_RECORD_LEN - jtagapi::JTAG_INFO_DESCRIPTION_OFFSET - 1);
     return 1;
 }

@@ -24,15 +24,9 @@ using resources::IsButtonBitmap;
 using resources::LoadAnimationFrames;
 using resources::LoadBitmap;
 
-QImage Load(const char* name)
-{
-    return LoadBitmap(QString::fromLatin1(name));
-}
+QImage Load(const char* name) { return LoadBitmap(QString::fromLatin1(name)); }
 
-double Luma(QRgb c)
-{
-    return 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c);
-}
+double Luma(QRgb c) { return 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c); }
 
 struct Stats {
     double mean = 0, stddev = 0, max = 0;
@@ -71,14 +65,29 @@ TEST(Resources, EveryNamedBitmapHasItsSizeAndA24BitFormat)
         int w, h;
     };
     const Expected fixed[] = {
-        {"MAIN_UI", 620, 600},        {"TAB_BUTTON", 93, 152},     {"CLOSE_BTN", 37, 48},
-        {"MINI_BTN", 37, 48},         {"ABOUT_BTN", 37, 48},       {"CONNECT_BTN", 79, 308},
-        {"DISCONNECT_BTN", 79, 308},  {"ABOUT_BK", 300, 300},      {"NORMAL_BTN", 64, 68},
-        {"GSENSOR_DLG_BK", 387, 296}, {"IR_DLG_BK", 387, 296},     {"TAB_DLG_BK", 387, 296},
-        {"MEMORY_DLG_BK", 387, 296},  {"BT_DLG_BK", 387, 296},     {"SDCARD_DLG_BK", 387, 296},
-        {"HSMC_DLG_BK", 387, 296},    {"XY_LEVEL_BMP", 140, 141},  {"X_LEVEL_BMP", 195, 25},
-        {"Y_LEVEL_BMP", 25, 194},     {"XY_BUBBLE_BMP", 20, 19},   {"X_BUBBLE_BMP", 20, 19},
-        {"Y_BUBBLE_BMP", 20, 19},     {"COMPOSITE", 329, 169},
+        {"MAIN_UI", 620, 600},
+        {"TAB_BUTTON", 93, 152},
+        {"CLOSE_BTN", 37, 48},
+        {"MINI_BTN", 37, 48},
+        {"ABOUT_BTN", 37, 48},
+        {"CONNECT_BTN", 79, 308},
+        {"DISCONNECT_BTN", 79, 308},
+        {"ABOUT_BK", 300, 300},
+        {"NORMAL_BTN", 64, 68},
+        {"GSENSOR_DLG_BK", 387, 296},
+        {"IR_DLG_BK", 387, 296},
+        {"TAB_DLG_BK", 387, 296},
+        {"MEMORY_DLG_BK", 387, 296},
+        {"BT_DLG_BK", 387, 296},
+        {"SDCARD_DLG_BK", 387, 296},
+        {"HSMC_DLG_BK", 387, 296},
+        {"XY_LEVEL_BMP", 140, 141},
+        {"X_LEVEL_BMP", 195, 25},
+        {"Y_LEVEL_BMP", 25, 194},
+        {"XY_BUBBLE_BMP", 20, 19},
+        {"X_BUBBLE_BMP", 20, 19},
+        {"Y_BUBBLE_BMP", 20, 19},
+        {"COMPOSITE", 329, 169},
     };
     for (const Expected& e : fixed) {
         const QImage img = Load(e.name);
@@ -88,7 +97,7 @@ TEST(Resources, EveryNamedBitmapHasItsSizeAndA24BitFormat)
     }
     // Names the pages load whose sizes follow from their layouts.
     QStringList used = {"MIDDLE_BTN", "LONG_BTN", "RIGHT_BTN", "LEFT_BTN", "LEDG_LIGHT_BTN", "LEDG_UNLIGHT_BTN",
-                        "LEDR_LIGHT_BTN", "LEDR_UNLIGHT_BTN", "SW_UP", "SW_DOWN", "BUTTON_UP", "BUTTON_DOWN"};
+        "LEDR_LIGHT_BTN", "LEDR_UNLIGHT_BTN", "SW_UP", "SW_DOWN", "BUTTON_UP", "BUTTON_DOWN"};
     used << HexNames();
     for (const QString& name : used)
         EXPECT_TRUE(BitmapNames().contains(name)) << name.toStdString();
@@ -172,9 +181,9 @@ TEST(Resources, KeyedPicturesHaveNoHolesAndKeyOnThePageColour)
     for (const QString& name : keyed) {
         const QImage img = LoadBitmap(name);
         const QRgb key = img.pixel(0, img.height() - 1);
-        EXPECT_LT(std::abs(qRed(key) - qRed(page)) + std::abs(qGreen(key) - qGreen(page)) +
-                      std::abs(qBlue(key) - qBlue(page)),
-                  24)
+        EXPECT_LT(std::abs(qRed(key) - qRed(page)) + std::abs(qGreen(key) - qGreen(page))
+                + std::abs(qBlue(key) - qBlue(page)),
+            24)
             << name.toStdString();
         int holes = 0;
         for (int y = 4; y < img.height() - 4; ++y)
@@ -221,9 +230,9 @@ TEST(Resources, BoardPartsStandUnderTheirOutlines)
 {
     const QImage ui = Load("MAIN_UI");
     const QRect outlines[] = {{235, 221, 108, 19}, {186, 241, 244, 9}, {186, 251, 170, 15}, {357, 251, 70, 15},
-                              {363, 161, 34, 41},  {447, 187, 15, 13}, {469, 210, 10, 13},  {429, 235, 35, 35},
-                              {408, 169, 25, 31},  {427, 209, 22, 22}, {453, 148, 9, 14},   {454, 102, 9, 12},
-                              {359, 186, 101, 35}, {349, 40, 44, 29},  {410, 40, 40, 29},   {464, 91, 13, 78}};
+        {363, 161, 34, 41}, {447, 187, 15, 13}, {469, 210, 10, 13}, {429, 235, 35, 35}, {408, 169, 25, 31},
+        {427, 209, 22, 22}, {453, 148, 9, 14}, {454, 102, 9, 12}, {359, 186, 101, 35}, {349, 40, 44, 29},
+        {410, 40, 40, 29}, {464, 91, 13, 78}};
     // A bare board is smooth; a part has edges, pins, markings.
     double bare = 1e9;
     for (QPoint spot : {QPoint(340, 120), QPoint(345, 140), QPoint(200, 222), QPoint(320, 196), QPoint(430, 128)})
@@ -241,16 +250,23 @@ TEST(Resources, LightTextLandsOnDarkBackgrounds)
         QRect box;
     };
     const Spot spots[] = {
-        {"MAIN_UI", {164, 8, 292, 16}},     // title, lime
-        {"MAIN_UI", {30, 540, 92, 22}},     // connection status
-        {"MAIN_UI", {245, 562, 329, 16}},   // information line, yellow
-        {"MEMORY_DLG_BK", {16, 16, 90, 16}}, {"MEMORY_DLG_BK", {16, 59, 370, 20}},
-        {"MEMORY_DLG_BK", {44, 255, 330, 16}}, {"BT_DLG_BK", {20, 18, 50, 16}},
-        {"BT_DLG_BK", {60, 160, 300, 16}},  {"GSENSOR_DLG_BK", {14, 99, 96, 16}},
-        {"GSENSOR_DLG_BK", {250, 88, 60, 16}}, {"GSENSOR_DLG_BK", {82, 32, 220, 16}},
-        {"SDCARD_DLG_BK", {32, 24, 280, 97}}, {"SDCARD_DLG_BK", {32, 132, 272, 89}},
-        {"HSMC_DLG_BK", {24, 80, 249, 150}}, {"IR_DLG_BK", {32, 32, 160, 40}},
-        {"IR_DLG_BK", {97, 96, 20, 129}},   {"ABOUT_BK", {96, 196, 190, 15}},
+        {"MAIN_UI", {164, 8, 292, 16}},   // title, lime
+        {"MAIN_UI", {30, 540, 92, 22}},   // connection status
+        {"MAIN_UI", {245, 562, 329, 16}}, // information line, yellow
+        {"MEMORY_DLG_BK", {16, 16, 90, 16}},
+        {"MEMORY_DLG_BK", {16, 59, 370, 20}},
+        {"MEMORY_DLG_BK", {44, 255, 330, 16}},
+        {"BT_DLG_BK", {20, 18, 50, 16}},
+        {"BT_DLG_BK", {60, 160, 300, 16}},
+        {"GSENSOR_DLG_BK", {14, 99, 96, 16}},
+        {"GSENSOR_DLG_BK", {250, 88, 60, 16}},
+        {"GSENSOR_DLG_BK", {82, 32, 220, 16}},
+        {"SDCARD_DLG_BK", {32, 24, 280, 97}},
+        {"SDCARD_DLG_BK", {32, 132, 272, 89}},
+        {"HSMC_DLG_BK", {24, 80, 249, 150}},
+        {"IR_DLG_BK", {32, 32, 160, 40}},
+        {"IR_DLG_BK", {97, 96, 20, 129}},
+        {"ABOUT_BK", {96, 196, 190, 15}},
         {"ABOUT_BK", {96, 223, 190, 15}},
     };
     for (const Spot& s : spots)
@@ -265,8 +281,8 @@ TEST(Resources, WelcomeAnimationIsCompleteAndAlive)
     timer.start();
     const QList<QImage> frames = LoadAnimationFrames(QStringLiteral("WELCOME_AVI"));
     const qint64 ms = timer.elapsed();
-    std::printf("WELCOME_AVI: %lld frames in %lld ms\n", static_cast<long long>(frames.size()),
-                static_cast<long long>(ms));
+    std::printf(
+        "WELCOME_AVI: %lld frames in %lld ms\n", static_cast<long long>(frames.size()), static_cast<long long>(ms));
     ASSERT_GE(frames.size(), 161);
     for (const QImage& f : frames) {
         EXPECT_EQ(f.size(), QSize(387, 296));
@@ -324,8 +340,10 @@ TEST(Resources, PictureStatesShowWhatTheyMean)
     // LEDs: lit is brighter than unlit, green is green and red is red.
     for (int f : {0, 2, 3}) {
         const QRect lens(6, 7, 12, 12);
-        EXPECT_GT(LumaStats(Frame("LEDG_LIGHT_BTN", f), lens).mean, LumaStats(Frame("LEDG_UNLIGHT_BTN", f), lens).mean + 40);
-        EXPECT_GT(LumaStats(Frame("LEDR_LIGHT_BTN", f), lens).mean, LumaStats(Frame("LEDR_UNLIGHT_BTN", f), lens).mean + 30);
+        EXPECT_GT(
+            LumaStats(Frame("LEDG_LIGHT_BTN", f), lens).mean, LumaStats(Frame("LEDG_UNLIGHT_BTN", f), lens).mean + 40);
+        EXPECT_GT(
+            LumaStats(Frame("LEDR_LIGHT_BTN", f), lens).mean, LumaStats(Frame("LEDR_UNLIGHT_BTN", f), lens).mean + 30);
         const QRgb g = Frame("LEDG_LIGHT_BTN", f).pixel(12, 15), r = Frame("LEDR_LIGHT_BTN", f).pixel(12, 15);
         EXPECT_GT(qGreen(g), qRed(g) + 60);
         EXPECT_GT(qRed(r), qGreen(r) + 60);
@@ -362,7 +380,7 @@ TEST(Resources, BubbleShowsWhenBlendedAtHalfStrength)
                 const QRgb b = bubble.pixel(x, y), t = level.pixel(c.at.x() + x, c.at.y() + y);
                 const auto mix = [](int tv, int bv) { return bv ? (tv + bv) / 2 : tv; };
                 blended.setPixel(c.at.x() + x, c.at.y() + y,
-                                 qRgb(mix(qRed(t), qRed(b)), mix(qGreen(t), qGreen(b)), mix(qBlue(t), qBlue(b))));
+                    qRgb(mix(qRed(t), qRed(b)), mix(qGreen(t), qGreen(b)), mix(qBlue(t), qBlue(b))));
             }
         const QRect spot(c.at + QPoint(5, 5), QSize(10, 9));
         EXPECT_GT(LumaStats(blended, spot).mean, LumaStats(level, spot).mean + 20) << c.level;

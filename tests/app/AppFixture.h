@@ -103,8 +103,9 @@ protected:
         return WaitFor(
             [this] {
                 const QString status = Status();
-                return !Form->Connecting && !Form->TimerRun.isActive() && !Form->ProgressRunning() &&
-                       (status == "Connected" || status == "Disconnected") && Form->SystemButtons->FindById(mainlayout::BTN_CONNECT)->Enabled();
+                return !Form->Connecting && !Form->TimerRun.isActive() && !Form->ProgressRunning()
+                    && (status == "Connected" || status == "Disconnected")
+                    && Form->SystemButtons->FindById(mainlayout::BTN_CONNECT)->Enabled();
             },
             budgetMs);
     }
@@ -117,11 +118,14 @@ protected:
     testsupport::SimulatedBoard& Sim() { return *m_Board; }
 
     // Mouse events in window coordinates, with the screen position that goes with them.
-    void Mouse(QEvent::Type type, QPoint local, Qt::MouseButtons held) { MouseAt(type, local, Form->mapToGlobal(local), held); }
+    void Mouse(QEvent::Type type, QPoint local, Qt::MouseButtons held)
+    {
+        MouseAt(type, local, Form->mapToGlobal(local), held);
+    }
     void MouseAt(QEvent::Type type, QPoint local, QPoint global, Qt::MouseButtons held)
     {
-        QMouseEvent event(type, QPointF(local), QPointF(global), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                          held, Qt::NoModifier);
+        QMouseEvent event(type, QPointF(local), QPointF(global),
+            type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
         QCoreApplication::sendEvent(Form.data(), &event);
     }
     void Press(QPoint local) { Mouse(QEvent::MouseButtonPress, local, Qt::LeftButton); }

@@ -35,8 +35,8 @@ TLook LookOf(const TFormMain& form)
     return look;
 }
 
-bool ContainsInOrder(const std::vector<std::pair<QString, QColor>>& lines,
-                     const std::vector<std::pair<QString, QColor>>& wanted)
+bool ContainsInOrder(
+    const std::vector<std::pair<QString, QColor>>& lines, const std::vector<std::pair<QString, QColor>>& wanted)
 {
     std::size_t next = 0;
     for (const auto& line : lines)
@@ -48,7 +48,8 @@ bool ContainsInOrder(const std::vector<std::pair<QString, QColor>>& lines,
 // A program folder holding the named files of the build's program folder only.
 class TProgramFolder {
 public:
-    explicit TProgramFolder(std::initializer_list<const char*> files) : m_Previous(platform::CurrentDirectory())
+    explicit TProgramFolder(std::initializer_list<const char*> files)
+        : m_Previous(platform::CurrentDirectory())
     {
         char pattern[] = "/tmp/vx5h-app-folder-XXXXXX";
         m_Path = ::mkdtemp(pattern) ? pattern : "/tmp";
@@ -74,10 +75,10 @@ private:
 
 // Time from the start of the automatic connect (its first information line) to the end
 // of the sequence, for the record.
-#define REPORT_CONNECT_TIME(what)                                                                           \
-    do {                                                                                                    \
-        std::printf("automatic connect to Connected (%s): %d ms\n", what,                                  \
-                    static_cast<int>(platform::TickCount() - m_SequenceStart));                             \
+#define REPORT_CONNECT_TIME(what)                                                                                      \
+    do {                                                                                                               \
+        std::printf("automatic connect to Connected (%s): %d ms\n", what,                                              \
+            static_cast<int>(platform::TickCount() - m_SequenceStart));                                                \
     } while (false)
 
 TEST_F(AppTest, AConfiguredBoardConnectsAtOnceAndOpensTheLedPage)
@@ -119,11 +120,10 @@ TEST_F(AppTest, AnUnconfiguredBoardIsConfiguredThenConnectedWhileTheWindowStaysA
         if (!Form->Connecting)
             return;
         gauge.push_back(Form->CGaugeConfig->Progress());
-        controlsLocked = controlsLocked && !Form->SystemButtons->FindById(BTN_CONNECT)->Enabled() &&
-                         !Form->SystemButtons->FindById(BTN_CLOSE)->Enabled() &&
-                         !Form->TabButtons->FindById(PAGE_LED)->Enabled() &&
-                         Form->SystemButtons->FindById(BTN_ABOUT)->Enabled() &&
-                         Form->SystemButtons->FindById(BTN_MINI)->Enabled();
+        controlsLocked = controlsLocked && !Form->SystemButtons->FindById(BTN_CONNECT)->Enabled()
+            && !Form->SystemButtons->FindById(BTN_CLOSE)->Enabled() && !Form->TabButtons->FindById(PAGE_LED)->Enabled()
+            && Form->SystemButtons->FindById(BTN_ABOUT)->Enabled()
+            && Form->SystemButtons->FindById(BTN_MINI)->Enabled();
     });
     sampler.start(20);
     ASSERT_TRUE(StartAutoConnect(30000));
@@ -134,19 +134,20 @@ TEST_F(AppTest, AnUnconfiguredBoardIsConfiguredThenConnectedWhileTheWindowStaysA
     EXPECT_EQ(Form->ActivePage, PAGE_LED);
     EXPECT_TRUE(Messages.empty()) << Messages.front().text.toStdString();
     EXPECT_TRUE(SimSays("\"configured\":true"));
-    EXPECT_TRUE(ContainsInOrder(InfoLines, {
-                                               {"Connecting Board...", INFO_YELLOW},
-                                               {"Detect board type...", INFO_YELLOW},
-                                               {"Check board ID...", INFO_YELLOW},
-                                               {"Failed to query board name.", INFO_RED},
-                                               {"Configure FPGA...", INFO_YELLOW},
-                                               {"", INFO_YELLOW},
-                                               {"Configure FPGA...", INFO_YELLOW},
-                                               {"Configure FPGA success", INFO_GREEN},
-                                               {"Connecting Board...", INFO_YELLOW},
-                                               {"Check board ID...", INFO_YELLOW},
-                                               {"", INFO_YELLOW},
-                                           }));
+    EXPECT_TRUE(ContainsInOrder(InfoLines,
+        {
+            {"Connecting Board...", INFO_YELLOW},
+            {"Detect board type...", INFO_YELLOW},
+            {"Check board ID...", INFO_YELLOW},
+            {"Failed to query board name.", INFO_RED},
+            {"Configure FPGA...", INFO_YELLOW},
+            {"", INFO_YELLOW},
+            {"Configure FPGA...", INFO_YELLOW},
+            {"Configure FPGA success", INFO_GREEN},
+            {"Connecting Board...", INFO_YELLOW},
+            {"Check board ID...", INFO_YELLOW},
+            {"", INFO_YELLOW},
+        }));
     EXPECT_TRUE(controlsLocked);
     ASSERT_GE(gauge.size(), 20u) << "events were handled during the sequence";
     EXPECT_TRUE(std::is_sorted(gauge.begin(), gauge.begin() + 20)) << "the gauge climbs";
@@ -243,8 +244,8 @@ TEST_F(AppTest, DisconnectLeavesTheLastPageShownAndDeactivated)
     bool welcomePlayed = false;
     OnInfo = [&](const QString& text) {
         if (text == "Check board ID...")
-            welcomePlayed = Form->AnimateWelcome->isVisible() && Form->AnimateWelcome->Active() &&
-                            Form->Pages[PAGE_BUTTON]->isHidden();
+            welcomePlayed = Form->AnimateWelcome->isVisible() && Form->AnimateWelcome->Active()
+                && Form->Pages[PAGE_BUTTON]->isHidden();
     };
     Click(CONNECT);
     ASSERT_TRUE(WaitForSequenceEnd());

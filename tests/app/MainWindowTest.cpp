@@ -231,9 +231,8 @@ TEST(SingleInstance, ASecondStartIsToldTheApplicationIsRunning)
 
 TEST(MainWindowResources, AMissingBoardPictureEndsTheBuildWithAnError)
 {
-    const ui::BitmapLoader previous = ui::SetBitmapLoader([](const QString& name) {
-        return name == "MAIN_UI" ? QImage() : resources::LoadBitmap(name);
-    });
+    const ui::BitmapLoader previous = ui::SetBitmapLoader(
+        [](const QString& name) { return name == "MAIN_UI" ? QImage() : resources::LoadBitmap(name); });
     EXPECT_THROW(TFormMain form, std::runtime_error);
     EXPECT_EQ(FormMain, nullptr) << "no window is left reachable";
     ui::SetBitmapLoader(previous);

@@ -20,7 +20,9 @@ namespace coretest {
 // after a bounded number of polls without any real waiting.
 class SteppingClock {
 public:
-    explicit SteppingClock(std::uint32_t start = 1000, std::uint32_t step = 1) : m_Now(start), m_Step(step)
+    explicit SteppingClock(std::uint32_t start = 1000, std::uint32_t step = 1)
+        : m_Now(start)
+        , m_Step(step)
     {
         platform::SetTickSource([this] { return m_Now += m_Step; });
     }
@@ -53,8 +55,7 @@ public:
 
 // Points the program folder at `folder` and opens the fake library found there, whose
 // state the program shares with the test (the loader hands out the same instance).
-template <typename State>
-class FakeLibrary {
+template<typename State> class FakeLibrary {
 public:
     FakeLibrary(const std::string& folder, const char* fileName, const char* stateFunction)
     {
@@ -91,7 +92,8 @@ inline FakeLibrary<FakeJtagState> FakeJtag(const std::string& folder = FAKE_JTAG
 // Restores the working directory and the tools' folder a test changes.
 class WorkingDirectoryGuard {
 public:
-    WorkingDirectoryGuard() : m_Saved(platform::CurrentDirectory())
+    WorkingDirectoryGuard()
+        : m_Saved(platform::CurrentDirectory())
     {
         if (const char* root = std::getenv("QUARTUS_ROOTDIR"))
             m_SavedRoot = root;
@@ -152,7 +154,7 @@ protected:
             at += static_cast<std::size_t>(fake->writeSizes.at(i));
         const std::uint32_t length = protocol::GetU32(&fake->written.at(at + 2));
         return {fake->written.begin() + static_cast<std::ptrdiff_t>(at + 6),
-                fake->written.begin() + static_cast<std::ptrdiff_t>(at + 6 + length)};
+            fake->written.begin() + static_cast<std::ptrdiff_t>(at + 6 + length)};
     }
     std::uint8_t RequestCode(std::size_t index = 0) const
     {

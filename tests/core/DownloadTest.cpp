@@ -22,8 +22,8 @@ TEST(Download, MissingLibraryShowsFullPathAndDoesNothing)
     platform::OverrideExecutableFolder(EMPTY_DIR);
     TDownload download;
     platform::OverrideExecutableFolder(std::nullopt);
-    EXPECT_EQ(hooks.dialogs, std::vector<std::string>{std::string("fail to load dll - ") + EMPTY_DIR +
-                                                      "QELVANO_DOWNLOAD.DLL"});
+    EXPECT_EQ(hooks.dialogs,
+        std::vector<std::string>{std::string("fail to load dll - ") + EMPTY_DIR + "QELVANO_DOWNLOAD.DLL"});
     EXPECT_FALSE(download.IsLoaded());
     EXPECT_EQ(download.GetQuartusVersion(), 0.0);
     EXPECT_FALSE(download.DownloadImage("image.sof", 20000, 0, 0, 0, 0, 1));
@@ -35,8 +35,8 @@ TEST(Download, LibraryLackingOneNameIsRefusedAndNeverCalled)
     auto fake = FakeDownload(FAKE_DOWNLOAD_INCOMPLETE_DIR);
     ASSERT_TRUE(fake.Ready());
     TDownload download;
-    EXPECT_EQ(hooks.dialogs,
-              std::vector<std::string>{"load QELVANO_DOWNLOAD.DLL fail. Cannot find all of desired API"});
+    EXPECT_EQ(
+        hooks.dialogs, std::vector<std::string>{"load QELVANO_DOWNLOAD.DLL fail. Cannot find all of desired API"});
     EXPECT_FALSE(download.IsLoaded());
     EXPECT_EQ(download.GetQuartusVersion(), 0.0);
     EXPECT_FALSE(download.DownloadImage("image.sof", 20000, 0, 0, 0, 0, 1));

@@ -13,10 +13,7 @@ FakeDownloadState& State()
 
 } // namespace
 
-FAKE_EXPORT FakeDownloadState* FakeDownload_State()
-{
-    return &State();
-}
+FAKE_EXPORT FakeDownloadState* FakeDownload_State() { return &State(); }
 
 FAKE_EXPORT double QELVANO_GetQuatusVersion(void)
 {
@@ -24,8 +21,8 @@ FAKE_EXPORT double QELVANO_GetQuatusVersion(void)
     return State().version;
 }
 
-FAKE_EXPORT std::int32_t QELVANO_JtagDownload(const char* path, std::int32_t time, std::uint8_t a, std::int32_t b,
-                                              std::int32_t c, std::uint8_t d, std::uint8_t e)
+FAKE_EXPORT std::int32_t QELVANO_JtagDownload(
+    const char* path, std::int32_t time, std::uint8_t a, std::int32_t b, std::int32_t c, std::uint8_t d, std::uint8_t e)
 {
     FakeDownloadState& s = State();
     ++s.downloadCalls;
@@ -40,7 +37,7 @@ FAKE_EXPORT std::int32_t QELVANO_JtagDownload(const char* path, std::int32_t tim
     return s.downloadResult;
 }
 
-#define FAKE_UNCALLED(name) \
+#define FAKE_UNCALLED(name)                                                                                            \
     FAKE_EXPORT std::int32_t name(void) { return 0; }
 
 FAKE_UNCALLED(QELVANO_DownloadEEPROMByByteBlaster)

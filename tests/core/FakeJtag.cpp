@@ -25,10 +25,7 @@ std::string WorkingDirectory()
 
 } // namespace
 
-FAKE_EXPORT FakeJtagState* FakeJtag_State()
-{
-    return &State();
-}
+FAKE_EXPORT FakeJtagState* FakeJtag_State() { return &State(); }
 
 FAKE_EXPORT std::uint32_t QELVANO_JtagOpen(std::int32_t cableIndex, const char* cableName)
 {

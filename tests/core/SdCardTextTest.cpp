@@ -8,33 +8,30 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-std::string Csd(const Bytes& bytes)
-{
-    return sdcard::CsdText(bytes.data());
-}
+std::string Csd(const Bytes& bytes) { return sdcard::CsdText(bytes.data()); }
 
 } // namespace
 
 TEST(SdCardText, Version2WorkedExample)
 {
     EXPECT_EQ(Csd({0x40, 0x0E, 0x00, 0x32, 0x5B, 0x59, 0x00, 0x00, 0x1D, 0x8A, 0x7F, 0x80, 0x0A, 0x40, 0x00, 0x00}),
-              "-CSD Version 2.0\n"
-              "-Read Access Time:1000 us\n"
-              "-Read Access Time (NSAC):0 (x100 cycle) \n"
-              "-Max. Data Transfer Rate:25 Mbits/s\n"
-              "-Max. Read Data Block Length:512 Byte\n"
-              "-Memory Capacity:3781MB\n");
+        "-CSD Version 2.0\n"
+        "-Read Access Time:1000 us\n"
+        "-Read Access Time (NSAC):0 (x100 cycle) \n"
+        "-Max. Data Transfer Rate:25 Mbits/s\n"
+        "-Max. Read Data Block Length:512 Byte\n"
+        "-Memory Capacity:3781MB\n");
 }
 
 TEST(SdCardText, Version1WorkedExample)
 {
     EXPECT_EQ(Csd({0x00, 0x26, 0x00, 0x32, 0x5F, 0x59, 0x83, 0xC8, 0xBE, 0xFB, 0xCF, 0xFF, 0x92, 0x40, 0x40, 0x00}),
-              "-CSD Version 1.0\n"
-              "-Read Access Time:1 ms\n"
-              "-Read Access Time (NSAC):0 (x100 cycle) \n"
-              "-Max. Data Transfer Rate:25 Mbits/s\n"
-              "-Max. Read Data Block Length:512 Byte\n"
-              "-Memory Capacity:969MB\n");
+        "-CSD Version 1.0\n"
+        "-Read Access Time:1 ms\n"
+        "-Read Access Time (NSAC):0 (x100 cycle) \n"
+        "-Max. Data Transfer Rate:25 Mbits/s\n"
+        "-Max. Read Data Block Length:512 Byte\n"
+        "-Memory Capacity:969MB\n");
 }
 
 TEST(SdCardText, TimeAndRateFieldsAtTheirEdges)
@@ -73,10 +70,10 @@ TEST(SdCardText, ReservedStructureAndZeroBlockLengthUseVersion1Capacity)
     csd[9] = 0x03;
     csd[10] = 0x80;
     EXPECT_EQ(Csd(csd),
-              "-Read Access Time:NA\n"
-              "-Read Access Time (NSAC):0 (x100 cycle) \n"
-              "-Max. Data Transfer Rate:NA\n"
-              "-Memory Capacity:2MB\n");
+        "-Read Access Time:NA\n"
+        "-Read Access Time (NSAC):0 (x100 cycle) \n"
+        "-Max. Data Transfer Rate:NA\n"
+        "-Memory Capacity:2MB\n");
 }
 
 TEST(SdCardText, Version1CapacityBeyondFourGigabytesIsExact)
@@ -111,12 +108,12 @@ TEST(SdCardText, CidLines)
 {
     const Bytes cid = {0x1B, 0x41, 0x42, 'S', 'M', 'I', '0', '2', 0x10, 0xDE, 0xAD, 0xBE, 0xEF, 0xF9, 0x05, 0x00};
     EXPECT_EQ(sdcard::CidText(cid.data()),
-              "-Manufacturer ID:1Bh\n"
-              "-OEM/Application ID:4241h\n"
-              "-Product Name:SMI02\n"
-              "-Product Revision:10h\n"
-              "-Serial No.:DEADBEEFh\n"
-              "-Date Code:905h\n");
+        "-Manufacturer ID:1Bh\n"
+        "-OEM/Application ID:4241h\n"
+        "-Product Name:SMI02\n"
+        "-Product Revision:10h\n"
+        "-Serial No.:DEADBEEFh\n"
+        "-Date Code:905h\n");
 }
 
 TEST(SdCardText, ProductNameBytesNeverCutTheText)

@@ -5,7 +5,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-class TransactTest : public ConnectedBoard {};
+class TransactTest : public ConnectedBoard { };
 
 } // namespace
 
@@ -57,7 +57,7 @@ TEST_F(TransactTest, OversizedPayloadIsNeverSent)
     EXPECT_EQ(fake->writeCalls, 0);
 #else
     EXPECT_DEATH(board.Transact(40, &status, 3000, static_cast<std::uint32_t>(payload.size()), payload.data(), 1),
-                 "dwPayloadLen <= PKT_PC2NIOS_MAX_PL_LEN");
+        "dwPayloadLen <= PKT_PC2NIOS_MAX_PL_LEN");
 #endif
 }
 

@@ -30,8 +30,10 @@ public:
     SyntheticLevels()
     {
         m_previous = ui::SetBitmapLoader([](const QString& name) {
-            const QSize size = name == "XY_LEVEL" ? XY_LEVEL : name == "X_LEVEL" ? X_LEVEL
-                             : name == "Y_LEVEL" ? Y_LEVEL : BUBBLE;
+            const QSize size = name == "XY_LEVEL" ? XY_LEVEL
+                : name == "X_LEVEL"               ? X_LEVEL
+                : name == "Y_LEVEL"               ? Y_LEVEL
+                                                  : BUBBLE;
             const bool bubble = name.endsWith("BUBBLE");
             return Filled(size, bubble ? 0 : 100, bubble ? 0 : 100, bubble ? 200 : 100)
                 .convertToFormat(QImage::Format_RGB32);
@@ -144,8 +146,8 @@ TEST(LevelDraw, ComposesAtTheFixedPlacesAndLeavesNoTrace)
 
 TEST(LevelDraw, ProgramArtworkLoadsInTheDocumentedSizes)
 {
-    const TDrawLevel levels(117, 64, "XY_LEVEL_BMP", "XY_BUBBLE_BMP", "X_LEVEL_BMP", "X_BUBBLE_BMP",
-                            "Y_LEVEL_BMP", "Y_BUBBLE_BMP");
+    const TDrawLevel levels(
+        117, 64, "XY_LEVEL_BMP", "XY_BUBBLE_BMP", "X_LEVEL_BMP", "X_BUBBLE_BMP", "Y_LEVEL_BMP", "Y_BUBBLE_BMP");
     EXPECT_EQ(levels.Bounds(), QRect(117, 64, 242, 196));
     QImage small(10, 10, QImage::Format_RGB32);
     levels.Draw(&small, 0, 0, 0, 0); // clipped, not out of bounds

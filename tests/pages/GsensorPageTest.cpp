@@ -37,8 +37,8 @@ double CpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 class GsensorPage : public TPageSuite<TTimedGsensor> {
@@ -53,8 +53,8 @@ protected:
     }
     QString Texts() const
     {
-        return QStringList{page->LabelX->text(), page->LabelY->text(), page->LabelZ->text(),
-                           page->LabelXDeg->text(), page->LabelYDeg->text()}
+        return QStringList{page->LabelX->text(), page->LabelY->text(), page->LabelZ->text(), page->LabelXDeg->text(),
+            page->LabelYDeg->text()}
             .join('|');
     }
 };
@@ -90,8 +90,8 @@ TEST_F(GsensorPage, LevelsAreDrawnFromTheReading)
     ASSERT_TRUE(ShowsAfter("-8192 8192 16384", "X=-500.0mg"));
     // The same levels composed apart from the page, for the same reading.
     const gsensor::TGsensorView view = gsensor::ViewOf(-8192, -8192, 16384);
-    const TDrawLevel levels(117, 64, "XY_LEVEL_BMP", "XY_BUBBLE_BMP", "X_LEVEL_BMP", "X_BUBBLE_BMP",
-                            "Y_LEVEL_BMP", "Y_BUBBLE_BMP");
+    const TDrawLevel levels(
+        117, 64, "XY_LEVEL_BMP", "XY_BUBBLE_BMP", "X_LEVEL_BMP", "X_BUBBLE_BMP", "Y_LEVEL_BMP", "Y_BUBBLE_BMP");
     QImage expected = page->Canvas()->copy();
     levels.Draw(&expected, view.tiltX, view.tiltY, view.gX, view.gY);
     EXPECT_EQ(page->Canvas()->copy(levels.Bounds()), expected.copy(levels.Bounds()));
@@ -172,7 +172,7 @@ TEST_F(GsensorPage, LivePollingCost)
     const double pollMs = page->pollSeconds / page->polls * 1000.0;
     std::printf("G-sensor live polling: %d polls in %.2f s (%.1f per s), %.3f ms per poll with drawing, "
                 "panel CPU %.1f ms per s (%.1f %%)\n",
-                page->polls, wall, page->polls / wall, pollMs, cpu / wall * 1000.0, cpu / wall * 100.0);
+        page->polls, wall, page->polls / wall, pollMs, cpu / wall * 1000.0, cpu / wall * 100.0);
     RecordProperty("poll_ms", QString::number(pollMs, 'f', 3).toStdString());
     RecordProperty("cpu_ms_per_s", QString::number(cpu / wall * 1000.0, 'f', 1).toStdString());
     EXPECT_EQ(failures, 0);

@@ -20,7 +20,7 @@ TEST(HsmcReport, IoPairsNameTheirPins)
     EXPECT_EQ(hsmc::Report(0, std::uint64_t{1} << 40), "HSMC Test:NG\r\n<IO Error:>\r\nHSMC Pin 159-160    \r\n");
     // In bit order, not pin order: bit 11 (pin 49) comes after bit 10 (pin 89).
     EXPECT_EQ(hsmc::Report(0, (1u << 10) | (1u << 11)),
-              "HSMC Test:NG\r\n<IO Error:>\r\nHSMC Pin 89-90    \r\nHSMC Pin 49-50    \r\n");
+        "HSMC Test:NG\r\n<IO Error:>\r\nHSMC Pin 89-90    \r\nHSMC Pin 49-50    \r\n");
     // Bits above the 41 pairs name nothing.
     EXPECT_EQ(hsmc::Report(0, std::uint64_t{1} << 41), "HSMC Test:NG\r\n<IO Error:>\r\n");
 }
@@ -29,11 +29,11 @@ TEST(HsmcReport, TransceiverGroupsComeFirst)
 {
     EXPECT_EQ(hsmc::Report(0x10, 0), "HSMC Test:NG\r\n<Transceiver Error:>\r\n");
     EXPECT_EQ(hsmc::Report(0x09, 0),
-              "HSMC Test:NG\r\n<Transceiver Error:>\r\nHSMC Pin 31/29-32/30    \r\n"
-              "HSMC Pin 19/17-20/18    \r\n");
+        "HSMC Test:NG\r\n<Transceiver Error:>\r\nHSMC Pin 31/29-32/30    \r\n"
+        "HSMC Pin 19/17-20/18    \r\n");
     EXPECT_EQ(hsmc::Report(0x06, 4),
-              "HSMC Test:NG\r\n<Transceiver Error:>\r\nHSMC Pin 27/25-28/26    \r\nHSMC Pin 23/21-24/22    \r\n"
-              "<IO Error:>\r\nHSMC Pin 43-44    \r\n");
+        "HSMC Test:NG\r\n<Transceiver Error:>\r\nHSMC Pin 27/25-28/26    \r\nHSMC Pin 23/21-24/22    \r\n"
+        "<IO Error:>\r\nHSMC Pin 43-44    \r\n");
 }
 
 TEST(HsmcReport, PinTableCoversEveryPairOnce)
@@ -137,9 +137,10 @@ TEST_F(HsmcPage, FailingPairsAreReported)
     ClickVerify();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, ui::TMessageKind::Information);
-    EXPECT_EQ(messages[0].text, "HSMC Test:NG\r\n<Transceiver Error:>\r\nHSMC Pin 31/29-32/30    \r\n"
-                                "HSMC Pin 19/17-20/18    \r\n<IO Error:>\r\nHSMC Pin 39-40    \r\n"
-                                "HSMC Pin 159-160    \r\n");
+    EXPECT_EQ(messages[0].text,
+        "HSMC Test:NG\r\n<Transceiver Error:>\r\nHSMC Pin 31/29-32/30    \r\n"
+        "HSMC Pin 19/17-20/18    \r\n<IO Error:>\r\nHSMC Pin 39-40    \r\n"
+        "HSMC Pin 159-160    \r\n");
     EXPECT_EQ(page->LabelResult->text(), "NG");
     EXPECT_EQ(ResultColour(), INFO_RED);
 

@@ -85,10 +85,7 @@ protected:
     }
 
     static std::string Ctl(const std::string& args, bool* ok = nullptr) { return s_Sim->Ctl(args, ok); }
-    static QJsonObject State()
-    {
-        return QJsonDocument::fromJson(QByteArray::fromStdString(Ctl("state"))).object();
-    }
+    static QJsonObject State() { return QJsonDocument::fromJson(QByteArray::fromStdString(Ctl("state"))).object(); }
     static TBoard& Board() { return *s_Board; }
 
     static inline std::unique_ptr<testsupport::SimulatedBoard> s_Sim;
@@ -123,8 +120,7 @@ inline void ShowPage(QWidget* page)
 // One page of type TWindow per test, shown as a window of its own on the shared board;
 // `failures` counts the link failures it raises. PrepareBoard sets up what the board
 // holds before the page exists.
-template <class TWindow>
-class TPageSuite : public TBoardSuite {
+template<class TWindow> class TPageSuite : public TBoardSuite {
 protected:
     void SetUp() override
     {
@@ -145,7 +141,7 @@ protected:
             page->Deactivate();
         page.reset();
     }
-    virtual void PrepareBoard() {}
+    virtual void PrepareBoard() { }
 
     std::unique_ptr<TWindow> page;
     int failures = 0;

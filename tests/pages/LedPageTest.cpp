@@ -63,8 +63,7 @@ TEST_F(LedPage, StartsAllLitAndDisabledAndActivationSendsNothing)
     for (int id = 0; id < leds::LED_COUNT; ++id)
         EXPECT_TRUE(page->LedLit(id));
     // Disabled: the LED picture shows its disabled frame and clicks do nothing.
-    EXPECT_EQ(CanvasPart(page->Canvas(), QRect(leds::ButtonPlace(0), QSize(24, 36))),
-              ButtonFrame("LEDG_LIGHT_BTN", 1));
+    EXPECT_EQ(CanvasPart(page->Canvas(), QRect(leds::ButtonPlace(0), QSize(24, 36))), ButtonFrame("LEDG_LIGHT_BTN", 1));
     ClickLed(0);
     EXPECT_TRUE(page->LedLit(0));
 

@@ -38,10 +38,7 @@ private:
     std::string folder_;
 };
 
-void WriteText(const fs::path& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
+void WriteText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 std::string ReadText(const fs::path& path)
 {
@@ -59,8 +56,12 @@ std::vector<std::uint8_t> Bytes(const TFilePortion& portion)
 TEST(MemoryGeometry, ListTextsAndSizesFollowTheSizeRule)
 {
     const char* expected[] = {
-        "SSRAM-0 (100000h WORDS, 2 MB)", "SSRAM-1 (100000h WORDS, 2 MB)", "SDRAM (4000000h WORDS, 128 MB)",
-        "EEPROM (800h WORDS, 4 KB)",     "EPCS (400000h WORDS, 8 MB)",    "FLASH (400000h WORDS, 8 MB)",
+        "SSRAM-0 (100000h WORDS, 2 MB)",
+        "SSRAM-1 (100000h WORDS, 2 MB)",
+        "SDRAM (4000000h WORDS, 128 MB)",
+        "EEPROM (800h WORDS, 4 KB)",
+        "EPCS (400000h WORDS, 8 MB)",
+        "FLASH (400000h WORDS, 8 MB)",
     };
     const std::uint8_t codes[] = {0, 1, 5, 4, 3, 2};
     const char* zeros[] = {"00000", "00000", "0000000", "000", "000000", "000000"};
@@ -95,10 +96,10 @@ TEST(MemoryGeometry, ParseHexFieldAcceptsTheRangeAndNamesTheBound)
     // Eight digits with the top bit set are a negative 32-bit value.
     const THexField negative = ParseHexField("80000000", "Address", 0x3FFFFFF, 0);
     EXPECT_FALSE(negative.ok);
-    EXPECT_EQ("The intput value(80000000) for the field 'Address' is expected to larger or equal to 0h.",
-              negative.error);
+    EXPECT_EQ(
+        "The intput value(80000000) for the field 'Address' is expected to larger or equal to 0h.", negative.error);
     EXPECT_EQ("The intput value(0) for the field 'Length' is expected to larger or equal to 1h.",
-              ParseHexField("0", "Length", 0x100000, 1).error);
+        ParseHexField("0", "Length", 0x100000, 1).error);
 }
 
 TEST(MemoryGeometry, ParseHexFieldRejectsWhatIsNotOneToEightHexDigits)
@@ -108,10 +109,12 @@ TEST(MemoryGeometry, ParseHexFieldRejectsWhatIsNotOneToEightHexDigits)
     EXPECT_EQ("Value '100000000' is invalid for 'Address'", ParseHexField("100000000", "Address", 0xFFFFF, 0).error);
     EXPECT_FALSE(ParseHexField("000000001", "Length", 5, 1).ok);
     for (const char* text : {"-1", "+1", " 1", "1 ", "0x10", "$10", "1g", "12h"})
-        EXPECT_EQ(std::string("Value '") + text + "' is invalid for 'wDATA'",
-                  ParseHexField(text, "wDATA", 0xFFFF, 0).error)
+        EXPECT_EQ(
+            std::string("Value '") + text + "' is invalid for 'wDATA'", ParseHexField(text, "wDATA", 0xFFFF, 0).error)
             << text;
-    const std::string withNul("1\0" "2", 3);
+    const std::string withNul("1\0"
+                              "2",
+        3);
     EXPECT_FALSE(ParseHexField(withNul, "wDATA", 0xFFFF, 0).ok);
 }
 
@@ -135,7 +138,9 @@ TEST(HexCodec, EncodesUpperCaseAndDecodesBothCasesInPlace)
     EXPECT_EQ(all, std::vector<std::uint8_t>(inPlace, inPlace + 256));
 
     std::uint8_t byte = 0;
-    for (const char* bad : {"G0", "0g", "\n0", "0 ", "-1", "\xff" "0"})
+    for (const char* bad : {"G0", "0g", "\n0", "0 ", "-1",
+             "\xff"
+             "0"})
         EXPECT_FALSE(hexcodec::DecodeHex(bad, 1, &byte)) << bad;
     const char nul[2] = {'0', '\0'};
     EXPECT_FALSE(hexcodec::DecodeHex(nul, 1, &byte));
@@ -227,5 +232,6 @@ TEST(MemoryFiles, GivenLengthPortions)
 
     WriteText(folder / "four.bin", "1234");
     EXPECT_EQ(TLoadStatus::SizeLess, ReadFilePortion(folder / "four.bin", false, false, 5, 1000).status);
-    EXPECT_EQ((std::vector<std::uint8_t>{'1', '2'}), Bytes(ReadFilePortion(folder / "four.bin", false, false, 2, 1000)));
+    EXPECT_EQ(
+        (std::vector<std::uint8_t>{'1', '2'}), Bytes(ReadFilePortion(folder / "four.bin", false, false, 2, 1000)));
 }

@@ -67,7 +67,14 @@ const QPoint WRITE_FILE(187 + 88, 162 + 8);
 const QPoint READ_FILE(187 + 88, 236 + 8);
 
 // SSRAM-0, SSRAM-1, SDRAM, EEPROM, EPCS, FLASH.
-enum Position { SSRAM0, SSRAM1, SDRAM, EEPROM, EPCS, FLASH };
+enum Position {
+    SSRAM0,
+    SSRAM1,
+    SDRAM,
+    EEPROM,
+    EPCS,
+    FLASH
+};
 
 class MemoryPage : public ::testing::Test {
 protected:
@@ -81,7 +88,9 @@ protected:
             infoColour = colour;
         });
         seams = std::make_unique<ui::TScopedSeams>(ui::TSeamHandlers{
-            [this](QWidget*, ui::TMessageKind kind, const QString&, const QString& text) { boxes.push_back({kind, text}); },
+            [this](QWidget*, ui::TMessageKind kind, const QString&, const QString& text) {
+                boxes.push_back({kind, text});
+            },
             [this](QWidget*, const ui::TFileDialogRequest& request) { return Answer(request); },
             [this](QWidget*, const ui::TFileDialogRequest& request) { return Answer(request); },
             [this] {
@@ -139,8 +148,8 @@ protected:
     // The simulator's bytes, as lower-case hex without separators.
     static std::string SimBytes(const char* memory, std::uint32_t address, std::uint32_t count)
     {
-        std::string dump = Sim().Ctl("mem read " + std::string(memory) + " " + std::to_string(address) + " " +
-                                     std::to_string(count));
+        std::string dump = Sim().Ctl(
+            "mem read " + std::string(memory) + " " + std::to_string(address) + " " + std::to_string(count));
         std::string hex;
         for (char c : dump)
             if (std::isxdigit(static_cast<unsigned char>(c)))
@@ -177,9 +186,9 @@ protected:
 
 TEST_F(MemoryPage, ListAndMemoryDependentControls)
 {
-    const char* texts[] = {"SSRAM-0 (100000h WORDS, 2 MB)", "SSRAM-1 (100000h WORDS, 2 MB)",
-                           "SDRAM (4000000h WORDS, 128 MB)", "EEPROM (800h WORDS, 4 KB)",
-                           "EPCS (400000h WORDS, 8 MB)", "FLASH (400000h WORDS, 8 MB)"};
+    const char* texts[]
+        = {"SSRAM-0 (100000h WORDS, 2 MB)", "SSRAM-1 (100000h WORDS, 2 MB)", "SDRAM (4000000h WORDS, 128 MB)",
+            "EEPROM (800h WORDS, 4 KB)", "EPCS (400000h WORDS, 8 MB)", "FLASH (400000h WORDS, 8 MB)"};
     ASSERT_EQ(6, page->ComboBoxMemoryType->count());
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(texts[i], page->ComboBoxMemoryType->itemText(i));
@@ -216,7 +225,8 @@ TEST_F(MemoryPage, ListAndMemoryDependentControls)
 
     fs::create_directories(testsupport::SimulatedBoard::BinFolder() + "../snapshots/pages");
     page->Activate(&Board());
-    page->grab().save(QString::fromStdString(testsupport::SimulatedBoard::BinFolder() + "../snapshots/pages/memory.png"));
+    page->grab().save(
+        QString::fromStdString(testsupport::SimulatedBoard::BinFolder() + "../snapshots/pages/memory.png"));
 }
 
 TEST_F(MemoryPage, CheckBoxesFillTheRangeFields)
@@ -262,8 +272,8 @@ TEST_F(MemoryPage, HexFieldsAreCheckedWithTheirBoxes)
 
     page->EditAddress->setText("80000000");
     Click(WRITE);
-    EXPECT_EQ("The intput value(80000000) for the field 'Address' is expected to larger or equal to 0h.",
-              boxes.back().text);
+    EXPECT_EQ(
+        "The intput value(80000000) for the field 'Address' is expected to larger or equal to 0h.", boxes.back().text);
 
     // Nine digits are refused, not cut to 00000001.
     page->EditReadLength->setText("100000001");

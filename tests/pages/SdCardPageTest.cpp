@@ -20,7 +20,11 @@ struct TMessage {
 // Records a label's text each time it is painted.
 class TPaintWatch : public QObject {
 public:
-    explicit TPaintWatch(QLabel* label) : m_Label(label) { label->installEventFilter(this); }
+    explicit TPaintWatch(QLabel* label)
+        : m_Label(label)
+    {
+        label->installEventFilter(this);
+    }
     ~TPaintWatch() override { m_Label->removeEventFilter(this); }
     bool eventFilter(QObject*, QEvent* event) override
     {
@@ -41,8 +45,7 @@ protected:
     void ClickRead() { Click(page.get(), TFormSDCARD::READ_LEFT + 32, TFormSDCARD::READ_TOP + 8); }
     QString Texts() const
     {
-        return QStringList{page->LabelSDCARD_CID->text(), page->LabelSDCARD_CSD->text(),
-                           page->LabelSDCARD_FAT->text()}
+        return QStringList{page->LabelSDCARD_CID->text(), page->LabelSDCARD_CSD->text(), page->LabelSDCARD_FAT->text()}
             .join('|');
     }
     // Records every message box; `onMessage` runs while the box would be up.
@@ -105,8 +108,7 @@ TEST_F(SdCardPage, NoCardWarnsWithoutDisconnecting)
     EXPECT_TRUE(info.Saw("Failed to access SDCARD.", INFO_RED));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, ui::TMessageKind::Warning);
-    EXPECT_EQ(messages[0].text,
-              "Failed to access the SDCARD.\nPlease make sure a SDCARD is pluged into the VX5h-260.");
+    EXPECT_EQ(messages[0].text, "Failed to access the SDCARD.\nPlease make sure a SDCARD is pluged into the VX5h-260.");
     EXPECT_EQ(Texts(), "||");
     EXPECT_EQ(failures, 0);
     EXPECT_TRUE(page->ReadEnabled());

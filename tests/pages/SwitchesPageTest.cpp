@@ -41,11 +41,14 @@ protected:
 
     bool Shows(int bit, bool down) const
     {
-        const char* picture = switches::IsKey(bit) ? (down ? "BUTTON_DOWN" : "BUTTON_UP")
-                                                   : (down ? "SW_DOWN" : "SW_UP");
+        const char* picture
+            = switches::IsKey(bit) ? (down ? "BUTTON_DOWN" : "BUTTON_UP") : (down ? "SW_DOWN" : "SW_UP");
         return ShowsBitmap(page->Canvas(), switches::PicturePlace(bit), picture, true);
     }
-    bool WaitDrawn(std::uint32_t value) { return WaitFor([&] { return page->LastDrawn() == value; }, 2000); }
+    bool WaitDrawn(std::uint32_t value)
+    {
+        return WaitFor([&] { return page->LastDrawn() == value; }, 2000);
+    }
 };
 
 TEST_F(SwitchesPage, PollingDrawsKeysAndSwitchesSetOnTheBoard)
@@ -151,8 +154,8 @@ double CpuMsPerSecond(int waitMs)
     const auto cpuMicros = [] {
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
-        return usage.ru_utime.tv_sec * 1e6 + usage.ru_utime.tv_usec + usage.ru_stime.tv_sec * 1e6 +
-               usage.ru_stime.tv_usec;
+        return usage.ru_utime.tv_sec * 1e6 + usage.ru_utime.tv_usec + usage.ru_stime.tv_sec * 1e6
+            + usage.ru_stime.tv_usec;
     };
     const double before = cpuMicros();
     QElapsedTimer wall;
@@ -170,7 +173,7 @@ TEST_F(SwitchesPage, CpuTimeWhilePollingASteadyBoard)
     const double polling = CpuMsPerSecond(5000);
     std::printf("[ figure   ] switches page polling a steady board: %.1f ms CPU per second "
                 "(%.2f %% of a core; the idle event loop alone: %.1f ms per second)\n",
-                polling, polling / 10.0, idle);
+        polling, polling / 10.0, idle);
     EXPECT_EQ(page->DrawCount(), draws);
     EXPECT_LT(polling, 100.0); // well under a tenth of a core
 }

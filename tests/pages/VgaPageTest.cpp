@@ -86,8 +86,7 @@ TEST_F(VgaPage, ActivationSendsTheSelectionAndEachChoiceIsSent)
 
     page->ComboBoxVGA->setCurrentIndex(9);
     EXPECT_EQ(BoardVga(), std::make_pair(1, 9));
-    EXPECT_EQ(page->PreviewImage(),
-              resources::LoadBitmap("COMPOSITE").convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(page->PreviewImage(), resources::LoadBitmap("COMPOSITE").convertToFormat(QImage::Format_RGB32));
     page->ComboBoxVGA->setCurrentIndex(8);
     EXPECT_EQ(BoardVga(), std::make_pair(2, 8));
     EXPECT_EQ(page->PreviewImage().pixelColor(vga::CellRect(2, 3).center()), QColor(0, 0, 48));

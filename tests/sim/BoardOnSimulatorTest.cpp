@@ -83,8 +83,8 @@ TEST_F(UnconfiguredBoard, NameQueryGoesUnansweredUntilTheDownloadConfiguresTheFp
         TDownload download;
         ASSERT_TRUE(download.IsLoaded());
         EXPECT_NE(download.GetQuartusVersion(), 0.0);
-        ASSERT_TRUE(download.DownloadImage(platform::ExecutableFolder() + "VX5h_260_ControlPanel.sof", 20000, 0,
-                                           0, 0, 0, 1));
+        ASSERT_TRUE(
+            download.DownloadImage(platform::ExecutableFolder() + "VX5h_260_ControlPanel.sof", 20000, 0, 0, 0, 0, 1));
     }
     std::string error;
     ASSERT_TRUE(board.Connect(error, 0));
@@ -105,11 +105,11 @@ TEST_F(BoardOnSimulator, OutputsReachTheBoard)
     bool ok = false;
     const std::string text = "VX5h-260\nControl Panel\n";
     EXPECT_TRUE(board.ChannelWrite(ok, CHANNEL_LCD, static_cast<std::int32_t>(text.size() + 1),
-                                   reinterpret_cast<const std::uint8_t*>(text.c_str())));
+        reinterpret_cast<const std::uint8_t*>(text.c_str())));
     EXPECT_TRUE(ok);
     const std::string state = State();
     for (const char* part : {"\"leds\":94741925", "\"seg7\":2309737967", "\"vga\":{\"mode\":1,\"pattern\":9}",
-                             "\"lcd\":[\"VX5h-260\",\"Control Panel\"]"})
+             "\"lcd\":[\"VX5h-260\",\"Control Panel\"]"})
         EXPECT_NE(state.find(part), std::string::npos) << part;
 }
 
@@ -141,11 +141,13 @@ TEST_F(BoardOnSimulator, SdCardTextsOfTheSimulatedCard)
     std::string csd, fs, cid;
     ASSERT_TRUE(board.GetSdCardInfo(present, csd, fs, cid));
     EXPECT_TRUE(present);
-    EXPECT_EQ(csd, "-CSD Version 2.0\n-Read Access Time:1000 us\n-Read Access Time (NSAC):0 (x100 cycle) \n"
-                   "-Max. Data Transfer Rate:25 Mbits/s\n-Max. Read Data Block Length:512 Byte\n"
-                   "-Memory Capacity:3781MB\n");
-    EXPECT_EQ(cid, "-Manufacturer ID:03h\n-OEM/Application ID:4453h\n-Product Name:SU04G\n"
-                   "-Product Revision:80h\n-Serial No.:1A2B3C4Dh\n-Date Code:0A6h\n");
+    EXPECT_EQ(csd,
+        "-CSD Version 2.0\n-Read Access Time:1000 us\n-Read Access Time (NSAC):0 (x100 cycle) \n"
+        "-Max. Data Transfer Rate:25 Mbits/s\n-Max. Read Data Block Length:512 Byte\n"
+        "-Memory Capacity:3781MB\n");
+    EXPECT_EQ(cid,
+        "-Manufacturer ID:03h\n-OEM/Application ID:4453h\n-Product Name:SU04G\n"
+        "-Product Revision:80h\n-Serial No.:1A2B3C4Dh\n-Date Code:0A6h\n");
     EXPECT_EQ(fs, "FAT32");
 
     sim->Ctl("sdcard remove");
@@ -163,8 +165,7 @@ TEST_F(BoardOnSimulator, MemoryTransfersAcrossBothChunkBoundaries)
     const std::uint32_t at = 0x200000 - static_cast<std::uint32_t>(data.size()); // up to SSRAM-1's last byte
     ASSERT_TRUE(board.MemoryWrite(MEM_SSRAM1, at, MEMORY_WRITE_CHUNK + 1, data.data()));
     ASSERT_TRUE(board.MemoryWrite(MEM_SSRAM1, at + MEMORY_WRITE_CHUNK + 1,
-                                  static_cast<std::uint32_t>(data.size()) - MEMORY_WRITE_CHUNK - 1,
-                                  data.data() + MEMORY_WRITE_CHUNK + 1));
+        static_cast<std::uint32_t>(data.size()) - MEMORY_WRITE_CHUNK - 1, data.data() + MEMORY_WRITE_CHUNK + 1));
     std::vector<std::uint8_t> back(data.size());
     ASSERT_TRUE(board.MemoryRead(MEM_SSRAM1, at, MEMORY_READ_CHUNK, back.data()));
     EXPECT_TRUE(std::equal(back.begin(), back.begin() + MEMORY_READ_CHUNK, data.begin()));
@@ -268,7 +269,7 @@ struct FaultCase {
     std::uint32_t settleMs = 0; // until a late reply has surely arrived, to be flushed
 };
 
-class FaultOnSimulator : public BoardOnSimulator, public ::testing::WithParamInterface<FaultCase> {};
+class FaultOnSimulator : public BoardOnSimulator, public ::testing::WithParamInterface<FaultCase> { };
 
 TEST_P(FaultOnSimulator, FailsOneExchangeAndTheNextSucceeds)
 {
@@ -287,14 +288,13 @@ TEST_P(FaultOnSimulator, FailsOneExchangeAndTheNextSucceeds)
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultOnSimulator,
-                         ::testing::Values(FaultCase{"checksum", true, 500}, FaultCase{"echo", false, 500},
-                                           FaultCase{"length", false, 500}, FaultCase{"garbage 7", false, 500},
-                                           FaultCase{"truncate", true, 6500}, FaultCase{"drop", false, 6500},
-                                           FaultCase{"stall 6500", false, 6500, 700}),
-                         [](const ::testing::TestParamInfo<FaultCase>& info) {
-                             std::string name = info.param.fault;
-                             return name.substr(0, name.find(' '));
-                         });
+    ::testing::Values(FaultCase{"checksum", true, 500}, FaultCase{"echo", false, 500}, FaultCase{"length", false, 500},
+        FaultCase{"garbage 7", false, 500}, FaultCase{"truncate", true, 6500}, FaultCase{"drop", false, 6500},
+        FaultCase{"stall 6500", false, 6500, 700}),
+    [](const ::testing::TestParamInfo<FaultCase>& info) {
+        std::string name = info.param.fault;
+        return name.substr(0, name.find(' '));
+    });
 
 TEST_F(BoardOnSimulator, PulledCableFailsTheExchangeUntilReconnected)
 {

@@ -53,11 +53,10 @@ struct Jtag {
 };
 
 struct Download {
-    std::unique_ptr<platform::DynamicLibrary> library =
-        platform::DynamicLibrary::Load(Bin() + "QELVANO_DOWNLOAD.DLL");
+    std::unique_ptr<platform::DynamicLibrary> library = platform::DynamicLibrary::Load(Bin() + "QELVANO_DOWNLOAD.DLL");
     QELVANO_JtagDownload_t download = library->ResolveAs<QELVANO_JtagDownload_t>(downloadapi::JTAG_DOWNLOAD_NAME);
-    QELVANO_GetQuatusVersion_t version =
-        library->ResolveAs<QELVANO_GetQuatusVersion_t>(downloadapi::GET_QUARTUS_VERSION_NAME);
+    QELVANO_GetQuatusVersion_t version
+        = library->ResolveAs<QELVANO_GetQuatusVersion_t>(downloadapi::GET_QUARTUS_VERSION_NAME);
 
     std::int32_t Load(const std::string& path) { return download(path.c_str(), 20000, 0, 0, 0, 0, 1); }
 };
@@ -99,7 +98,7 @@ TEST(JtagDriver, UnconfiguredBoardIsSilentUntilTheImageIsLoaded)
     ASSERT_NE(jtag.info(link, record), 0);
     const char* description = reinterpret_cast<const char*>(record + jtagapi::JTAG_INFO_DESCRIPTION_OFFSET);
     EXPECT_LT(strnlen(description, sizeof record - jtagapi::JTAG_INFO_DESCRIPTION_OFFSET),
-              sizeof record - jtagapi::JTAG_INFO_DESCRIPTION_OFFSET);
+        sizeof record - jtagapi::JTAG_INFO_DESCRIPTION_OFFSET);
     EXPECT_NE(std::string(description).find("USB-Blaster"), std::string::npos);
     jtag.close(link);
     EXPECT_EQ(jtag.info(link, record), 0);
@@ -153,7 +152,8 @@ TEST(JtagDriver, APulledCableBreaksTheLinkUntilPluggedAndReopened)
 
 TEST(JtagDriver, StartsTheSimulatorWhenNoneRuns)
 {
-    const std::string folder = std::filesystem::temp_directory_path() / ("vx5h-autostart-" + std::to_string(::getpid()));
+    const std::string folder
+        = std::filesystem::temp_directory_path() / ("vx5h-autostart-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     const std::string socket = folder + "/board.sock";
     ::setenv("VX5H_SIM_SOCKET", socket.c_str(), 1);
@@ -172,8 +172,8 @@ TEST(JtagDriver, StartsTheSimulatorWhenNoneRuns)
     ASSERT_NE(link, 0u);
     EXPECT_TRUE(std::filesystem::exists(socket));
     int rc = -1;
-    const std::string state =
-        testsupport::RunCommand("VX5H_SIM_SOCKET='" + socket + "' '" + Bin() + "vx5h-board-sim' ctl state", &rc);
+    const std::string state
+        = testsupport::RunCommand("VX5H_SIM_SOCKET='" + socket + "' '" + Bin() + "vx5h-board-sim' ctl state", &rc);
     EXPECT_EQ(rc, 0);
     EXPECT_NE(state.find("\"configured\":false"), std::string::npos);
     EXPECT_NE(state.find("\"jtag_client\":true"), std::string::npos);
@@ -260,7 +260,8 @@ TEST(SimulatorCommandLine, ControlCommandsAnswerAndFailWithExitCodes)
     EXPECT_EQ(board.Ctl("configure " + ImagePath()), "configured\n");
 
     int rc = 0;
-    testsupport::RunCommand("VX5H_SIM_SOCKET=/tmp/vx5h-nobody-here.sock '" + Bin() + "vx5h-board-sim' ctl state 2>/dev/null", &rc);
+    testsupport::RunCommand(
+        "VX5H_SIM_SOCKET=/tmp/vx5h-nobody-here.sock '" + Bin() + "vx5h-board-sim' ctl state 2>/dev/null", &rc);
     EXPECT_EQ(rc, 3);
 }
 
@@ -298,8 +299,8 @@ int WaitForExit(pid_t pid, int ms)
 
 TEST(SimulatorCommandLine, ForegroundServerStopsOnSigterm)
 {
-    const std::string socket =
-        std::filesystem::temp_directory_path() / ("vx5h-fg-" + std::to_string(::getpid()) + ".sock");
+    const std::string socket
+        = std::filesystem::temp_directory_path() / ("vx5h-fg-" + std::to_string(::getpid()) + ".sock");
     const pid_t pid = StartForeground(socket);
     ASSERT_GT(pid, 0);
     EXPECT_TRUE(std::filesystem::exists(socket));
@@ -311,8 +312,8 @@ TEST(SimulatorCommandLine, ForegroundServerStopsOnSigterm)
 
 TEST(SimulatorCommandLine, GoesWhenItsSocketIsRemoved)
 {
-    const std::string socket =
-        std::filesystem::temp_directory_path() / ("vx5h-gone-" + std::to_string(::getpid()) + ".sock");
+    const std::string socket
+        = std::filesystem::temp_directory_path() / ("vx5h-gone-" + std::to_string(::getpid()) + ".sock");
     const pid_t pid = StartForeground(socket);
     ASSERT_GT(pid, 0);
     std::filesystem::remove(socket);

@@ -149,9 +149,8 @@ TEST(FirmwareModel, RefusesWhatTheFirmwareRefuses)
 TEST(FirmwareModel, MemoriesHaveTheBoardsSizesUpToTheLastByte)
 {
     ModelHarness h;
-    const std::pair<std::uint8_t, std::uint32_t> sizes[] = {
-        {MEM_SSRAM0, 0x200000}, {MEM_SSRAM1, 0x200000}, {MEM_FLASH, 0x800000},
-        {MEM_EPCS, 0x800000},   {MEM_EEPROM, 4096},     {MEM_SDRAM, 0x8000000}};
+    const std::pair<std::uint8_t, std::uint32_t> sizes[] = {{MEM_SSRAM0, 0x200000}, {MEM_SSRAM1, 0x200000},
+        {MEM_FLASH, 0x800000}, {MEM_EPCS, 0x800000}, {MEM_EEPROM, 4096}, {MEM_SDRAM, 0x8000000}};
     for (const auto& [type, size] : sizes) {
         bool ok = false;
         auto reply = h.Command(CMD_MEMORY_WRITE, MemWrite(type, size - 2, {0x12, 0x34}), ok);
@@ -229,7 +228,7 @@ TEST(FirmwareModel, SdCardRegistersAndRemoval)
     EXPECT_EQ(reply[0], 0);
     EXPECT_TRUE(std::equal(sim::SDCARD_CSD, sim::SDCARD_CSD + 16, reply.begin() + 1));
     EXPECT_TRUE(std::equal(sim::SDCARD_CID, sim::SDCARD_CID + 16, reply.begin() + 18));
-    EXPECT_EQ(reply[35], 2); // FAT32
+    EXPECT_EQ(reply[35], 2);     // FAT32
     EXPECT_EQ(reply[1] >> 6, 1); // CSD version 2.0
     EXPECT_EQ(reply[16] & 1, 1); // the register's CRC byte ends in its stop bit
     h.board.State().sdPresent = false;

@@ -52,8 +52,8 @@ struct ModelHarness {
         if (frame.size() < protocol::FRAME_OVERHEAD || frame[0] != protocol::START_MARKER || frame[1] != code)
             return {};
         const std::uint32_t length = protocol::GetU32(frame.data() + 2);
-        if (frame.size() != length + protocol::FRAME_OVERHEAD || frame.back() != protocol::END_MARKER ||
-            frame[frame.size() - 2] != protocol::Checksum(frame.data() + 1, 5 + length))
+        if (frame.size() != length + protocol::FRAME_OVERHEAD || frame.back() != protocol::END_MARKER
+            || frame[frame.size() - 2] != protocol::Checksum(frame.data() + 1, 5 + length))
             return {};
         ok = true;
         return {frame.begin() + protocol::HEADER_LEN, frame.end() - 2};

@@ -33,10 +33,7 @@ std::string RunCommand(const std::string& command, int* exitCode)
     return out;
 }
 
-std::string SimulatedBoard::BinFolder()
-{
-    return std::string(VX5H_TEST_BIN_DIR) + "/";
-}
+std::string SimulatedBoard::BinFolder() { return std::string(VX5H_TEST_BIN_DIR) + "/"; }
 
 SimulatedBoard::SimulatedBoard(bool configured)
 {
@@ -70,9 +67,8 @@ SimulatedBoard::~SimulatedBoard()
 std::string SimulatedBoard::Ctl(const std::string& args, bool* ok) const
 {
     int rc = 0;
-    const std::string out = RunCommand("VX5H_SIM_SOCKET='" + m_Socket + "' '" + BinFolder() +
-                                           "vx5h-board-sim' ctl " + args + " 2>/dev/null",
-                                       &rc);
+    const std::string out = RunCommand(
+        "VX5H_SIM_SOCKET='" + m_Socket + "' '" + BinFolder() + "vx5h-board-sim' ctl " + args + " 2>/dev/null", &rc);
     if (ok)
         *ok = rc == 0;
     return out;
@@ -82,8 +78,8 @@ bool SimulatedBoard::Configure() const
 {
     platform::OverrideExecutableFolder(BinFolder());
     TDownload download;
-    const bool ok = download.IsLoaded() &&
-                    download.DownloadImage(BinFolder() + "VX5h_260_ControlPanel.sof", 20000, 0, 0, 0, 0, 1);
+    const bool ok = download.IsLoaded()
+        && download.DownloadImage(BinFolder() + "VX5h_260_ControlPanel.sof", 20000, 0, 0, 0, 0, 1);
     return ok;
 }
 

@@ -17,33 +17,36 @@ constexpr QRgb SPARE_ROWS = 0xFFFF00FF; // rows below the fourth frame (height %
 constexpr QRgb BACKGROUND = 0xFF000000;
 
 // A four-frame button: `height` = 4 * frameHeight + spare rows.
-inline QImage MakeButton(int width, int height) {
-  QImage image(width, height, QImage::Format_RGB32);
-  image.fill(SPARE_ROWS);
-  const int frameHeight = height / 4;
-  for (int y = 0; y < frameHeight * 4; ++y)
-    for (int x = 0; x < width; ++x)
-      image.setPixel(x, y, FRAME_COLOURS[y / frameHeight]);
-  return image;
+inline QImage MakeButton(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(SPARE_ROWS);
+    const int frameHeight = height / 4;
+    for (int y = 0; y < frameHeight * 4; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, FRAME_COLOURS[y / frameHeight]);
+    return image;
 }
 
-inline QImage MakeFilled(int width, int height, QRgb colour) {
-  QImage image(width, height, QImage::Format_RGB32);
-  image.fill(colour);
-  return image;
+inline QImage MakeFilled(int width, int height, QRgb colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
 }
 
 // Installs a loader that knows exactly `pictures` for the life of the object.
 class TScopedArt {
 public:
-  explicit TScopedArt(QMap<QString, QImage> pictures)
-      : m_previous(ui::SetBitmapLoader([pictures](const QString& name) { return pictures.value(name); })) {}
-  ~TScopedArt() { ui::SetBitmapLoader(m_previous); }
-  TScopedArt(const TScopedArt&) = delete;
-  TScopedArt& operator=(const TScopedArt&) = delete;
+    explicit TScopedArt(QMap<QString, QImage> pictures)
+        : m_previous(ui::SetBitmapLoader([pictures](const QString& name) { return pictures.value(name); }))
+    { }
+    ~TScopedArt() { ui::SetBitmapLoader(m_previous); }
+    TScopedArt(const TScopedArt&) = delete;
+    TScopedArt& operator=(const TScopedArt&) = delete;
 
 private:
-  ui::BitmapLoader m_previous;
+    ui::BitmapLoader m_previous;
 };
 
 } // namespace testart

@@ -10,9 +10,9 @@
 // brought into a state by `prepare` (hover a button, fill in a text) and grabbed into
 // <name>.png.
 struct TSnapshotWindow {
-  QString name;
-  std::function<std::unique_ptr<QWidget>()> make;
-  std::function<void(QWidget&)> prepare; // may be empty
+    QString name;
+    std::function<std::unique_ptr<QWidget>()> make;
+    std::function<void(QWidget&)> prepare; // may be empty
 };
 
 // Every window the tool renders; see SnapshotWindows.cpp to add one.
