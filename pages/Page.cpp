@@ -3,6 +3,8 @@
 #include "app/ShowInfo.h"
 #include "board/Board.h"
 
+#include <mutex>
+
 TPage::TPage(QWidget* parent, const QString& background)
     : ui::TSkinnedWindow(parent)
     , Skin(Canvas(), this)
@@ -82,4 +84,16 @@ void TPage::TimerPollingTimer()
         TimerPolling.start(m_PollPeriodMs);
     else
         RaiseLinkFailure();
+}
+
+bool TPage::SwitchChannel(std::uint8_t channel, bool on, bool& accepted)
+{
+    accepted = true;
+    TBoard* board = Board();
+    if (!board)
+        return true;
+    std::lock_guard<TBoard> guard(*board);
+    if (!board->IsOpen())
+        return true;
+    return board->ChannelEnable(accepted, channel, on ? 1 : 0);
 }

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QTimer>
+#include <cstdint>
 #include <functional>
 
 class TBoard;
@@ -60,6 +61,11 @@ protected:
     // A release over an enabled push button runs ButtonClick with its id.
     void FormMouseUp(int x, int y) override;
     virtual void ButtonClick(int /*id*/) { }
+
+    // Switches a receiving character channel (IR, RS232) on or off under the board's
+    // lock. Returns whether the exchange succeeded; `accepted` whether the board took it.
+    // Without a board or an open link nothing is sent and both count as success.
+    bool SwitchChannel(std::uint8_t channel, bool on, bool& accepted);
     // Enables or disables the page's controls (see Activate).
     virtual void EnableControls(bool /*enabled*/) { }
 

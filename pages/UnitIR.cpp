@@ -58,15 +58,9 @@ void TFormIR::Deactivate()
 
 bool TFormIR::SwitchReception(bool on)
 {
-    TBoard* board = Board();
-    if (!board)
-        return true;
-    std::lock_guard<TBoard> guard(*board);
-    if (!board->IsOpen())
-        return true;
     // Only the exchange counts: the receiver's answer is not examined.
-    bool ok = false;
-    return board->ChannelEnable(ok, CHANNEL, on ? 1 : 0);
+    bool accepted = false;
+    return SwitchChannel(CHANNEL, on, accepted);
 }
 
 bool TFormIR::Poll()

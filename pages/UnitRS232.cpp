@@ -80,14 +80,8 @@ void TFormRS232::Deactivate()
 
 bool TFormRS232::SwitchReception(bool on)
 {
-    TBoard* board = Board();
-    if (!board)
-        return true;
-    std::lock_guard<TBoard> guard(*board);
-    if (!board->IsOpen())
-        return true;
-    bool ok = false;
-    return board->ChannelEnable(ok, CHANNEL, on ? 1 : 0) && ok;
+    bool accepted = false;
+    return SwitchChannel(CHANNEL, on, accepted) && accepted;
 }
 
 void TFormRS232::SetSendEnabled(bool enabled) { Buttons.SetEnabled(ID_SEND, enabled); }
