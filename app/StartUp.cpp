@@ -31,11 +31,16 @@ QString MessageTitle() { return QString::fromLatin1(mainlayout::WINDOW_CAPTION);
 
 std::unique_ptr<platform::InstanceLock> GuardSingleInstance(const std::string& name)
 {
-    auto lock = platform::InstanceLock::Acquire(name);
-    if (!lock)
+    auto attempt = platform::InstanceLock::Acquire(name);
+    using Outcome = platform::InstanceLock::Outcome;
+    if (attempt.outcome == Outcome::HeldElsewhere)
         ui::ShowMessage(nullptr, ui::TMessageKind::Information, MessageTitle(),
             QString::fromLatin1(mainlayout::ALREADY_RUNNING_TEXT));
-    return lock;
+    else if (attempt.outcome == Outcome::CannotOpen)
+        ui::ShowMessage(nullptr, ui::TMessageKind::Error, MessageTitle(),
+            QStringLiteral("The single-instance lock cannot be opened: %1.")
+                .arg(QString::fromLocal8Bit(attempt.error.c_str())));
+    return std::move(attempt.lock);
 }
 
 void InstallCoreHooks()

@@ -12,7 +12,9 @@ class InstanceLock;
 // (link and download layers) reaches the person at the screen.
 
 // Takes the system-wide lock `name`. When another process holds it, tells the user "The
-// application is running." in an information box and returns nullptr.
+// application is running." in an information box and returns nullptr; when there is no
+// lock to take (its folder or file is not safely the user's), says so and why in an error
+// box and returns nullptr.
 std::unique_ptr<platform::InstanceLock> GuardSingleInstance(const std::string& name);
 
 // Points the core's error dialog at an error message box and its beep at the desktop's

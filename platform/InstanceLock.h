@@ -9,14 +9,25 @@ namespace platform {
 // with an OS file lock, so the OS releases it when the process ends, even after a crash.
 class InstanceLock {
 public:
-    // nullptr when another process holds the lock (or the lock file cannot be made).
-    static std::unique_ptr<InstanceLock> Acquire(const std::string& name);
+    enum class Outcome {
+        Taken,         // this process holds the lock now
+        HeldElsewhere, // another instance holds it
+        CannotOpen     // there is no lock to take; `error` says why
+    };
+    struct Attempt {
+        Outcome outcome = Outcome::CannotOpen;
+        std::unique_ptr<InstanceLock> lock; // set when Taken
+        std::string error;
+    };
+
+    static Attempt Acquire(const std::string& name);
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // Where the lock file of `name` lives: the per-user runtime folder, else the temp folder.
-    static std::string LockFilePath(const std::string& name);
+    // Where the lock file of `name` lives: the user's private runtime folder. Empty, with
+    // `error` (optional) set, when that folder cannot be made safely.
+    static std::string LockFilePath(const std::string& name, std::string* error = nullptr);
 
 private:
     explicit InstanceLock(int fd)

@@ -7,8 +7,11 @@
 #include "pages/UnitMemory.h"
 #include "platform/InstanceLock.h"
 #include "resources/Resources.h"
+#include "tests/support/OtherUser.h"
 #include "ui/BitmapLoader.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 #include <unistd.h>
@@ -227,6 +230,24 @@ TEST(SingleInstance, ASecondStartIsToldTheApplicationIsRunning)
     first.reset();
     EXPECT_NE(GuardSingleInstance(name), nullptr) << "the lock is free again once the first ends";
     std::remove(platform::InstanceLock::LockFilePath(name).c_str());
+
+    // A lock folder of another user's is an error of its own, not "running".
+    char folder[] = "/tmp/vx5h-app-lock-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string theirs = std::string(folder) + "/vx5h";
+    ASSERT_EQ(::mkdir(theirs.c_str(), 0700), 0);
+    ASSERT_EQ(::chown(theirs.c_str(), testsupport::Nobody().uid, testsupport::Nobody().gid), 0);
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = runtime ? runtime : "";
+    ::setenv("XDG_RUNTIME_DIR", folder, 1);
+    EXPECT_EQ(GuardSingleInstance(name), nullptr);
+    runtime ? ::setenv("XDG_RUNTIME_DIR", saved.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
+    std::filesystem::remove_all(folder);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].first, ui::TMessageKind::Error);
+    EXPECT_TRUE(shown[1].second.startsWith(
+        "The single-instance lock cannot be opened: " + QString::fromStdString(theirs) + " belongs to user id 65534"))
+        << shown[1].second.toStdString();
 }
 
 TEST(MainWindowResources, AMissingBoardPictureEndsTheBuildWithAnError)
