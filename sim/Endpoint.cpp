@@ -1,9 +1,12 @@
 #include "sim/Endpoint.h"
 
+#include "platform/RuntimeFolder.h"
+
 #include <cerrno>
 #include <csignal>
 #include <dlfcn.h>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -20,16 +23,15 @@ extern char** environ;
 
 namespace sim {
 
-std::string SocketPath()
+std::string SocketPath(std::string* error)
 {
     if (const char* path = std::getenv(SOCKET_ENV); path && *path)
         return path;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
-        struct stat st { };
-        if (::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid())
-            return std::string(runtime) + "/vx5h-board-sim.sock";
-    }
-    return "/tmp/vx5h-board-sim-" + std::to_string(::getuid()) + ".sock";
+    std::string why;
+    const auto folder = platform::PrivateRuntimeFolder(why);
+    if (error)
+        *error = why;
+    return folder ? *folder + EXECUTABLE_NAME + ".sock" : std::string();
 }
 
 std::uint64_t MonotonicUs()
@@ -39,10 +41,27 @@ std::uint64_t MonotonicUs()
             .count());
 }
 
-int ConnectSocket(const std::string& path)
+bool PeerIsThisUser(int fd, std::string* refusal)
+{
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0) {
+        if (refusal)
+            *refusal = std::string("cannot tell who serves the socket: ") + std::strerror(errno);
+        return false;
+    }
+    if (peer.uid == ::geteuid())
+        return true;
+    if (refusal)
+        *refusal = "it is served by user id " + std::to_string(peer.uid) + " (process " + std::to_string(peer.pid)
+            + "), not by this user (id " + std::to_string(::geteuid()) + ")";
+    return false;
+}
+
+int ConnectSocket(const std::string& path, std::string* refusal)
 {
     sockaddr_un address{};
-    if (path.size() >= sizeof address.sun_path)
+    if (path.empty() || path.size() >= sizeof address.sun_path)
         return -1;
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
@@ -51,6 +70,13 @@ int ConnectSocket(const std::string& path)
         return -1;
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         ::close(fd);
+        return -1;
+    }
+    std::string why;
+    if (!PeerIsThisUser(fd, &why)) {
+        ::close(fd);
+        if (refusal)
+            *refusal = "the simulator socket " + path + " is not used: " + why;
         return -1;
     }
     return fd;
@@ -131,9 +157,10 @@ std::vector<std::uint8_t> EncodeControl(const std::vector<std::string>& args)
     return message;
 }
 
-bool SendControl(const std::string& path, const std::vector<std::string>& args, ControlReply& reply, int timeoutMs)
+bool SendControl(const std::string& path, const std::vector<std::string>& args, ControlReply& reply, int timeoutMs,
+    std::string* refusal)
 {
-    const int fd = ConnectSocket(path);
+    const int fd = ConnectSocket(path, refusal);
     if (fd < 0)
         return false;
     const std::vector<std::uint8_t> message = EncodeControl(args);
@@ -154,10 +181,11 @@ bool SendControl(const std::string& path, const std::vector<std::string>& args, 
     return ok;
 }
 
-bool EnsureSimulator(const std::string& executable, const std::string& path, int timeoutMs)
+bool EnsureSimulator(const std::string& executable, const std::string& path, int timeoutMs, std::string* problem)
 {
+    std::string refusal;
     auto reachable = [&] {
-        const int fd = ConnectSocket(path);
+        const int fd = ConnectSocket(path, &refusal);
         if (fd < 0)
             return false;
         ::close(fd);
@@ -165,6 +193,12 @@ bool EnsureSimulator(const std::string& executable, const std::string& path, int
     };
     if (reachable())
         return true;
+    if (!refusal.empty()) {
+        // Another user's process has the path; a simulator of ours could not take it.
+        if (problem)
+            *problem = refusal;
+        return false;
+    }
     const std::uint64_t deadline = MonotonicUs() + static_cast<std::uint64_t>(timeoutMs) * 1000;
     // The daemon finds its socket through the environment, which the child inherits; pass
     // the path explicitly in case the caller's environment has none.
@@ -207,7 +241,13 @@ std::string ModuleFolder()
 
 bool EnsureSimulatorBeside(int timeoutMs)
 {
-    return EnsureSimulator(ModuleFolder() + EXECUTABLE_NAME, SocketPath(), timeoutMs);
+    std::string problem;
+    const std::string path = SocketPath(&problem);
+    if (!path.empty() && EnsureSimulator(ModuleFolder() + EXECUTABLE_NAME, path, timeoutMs, &problem))
+        return true;
+    if (!problem.empty())
+        std::fprintf(stderr, "%s: %s\n", EXECUTABLE_NAME, problem.c_str());
+    return false;
 }
 
 } // namespace sim

@@ -19,14 +19,20 @@ constexpr const char* SOCKET_ENV = "VX5H_SIM_SOCKET";
 constexpr const char* EXECUTABLE_NAME = "vx5h-board-sim";
 constexpr std::uint32_t MAX_CONTROL_MESSAGE = 80 * 1024 * 1024;
 
-// $VX5H_SIM_SOCKET, else $XDG_RUNTIME_DIR/vx5h-board-sim.sock, else
-// /tmp/vx5h-board-sim-<uid>.sock.
-std::string SocketPath();
+// $VX5H_SIM_SOCKET, else vx5h-board-sim.sock in the user's private runtime folder (see
+// platform/RuntimeFolder.h). Empty, with `error` (optional) set, when that folder cannot
+// be made safely.
+std::string SocketPath(std::string* error = nullptr);
 
 std::uint64_t MonotonicUs();
 
-// A connected socket, or -1. Blocking; close-on-exec.
-int ConnectSocket(const std::string& path);
+// True when the process at the other end of the connected Unix socket `fd` runs as this
+// user. Anybody else could read what we send and forge what we receive.
+bool PeerIsThisUser(int fd, std::string* refusal = nullptr);
+
+// A connected socket to a simulator of this user, or -1; `refusal` (optional) is set when
+// something answers at `path` that runs as another user. Blocking; close-on-exec.
+int ConnectSocket(const std::string& path, std::string* refusal = nullptr);
 bool SendAll(int fd, const void* data, std::size_t count, int timeoutMs);
 bool ReceiveAll(int fd, void* data, std::size_t count, int timeoutMs);
 
@@ -36,19 +42,23 @@ struct ControlReply {
     int status = 0;
     std::string text;
 };
-// Sends one control command to the simulator at `path`; false when none answers.
-bool SendControl(
-    const std::string& path, const std::vector<std::string>& args, ControlReply& reply, int timeoutMs = 10000);
+// Sends one control command to the simulator at `path`; false when none of this user
+// answers (`refusal` as for ConnectSocket).
+bool SendControl(const std::string& path, const std::vector<std::string>& args, ControlReply& reply,
+    int timeoutMs = 10000, std::string* refusal = nullptr);
 
-// Makes sure a simulator serves `path`: when none answers, starts `executable --daemon`
-// and waits for it, at most `timeoutMs`. True when one answers.
-bool EnsureSimulator(const std::string& executable, const std::string& path, int timeoutMs);
+// Makes sure a simulator of this user serves `path`: when none answers, starts
+// `executable --daemon` and waits for it, at most `timeoutMs`. True when one answers;
+// `problem` (optional) says why not when `path` is taken by another user.
+bool EnsureSimulator(
+    const std::string& executable, const std::string& path, int timeoutMs, std::string* problem = nullptr);
 
 // The folder (with '/') of the program or library this code is linked into.
 std::string ModuleFolder();
 
 // EnsureSimulator for SocketPath() with the simulator beside this module, as our driver
-// libraries find it.
+// libraries find it. A socket or folder that is not safely the user's is reported on
+// standard error, the only place a driver library can tell the user why.
 bool EnsureSimulatorBeside(int timeoutMs);
 
 } // namespace sim

@@ -134,17 +134,22 @@ bool TServer::Listen(std::string& error)
         return false;
     }
     // The lock keeps two simulators that start at the same moment from both taking the path.
-    lockFd_ = ::open((path_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lockFd_ < 0 || ::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
-        if (lockFd_ >= 0)
-            ::close(lockFd_);
+    lockFd_ = ::open((path_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (lockFd_ < 0) {
+        error = "cannot open " + path_ + ".lock: " + std::strerror(errno);
+        return false;
+    }
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+        ::close(lockFd_);
         lockFd_ = -1;
         error = "another simulator serves " + path_;
         return false;
     }
-    if (const int probe = ConnectSocket(path_); probe >= 0) {
-        ::close(probe);
-        error = "another simulator serves " + path_;
+    std::string refusal;
+    if (const int probe = ConnectSocket(path_, &refusal); probe >= 0 || !refusal.empty()) {
+        if (probe >= 0)
+            ::close(probe);
+        error = refusal.empty() ? "another simulator serves " + path_ : refusal;
         return false;
     }
     ::unlink(path_.c_str()); // a stale socket of a simulator that died
@@ -212,6 +217,11 @@ void TServer::Accept()
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0)
             return;
+        // The board is this user's: nobody else takes its cable or turns its switches.
+        if (!PeerIsThisUser(fd)) {
+            ::close(fd);
+            continue;
+        }
         auto c = std::make_unique<Connection>();
         c->fd = fd;
         c->openedUs = MonotonicUs();

@@ -18,13 +18,23 @@
 
 namespace {
 
-void PrintUsage()
+void PrintUsage(std::FILE* to)
 {
-    std::fprintf(stderr,
+    std::fprintf(to,
         "usage: vx5h-board-sim [--daemon] [--socket=PATH] [--idle-exit=SECONDS]\n"
-        "       vx5h-board-sim ctl COMMAND [ARGS...]   (see sim/README.md)\n"
-        "The socket is $VX5H_SIM_SOCKET, else $XDG_RUNTIME_DIR/vx5h-board-sim.sock,\n"
-        "else /tmp/vx5h-board-sim-<uid>.sock.\n");
+        "       vx5h-board-sim ctl COMMAND [ARGS...]   (ctl help lists the commands)\n"
+        "The socket is $VX5H_SIM_SOCKET, else vx5h-board-sim.sock in this user's own folder:\n"
+        "$XDG_RUNTIME_DIR/vx5h, else /tmp/vx5h-<uid> (owner only, mode 0700).\n");
+}
+
+// The socket of this user's simulator; empty after saying why there is none.
+std::string SocketPathOrComplain()
+{
+    std::string error;
+    const std::string path = sim::SocketPath(&error);
+    if (path.empty())
+        std::fprintf(stderr, "vx5h-board-sim: no safe place for the socket: %s\n", error.c_str());
+    return path;
 }
 
 bool ReadFile(const std::string& path, std::string& bytes, std::string& error)
@@ -46,7 +56,7 @@ int RunControlCommand(int argc, char** argv)
 {
     std::vector<std::string> args(argv, argv + argc);
     if (args.empty()) {
-        PrintUsage();
+        PrintUsage(stderr);
         return 2;
     }
     if (args[0] == "configure") {
@@ -61,10 +71,16 @@ int RunControlCommand(int argc, char** argv)
         }
         args = {"configure-image", image};
     }
-    const std::string path = sim::SocketPath();
+    const std::string path = SocketPathOrComplain();
+    if (path.empty())
+        return 3;
     sim::ControlReply reply;
-    if (!sim::SendControl(path, args, reply)) {
-        std::fprintf(stderr, "vx5h-board-sim: no simulator answers at %s\n", path.c_str());
+    std::string refusal;
+    if (!sim::SendControl(path, args, reply, 10000, &refusal)) {
+        if (refusal.empty())
+            std::fprintf(stderr, "vx5h-board-sim: no simulator answers at %s\n", path.c_str());
+        else
+            std::fprintf(stderr, "vx5h-board-sim: %s\n", refusal.c_str());
         return 3;
     }
     std::fputs(reply.text.c_str(), reply.status == 0 ? stdout : stderr);
@@ -125,7 +141,7 @@ int main(int argc, char** argv)
         return RunControlCommand(argc - 2, argv + 2);
 
     bool daemon = false;
-    std::string path = sim::SocketPath();
+    std::string path;
     std::uint32_t idleExit = 0;
     if (const char* idle = std::getenv("VX5H_SIM_IDLE_EXIT"))
         idleExit = static_cast<std::uint32_t>(std::strtoul(idle, nullptr, 10));
@@ -137,11 +153,16 @@ int main(int argc, char** argv)
             path = arg.substr(9);
         else if (arg.rfind("--idle-exit=", 0) == 0)
             idleExit = static_cast<std::uint32_t>(std::strtoul(arg.c_str() + 12, nullptr, 10));
-        else {
-            PrintUsage();
+        else if (arg == "--help" || arg == "-h") {
+            PrintUsage(stdout);
+            return 0;
+        } else {
+            PrintUsage(stderr);
             return 2;
         }
     }
+    if (path.empty() && (path = SocketPathOrComplain()).empty())
+        return 1;
     if (daemon)
         return Daemonize(path, idleExit);
 

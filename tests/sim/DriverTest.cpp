@@ -1,5 +1,6 @@
 // Our driver libraries against a running simulator, through their exported entry points,
 // and the daemon's command line.
+#include "DriverLibraries.h"
 #include "SimulatedBoard.h"
 
 #include "board/JtagApi.h"
@@ -19,47 +20,13 @@
 #include <sys/wait.h>
 #include <thread>
 
+using simtest::Bin;
+using simtest::Download;
+using simtest::ImagePath;
+using simtest::Jtag;
 using testsupport::SimulatedBoard;
 
 namespace {
-
-std::string Bin() { return SimulatedBoard::BinFolder(); }
-std::string ImagePath() { return Bin() + "VX5h_260_ControlPanel.sof"; }
-
-// The five entry points of our JTAG library, loaded as the program loads them.
-struct Jtag {
-    std::unique_ptr<platform::DynamicLibrary> library = platform::DynamicLibrary::Load(Bin() + "QELVANO_JTAG.DLL");
-    QELVANO_JtagOpen_t open = library->ResolveAs<QELVANO_JtagOpen_t>(jtagapi::OPEN_NAME);
-    QELVANO_JtagClose_t close = library->ResolveAs<QELVANO_JtagClose_t>(jtagapi::CLOSE_NAME);
-    QELVANO_JtagWrite_t write = library->ResolveAs<QELVANO_JtagWrite_t>(jtagapi::WRITE_NAME);
-    QELVANO_JtagRead_t read = library->ResolveAs<QELVANO_JtagRead_t>(jtagapi::READ_NAME);
-    QELVANO_JtagGetInfo_t info = library->ResolveAs<QELVANO_JtagGetInfo_t>(jtagapi::GET_INFO_NAME);
-
-    bool Send(std::uint32_t link, const std::vector<std::uint8_t>& bytes)
-    {
-        return write(link, bytes.data(), static_cast<std::int32_t>(bytes.size())) != 0;
-    }
-    // Collects up to `count` bytes within `budgetMs`.
-    std::vector<std::uint8_t> Receive(std::uint32_t link, std::size_t count, std::uint32_t budgetMs)
-    {
-        std::vector<std::uint8_t> got(count);
-        std::size_t n = 0;
-        const std::uint32_t start = platform::TickCount();
-        while (n < count && platform::TicksSince(start) < budgetMs)
-            n += static_cast<std::size_t>(read(link, got.data() + n, static_cast<std::int32_t>(count - n)));
-        got.resize(n);
-        return got;
-    }
-};
-
-struct Download {
-    std::unique_ptr<platform::DynamicLibrary> library = platform::DynamicLibrary::Load(Bin() + "QELVANO_DOWNLOAD.DLL");
-    QELVANO_JtagDownload_t download = library->ResolveAs<QELVANO_JtagDownload_t>(downloadapi::JTAG_DOWNLOAD_NAME);
-    QELVANO_GetQuatusVersion_t version
-        = library->ResolveAs<QELVANO_GetQuatusVersion_t>(downloadapi::GET_QUARTUS_VERSION_NAME);
-
-    std::int32_t Load(const std::string& path) { return download(path.c_str(), 20000, 0, 0, 0, 0, 1); }
-};
 
 const std::vector<std::uint8_t> PING = {0xAA, protocol::CMD_PING, 0, 0, 0, 0, protocol::CMD_PING, 0x55};
 const std::vector<std::uint8_t> PING_REPLY = {0xAA, protocol::CMD_PING, 1, 0, 0, 0, 0, 0x02, 0x55};
@@ -238,6 +205,74 @@ TEST(DownloadDriver, UsesTheVendorsProgrammerWhereItIsInstalled)
     EXPECT_NE(board.Ctl("state").find("\"configured\":true"), std::string::npos);
 }
 
+namespace {
+
+// Whether process `pid` has ended (gone, or a zombie nobody has reaped yet).
+bool Ended(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string pidField, name, state;
+    return !(stat >> pidField >> name >> state) || state == "Z";
+}
+
+} // namespace
+
+TEST(DownloadDriver, AProgrammerThatClosesItsOutputAndHangsIsKilledAtTheBudget)
+{
+    SimulatedBoard board(false);
+    // The stand-in shuts its output at once, then sleeps, with a child of its own that
+    // sleeps too; both write their pids down.
+    const std::string root
+        = std::filesystem::temp_directory_path() / ("vx5h-hanging-tools-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(root + "/bin");
+    const std::string pids = root + "/pids";
+    std::ofstream(root + "/bin/quartus_pgm") << "#!/bin/sh\n"
+                                                "exec >/dev/null 2>&1\n"
+                                                "sleep 60 &\n"
+                                                "echo $$ $! >> '"
+            + pids
+            + "'\n"
+              "wait\n";
+    std::filesystem::permissions(root + "/bin/quartus_pgm", std::filesystem::perms::owner_all);
+    const std::string other = WriteTempFile("vx5h-vendor-hang.sof", "a bitstream of another kind");
+    ::setenv("QUARTUS_ROOTDIR", root.c_str(), 1);
+    {
+        Download dl;
+        using Clock = std::chrono::steady_clock;
+        double version = 0;
+        std::int32_t loaded = -1;
+        Clock::duration versionTook{}, loadTook{};
+        // Both at once, as each waits out its own budget: 10 s for the version, the
+        // call's time (at least 5 s) for programming.
+        std::thread asking([&] {
+            const auto start = Clock::now();
+            version = dl.version();
+            versionTook = Clock::now() - start;
+        });
+        const auto start = Clock::now();
+        loaded = dl.download(other.c_str(), 5000, 0, 0, 0, 0, 1);
+        loadTook = Clock::now() - start;
+        asking.join();
+        EXPECT_EQ(loaded & 0xFF, 0);
+        EXPECT_GE(loadTook, std::chrono::milliseconds(4900));
+        EXPECT_LT(loadTook, std::chrono::milliseconds(6000));
+        EXPECT_DOUBLE_EQ(version, 13.1) << "a programmer that never answers leaves the simulated cable's";
+        EXPECT_GE(versionTook, std::chrono::milliseconds(9900));
+        EXPECT_LT(versionTook, std::chrono::milliseconds(11000));
+    }
+    ::unsetenv("QUARTUS_ROOTDIR");
+    std::ifstream list(pids);
+    int count = 0;
+    for (pid_t pid; list >> pid; ++count) {
+        for (int i = 0; i < 100 && !Ended(pid); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_TRUE(Ended(pid)) << "process " << pid << " of the programmer outlived its budget";
+    }
+    EXPECT_EQ(count, 4) << "two runs, a programmer and its child each";
+    std::filesystem::remove(other);
+    std::filesystem::remove_all(root);
+}
+
 TEST(SimulatorCommandLine, ControlCommandsAnswerAndFailWithExitCodes)
 {
     SimulatedBoard board;
@@ -263,6 +298,11 @@ TEST(SimulatorCommandLine, ControlCommandsAnswerAndFailWithExitCodes)
     testsupport::RunCommand(
         "VX5H_SIM_SOCKET=/tmp/vx5h-nobody-here.sock '" + Bin() + "vx5h-board-sim' ctl state 2>/dev/null", &rc);
     EXPECT_EQ(rc, 3);
+    // Help asked for is output (exit 0); a wrong option is an error (exit 2, standard error).
+    EXPECT_EQ(testsupport::RunCommand("'" + Bin() + "vx5h-board-sim' --help 2>/dev/null", &rc).rfind("usage:", 0), 0u);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(testsupport::RunCommand("'" + Bin() + "vx5h-board-sim' --bogus 2>/dev/null", &rc), "");
+    EXPECT_EQ(rc, 2);
 }
 
 namespace {

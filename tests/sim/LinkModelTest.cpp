@@ -210,8 +210,12 @@ TEST(ControlCommands, DriveTheInputsAndReportTheState)
     EXPECT_EQ(h.board.State().rs232.fifo.size(), 11u);
     EXPECT_EQ(run({"ir", "0x100"}).status, 2);
 
-    h.board.State().rs232Sent = std::string("a\"\n") + '\0';
-    EXPECT_NE(run({"state"}).text.find("\"rs232_sent\":\"a\\\"\\u000a\\u0000\""), std::string::npos);
+    // Any byte stays valid JSON (bytes above 0x7F as Latin-1), and numbers read as typed.
+    h.board.State().rs232Sent = std::string("a\"\n") + '\0' + '\xE9';
+    EXPECT_EQ(run({"link", "0", "0.1"}).status, 0);
+    const std::string escaped = run({"state"}).text;
+    EXPECT_NE(escaped.find("\"rs232_sent\":\"a\\\"\\n\\u0000\\u00e9\""), std::string::npos) << escaped;
+    EXPECT_NE(escaped.find("\"link\":{\"rate\":0,\"latency_ms\":0.1}"), std::string::npos) << escaped;
     // Configuring takes its time only with real timing, refused or not.
     const auto image = sim::MakeImage(64);
     const std::string bytes(image.begin(), image.end());
