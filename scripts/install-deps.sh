@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Installs what the build, the tests and the panel need on Debian 12, when missing.
+# Installs what the build, the tests and the panel need on Debian 12, when missing: as
+# root directly, as another user through sudo.
 set -euo pipefail
 packages=(
-  build-essential cmake pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool imagemagick x11-utils fonts-liberation
+  build-essential cmake                           # the build
+  qt6-base-dev qt6-base-dev-tools libgl-dev       # Qt 6 Widgets (its CMake files want GL)
+  qt6-qpa-plugins fonts-liberation                # windows on X and offscreen; Arial & co.
+  nlohmann-json3-dev                              # the simulator's JSON
+  libgtest-dev                                    # the tests
+  xvfb xdotool imagemagick                        # end-to-end tests: X server, clicks, screenshots
+  tigervnc-standalone-server tigervnc-tools xauth # headless mode: private X server over VNC
+  iproute2 openssl                                # its test: listeners (ss), a VNC password (DES)
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -13,7 +18,14 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 echo "Installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || {
+    echo "install-deps: these packages are missing and installing them needs root or sudo: ${missing[*]}" >&2
+    exit 1
+  }
+  as_root=(sudo)
+fi
+# env, because sudo would drop the variable from the environment.
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
