@@ -5,28 +5,30 @@
 
 namespace memorypage {
 
-TDialogProgress::TDialogProgress(QWidget* owner)
-    : m_Owner(owner)
-{ }
+TDialogProgress::TDialogProgress(QWidget* owner, std::uint64_t lag)
+    : m_Dialog(std::make_unique<TFormProgress>(owner))
+    , m_Lag(lag)
+{
+    m_Dialog->show();
+    m_Dialog->SetStatus(QStringLiteral("Process..."));
+}
 
 TDialogProgress::~TDialogProgress() = default;
 
-void TDialogProgress::Begin()
+void TDialogProgress::Advance(std::uint64_t done, std::uint64_t total)
 {
-    m_Dialog = std::make_unique<TFormProgress>(m_Owner);
-    m_Dialog->show();
+    const int percent = memory::Percentage(done >= m_Lag ? done - m_Lag : 0, total);
+    if (percent <= m_Shown)
+        return;
+    m_Shown = percent;
+    m_Dialog->SetPercent(percent);
+    m_Dialog->SetStatus(QString::asprintf("Finish Percentage: %d%%", percent));
 }
 
-void TDialogProgress::SetStatus(const std::string& text) { m_Dialog->SetStatus(QString::fromStdString(text)); }
-
-void TDialogProgress::SetPercent(int percent) { m_Dialog->SetPercent(percent); }
-
-bool TDialogProgress::ProcessEventsAndCheckAbort()
+bool TDialogProgress::AbortRequested()
 {
     ui::ProcessEvents();
     return m_Dialog->IsAborted();
 }
-
-void TDialogProgress::End() { m_Dialog.reset(); }
 
 } // namespace memorypage

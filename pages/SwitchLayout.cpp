@@ -22,10 +22,7 @@ QPoint PicturePlace(int bit)
     return {332 - 32 * (sw % SWITCHES_PER_ROW), row == 0 ? 98 : 183};
 }
 
-QString Label(int bit)
-{
-    return IsKey(bit) ? QStringLiteral("KEY%1").arg(bit) : QStringLiteral("SW%1").arg(bit - KEY_COUNT);
-}
+QString Label(int bit) { return QString::fromStdString(InputName(bit)); }
 
 int LabelCentreX(int bit) { return PicturePlace(bit).x() + (IsKey(bit) ? KEY_LABEL_DX : SWITCH_LABEL_DX); }
 

@@ -2,7 +2,7 @@
 
 #include "app/ShowInfo.h"
 #include "board/Board.h"
-#include "pages/GsensorMath.h"
+#include "core/GsensorMath.h"
 #include "pages/PageText.h"
 #include "ui/Fonts.h"
 
@@ -88,11 +88,11 @@ void TFormGsensor::ShowReading()
         return;
     }
     const gsensor::TGsensorView view = gsensor::ViewOf(m_X, m_Y, m_Z);
-    pagetext::SetAutoText(LabelX, view.textX);
-    pagetext::SetAutoText(LabelY, view.textY);
-    pagetext::SetAutoText(LabelZ, view.textZ);
-    pagetext::SetAutoText(LabelXDeg, view.textTiltX);
-    pagetext::SetAutoText(LabelYDeg, view.textTiltY);
+    pagetext::SetAutoText(LabelX, QString::fromStdString(view.textX));
+    pagetext::SetAutoText(LabelY, QString::fromStdString(view.textY));
+    pagetext::SetAutoText(LabelZ, QString::fromStdString(view.textZ));
+    pagetext::SetAutoText(LabelXDeg, QString::fromStdString(view.textTiltX));
+    pagetext::SetAutoText(LabelYDeg, QString::fromStdString(view.textTiltY));
     m_DrawLevel->Draw(Canvas(), view.tiltX, view.tiltY, view.gX, view.gY);
     ShowChange(m_DrawLevel->Bounds());
 }

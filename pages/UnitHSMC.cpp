@@ -2,7 +2,7 @@
 
 #include "app/ShowInfo.h"
 #include "board/Board.h"
-#include "pages/HsmcReport.h"
+#include "core/HsmcReport.h"
 #include "pages/PageText.h"
 #include "ui/Seams.h"
 
@@ -90,17 +90,20 @@ void TFormHSMC::ButtonVerifyClick()
         exchanged = board->HsmcLoopbackTest(accepted, xcvr, io);
     }
     const hsmc::TVerdict verdict = hsmc::Verdict(exchanged, accepted, xcvr, io);
-    ShowInfo(verdict.infoText, verdict.infoColour);
-    if (!verdict.errorBox.isEmpty())
-        ui::ShowMessage(this, ui::TMessageKind::Error, QStringLiteral("Error"), verdict.errorBox);
-    if (!verdict.reportBox.isEmpty())
-        ui::ShowMessage(this, ui::TMessageKind::Information, QStringLiteral("Information"), verdict.reportBox);
+    const QColor colour = verdict.passed ? INFO_GREEN : INFO_RED;
+    ShowInfo(QString::fromStdString(verdict.infoText), colour);
+    if (!verdict.errorBox.empty())
+        ui::ShowMessage(
+            this, ui::TMessageKind::Error, QStringLiteral("Error"), QString::fromStdString(verdict.errorBox));
+    if (!verdict.reportBox.empty())
+        ui::ShowMessage(this, ui::TMessageKind::Information, QStringLiteral("Information"),
+            QString::fromStdString(verdict.reportBox));
 
     // The page may have been left while a box was up.
     EnableControls(LinkOpen());
-    if (!verdict.resultText.isEmpty()) {
-        pagetext::SetLabelColour(LabelResult, verdict.resultColour);
-        LabelResult->setText(verdict.resultText);
+    if (!verdict.resultText.empty()) {
+        pagetext::SetLabelColour(LabelResult, colour);
+        LabelResult->setText(QString::fromStdString(verdict.resultText));
     }
     if (verdict.linkFailure)
         RaiseLinkFailure();

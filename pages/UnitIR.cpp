@@ -115,7 +115,7 @@ void TFormIR::DrawKeys()
     ShowChange(ir::KeyArea());
 }
 
-void TFormIR::ShowList() { ShowInfoText(m_ScanCodes.Text(), pagetext::TEXT_WHITE); }
+void TFormIR::ShowList() { ShowInfoText(QString::fromStdString(m_ScanCodes.Text()), pagetext::TEXT_WHITE); }
 
 void TFormIR::ShowInfoText(const QString& text, const QColor& colour)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pages/IrKeys.h"
+#include "pages/IrKeyDrawing.h"
 #include "pages/Page.h"
 
 class QLabel;

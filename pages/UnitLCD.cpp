@@ -2,7 +2,7 @@
 
 #include "app/ShowInfo.h"
 #include "board/Board.h"
-#include "pages/LcdText.h"
+#include "core/LcdText.h"
 #include "pages/PageText.h"
 #include "ui/Seams.h"
 
@@ -74,15 +74,14 @@ void TFormLCD::ButtonClick(int id)
         ButtonSetClick();
 }
 
-bool TFormLCD::Send(const QByteArray& bytes, bool& accepted)
+bool TFormLCD::Send(const std::vector<std::uint8_t>& bytes, bool& accepted)
 {
     TBoard* board = Board();
     accepted = false;
     if (!board)
         return false;
     std::lock_guard<TBoard> lock(*board);
-    return board->ChannelWrite(accepted, protocol::CHANNEL_LCD, static_cast<std::int32_t>(bytes.size()),
-        reinterpret_cast<const std::uint8_t*>(bytes.constData()));
+    return board->ChannelWrite(accepted, protocol::CHANNEL_LCD, static_cast<std::int32_t>(bytes.size()), bytes.data());
 }
 
 void TFormLCD::ButtonSetClick()
@@ -94,11 +93,13 @@ void TFormLCD::ButtonSetClick()
     ShowInfo("LCD Setting...", INFO_YELLOW);
 
     bool accepted = false;
-    const bool exchanged = Send(lcd::LcdBytes(EditLine0->text(), EditLine1->text()), accepted);
+    const bool exchanged
+        = Send(lcd::LcdBytes(EditLine0->text().toStdString(), EditLine1->text().toStdString()), accepted);
     const lcd::TSetOutcome outcome = lcd::SetOutcome(exchanged, accepted);
-    ShowInfo(outcome.infoText, outcome.infoColour);
-    if (!outcome.errorBox.isEmpty())
-        ui::ShowMessage(this, ui::TMessageKind::Error, QStringLiteral("Error"), outcome.errorBox);
+    ShowInfo(QString::fromStdString(outcome.infoText), outcome.success ? INFO_GREEN : INFO_RED);
+    if (!outcome.errorBox.empty())
+        ui::ShowMessage(
+            this, ui::TMessageKind::Error, QStringLiteral("Error"), QString::fromStdString(outcome.errorBox));
 
     // The page may have been left while the box was up.
     EnableSet(LinkOpen());

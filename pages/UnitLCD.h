@@ -2,6 +2,9 @@
 
 #include "pages/Page.h"
 
+#include <cstdint>
+#include <vector>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -37,6 +40,6 @@ protected:
 private:
     // Sends the text; returns whether the exchange went through, `accepted` whether the
     // board took it.
-    bool Send(const QByteArray& bytes, bool& accepted);
+    bool Send(const std::vector<std::uint8_t>& bytes, bool& accepted);
     void EnableSet(bool enabled);
 };

@@ -1,7 +1,7 @@
 #include "pages/UnitLED.h"
 
 #include "board/Board.h"
-#include "pages/LedMask.h"
+#include "pages/LedLayout.h"
 #include "pages/PageText.h"
 
 #include <mutex>

@@ -2,8 +2,9 @@
 
 #include "app/ShowInfo.h"
 #include "board/Board.h"
+#include "core/HexField.h"
+#include "core/MemoryTransfer.h"
 #include "pages/MemoryProgress.h"
-#include "pages/MemoryTransfer.h"
 #include "pages/PageText.h"
 #include "platform/Tick.h"
 #include "ui/Seams.h"
@@ -17,7 +18,7 @@
 #include <functional>
 #include <memory>
 
-using memorypage::MemoryTypeName;
+using memory::MemoryTypeName;
 
 namespace {
 
@@ -26,8 +27,6 @@ const QColor LABEL_COLOUR(255, 255, 255);
 const QColor NOTE_COLOUR(255, 0, 0);
 
 constexpr int KEY_NOTE_ICON = 1;
-constexpr int POSITION_EPCS = 4;
-constexpr int POSITION_FLASH = 5;
 
 // A label that acts like the caption of the check box beside it.
 class TClickLabel : public QLabel {
@@ -157,10 +156,9 @@ void TFormMemory::CreateControls()
 
 void TFormMemory::FillMemoryList()
 {
-    for (int position = 0; position < memorypage::MEMORY_LIST_COUNT; ++position) {
-        const std::uint8_t type = memorypage::MemoryTypeOfPosition(position);
-        ComboBoxMemoryType->addItem(
-            Text(memorypage::MemoryListText(MemoryTypeName(type), MemoryGeometry.SizeBytes(type))));
+    for (int position = 0; position < memory::MEMORY_LIST_COUNT; ++position) {
+        const std::uint8_t type = memory::MemoryTypeOfPosition(position);
+        ComboBoxMemoryType->addItem(Text(memory::MemoryListText(MemoryTypeName(type), MemoryGeometry.SizeBytes(type))));
     }
     ComboBoxMemoryType->setCurrentIndex(0);
     m_LastPosition = 0;
@@ -168,7 +166,7 @@ void TFormMemory::FillMemoryList()
 
 int TFormMemory::MemoryTypePosition() const { return ComboBoxMemoryType->currentIndex(); }
 
-std::uint8_t TFormMemory::CurrentMemoryType() const { return memorypage::MemoryTypeOfPosition(MemoryTypePosition()); }
+std::uint8_t TFormMemory::CurrentMemoryType() const { return memory::MemoryTypeOfPosition(MemoryTypePosition()); }
 
 // --- page contract -------------------------------------------------------------------
 
@@ -195,14 +193,14 @@ void TFormMemory::EnableActions(bool enabled)
 
 void TFormMemory::UpdateMemoryControls()
 {
-    const int position = MemoryTypePosition();
-    const bool erasable = position == POSITION_FLASH || position == POSITION_EPCS;
+    const std::uint8_t type = CurrentMemoryType();
+    const bool erasable = memory::IsErasable(type);
     if (erasable != m_NoteVisible) {
         m_NoteVisible = erasable;
         LabelNote->setVisible(erasable);
         RepaintCanvas(); // the note's icon is drawn on the canvas
     }
-    Buttons.SetCaption(BUTTON_ERASE, position == POSITION_FLASH ? "Chip Erase (260 sec)" : "Chip Erase (70 sec)");
+    Buttons.SetCaption(BUTTON_ERASE, type == protocol::MEM_FLASH ? "Chip Erase (260 sec)" : "Chip Erase (70 sec)");
     Buttons.SetEnabled(BUTTON_ERASE, m_ActionsEnabled && erasable && LinkOpen());
 }
 
@@ -225,8 +223,8 @@ void TFormMemory::CheckBoxEntireMemoryClick()
     EditReadLength->setEnabled(!ticked);
     if (ticked) {
         const std::uint32_t words = MemoryGeometry.SizeWords(CurrentMemoryType());
-        EditReadAddress->setText(Text(memorypage::ZeroAddressText(words)));
-        EditReadLength->setText(Text(memorypage::HexText(words)));
+        EditReadAddress->setText(Text(memory::ZeroAddressText(words)));
+        EditReadLength->setText(Text(memory::HexText(words)));
     }
 }
 
@@ -235,8 +233,8 @@ void TFormMemory::CheckBoxFileLengthClick()
     if (CheckBoxFileLength->isChecked())
         return;
     const std::uint32_t words = MemoryGeometry.SizeWords(CurrentMemoryType());
-    EditWriteAddress->setText(Text(memorypage::ZeroAddressText(words)));
-    EditWriteLength->setText(Text(memorypage::HexText(words)));
+    EditWriteAddress->setText(Text(memory::ZeroAddressText(words)));
+    EditWriteLength->setText(Text(memory::HexText(words)));
 }
 
 // --- painting and mouse ----------------------------------------------------------------
@@ -277,8 +275,7 @@ void TFormMemory::ButtonClick(int id)
 bool TFormMemory::CheckField(
     const QLineEdit* edit, const char* fieldName, std::int32_t maximum, std::int32_t minimum, std::int32_t& value)
 {
-    const memorypage::THexField field
-        = memorypage::ParseHexField(edit->text().toStdString(), fieldName, maximum, minimum);
+    const memory::THexField field = memory::ParseHexField(edit->text().toStdString(), fieldName, maximum, minimum);
     if (!field.ok) {
         ShowError(Text(field.error));
         return false;
@@ -373,8 +370,9 @@ void TFormMemory::ButtonEraseClick()
     BeginOperation();
     ShowInfo("Flash Erase...", INFO_YELLOW);
     const std::uint32_t start = platform::TickCount();
-    memorypage::TDialogProgress progress(this);
-    const memorypage::TEraseResult result = memorypage::EraseChipWithProgress(*board, progress, type);
+    // The dialog shows the blocks erased before the one just done.
+    const memory::TEraseResult result = memorypage::WithProgressDialog(this, 1,
+        [&](memory::ITransferProgress& progress) { return memory::EraseChipWithProgress(*board, progress, type); });
     const std::uint32_t elapsed = platform::TicksSince(start);
 
     QString text;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pages/MemoryGeometry.h"
+#include "core/MemoryGeometry.h"
 #include "pages/Page.h"
 
 #include <QString>
@@ -98,7 +98,7 @@ private:
     // down a link that the operation no longer speaks for.
     void ReportLinkFailure(const TBoard* usedBoard);
 
-    memorypage::TMemoryGeometry MemoryGeometry;
+    memory::TMemoryGeometry MemoryGeometry;
     int m_LastPosition = 0;
     bool m_ActionsEnabled = false;
     bool m_NoteVisible = false;

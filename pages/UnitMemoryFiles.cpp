@@ -4,8 +4,10 @@
 
 #include "app/ShowInfo.h"
 #include "board/Board.h"
+#include "core/DumpFile.h"
+#include "core/MemoryFile.h"
+#include "core/MemoryTransfer.h"
 #include "pages/MemoryProgress.h"
-#include "pages/MemoryTransfer.h"
 #include "platform/Tick.h"
 #include "ui/Seams.h"
 
@@ -13,7 +15,7 @@
 #include <QFile>
 #include <QLineEdit>
 
-using memorypage::MemoryTypeName;
+using memory::MemoryTypeName;
 
 namespace {
 
@@ -61,19 +63,21 @@ void TFormMemory::ButtonReadFileClick()
     } else {
         const auto byteAddress = 2u * static_cast<std::uint32_t>(address);
         const auto byteCount = 2u * static_cast<std::uint32_t>(length);
-        memorypage::TByteBuffer buffer;
+        memory::TByteBuffer buffer;
         if (buffer.Allocate(byteCount)) {
-            memorypage::TDialogProgress progress(this);
-            const memorypage::TRangeResult read
-                = memorypage::ReadRangeWithProgress(*board, progress, type, byteAddress, byteCount, buffer.data.get());
+            memory::TBufferSink sink(buffer.data.get());
+            const memory::TRangeResult read
+                = memorypage::WithProgressDialog(this, 0, [&](memory::ITransferProgress& progress) {
+                      return memory::ReadRangeWithProgress(*board, progress, type, byteAddress, byteCount, sink);
+                  });
             aborted = read.aborted;
             if (read.ok) {
                 const std::filesystem::path path = PathOf(fileName);
-                const memorypage::TDumpStatus status
-                    = memorypage::WriteDumpFile(path, buffer.data.get(), byteCount, memorypage::IsHexFileName(path));
-                if (status == memorypage::TDumpStatus::ShortWrite)
+                const memory::TDumpStatus status
+                    = memory::WriteDumpFile(path, buffer.data.get(), byteCount, memory::IsHexFileName(path));
+                if (status == memory::TDumpStatus::ShortWrite)
                     ShowWarning(QString("Write file(%1) error.").arg(fileName));
-                ok = status == memorypage::TDumpStatus::Ok;
+                ok = status == memory::TDumpStatus::Ok;
             }
         }
     }
@@ -119,31 +123,34 @@ void TFormMemory::ButtonWriteFileClick()
         const auto byteAddress = 2u * static_cast<std::uint32_t>(address);
         const std::uint32_t space = MemoryGeometry.SizeBytes(type) - byteAddress;
         const std::filesystem::path path = PathOf(fileName);
-        memorypage::TFilePortion portion = memorypage::ReadFilePortion(
-            path, memorypage::IsHexFileName(path), wholeFile, 2u * static_cast<std::uint32_t>(length), space);
+        memory::TFilePortion portion = memory::ReadFilePortion(
+            path, memory::IsHexFileName(path), wholeFile, 2u * static_cast<std::uint32_t>(length), space);
         switch (portion.status) {
-        case memorypage::TLoadStatus::SizeLess:
+        case memory::TLoadStatus::SizeLess:
             ShowWarning(QString("File(%1) size is less than the specified length.").arg(fileName));
             boxShown = true;
             break;
-        case memorypage::TLoadStatus::ReadError:
+        case memory::TLoadStatus::ReadError:
             ShowWarning(QString("Read file(%1) error.").arg(fileName));
             boxShown = true;
             break;
-        case memorypage::TLoadStatus::InvalidHex:
+        case memory::TLoadStatus::InvalidHex:
             ShowWarning("invalid hex file.");
             break;
-        case memorypage::TLoadStatus::OpenFailed:
+        case memory::TLoadStatus::OpenFailed:
             break;
-        case memorypage::TLoadStatus::Ok: {
+        case memory::TLoadStatus::Ok: {
             const auto byteCount = static_cast<std::uint32_t>(portion.bytes.size);
-            memorypage::TDialogProgress progress(this);
-            const memorypage::TRangeResult written = memorypage::WriteRangeWithProgress(
-                *board, progress, type, byteAddress, byteCount, portion.bytes.data.get(), writeFailed);
+            memory::TBufferSource source(portion.bytes.data.get());
+            const memory::TRangeResult written
+                = memorypage::WithProgressDialog(this, 0, [&](memory::ITransferProgress& progress) {
+                      return memory::WriteRangeWithProgress(*board, progress, type, byteAddress, byteCount, source);
+                  });
+            writeFailed = written.stepFailed;
             ok = written.ok;
             aborted = written.aborted;
             if (ok && wholeFile)
-                EditWriteLength->setText(Text(memorypage::HexText((byteCount + 1) / 2)));
+                EditWriteLength->setText(Text(memory::HexText((byteCount + 1) / 2)));
             break;
         }
         }

@@ -2,8 +2,8 @@
 
 #include "app/ShowInfo.h"
 #include "board/Board.h"
+#include "core/Rs232Text.h"
 #include "pages/PageText.h"
-#include "pages/Rs232Text.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -94,14 +94,13 @@ void TFormRS232::ButtonSendClick()
     if (!board || !SendEnabled())
         return;
     SetSendEnabled(false);
-    const QByteArray bytes = rs232::SendBytes(EditSend->toPlainText());
+    const std::vector<std::uint8_t> bytes = rs232::SendBytes(EditSend->toPlainText().toStdString());
     ShowInfo("RS232 transmitting...", INFO_YELLOW);
     bool ok = false;
     bool exchanged = false;
     {
         std::lock_guard<TBoard> guard(*board);
-        exchanged = board->ChannelWrite(ok, CHANNEL, static_cast<std::int32_t>(bytes.size()),
-            reinterpret_cast<const std::uint8_t*>(bytes.constData()));
+        exchanged = board->ChannelWrite(ok, CHANNEL, static_cast<std::int32_t>(bytes.size()), bytes.data());
     }
     if (exchanged && ok)
         ShowInfo("RS232 transmit successfully.", INFO_GREEN);
@@ -128,7 +127,7 @@ bool TFormRS232::Poll()
     if (!exchanged || !ok)
         ShowInfo("RS232 receive fail.", INFO_RED);
     else if (count > 0)
-        AppendReceived(rs232::ReceivedText(data, count));
+        AppendReceived(QString::fromStdString(rs232::ReceivedText(data, count)));
     // A refusal keeps the polling alive; only a lost exchange ends it.
     return exchanged;
 }

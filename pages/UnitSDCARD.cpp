@@ -2,6 +2,7 @@
 
 #include "app/ShowInfo.h"
 #include "board/Board.h"
+#include "core/SdCardOutcome.h"
 #include "pages/PageText.h"
 #include "ui/Seams.h"
 
@@ -9,13 +10,6 @@
 #include <QPushButton>
 #include <mutex>
 #include <string>
-
-namespace {
-
-const char* const ACCESS_FAILED = "Failed to access SDCARD.";
-const char* const NO_CARD = "Failed to access the SDCARD.\nPlease make sure a SDCARD is pluged into the VX5h-260.";
-
-} // namespace
 
 TFormSDCARD::TFormSDCARD(QWidget* parent)
     : TPage(parent, "SDCARD_DLG_BK")
@@ -80,23 +74,22 @@ void TFormSDCARD::ReadClick()
         exchanged = board->GetSdCardInfo(present, csd, fileSystem, cid);
     }
 
-    if (!exchanged) {
-        ClearTexts();
-        ShowInfo(ACCESS_FAILED, INFO_RED);
-        ui::ShowMessage(this, ui::TMessageKind::Error, QStringLiteral("Error"), ACCESS_FAILED);
-    } else if (present) {
+    const sdcard::TReadOutcome outcome = sdcard::ReadOutcome(exchanged, present);
+    if (outcome.success) {
         LabelSDCARD_CSD->setText(QString::fromStdString(csd));
         LabelSDCARD_CID->setText(QString::fromStdString(cid));
         LabelSDCARD_FAT->setText(QString::fromStdString(fileSystem));
-        ShowInfo("Read SDCARD read successfully", INFO_GREEN);
-    } else {
-        // No card, or a card that does not answer: the link itself is fine.
-        ShowInfo(ACCESS_FAILED, INFO_RED);
-        ui::ShowMessage(this, ui::TMessageKind::Warning, QStringLiteral("Warning"), NO_CARD);
     }
+    ShowInfo(QString::fromStdString(outcome.infoText), outcome.success ? INFO_GREEN : INFO_RED);
+    if (!outcome.errorBox.empty())
+        ui::ShowMessage(
+            this, ui::TMessageKind::Error, QStringLiteral("Error"), QString::fromStdString(outcome.errorBox));
+    if (!outcome.warningBox.empty())
+        ui::ShowMessage(
+            this, ui::TMessageKind::Warning, QStringLiteral("Warning"), QString::fromStdString(outcome.warningBox));
 
     // The page may have been left while the message box was up.
     EnableControls(LinkOpen());
-    if (!exchanged)
+    if (outcome.linkFailure)
         RaiseLinkFailure();
 }

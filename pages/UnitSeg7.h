@@ -1,7 +1,7 @@
 #pragma once
 
 #include "pages/Page.h"
-#include "pages/Seg7Word.h"
+#include "pages/Seg7Layout.h"
 
 // The seven-segment page: each of the eight digits steps through 0-F with its arrows,
 // and every step goes to the board at once. The digits survive deactivation and are not

@@ -43,7 +43,7 @@ TFormVGA::TFormVGA(QWidget* parent)
     listPalette.setColor(QPalette::Window, LIST_BACKGROUND);
     ComboBoxVGA->setPalette(listPalette);
     for (int n = 0; n < vga::PATTERN_COUNT; ++n)
-        ComboBoxVGA->addItem(vga::PatternName(n));
+        ComboBoxVGA->addItem(QString::fromLatin1(vga::PatternName(n)));
     ComboBoxVGA->setCurrentIndex(0);
 
     ImageVGA = new QLabel(this);

@@ -6,19 +6,6 @@ namespace vga {
 
 namespace {
 
-const char* const PATTERN_NAMES[PATTERN_COUNT] = {
-    "Color Scale",
-    "Red",
-    "Green",
-    "Blue",
-    "White",
-    "Black",
-    "Red Scale",
-    "Green Scale",
-    "Blue Scale",
-    "Composite-In",
-};
-
 enum Channel {
     RED,
     GREEN,
@@ -42,13 +29,6 @@ QColor Level(Channel channel, int v)
 }
 
 } // namespace
-
-QString PatternName(int index)
-{
-    return index >= 0 && index < PATTERN_COUNT ? QString::fromLatin1(PATTERN_NAMES[index]) : QString();
-}
-
-std::uint8_t ModeFor(int index) { return index == COMPOSITE_INDEX ? 1 : 2; }
 
 bool IsGrid(int index) { return index == 0 || (index >= 6 && index <= 8); }
 

@@ -1,26 +1,18 @@
 #pragma once
 
+#include "core/VgaPattern.h"
+
 #include <QColor>
 #include <QImage>
 #include <QRect>
-#include <QString>
-#include <cstdint>
 
-// The VGA page's pattern list and its preview. The entry's position is the pattern
-// number the board receives; the composite input is the last entry.
+// The VGA page's preview of the chosen pattern.
 namespace vga {
 
-constexpr int PATTERN_COUNT = 10;
-constexpr int COMPOSITE_INDEX = 9;
 constexpr int PREVIEW_WIDTH = 329;
 constexpr int PREVIEW_HEIGHT = 169;
 constexpr int GRID_ROWS = 4;
 constexpr int GRID_COLUMNS = 40;
-
-QString PatternName(int index);
-
-// The mode byte sent with a pattern: 1 shows the composite input, 2 a test pattern.
-std::uint8_t ModeFor(int index);
 
 // Whether the preview of `index` is the grid of ramps.
 bool IsGrid(int index);

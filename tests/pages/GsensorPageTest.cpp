@@ -3,7 +3,7 @@
 
 #include "IoPageFixture.h"
 #include "pages/Drawlevel.h"
-#include "pages/GsensorMath.h"
+#include "core/GsensorMath.h"
 #include "pages/UnitGsensor.h"
 
 #include <QLabel>

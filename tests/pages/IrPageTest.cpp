@@ -1,8 +1,8 @@
-// The IR page: the key table, the list of the eight most recent codes, the fading rings,
-// and polling with its refusal and link-failure rules, against the simulated board.
+// The IR page: the keys and fading rings it draws, and polling with its refusal and
+// link-failure rules, against the simulated board (the key table and list: tests/core).
 
 #include "IoPageFixture.h"
-#include "pages/IrKeys.h"
+#include "pages/IrKeyDrawing.h"
 #include "pages/UnitIR.h"
 
 #include <QLabel>
@@ -11,50 +11,17 @@ using namespace iopages;
 
 namespace {
 
-TEST(IrKeys, CodesFindTheirKeys)
+TEST(IrKeyDrawing, KeysSitInAGridAndRingsNarrowAsTheyFade)
 {
-    EXPECT_EQ(ir::KeyForCode(0x05), 2 * 4 + 1);
-    EXPECT_EQ(ir::KeyForCode(0x00), 4 * 4 + 1);
-    EXPECT_EQ(ir::KeyForCode(0x0F), 0);
-    EXPECT_EQ(ir::KeyForCode(0x0C), 23);
-    EXPECT_EQ(ir::KeyForCode(0x40), -1);
     EXPECT_EQ(ir::KeyRect(0), QRect(235, 67, 18, 18));
     EXPECT_EQ(ir::KeyRect(23), QRect(235 + 69, 67 + 120, 18, 18));
-}
-
-TEST(IrKeys, ListKeepsTheEightMostRecentInArrivalOrder)
-{
-    ir::TScanCodeList list;
-    const std::uint8_t first[] = {1, 2, 3, 4, 5, 6, 7, 8};
-    list.Append(first, 8);
-    const std::uint8_t two[] = {0xAB, 0x0C};
-    list.Append(two, 2);
-    EXPECT_EQ(list.Codes(), (std::vector<std::uint8_t>{3, 4, 5, 6, 7, 8, 0xAB, 0x0C}));
-    EXPECT_EQ(list.Text(), "03\n04\n05\n06\n07\n08\nAB\n0C\n");
-
-    std::uint8_t twelve[12];
-    for (int i = 0; i < 12; ++i)
-        twelve[i] = static_cast<std::uint8_t>(0x10 + i);
-    list.Clear();
-    list.Append(twelve, 12);
-    EXPECT_EQ(list.Codes(), std::vector<std::uint8_t>(twelve + 4, twelve + 12));
-    list.Clear();
-    EXPECT_EQ(list.Text(), "");
-}
-
-TEST(IrKeys, RingFadesThroughEightLevelsAndNarrows)
-{
-    std::vector<int> levels;
     std::vector<int> widths;
-    for (std::uint8_t g = ir::GLOW_FULL; g != 0; g = ir::FadeLevel(g)) {
-        levels.push_back(g);
+    for (std::uint8_t g = ir::GLOW_FULL; g != 0; g = ir::FadeLevel(g))
         widths.push_back(ir::PenWidth(g));
-    }
-    EXPECT_EQ(levels, (std::vector<int>{255, 240, 225, 210, 195, 180, 165, 150}));
     EXPECT_EQ(widths, (std::vector<int>{5, 4, 4, 4, 3, 3, 3, 3}));
 }
 
-TEST(IrKeys, RingsAreDrawnOverAFreshKeyArea)
+TEST(IrKeyDrawing, RingsAreDrawnOverAFreshKeyArea)
 {
     QImage background(387, 296, QImage::Format_RGB32);
     background.fill(QColor(10, 20, 30));

@@ -1,8 +1,8 @@
-// The LCD page: the bytes a Set sends, how its outcome is reported, and the page against
-// the simulated board.
+// The LCD page against the simulated board: what a Set shows and sends (the bytes and
+// outcomes themselves: tests/core).
 
 #include "IoPageFixture.h"
-#include "pages/LcdText.h"
+#include "core/LcdText.h"
 #include "pages/UnitLCD.h"
 #include "ui/Seams.h"
 
@@ -13,39 +13,6 @@
 using namespace iopages;
 
 namespace {
-
-TEST(LcdBytes, LinesEachEndWithALineFeedAndTheTextWithNul)
-{
-    const QByteArray defaults = lcd::LcdBytes("VX5h-260", "Control Panel");
-    EXPECT_EQ(defaults.size(), 24);
-    EXPECT_EQ(defaults, QByteArray("VX5h-260\nControl Panel\n", 23) + '\0');
-    EXPECT_EQ(lcd::LcdBytes("", ""), QByteArray("\n\n\0", 3));
-    const QString full(16, 'W');
-    EXPECT_EQ(lcd::LcdBytes(full, full).size(), 35);
-    // One byte per character whatever is typed; placeholders stay literal.
-    EXPECT_EQ(lcd::LcdBytes(QString::fromUtf8("\u00e9\u4e2d"), "%1%2"), QByteArray("\xe9?\n%1%2\n", 8) + '\0');
-}
-
-TEST(LcdOutcome, RefusalIsReportedButNeverAsSuccessOrLostLink)
-{
-    const lcd::TSetOutcome refused = lcd::SetOutcome(true, false);
-    EXPECT_EQ(refused.infoText, "Failed to set lcd.");
-    EXPECT_EQ(refused.infoColour, INFO_RED);
-    EXPECT_EQ(refused.errorBox, "Failed to set lcd.");
-    EXPECT_FALSE(refused.linkFailure);
-
-    const lcd::TSetOutcome failed = lcd::SetOutcome(false, false);
-    EXPECT_EQ(failed.infoText, "Set LCD Fail");
-    EXPECT_EQ(failed.infoColour, INFO_RED);
-    EXPECT_EQ(failed.errorBox, "Set LCD Fail");
-    EXPECT_TRUE(failed.linkFailure);
-
-    const lcd::TSetOutcome done = lcd::SetOutcome(true, true);
-    EXPECT_EQ(done.infoText, "Set LCD Success");
-    EXPECT_EQ(done.infoColour, INFO_GREEN);
-    EXPECT_TRUE(done.errorBox.isEmpty());
-    EXPECT_FALSE(done.linkFailure);
-}
 
 class LcdPage : public TPageSuite<TFormLCD> {
 protected:
@@ -96,7 +63,7 @@ TEST_F(LcdPage, DefaultTextsAppearOnTheBoard)
     EXPECT_FALSE(page->ButtonSet->isVisible());
 
     // Something else on the display first, so that the click visibly changes it.
-    const QByteArray other = lcd::LcdBytes("x", "y");
+    const std::vector<std::uint8_t> other = lcd::LcdBytes("x", "y");
     bool accepted = false;
     ASSERT_TRUE(Board().ChannelWrite(accepted, 1, other.size(), reinterpret_cast<const std::uint8_t*>(other.data())));
 

@@ -2,7 +2,7 @@
 // with a closed link, and what survives deactivation, against the simulated board.
 
 #include "IoPageFixture.h"
-#include "pages/LedMask.h"
+#include "pages/LedLayout.h"
 #include "pages/UnitLED.h"
 
 #include <QImage>
@@ -11,23 +11,12 @@ using namespace iopages;
 
 namespace {
 
-TEST(LedMask, BitsFollowButtonIdsAndStopAt26)
-{
-    EXPECT_EQ(leds::LedMask([](int) { return true; }), leds::ALL_LEDS);
-    EXPECT_EQ(leds::LedMask([](int) { return false; }), 0u);
-    EXPECT_EQ(leds::LedMask([](int id) { return id != 0; }), 0x07FFFFFEu);
-    EXPECT_EQ(leds::LedMask([](int id) { return id == 26; }), 0x04000000u);
-    EXPECT_EQ(leds::LedMask([](int id) { return id == 9; }), 0x00000200u); // RLED0
-}
-
-TEST(LedMask, LayoutPutsTheLowestLedOfEachRowAtTheRight)
+TEST(LedLayout, LayoutPutsTheLowestLedOfEachRowAtTheRight)
 {
     EXPECT_EQ(leds::ButtonPlace(0), QPoint(332, 40));
     EXPECT_EQ(leds::ButtonPlace(8), QPoint(28, 40));
     EXPECT_EQ(leds::ButtonPlace(9), QPoint(332, 110));
     EXPECT_EQ(leds::ButtonPlace(26), QPoint(28, 180));
-    EXPECT_EQ(leds::Label(8), "GLED8");
-    EXPECT_EQ(leds::Label(9), "RLED0");
     EXPECT_EQ(leds::Label(26), "RLED17");
     EXPECT_EQ(leds::LabelCentreX(18), 344);
     EXPECT_EQ(leds::LabelTop(18), 220);

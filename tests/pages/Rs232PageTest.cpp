@@ -3,7 +3,6 @@
 // refusal and link-failure rules, against the simulated board.
 
 #include "IoPageFixture.h"
-#include "pages/Rs232Text.h"
 #include "pages/UnitRS232.h"
 
 #include <QPlainTextEdit>
@@ -11,23 +10,6 @@
 using namespace iopages;
 
 namespace {
-
-TEST(Rs232Text, ReceivedTextEndsAtTheFirstNul)
-{
-    const std::uint8_t bytes[] = {0x41, 0x42, 0x00, 0x43, 0x44};
-    EXPECT_EQ(rs232::ReceivedText(bytes, 5), "AB");
-    EXPECT_EQ(rs232::ReceivedText(bytes + 3, 2), "CD");
-    EXPECT_EQ(rs232::ReceivedText(bytes, 0), "");
-    const std::uint8_t high[] = {0xE9, 0x7F, 0xFF};
-    EXPECT_EQ(rs232::ReceivedText(high, 3), QString::fromLatin1("\xE9\x7F\xFF", 3));
-}
-
-TEST(Rs232Text, SentBytesCarryTheTerminatingNul)
-{
-    EXPECT_EQ(rs232::SendBytes(""), QByteArray(1, '\0'));
-    EXPECT_EQ(rs232::SendBytes("Hi"), QByteArray("Hi\0", 3));
-    EXPECT_EQ(rs232::SendBytes(QString(300, 'x')).size(), 301);
-}
 
 class Rs232Page : public TPageSuite<TFormRS232> {
 protected:

@@ -2,27 +2,18 @@
 // the closed-link rule and what survives deactivation.
 
 #include "IoPageFixture.h"
-#include "pages/Seg7Word.h"
+#include "pages/Seg7Layout.h"
 #include "pages/UnitSeg7.h"
 
 using namespace iopages;
 
 namespace {
 
-TEST(Seg7Word, StepsWrapAndWordsPackHex0Lowest)
+TEST(Seg7Layout, ArrowsSitUnderTheirDigitsAndPicturesAreNamedByValue)
 {
-    EXPECT_EQ(seg7::StepDigit(15, true), 0);
-    EXPECT_EQ(seg7::StepDigit(0, false), 15);
-    EXPECT_EQ(seg7::StepDigit(9, true), 10);
-    EXPECT_EQ(seg7::Seg7Word({9, 8, 8, 8, 8, 8, 8, 8}), 0x88888889u);
-    EXPECT_EQ(seg7::Seg7Word({0, 0, 0, 10, 0, 0, 0, 0}), 0x0000A000u);
-    EXPECT_EQ(seg7::Seg7Word({1, 2, 3, 4, 5, 6, 7, 15}), 0xF7654321u);
     EXPECT_EQ(seg7::DigitPicture(10), "HEX_a");
     EXPECT_EQ(seg7::DigitPicture(9), "HEX_9");
-}
-
-TEST(Seg7Word, ArrowsSitUnderTheirDigits)
-{
+    EXPECT_EQ(seg7::DigitLabel(7), "HEX7");
     EXPECT_EQ(seg7::UpButtonPlace(0), QPoint(274, 230));
     EXPECT_EQ(seg7::DownButtonPlace(0), QPoint(252, 230));
     EXPECT_EQ(seg7::UpButtonPlace(6), QPoint(150, 105));

@@ -1,5 +1,5 @@
 // The VGA page: the preview cells and colours, the mode and pattern bytes the board
-// receives, and when a selection is sent.
+// receives, and when a selection is sent (the pattern table: tests/core).
 
 #include "IoPageFixture.h"
 #include "pages/UnitVGA.h"
@@ -31,9 +31,6 @@ TEST(VgaPreview, RampsRestartEverySixteenColumns)
     EXPECT_EQ(vga::CellColour(0, 3, 39), QColor(112, 112, 112));
     EXPECT_EQ(vga::CellColour(6, 3, 5), QColor(80, 0, 0));
     EXPECT_EQ(vga::CellColour(8, 0, 5), QColor(0, 0, 80));
-    EXPECT_EQ(vga::ModeFor(9), 1);
-    EXPECT_EQ(vga::ModeFor(8), 2);
-    EXPECT_EQ(vga::ModeFor(0), 2);
 }
 
 TEST(VgaPreview, DrawnPreviewShowsCellsSolidsAndTheComposite)

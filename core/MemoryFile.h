@@ -1,0 +1,79 @@
+#pragma once
+
+#include "core/ByteBuffer.h"
+#include "core/FileAccess.h"
+#include "core/MemoryTransfer.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+
+// Memory content files read: the bytes to write into a memory, from a raw file or from
+// HEX text, taken in one piece (the window checks the whole file before the first packet)
+// or in many (the command line streams it; a first pass through a second reader can
+// check a HEX file before anything is written).
+namespace memory {
+
+enum class TLoadStatus {
+    Ok,
+    OpenFailed,
+    SizeLess,
+    ReadError,
+    InvalidHex
+};
+
+class TMemoryFileReader {
+public:
+    TLoadStatus Open(const std::filesystem::path& path, bool hex);
+
+    // How many bytes to take. With `wholeFile` the file's content (half its characters
+    // rounded up for HEX: an odd last character counts as followed by "0"), cut to
+    // `space`; otherwise exactly `byteCount` bytes, SizeLess when the file has fewer, and
+    // any content beyond them is never read.
+    TLoadStatus Plan(bool wholeFile, std::uint32_t byteCount, std::uint32_t space);
+    std::uint32_t Count() const { return m_Count; }
+    // Planned bytes not read yet.
+    std::uint32_t Left() const { return m_Count - m_Taken; }
+
+    // Room a buffer needs to take `count` bytes in one piece: HEX text is read into the
+    // buffer and decoded where it lies.
+    std::size_t StoredSize(std::size_t count) const { return m_Hex ? 2 * count : count; }
+    // Reads the next `count` planned bytes into `buffer` (StoredSize(count) of room).
+    TLoadStatus Read(std::uint8_t* buffer, std::size_t count);
+
+private:
+    TFilePtr m_File;
+    bool m_Hex = false;
+    std::uint64_t m_FileSize = 0;
+    std::uint64_t m_Consumed = 0; // bytes of the file read so far
+    std::uint32_t m_Count = 0;
+    std::uint32_t m_Taken = 0;
+};
+
+// A write source that reads the planned bytes of a file piece by piece. After a failure
+// Status() tells why.
+class TFileSource final : public IWriteSource {
+public:
+    explicit TFileSource(TMemoryFileReader& reader)
+        : m_Reader(reader)
+    { }
+    const std::uint8_t* Next(std::size_t count) override;
+    TLoadStatus Status() const { return m_Status; }
+
+private:
+    TMemoryFileReader& m_Reader;
+    TByteBuffer m_Piece;
+    TLoadStatus m_Status = TLoadStatus::Ok;
+};
+
+struct TFilePortion {
+    TLoadStatus status = TLoadStatus::OpenFailed;
+    TByteBuffer bytes; // the bytes to write; bytes.size is the byte count
+};
+
+// The planned bytes of a file in one piece (see TMemoryFileReader::Plan).
+TFilePortion ReadFilePortion(
+    const std::filesystem::path& path, bool hex, bool wholeFile, std::uint32_t byteCount, std::uint32_t space);
+
+} // namespace memory

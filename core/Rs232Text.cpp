@@ -1,0 +1,26 @@
+#include "core/Rs232Text.h"
+
+#include "core/Latin1.h"
+
+#include <algorithm>
+
+namespace rs232 {
+
+std::string ReceivedText(const std::uint8_t* bytes, int count)
+{
+    if (!bytes || count <= 0)
+        return {};
+    const std::uint8_t* end = std::find(bytes, bytes + count, std::uint8_t{0});
+    return latin1::ToUtf8(
+        std::string_view(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(end - bytes)));
+}
+
+std::vector<std::uint8_t> SendBytes(std::string_view text)
+{
+    const std::string characters = latin1::FromUtf8(text);
+    std::vector<std::uint8_t> bytes(characters.begin(), characters.end());
+    bytes.push_back(0);
+    return bytes;
+}
+
+} // namespace rs232

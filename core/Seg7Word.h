@@ -1,0 +1,23 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// The eight hexadecimal digits HEX0-HEX7 of the seven-segment display and the word the
+// board receives.
+namespace seg7 {
+
+constexpr int DIGIT_COUNT = 8;
+using TDigits = std::array<int, DIGIT_COUNT>;
+
+// One step of a digit through 0-F, wrapping at both ends.
+int StepDigit(int value, bool up);
+
+// Digit i in bits 4i to 4i+3 (HEX0 lowest); only each digit's low four bits count.
+std::uint32_t Seg7Word(const TDigits& digits);
+
+// "HEX0" ... "HEX7".
+std::string DigitName(int digit);
+
+} // namespace seg7

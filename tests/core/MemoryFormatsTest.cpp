@@ -1,0 +1,319 @@
+// The memories' arithmetic and file formats, without a board: list texts, names, sizes,
+// the hexadecimal field check, the HEX codec and the memory content files, whole and in
+// pieces.
+#include "core/DumpFile.h"
+#include "core/HexCodec.h"
+#include "core/HexField.h"
+#include "core/MemoryFile.h"
+#include "core/MemoryGeometry.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace memory;
+
+namespace {
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "vx5h-memfmt-XXXXXX").string();
+        folder_ = mkdtemp(pattern.data());
+    }
+    ~TempFolder() { fs::remove_all(folder_); }
+    fs::path operator/(const std::string& name) const { return fs::path(folder_) / name; }
+    std::size_t FileCount() const
+    {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()));
+    }
+
+private:
+    std::string folder_;
+};
+
+void WriteText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+std::string ReadText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::uint8_t> Bytes(const TFilePortion& portion)
+{
+    return {portion.bytes.data.get(), portion.bytes.data.get() + portion.bytes.size};
+}
+
+} // namespace
+
+TEST(MemoryGeometry, ListTextsAndSizesFollowTheSizeRule)
+{
+    const char* expected[] = {
+        "SSRAM-0 (100000h WORDS, 2 MB)",
+        "SSRAM-1 (100000h WORDS, 2 MB)",
+        "SDRAM (4000000h WORDS, 128 MB)",
+        "EEPROM (800h WORDS, 4 KB)",
+        "EPCS (400000h WORDS, 8 MB)",
+        "FLASH (400000h WORDS, 8 MB)",
+    };
+    const std::uint8_t codes[] = {0, 1, 5, 4, 3, 2};
+    const char* zeros[] = {"00000", "00000", "0000000", "000", "000000", "000000"};
+    TMemoryGeometry geometry;
+    for (int position = 0; position < MEMORY_LIST_COUNT; ++position) {
+        const std::uint8_t code = MemoryTypeOfPosition(position);
+        EXPECT_EQ(codes[position], code);
+        EXPECT_EQ(expected[position], MemoryListText(MemoryTypeName(code), geometry.SizeBytes(code)));
+        EXPECT_EQ(zeros[position], ZeroAddressText(geometry.SizeWords(code)));
+    }
+    EXPECT_EQ(0x4000000u, geometry.SizeWords(5));
+    // The unit changes at each power of 1024, and counts truncate.
+    EXPECT_EQ("X (1FFh WORDS, 1023 Bytes)", MemoryListText("X", 1023));
+    EXPECT_EQ("X (200h WORDS, 1 KB)", MemoryListText("X", 1024));
+    EXPECT_EQ("X (7FFFFh WORDS, 1023 KB)", MemoryListText("X", 0xFFFFF));
+    EXPECT_EQ("X (20000000h WORDS, 1 GB)", MemoryListText("X", 0x40000000));
+    EXPECT_EQ("100000", HexText(0x100000));
+}
+
+TEST(MemoryGeometry, NamesAreFoundInAnyCaseAndOnlyFlashAndEpcsErase)
+{
+    for (int position = 0; position < MEMORY_LIST_COUNT; ++position) {
+        const std::uint8_t code = MemoryTypeOfPosition(position);
+        std::string lower = MemoryTypeName(code);
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_EQ(code, FindMemoryType(lower)) << lower;
+        EXPECT_EQ(code, FindMemoryType(MemoryTypeName(code)));
+        EXPECT_EQ(code == 2 || code == 3, IsErasable(code)) << lower;
+    }
+    EXPECT_EQ(1, FindMemoryType("sSrAm-1"));
+    for (const char* unknown : {"", "SSRAM", "SSRAM0", "SDRAM ", "FLASH-0", "ssram-2"})
+        EXPECT_FALSE(FindMemoryType(unknown)) << unknown;
+}
+
+TEST(MemoryGeometry, ParseHexFieldAcceptsTheRangeAndNamesTheBound)
+{
+    const THexField ok = ParseHexField("FFFFF", "Address", 0xFFFFF, 0);
+    EXPECT_TRUE(ok.ok);
+    EXPECT_EQ(0xFFFFF, ok.value);
+    EXPECT_EQ(0xABCD, ParseHexField("abCd", "wDATA", 0xFFFF, 0).value);
+    EXPECT_EQ(1, ParseHexField("00000001", "Length", 5, 1).value);
+
+    const THexField above = ParseHexField("100000", "Address", 0xFFFFF, 0);
+    EXPECT_FALSE(above.ok);
+    EXPECT_EQ("The input value(100000) for the field 'Address' is expected to less or equal to FFFFFh.", above.error);
+
+    // Eight digits with the top bit set are a negative 32-bit value.
+    const THexField negative = ParseHexField("80000000", "Address", 0x3FFFFFF, 0);
+    EXPECT_FALSE(negative.ok);
+    EXPECT_EQ(
+        "The intput value(80000000) for the field 'Address' is expected to larger or equal to 0h.", negative.error);
+    EXPECT_EQ("The intput value(0) for the field 'Length' is expected to larger or equal to 1h.",
+        ParseHexField("0", "Length", 0x100000, 1).error);
+}
+
+TEST(MemoryGeometry, ParseHexFieldRejectsWhatIsNotOneToEightHexDigits)
+{
+    EXPECT_EQ("Value '' is invalid for 'Address'", ParseHexField("", "Address", 0xFFFFF, 0).error);
+    // Nine digits would otherwise be cut to their low 32 bits: 100000000 would become 0.
+    EXPECT_EQ("Value '100000000' is invalid for 'Address'", ParseHexField("100000000", "Address", 0xFFFFF, 0).error);
+    EXPECT_FALSE(ParseHexField("000000001", "Length", 5, 1).ok);
+    for (const char* text : {"-1", "+1", " 1", "1 ", "0x10", "$10", "1g", "12h"})
+        EXPECT_EQ(
+            std::string("Value '") + text + "' is invalid for 'wDATA'", ParseHexField(text, "wDATA", 0xFFFF, 0).error)
+            << text;
+    const std::string withNul("1\0"
+                              "2",
+        3);
+    EXPECT_FALSE(ParseHexField(withNul, "wDATA", 0xFFFF, 0).ok);
+}
+
+TEST(HexCodec, EncodesUpperCaseAndDecodesBothCasesInPlace)
+{
+    std::vector<std::uint8_t> all(256);
+    for (int i = 0; i < 256; ++i)
+        all[i] = static_cast<std::uint8_t>(i);
+    std::string text(512, '?');
+    hexcodec::EncodeHex(all.data(), all.size(), text.data());
+    EXPECT_EQ("000102", text.substr(0, 6));
+    EXPECT_EQ("7F80", text.substr(254, 4));
+    EXPECT_EQ("FEFF", text.substr(508));
+
+    // Decoding into the text's own memory leaves the bytes at its front.
+    std::string lower = text;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    auto* inPlace = reinterpret_cast<std::uint8_t*>(lower.data());
+    ASSERT_TRUE(hexcodec::DecodeHex(lower.data(), 256, inPlace));
+    EXPECT_EQ(all, std::vector<std::uint8_t>(inPlace, inPlace + 256));
+
+    std::uint8_t byte = 0;
+    for (const char* bad : {"G0", "0g", "\n0", "0 ", "-1",
+             "\xff"
+             "0"})
+        EXPECT_FALSE(hexcodec::DecodeHex(bad, 1, &byte)) << bad;
+    const char nul[2] = {'0', '\0'};
+    EXPECT_FALSE(hexcodec::DecodeHex(nul, 1, &byte));
+}
+
+TEST(MemoryFiles, KindFollowsTheExtensionOnly)
+{
+    EXPECT_TRUE(IsHexFileName("/tmp/DUMP.Hex"));
+    EXPECT_TRUE(IsHexFileName("dump.HEX"));
+    EXPECT_TRUE(IsHexFileName("a.b.hex"));
+    EXPECT_FALSE(IsHexFileName("DUMP.txt"));
+    EXPECT_FALSE(IsHexFileName("hex"));
+    EXPECT_FALSE(IsHexFileName("dump.hexa"));
+    EXPECT_FALSE(IsHexFileName("/tmp/x.hex/dump"));
+}
+
+TEST(MemoryFiles, DumpWritesBinaryOrHexTextAndLeavesNoTemporary)
+{
+    TempFolder folder;
+    const std::uint8_t bytes[] = {0x00, 0xAB, 0x12, 0xFF};
+    EXPECT_EQ(TDumpStatus::Ok, WriteDumpFile(folder / "d.bin", bytes, 4, false));
+    EXPECT_EQ(std::string("\x00\xAB\x12\xFF", 4), ReadText(folder / "d.bin"));
+    WriteText(folder / "d.hex", "old content that is longer than the new one");
+    EXPECT_EQ(TDumpStatus::Ok, WriteDumpFile(folder / "d.hex", bytes, 4, true));
+    EXPECT_EQ("00AB12FF", ReadText(folder / "d.hex"));
+    EXPECT_EQ(2u, folder.FileCount());
+    EXPECT_EQ(TDumpStatus::CreateFailed, WriteDumpFile(folder / "missing" / "d.bin", bytes, 4, false));
+}
+
+TEST(MemoryFiles, FailedDumpKeepsTheExistingFile)
+{
+    TempFolder folder;
+    const fs::path target = folder / "precious.hex";
+    WriteText(target, "0011");
+    // A file size limit makes the write fail part way, as a full disk would.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limited = previous;
+    limited.rlim_cur = 64 * 1024;
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limited));
+    std::vector<std::uint8_t> big(256 * 1024, 0x5A);
+    const TDumpStatus status = WriteDumpFile(target, big.data(), big.size(), true);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    EXPECT_EQ(TDumpStatus::ShortWrite, status);
+    EXPECT_EQ("0011", ReadText(target));
+    EXPECT_EQ(1u, folder.FileCount()); // the temporary file is gone
+}
+
+TEST(MemoryFiles, WholeFilePortions)
+{
+    TempFolder folder;
+    WriteText(folder / "abc.hex", "ABC");
+    TFilePortion odd = ReadFilePortion(folder / "abc.hex", true, true, 0, 1000);
+    ASSERT_EQ(TLoadStatus::Ok, odd.status);
+    EXPECT_EQ((std::vector<std::uint8_t>{0xAB, 0xC0}), Bytes(odd));
+
+    WriteText(folder / "five.bin", "12345");
+    EXPECT_EQ(5u, ReadFilePortion(folder / "five.bin", false, true, 0, 1000).bytes.size);
+
+    // Only the space left in the memory is taken.
+    WriteText(folder / "hundred.bin", std::string(100, 'x'));
+    TFilePortion capped = ReadFilePortion(folder / "hundred.bin", false, true, 0, 2);
+    EXPECT_EQ(TLoadStatus::Ok, capped.status);
+    EXPECT_EQ(2u, capped.bytes.size);
+    WriteText(folder / "long.hex", "0102030405");
+    EXPECT_EQ((std::vector<std::uint8_t>{1, 2}), Bytes(ReadFilePortion(folder / "long.hex", true, true, 0, 2)));
+
+    WriteText(folder / "empty.bin", "");
+    TFilePortion empty = ReadFilePortion(folder / "empty.bin", false, true, 0, 1000);
+    EXPECT_EQ(TLoadStatus::Ok, empty.status);
+    EXPECT_EQ(0u, empty.bytes.size);
+
+    WriteText(folder / "break.hex", "0102\n");
+    EXPECT_EQ(TLoadStatus::InvalidHex, ReadFilePortion(folder / "break.hex", true, true, 0, 1000).status);
+    EXPECT_EQ(TLoadStatus::OpenFailed, ReadFilePortion(folder / "none.bin", false, true, 0, 1000).status);
+}
+
+TEST(MemoryFiles, GivenLengthPortions)
+{
+    TempFolder folder;
+    WriteText(folder / "39.hex", std::string(39, 'A'));
+    EXPECT_EQ(TLoadStatus::SizeLess, ReadFilePortion(folder / "39.hex", true, false, 20, 1000).status);
+    // Characters beyond the length are never read, so a trailing line break is fine.
+    WriteText(folder / "40.hex", std::string(40, 'a') + "\r\nnot hex");
+    TFilePortion exact = ReadFilePortion(folder / "40.hex", true, false, 20, 1000);
+    ASSERT_EQ(TLoadStatus::Ok, exact.status);
+    EXPECT_EQ(std::vector<std::uint8_t>(20, 0xAA), Bytes(exact));
+
+    WriteText(folder / "four.bin", "1234");
+    EXPECT_EQ(TLoadStatus::SizeLess, ReadFilePortion(folder / "four.bin", false, false, 5, 1000).status);
+    EXPECT_EQ(
+        (std::vector<std::uint8_t>{'1', '2'}), Bytes(ReadFilePortion(folder / "four.bin", false, false, 2, 1000)));
+}
+
+// The command line moves files in pieces: the pieces must give the same bytes as the
+// window's one-piece path, and a dump given up halfway must leave the target as it was.
+TEST(MemoryFiles, PiecesReadAndWriteWhatOnePieceDoes)
+{
+    TempFolder folder;
+    WriteText(folder / "odd.hex", "0123456789abcdeF0");
+    for (std::size_t piece : {1u, 2u, 4u, 9u}) {
+        TMemoryFileReader reader;
+        ASSERT_EQ(TLoadStatus::Ok, reader.Open(folder / "odd.hex", true));
+        ASSERT_EQ(TLoadStatus::Ok, reader.Plan(true, 0, 1000));
+        ASSERT_EQ(9u, reader.Count());
+        TFileSource source(reader);
+        std::vector<std::uint8_t> bytes;
+        while (reader.Left() > 0) {
+            const std::size_t n = std::min<std::size_t>(piece, reader.Left());
+            const std::uint8_t* got = source.Next(n);
+            ASSERT_NE(nullptr, got) << piece;
+            bytes.insert(bytes.end(), got, got + n);
+        }
+        EXPECT_EQ(Bytes(ReadFilePortion(folder / "odd.hex", true, true, 0, 1000)), bytes) << piece;
+        EXPECT_EQ(nullptr, source.Next(1)) << "nothing is read past the plan";
+    }
+
+    // A bad character in a later piece fails that piece only.
+    WriteText(folder / "bad.hex", "0011zz33");
+    TMemoryFileReader reader;
+    ASSERT_EQ(TLoadStatus::Ok, reader.Open(folder / "bad.hex", true));
+    ASSERT_EQ(TLoadStatus::Ok, reader.Plan(false, 4, 1000));
+    TFileSource source(reader);
+    EXPECT_NE(nullptr, source.Next(2));
+    EXPECT_EQ(nullptr, source.Next(2));
+    EXPECT_EQ(TLoadStatus::InvalidHex, source.Status());
+
+    TempFolder dumps;
+    const std::uint8_t bytes[] = {0xDE, 0xAD, 0xBE, 0xEF, 0x01};
+    WriteText(dumps / "d.hex", "kept");
+    {
+        TDumpFileWriter writer;
+        ASSERT_EQ(TDumpStatus::Ok, writer.Begin(dumps / "d.hex", true));
+        for (const std::uint8_t& b : bytes)
+            ASSERT_TRUE(writer.Write(&b, 1));
+        EXPECT_EQ(2u, dumps.FileCount()); // the target and the temporary beside it
+        EXPECT_EQ("kept", ReadText(dumps / "d.hex"));
+        // Given up (an abort, a lost link): the destructor drops the temporary.
+    }
+    EXPECT_EQ("kept", ReadText(dumps / "d.hex"));
+    EXPECT_EQ(1u, dumps.FileCount());
+    TDumpFileWriter writer;
+    ASSERT_EQ(TDumpStatus::Ok, writer.Begin(dumps / "d.hex", true));
+    TDumpSink sink(writer);
+    for (std::size_t at = 0; at < sizeof bytes; at += 2) {
+        const std::size_t n = std::min<std::size_t>(2, sizeof bytes - at);
+        std::memcpy(sink.Room(n), bytes + at, n);
+        ASSERT_TRUE(sink.Filled(n));
+    }
+    EXPECT_EQ(TDumpStatus::Ok, writer.Commit());
+    EXPECT_EQ("DEADBEEF01", ReadText(dumps / "d.hex"));
+    EXPECT_EQ(1u, dumps.FileCount());
+}
