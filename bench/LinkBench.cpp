@@ -5,6 +5,7 @@
 //
 //   vx5h-bench-link [--mb N] [--smoke]
 #include "SimulatedBoard.h"
+#include "BytePattern.h"
 
 #include "board/Board.h"
 #include "board/Protocol.h"
@@ -29,19 +30,6 @@ namespace {
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
 double MBps(std::size_t bytes, double seconds) { return bytes / 1048576.0 / seconds; }
-
-std::vector<std::uint8_t> Pattern(std::size_t count)
-{
-    std::vector<std::uint8_t> bytes(count);
-    std::uint32_t x = 0x12345678;
-    for (auto& b : bytes) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        b = static_cast<std::uint8_t>(x);
-    }
-    return bytes;
-}
 
 // The JTAG byte stream without TBoard and without the driver library: one frame out, one
 // reply in, on a blocking socket.
@@ -140,7 +128,7 @@ int main(int argc, char** argv)
     platform::OverrideExecutableFolder(testsupport::SimulatedBoard::BinFolder());
     platform::SetBeepHandler([] {});
     testsupport::SimulatedBoard sim;
-    const auto data = Pattern(bytes);
+    const auto data = testsupport::BytePattern(bytes, 1);
     std::vector<std::uint8_t> back(bytes);
 
     TBoard board;

@@ -13,6 +13,7 @@
 //
 //   vx5h-bench-memory [--mb N (SDRAM range, default 128)] [--smoke]
 #include "SimulatedBoard.h"
+#include "BytePattern.h"
 
 #include "app/ShowInfo.h"
 #include "board/Board.h"
@@ -49,19 +50,6 @@ namespace {
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 double MBps(double bytes, double seconds) { return bytes / 1048576.0 / seconds; }
 
-std::vector<std::uint8_t> Pattern(std::size_t count)
-{
-    std::vector<std::uint8_t> bytes(count);
-    std::uint32_t x = 0x2468ACE1;
-    for (auto& b : bytes) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        b = static_cast<std::uint8_t>(x >> 8);
-    }
-    return bytes;
-}
-
 // Resident memory from /proc/self/status, in bytes.
 std::size_t StatusKb(const char* key)
 {
@@ -80,7 +68,7 @@ void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 void CodecBench(std::size_t mb)
 {
     const std::size_t count = mb << 20;
-    const std::vector<std::uint8_t> bytes = Pattern(count);
+    const std::vector<std::uint8_t> bytes = testsupport::BytePattern(count, 1);
     std::vector<char> text(2 * count + 1);
     std::vector<std::uint8_t> back(count);
 
@@ -240,7 +228,8 @@ double StreamDump(TBoard& board, const std::string& file, std::uint32_t bytes, b
     return Seconds(start);
 }
 
-double StreamLoad(TBoard& board, const std::string& file, std::uint32_t bytes, bool& ok)
+// A file's whole content written to the SDRAM from address 0, or compared with it.
+double StreamFromFile(TBoard& board, const std::string& file, std::uint32_t bytes, bool verify, bool& ok)
 {
     const auto start = Clock::now();
     TQuietProgress progress;
@@ -248,19 +237,10 @@ double StreamLoad(TBoard& board, const std::string& file, std::uint32_t bytes, b
     ok = reader.Open(file, memory::IsHexFileName(file)) == memory::TLoadStatus::Ok
         && reader.Plan(true, 0, bytes) == memory::TLoadStatus::Ok && reader.Count() == bytes;
     memory::TFileSource source(reader);
-    ok = ok && memory::WriteRangeWithProgress(board, progress, protocol::MEM_SDRAM, 0, bytes, source).ok;
-    return Seconds(start);
-}
-
-double StreamVerify(TBoard& board, const std::string& file, std::uint32_t bytes, bool& ok)
-{
-    const auto start = Clock::now();
-    TQuietProgress progress;
-    memory::TMemoryFileReader reader;
-    ok = reader.Open(file, memory::IsHexFileName(file)) == memory::TLoadStatus::Ok
-        && reader.Plan(false, bytes, bytes) == memory::TLoadStatus::Ok;
-    memory::TFileSource source(reader);
-    ok = ok && memory::VerifyRangeWithProgress(board, progress, protocol::MEM_SDRAM, 0, bytes, source).Same();
+    if (ok && verify)
+        ok = memory::VerifyRangeWithProgress(board, progress, protocol::MEM_SDRAM, 0, bytes, source).Same();
+    else if (ok)
+        ok = memory::WriteRangeWithProgress(board, progress, protocol::MEM_SDRAM, 0, bytes, source).ok;
     return Seconds(start);
 }
 
@@ -275,7 +255,7 @@ bool WholeSdram(PageDriver& driver, TBoard& board, const std::string& folder, st
     const std::size_t bytes = mb << 20;
     const std::string source = folder + "/source.bin";
     {
-        const std::vector<std::uint8_t> pattern = Pattern(bytes);
+        const std::vector<std::uint8_t> pattern = testsupport::BytePattern(bytes, 2);
         std::ofstream(source, std::ios::binary).write(reinterpret_cast<const char*>(pattern.data()), pattern.size());
     }
     std::printf("SDRAM %zu MB through the page, unthrottled cable\n", mb);
@@ -303,8 +283,8 @@ bool WholeSdram(PageDriver& driver, TBoard& board, const std::string& folder, st
     const std::size_t streamAllowed = 8u << 20;
     const auto count = static_cast<std::uint32_t>(bytes);
     std::printf("SDRAM %zu MB streamed through the core, unthrottled cable\n", mb);
-    const Phase sLoadBin = Measure(
-        "stream load from .bin", streamAllowed, [&](bool& ok) { return StreamLoad(board, source, count, ok); });
+    const Phase sLoadBin = Measure("stream load from .bin", streamAllowed,
+        [&](bool& ok) { return StreamFromFile(board, source, count, false, ok); });
     Report(sLoadBin, bytes);
     const Phase sDumpBin = Measure("stream dump to .bin", streamAllowed,
         [&](bool& ok) { return StreamDump(board, folder + "/stream.bin", count, ok); });
@@ -313,10 +293,10 @@ bool WholeSdram(PageDriver& driver, TBoard& board, const std::string& folder, st
         [&](bool& ok) { return StreamDump(board, folder + "/stream.hex", count, ok); });
     Report(sDumpHex, bytes);
     const Phase sLoadHex = Measure("stream load from .hex", streamAllowed,
-        [&](bool& ok) { return StreamLoad(board, folder + "/stream.hex", count, ok); });
+        [&](bool& ok) { return StreamFromFile(board, folder + "/stream.hex", count, false, ok); });
     Report(sLoadHex, bytes);
     const Phase sVerify = Measure("stream verify .hex", streamAllowed,
-        [&](bool& ok) { return StreamVerify(board, folder + "/stream.hex", count, ok); });
+        [&](bool& ok) { return StreamFromFile(board, folder + "/stream.hex", count, true, ok); });
     Report(sVerify, bytes);
     const bool same = SameFiles(source, folder + "/stream.bin");
     std::printf("  round trip byte for byte: %s\n", same ? "yes" : "NO");

@@ -2,6 +2,7 @@
 // both faces use, abort between steps, a failing step, the first keep-alive, and ranges
 // streamed through files and verified in pieces, ending at a memory's last byte.
 #include "SimulatedBoard.h"
+#include "BytePattern.h"
 
 #include "board/Board.h"
 #include "board/Protocol.h"
@@ -48,19 +49,6 @@ public:
     std::function<void(std::size_t)> onStep;
 };
 
-std::vector<std::uint8_t> Pattern(std::size_t count, std::uint32_t seed)
-{
-    std::vector<std::uint8_t> bytes(count);
-    std::uint32_t x = seed * 2654435761u + 1;
-    for (auto& b : bytes) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        b = static_cast<std::uint8_t>(x);
-    }
-    return bytes;
-}
-
 class MemoryTransfer : public ::testing::Test {
 protected:
     void SetUp() override
@@ -103,7 +91,7 @@ protected:
 // that saw it, the last one included.
 TEST_F(MemoryTransfer, StepsFollowTheRangeAndAbortEndsAfterAStep)
 {
-    const std::vector<std::uint8_t> data = Pattern(2 * MEMORY_WRITE_CHUNK * 20 + 7, 1);
+    const std::vector<std::uint8_t> data = testsupport::BytePattern(2 * MEMORY_WRITE_CHUNK * 20 + 7, 1);
     const struct {
         std::uint32_t count;
         std::uint32_t maxStep;
@@ -166,7 +154,7 @@ TEST_F(MemoryTransfer, StepsFollowTheRangeAndAbortEndsAfterAStep)
 // window's write); a failing first keep-alive fails the transfer without a step.
 TEST_F(MemoryTransfer, FailedStepsAndTheFirstKeepAliveAreToldApart)
 {
-    const std::vector<std::uint8_t> data = Pattern(4000, 2);
+    const std::vector<std::uint8_t> data = testsupport::BytePattern(4000, 2);
     TRecorder failing;
     failing.onStep = [this](std::size_t step) {
         if (step == 5)
@@ -212,7 +200,7 @@ TEST_F(MemoryTransfer, StreamedDumpLoadAndVerifyRoundTrip)
     const std::uint32_t count = 100001;
     const std::uint32_t sdramStart = 0x8000000 - count;
     const std::uint32_t ssramStart = 0x200000 - count;
-    const std::vector<std::uint8_t> data = Pattern(count, 3);
+    const std::vector<std::uint8_t> data = testsupport::BytePattern(count, 3);
     ASSERT_TRUE(board.MemoryWrite(MEM_SDRAM, sdramStart, count, data.data()));
     const fs::path file = folder / "range.hex";
 

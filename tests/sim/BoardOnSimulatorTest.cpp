@@ -1,6 +1,7 @@
 // TBoard through our driver libraries against the simulated board: the connect path,
 // every command, chunking on real memory, refusals and every fault of the link.
 #include "SimulatedBoard.h"
+#include "BytePattern.h"
 
 #include "board/Board.h"
 #include "config/Download.h"
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <thread>
 
+using testsupport::BytePattern;
 using testsupport::SimulatedBoard;
 using namespace protocol;
 
@@ -52,19 +54,6 @@ class UnconfiguredBoard : public BoardOnSimulator {
 protected:
     UnconfiguredBoard() { configured = false; }
 };
-
-std::vector<std::uint8_t> Pattern(std::size_t count, std::uint8_t seed)
-{
-    std::vector<std::uint8_t> bytes(count);
-    std::uint32_t x = seed * 2654435761u + 1;
-    for (auto& b : bytes) {
-        x ^= x << 13;
-        x ^= x >> 17;
-        x ^= x << 5;
-        b = static_cast<std::uint8_t>(x);
-    }
-    return bytes;
-}
 
 } // namespace
 
@@ -161,7 +150,7 @@ TEST_F(BoardOnSimulator, SdCardTextsOfTheSimulatedCard)
 TEST_F(BoardOnSimulator, MemoryTransfersAcrossBothChunkBoundaries)
 {
     // 32744 bytes: write chunks of 32743 and 1; reads of 32747 (one chunk) and 32748 (two).
-    const auto data = Pattern(MEMORY_READ_CHUNK + 1, 1);
+    const auto data = BytePattern(MEMORY_READ_CHUNK + 1, 1);
     const std::uint32_t at = 0x200000 - static_cast<std::uint32_t>(data.size()); // up to SSRAM-1's last byte
     ASSERT_TRUE(board.MemoryWrite(MEM_SSRAM1, at, MEMORY_WRITE_CHUNK + 1, data.data()));
     ASSERT_TRUE(board.MemoryWrite(MEM_SSRAM1, at + MEMORY_WRITE_CHUNK + 1,
