@@ -45,6 +45,7 @@ bool TDownload::DownloadImage(const std::string& path, std::int32_t time, std::u
     if (!m_Library)
         return false;
     const auto download = reinterpret_cast<QELVANO_JtagDownload_t>(m_Entries[downloadapi::JTAG_DOWNLOAD_SLOT]);
-    const std::int32_t result = download(path.c_str(), time, a, b, c, d, e);
+    const std::string libraryPath = platform::LibraryPathText(path);
+    const std::int32_t result = download(libraryPath.c_str(), time, a, b, c, d, e);
     return (result & 0xFF) != 0;
 }

@@ -6,6 +6,12 @@ namespace platform {
 
 std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& path, std::string* error)
 {
+    // A bare name would send the loader down its search path; only the named file will do.
+    if (path.empty() || path.front() != '/') {
+        if (error)
+            *error = "not a full path: " + path;
+        return nullptr;
+    }
     // RTLD_LOCAL keeps the entry points of one library from answering lookups meant for
     // another: the JTAG and download libraries may both be loaded at once.
     void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -6,11 +6,13 @@
 namespace platform {
 
 // A shared library loaded by full path. The library is unloaded when the object dies,
-// so ownership of the object is ownership of the loaded code.
+// so ownership of the object is ownership of the loaded code. A path that is not a full
+// one is refused, and no library in the current directory or on a search path stands in
+// for the file named.
 class DynamicLibrary {
 public:
-    // Returns nullptr when the file is missing or cannot be loaded; `error` (optional)
-    // receives the loader's reason.
+    // Returns nullptr when the file is missing, cannot be loaded or `path` is not a full
+    // path; `error` (optional) receives the reason.
     static std::unique_ptr<DynamicLibrary> Load(const std::string& path, std::string* error = nullptr);
 
     ~DynamicLibrary();

@@ -1,5 +1,7 @@
 #include "Hooks.h"
 
+#include "platform/Native.h"
+
 #include <cstdio>
 #include <utility>
 
@@ -26,8 +28,7 @@ void Beep()
         handler();
         return;
     }
-    std::fputc('\a', stderr);
-    std::fflush(stderr);
+    native::SystemBeep();
 }
 
 void SetBeepHandler(BeepHandler handler) { BeepSlot() = std::move(handler); }

@@ -8,7 +8,8 @@
 // points these hooks at its message box, tests at a recorder.
 namespace platform {
 
-// Sounds the system's default beep (by default the terminal bell on stderr).
+// Sounds the system's default beep (by default the system's own; the terminal bell on
+// stderr where the system has none).
 void Beep();
 using BeepHandler = std::function<void()>;
 void SetBeepHandler(BeepHandler handler); // empty = default

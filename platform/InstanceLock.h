@@ -5,8 +5,9 @@
 
 namespace platform {
 
-// A system-wide named lock that keeps a program to one instance. It is a lock file held
-// with an OS file lock, so the OS releases it when the process ends, even after a crash.
+// A system-wide named lock that keeps a program to one instance. On Windows it is the
+// named mutex `name`; elsewhere a lock file held with an OS file lock. Either way the OS
+// releases it when the process ends, even after a crash.
 class InstanceLock {
 public:
     enum class Outcome {
@@ -26,7 +27,8 @@ public:
     InstanceLock& operator=(const InstanceLock&) = delete;
 
     // Where the lock file of `name` lives: the user's private runtime folder. Empty, with
-    // `error` (optional) set, when that folder cannot be made safely.
+    // `error` (optional) set, when that folder cannot be made safely. Empty on Windows,
+    // where the lock is no file.
     static std::string LockFilePath(const std::string& name, std::string* error = nullptr);
 
 private:

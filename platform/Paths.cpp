@@ -1,5 +1,7 @@
 #include "Paths.h"
 
+#include "platform/Native.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -7,12 +9,6 @@
 
 namespace platform {
 namespace {
-
-std::optional<std::string>& FolderOverride()
-{
-    static std::optional<std::string> folder;
-    return folder;
-}
 
 std::string WithSeparator(std::string folder)
 {
@@ -23,18 +19,16 @@ std::string WithSeparator(std::string folder)
 
 } // namespace
 
-std::string ExecutableFolder()
+char PathSeparator() { return '/'; }
+
+std::string native::ExecutableFolder()
 {
-    if (const auto& folder = FolderOverride())
-        return WithSeparator(*folder);
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec)
         return WithSeparator(CurrentDirectory());
     return WithSeparator(exe.parent_path().string());
 }
-
-void OverrideExecutableFolder(std::optional<std::string> folder) { FolderOverride() = std::move(folder); }
 
 std::string CurrentDirectory()
 {
@@ -53,16 +47,12 @@ std::optional<std::string> ProgrammerToolsFolder()
     return WithSeparator(root) + "bin";
 }
 
-std::string FileNameOf(const std::string& path)
-{
-    const auto slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool FileExists(const std::string& path)
 {
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);
 }
+
+std::string LibraryPathText(const std::string& path) { return path; }
 
 } // namespace platform

@@ -6,7 +6,11 @@
 namespace platform {
 
 // Folders are returned with a trailing separator, so that a file name can be appended
-// directly ("<folder>QELVANO_JTAG.DLL").
+// directly ("<folder>QELVANO_JTAG.DLL"). Every path is UTF-8 text on every system, so
+// folders with spaces and characters beyond ASCII work alike everywhere.
+
+// The separator this system writes between folders: '/', or '\\' on Windows.
+char PathSeparator();
 
 // The folder of the running program's executable.
 std::string ExecutableFolder();
@@ -19,13 +23,21 @@ std::string CurrentDirectory();
 bool SetCurrentDirectory(const std::string& folder);
 
 // The folder of the FPGA vendor's programmer tools (its "bin" folder), or nothing when
-// they are not installed. Windows keeps it in the registry; on other systems the vendor's
-// installation sets QUARTUS_ROOTDIR.
+// they are not installed. Windows keeps it in the registry (the value "Quartus Install
+// Directory" of HKEY_LOCAL_MACHINE\SOFTWARE\Altera Corporation\Quartus); on other
+// systems the vendor's installation sets QUARTUS_ROOTDIR. An empty value counts as not
+// installed.
 std::optional<std::string> ProgrammerToolsFolder();
 
 // Last path component ("/a/b/c.sof" -> "c.sof").
 std::string FileNameOf(const std::string& path);
 
 bool FileExists(const std::string& path);
+
+// `path` as a library of this system expects a file name in narrow text: unchanged where
+// narrow text is UTF-8; on Windows in the system's code page, or, for a name that code
+// page cannot spell, the file's short name (which can), so that the library opens the file
+// the program means.
+std::string LibraryPathText(const std::string& path);
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "Tick.h"
 
-#include <chrono>
+#include "platform/Native.h"
+
 #include <utility>
 
 namespace platform {
@@ -12,19 +13,12 @@ TickSource& Source()
     return source;
 }
 
-std::uint32_t SystemTick()
-{
-    using namespace std::chrono;
-    const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-    return static_cast<std::uint32_t>(ms);
-}
-
 } // namespace
 
 std::uint32_t TickCount()
 {
     const TickSource& source = Source();
-    return source ? source() : SystemTick();
+    return source ? source() : native::SystemTick();
 }
 
 void SetTickSource(TickSource source) { Source() = std::move(source); }

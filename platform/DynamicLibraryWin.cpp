@@ -1,0 +1,68 @@
+#include "DynamicLibrary.h"
+
+#include "platform/TextWin.h"
+
+#include <windows.h>
+
+namespace platform {
+namespace {
+
+// "C:\..." or "\\server\share\..." : a path that names one file, whatever the current
+// directory or the search path.
+bool IsFullPath(const std::wstring& path)
+{
+    const bool drive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
+    const bool unc = path.size() >= 3 && path[0] == L'\\' && path[1] == L'\\';
+    return drive || unc;
+}
+
+// Keeps the loader from asking the person about a missing file or a bad image while the
+// library loads: the caller reports the failure itself.
+class QuietLoaderErrors {
+public:
+    QuietLoaderErrors() { ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &m_Saved); }
+    ~QuietLoaderErrors() { ::SetThreadErrorMode(m_Saved, nullptr); }
+    QuietLoaderErrors(const QuietLoaderErrors&) = delete;
+    QuietLoaderErrors& operator=(const QuietLoaderErrors&) = delete;
+
+private:
+    DWORD m_Saved = 0;
+};
+
+} // namespace
+
+std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& path, std::string* error)
+{
+    const std::wstring file = win::NativePath(path);
+    if (!IsFullPath(file)) {
+        if (error)
+            *error = "not a full path: " + path;
+        return nullptr;
+    }
+    // The library's own folder and the system folder serve its dependencies; the current
+    // directory and PATH never do, so no file planted there stands in for them. The flags
+    // apply to this load only: the maker's libraries load the programmer tools' DLLs
+    // themselves, relative to the current directory that the JTAG open switches to, and
+    // a process-wide SetDefaultDllDirectories would break exactly that.
+    const DWORD search = LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
+    HMODULE handle = nullptr;
+    {
+        QuietLoaderErrors quiet;
+        handle = ::LoadLibraryExW(file.c_str(), nullptr, search);
+    }
+    if (!handle) {
+        if (error)
+            *error = win::ErrorText(::GetLastError());
+        return nullptr;
+    }
+    return std::unique_ptr<DynamicLibrary>(new DynamicLibrary(handle, path));
+}
+
+DynamicLibrary::~DynamicLibrary() { ::FreeLibrary(static_cast<HMODULE>(handle_)); }
+
+void* DynamicLibrary::Resolve(const char* name) const
+{
+    return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(handle_), name));
+}
+
+} // namespace platform

@@ -1,0 +1,147 @@
+#include "Paths.h"
+
+#include "platform/Native.h"
+#include "platform/TextWin.h"
+
+#include <windows.h>
+
+// <windows.h> maps SetCurrentDirectory to SetCurrentDirectoryW; ours is another function.
+#undef SetCurrentDirectory
+
+namespace platform {
+namespace {
+
+constexpr const wchar_t* TOOLS_KEY = L"SOFTWARE\\Altera Corporation\\Quartus";
+constexpr const wchar_t* TOOLS_VALUE = L"Quartus Install Directory";
+
+std::string WithSeparator(std::string folder)
+{
+    if (folder.empty() || (folder.back() != '\\' && folder.back() != '/'))
+        folder.push_back('\\');
+    return folder;
+}
+
+// The text value `name` of the open `key` (an expandable one comes back expanded);
+// nothing when it is missing or not text.
+std::optional<std::wstring> TextValue(HKEY key, const wchar_t* name)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) { // the value may grow between the calls
+        DWORD bytes = 0;
+        if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS)
+            return std::nullopt;
+        std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+        bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        const LSTATUS status = ::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, text.data(), &bytes);
+        if (status == ERROR_MORE_DATA)
+            continue;
+        if (status != ERROR_SUCCESS)
+            return std::nullopt;
+        text.resize(bytes / sizeof(wchar_t));
+        while (!text.empty() && text.back() == L'\0')
+            text.pop_back();
+        return text;
+    }
+    return std::nullopt;
+}
+
+// `text` in the system's code page; nothing when the code page cannot spell all of it.
+std::optional<std::string> InCodePage(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    const int size = static_cast<int>(text.size());
+    BOOL lossy = FALSE;
+    const int length
+        = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, nullptr, &lossy);
+    if (length <= 0 || lossy)
+        return std::nullopt;
+    std::string narrow(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), size, narrow.data(), length, nullptr, nullptr);
+    return narrow;
+}
+
+} // namespace
+
+char PathSeparator() { return '\\'; }
+
+std::string native::ExecutableFolder()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return WithSeparator(CurrentDirectory());
+        if (length < path.size()) { // otherwise the name was cut short
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return win::Narrow(path.substr(0, path.find_last_of(L"\\/") + 1));
+}
+
+std::string CurrentDirectory()
+{
+    const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
+    if (needed == 0)
+        return {};
+    std::wstring folder(needed, L'\0');
+    const DWORD length = ::GetCurrentDirectoryW(needed, folder.data());
+    if (length == 0 || length >= needed)
+        return {};
+    folder.resize(length);
+    return win::Narrow(folder);
+}
+
+bool SetCurrentDirectory(const std::string& folder)
+{
+    const std::wstring wide = win::NativePath(folder);
+    return !wide.empty() && ::SetCurrentDirectoryW(wide.c_str()) != 0;
+}
+
+std::optional<std::string> ProgrammerToolsFolder()
+{
+    // The key is opened with creation allowed (where the user may, a missing key is made,
+    // empty), asking for no more than the right to query it, which every user has.
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(
+            HKEY_LOCAL_MACHINE, TOOLS_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE, nullptr, &key, nullptr)
+        != ERROR_SUCCESS)
+        return std::nullopt;
+    const std::optional<std::wstring> root = TextValue(key, TOOLS_VALUE);
+    ::RegCloseKey(key);
+    if (!root || root->empty())
+        return std::nullopt;
+    return WithSeparator(win::Narrow(*root)) + "bin";
+}
+
+bool FileExists(const std::string& path)
+{
+    const std::wstring wide = win::NativePath(path);
+    if (wide.empty())
+        return false;
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::string LibraryPathText(const std::string& path)
+{
+    if (::GetACP() == CP_UTF8)
+        return path;
+    const std::wstring wide = win::Widen(path);
+    if (const auto narrow = InCodePage(wide))
+        return *narrow;
+    const DWORD needed = ::GetShortPathNameW(wide.c_str(), nullptr, 0);
+    if (needed > 0) {
+        std::wstring shortName(needed, L'\0');
+        const DWORD length = ::GetShortPathNameW(wide.c_str(), shortName.data(), needed);
+        if (length > 0 && length < needed) {
+            shortName.resize(length);
+            if (const auto narrow = InCodePage(shortName))
+                return *narrow;
+        }
+    }
+    return path; // no narrow name reaches this file; the library will say it found none
+}
+
+} // namespace platform

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+// The Windows half speaks the wide (UTF-16) API throughout; the platform interface speaks
+// UTF-8. These convert at that border.
+namespace platform::win {
+
+// UTF-8 to UTF-16. Text that is not valid UTF-8 gives an empty result, which no API
+// call accepts as a path, so bad text fails instead of naming some other file.
+std::wstring Widen(const std::string& text);
+
+// UTF-16 to UTF-8.
+std::string Narrow(const std::wstring& text);
+
+// A path as the loader wants it: backslashes only.
+std::wstring NativePath(const std::string& path);
+
+// The system's own words for an error code, without the trailing line break.
+std::string ErrorText(unsigned long code);
+
+} // namespace platform::win
