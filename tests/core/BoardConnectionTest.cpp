@@ -64,7 +64,7 @@ TEST_F(BoardConnectionTest, FailedOpenGivesTheErrorTextAndNoLink)
 
 TEST_F(BoardConnectionTest, MissingLibraryReportsBothDialogAndErrorText)
 {
-    platform::OverrideExecutableFolder(EMPTY_DIR);
+    platform::OverrideExecutableFolder(EmptyDir());
     TBoard board;
     std::string error;
     EXPECT_FALSE(board.Connect(error));

@@ -1,20 +1,53 @@
 #pragma once
 
 #include "board/Board.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/Hooks.h"
 #include "platform/Paths.h"
 #include "platform/Tick.h"
+#include "tests/core/CoreTestOs.h"
 #include "tests/core/FakeJtagState.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <dlfcn.h>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace coretest {
+
+// The folders the build lays out beside the test program, each with a trailing separator:
+// the fake libraries, each alone under the name the program looks for, a folder with no
+// library and one that stands for the programmer tools' installation.
+std::string TestFolder(const std::string& name);
+inline std::string FakeJtagDir() { return TestFolder("fakejtag"); }
+inline std::string FakeJtagIncompleteDir() { return TestFolder("fakejtag-incomplete"); }
+inline std::string FakeDownloadDir() { return TestFolder("fakedownload"); }
+inline std::string FakeDownloadIncompleteDir() { return TestFolder("fakedownload-incomplete"); }
+inline std::string EmptyDir() { return TestFolder("nolibraries"); }
+inline std::string ToolsRootDir() { return TestFolder("quartus"); }
+
+// A UTF-8 path as the standard library's path type (which would read a plain string in
+// the system's narrow code page on Windows).
+inline std::filesystem::path PathOf(const std::string& utf8)
+{
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// Without a trailing separator, which Windows' file status calls do not take.
+inline std::filesystem::path FolderPathOf(const std::string& utf8)
+{
+    const std::filesystem::path path = PathOf(utf8).lexically_normal();
+    return path.has_filename() ? path : path.parent_path();
+}
+
+inline bool SameFolder(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    return std::filesystem::equivalent(FolderPathOf(a), FolderPathOf(b), ec);
+}
 
 // A clock that moves on by `step` ms every time it is read, so that budgets run out
 // after a bounded number of polls without any real waiting.
@@ -58,58 +91,50 @@ public:
 template<typename State> class FakeLibrary {
 public:
     FakeLibrary(const std::string& folder, const char* fileName, const char* stateFunction)
+        : m_Library(platform::DynamicLibrary::Load(folder + fileName))
     {
         platform::OverrideExecutableFolder(folder);
-        m_Handle = ::dlopen((folder + fileName).c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!m_Handle)
+        if (!m_Library)
             return;
         using StateFn = State* (*)();
-        if (auto fn = reinterpret_cast<StateFn>(::dlsym(m_Handle, stateFunction))) {
+        if (auto fn = m_Library->ResolveAs<StateFn>(stateFunction)) {
             m_State = fn();
             m_State->Reset();
         }
     }
-    ~FakeLibrary()
-    {
-        platform::OverrideExecutableFolder(std::nullopt);
-        if (m_Handle)
-            ::dlclose(m_Handle);
-    }
+    ~FakeLibrary() { platform::OverrideExecutableFolder(std::nullopt); }
     State& operator*() const { return *m_State; }
     State* operator->() const { return m_State; }
     bool Ready() const { return m_State != nullptr; }
 
 private:
-    void* m_Handle = nullptr;
+    std::unique_ptr<platform::DynamicLibrary> m_Library;
     State* m_State = nullptr;
 };
 
-inline FakeLibrary<FakeJtagState> FakeJtag(const std::string& folder = FAKE_JTAG_DIR)
+inline FakeLibrary<FakeJtagState> FakeJtag(const std::string& folder = FakeJtagDir())
 {
     return FakeLibrary<FakeJtagState>(folder, "QELVANO_JTAG.DLL", "FakeJtag_State");
 }
 
-// Restores the working directory and the tools' folder a test changes.
+// Restores the working directory and the programmer tools' installation a test changes.
 class WorkingDirectoryGuard {
 public:
     WorkingDirectoryGuard()
         : m_Saved(platform::CurrentDirectory())
-    {
-        if (const char* root = std::getenv("QUARTUS_ROOTDIR"))
-            m_SavedRoot = root;
-    }
+        , m_SavedRoot(ToolsRoot())
+    { }
     ~WorkingDirectoryGuard()
     {
         platform::SetCurrentDirectory(m_Saved);
-        if (m_SavedRoot.empty())
-            ::unsetenv("QUARTUS_ROOTDIR");
-        else
-            ::setenv("QUARTUS_ROOTDIR", m_SavedRoot.c_str(), 1);
+        SetToolsRoot(m_SavedRoot);
     }
+    WorkingDirectoryGuard(const WorkingDirectoryGuard&) = delete;
+    WorkingDirectoryGuard& operator=(const WorkingDirectoryGuard&) = delete;
 
 private:
     std::string m_Saved;
-    std::string m_SavedRoot;
+    std::optional<std::string> m_SavedRoot;
 };
 
 // A whole frame as the firmware or the PC sends it.

@@ -9,7 +9,7 @@ using namespace coretest;
 
 namespace {
 
-FakeLibrary<FakeDownloadState> FakeDownload(const std::string& folder = FAKE_DOWNLOAD_DIR)
+FakeLibrary<FakeDownloadState> FakeDownload(const std::string& folder = FakeDownloadDir())
 {
     return FakeLibrary<FakeDownloadState>(folder, "QELVANO_DOWNLOAD.DLL", "FakeDownload_State");
 }
@@ -19,11 +19,10 @@ FakeLibrary<FakeDownloadState> FakeDownload(const std::string& folder = FAKE_DOW
 TEST(Download, MissingLibraryShowsFullPathAndDoesNothing)
 {
     UserHooks hooks;
-    platform::OverrideExecutableFolder(EMPTY_DIR);
+    platform::OverrideExecutableFolder(EmptyDir());
     TDownload download;
     platform::OverrideExecutableFolder(std::nullopt);
-    EXPECT_EQ(hooks.dialogs,
-        std::vector<std::string>{std::string("fail to load dll - ") + EMPTY_DIR + "QELVANO_DOWNLOAD.DLL"});
+    EXPECT_EQ(hooks.dialogs, std::vector<std::string>{"fail to load dll - " + EmptyDir() + "QELVANO_DOWNLOAD.DLL"});
     EXPECT_FALSE(download.IsLoaded());
     EXPECT_EQ(download.GetQuartusVersion(), 0.0);
     EXPECT_FALSE(download.DownloadImage("image.sof", 20000, 0, 0, 0, 0, 1));
@@ -32,7 +31,7 @@ TEST(Download, MissingLibraryShowsFullPathAndDoesNothing)
 TEST(Download, LibraryLackingOneNameIsRefusedAndNeverCalled)
 {
     UserHooks hooks;
-    auto fake = FakeDownload(FAKE_DOWNLOAD_INCOMPLETE_DIR);
+    auto fake = FakeDownload(FakeDownloadIncompleteDir());
     ASSERT_TRUE(fake.Ready());
     TDownload download;
     EXPECT_EQ(
@@ -46,15 +45,11 @@ TEST(Download, LibraryLackingOneNameIsRefusedAndNeverCalled)
 TEST(Download, RefusedLibraryIsNotKeptLoaded)
 {
     UserHooks hooks;
-    const std::string path = std::string(FAKE_DOWNLOAD_INCOMPLETE_DIR) + "QELVANO_DOWNLOAD.DLL";
-    platform::OverrideExecutableFolder(FAKE_DOWNLOAD_INCOMPLETE_DIR);
+    platform::OverrideExecutableFolder(FakeDownloadIncompleteDir());
     TDownload download;
     platform::OverrideExecutableFolder(std::nullopt);
     EXPECT_FALSE(download.IsLoaded());
-    void* stillLoaded = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    EXPECT_EQ(stillLoaded, nullptr);
-    if (stillLoaded)
-        ::dlclose(stillLoaded);
+    EXPECT_FALSE(LibraryIsLoaded(FakeDownloadIncompleteDir() + "QELVANO_DOWNLOAD.DLL"));
 }
 
 TEST(Download, CompleteLibraryForwardsVersionAndArguments)

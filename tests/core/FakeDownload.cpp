@@ -1,7 +1,10 @@
 // A scriptable stand-in for the download library, built as "QELVANO_DOWNLOAD.DLL".
 #include "tests/core/FakeDownloadState.h"
 
-#define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
+#include <fstream>
+
+// FAKE_API marks an export the way this system's libraries do (set by the build).
+#define FAKE_EXPORT extern "C" FAKE_API
 
 namespace {
 
@@ -28,6 +31,7 @@ FAKE_EXPORT std::int32_t QELVANO_JtagDownload(
     ++s.downloadCalls;
     s.pathNull = path == nullptr;
     s.path = path ? path : "";
+    s.pathOpens = std::ifstream(s.path).good(); // narrow text: the system's own code page
     s.time = time;
     s.a = a;
     s.b = b;

@@ -13,6 +13,7 @@ struct FakeDownloadState {
     int downloadCalls = 0;
     bool pathNull = false;
     std::string path;
+    bool pathOpens = false; // the file opened by that path, as a library of this system opens it
     std::int32_t time = 0, b = 0, c = 0;
     std::uint8_t a = 0, d = 0, e = 0;
 

@@ -5,9 +5,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unistd.h>
+#include <filesystem>
 
-#define FAKE_EXPORT extern "C" __attribute__((visibility("default")))
+// FAKE_API marks an export the way this system's libraries do (set by the build).
+#define FAKE_EXPORT extern "C" FAKE_API
 
 namespace {
 
@@ -17,10 +18,12 @@ FakeJtagState& State()
     return state;
 }
 
+// As UTF-8, whatever the system's narrow code page.
 std::string WorkingDirectory()
 {
-    char buffer[4096];
-    return ::getcwd(buffer, sizeof buffer) ? buffer : "";
+    std::error_code ec;
+    const std::u8string folder = std::filesystem::current_path(ec).u8string();
+    return std::string(folder.begin(), folder.end());
 }
 
 } // namespace

@@ -1,17 +1,9 @@
 #include "board/Jtagport.h"
 #include "tests/core/CoreTestSupport.h"
 
-#include <filesystem>
-
 using namespace coretest;
 
 namespace {
-
-bool SameFolder(const std::string& a, const std::string& b)
-{
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec);
-}
 
 class JtagPortTest : public ::testing::Test {
 protected:
@@ -26,12 +18,12 @@ protected:
 TEST(JtagPortLoading, MissingLibraryShowsFullPathAndCannotOpen)
 {
     UserHooks hooks;
-    platform::OverrideExecutableFolder(EMPTY_DIR);
+    platform::OverrideExecutableFolder(EmptyDir());
     TJtagPort port(0, "");
     platform::OverrideExecutableFolder(std::nullopt);
 
     ASSERT_EQ(hooks.dialogs.size(), 1u);
-    EXPECT_EQ(hooks.dialogs[0], std::string("fail to load dll - ") + EMPTY_DIR + "QELVANO_JTAG.DLL");
+    EXPECT_EQ(hooks.dialogs[0], "fail to load dll - " + EmptyDir() + "QELVANO_JTAG.DLL");
     EXPECT_FALSE(port.IsLoaded());
     EXPECT_FALSE(port.Open());
     EXPECT_FALSE(port.IsOpen());
@@ -43,7 +35,7 @@ TEST(JtagPortLoading, MissingLibraryShowsFullPathAndCannotOpen)
 TEST(JtagPortLoading, LibraryMissingAnEntryPointIsReleasedAndNeverOpened)
 {
     UserHooks hooks;
-    auto fake = FakeJtag(FAKE_JTAG_INCOMPLETE_DIR);
+    auto fake = FakeJtag(FakeJtagIncompleteDir());
     ASSERT_TRUE(fake.Ready());
     TJtagPort port(0, "");
 
@@ -57,14 +49,10 @@ TEST(JtagPortLoading, LibraryMissingAnEntryPointIsReleasedAndNeverOpened)
 TEST(JtagPortLoading, RefusedLibraryIsNotKeptLoaded)
 {
     UserHooks hooks;
-    const std::string path = std::string(FAKE_JTAG_INCOMPLETE_DIR) + "QELVANO_JTAG.DLL";
-    platform::OverrideExecutableFolder(FAKE_JTAG_INCOMPLETE_DIR);
+    platform::OverrideExecutableFolder(FakeJtagIncompleteDir());
     TJtagPort port(0, "");
     platform::OverrideExecutableFolder(std::nullopt);
-    void* stillLoaded = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    EXPECT_EQ(stillLoaded, nullptr);
-    if (stillLoaded)
-        ::dlclose(stillLoaded);
+    EXPECT_FALSE(LibraryIsLoaded(FakeJtagIncompleteDir() + "QELVANO_JTAG.DLL"));
 }
 
 TEST_F(JtagPortTest, OpenPassesIndexAndNameAndReportsTheHandle)
@@ -113,33 +101,41 @@ TEST_F(JtagPortTest, DestroyingAnOpenPortClosesItsLink)
     EXPECT_EQ(fake->events, "open;close;");
 }
 
+// Where the open call runs, for each state of the programmer tools' installation, and
+// that the program's folder is current afterwards, whatever was current before and
+// whether the open succeeded.
 TEST_F(JtagPortTest, OpenRunsInTheToolsFolderAndReturnsToTheProgramFolder)
 {
     WorkingDirectoryGuard guard;
-    ::setenv("QUARTUS_ROOTDIR", TOOLS_ROOT_DIR, 1);
-    platform::SetCurrentDirectory(EMPTY_DIR);
-    fake->openResult = 0; // successful or not, the directory comes back
-
-    TJtagPort port(0, "");
-    EXPECT_FALSE(port.Open());
-    EXPECT_TRUE(SameFolder(fake->cwdAtOpen, std::string(TOOLS_ROOT_DIR) + "/bin")) << fake->cwdAtOpen;
-    EXPECT_TRUE(SameFolder(platform::CurrentDirectory(), FAKE_JTAG_DIR)) << platform::CurrentDirectory();
-}
-
-TEST_F(JtagPortTest, OpenWithoutToolsStaysInTheCurrentFolderUntilTheCall)
-{
-    WorkingDirectoryGuard guard;
-    ::unsetenv("QUARTUS_ROOTDIR");
-    platform::SetCurrentDirectory(EMPTY_DIR);
-
-    TJtagPort port(0, "");
-    ASSERT_TRUE(port.Open());
-    EXPECT_TRUE(SameFolder(fake->cwdAtOpen, EMPTY_DIR));
-    EXPECT_TRUE(SameFolder(platform::CurrentDirectory(), FAKE_JTAG_DIR));
-
-    ::setenv("QUARTUS_ROOTDIR", "/no/such/quartus", 1); // a failed change is ignored
-    ASSERT_TRUE(port.Open());
-    EXPECT_TRUE(SameFolder(fake->cwdAtOpen, FAKE_JTAG_DIR));
+    const std::string toolsBin = ToolsRootDir() + "bin";
+    struct Installation {
+        const char* what;
+        std::optional<std::string> root;
+        bool runsInTools;
+    };
+    const Installation installations[] = {
+        {"installed", ToolsRootDir(), true},
+        {"installed, no trailing separator", ToolsRootDir().substr(0, ToolsRootDir().size() - 1), true},
+        {"not installed", std::nullopt, false}, {"empty value", std::string(), false},
+        {"pointing nowhere", TestFolder("no-such-quartus"), false}, // the failed change is ignored
+    };
+    const std::string before[] = {EmptyDir(), FakeJtagDir(), toolsBin};
+    for (const Installation& tools : installations) {
+        if (!SetToolsRoot(tools.root))
+            GTEST_SKIP() << "this user may not record the programmer tools' installation";
+        for (const std::string& current : before) {
+            for (const std::uint32_t openResult : {0x1234u, 0u}) {
+                SCOPED_TRACE(
+                    std::string(tools.what) + ", current " + current + ", open result " + std::to_string(openResult));
+                ASSERT_TRUE(platform::SetCurrentDirectory(current));
+                fake->openResult = openResult;
+                TJtagPort port(0, "");
+                EXPECT_EQ(port.Open(), openResult != 0);
+                EXPECT_TRUE(SameFolder(fake->cwdAtOpen, tools.runsInTools ? toolsBin : current)) << fake->cwdAtOpen;
+                EXPECT_TRUE(SameFolder(platform::CurrentDirectory(), FakeJtagDir())) << platform::CurrentDirectory();
+            }
+        }
+    }
 }
 
 TEST_F(JtagPortTest, WriteIsOneCallWithTheWholeBlock)

@@ -1,0 +1,15 @@
+#include "tests/core/CoreTestSupport.h"
+
+namespace coretest {
+namespace {
+
+// Taken before any test points the program folder elsewhere. Found at run time rather
+// than built in, so that the tests find their folders wherever the build tree is seen
+// from (a cross-built test under wine sees it as a drive letter).
+const std::string g_TestProgramFolder = platform::ExecutableFolder();
+
+} // namespace
+
+std::string TestFolder(const std::string& name) { return g_TestProgramFolder + name + platform::PathSeparator(); }
+
+} // namespace coretest
