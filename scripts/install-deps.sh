@@ -12,6 +12,11 @@ packages=(
   tigervnc-standalone-server tigervnc-tools xauth # headless mode: private X server over VNC
   iproute2 openssl                                # its test: listeners (ss), a VNC password (DES)
 )
+# "install-deps.sh windows": what the Windows cross build and its tests under wine need
+# instead (scripts/test-windows.sh); 32-bit Windows programs need the 32-bit wine.
+if [ "${1:-}" = windows ]; then
+  packages=(cmake libgtest-dev g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 wine32:i386)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -25,6 +30,9 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 1
   }
   as_root=(sudo)
+fi
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${as_root[@]}" dpkg --add-architecture i386
 fi
 # env, because sudo would drop the variable from the environment.
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
