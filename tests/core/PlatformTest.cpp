@@ -74,13 +74,17 @@ TEST(ProgramFolder, IsTheFolderOfTheRunningProgram)
 
 TEST(SingleInstance, ASecondProcessSeesTheLockUntilTheFirstLetsGo)
 {
+    using Outcome = platform::InstanceLock::Outcome;
     const std::string name = UniqueLockName();
     ASSERT_EQ(ProbeLock(name), 0) << "nobody holds it yet, and a process that ends lets go";
     auto first = platform::InstanceLock::Acquire(name);
-    ASSERT_NE(first, nullptr);
+    ASSERT_EQ(first.outcome, Outcome::Taken) << first.error;
+    ASSERT_NE(first.lock, nullptr);
     EXPECT_EQ(ProbeLock(name), 1);
-    EXPECT_EQ(platform::InstanceLock::Acquire(name), nullptr) << "nor a second take in the same process";
-    first.reset();
+    const auto again = platform::InstanceLock::Acquire(name);
+    EXPECT_EQ(again.outcome, Outcome::HeldElsewhere) << "nor a second take in the same process";
+    EXPECT_EQ(again.lock, nullptr);
+    first.lock.reset();
     EXPECT_EQ(ProbeLock(name), 0);
 }
 
