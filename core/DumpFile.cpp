@@ -27,10 +27,13 @@ template<typename T> T* Reserve(std::unique_ptr<T[]>& buffer, std::size_t& size,
 // A new file beside `target` that no one else uses: ".<name>.partN".
 TFilePtr CreateTemporaryBeside(const std::filesystem::path& target, std::filesystem::path& temporary)
 {
-    const std::filesystem::path folder = target.parent_path();
-    const std::string name = "." + target.filename().string() + ".part";
+    // Joined as paths, not as narrow text, which cannot spell every name on Windows.
+    std::filesystem::path name = ".";
+    name += target.filename();
+    name += ".part";
     for (int i = 0; i < 1000; ++i) {
-        temporary = folder / (name + std::to_string(i));
+        temporary = target.parent_path() / name;
+        temporary += std::to_string(i);
         if (std::FILE* file = OpenFile(temporary, "wbx"))
             return TFilePtr(file);
         std::error_code error;

@@ -1,6 +1,7 @@
 #include "core/FileAccess.h"
 
 #include "core/Names.h"
+#include "platform/Paths.h"
 
 #include <string>
 
@@ -8,20 +9,14 @@ namespace memory {
 
 bool IsHexFileName(const std::filesystem::path& path)
 {
-    const std::string name = path.filename().string();
+    // As UTF-8: the system's narrow code page may not spell every name a user picks.
+    const std::u8string utf8 = path.filename().u8string();
+    const std::string name(utf8.begin(), utf8.end());
     const std::size_t dot = name.rfind('.');
     return dot != std::string::npos && names::EqualIgnoringCase(std::string_view(name).substr(dot), ".hex");
 }
 
-std::FILE* OpenFile(const std::filesystem::path& path, const char* mode)
-{
-#ifdef _WIN32
-    std::wstring wide(mode, mode + std::char_traits<char>::length(mode));
-    return _wfopen(path.c_str(), wide.c_str());
-#else
-    return std::fopen(path.c_str(), mode);
-#endif
-}
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) { return platform::OpenFile(path, mode); }
 
 std::uint64_t FileSize(std::FILE* file)
 {

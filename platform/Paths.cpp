@@ -53,6 +53,8 @@ bool FileExists(const std::string& path)
     return std::filesystem::is_regular_file(path, ec);
 }
 
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
 std::string LibraryPathText(const std::string& path) { return path; }
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -33,6 +35,10 @@ std::optional<std::string> ProgrammerToolsFolder();
 std::string FileNameOf(const std::string& path);
 
 bool FileExists(const std::string& path);
+
+// fopen of a path in any characters the system allows, with the mode letter "x" (make
+// the file, never open one that exists) on every system; nullptr on failure.
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 
 // `path` as a library of this system expects a file name in narrow text: unchanged where
 // narrow text is UTF-8; on Windows in the system's code page, or, for a name that code

@@ -3,6 +3,9 @@
 #include "platform/Native.h"
 #include "platform/TextWin.h"
 
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 // <windows.h> maps SetCurrentDirectory to SetCurrentDirectoryW; ours is another function.
@@ -122,6 +125,31 @@ bool FileExists(const std::string& path)
         return false;
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode)
+{
+    std::wstring streamMode;
+    bool exclusive = false;
+    for (const char* c = mode; *c; ++c) {
+        if (*c == 'x')
+            exclusive = true;
+        else
+            streamMode.push_back(static_cast<wchar_t>(*c));
+    }
+    if (!exclusive)
+        return ::_wfopen(path.c_str(), streamMode.c_str());
+    // The system's C runtime knows no "x": make the file exclusively, then stream it.
+    const bool update = streamMode.find(L'+') != std::wstring::npos;
+    const bool binary = streamMode.find(L'b') != std::wstring::npos;
+    const int flags = _O_CREAT | _O_EXCL | (update ? _O_RDWR : _O_WRONLY) | (binary ? _O_BINARY : _O_TEXT);
+    const int fd = ::_wopen(path.c_str(), flags, _S_IREAD | _S_IWRITE);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* file = ::_wfdopen(fd, streamMode.c_str());
+    if (!file)
+        ::_close(fd);
+    return file;
 }
 
 std::string LibraryPathText(const std::string& path)
