@@ -7,6 +7,7 @@
 #include "platform/Tick.h"
 #include "tests/core/CoreTestOs.h"
 #include "tests/core/FakeJtagState.h"
+#include "tests/core/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -28,26 +29,6 @@ inline std::string FakeDownloadDir() { return TestFolder("fakedownload"); }
 inline std::string FakeDownloadIncompleteDir() { return TestFolder("fakedownload-incomplete"); }
 inline std::string EmptyDir() { return TestFolder("nolibraries"); }
 inline std::string ToolsRootDir() { return TestFolder("quartus"); }
-
-// A UTF-8 path as the standard library's path type (which would read a plain string in
-// the system's narrow code page on Windows).
-inline std::filesystem::path PathOf(const std::string& utf8)
-{
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-// Without a trailing separator, which Windows' file status calls do not take.
-inline std::filesystem::path FolderPathOf(const std::string& utf8)
-{
-    const std::filesystem::path path = PathOf(utf8).lexically_normal();
-    return path.has_filename() ? path : path.parent_path();
-}
-
-inline bool SameFolder(const std::string& a, const std::string& b)
-{
-    std::error_code ec;
-    return std::filesystem::equivalent(FolderPathOf(a), FolderPathOf(b), ec);
-}
 
 // A clock that moves on by `step` ms every time it is read, so that budgets run out
 // after a bounded number of polls without any real waiting.

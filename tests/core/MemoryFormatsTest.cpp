@@ -6,51 +6,25 @@
 #include "core/HexField.h"
 #include "core/MemoryFile.h"
 #include "core/MemoryGeometry.h"
+#include "tests/core/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <sys/resource.h>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
 using namespace memory;
+using coretest::ReadText;
+using coretest::TempFolder;
+using coretest::WriteText;
 
 namespace {
-
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "vx5h-memfmt-XXXXXX").string();
-        folder_ = mkdtemp(pattern.data());
-    }
-    ~TempFolder() { fs::remove_all(folder_); }
-    fs::path operator/(const std::string& name) const { return fs::path(folder_) / name; }
-    std::size_t FileCount() const
-    {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()));
-    }
-
-private:
-    std::string folder_;
-};
-
-void WriteText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-std::string ReadText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<std::uint8_t> Bytes(const TFilePortion& portion)
 {
@@ -192,24 +166,24 @@ TEST(MemoryFiles, DumpWritesBinaryOrHexTextAndLeavesNoTemporary)
     EXPECT_EQ(TDumpStatus::CreateFailed, WriteDumpFile(folder / "missing" / "d.bin", bytes, 4, false));
 }
 
-TEST(MemoryFiles, FailedDumpKeepsTheExistingFile)
+// Names with accents, Greek and Chinese, written as UTF-8 bytes: on Windows they pass
+// through the wide API, which the system's narrow code page could not spell.
+TEST(MemoryFiles, NamesBeyondAsciiAreWrittenAndReadBack)
 {
-    TempFolder folder;
-    const fs::path target = folder / "precious.hex";
-    WriteText(target, "0011");
-    // A file size limit makes the write fail part way, as a full disk would.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit previous{};
-    getrlimit(RLIMIT_FSIZE, &previous);
-    rlimit limited = previous;
-    limited.rlim_cur = 64 * 1024;
-    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limited));
-    std::vector<std::uint8_t> big(256 * 1024, 0x5A);
-    const TDumpStatus status = WriteDumpFile(target, big.data(), big.size(), true);
-    setrlimit(RLIMIT_FSIZE, &previous);
-    EXPECT_EQ(TDumpStatus::ShortWrite, status);
-    EXPECT_EQ("0011", ReadText(target));
-    EXPECT_EQ(1u, folder.FileCount()); // the temporary file is gone
+    TempFolder base;
+    const fs::path folder = base / "Speicher \xC3\xBC \xCE\xA9";
+    ASSERT_TRUE(fs::create_directory(folder));
+    const fs::path target = folder / coretest::PathOf("\xE6\x9D\xBF \xC3\xA9t\xC3\xA9.HEX");
+    EXPECT_TRUE(IsHexFileName(target));
+    const std::uint8_t bytes[] = {0x12, 0xEF};
+    ASSERT_EQ(TDumpStatus::Ok, WriteDumpFile(target, bytes, 2, true));
+    EXPECT_EQ("12EF", ReadText(target));
+    ASSERT_EQ(TDumpStatus::Ok, WriteDumpFile(target, bytes, 1, true)) << "an existing file is replaced";
+    EXPECT_EQ("12", ReadText(target));
+    EXPECT_EQ(1, std::distance(fs::directory_iterator(folder), fs::directory_iterator())) << "no temporary is left";
+    const TFilePortion portion = ReadFilePortion(target, true, true, 0, 1000);
+    ASSERT_EQ(TLoadStatus::Ok, portion.status);
+    EXPECT_EQ(std::vector<std::uint8_t>{0x12}, Bytes(portion));
 }
 
 TEST(MemoryFiles, WholeFilePortions)
