@@ -9,17 +9,6 @@
 // integer the class holds: kernel handles carry only 32 significant bits, which is what
 // HandleToLong and LongToHandle exist for.
 namespace platform {
-namespace {
-
-InstanceLock::Attempt Refused(const std::string& error)
-{
-    InstanceLock::Attempt attempt;
-    attempt.outcome = InstanceLock::Outcome::CannotOpen;
-    attempt.error = error;
-    return attempt;
-}
-
-} // namespace
 
 std::string InstanceLock::LockFilePath(const std::string&, std::string* error)
 {
@@ -32,7 +21,7 @@ InstanceLock::Attempt InstanceLock::Acquire(const std::string& name)
 {
     const std::wstring wide = win::Widen(name);
     if (wide.empty())
-        return Refused("the lock name is no valid text: " + name);
+        return {Outcome::CannotOpen, nullptr, "the lock name is no valid text: " + name};
     HANDLE mutex = ::CreateMutexW(nullptr, TRUE, wide.c_str());
     const DWORD status = ::GetLastError();
     if (mutex && status == ERROR_ALREADY_EXISTS) {
@@ -45,7 +34,7 @@ InstanceLock::Attempt InstanceLock::Acquire(const std::string& name)
         // leaves no lock to take.
         if (status == ERROR_ACCESS_DENIED)
             return {Outcome::HeldElsewhere, nullptr, {}};
-        return Refused("cannot create the mutex " + name + ": " + win::ErrorText(status));
+        return {Outcome::CannotOpen, nullptr, "cannot create the mutex " + name + ": " + win::ErrorText(status)};
     }
     return {Outcome::Taken, std::unique_ptr<InstanceLock>(new InstanceLock(HandleToLong(mutex))), {}};
 }
