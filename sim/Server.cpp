@@ -1,5 +1,6 @@
 #include "sim/Server.h"
 
+#include "sim/ControlMessage.h"
 #include "sim/Endpoint.h"
 
 #include <algorithm>
@@ -33,42 +34,6 @@ void SetBigBuffers(int fd)
     int size = SOCKET_BUFFER;
     ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
     ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
-}
-
-std::uint32_t GetU32(const std::uint8_t* at)
-{
-    return std::uint32_t(at[0]) | std::uint32_t(at[1]) << 8 | std::uint32_t(at[2]) << 16 | std::uint32_t(at[3]) << 24;
-}
-
-// Decodes a complete control message (after its hello byte); false while incomplete,
-// `bad` when it can never be one.
-bool DecodeControl(const std::vector<std::uint8_t>& in, std::vector<std::string>& args, bool& bad)
-{
-    bad = false;
-    if (in.size() < 4)
-        return false;
-    const std::uint32_t argc = GetU32(in.data());
-    if (argc > 4096) {
-        bad = true;
-        return false;
-    }
-    std::size_t at = 4;
-    args.clear();
-    for (std::uint32_t i = 0; i < argc; ++i) {
-        if (in.size() < at + 4)
-            return false;
-        const std::uint32_t length = GetU32(in.data() + at);
-        if (length > MAX_CONTROL_MESSAGE) {
-            bad = true;
-            return false;
-        }
-        at += 4;
-        if (in.size() < at + length)
-            return false;
-        args.emplace_back(reinterpret_cast<const char*>(in.data() + at), length);
-        at += length;
-    }
-    return true;
 }
 
 } // namespace
