@@ -11,6 +11,7 @@ packages=(
   xvfb xdotool imagemagick                        # end-to-end tests: X server, clicks, screenshots
   tigervnc-standalone-server tigervnc-tools xauth # headless mode: private X server over VNC
   iproute2 openssl                                # its test: listeners (ss), a VNC password (DES)
+  clang libclang-rt-14-dev                        # the fuzz targets: libFuzzer and the sanitizers
 )
 # "install-deps.sh windows": what the Windows cross build and its tests under wine need
 # instead (scripts/test-windows.sh); 32-bit Windows programs need the 32-bit wine.
