@@ -1,4 +1,5 @@
-// The simulator's request frame parser on any byte stream from the PC.
+// The simulator's request frame parser on any byte stream from the PC, and the firmware
+// model executing the frames it finds.
 //
 // Input: pieces, each
 //   op     u8   bits 0-3 e: the piece arrives 2^(e - 6) times in a row when e > 6 (up
@@ -9,9 +10,12 @@
 // Properties: with no time passing, pieces fed one by one give exactly the frames the
 // whole stream gives at once (splitting never changes what is found); with time passing,
 // every frame found is a valid frame that appears in the stream after the previous one;
-// the parser never holds more than it was fed.
+// the parser never holds more than it was fed; the firmware answers every frame with a
+// status byte and at most one reply's payload.
 #include "board/Protocol.h"
 #include "fuzz/FuzzSupport.h"
+#include "sim/BoardState.h"
+#include "sim/Firmware.h"
 #include "sim/FrameParser.h"
 
 #include <algorithm>
@@ -90,6 +94,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(splitFrames == wholeFrames, "splitting the stream changes no frame");
     Require(split.Buffered() == whole.Buffered(), "splitting the stream changes what is left");
     RequireFramesInStream(wholeFrames, stream);
+
+    sim::TBoardState board;
+    sim::TFirmware firmware(board);
+    for (const auto& frame : wholeFrames) {
+        const std::uint8_t* payload = frame.data() + protocol::HEADER_LEN;
+        const auto length = static_cast<std::uint32_t>(frame.size() - protocol::FRAME_OVERHEAD);
+        const sim::FirmwareReply reply = firmware.Execute(frame[1], payload, length);
+        Require(!reply.payload.empty() && reply.payload.size() <= protocol::PKT_PC2NIOS_MAX_PL_LEN,
+            "a status byte and at most one reply's payload");
+    }
 
     // Time passes: stale fragments are given up, and what is found still was sent.
     sim::TFrameParser timed;

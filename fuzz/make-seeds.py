@@ -121,6 +121,12 @@ write("frame_parser", "garbage-between", piece(b"\x00\xAA\x55" + LED + b"\xAA\x0
 write("frame_parser", "torn-then-stale", piece(LED[:5]) + piece(LED, tenths=6))
 write("frame_parser", "bad-checksum", piece(LED[:-2] + b"\x00\x55" + LED))
 write("frame_parser", "long-stream", piece(b"\x01\x02\x03\x04", repeat=15) + piece(b"\xAA" * 64, repeat=15) + piece(LED))
+REQUESTS = [frame(0, b""), frame(1, b""), frame(5, u32(0x3FFFF)), frame(6, b""), frame(7, u32(0x1234) + b"\x01"),
+            frame(8, b""), frame(9, b"\x02"), frame(10, b"\x03" + u32(1)), frame(12, b"\x04" + u32(0x10) + b"\xde\xad"),
+            frame(13, b"\x04" + u32(0x10) + u32(2)), frame(16, b""), frame(17, b""), frame(19, b"\x01\x02"),
+            frame(22, b"\x01\x01"), frame(20, b"\x01\x02" + b"hi".ljust(128, b"\0")), frame(21, b"\x02"),
+            frame(53, b"\x00"), frame(99, b"")]
+write("frame_parser", "firmware", b"".join(piece(r) for r in REQUESTS))
 write("frame_parser", "big-frame", piece(b"\xAA\x0C" + u32(200)) + piece(b"\x00" * 200) + piece(b"\x00\x55"))
 
 # --- control ----------------------------------------------------------------------
