@@ -1,11 +1,12 @@
-// The check of the memory page's hexadecimal input fields on any typed text and bounds.
+// The check of the hexadecimal input fields (addresses, lengths, data words) on any typed
+// text and bounds.
 // Input: maximum (i32), minimum (i32), field name length (u8) and name, then the text.
 //
 // Properties: a text is taken exactly when it is one to eight hexadecimal digits whose
 // value, as a signed 32-bit number, lies within the bounds, and then with that value and
 // no error; any other text gets an error text, quoting it whole, and no value.
 #include "fuzz/FuzzSupport.h"
-#include "pages/MemoryGeometry.h"
+#include "core/HexField.h"
 
 #include <cctype>
 #include <string>
@@ -21,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string fieldName(name.begin(), name.end());
     const std::string text(typed.begin(), typed.end());
 
-    const memorypage::THexField field = memorypage::ParseHexField(text, fieldName, maximum, minimum);
+    const memory::THexField field = memory::ParseHexField(text, fieldName, maximum, minimum);
 
     bool digits = !text.empty() && text.size() <= 8;
     std::uint32_t value = 0;

@@ -176,12 +176,22 @@ write("sdcard_text", "v1", CSD_V1 + CID + b"\x01")
 write("sdcard_text", "reserved", bytes.fromhex("C0FFFFFFFF0FFFFFFFFFFFFFFFFFFFFF") + bytes(range(0x7C, 0x8C)) + b"\x07")
 write("sdcard_text", "zero", bytes(33))
 
-# --- HEX file ---------------------------------------------------------------------
-write("hex_file", "bytes", b"00FF7a80Cd")
-write("hex_file", "odd", b"ABC")
-write("hex_file", "bad-digit", b"0011G0")
-write("hex_file", "line-break", b"0011\n")
-write("hex_file", "empty", b"")
+# --- memory files (above all HEX) ----------------------------------------------
+
+
+def memory_file(content, binary=False, exact=False, piece=0, count=0xFFFF):
+    return bytes([int(binary) | int(exact) << 1, piece]) + u16(count) + content
+
+
+write("hex_file", "bytes", memory_file(b"00FF7a80Cd"))
+write("hex_file", "odd", memory_file(b"ABC", piece=1))
+write("hex_file", "bad-digit", memory_file(b"0011G0", piece=2))
+write("hex_file", "line-break", memory_file(b"0011\n"))
+write("hex_file", "empty", memory_file(b""))
+write("hex_file", "cut-to-room", memory_file(b"0123456789abcdef", piece=3, count=5))
+write("hex_file", "exact-count", memory_file(b"DEADBEEF trailing text", exact=True, piece=1, count=4))
+write("hex_file", "size-less", memory_file(b"DEADBEEF", exact=True, count=5))
+write("hex_file", "binary", memory_file(bytes(range(40)), binary=True, piece=7))
 
 # --- hex field --------------------------------------------------------------------
 
