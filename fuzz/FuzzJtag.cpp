@@ -27,6 +27,7 @@ FUZZ_EXPORT void QELVANO_JtagClose(std::uint32_t) { }
 FUZZ_EXPORT std::int32_t QELVANO_JtagWrite(std::uint32_t, const std::uint8_t* bytes, std::int32_t count)
 {
     FuzzJtagState& s = State();
+    ++s.writeCalls;
     if (s.writeResult != 0 && s.onWrite)
         s.onWrite(s.context, bytes, count);
     return s.writeResult;

@@ -16,6 +16,8 @@ struct FuzzJtagState {
     std::int32_t maxPiece = 1;    // most bytes one read delivers
     std::uint8_t info[jtagapi::JTAG_INFO_RECORD_LEN] = {};
 
+    int writeCalls = 0; // every write, accepted or not
+
     // Called with every request written (unless writes fail); sets up the reply below.
     void (*onWrite)(void* context, const std::uint8_t* bytes, std::int32_t count) = nullptr;
     void* context = nullptr;

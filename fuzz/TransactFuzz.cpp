@@ -17,6 +17,11 @@
 //                bit 7 the bytes padded with zeros to `size` (long replies from short inputs)
 // Each write of a request releases the next record to the reader, as the firmware
 // answers each request with one reply.
+//
+// Properties: every request written is a frame the firmware accepts; every exchange ends
+// within its budgets however silent or slow the link; what a command decodes stays in
+// its range (board name, keys and switches, channel bytes, HSMC pairs, SD texts, the
+// link's description); a failed exchange never reports an accepted command.
 #include "board/Board.h"
 #include "board/JtagApi.h"
 #include "board/Protocol.h"
@@ -46,6 +51,11 @@ using namespace protocol;
 constexpr std::uint32_t CLOCK_START = 0xFFFFF000;
 constexpr std::uint32_t SILENT_STEP_MS = 1000;
 constexpr std::uint32_t FUZZ_LINK = 0x600D;
+// The longest an exchange may take: a flush, the SD card's header budget, one more
+// link read, the body's budget with its link read, and the flush after a bad header,
+// with the clock's steps in between. One more flush may come before the first write.
+constexpr std::uint32_t EXCHANGE_MAX_MS = 30000;
+constexpr std::uint32_t FLUSH_MAX_MS = 10000;
 
 enum Op : std::uint8_t {
     OP_BOARD_NAME,
@@ -167,7 +177,12 @@ public:
             const std::uint8_t link = in.U8();
             m_State->maxPiece = PIECES[link & 3];
             m_State->writeResult = link & 4 ? 0 : 1;
+            m_StepStart = m_Now;
+            const int writesBefore = m_State->writeCalls;
             RunStep(static_cast<Op>((op & 0x1F) % OP_COUNT), op >> 5, in);
+            const auto exchanges = static_cast<std::uint32_t>(m_State->writeCalls - writesBefore);
+            Require(m_Now - m_StepStart <= FLUSH_MAX_MS + exchanges * EXCHANGE_MAX_MS,
+                "every exchange ends within its budgets, however silent the link");
         }
         // Everything an input allocated is released with it, so that libFuzzer's leak
         // check sees balanced allocations and stays quiet unless something really leaks.
@@ -224,6 +239,7 @@ private:
     std::deque<TReply> m_Replies; // released one per request written
     TReply m_Current;             // what the link is delivering
     std::uint32_t m_Now = CLOCK_START;
+    std::uint32_t m_StepStart = CLOCK_START;
     std::string m_WorkingDirectory;
     TBoard m_Board;
 };
@@ -368,6 +384,7 @@ void THarness::RunStep(Op op, int records, fuzz::TInput& in)
     }
     case OP_KEEP_ALIVE:
         m_Now += in.U8() * 1000u; // beyond 120 s idle the link gets several pings
+        m_StepStart = m_Now;
         QueueReplies(records, op, in);
         b.KeepAlive();
         break;
