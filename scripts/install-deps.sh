@@ -36,5 +36,11 @@ if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures
   "${as_root[@]}" dpkg --add-architecture i386
 fi
 # env, because sudo would drop the variable from the environment.
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+# A mirror in the middle of a sync fails the update now and then ("File has unexpected
+# size"): try again a little later, and go on with the lists we have if it keeps failing.
+for attempt in 1 2 3; do
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq && break
+  echo "install-deps: apt-get update failed (attempt $attempt of 3)" >&2
+  [ "$attempt" -lt 3 ] && sleep 20
+done
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
