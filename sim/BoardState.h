@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/MemoryFaults.h"
 #include "sim/SparseMemory.h"
 
 #include <array>
@@ -71,6 +72,10 @@ struct TBoardState {
     HsmcAdapter hsmcAdapter = HsmcAdapter::Fitted;
     std::uint64_t hsmcIoFail = 0; // 41 IO pairs, as the panel numbers them
     std::uint32_t hsmcXcvrFail = 0;
+    bool rs232Loopback = false; // a plug joining TX to RX (and RTS to CTS) on the port
+
+    // The board's hardware faults survive power cycles and reconfiguration.
+    std::array<TMemoryFaults, MEMORY_COUNT> memoryFaults;
 
     std::array<std::unique_ptr<TSparseMemory>, MEMORY_COUNT> memories;
 

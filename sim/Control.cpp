@@ -128,6 +128,15 @@ ControlAnswer Rs232(const Args& a, TSimBoard& board, IControlHost&)
     return Inject(board.State().rs232, std::vector<std::uint8_t>(text.begin(), text.end()), "RS232");
 }
 
+ControlAnswer Rs232Loopback(const Args& a, TSimBoard& board, IControlHost&)
+{
+    if (a.size() == 2 && (a[1] == "on" || a[1] == "off")) {
+        board.State().rs232Loopback = a[1] == "on";
+        return Ok();
+    }
+    return Usage("rs232-loopback on|off");
+}
+
 ControlAnswer ClearSent(const Args&, TSimBoard& board, IControlHost&)
 {
     board.State().rs232Sent.clear();
@@ -156,8 +165,50 @@ ControlAnswer Hsmc(const Args& a, TSimBoard& board, IControlHost&)
     return Usage("hsmc adapter | hsmc none | hsmc fail IO_MASK(41 bits) XCVR_MASK(8 bits)");
 }
 
+// A line stuck at one level is in exactly one of the two masks.
+template<typename Mask> void HoldLine(Mask& stuck0, Mask& stuck1, int line, bool high)
+{
+    const auto bit = static_cast<Mask>(1u << line);
+    stuck0 = static_cast<Mask>(stuck0 & ~bit);
+    stuck1 = static_cast<Mask>(stuck1 & ~bit);
+    (high ? stuck1 : stuck0) = static_cast<Mask>((high ? stuck1 : stuck0) | bit);
+}
+
+// Broken wiring of one memory: a data line or an address line stuck, two address lines
+// shorted; "none" mends it.
+ControlAnswer MemFault(const Args& a, TBoardState& s)
+{
+    const char* usage = "mem fault NAME data LINE 0|1 | mem fault NAME address LINE 0|1 | "
+                        "mem fault NAME short LINE LINE | mem fault NAME none";
+    const int code = a.size() >= 4 ? MemoryCodeByName(a[2]) : -1;
+    if (code < 0)
+        return Usage(usage);
+    TMemoryFaults& faults = s.memoryFaults[code];
+    if (a.size() == 4 && a[3] == "none") {
+        faults = TMemoryFaults{};
+        return Ok();
+    }
+    const int addressLines = AddressLinesOf(MemorySpecOf(static_cast<std::uint8_t>(code)).size);
+    std::int64_t line = 0, other = 0;
+    if (a.size() != 6 || !NumberIn(a[4], 0, (a[3] == "data" ? DATA_LINES : addressLines) - 1, line))
+        return Usage(usage);
+    if (a[3] == "short" && NumberIn(a[5], 0, addressLines - 1, other) && other != line) {
+        faults.addressShorts.emplace_back(static_cast<int>(line), static_cast<int>(other));
+        return Ok();
+    }
+    if ((a[3] != "data" && a[3] != "address") || !NumberIn(a[5], 0, 1, other))
+        return Usage(usage);
+    if (a[3] == "data")
+        HoldLine(faults.dataStuck0, faults.dataStuck1, static_cast<int>(line), other == 1);
+    else
+        HoldLine(faults.addressStuck0, faults.addressStuck1, static_cast<int>(line), other == 1);
+    return Ok();
+}
+
 ControlAnswer Mem(const Args& a, TSimBoard& board, IControlHost&)
 {
+    if (a.size() >= 2 && a[1] == "fault")
+        return MemFault(a, board.State());
     const char* usage = "mem read NAME ADDR LEN | mem write NAME ADDR HEXBYTES "
                         "(NAME: ssram0 ssram1 sdram flash eeprom epcs)";
     if (a.size() < 4)
@@ -268,8 +319,10 @@ ControlAnswer ConfigureImage(const Args& a, TSimBoard& board, IControlHost&)
 ControlAnswer Help(const Args&, TSimBoard&, IControlHost&)
 {
     return Ok("state | set keys N | set switches N | set gsensor X Y Z | sdcard insert|remove |\n"
-              "ir CODE... | rs232 TEXT... | clear-sent | hsmc adapter|none|fail IO XCVR |\n"
+              "ir CODE... | rs232 TEXT... | rs232-loopback on|off | clear-sent | hsmc adapter|none|fail IO XCVR |\n"
               "mem read NAME ADDR LEN | mem write NAME ADDR HEXBYTES | configure PATH |\n"
+              "mem fault NAME data LINE 0|1 | mem fault NAME address LINE 0|1 | mem fault NAME short LINE LINE |\n"
+              "mem fault NAME none |\n"
               "power-cycle | quit | link RATE LATENCY_MS | timing fast|real |\n"
               "fault KIND [COUNT] (drop checksum echo length truncate | stall MS | garbage N | none) |\n"
               "unplug | plug");
@@ -286,6 +339,7 @@ const std::map<std::string, Command>& Commands()
         {"sdcard", SdCard},
         {"ir", Ir},
         {"rs232", Rs232},
+        {"rs232-loopback", Rs232Loopback},
         {"clear-sent", ClearSent},
         {"hsmc", Hsmc},
         {"mem", Mem},

@@ -172,10 +172,8 @@ void TFirmware::MemoryWrite(const std::uint8_t* request, std::uint32_t length, F
         return;
     }
     const MemorySpec& chip = MemorySpecOf(type);
-    if (chip.nor)
-        state_.memories[type]->Program(address, request + MEMORY_WRITE_HEADER, count);
-    else
-        state_.memories[type]->Write(address, request + MEMORY_WRITE_HEADER, count);
+    WriteThrough(*state_.memories[type], state_.memoryFaults[type], address, request + MEMORY_WRITE_HEADER, count,
+        chip.nor);
     reply.costUs = static_cast<std::uint64_t>(chip.programUsPerByte * count);
 }
 
@@ -194,7 +192,7 @@ void TFirmware::MemoryRead(const std::uint8_t* request, std::uint32_t, FirmwareR
         reply.payload[0] = STATUS_BAD_ARGUMENT;
         return;
     }
-    state_.memories[type]->Read(address, reply.payload.data() + 1, count);
+    ReadThrough(*state_.memories[type], state_.memoryFaults[type], address, reply.payload.data() + 1, count);
 }
 
 void TFirmware::GsensorInit(const std::uint8_t*, std::uint32_t, FirmwareReply&) { state_.gsensorReady = true; }
@@ -270,9 +268,20 @@ void TFirmware::ChannelWrite(const std::uint8_t* request, std::uint32_t, Firmwar
     if (channel == CHANNEL_LCD)
         WriteLcd(request + 2, count);
     else if (channel == CHANNEL_RS232)
-        state_.rs232Sent.append(reinterpret_cast<const char*>(request + 2), count);
+        SendRs232(request + 2, count);
     else
         reply.payload[0] = STATUS_BAD_ARGUMENT; // the IR receiver cannot send
+}
+
+void TFirmware::SendRs232(const std::uint8_t* bytes, std::uint32_t count)
+{
+    state_.rs232Sent.append(reinterpret_cast<const char*>(bytes), count);
+    // With a loopback plug every byte sent arrives at the receiver, which keeps it only
+    // while it is switched on and has room.
+    if (!state_.rs232Loopback || !state_.rs232.enabled)
+        return;
+    for (std::uint32_t i = 0; i < count && state_.rs232.fifo.size() < RxChannel::CAPACITY; ++i)
+        state_.rs232.fifo.push_back(bytes[i]);
 }
 
 void TFirmware::ChannelRead(const std::uint8_t* request, std::uint32_t, FirmwareReply& reply)

@@ -61,6 +61,7 @@ private:
     void HsmcLoopbackTest(const std::uint8_t*, std::uint32_t, FirmwareReply&);
 
     void WriteLcd(const std::uint8_t* bytes, std::uint32_t count);
+    void SendRs232(const std::uint8_t* bytes, std::uint32_t count);
     RxChannel* ReceiveChannel(std::uint8_t channel);
 
     TBoardState& state_;

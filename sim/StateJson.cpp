@@ -53,8 +53,13 @@ std::string StateJson(const TSimBoard& board, const IControlHost& host)
 {
     const TBoardState& s = board.State();
     Json memories = Json::object();
-    for (int code = 0; code < MEMORY_COUNT; ++code)
-        memories[MemorySpecOf(static_cast<std::uint8_t>(code)).name] = s.memories[code]->AllocatedBytes();
+    Json faults = Json::object();
+    for (int code = 0; code < MEMORY_COUNT; ++code) {
+        const char* name = MemorySpecOf(static_cast<std::uint8_t>(code)).name;
+        memories[name] = s.memories[code]->AllocatedBytes();
+        if (s.memoryFaults[code].Any())
+            faults[name] = s.memoryFaults[code].Describe();
+    }
     const Json state = {
         {"configured", board.Configured()},
         {"jtag_client", host.JtagClientConnected()},
@@ -69,6 +74,7 @@ std::string StateJson(const TSimBoard& board, const IControlHost& host)
         {"rs232_enabled", s.rs232.enabled},
         {"rs232_sent", Latin1AsUtf8(s.rs232Sent)},
         {"rs232_waiting", s.rs232.fifo.size()},
+        {"rs232_loopback", s.rs232Loopback},
         {"ir_enabled", s.ir.enabled},
         {"ir_waiting", s.ir.fifo.size()},
         {"sdcard", s.sdPresent},
@@ -79,6 +85,7 @@ std::string StateJson(const TSimBoard& board, const IControlHost& host)
         {"timing", board.RealTiming() ? "real" : "fast"},
         {"fault", {{"kind", FaultKindName(board.PendingFault())}, {"count", board.PendingFaultCount()}}},
         {"memory_allocated", memories},
+        {"memory_faults", faults},
     };
     // Escaped to ASCII: every byte above 0x7F shows as \u00XX.
     return state.dump(-1, ' ', true);

@@ -2,8 +2,6 @@
 // the chips' own timing, injected faults, the image the FPGA accepts, control commands.
 #include "ModelHarness.h"
 
-#include "sim/Control.h"
-
 #include <gtest/gtest.h>
 
 using namespace protocol;
@@ -12,15 +10,6 @@ namespace {
 
 const std::vector<std::uint8_t> PING = sim::BuildFrame(CMD_PING, {});
 const std::vector<std::uint8_t> PING_REPLY = sim::BuildFrame(CMD_PING, {0});
-
-struct FakeHost : sim::IControlHost {
-    bool plugged = true;
-    bool quit = false;
-    bool JtagClientConnected() const override { return false; }
-    bool CablePlugged() const override { return plugged; }
-    void SetCablePlugged(bool p) override { plugged = p; }
-    void RequestQuit() override { quit = true; }
-};
 
 } // namespace
 

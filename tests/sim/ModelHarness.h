@@ -1,6 +1,7 @@
 #pragma once
 
 #include "board/Protocol.h"
+#include "sim/Control.h"
 #include "sim/FrameParser.h"
 #include "sim/Image.h"
 #include "sim/SimBoard.h"
@@ -65,6 +66,16 @@ struct ModelHarness {
     {
         return PayloadOf(Exchange(Request(code, payload)), code, ok);
     }
+};
+
+// The daemon's side of the control commands.
+struct FakeHost : sim::IControlHost {
+    bool plugged = true;
+    bool quit = false;
+    bool JtagClientConnected() const override { return false; }
+    bool CablePlugged() const override { return plugged; }
+    void SetCablePlugged(bool p) override { plugged = p; }
+    void RequestQuit() override { quit = true; }
 };
 
 inline std::vector<std::uint8_t> U32(std::uint32_t v)
