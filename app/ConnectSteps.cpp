@@ -1,8 +1,5 @@
 #include "app/ConnectSteps.h"
 
-#include "board/Board.h"
-#include "platform/Tick.h"
-
 #include <cmath>
 
 std::uint32_t ScaledDuration(float scale, std::uint32_t ms)
@@ -28,14 +25,4 @@ std::int32_t GaugeValue(
     const std::uint64_t span = static_cast<std::uint64_t>(to - from);
     const std::uint64_t step = elapsed * span / duration;
     return step >= span ? to : from + static_cast<std::int32_t>(step);
-}
-
-bool QueryBoardNameWithin(TBoard& board, std::string& name, std::uint32_t budgetMs)
-{
-    const std::uint32_t start = platform::TickCount();
-    do {
-        if (board.QueryBoardName(name))
-            return true;
-    } while (platform::TicksSince(start) < budgetMs);
-    return false;
 }

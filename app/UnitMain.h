@@ -2,6 +2,7 @@
 
 #include "app/MainLayout.h"
 #include "board/Board.h"
+#include "core/Connection.h"
 #include "pages/PageSet.h"
 #include "ui/BitmapManager.h"
 #include "ui/ButtonManager.h"
@@ -36,9 +37,9 @@ public:
     // The private message that runs the Connect action once after start-up.
     static constexpr QEvent::Type WM_AUTO_CONNECT = static_cast<QEvent::Type>(QEvent::User + 1);
     static constexpr int AUTO_CONNECT_DELAY_MS = 300;
-    static constexpr const char* BOARD_NAME = "VX5h-260";
-    static constexpr const char* IMAGE_FILE_NAME = "VX5h_260_ControlPanel.sof";
-    static constexpr std::uint32_t BOARD_NAME_BUDGET_MS = 3000;
+    static constexpr const char* BOARD_NAME = protocol::BOARD_NAME;
+    static constexpr const char* IMAGE_FILE_NAME = connection::IMAGE_FILE_NAME;
+    static constexpr std::uint32_t BOARD_NAME_BUDGET_MS = connection::BOARD_NAME_BUDGET_MS;
     static constexpr std::uint32_t CONNECT_PHASE_MS = 5000;
     static constexpr std::uint32_t CONFIGURE_PHASE_MS = 10000;
 

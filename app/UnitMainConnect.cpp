@@ -132,18 +132,8 @@ bool TFormMain::TryConnect(bool showMessages)
         ok = RunOffUiThread([&] { return Board.Connect(errorText, 0); });
         if (ok) {
             ShowInfo(QStringLiteral("Check board ID..."), INFO_YELLOW);
-            std::string name;
-            const bool answered
-                = RunOffUiThread([&] { return QueryBoardNameWithin(Board, name, BOARD_NAME_BUDGET_MS); });
-            if (!answered) {
-                ok = false;
-                errorText = "Failed to query board name.";
-            } else if (name != BOARD_NAME) {
-                ok = false;
-                errorText = "Invalid Board Name";
-            }
-            if (!ok)
-                Board.Disconnect();
+            errorText = RunOffUiThread([&] { return connection::IdentifyBoard(Board, BOARD_NAME_BUDGET_MS); });
+            ok = errorText.empty();
         }
     }
     if (ok) {
@@ -163,26 +153,13 @@ bool TFormMain::ConfigureFpga()
 {
     // Made here, on this thread: loading the library may show its own error dialogs.
     auto download = std::make_unique<TDownload>();
-    bool ok = true;
-    std::string errorText;
-    if (!download->IsLoaded()) {
-        errorText = "Download tool not found.";
-        ok = false;
-    }
-    if (ok && download->GetQuartusVersion() == 0.0) {
-        errorText = "Please make sure Quartus is installed!";
-        ok = false;
-    }
     const std::string folder = platform::ExecutableFolder();
     const std::string imagePath = folder + IMAGE_FILE_NAME;
-    const std::string imageName = platform::FileNameOf(imagePath);
+    std::string errorText = connection::ConfigureObstacle(*download, imagePath);
+    bool ok = errorText.empty();
     const QString configuring = QStringLiteral("%1%2").arg(QStringLiteral("Configure FPGA"), QStringLiteral("..."));
     ShowInfo(configuring, INFO_YELLOW);
     platform::SetCurrentDirectory(folder);
-    if (ok && !platform::FileExists(imagePath)) {
-        errorText = "Can not find the file: " + imageName;
-        ok = false;
-    }
     if (ok) {
         if (Board.IsOpen())
             Board.Disconnect();
@@ -190,9 +167,9 @@ bool TFormMain::ConfigureFpga()
         StartProgress(ScaledDuration(TimeScale, CONFIGURE_PHASE_MS), 5, 95);
         ShowInfo(configuring, INFO_YELLOW);
         const TDownload& loader = *download;
-        ok = RunOffUiThread([&] { return loader.DownloadImage(imagePath, 20000, 0, 0, 0, 0, 1); });
+        ok = RunOffUiThread([&] { return connection::DownloadImage(loader, imagePath); });
         if (!ok)
-            errorText = "download SOPC file (" + imageName + ") fail!";
+            errorText = connection::DownloadFailedText(imagePath);
     }
     if (!ok) {
         TimerProgress.stop(); // the gauge keeps its value under the message box

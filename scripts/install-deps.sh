@@ -6,7 +6,8 @@ packages=(
   build-essential cmake                           # the build
   qt6-base-dev qt6-base-dev-tools libgl-dev       # Qt 6 Widgets (its CMake files want GL)
   qt6-qpa-plugins fonts-liberation                # windows on X and offscreen; Arial & co.
-  nlohmann-json3-dev                              # the simulator's JSON
+  nlohmann-json3-dev                              # the simulator's and vx5h's JSON
+  libcli11-dev                                    # vx5h's arguments
   libgtest-dev                                    # the tests
   xvfb xdotool imagemagick                        # end-to-end tests: X server, clicks, screenshots
   tigervnc-standalone-server tigervnc-tools xauth # headless mode: private X server over VNC

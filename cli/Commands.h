@@ -1,0 +1,23 @@
+#pragma once
+
+namespace CLI {
+class App;
+}
+
+// Every subcommand of vx5h, one module each: Add...Command registers its arguments and
+// what it runs on the program's command line. A new subcommand is one more module and
+// one more line in main.cpp.
+namespace cli {
+
+class TContext;
+
+void AddInfoCommand(CLI::App& app, TContext& context);
+void AddConfigureCommand(CLI::App& app, TContext& context);
+void AddLedCommand(CLI::App& app, TContext& context);
+void AddSeg7Command(CLI::App& app, TContext& context);
+void AddSwitchesCommand(CLI::App& app, TContext& context);
+void AddKeysCommand(CLI::App& app, TContext& context);
+void AddLcdCommand(CLI::App& app, TContext& context);
+void AddMemCommand(CLI::App& app, TContext& context);
+
+} // namespace cli

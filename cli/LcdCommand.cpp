@@ -1,0 +1,42 @@
+// vx5h lcd LINE0 [LINE1]: write the character LCD.
+#include "board/Board.h"
+#include "cli/Cli.h"
+#include "cli/Commands.h"
+#include "core/LcdText.h"
+
+#include <CLI/CLI.hpp>
+
+namespace cli {
+
+namespace {
+
+std::size_t Characters(const std::string& utf8)
+{
+    std::size_t count = 0;
+    for (unsigned char c : utf8)
+        count += (c & 0xC0) != 0x80;
+    return count;
+}
+
+} // namespace
+
+void AddLcdCommand(CLI::App& app, TContext& context)
+{
+    auto* command = app.add_subcommand("lcd", "Write the two lines of the LCD (16 characters each)");
+    auto lines = std::make_shared<std::vector<std::string>>();
+    command->add_option("LINES", *lines, "LINE0 [LINE1]")->required()->expected(1, 2);
+    command->callback([&context, lines] {
+        lines->resize(2);
+        for (int i = 0; i < 2; ++i)
+            if (Characters((*lines)[i]) > lcd::LINE_CHARS)
+                Fail(exitcode::USAGE, "LINE" + std::to_string(i) + ": '" + (*lines)[i] + "' is longer than the LCD's "
+                        + std::to_string(lcd::LINE_CHARS) + " characters");
+        const std::vector<std::uint8_t> bytes = lcd::LcdBytes((*lines)[0], (*lines)[1]);
+        bool accepted = false;
+        const bool exchanged = context.Board().ChannelWrite(
+            accepted, protocol::CHANNEL_LCD, static_cast<std::int32_t>(bytes.size()), bytes.data());
+        context.Check(exchanged, accepted, "lcd");
+    });
+}
+
+} // namespace cli

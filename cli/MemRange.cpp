@@ -1,0 +1,29 @@
+#include "cli/MemRange.h"
+
+#include "cli/Args.h"
+#include "cli/Cli.h"
+#include "core/MemoryGeometry.h"
+
+namespace cli {
+
+TMemRange WordRange(const std::string& memory, const std::string& address, const std::string& length)
+{
+    TMemRange range;
+    range.type = MemoryArgument(memory);
+    const std::uint32_t words = memory::TMemoryGeometry().SizeWords(range.type);
+    range.address = HexArgument(address, "ADDRESS", words - 1);
+    range.words = HexArgument(length, "LENGTH", words - range.address, 1);
+    return range;
+}
+
+TMemRange RangeFrom(const std::string& memory, const std::string& address, const std::string& length)
+{
+    const std::string start = address.empty() ? "0" : address;
+    if (!length.empty())
+        return WordRange(memory, start, length);
+    TMemRange range = WordRange(memory, start, "1");
+    range.words = memory::TMemoryGeometry().SizeWords(range.type) - range.address;
+    return range;
+}
+
+} // namespace cli

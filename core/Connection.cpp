@@ -1,0 +1,56 @@
+#include "core/Connection.h"
+
+#include "board/Board.h"
+#include "config/Download.h"
+#include "platform/Paths.h"
+#include "platform/Tick.h"
+
+namespace connection {
+
+std::string IdentifyBoard(TBoard& board, std::uint32_t budgetMs)
+{
+    std::string name;
+    std::string errorText;
+    if (!QueryBoardNameWithin(board, name, budgetMs))
+        errorText = "Failed to query board name.";
+    else if (name != protocol::BOARD_NAME)
+        errorText = "Invalid Board Name";
+    if (!errorText.empty())
+        board.Disconnect();
+    return errorText;
+}
+
+std::string ConfigureObstacle(const TDownload& download, const std::string& imagePath)
+{
+    if (!download.IsLoaded())
+        return "Download tool not found.";
+    if (download.GetQuartusVersion() == 0.0)
+        return "Please make sure Quartus is installed!";
+    if (!platform::FileExists(imagePath))
+        return "Can not find the file: " + platform::FileNameOf(imagePath);
+    return {};
+}
+
+bool DownloadImage(const TDownload& download, const std::string& imagePath)
+{
+    return download.DownloadImage(imagePath, DOWNLOAD_TIME, 0, 0, 0, 0, 1);
+}
+
+std::string DownloadFailedText(const std::string& imagePath)
+{
+    return "download SOPC file (" + platform::FileNameOf(imagePath) + ") fail!";
+}
+
+std::string DefaultImagePath() { return platform::ExecutableFolder() + IMAGE_FILE_NAME; }
+
+} // namespace connection
+
+bool QueryBoardNameWithin(TBoard& board, std::string& name, std::uint32_t budgetMs)
+{
+    const std::uint32_t start = platform::TickCount();
+    do {
+        if (board.QueryBoardName(name))
+            return true;
+    } while (platform::TicksSince(start) < budgetMs);
+    return false;
+}

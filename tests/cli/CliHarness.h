@@ -1,0 +1,35 @@
+#pragma once
+
+#include "SimulatedBoard.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+// vx5h as a user runs it, against a simulator of the test's own.
+namespace clitest {
+
+struct TRun {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the built vx5h with `args` (shell words) in the test's simulator's environment.
+TRun Vx5h(const std::string& args, const std::string& input = "");
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override { sim = std::make_unique<testsupport::SimulatedBoard>(configured); }
+    void TearDown() override { sim.reset(); }
+
+    nlohmann::json State() const { return nlohmann::json::parse(sim->Ctl("state")); }
+
+    bool configured = true;
+    std::unique_ptr<testsupport::SimulatedBoard> sim;
+};
+
+} // namespace clitest

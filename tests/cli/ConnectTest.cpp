@@ -1,0 +1,73 @@
+// How vx5h reaches the board: configuring an FPGA that does not answer, leaving it alone
+// when told to, and refusing a board another program holds.
+#include "CliHarness.h"
+
+#include "board/Board.h"
+#include "platform/Paths.h"
+
+using clitest::Vx5h;
+using nlohmann::json;
+
+namespace {
+
+class ConfiguredBoard : public clitest::CliTest { };
+
+class UnconfiguredBoard : public clitest::CliTest {
+protected:
+    UnconfiguredBoard() { configured = false; }
+};
+
+TEST_F(UnconfiguredBoard, NoConfigureLeavesTheFpgaAloneAndFailsWithTheLinkCode)
+{
+    const clitest::TRun run = Vx5h("--no-configure led 1");
+    EXPECT_EQ(run.code, 4);
+    EXPECT_NE(run.err.find("the board does not answer (Failed to query board name.)"), std::string::npos) << run.err;
+    EXPECT_FALSE(State().at("configured").get<bool>());
+}
+
+TEST_F(UnconfiguredBoard, ConnectingConfiguresTheFpgaAsThePanelDoes)
+{
+    const clitest::TRun run = Vx5h("led 2A");
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.err.find("Configured the FPGA with VX5h_260_ControlPanel.sof"), std::string::npos) << run.err;
+    const json state = State();
+    EXPECT_TRUE(state.at("configured").get<bool>());
+    EXPECT_EQ(state.at("leds"), 0x2A);
+}
+
+TEST_F(UnconfiguredBoard, ConfigureLoadsAnImageAndRefusesAMissingOne)
+{
+    const clitest::TRun missing = Vx5h("configure /nonexistent/image.sof");
+    EXPECT_EQ(missing.code, 5);
+    EXPECT_NE(missing.err.find("IMAGE: no such file: /nonexistent/image.sof"), std::string::npos) << missing.err;
+    EXPECT_FALSE(State().at("configured").get<bool>());
+
+    const clitest::TRun run = Vx5h("-q configure");
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_TRUE(run.err.empty()) << "--quiet: " << run.err;
+    EXPECT_TRUE(State().at("configured").get<bool>());
+}
+
+TEST_F(ConfiguredBoard, ABoardHeldByAnotherProgramIsRefusedWithTheLinkCode)
+{
+    platform::OverrideExecutableFolder(testsupport::SimulatedBoard::BinFolder());
+    TBoard panel;
+    std::string error;
+    ASSERT_TRUE(panel.Connect(error, 0)) << error;
+    const clitest::TRun run = Vx5h("led 1");
+    EXPECT_EQ(run.code, 4);
+    EXPECT_NE(run.err.find("no board"), std::string::npos) << run.err;
+    panel.Disconnect();
+    platform::OverrideExecutableFolder(std::nullopt);
+    EXPECT_EQ(State().at("leds"), 0) << "no frame of vx5h reached the board";
+}
+
+TEST_F(ConfiguredBoard, AnUnpluggedCableGivesTheLinkCode)
+{
+    sim->Ctl("unplug");
+    const clitest::TRun run = Vx5h("switches");
+    EXPECT_EQ(run.code, 4);
+    EXPECT_NE(run.err.find("no board"), std::string::npos) << run.err;
+}
+
+} // namespace
