@@ -33,7 +33,12 @@ std::string RunCommand(const std::string& command, int* exitCode)
     return out;
 }
 
-std::string SimulatedBoard::BinFolder() { return std::string(VX5H_TEST_BIN_DIR) + "/"; }
+std::string SimulatedBoard::BinFolder()
+{
+    // A long run can use a copy of the program folder, safe from rebuilds meanwhile.
+    const char* copy = std::getenv("VX5H_TEST_BIN_DIR");
+    return std::string(copy && *copy ? copy : VX5H_TEST_BIN_DIR) + "/";
+}
 
 SimulatedBoard::SimulatedBoard(bool configured)
 {

@@ -26,7 +26,8 @@ public:
 
     const std::string& SocketPath() const { return m_Socket; }
 
-    // The program folder of the build (program, drivers, image, simulator), with '/'.
+    // The program folder of the build (program, drivers, image, simulator), with '/';
+    // $VX5H_TEST_BIN_DIR names another one.
     static std::string BinFolder();
 
 private:
