@@ -1,8 +1,10 @@
 #include "core/DumpFile.h"
 
 #include "core/HexCodec.h"
+#include "platform/Paths.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <new>
 #include <string>
 #include <system_error>
@@ -24,73 +26,159 @@ template<typename T> T* Reserve(std::unique_ptr<T[]>& buffer, std::size_t& size,
     return buffer.get();
 }
 
-// A new file beside `target` that no one else uses: ".<name>.partN".
-TFilePtr CreateTemporaryBeside(const std::filesystem::path& target, std::filesystem::path& temporary)
+// A new file beside `target` that no one else uses: ".<name>.partN". On failure
+// `temporary` is empty and `error` holds the system's error number.
+TFilePtr CreateTemporaryBeside(const std::filesystem::path& target, std::filesystem::path& temporary, int& error)
 {
     // Joined as paths, not as narrow text, which cannot spell every name on Windows.
     std::filesystem::path name = ".";
     name += target.filename();
     name += ".part";
+    error = EEXIST;
     for (int i = 0; i < 1000; ++i) {
         temporary = target.parent_path() / name;
         temporary += std::to_string(i);
         if (std::FILE* file = OpenFile(temporary, "wbx"))
             return TFilePtr(file);
-        std::error_code error;
-        if (!std::filesystem::exists(temporary, error))
+        error = errno;
+        std::error_code ignored;
+        if (!std::filesystem::exists(temporary, ignored))
             break; // not a name clash: the folder refuses new files
     }
+    temporary.clear();
     return nullptr;
+}
+
+// The temporary file takes the permissions of the file it will replace, so that a
+// private file stays private.
+void KeepPermissions(const std::filesystem::path& target, const std::filesystem::path& temporary)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(target, error);
+    if (!error && std::filesystem::is_regular_file(status))
+        std::filesystem::permissions(temporary, status.permissions(), std::filesystem::perm_options::replace, error);
+}
+
+// An existing regular file that this user may write. Opened for appending, which
+// neither creates nor changes it.
+bool WritableInPlace(const std::filesystem::path& target)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(target, error))
+        return false;
+    return TFilePtr(OpenFile(target, "ab")) != nullptr;
 }
 
 } // namespace
 
 TDumpFileWriter::~TDumpFileWriter() { Discard(); }
 
+TDumpStatus TDumpFileWriter::Fail(TDumpStatus status, std::string reason)
+{
+    m_Reason = std::move(reason);
+    return status;
+}
+
 TDumpStatus TDumpFileWriter::Begin(const std::filesystem::path& path, bool hex)
 {
     Discard();
-    m_Target = path;
+    m_Target = FinalTarget(path);
     m_Hex = hex;
     m_Failed = false;
-    m_File = CreateTemporaryBeside(path, m_Temporary);
-    return m_File ? TDumpStatus::Ok : TDumpStatus::CreateFailed;
+    m_Reason.clear();
+    if (IsSpecialFile(m_Target))
+        return Fail(TDumpStatus::NotRegular, NOT_REGULAR_REASON);
+    int error = 0;
+    m_File = CreateTemporaryBeside(m_Target, m_Temporary, error);
+    if (m_File) {
+        KeepPermissions(m_Target, m_Temporary);
+        return TDumpStatus::Ok;
+    }
+    if (WritableInPlace(m_Target)) {
+        m_InPlace = true;
+        return TDumpStatus::Ok;
+    }
+    return Fail(TDumpStatus::CreateFailed, SystemReason(error));
+}
+
+bool TDumpFileWriter::WriteOut(std::FILE* file, const std::uint8_t* bytes, std::size_t count)
+{
+    if (!m_Hex) {
+        m_Failed = std::fwrite(bytes, 1, count, file) != count;
+    } else {
+        char* text = count ? Reserve(m_Text, m_TextSize, 2 * std::min(count, HEX_PIECE)) : m_Text.get();
+        m_Failed = count && !text;
+        errno = m_Failed ? ENOMEM : 0;
+        for (std::size_t done = 0; done < count && !m_Failed;) {
+            const std::size_t n = std::min(HEX_PIECE, count - done);
+            hexcodec::EncodeHex(bytes + done, n, text);
+            m_Failed = std::fwrite(text, 1, 2 * n, file) != 2 * n;
+            done += n;
+        }
+    }
+    if (m_Failed)
+        m_Reason = SystemReason(errno);
+    return !m_Failed;
 }
 
 bool TDumpFileWriter::Write(const std::uint8_t* bytes, std::size_t count)
 {
-    if (!m_File || m_Failed)
+    if (m_Failed)
         return false;
-    if (!m_Hex) {
-        m_Failed = std::fwrite(bytes, 1, count, m_File.get()) != count;
+    if (m_InPlace) {
+        try {
+            m_Pending.insert(m_Pending.end(), bytes, bytes + count);
+        } catch (const std::bad_alloc&) {
+            m_Failed = true;
+            m_Reason = SystemReason(ENOMEM);
+        }
         return !m_Failed;
     }
-    char* text = count ? Reserve(m_Text, m_TextSize, 2 * std::min(count, HEX_PIECE)) : m_Text.get();
-    m_Failed = count && !text;
-    for (std::size_t done = 0; done < count && !m_Failed;) {
-        const std::size_t n = std::min(HEX_PIECE, count - done);
-        hexcodec::EncodeHex(bytes + done, n, text);
-        m_Failed = std::fwrite(text, 1, 2 * n, m_File.get()) != 2 * n;
-        done += n;
-    }
-    return !m_Failed;
+    return m_File && WriteOut(m_File.get(), bytes, count);
+}
+
+// Buffered bytes that cannot be flushed are bytes not written, as is a full disk
+// discovered only when the file is synced or closed.
+bool TDumpFileWriter::SyncAndClose(TFilePtr& file)
+{
+    const bool synced = platform::SyncFile(file.get());
+    const int syncError = errno;
+    const bool closed = std::fclose(file.release()) == 0;
+    if (!synced || !closed)
+        m_Reason = SystemReason(synced ? errno : syncError);
+    return synced && closed;
+}
+
+TDumpStatus TDumpFileWriter::CommitInPlace(const std::uint8_t* bytes, std::size_t count)
+{
+    m_InPlace = false;
+    TFilePtr file(OpenFile(m_Target, "wb"));
+    if (!file)
+        return Fail(TDumpStatus::CreateFailed, SystemReason(errno));
+    const bool written = WriteOut(file.get(), bytes, count) && SyncAndClose(file);
+    return written ? TDumpStatus::Ok : TDumpStatus::ShortWrite;
 }
 
 TDumpStatus TDumpFileWriter::Commit()
 {
+    if (m_InPlace) {
+        const std::vector<std::uint8_t> pending = std::move(m_Pending);
+        m_Pending.clear();
+        return m_Failed ? TDumpStatus::ShortWrite : CommitInPlace(pending.data(), pending.size());
+    }
     if (!m_File)
         return TDumpStatus::CreateFailed;
-    // Buffered bytes that cannot be flushed are bytes not written, as is a full disk
-    // discovered only when the file is closed.
-    const bool written = std::fclose(m_File.release()) == 0 && !m_Failed;
+    const bool written = !m_Failed && SyncAndClose(m_File);
     std::error_code error;
     if (!written) {
+        m_File.reset();
         std::filesystem::remove(m_Temporary, error);
         m_Temporary.clear();
         return TDumpStatus::ShortWrite;
     }
     std::filesystem::rename(m_Temporary, m_Target, error);
     if (error) {
+        m_Reason = error.message();
         std::filesystem::remove(m_Temporary, error);
         m_Temporary.clear();
         return TDumpStatus::CreateFailed;
@@ -99,9 +187,19 @@ TDumpStatus TDumpFileWriter::Commit()
     return TDumpStatus::Ok;
 }
 
+TDumpStatus TDumpFileWriter::Commit(const std::uint8_t* bytes, std::size_t count)
+{
+    if (m_InPlace && m_Pending.empty() && !m_Failed)
+        return CommitInPlace(bytes, count);
+    Write(bytes, count);
+    return Commit();
+}
+
 void TDumpFileWriter::Discard()
 {
     m_File.reset();
+    m_InPlace = false;
+    std::vector<std::uint8_t>().swap(m_Pending);
     if (!m_Temporary.empty()) {
         std::error_code error;
         std::filesystem::remove(m_Temporary, error);
@@ -113,14 +211,16 @@ std::uint8_t* TDumpSink::Room(std::size_t count) { return Reserve(m_Room, m_Room
 
 bool TDumpSink::Filled(std::size_t count) { return m_Writer.Write(m_Room.get(), count); }
 
-TDumpStatus WriteDumpFile(const std::filesystem::path& path, const std::uint8_t* bytes, std::size_t count, bool hex)
+TDumpStatus WriteDumpFile(
+    const std::filesystem::path& path, const std::uint8_t* bytes, std::size_t count, bool hex, std::string* reason)
 {
     TDumpFileWriter writer;
-    const TDumpStatus created = writer.Begin(path, hex);
-    if (created != TDumpStatus::Ok)
-        return created;
-    writer.Write(bytes, count);
-    return writer.Commit();
+    TDumpStatus status = writer.Begin(path, hex);
+    if (status == TDumpStatus::Ok)
+        status = writer.Commit(bytes, count);
+    if (reason)
+        *reason = writer.Reason();
+    return status;
 }
 
 } // namespace memory

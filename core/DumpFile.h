@@ -7,18 +7,26 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 // Memory content files written: a range saved as raw bytes or as HEX text. The content
 // goes to a temporary file beside the target which replaces the target only once it is
-// complete, so a failed or aborted dump leaves an existing file as it was. The bytes may
-// come in one piece (the window holds the whole range) or in many (the command line
-// streams it).
+// complete and on the disk, so a failed or aborted dump leaves an existing file as it
+// was. The bytes may come in one piece (the window holds the whole range) or in many (the
+// command line streams it).
+//
+// A dump keeps what the user had: a symbolic link stays a link and its target gets the
+// data, an existing file keeps its permissions, and where the folder refuses new files
+// but the file itself may be written, the data is written into the file in place once
+// the whole range is at hand (so an aborted dump still leaves the file as it was).
 namespace memory {
 
 enum class TDumpStatus {
     Ok,
     CreateFailed,
-    ShortWrite
+    ShortWrite,
+    NotRegular // the target is a FIFO, a device or a folder: refused before it is opened
 };
 
 class TDumpFileWriter {
@@ -29,7 +37,8 @@ public:
     TDumpFileWriter(const TDumpFileWriter&) = delete;
     TDumpFileWriter& operator=(const TDumpFileWriter&) = delete;
 
-    // Creates the temporary file beside `path`: CreateFailed when the folder refuses it.
+    // Creates the temporary file beside `path` (beside the file a link at `path` ends at):
+    // CreateFailed when neither it nor a write in place is possible.
     TDumpStatus Begin(const std::filesystem::path& path, bool hex);
     // Appends bytes, as HEX text for a HEX file (made piecewise, never a second copy of
     // the range); false once any write failed.
@@ -38,15 +47,32 @@ public:
     // close failed, CreateFailed when it cannot take the target's place; either way the
     // temporary file is gone and the target untouched.
     TDumpStatus Commit();
+    // Write, then Commit, with the whole content in one piece: written in place it needs
+    // no second copy of the range.
+    TDumpStatus Commit(const std::uint8_t* bytes, std::size_t count);
     // Drops the dump: the temporary file is removed, the target untouched.
     void Discard();
 
+    // The system's reason for the last failure ("Permission denied"), or empty.
+    const std::string& Reason() const { return m_Reason; }
+    // The file the data goes to, after symbolic links.
+    const std::filesystem::path& Target() const { return m_Target; }
+    bool InPlace() const { return m_InPlace; }
+
 private:
+    bool WriteOut(std::FILE* file, const std::uint8_t* bytes, std::size_t count);
+    bool SyncAndClose(TFilePtr& file);
+    TDumpStatus CommitInPlace(const std::uint8_t* bytes, std::size_t count);
+    TDumpStatus Fail(TDumpStatus status, std::string reason);
+
     std::filesystem::path m_Target;
     std::filesystem::path m_Temporary;
     TFilePtr m_File;
     bool m_Hex = false;
     bool m_Failed = false;
+    bool m_InPlace = false;
+    std::vector<std::uint8_t> m_Pending; // in place: the range, until it is complete
+    std::string m_Reason;
     std::unique_ptr<char[]> m_Text;
     std::size_t m_TextSize = 0;
 };
@@ -66,7 +92,9 @@ private:
     std::size_t m_RoomSize = 0;
 };
 
-// Saves the bytes to `path` in one piece, as HEX text or raw.
-TDumpStatus WriteDumpFile(const std::filesystem::path& path, const std::uint8_t* bytes, std::size_t count, bool hex);
+// Saves the bytes to `path` in one piece, as HEX text or raw; `reason`, when given,
+// receives the system's reason for a failure.
+TDumpStatus WriteDumpFile(const std::filesystem::path& path, const std::uint8_t* bytes, std::size_t count, bool hex,
+    std::string* reason = nullptr);
 
 } // namespace memory

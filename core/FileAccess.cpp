@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 
 #include <string>
+#include <system_error>
 
 namespace memory {
 
@@ -17,6 +18,31 @@ bool IsHexFileName(const std::filesystem::path& path)
 }
 
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) { return platform::OpenFile(path, mode); }
+
+std::string SystemReason(int error) { return std::generic_category().message(error); }
+
+bool IsSpecialFile(const std::filesystem::path& path)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    return !error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+}
+
+std::filesystem::path FinalTarget(const std::filesystem::path& path)
+{
+    constexpr int MAX_LINKS = 40;
+    std::filesystem::path target = path;
+    for (int i = 0; i < MAX_LINKS; ++i) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(target, error)))
+            break;
+        const std::filesystem::path link = std::filesystem::read_symlink(target, error);
+        if (error)
+            break;
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return target;
+}
 
 std::uint64_t FileSize(std::FILE* file)
 {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 // How the memory files are opened, shared by their reader and their writer.
 namespace memory {
@@ -22,6 +23,22 @@ using TFilePtr = std::unique_ptr<std::FILE, TFileCloser>;
 
 // fopen of a path in any characters the system allows; nullptr on failure.
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
+
+// The system's reason for the error number `error` ("Permission denied"), in English.
+std::string SystemReason(int error);
+
+// The reason given to a file that exists but is neither a regular file nor missing (a
+// FIFO, a device, a folder): opening such a file could block until a writer appears, or
+// read a device without end, so memory files refuse it before they open it.
+inline constexpr const char* NOT_REGULAR_REASON = "not a regular file";
+
+// True when `path` (its target, for a symbolic link) exists and is not a regular file.
+bool IsSpecialFile(const std::filesystem::path& path);
+
+// The file that a chain of symbolic links ends at (the path itself when it is none),
+// whether or not that file exists; relative links count from their own folder. A loop
+// ends after as many links as the system itself follows.
+std::filesystem::path FinalTarget(const std::filesystem::path& path);
 
 // The size of an open file (its position goes back to the start); 0 when it cannot be told.
 std::uint64_t FileSize(std::FILE* file);

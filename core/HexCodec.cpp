@@ -40,17 +40,22 @@ void EncodeHex(const std::uint8_t* bytes, std::size_t count, char* text)
         std::memcpy(text + 2 * i, TABLES.pairs[bytes[i]].data(), 2);
 }
 
-bool DecodeHex(const char* text, std::size_t count, std::uint8_t* bytes)
+std::size_t DecodeHexPrefix(const char* text, std::size_t count, std::uint8_t* bytes)
 {
     const auto* in = reinterpret_cast<const unsigned char*>(text);
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned high = TABLES.nibbles[in[2 * i]];
         const unsigned low = TABLES.nibbles[in[2 * i + 1]];
         if ((high | low) & INVALID)
-            return false;
+            return i;
         bytes[i] = static_cast<std::uint8_t>(high << 4 | low);
     }
-    return true;
+    return count;
+}
+
+bool DecodeHex(const char* text, std::size_t count, std::uint8_t* bytes)
+{
+    return DecodeHexPrefix(text, count, bytes) == count;
 }
 
 int NibbleOf(char c)

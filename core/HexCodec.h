@@ -17,6 +17,10 @@ void EncodeHex(const std::uint8_t* bytes, std::size_t count, char* text);
 // and 2i + 1 were read, so a text can be decoded in place without a second buffer.
 bool DecodeHex(const char* text, std::size_t count, std::uint8_t* bytes);
 
+// DecodeHex that tells how many bytes were decoded before the first pair holding another
+// character (count when there is none).
+std::size_t DecodeHexPrefix(const char* text, std::size_t count, std::uint8_t* bytes);
+
 // The value of one hexadecimal digit ("0"-"9", "a"-"f", "A"-"F"), or -1.
 int NibbleOf(char c);
 

@@ -3,19 +3,59 @@
 #include "core/HexCodec.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace memory {
 
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The size of the file without the blanks and line breaks at its end, read backwards in
+// small pieces; the position goes back to the start.
+std::uint64_t SizeWithoutTrailingBlanks(std::FILE* file, std::uint64_t size)
+{
+    char piece[512];
+    while (size > 0) {
+        const std::uint64_t n = std::min<std::uint64_t>(size, sizeof piece);
+        if (std::fseek(file, static_cast<long>(size - n), SEEK_SET) != 0
+            || std::fread(piece, 1, static_cast<std::size_t>(n), file) != n)
+            break; // an unreadable end is found when the content is read
+        std::uint64_t kept = n;
+        while (kept > 0 && IsBlank(piece[kept - 1]))
+            --kept;
+        size -= n - kept;
+        if (kept > 0)
+            break;
+    }
+    std::rewind(file);
+    return size;
+}
+
+} // namespace
+
 TLoadStatus TMemoryFileReader::Open(const std::filesystem::path& path, bool hex)
 {
-    m_File.reset(OpenFile(path, "rb"));
+    m_File.reset();
     m_Hex = hex;
     m_Consumed = 0;
     m_Count = 0;
     m_Taken = 0;
-    if (!m_File)
+    m_Reason.clear();
+    m_BadOffset = 0;
+    // Opening a FIFO would wait for a writer, with the window frozen meanwhile.
+    if (IsSpecialFile(path)) {
+        m_Reason = NOT_REGULAR_REASON;
+        return TLoadStatus::NotRegular;
+    }
+    m_File.reset(OpenFile(path, "rb"));
+    if (!m_File) {
+        m_Reason = SystemReason(errno);
         return TLoadStatus::OpenFailed;
+    }
     m_FileSize = FileSize(m_File.get());
+    if (m_Hex)
+        m_FileSize = SizeWithoutTrailingBlanks(m_File.get(), m_FileSize);
     return TLoadStatus::Ok;
 }
 
@@ -23,7 +63,7 @@ TLoadStatus TMemoryFileReader::Plan(bool wholeFile, std::uint32_t byteCount, std
 {
     std::uint64_t count = byteCount;
     if (wholeFile)
-        count = std::min<std::uint64_t>(m_Hex ? (m_FileSize + 1) / 2 : m_FileSize, space);
+        count = std::min<std::uint64_t>(ContentBytes(), space);
     else if ((m_Hex ? m_FileSize / 2 : m_FileSize) < count)
         return TLoadStatus::SizeLess;
     m_Count = static_cast<std::uint32_t>(count);
@@ -37,14 +77,25 @@ TLoadStatus TMemoryFileReader::Read(std::uint8_t* buffer, std::size_t count)
         return TLoadStatus::ReadError;
     const std::uint64_t stored = StoredSize(count);
     const std::uint64_t toRead = std::min(stored, m_FileSize - std::min(m_Consumed, m_FileSize));
-    if (std::fread(buffer, 1, static_cast<std::size_t>(toRead), m_File.get()) != toRead)
+    errno = 0;
+    if (std::fread(buffer, 1, static_cast<std::size_t>(toRead), m_File.get()) != toRead) {
+        m_Reason = errno ? SystemReason(errno) : "the file ends early";
         return TLoadStatus::ReadError;
+    }
+    const std::uint64_t start = m_Consumed;
     m_Consumed += toRead;
     // Only the last character of a whole HEX file of odd length can be missing.
     if (toRead < stored)
         buffer[toRead] = '0';
-    if (m_Hex && !hexcodec::DecodeHex(reinterpret_cast<const char*>(buffer), count, buffer))
-        return TLoadStatus::InvalidHex;
+    if (m_Hex) {
+        const auto* text = reinterpret_cast<const char*>(buffer);
+        const std::size_t decoded = hexcodec::DecodeHexPrefix(text, count, buffer);
+        if (decoded < count) {
+            // Decoding in place overwrote only the text before the bad pair.
+            m_BadOffset = start + 2 * decoded + (hexcodec::NibbleOf(text[2 * decoded]) < 0 ? 0 : 1);
+            return TLoadStatus::InvalidHex;
+        }
+    }
     m_Taken += static_cast<std::uint32_t>(count);
     return TLoadStatus::Ok;
 }
@@ -66,15 +117,21 @@ TFilePortion ReadFilePortion(
     TFilePortion portion;
     TMemoryFileReader reader;
     portion.status = reader.Open(path, hex);
-    if (portion.status == TLoadStatus::Ok)
+    if (portion.status == TLoadStatus::Ok) {
+        portion.fileBytes = reader.ContentBytes();
         portion.status = reader.Plan(wholeFile, byteCount, space);
-    if (portion.status != TLoadStatus::Ok)
+    }
+    if (portion.status != TLoadStatus::Ok) {
+        portion.reason = reader.Reason();
         return portion;
+    }
     if (!portion.bytes.Allocate(reader.StoredSize(reader.Count()))) {
         portion.status = TLoadStatus::ReadError;
         return portion;
     }
     portion.status = reader.Read(portion.bytes.data.get(), reader.Count());
+    portion.reason = reader.Reason();
+    portion.badOffset = reader.BadOffset();
     portion.bytes.size = portion.status == TLoadStatus::Ok ? reader.Count() : 0;
     return portion;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 // Memory content files read: the bytes to write into a memory, from a raw file or from
 // HEX text, taken in one piece (the window checks the whole file before the first packet)
@@ -20,11 +21,14 @@ enum class TLoadStatus {
     OpenFailed,
     SizeLess,
     ReadError,
-    InvalidHex
+    InvalidHex,
+    NotRegular // a FIFO, a device or a folder: refused before it is opened
 };
 
 class TMemoryFileReader {
 public:
+    // Opens the file. Line breaks (LF or CRLF) and blanks at the end of a HEX file are not
+    // part of its content: other tools end their text files that way.
     TLoadStatus Open(const std::filesystem::path& path, bool hex);
 
     // How many bytes to take. With `wholeFile` the file's content (half its characters
@@ -33,6 +37,8 @@ public:
     // any content beyond them is never read.
     TLoadStatus Plan(bool wholeFile, std::uint32_t byteCount, std::uint32_t space);
     std::uint32_t Count() const { return m_Count; }
+    // The bytes the whole file holds (see Plan), whatever was planned.
+    std::uint64_t ContentBytes() const { return m_Hex ? (m_FileSize + 1) / 2 : m_FileSize; }
     // Planned bytes not read yet.
     std::uint32_t Left() const { return m_Count - m_Taken; }
 
@@ -42,6 +48,11 @@ public:
     // Reads the next `count` planned bytes into `buffer` (StoredSize(count) of room).
     TLoadStatus Read(std::uint8_t* buffer, std::size_t count);
 
+    // After OpenFailed, ReadError or NotRegular: the system's reason.
+    const std::string& Reason() const { return m_Reason; }
+    // After InvalidHex: where in the file the first character that is not a hex digit is.
+    std::uint64_t BadOffset() const { return m_BadOffset; }
+
 private:
     TFilePtr m_File;
     bool m_Hex = false;
@@ -49,6 +60,8 @@ private:
     std::uint64_t m_Consumed = 0; // bytes of the file read so far
     std::uint32_t m_Count = 0;
     std::uint32_t m_Taken = 0;
+    std::string m_Reason;
+    std::uint64_t m_BadOffset = 0;
 };
 
 // A write source that reads the planned bytes of a file piece by piece. After a failure
@@ -69,7 +82,10 @@ private:
 
 struct TFilePortion {
     TLoadStatus status = TLoadStatus::OpenFailed;
-    TByteBuffer bytes; // the bytes to write; bytes.size is the byte count
+    TByteBuffer bytes;           // the bytes to write; bytes.size is the byte count
+    std::uint64_t fileBytes = 0; // the bytes the whole file holds
+    std::string reason;          // see TMemoryFileReader::Reason
+    std::uint64_t badOffset = 0; // see TMemoryFileReader::BadOffset
 };
 
 // The planned bytes of a file in one piece (see TMemoryFileReader::Plan).

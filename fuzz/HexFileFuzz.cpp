@@ -15,6 +15,7 @@
 #include "fuzz/FuzzSupport.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cctype>
 #include <string>
 #include <sys/mman.h>
@@ -51,9 +52,19 @@ private:
 };
 
 // What the reader must give: the status and, when it succeeds, the bytes.
-memory::TLoadStatus Expected(const std::vector<std::uint8_t>& content, bool hex, bool wholeFile, std::uint32_t count,
-    std::vector<std::uint8_t>& bytes)
+// A HEX file's content ends before its trailing blanks and line breaks.
+std::vector<std::uint8_t> HexContent(std::vector<std::uint8_t> content)
 {
+    while (!content.empty() && std::strchr(" \t\r\n", content.back()) && content.back())
+        content.pop_back();
+    return content;
+}
+
+memory::TLoadStatus Expected(
+    std::vector<std::uint8_t> content, bool hex, bool wholeFile, std::uint32_t count, std::vector<std::uint8_t>& bytes)
+{
+    if (hex)
+        content = HexContent(std::move(content));
     const std::size_t available = hex ? content.size() / 2 : content.size();
     if (wholeFile)
         count = std::min<std::uint32_t>(hex ? (content.size() + 1) / 2 : content.size(), count);
@@ -127,11 +138,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(pieces == expected, "read in pieces, the same bytes as read whole");
 
     if (hex && expectedStatus == memory::TLoadStatus::Ok) {
-        std::vector<char> text(2 * expected.size());
-        hexcodec::EncodeHex(expected.data(), expected.size(), text.data());
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const char typed = i < content.size() ? static_cast<char>(std::toupper(content[i])) : '0';
-            Require(text[i] == typed, "the bytes encode back to the text");
+        const std::vector<std::uint8_t> text = HexContent(content);
+        std::vector<char> encoded(2 * expected.size());
+        hexcodec::EncodeHex(expected.data(), expected.size(), encoded.data());
+        for (std::size_t i = 0; i < encoded.size(); ++i) {
+            const char typed = i < text.size() ? static_cast<char>(std::toupper(text[i])) : '0';
+            Require(encoded[i] == typed, "the bytes encode back to the text");
         }
     }
     return 0;

@@ -55,6 +55,8 @@ bool FileExists(const std::string& path)
 
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 
+bool SyncFile(std::FILE* file) { return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0; }
+
 std::string LibraryPathText(const std::string& path) { return path; }
 
 } // namespace platform

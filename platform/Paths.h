@@ -40,6 +40,10 @@ bool FileExists(const std::string& path);
 // the file, never open one that exists) on every system; nullptr on failure.
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 
+// Flushes an open file's buffers and waits until the system has put its data on the
+// disk; false (errno set) when either fails.
+bool SyncFile(std::FILE* file);
+
 // `path` as a library of this system expects a file name in narrow text: unchanged where
 // narrow text is UTF-8; on Windows in the system's code page, or, for a name that code
 // page cannot spell, the file's short name (which can), so that the library opens the file

@@ -152,6 +152,8 @@ std::FILE* OpenFile(const std::filesystem::path& path, const char* mode)
     return file;
 }
 
+bool SyncFile(std::FILE* file) { return std::fflush(file) == 0 && ::_commit(::_fileno(file)) == 0; }
+
 std::string LibraryPathText(const std::string& path)
 {
     if (::GetACP() == CP_UTF8)

@@ -210,9 +210,52 @@ TEST(MemoryFiles, WholeFilePortions)
     EXPECT_EQ(TLoadStatus::Ok, empty.status);
     EXPECT_EQ(0u, empty.bytes.size);
 
-    WriteText(folder / "break.hex", "0102\n");
-    EXPECT_EQ(TLoadStatus::InvalidHex, ReadFilePortion(folder / "break.hex", true, true, 0, 1000).status);
     EXPECT_EQ(TLoadStatus::OpenFailed, ReadFilePortion(folder / "none.bin", false, true, 0, 1000).status);
+}
+
+// Other tools end their HEX text with a line break or blanks; that end is no content. A
+// bad character anywhere else names its place in the file.
+TEST(MemoryFiles, HexTextEndsAndBadCharacters)
+{
+    TempFolder folder;
+    const struct {
+        std::string text;
+        bool wholeFile;
+        std::uint32_t count;
+        TLoadStatus status;
+        std::vector<std::uint8_t> bytes;
+        std::uint64_t badOffset;
+    } cases[] = {
+        {"0102\n", true, 0, TLoadStatus::Ok, {1, 2}, 0},
+        {"0102\r\n", true, 0, TLoadStatus::Ok, {1, 2}, 0},
+        {"ABC \t\r\n\n", true, 0, TLoadStatus::Ok, {0xAB, 0xC0}, 0},
+        {std::string(600, '7') + std::string(700, ' '), true, 0, TLoadStatus::Ok, std::vector<std::uint8_t>(300, 0x77),
+            0},
+        {"\r\n", true, 0, TLoadStatus::Ok, {}, 0},
+        {"0102\n", false, 2, TLoadStatus::Ok, {1, 2}, 0},
+        {"0102\n", false, 3, TLoadStatus::SizeLess, {}, 0},
+        {"01\n02", true, 0, TLoadStatus::InvalidHex, {}, 2},
+        {"0 02", true, 0, TLoadStatus::InvalidHex, {}, 1},
+        {"0011223G", true, 0, TLoadStatus::InvalidHex, {}, 7},
+    };
+    for (const auto& c : cases) {
+        WriteText(folder / "t.hex", c.text);
+        const TFilePortion portion = ReadFilePortion(folder / "t.hex", true, c.wholeFile, c.count, 1000);
+        EXPECT_EQ(c.status, portion.status) << c.text;
+        if (c.status == TLoadStatus::Ok)
+            EXPECT_EQ(c.bytes, Bytes(portion)) << c.text;
+        EXPECT_EQ(c.badOffset, portion.badOffset) << c.text;
+    }
+    // Read in pieces, the offset counts from the start of the file.
+    WriteText(folder / "p.hex", "00112233445566x7");
+    TMemoryFileReader reader;
+    ASSERT_EQ(TLoadStatus::Ok, reader.Open(folder / "p.hex", true));
+    ASSERT_EQ(TLoadStatus::Ok, reader.Plan(true, 0, 100));
+    TFileSource source(reader);
+    ASSERT_NE(nullptr, source.Next(3));
+    ASSERT_NE(nullptr, source.Next(3));
+    EXPECT_EQ(nullptr, source.Next(2));
+    EXPECT_EQ(14u, reader.BadOffset());
 }
 
 TEST(MemoryFiles, GivenLengthPortions)

@@ -1,0 +1,158 @@
+// Memory files among what a Unix user keeps: private modes, symbolic links, folders that
+// refuse new files, FIFOs. Each case is what a dump or a load must leave behind.
+#include "core/DumpFile.h"
+#include "core/MemoryFile.h"
+#include "tests/core/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace memory;
+using coretest::ReadText;
+using coretest::TempFolder;
+using coretest::WriteText;
+
+namespace {
+
+constexpr uid_t NOBODY = 65534;
+
+// Runs `body` as a user whom file modes bind: root passes every mode check, so as root
+// the paths are given to "nobody" and the body runs in a child process as that user.
+// Returns what the body returned.
+int AsOrdinaryUser(const std::vector<fs::path>& paths, const std::function<int()>& body)
+{
+    if (::geteuid() != 0)
+        return body();
+    for (const fs::path& path : paths)
+        if (::lchown(path.c_str(), NOBODY, NOBODY) != 0)
+            return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool dropped = ::setgid(NOBODY) == 0 && ::setuid(NOBODY) == 0;
+        ::_exit(dropped ? body() : 99);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+fs::perms Mode(const fs::path& path) { return fs::status(path).permissions(); }
+
+const std::uint8_t BYTES[] = {0xCA, 0xFE};
+
+} // namespace
+
+TEST(MemoryFilesUnix, DumpKeepsModesAndLinksAndWritesTheirTargets)
+{
+    TempFolder folder;
+    const fs::path file = folder / "private.hex";
+    WriteText(file, "old and longer content");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_directory(folder / "sub");
+    WriteText(folder / "sub" / "real.bin", "old");
+    fs::permissions(folder / "sub" / "real.bin", fs::perms(0640));
+
+    const struct {
+        const char* name;
+        std::function<void()> make;
+        const char* written; // the path that must hold the data afterwards
+        fs::perms mode;
+    } cases[] = {
+        {"private.hex", [] {}, "private.hex", fs::perms(0600)},
+        {"link.bin", [&] { fs::create_symlink("sub/real.bin", folder / "link.bin"); }, "sub/real.bin", fs::perms(0640)},
+        {"chain.bin", [&] { fs::create_symlink("link.bin", folder / "chain.bin"); }, "sub/real.bin", fs::perms(0640)},
+        {"dangling.bin", [&] { fs::create_symlink("sub/new.bin", folder / "dangling.bin"); }, "sub/new.bin",
+            Mode(folder / "sub") & fs::perms(0666)},
+    };
+    for (const auto& c : cases) {
+        c.make();
+        const bool hex = IsHexFileName(c.name);
+        std::string reason;
+        ASSERT_EQ(TDumpStatus::Ok, WriteDumpFile(folder / c.name, BYTES, 2, hex, &reason)) << c.name << reason;
+        EXPECT_EQ(hex ? "CAFE" : "\xCA\xFE", ReadText(folder / c.written)) << c.name;
+        EXPECT_EQ(c.mode & fs::perms(0600), Mode(folder / c.written) & fs::perms(0600)) << c.name;
+        if (std::string(c.name) != c.written)
+            EXPECT_TRUE(fs::is_symlink(folder / c.name)) << c.name << " is still a link";
+    }
+    EXPECT_EQ(fs::perms(0600), Mode(file));
+    EXPECT_EQ(fs::perms(0640), Mode(folder / "sub" / "real.bin"));
+    EXPECT_EQ(2u, std::distance(fs::directory_iterator(folder / "sub"), fs::directory_iterator())) << "no temporary";
+}
+
+// Where the folder refuses a new file but the file may be written, the file is written in
+// place, and only once the whole range is at hand.
+TEST(MemoryFilesUnix, ReadOnlyFolderWritesAWritableFileInPlace)
+{
+    TempFolder base;
+    const fs::path folder = base / "locked";
+    fs::create_directory(folder);
+    const fs::path target = folder / "d.hex";
+    const fs::path readOnly = folder / "r.bin";
+    WriteText(target, "a longer old content");
+    WriteText(readOnly, "kept");
+    fs::permissions(readOnly, fs::perms(0444));
+    fs::permissions(target, fs::perms(0600));
+
+    const int outcome = AsOrdinaryUser({folder, target, readOnly}, [&] {
+        fs::permissions(folder, fs::perms(0555));
+        {
+            TDumpFileWriter given;
+            if (given.Begin(target, true) != TDumpStatus::Ok || !given.InPlace() || !given.Write(BYTES, 1))
+                return 1;
+            if (ReadText(target) != "a longer old content")
+                return 2; // nothing is written before the range is complete
+        }                 // given up
+        if (ReadText(target) != "a longer old content")
+            return 3;
+        TDumpFileWriter writer;
+        TDumpSink sink(writer);
+        if (writer.Begin(target, true) != TDumpStatus::Ok)
+            return 4;
+        for (const std::uint8_t& b : BYTES) {
+            *sink.Room(1) = b;
+            sink.Filled(1);
+        }
+        if (writer.Commit() != TDumpStatus::Ok || ReadText(target) != "CAFE")
+            return 5;
+        std::string reason;
+        if (WriteDumpFile(readOnly, BYTES, 2, false, &reason) != TDumpStatus::CreateFailed
+            || reason != "Permission denied" || ReadText(readOnly) != "kept")
+            return 6;
+        return 0;
+    });
+    fs::permissions(folder, fs::perms(0755));
+    EXPECT_EQ(0, outcome);
+    EXPECT_EQ(2u, std::distance(fs::directory_iterator(folder), fs::directory_iterator())) << "no temporary";
+}
+
+// A FIFO would block the window in open() until a writer came; a device or a folder is no
+// memory file either. Each is refused, with its reason, before it is opened.
+TEST(MemoryFilesUnix, SpecialFilesAreRefusedBeforeTheyAreOpened)
+{
+    TempFolder folder;
+    ASSERT_EQ(0, ::mkfifo((folder / "fifo.hex").c_str(), 0600));
+    fs::create_symlink(folder / "fifo.hex", folder / "to-fifo.bin");
+    const auto start = std::chrono::steady_clock::now();
+    for (const fs::path& path : {folder / "fifo.hex", folder / "to-fifo.bin", fs::path("/dev/zero"), folder / "."}) {
+        const TFilePortion portion = ReadFilePortion(path, IsHexFileName(path), true, 0, 100);
+        EXPECT_EQ(TLoadStatus::NotRegular, portion.status) << path;
+        EXPECT_EQ(NOT_REGULAR_REASON, portion.reason) << path;
+        std::string reason;
+        EXPECT_EQ(TDumpStatus::NotRegular, WriteDumpFile(path, BYTES, 2, false, &reason)) << path;
+        EXPECT_EQ(NOT_REGULAR_REASON, reason);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_TRUE(fs::is_fifo(folder / "fifo.hex"));
+
+    std::string reason;
+    EXPECT_EQ(TDumpStatus::CreateFailed, WriteDumpFile(folder / "none" / "d.bin", BYTES, 2, false, &reason));
+    EXPECT_EQ("No such file or directory", reason);
+    EXPECT_EQ("No such file or directory", ReadFilePortion(folder / "none.bin", false, true, 0, 9).reason);
+}
