@@ -1,6 +1,7 @@
 #include "core/GsensorMath.h"
 
 #include <cmath>
+#include <string_view>
 #include <cstdio>
 
 namespace gsensor {
@@ -24,6 +25,9 @@ std::string OneDecimal(float value)
         shown = std::round(shown * 10.0) / 10.0;
     char text[64];
     std::snprintf(text, sizeof text, "%.1f", shown);
+    // A small negative value rounds to zero, and a zero has no sign to show.
+    if (std::string_view(text) == "-0.0")
+        return "0.0";
     return text;
 }
 

@@ -71,6 +71,21 @@ std::string FromUtf8(std::string_view utf8)
     return result;
 }
 
+std::optional<TOutside> FirstOutside(std::string_view utf8, std::uint32_t first, std::uint32_t last)
+{
+    std::size_t index = 0;
+    for (std::size_t at = 0; at < utf8.size(); ++index) {
+        std::uint32_t codePoint = 0;
+        const std::size_t length = Decode(utf8, at, codePoint);
+        if (length == 0)
+            return TOutside{index, std::string(utf8.substr(at, 1))};
+        if (codePoint < first || codePoint > last)
+            return TOutside{index, std::string(utf8.substr(at, length))};
+        at += length;
+    }
+    return std::nullopt;
+}
+
 std::string ToUtf8(std::string_view latin1)
 {
     std::string result;

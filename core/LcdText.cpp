@@ -12,6 +12,17 @@ std::vector<std::uint8_t> LcdBytes(std::string_view line0, std::string_view line
     return bytes;
 }
 
+std::string UnshowableText(std::string_view line0, std::string_view line1)
+{
+    const std::string_view lines[] = {line0, line1};
+    for (int i = 0; i < 2; ++i) {
+        if (const auto outside = latin1::FirstOutside(lines[i], FIRST_SHOWN, LAST_SHOWN))
+            return "Line " + std::to_string(i + 1) + ", character " + std::to_string(outside->index + 1) + ": \""
+                + outside->character + "\" is not in the LCD's character set.";
+    }
+    return {};
+}
+
 TSetOutcome SetOutcome(bool exchanged, bool accepted)
 {
     if (!exchanged)

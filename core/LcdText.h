@@ -16,6 +16,15 @@ constexpr int LINE_CHARS = 16;
 // characters beyond Latin-1 become '?', so two full lines are always 35 bytes, one chunk.
 std::vector<std::uint8_t> LcdBytes(std::string_view line0, std::string_view line1);
 
+// The LCD's character generator shows printable ASCII as itself; its other codes hold
+// katakana and symbols that no typed character maps onto.
+constexpr std::uint32_t FIRST_SHOWN = 0x20;
+constexpr std::uint32_t LAST_SHOWN = 0x7E;
+
+// Why the two lines cannot be shown ("Line 2, character 5: "é" is not in the LCD's
+// character set."), or empty when every character can.
+std::string UnshowableText(std::string_view line0, std::string_view line1);
+
 // The outcome of one Set as the information line and a message box show it.
 struct TSetOutcome {
     std::string infoText;

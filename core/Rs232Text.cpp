@@ -15,6 +15,15 @@ std::string ReceivedText(const std::uint8_t* bytes, int count)
         std::string_view(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(end - bytes)));
 }
 
+std::string UnsendableText(std::string_view text)
+{
+    const auto outside = latin1::FirstOutside(text, 0, 0xFF);
+    if (!outside)
+        return {};
+    return "Character " + std::to_string(outside->index + 1) + ": \"" + outside->character
+        + "\" cannot be sent: the port carries Latin-1 characters only.";
+}
+
 std::vector<std::uint8_t> SendBytes(std::string_view text)
 {
     const std::string characters = latin1::FromUtf8(text);

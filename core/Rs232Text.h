@@ -13,8 +13,13 @@ namespace rs232 {
 // and a NUL ends a string on the board's side too).
 std::string ReceivedText(const std::uint8_t* bytes, int count);
 
+// Why a typed text cannot be sent ("Character 3: "€" cannot be sent: the port carries
+// Latin-1 characters only."), or empty when it can.
+std::string UnsendableText(std::string_view text);
+
 // The bytes sent for a typed text: its characters followed by the terminating NUL, so
-// that even an empty text sends one byte. Characters outside Latin-1 become '?'.
+// that even an empty text sends one byte. Check UnsendableText first: characters outside
+// Latin-1 would become '?'.
 std::vector<std::uint8_t> SendBytes(std::string_view text);
 
 } // namespace rs232

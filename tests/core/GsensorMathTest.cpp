@@ -71,7 +71,8 @@ TEST(GsensorMath, ExactTiesRoundAwayFromZeroAsTheWindowAlwaysShowedThem)
     const struct {
         float value;
         const char* text;
-    } cases[] = {{0.25f, "0.3"}, {-0.25f, "-0.3"}, {0.75f, "0.8"}, {2.5f, "2.5"}, {0.05f, "0.1"}, {-1.35f, "-1.4"}};
+    } cases[] = {{0.25f, "0.3"}, {-0.25f, "-0.3"}, {0.75f, "0.8"}, {2.5f, "2.5"}, {0.05f, "0.1"}, {-1.35f, "-1.4"},
+        {-0.0f, "0.0"}, {-0.04f, "0.0"}, {-0.05f, "-0.1"}};
     for (const auto& c : cases)
         EXPECT_EQ(gsensor::OneDecimal(c.value), c.text) << c.value;
 }

@@ -184,6 +184,28 @@ TEST(CharacterTexts, LcdAndRs232BytesAndTheirCharacters)
     // Placeholders stay literal; beyond Latin-1 becomes '?'.
     EXPECT_EQ(lcd::LcdBytes("\u00e9\u4e2d", "%1%2"), Bytes(std::string("\xe9?\n%1%2\n\0", 9)));
 
+    // What the LCD cannot show, or the port cannot carry, is refused before it is sent.
+    const struct {
+        const char* line0;
+        const char* line1;
+        const char* lcd;
+        const char* rs232; // line0 sent on the port
+    } refusals[] = {
+        {"VX5h-260", "~ !", "", ""},
+        {"caf\u00e9", "", "Line 1, character 4: \"\u00e9\" is not in the LCD's character set.", ""},
+        {"ok", "tab\there", "Line 2, character 4: \"\t\" is not in the LCD's character set.", ""},
+        {"\u20ac5", "", "Line 1, character 1: \"\u20ac\" is not in the LCD's character set.",
+            "Character 1: \"\u20ac\" cannot be sent: the port carries Latin-1 characters only."},
+        {"a\U0001F600", "", "Line 1, character 2: \"\U0001F600\" is not in the LCD's character set.",
+            "Character 2: \"\U0001F600\" cannot be sent: the port carries Latin-1 characters only."},
+        {"\xff", "", "Line 1, character 1: \"\xff\" is not in the LCD's character set.",
+            "Character 1: \"\xff\" cannot be sent: the port carries Latin-1 characters only."},
+    };
+    for (const auto& r : refusals) {
+        EXPECT_EQ(lcd::UnshowableText(r.line0, r.line1), r.lcd) << r.line0;
+        EXPECT_EQ(rs232::UnsendableText(r.line0), r.rs232) << r.line0;
+    }
+
     const std::uint8_t received[] = {0x41, 0x42, 0x00, 0x43, 0x44};
     EXPECT_EQ(rs232::ReceivedText(received, 5), "AB");
     EXPECT_EQ(rs232::ReceivedText(received + 3, 2), "CD");
