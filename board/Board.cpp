@@ -6,6 +6,7 @@
 #include "platform/Hooks.h"
 #include "platform/Tick.h"
 
+#include <algorithm>
 #include <array>
 #include <cassert>
 #include <cstring>
@@ -19,6 +20,8 @@ constexpr const char* CONNECT_FAILED_TEXT = "Fail to connect FPGA borad.";
 
 // Budget of one link read inside ReadExact, and of one discarded byte in FlushInput.
 constexpr std::uint32_t LINK_READ_BUDGET_MS = 3000;
+// A reply later than this is no longer "at once": the user gets the sign of a wait.
+constexpr std::uint32_t MOMENT_MS = 200;
 constexpr std::uint32_t FLUSH_READ_BUDGET_MS = 1;
 // A board that never stops talking must not keep the flush going for ever.
 constexpr int FLUSH_MAX_BYTES = 1002;
@@ -85,6 +88,7 @@ bool TBoard::Transact(std::uint8_t command, std::uint8_t* pReturnBuffer, std::ui
     std::uint32_t dwPayloadLen, const std::uint8_t* payload, std::uint32_t replyLen)
 {
     std::lock_guard guard(m_Lock);
+    const TWaitScope wait(*this);
     FlushInput();
 
     assert(pReturnBuffer);
@@ -150,9 +154,24 @@ void TBoard::FlushInput()
     }
 }
 
+TBoard::TWaitScope::TWaitScope(TBoard& owner)
+    : board(owner)
+{
+    ++board.m_WaitDepth;
+}
+
+TBoard::TWaitScope::~TWaitScope()
+{
+    if (--board.m_WaitDepth == 0 && board.m_WaitShown) {
+        board.m_WaitShown = false;
+        platform::WaitEnds();
+    }
+}
+
 bool TBoard::ReadExact(std::uint8_t* dest, std::int32_t count, std::uint32_t budgetMs)
 {
     std::lock_guard guard(m_Lock);
+    const TWaitScope wait(*this);
     if (count == 0)
         return true;
     if (!m_Link || !dest || count < 0)
@@ -160,11 +179,16 @@ bool TBoard::ReadExact(std::uint8_t* dest, std::int32_t count, std::uint32_t bud
     const std::uint32_t start = platform::TickCount();
     std::int32_t received = 0;
     // At least one read is always made, and one read may take its own full budget, so
-    // a call can last up to the budget plus LINK_READ_BUDGET_MS.
+    // a call can last up to the budget plus one read's. Reads last a moment each, so
+    // that a long wait is shown as one while it lasts.
     do {
-        received += m_Link->Read(dest + received, count - received, LINK_READ_BUDGET_MS);
+        received += m_Link->Read(dest + received, count - received, std::min(LINK_READ_BUDGET_MS, MOMENT_MS));
         if (received == count)
             return true;
+        if (!m_WaitShown) {
+            m_WaitShown = true;
+            platform::WaitBegins();
+        }
     } while (platform::TicksSince(start) <= budgetMs);
     return false;
 }

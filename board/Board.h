@@ -57,7 +57,12 @@ public:
     bool MemoryWrite(std::uint8_t memoryType, std::uint32_t address, std::uint32_t length,
         const std::uint8_t* source); // A per chunk
     bool MemoryRead(std::uint8_t memoryType, std::uint32_t address, std::uint32_t length,
-        std::uint8_t* dest);                                             // A per chunk
+        std::uint8_t* dest); // A per chunk
+    // The same, with the exchange (return value) and the board's refusal (`ok` false)
+    // apart: a refusal leaves the link up.
+    bool MemoryWrite(
+        bool& ok, std::uint8_t memoryType, std::uint32_t address, std::uint32_t length, const std::uint8_t* source);
+    bool MemoryRead(bool& ok, std::uint8_t memoryType, std::uint32_t address, std::uint32_t length, std::uint8_t* dest);
     bool GsensorInit();                                                  // A
     bool GsensorRead(std::int16_t& x, std::int16_t& y, std::int16_t& z); // A
     bool SetVgaPattern(std::uint8_t mode, std::uint8_t pattern);         // A
@@ -69,7 +74,16 @@ public:
     bool HsmcLoopbackTest(bool& ok, std::uint32_t& xcvrErrorMask, std::uint64_t& ioErrorMask); // B
 
 private:
+    // One exchange's wait: the sign of a long wait ends with the outermost scope.
+    struct TWaitScope {
+        explicit TWaitScope(TBoard& board);
+        ~TWaitScope();
+        TBoard& board;
+    };
+
     std::unique_ptr<TJtagPort> m_Link;
+    int m_WaitDepth = 0;
+    bool m_WaitShown = false;
     std::uint32_t m_LastActivity = 0;
     std::string m_LinkDescription;
     std::recursive_mutex m_Lock;

@@ -136,6 +136,14 @@ bool TBoard::EraseBlock(bool& ok, std::uint8_t memoryType, std::uint16_t blockIn
 bool TBoard::MemoryWrite(
     std::uint8_t memoryType, std::uint32_t address, std::uint32_t length, const std::uint8_t* source)
 {
+    bool ok = false;
+    return MemoryWrite(ok, memoryType, address, length, source) && ok;
+}
+
+bool TBoard::MemoryWrite(
+    bool& ok, std::uint8_t memoryType, std::uint32_t address, std::uint32_t length, const std::uint8_t* source)
+{
+    ok = length == 0;
     if (length == 0)
         return true;
     if (!source)
@@ -148,16 +156,26 @@ bool TBoard::MemoryWrite(
         PutU32(&request[1], address + done);
         std::memcpy(&request[5], source + done, chunk);
         std::uint8_t status = 0xFF;
-        if (!Transact(CMD_MEMORY_WRITE, &status, DEFAULT_TIMEOUT_MS, 5 + chunk, request.data(), REPLY_LEN_STATUS)
-            || status != STATUS_OK)
+        if (!Transact(CMD_MEMORY_WRITE, &status, DEFAULT_TIMEOUT_MS, 5 + chunk, request.data(), REPLY_LEN_STATUS))
             return false;
+        if (status != STATUS_OK)
+            return true;
         done += chunk;
     }
+    ok = true;
     return true;
 }
 
 bool TBoard::MemoryRead(std::uint8_t memoryType, std::uint32_t address, std::uint32_t length, std::uint8_t* dest)
 {
+    bool ok = false;
+    return MemoryRead(ok, memoryType, address, length, dest) && ok;
+}
+
+bool TBoard::MemoryRead(
+    bool& ok, std::uint8_t memoryType, std::uint32_t address, std::uint32_t length, std::uint8_t* dest)
+{
+    ok = length == 0;
     if (length == 0)
         return true;
     if (!dest)
@@ -170,12 +188,14 @@ bool TBoard::MemoryRead(std::uint8_t memoryType, std::uint32_t address, std::uin
         request[0] = memoryType;
         PutU32(&request[1], address + done);
         PutU32(&request[5], chunk);
-        if (!Transact(CMD_MEMORY_READ, reply.data(), DEFAULT_TIMEOUT_MS, request.size(), request.data(), 1 + chunk)
-            || reply[0] != STATUS_OK)
+        if (!Transact(CMD_MEMORY_READ, reply.data(), DEFAULT_TIMEOUT_MS, request.size(), request.data(), 1 + chunk))
             return false;
+        if (reply[0] != STATUS_OK)
+            return true;
         std::memcpy(dest + done, &reply[1], chunk);
         done += chunk;
     }
+    ok = true;
     return true;
 }
 

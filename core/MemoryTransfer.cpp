@@ -37,6 +37,7 @@ TRangeResult ReadRangeWithProgress(TBoard& board, ITransferProgress& progress, s
 {
     TRangeResult result;
     bool ok = board.KeepAlive();
+    result.linkLost = !ok;
     const std::uint32_t step = ReadStep(byteCount, maxStep);
     for (std::uint32_t done = 0; done < byteCount && ok && !result.aborted;) {
         const std::uint32_t n = std::min(step, byteCount - done);
@@ -46,7 +47,9 @@ TRangeResult ReadRangeWithProgress(TBoard& board, ITransferProgress& progress, s
             result.dataFailed = true;
             break;
         }
-        ok = board.MemoryRead(memoryType, byteAddress + done, n, room);
+        bool accepted = false;
+        result.linkLost = !board.MemoryRead(accepted, memoryType, byteAddress + done, n, room);
+        ok = !result.linkLost && accepted;
         if (!ok) {
             result.stepFailed = true;
         } else if (!sink.Filled(n)) {
@@ -68,6 +71,7 @@ TRangeResult WriteRangeWithProgress(TBoard& board, ITransferProgress& progress, 
 {
     TRangeResult result;
     bool ok = board.KeepAlive();
+    result.linkLost = !ok;
     const std::uint32_t step = WriteStep(byteCount);
     for (std::uint32_t done = 0; done < byteCount && ok && !result.aborted;) {
         const std::uint32_t n = std::min(step, byteCount - done);
@@ -77,7 +81,9 @@ TRangeResult WriteRangeWithProgress(TBoard& board, ITransferProgress& progress, 
             result.dataFailed = true;
             break;
         }
-        ok = board.KeepAlive() && board.MemoryWrite(memoryType, byteAddress + done, n, data);
+        bool accepted = false;
+        result.linkLost = !board.KeepAlive() || !board.MemoryWrite(accepted, memoryType, byteAddress + done, n, data);
+        ok = !result.linkLost && accepted;
         if (ok)
             result.moved += n;
         else

@@ -98,6 +98,7 @@ struct TRangeResult {
     bool aborted = false;    // the progress asked to stop
     bool stepFailed = false; // a step's exchange with the board failed (not the first keep-alive)
     bool dataFailed = false; // the sink took no more bytes, or the source had none
+    bool linkLost = false;   // an exchange failed, the first keep-alive included (a refusal is none)
     std::uint32_t moved = 0; // bytes read into the sink or accepted by the board
 };
 

@@ -20,7 +20,27 @@ ErrorDialogHandler& DialogSlot()
     return handler;
 }
 
+WaitHandler& WaitSlot()
+{
+    static WaitHandler handler;
+    return handler;
+}
+
 } // namespace
+
+void WaitBegins()
+{
+    if (const WaitHandler& handler = WaitSlot())
+        handler(true);
+}
+
+void WaitEnds()
+{
+    if (const WaitHandler& handler = WaitSlot())
+        handler(false);
+}
+
+void SetWaitHandler(WaitHandler handler) { WaitSlot() = std::move(handler); }
 
 void Beep()
 {

@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-// The two ways core code reaches the person at the screen: the default beep, and an
-// error dialog with an OK button. Core code never knows about windows; the application
+// The ways core code reaches the person at the screen: the default beep, an error dialog
+// with an OK button, and the sign that the program is waiting. Core code never knows about windows; the application
 // points these hooks at its message box, tests at a recorder.
 namespace platform {
 
@@ -19,5 +19,13 @@ void SetBeepHandler(BeepHandler handler); // empty = default
 void ShowErrorDialog(const std::string& text);
 using ErrorDialogHandler = std::function<void(const std::string&)>;
 void SetErrorDialogHandler(ErrorDialogHandler handler); // empty = default
+
+// Brackets a wait for the board that lasts longer than a moment: WaitBegins once it has
+// lasted that long, WaitEnds when it is over (only after a WaitBegins). The window shows
+// its busy cursor meanwhile; by default nothing happens.
+void WaitBegins();
+void WaitEnds();
+using WaitHandler = std::function<void(bool waiting)>;
+void SetWaitHandler(WaitHandler handler); // empty = default
 
 } // namespace platform

@@ -244,3 +244,22 @@ TEST(TransactClock, HeaderBudgetStraddlingTheTickWrap)
     EXPECT_TRUE(board.Transact(1, &status, 3000, 0, nullptr, 1));
     EXPECT_EQ(status, 0);
 }
+
+TEST_F(TransactTest, OnlyAWaitLongerThanAMomentShowsItsSign)
+{
+    std::vector<bool> signs;
+    platform::SetWaitHandler([&](bool waiting) { signs.push_back(waiting); });
+    const struct {
+        int polls; // 1 ms passes per empty poll
+        bool answered;
+        std::vector<bool> signs;
+    } cases[] = {{10, true, {}}, {1000, true, {true, false}}, {-1, false, {true, false}}};
+    for (const auto& c : cases) {
+        signs.clear();
+        if (c.polls >= 0)
+            Reply(protocol::CMD_PING, {0}, c.polls);
+        EXPECT_EQ(c.answered, board.Ping()) << c.polls;
+        EXPECT_EQ(c.signs, signs) << c.polls;
+    }
+    platform::SetWaitHandler({});
+}
