@@ -62,6 +62,7 @@ void TPage::RaiseLinkFailure()
     StopPolling();
     if (OnLinkFailure)
         OnLinkFailure();
+    EnableControls(LinkOpen());
 }
 
 bool TPage::LinkOpen() const { return m_Board && m_Board->IsOpen(); }

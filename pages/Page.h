@@ -45,6 +45,8 @@ public:
 
     TBoard* Board() const { return m_Board; }
     bool IsPolling() const { return TimerPolling.isActive(); }
+    // How many of the page's skinned buttons are enabled.
+    virtual int EnabledButtonCount() const { return Buttons.EnabledCount(); }
 
     static constexpr int PAGE_LEFT = 204;
     static constexpr int PAGE_TOP = 288;
@@ -72,7 +74,9 @@ protected:
     // Whether push button `id` exists and is enabled.
     bool ButtonEnabled(int id) const;
 
-    // Stops polling first, then tells the main window.
+    // Stops polling first, then tells the main window, then sets the controls by the
+    // link's state: once the main window has closed the link nothing stays live that
+    // needs it (a click would only give a second error).
     void RaiseLinkFailure();
 
     // Keeps the board reference (null detaches).

@@ -99,12 +99,12 @@ void TFormHSMC::ButtonVerifyClick()
         ui::ShowMessage(this, ui::TMessageKind::Information, QStringLiteral("Information"),
             QString::fromStdString(verdict.reportBox));
 
-    // The page may have been left while a box was up.
-    EnableControls(LinkOpen());
     if (!verdict.resultText.empty()) {
         pagetext::SetLabelColour(LabelResult, colour);
         LabelResult->setText(QString::fromStdString(verdict.resultText));
     }
     if (verdict.linkFailure)
         RaiseLinkFailure();
+    // The page may have been left while a box was up, or the link closed.
+    EnableControls(LinkOpen());
 }

@@ -17,6 +17,7 @@ public:
 
     // Whether LED `id` (0-8 green, 9-26 red) is shown lit.
     bool LedLit(int id) const { return LedButtons.IsSelected(id); }
+    int EnabledButtonCount() const override { return Buttons.EnabledCount() + LedButtons.EnabledCount(); }
     // The mask that a send would carry now.
     std::uint32_t CurrentMask() const;
 

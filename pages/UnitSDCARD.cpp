@@ -88,8 +88,8 @@ void TFormSDCARD::ReadClick()
         ui::ShowMessage(
             this, ui::TMessageKind::Warning, QStringLiteral("Warning"), QString::fromStdString(outcome.warningBox));
 
-    // The page may have been left while the message box was up.
-    EnableControls(LinkOpen());
     if (outcome.linkFailure)
         RaiseLinkFailure();
+    // The page may have been left while the message box was up, or the link closed.
+    EnableControls(LinkOpen());
 }

@@ -1,6 +1,7 @@
 #include "ui/ButtonManager.h"
 
 #include <QWidget>
+#include <algorithm>
 
 #include "ui/SkinnedWindow.h"
 
@@ -151,6 +152,12 @@ void TButtonManager::SetCaption(int id, const QString& text)
         button->SetCaption(text);
         DrawButtonRest(*button);
     }
+}
+
+int TButtonManager::EnabledCount() const
+{
+    return static_cast<int>(
+        std::count_if(m_buttons.begin(), m_buttons.end(), [](const auto& button) { return button->Enabled(); }));
 }
 
 bool TButtonManager::IsSelected(int id) const

@@ -62,6 +62,7 @@ public:
     bool Pressed() const { return m_pressed; }
     TButtonMode Mode() const { return m_mode; }
     int Count() const { return static_cast<int>(m_buttons.size()); }
+    int EnabledCount() const;
 
 private:
     void DrawButton(const TCustomButton& button, TButtonFrame frame);
