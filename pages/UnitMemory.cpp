@@ -4,19 +4,23 @@
 #include "board/Board.h"
 #include "core/HexField.h"
 #include "core/MemoryTransfer.h"
+#include "app/UnitProgress.h"
 #include "pages/MemoryProgress.h"
 #include "pages/PageText.h"
+#include "platform/Paths.h"
 #include "platform/Tick.h"
 #include "ui/Seams.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <functional>
 #include <memory>
+#include <utility>
 
 using memory::MemoryTypeName;
 
@@ -92,6 +96,11 @@ TFormMemory::TFormMemory(QWidget* parent)
     CreateControls();
     FillMemoryList();
     EnableActions(false);
+    // Where the user started the program, taken before connecting changes the current
+    // directory; the program's own folder holds nothing of the user's.
+    m_LastFolder = QDir::currentPath();
+    if (QDir(m_LastFolder) == QDir(QString::fromStdString(platform::ExecutableFolder())))
+        m_LastFolder = QDir::homePath();
 }
 
 TFormMemory::~TFormMemory() = default;
@@ -207,6 +216,9 @@ void TFormMemory::UpdateMemoryControls()
 void TFormMemory::ComboBoxMemoryTypeChange()
 {
     UpdateMemoryControls();
+    // "Entire Memory" names the selected memory's range, so it follows the selection.
+    if (CheckBoxEntireMemory->isChecked())
+        CheckBoxEntireMemoryClick();
     if (OnUpdateTestArea)
         OnUpdateTestArea();
     const int position = MemoryTypePosition();
@@ -306,12 +318,29 @@ void TFormMemory::EndOperation()
     m_Busy = false;
     EnableActions(LinkOpen());
     ui::SetWindowCursor(this, ui::TCursor::Default);
+    if (auto ended = std::exchange(OnOperationEnded, nullptr))
+        ended();
+}
+
+void TFormMemory::AbortOperation()
+{
+    if (auto* progress = findChild<TFormProgress*>())
+        progress->ButtonAbortClick();
 }
 
 void TFormMemory::ReportLinkFailure(const TBoard* usedBoard)
 {
     if (Board() == usedBoard)
         RaiseLinkFailure();
+}
+
+void TFormMemory::EndOperationAfter(bool exchanged, const TBoard* usedBoard)
+{
+    // The link is closed before the actions come back, so that none is live without it.
+    m_Busy = false;
+    if (!exchanged)
+        ReportLinkFailure(usedBoard);
+    EndOperation();
 }
 
 // --- random access -------------------------------------------------------------------------
@@ -328,13 +357,27 @@ void TFormMemory::ButtonWriteClick()
     std::int32_t address = 0, data = 0;
     bool ok = CheckField(EditAddress, "Address", words - 1, 0, address)
         && CheckField(EditWriteData, "wDATA", 0xFFFF, 0, data);
+    bool exchanged = true;
+    QString mismatch;
     if (ok) {
+        const std::uint32_t byteAddress = 2u * static_cast<std::uint32_t>(address);
         const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(data), static_cast<std::uint8_t>(data >> 8)};
-        ok = board->MemoryWrite(type, 2u * static_cast<std::uint32_t>(address), 2, bytes);
+        exchanged = board->MemoryWrite(ok, type, byteAddress, 2, bytes);
+        // Programming a flash only clears bits: what was not erased first reads back as
+        // something else, and that is no success.
+        if (exchanged && ok && memory::IsErasable(type)) {
+            std::uint8_t back[2] = {};
+            exchanged = board->MemoryRead(ok, type, byteAddress, 2, back);
+            const int word = back[0] | back[1] << 8;
+            if (exchanged && ok && word != data) {
+                ok = false;
+                mismatch = QString::asprintf(": the word reads %04X, not %04X. Erase first.", word, data);
+            }
+        }
     }
-    ShowInfo(QString::asprintf("%s Random Write %s", MemoryTypeName(type), ok ? "Success" : "Fail"),
+    ShowInfo(QString::asprintf("%s Random Write %s", MemoryTypeName(type), ok ? "Success" : "Fail") + mismatch,
         ok ? INFO_GREEN : INFO_RED);
-    EndOperation();
+    EndOperationAfter(exchanged, board);
 }
 
 void TFormMemory::ButtonReadClick()
@@ -348,15 +391,16 @@ void TFormMemory::ButtonReadClick()
     BeginOperation();
     std::int32_t address = 0;
     bool ok = CheckField(EditAddress, "Address", words - 1, 0, address);
+    bool exchanged = true;
     if (ok) {
         std::uint8_t bytes[2] = {};
-        ok = board->MemoryRead(type, 2u * static_cast<std::uint32_t>(address), 2, bytes);
-        if (ok)
+        exchanged = board->MemoryRead(ok, type, 2u * static_cast<std::uint32_t>(address), 2, bytes);
+        if (exchanged && ok)
             EditReadData->setText(QString::asprintf("%04X", bytes[0] | bytes[1] << 8));
     }
     ShowInfo(QString::asprintf("%s Random Read %s", MemoryTypeName(type), ok ? "Success" : "Fail"),
         ok ? INFO_GREEN : INFO_RED);
-    EndOperation();
+    EndOperationAfter(exchanged, board);
 }
 
 // --- chip erase -------------------------------------------------------------------------------
@@ -385,7 +429,5 @@ void TFormMemory::ButtonEraseClick()
     ShowInfo(text, result.success ? INFO_GREEN : INFO_RED);
     if (!result.aborted && !result.success)
         ShowError(text);
-    EndOperation();
-    if (result.blockFailed)
-        ReportLinkFailure(board);
+    EndOperationAfter(!result.blockFailed, board);
 }

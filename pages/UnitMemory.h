@@ -63,6 +63,10 @@ public:
     bool NoteVisible() const { return m_NoteVisible; }
     // True while a long operation runs.
     bool Busy() const { return m_Busy; }
+    // Asks the running long operation to stop, as its progress dialog's Abort does.
+    void AbortOperation();
+    // Called once, when the running operation has ended (the main window closes then).
+    std::function<void()> OnOperationEnded;
 
     // Handlers.
     void ComboBoxMemoryTypeChange();
@@ -77,6 +81,7 @@ public:
 protected:
     void FormPaint() override;
     void ButtonClick(int id) override;
+    void EnableControls(bool enabled) override { EnableActions(enabled && !m_Busy); }
 
 private:
     void CreateControls();
@@ -97,6 +102,13 @@ private:
     // the board the operation used; after a page switch or a reconnect it would tear
     // down a link that the operation no longer speaks for.
     void ReportLinkFailure(const TBoard* usedBoard);
+    // EndOperation, after reporting a failed exchange (`exchanged` false) first.
+    void EndOperationAfter(bool exchanged, const TBoard* usedBoard);
+    // The file dialogs start where the user last picked a file.
+    QString DialogFolder() const { return m_LastFolder; }
+    void RememberFolder(const QString& fileName);
+    // Why `fileName` could not be used, for a message box: "<file>: <reason>".
+    static QString FileReason(const QString& fileName, const std::string& reason);
 
     memory::TMemoryGeometry MemoryGeometry;
     int m_LastPosition = 0;
@@ -104,4 +116,5 @@ private:
     bool m_NoteVisible = false;
     bool m_Busy = false;
     bool writeFailed = false;
+    QString m_LastFolder;
 };

@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 
 using memory::MemoryTypeName;
@@ -32,6 +33,17 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 double Seconds(std::uint32_t startMs) { return platform::TicksSince(startMs) * 0.001; }
 
 } // namespace
+
+void TFormMemory::RememberFolder(const QString& fileName)
+{
+    if (!fileName.isEmpty())
+        m_LastFolder = QFileInfo(fileName).absolutePath();
+}
+
+QString TFormMemory::FileReason(const QString& fileName, const std::string& reason)
+{
+    return QStringLiteral("%1: %2").arg(fileName, Text(reason));
+}
 
 void TFormMemory::ButtonReadFileClick()
 {
@@ -56,8 +68,11 @@ void TFormMemory::ButtonReadFileClick()
         }
     }
 
-    bool ok = false, aborted = false;
-    const QString fileName = ui::GetSaveFileName(this, {"Load Memory Content to a File", FILE_FILTER, "bin", {}});
+    bool ok = false, aborted = false, linkLost = false;
+    QString problem; // which file and why, beside the result text
+    const QString fileName
+        = ui::GetSaveFileName(this, {"Load Memory Content to a File", FILE_FILTER, "bin", DialogFolder()});
+    RememberFolder(fileName);
     if (fileName.isEmpty()) {
         aborted = true;
     } else {
@@ -71,12 +86,16 @@ void TFormMemory::ButtonReadFileClick()
                       return memory::ReadRangeWithProgress(*board, progress, type, byteAddress, byteCount, sink);
                   });
             aborted = read.aborted;
+            linkLost = read.linkLost;
             if (read.ok) {
                 const std::filesystem::path path = PathOf(fileName);
+                std::string reason;
                 const memory::TDumpStatus status
-                    = memory::WriteDumpFile(path, buffer.data.get(), byteCount, memory::IsHexFileName(path));
+                    = memory::WriteDumpFile(path, buffer.data.get(), byteCount, memory::IsHexFileName(path), &reason);
                 if (status == memory::TDumpStatus::ShortWrite)
-                    ShowWarning(QString("Write file(%1) error.").arg(fileName));
+                    ShowWarning(QString("Write file(%1) error.").arg(fileName) + "\n" + FileReason(fileName, reason));
+                else if (status != memory::TDumpStatus::Ok)
+                    problem = FileReason(fileName, reason);
                 ok = status == memory::TDumpStatus::Ok;
             }
         }
@@ -87,8 +106,8 @@ void TFormMemory::ButtonReadFileClick()
         : QString::asprintf("Load %s Content to a File %s. (%.1fsec)", name, ok ? "Success" : "Fail", Seconds(start));
     ShowInfo(text, ok ? INFO_GREEN : INFO_RED);
     if (!ok && !aborted)
-        ShowError(text);
-    EndOperation();
+        ShowError(problem.isEmpty() ? text : text + "\n" + problem);
+    EndOperationAfter(!linkLost, board);
 }
 
 void TFormMemory::ButtonWriteFileClick()
@@ -116,7 +135,10 @@ void TFormMemory::ButtonWriteFileClick()
 
     const std::uint32_t start = platform::TickCount();
     bool ok = false, aborted = false, boxShown = false;
-    const QString fileName = ui::GetOpenFileName(this, {"Write a File to Memory", FILE_FILTER, "bin", {}});
+    QString problem; // which file and why, beside the result text
+    QString fitNote; // a file larger than the space left says how much of it went in
+    const QString fileName = ui::GetOpenFileName(this, {"Write a File to Memory", FILE_FILTER, "bin", DialogFolder()});
+    RememberFolder(fileName);
     if (fileName.isEmpty()) {
         aborted = true;
     } else {
@@ -131,13 +153,17 @@ void TFormMemory::ButtonWriteFileClick()
             boxShown = true;
             break;
         case memory::TLoadStatus::ReadError:
-            ShowWarning(QString("Read file(%1) error.").arg(fileName));
+            ShowWarning(QString("Read file(%1) error.").arg(fileName) + "\n" + FileReason(fileName, portion.reason));
             boxShown = true;
             break;
         case memory::TLoadStatus::InvalidHex:
-            ShowWarning("invalid hex file.");
+            ShowWarning(QStringLiteral("invalid hex file.\nThe character at offset %1 of %2 is not a hex digit.")
+                            .arg(portion.badOffset)
+                            .arg(fileName));
             break;
+        case memory::TLoadStatus::NotRegular:
         case memory::TLoadStatus::OpenFailed:
+            problem = FileReason(fileName, portion.reason);
             break;
         case memory::TLoadStatus::Ok: {
             const auto byteCount = static_cast<std::uint32_t>(portion.bytes.size);
@@ -151,6 +177,10 @@ void TFormMemory::ButtonWriteFileClick()
             aborted = written.aborted;
             if (ok && wholeFile)
                 EditWriteLength->setText(Text(memory::HexText((byteCount + 1) / 2)));
+            if (ok && portion.fileBytes > byteCount)
+                fitNote = QStringLiteral(" %1 of the file's %2 bytes written: the rest does not fit.")
+                              .arg(byteCount)
+                              .arg(portion.fileBytes);
             break;
         }
         }
@@ -159,10 +189,8 @@ void TFormMemory::ButtonWriteFileClick()
     const QString text = aborted
         ? QString::asprintf("Write a File to %s Aborted.", name)
         : QString::asprintf("Write a File to %s %s.[%.1fsec]", name, ok ? "Success" : "Fail", Seconds(start));
-    ShowInfo(text, ok ? INFO_GREEN : INFO_RED);
+    ShowInfo(text + fitNote, ok ? INFO_GREEN : INFO_RED);
     if (!ok && !aborted && !boxShown)
-        ShowError(text);
-    EndOperation();
-    if (writeFailed)
-        ReportLinkFailure(board);
+        ShowError(problem.isEmpty() ? text : text + "\n" + problem);
+    EndOperationAfter(!writeFailed, board);
 }

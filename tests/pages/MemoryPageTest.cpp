@@ -27,6 +27,7 @@
 #include <fstream>
 #include <memory>
 #include <random>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -307,13 +308,95 @@ TEST_F(MemoryPage, RandomWriteSendsTheWordLowByteFirst)
     EXPECT_EQ("12AB", page->EditReadData->text());
     EXPECT_EQ("SDRAM Random Read Success", infoText);
 
-    // A read that fails keeps the last value and raises no link failure.
+    // A read whose exchange fails keeps the last value; the link counts as lost.
     Sim().Ctl("fault echo 1");
     page->EditAddress->setText("4");
     Click(READ);
     EXPECT_EQ("SDRAM Random Read Fail", infoText);
     EXPECT_EQ("12AB", page->EditReadData->text());
+    EXPECT_EQ(1, linkFailures);
+}
+
+// A failed exchange is a lost link on this page as on every other: random read, random
+// write and a load to a file alike. The board's refusal is not.
+TEST_F(MemoryPage, FailedExchangesAreLostLinks)
+{
+    page->EditReadLength->setText("10");
+    const struct {
+        const char* fault;
+        QPoint button;
+        const char* info;
+    } cases[] = {
+        {"fault checksum 1", READ, "SSRAM-0 Random Read Fail"},
+        {"fault drop 1", WRITE, "SSRAM-0 Random Write Fail"},
+        {"fault echo 1", READ_FILE, "Load SSRAM-0 Content to a File Fail."},
+        {"fault truncate 2", READ_FILE, "Load SSRAM-0 Content to a File Fail."},
+    };
+    fileAnswer = Path("lost.bin");
+    for (const auto& c : cases) {
+        linkFailures = 0;
+        Sim().Ctl(c.fault);
+        Click(c.button);
+        EXPECT_TRUE(infoText.startsWith(c.info)) << c.fault << ": " << infoText.toStdString();
+        EXPECT_EQ(1, linkFailures) << c.fault;
+        Sim().Ctl("fault none");
+    }
+    EXPECT_FALSE(fs::exists(folder + "/lost.bin"));
+}
+
+// Flash programming only clears bits: 1234 over 4321 reads 0220, which is no success.
+TEST_F(MemoryPage, FlashWordsAreReadBack)
+{
+    for (Position memory : {FLASH, EPCS}) {
+        Select(memory);
+        const char* name = memory == FLASH ? "FLASH" : "EPCS";
+        page->EditAddress->setText("3F0F0"); // erased, as nothing else writes there
+        page->EditWriteData->setText("1234");
+        Click(WRITE);
+        page->EditWriteData->setText("4321");
+        Click(WRITE);
+        EXPECT_EQ(QString(name) + " Random Write Fail: the word reads 0220, not 4321. Erase first.", infoText);
+        EXPECT_EQ(INFO_RED, infoColour);
+        page->EditWriteData->setText("0220");
+        Click(WRITE);
+        EXPECT_EQ(QString(name) + " Random Write Success", infoText);
+    }
     EXPECT_EQ(0, linkFailures);
+}
+
+// The dialogs start where the user last picked a file, "Entire Memory" follows the
+// memory, and a file larger than the space left says how much of it went in.
+TEST_F(MemoryPage, FilesAndRangesFollowTheUser)
+{
+    fs::create_directory(folder + "/sub");
+    WriteFile("sub/in.bin", "abcd");
+    WriteWholeFile(SSRAM0, "0", "sub/in.bin");
+    EXPECT_FALSE(lastRequest.directory.isEmpty());
+    EXPECT_NE(QDir(lastRequest.directory), QDir(QString::fromStdString(platform::ExecutableFolder())));
+    fileAnswer.clear();
+    page->EditReadLength->setText("10");
+    Click(READ_FILE);
+    EXPECT_EQ(Path("sub"), lastRequest.directory);
+
+    QTest::mouseClick(page->LabelEntireMemory, Qt::LeftButton);
+    const struct {
+        Position memory;
+        const char* address;
+        const char* length;
+    } ranges[] = {{SDRAM, "0000000", "4000000"}, {EEPROM, "000", "800"}, {SSRAM1, "00000", "100000"}};
+    for (const auto& r : ranges) {
+        Select(r.memory);
+        EXPECT_EQ(r.address, page->EditReadAddress->text());
+        EXPECT_EQ(r.length, page->EditReadLength->text());
+    }
+
+    Sim().Ctl("mem write eeprom 0xFF0 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
+    WriteFile("hundred.hex", std::string(200, 'A') + "\r\n");
+    WriteWholeFile(EEPROM, "7FE", "hundred.hex");
+    EXPECT_TRUE(infoText.endsWith("] 4 of the file's 100 bytes written: the rest does not fit."))
+        << infoText.toStdString();
+    EXPECT_EQ(INFO_GREEN, infoColour);
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(MemoryPage, ChipEraseClearsTheFlashWithProgress)
@@ -429,11 +512,12 @@ TEST_F(MemoryPage, FileKindAndWholeFileRules)
 
 TEST_F(MemoryPage, BadFilesEndInWarnings)
 {
-    WriteFile("break.hex", "0102\n");
+    WriteFile("break.hex", "01\n02");
     WriteWholeFile(SSRAM0, "0", "break.hex");
     ASSERT_EQ(2u, boxes.size());
     EXPECT_EQ(ui::TMessageKind::Warning, boxes[0].kind);
-    EXPECT_EQ("invalid hex file.", boxes[0].text);
+    EXPECT_EQ(
+        "invalid hex file.\nThe character at offset 2 of " + Path("break.hex") + " is not a hex digit.", boxes[0].text);
     EXPECT_EQ(ui::TMessageKind::Error, boxes[1].kind);
     EXPECT_TRUE(boxes[1].text.startsWith("Write a File to SSRAM-0 Fail.[")) << boxes[1].text.toStdString();
     EXPECT_EQ(boxes[1].text, infoText);
@@ -450,12 +534,21 @@ TEST_F(MemoryPage, BadFilesEndInWarnings)
     EXPECT_EQ("File(" + Path("short.hex") + ") size is less than the specified length.", boxes[0].text);
     EXPECT_TRUE(infoText.startsWith("Write a File to SSRAM-0 Fail.["));
 
-    // A file that cannot be opened: the error box only.
+    // A file that cannot be opened: the error box only, naming the file and the reason.
     boxes.clear();
     fileAnswer = Path("missing.bin");
     Click(WRITE_FILE);
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(ui::TMessageKind::Error, boxes[0].kind);
+    EXPECT_EQ(infoText + "\n" + Path("missing.bin") + ": No such file or directory", boxes[0].text);
+
+    // A FIFO would block the window in open(): it is refused first.
+    boxes.clear();
+    ASSERT_EQ(0, ::mkfifo((folder + "/fifo.bin").c_str(), 0600));
+    fileAnswer = Path("fifo.bin");
+    Click(WRITE_FILE);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_TRUE(boxes[0].text.endsWith(Path("fifo.bin") + ": not a regular file")) << boxes[0].text.toStdString();
 
     // A dump that cannot be created.
     boxes.clear();
@@ -464,6 +557,7 @@ TEST_F(MemoryPage, BadFilesEndInWarnings)
     Click(READ_FILE);
     ASSERT_EQ(1u, boxes.size());
     EXPECT_TRUE(boxes[0].text.startsWith("Load SSRAM-0 Content to a File Fail. (")) << boxes[0].text.toStdString();
+    EXPECT_TRUE(boxes[0].text.endsWith(Path("no/such/folder/x.bin") + ": No such file or directory"));
     EXPECT_EQ(0, linkFailures);
 }
 
