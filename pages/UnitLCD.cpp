@@ -6,6 +6,7 @@
 #include "pages/PageText.h"
 #include "ui/Seams.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,11 +14,25 @@
 
 namespace {
 
+// The LCD's characters are all one width, and a full line of the widest must fit the
+// box: Arial 14 would show only eleven of sixteen "W"s. A fixed-pitch face as large as
+// fits, never larger than the 14 points the box was drawn for.
+QFont LineFont(const QLineEdit& edit)
+{
+    const int room = TFormLCD::TextRoom(edit.width());
+    QFont font = pagetext::PointFont("Courier New", 14);
+    font.setFixedPitch(true);
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(QString(lcd::LINE_CHARS, QChar('W'))) > room)
+        font.setPixelSize(font.pixelSize() - 1);
+    return font;
+}
+
 QLineEdit* MakeEdit(QWidget* parent, const QString& text, const QRect& rect)
 {
     auto* edit = new QLineEdit(text, parent);
     edit->setGeometry(rect);
-    edit->setFont(pagetext::PointFont("Arial", 14));
+    edit->setTextMargins(TFormLCD::TEXT_MARGIN, 0, TFormLCD::TEXT_MARGIN, 0);
+    edit->setFont(LineFont(*edit));
     edit->setMaxLength(lcd::LINE_CHARS);
     QPalette palette = edit->palette();
     palette.setColor(QPalette::Text, Qt::black);
@@ -88,22 +103,30 @@ void TFormLCD::ButtonSetClick()
 {
     if (!Board() || !IsSetEnabled())
         return;
+    const std::string line0 = EditLine0->text().toStdString();
+    const std::string line1 = EditLine1->text().toStdString();
+    // The LCD would show other glyphs in their place, so nothing is sent.
+    const std::string unshowable = lcd::UnshowableText(line0, line1);
+    if (!unshowable.empty()) {
+        ShowInfo(QString::fromStdString(unshowable), INFO_RED);
+        ui::ShowMessage(this, ui::TMessageKind::Warning, QStringLiteral("Warning"), QString::fromStdString(unshowable));
+        return;
+    }
     ui::SetWindowCursor(this, ui::TCursor::HourGlass);
     EnableSet(false);
     ShowInfo("LCD Setting...", INFO_YELLOW);
 
     bool accepted = false;
-    const bool exchanged
-        = Send(lcd::LcdBytes(EditLine0->text().toStdString(), EditLine1->text().toStdString()), accepted);
+    const bool exchanged = Send(lcd::LcdBytes(line0, line1), accepted);
     const lcd::TSetOutcome outcome = lcd::SetOutcome(exchanged, accepted);
     ShowInfo(QString::fromStdString(outcome.infoText), outcome.success ? INFO_GREEN : INFO_RED);
     if (!outcome.errorBox.empty())
         ui::ShowMessage(
             this, ui::TMessageKind::Error, QStringLiteral("Error"), QString::fromStdString(outcome.errorBox));
 
-    // The page may have been left while the box was up.
-    EnableSet(LinkOpen());
     ui::SetWindowCursor(this, ui::TCursor::Default);
     if (outcome.linkFailure)
         RaiseLinkFailure();
+    // The page may have been left while the box was up, or the link closed.
+    EnableSet(LinkOpen());
 }

@@ -28,6 +28,11 @@ public:
     static constexpr int ID_SET = 0;
     static constexpr int SET_LEFT = 161;
     static constexpr int SET_TOP = 197;
+    // Pixels kept free on each side of a line's text (besides the frame's own).
+    static constexpr int TEXT_MARGIN = 2;
+    // The width a line's text may take in a box `width` pixels wide: less the frame (3 a
+    // side) and the edit's own margin (2 a side) as well.
+    static constexpr int TextRoom(int width) { return width - 2 * (3 + 2 + TEXT_MARGIN); }
 
     QLabel* LabelCaption = nullptr;
     QLineEdit* EditLine0 = nullptr;
@@ -36,6 +41,7 @@ public:
 
 protected:
     void ButtonClick(int id) override;
+    void EnableControls(bool enabled) override { EnableSet(enabled); }
 
 private:
     // Sends the text; returns whether the exchange went through, `accepted` whether the

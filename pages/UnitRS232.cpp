@@ -4,6 +4,7 @@
 #include "board/Board.h"
 #include "core/Rs232Text.h"
 #include "pages/PageText.h"
+#include "ui/Seams.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -93,8 +94,16 @@ void TFormRS232::ButtonSendClick()
     TBoard* board = Board();
     if (!board || !SendEnabled())
         return;
+    const std::string text = EditSend->toPlainText().toStdString();
+    // Sent as it is or not at all: a '?' in place of a character is a changed text.
+    const std::string unsendable = rs232::UnsendableText(text);
+    if (!unsendable.empty()) {
+        ShowInfo(QString::fromStdString(unsendable), INFO_RED);
+        ui::ShowMessage(this, ui::TMessageKind::Warning, QStringLiteral("Warning"), QString::fromStdString(unsendable));
+        return;
+    }
     SetSendEnabled(false);
-    const std::vector<std::uint8_t> bytes = rs232::SendBytes(EditSend->toPlainText().toStdString());
+    const std::vector<std::uint8_t> bytes = rs232::SendBytes(text);
     ShowInfo("RS232 transmitting...", INFO_YELLOW);
     bool ok = false;
     bool exchanged = false;
@@ -106,9 +115,9 @@ void TFormRS232::ButtonSendClick()
         ShowInfo("RS232 transmit successfully.", INFO_GREEN);
     else
         ShowInfo("RS232 transmit fail.", INFO_RED);
-    SetSendEnabled(true);
     if (!exchanged)
         RaiseLinkFailure();
+    SetSendEnabled(LinkOpen());
 }
 
 void TFormRS232::ButtonClearClick() { EditRx->clear(); }

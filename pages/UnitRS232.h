@@ -38,6 +38,7 @@ public:
 protected:
     void ButtonClick(int id) override;
     bool Poll() override;
+    void EnableControls(bool enabled) override { SetSendEnabled(enabled); }
 
 private:
     bool SwitchReception(bool on);

@@ -1,8 +1,13 @@
 #include "ui/Seams.h"
 
 #include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
 #include <utility>
 
 namespace ui {
@@ -21,6 +26,8 @@ QString RunFileDialog(QWidget* parent, const TFileDialogRequest& request, QFileD
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (mode == QFileDialog::AcceptSave)
+        FollowFilterSuffix(dialog, request.defaultSuffix);
     // The caller replaces an existing file on purpose.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -30,10 +37,51 @@ QString RunFileDialog(QWidget* parent, const TFileDialogRequest& request, QFileD
 
 } // namespace
 
+QString SuffixOfFilter(const QString& nameFilter, const QString& fallback)
+{
+    const qsizetype open = nameFilter.indexOf('(');
+    const qsizetype close = nameFilter.indexOf(')', open + 1);
+    const QString patterns = open >= 0 && close > open ? nameFilter.mid(open + 1, close - open - 1) : nameFilter;
+    for (const QString& pattern : patterns.split(' ', Qt::SkipEmptyParts)) {
+        const QString suffix = pattern.startsWith(QStringLiteral("*.")) ? pattern.mid(2) : QString();
+        if (!suffix.isEmpty() && !suffix.contains('*') && !suffix.contains('?'))
+            return suffix.toLower();
+    }
+    return fallback;
+}
+
+void FollowFilterSuffix(QFileDialog& dialog, const QString& fallback)
+{
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog, fallback](const QString& filter) { dialog.setDefaultSuffix(SuffixOfFilter(filter, fallback)); });
+}
+
+std::unique_ptr<QDialog> MakeScrollingMessage(QWidget* parent, const QString& title, const QString& text)
+{
+    auto dialog = std::make_unique<QDialog>(parent);
+    dialog->setWindowTitle(title);
+    auto* view = new QPlainTextEdit(dialog.get());
+    view->setReadOnly(true);
+    view->setPlainText(QString(text).remove('\r'));
+    const QFontMetrics metrics(view->font());
+    view->setFixedHeight(MAX_BOX_LINES * metrics.lineSpacing() + 2 * (view->frameWidth() + 4));
+    view->setMinimumWidth(40 * metrics.averageCharWidth());
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, dialog.get());
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog.get(), &QDialog::accept);
+    auto* layout = new QVBoxLayout(dialog.get());
+    layout->addWidget(view);
+    layout->addWidget(buttons);
+    return dialog;
+}
+
 void ShowMessage(QWidget* parent, TMessageKind kind, const QString& title, const QString& text)
 {
     if (Handlers().message) {
         Handlers().message(parent, kind, title, text);
+        return;
+    }
+    if (text.count('\n') >= MAX_BOX_LINES) {
+        MakeScrollingMessage(parent, title, text)->exec();
         return;
     }
     switch (kind) {

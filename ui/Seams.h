@@ -2,7 +2,10 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
+class QDialog;
+class QFileDialog;
 class QWidget;
 
 // The places where the program waits for a person or hands control to the event loop:
@@ -17,8 +20,13 @@ enum class TMessageKind {
     Error
 };
 
-// Shows a message box with a single OK button and returns when it was dismissed.
+// Shows a message box with a single OK button and returns when it was dismissed. A text
+// of more than MAX_BOX_LINES lines is shown in a scrolling box instead, so that OK stays
+// on a 768-pixel screen.
 void ShowMessage(QWidget* parent, TMessageKind kind, const QString& title, const QString& text);
+inline constexpr int MAX_BOX_LINES = 24;
+// The scrolling box: the text read-only in a box of at most MAX_BOX_LINES lines, and OK.
+std::unique_ptr<QDialog> MakeScrollingMessage(QWidget* parent, const QString& title, const QString& text);
 
 struct TFileDialogRequest {
     QString title;
@@ -30,6 +38,12 @@ struct TFileDialogRequest {
 // dialog accepts only existing files; the save dialog replaces a file without asking.
 QString GetOpenFileName(QWidget* parent, const TFileDialogRequest& request);
 QString GetSaveFileName(QWidget* parent, const TFileDialogRequest& request);
+
+// The suffix a save dialog gives a bare name under the name filter `nameFilter`
+// ("Hex files (*.HEX *.hex)" gives "hex"); `fallback` for a filter of every name.
+QString SuffixOfFilter(const QString& nameFilter, const QString& fallback);
+// Makes the dialog's default suffix follow the name filter the user picks.
+void FollowFilterSuffix(QFileDialog& dialog, const QString& fallback);
 
 // Lets the event loop handle pending events (a long loop calls it between steps).
 void ProcessEvents();

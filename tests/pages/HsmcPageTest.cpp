@@ -5,7 +5,10 @@
 #include "pages/UnitHSMC.h"
 #include "ui/Seams.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 using namespace iopages;
@@ -84,6 +87,20 @@ TEST_F(HsmcPage, FailingPairsAreReported)
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1].text, "HSMC Test:NG\r\n<Transceiver Error:>\r\n");
     EXPECT_EQ(page->LabelResult->text(), "NG");
+
+    // Every pair failed: the report scrolls inside a box that, with OK, fits a 768-pixel
+    // screen (title bar and task bar included).
+    Ctl("hsmc fail 0x1FFFFFFFFFF 0xFF");
+    ClickVerify();
+    ASSERT_EQ(messages.size(), 3u);
+    ASSERT_GT(messages[2].text.count('\n'), ui::MAX_BOX_LINES);
+    const std::unique_ptr<QDialog> box = ui::MakeScrollingMessage(nullptr, "Information", messages[2].text);
+    box->show();
+    EXPECT_LE(box->frameGeometry().height(), 768 - 2 * 40);
+    const auto* ok = box->findChild<QDialogButtonBox*>();
+    ASSERT_NE(ok, nullptr);
+    EXPECT_TRUE(ok->isVisible());
+    EXPECT_TRUE(box->findChild<QPlainTextEdit*>()->toPlainText().contains("HSMC Pin 159-160"));
 
     // Back to a good adapter: PASS in green again.
     Ctl("hsmc adapter");

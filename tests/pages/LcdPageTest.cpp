@@ -138,3 +138,35 @@ TEST_F(LcdPage, ClosedLinkAndDeactivationKeepSetDisabledAndTheTexts)
 }
 
 } // namespace
+
+// What the user types is what the LCD shows: a full line of the widest character fits its
+// box, and a character the LCD cannot show is refused before anything is sent.
+TEST_F(LcdPage, FullLinesFitAndUnshowableTextIsNotSent)
+{
+    for (QLineEdit* edit : {page->EditLine0, page->EditLine1}) {
+        const QFontMetrics metrics(edit->font());
+        EXPECT_LE(metrics.horizontalAdvance(QString(lcd::LINE_CHARS, 'W')), TFormLCD::TextRoom(edit->width()));
+        EXPECT_GE(edit->font().pixelSize(), 14) << "still legible";
+    }
+
+    page->Activate(&Board());
+    ClickSet();
+    ASSERT_EQ(LcdLines(), QStringList({"VX5h-260", "Control Panel"}));
+    TInfoRecorder info;
+    std::vector<QString> warnings;
+    ui::TSeamHandlers handlers;
+    handlers.message = [&](QWidget*, ui::TMessageKind kind, const QString&, const QString& text) {
+        EXPECT_EQ(kind, ui::TMessageKind::Warning);
+        warnings.push_back(text);
+    };
+    ui::TScopedSeams warningSeam(handlers);
+    page->EditLine1->setText(QString::fromUtf8("Caf\u00e9"));
+    ClickSet();
+    EXPECT_EQ(LcdLines(), QStringList({"VX5h-260", "Control Panel"})) << "nothing was sent";
+    const QString why = QString::fromUtf8("Line 2, character 4: \"\u00e9\" is not in the LCD's character set.");
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0], why);
+    EXPECT_EQ(info.Last().text, why);
+    EXPECT_EQ(info.Last().colour, INFO_RED);
+    EXPECT_TRUE(page->IsSetEnabled());
+}

@@ -4,6 +4,7 @@
 
 #include "IoPageFixture.h"
 #include "pages/UnitRS232.h"
+#include "ui/Seams.h"
 
 #include <QPlainTextEdit>
 
@@ -91,6 +92,28 @@ TEST_F(Rs232Page, SendWritesTheTextAndItsNul)
     ClickSend();
     EXPECT_EQ(Sent(), QByteArray("typed\0", 6));
     EXPECT_EQ(failures, 0);
+
+    // Latin-1 goes out byte for byte; beyond it, the text is refused, never sent as '?'.
+    Ctl("clear-sent");
+    page->EditSend->setPlainText(QString::fromUtf8("caf\u00e9"));
+    ClickSend();
+    EXPECT_EQ(Sent(), QByteArray("caf\xe9\0", 5));
+    Ctl("clear-sent");
+    std::vector<QString> warnings;
+    ui::TSeamHandlers handlers;
+    handlers.message
+        = [&](QWidget*, ui::TMessageKind, const QString&, const QString& text) { warnings.push_back(text); };
+    ui::TScopedSeams seams(handlers);
+    page->EditSend->setPlainText(QString::fromUtf8("5 \u20ac"));
+    ClickSend();
+    EXPECT_EQ(Sent(), QByteArray());
+    const QString why
+        = QString::fromUtf8("Character 3: \"\u20ac\" cannot be sent: the port carries Latin-1 characters only.");
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0], why);
+    EXPECT_EQ(info.Last().text, why);
+    EXPECT_EQ(info.Last().colour, INFO_RED);
+    EXPECT_TRUE(page->SendEnabled());
 }
 
 TEST_F(Rs232Page, RefusedPollsComplainAndKeepPolling)

@@ -1,3 +1,4 @@
+#include <QFileDialog>
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -39,3 +40,24 @@ TEST(SeamsTest, ScopedHandlersAnswerAndRestoreThePreviousOnes)
 }
 
 } // namespace
+
+// A bare name saved under "Hex files" is a HEX file: the suffix follows the filter.
+TEST(SeamsTest, SaveSuffixFollowsTheChosenFilter)
+{
+    const struct {
+        const char* filter;
+        const char* suffix;
+    } cases[] = {{"Hex files (*.HEX *.hex)", "hex"}, {"All files (*)", "bin"}, {"Images (*.png *.jpg)", "png"},
+        {"Anything (*.*)", "bin"}, {"*.txt", "txt"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.suffix, ui::SuffixOfFilter(c.filter, "bin")) << c.filter;
+
+    QFileDialog dialog(nullptr, "Save", QString(), "All files (*);;Hex files (*.HEX *.hex)");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setDefaultSuffix("bin");
+    ui::FollowFilterSuffix(dialog, "bin");
+    Q_EMIT dialog.filterSelected("Hex files (*.HEX *.hex)");
+    EXPECT_EQ("hex", dialog.defaultSuffix());
+    Q_EMIT dialog.filterSelected("All files (*)");
+    EXPECT_EQ("bin", dialog.defaultSuffix());
+}
