@@ -68,13 +68,16 @@ bool TFormGsensor::Poll()
         std::lock_guard<TBoard> lock(*board);
         ok = board->GsensorRead(x, y, z);
     }
+    // A board at rest reads the same counts fifty times a second: only a change is drawn.
+    const bool unchanged = ok && m_ReadingValid && x == m_X && gsensor::StoredY(y) == m_Y && z == m_Z;
     m_ReadingValid = ok;
     if (ok) {
         m_X = x;
         m_Y = gsensor::StoredY(y);
         m_Z = z;
     }
-    ShowReading();
+    if (!unchanged)
+        ShowReading();
     return ok;
 }
 

@@ -46,6 +46,9 @@ void TFormIR::Activate(TBoard* board)
     if (SwitchReception(true)) {
         StartPolling(POLL_PERIOD_MS);
         ShowInfo("IR Monitor...", INFO_YELLOW);
+    } else {
+        // "IR Starting..." would stay for ever over a receiver that never started.
+        ShowInfo("Failed to start IR", INFO_RED);
     }
 }
 
@@ -65,6 +68,8 @@ bool TFormIR::SwitchReception(bool on)
 
 bool TFormIR::Poll()
 {
+    // Twenty polls a second: the keys are drawn again only when a glow changed.
+    const auto before = m_GlowLevels;
     for (std::uint8_t& level : m_GlowLevels)
         level = ir::FadeLevel(level);
 
@@ -96,14 +101,17 @@ bool TFormIR::Poll()
         }
         ShowList();
     }
-    DrawKeys();
+    if (m_GlowLevels != before)
+        DrawKeys();
     return true;
 }
 
 void TFormIR::ClearGlow()
 {
+    const auto before = m_GlowLevels;
     m_GlowLevels.fill(0);
-    DrawKeys();
+    if (m_GlowLevels != before)
+        DrawKeys();
 }
 
 void TFormIR::DrawKeys()

@@ -157,6 +157,19 @@ TEST_F(GsensorPage, DeactivateStopsPollingAndTheTextsPersist)
 
 // Live polling for a few seconds: how long one poll with its drawing takes and how much
 // CPU the panel's side spends per second. Prints the figures.
+// A board at rest reads the same counts at every poll: nothing is drawn again until
+// they change.
+TEST_F(GsensorPage, ASteadyBoardIsNotRedrawn)
+{
+    page->Activate(&Board());
+    ASSERT_TRUE(ShowsAfter("100 200 16000", "X=6.1mg"));
+    QTest::qWait(100);
+    const int polls = page->polls;
+    EXPECT_EQ(PaintsDuring(page.get(), 500), 0);
+    EXPECT_GT(page->polls - polls, 10) << "still polling";
+    ASSERT_TRUE(ShowsAfter("-100 200 16000", "X=-6.1mg"));
+}
+
 TEST_F(GsensorPage, LivePollingCost)
 {
     page->Activate(&Board());

@@ -11,6 +11,8 @@
 #include "resources/Resources.h"
 
 #include <QColor>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QJsonDocument>
@@ -108,6 +110,32 @@ inline bool WaitFor(const std::function<bool()>& done, int budgetMs)
     while (!done() && timer.elapsed() < budgetMs)
         QTest::qWait(10);
     return done();
+}
+
+// How many times `root` or a widget inside it painted while the event loop ran for `ms`.
+inline int PaintsDuring(QWidget* root, int ms)
+{
+    class TPaintCounter : public QObject {
+    public:
+        explicit TPaintCounter(QWidget* root)
+            : m_Root(root)
+        { }
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            auto* widget = qobject_cast<QWidget*>(watched);
+            if (event->type() == QEvent::Paint && widget && (widget == m_Root || m_Root->isAncestorOf(widget)))
+                ++paints;
+            return false;
+        }
+        int paints = 0;
+
+    private:
+        QWidget* m_Root;
+    } counter(root);
+    QCoreApplication::instance()->installEventFilter(&counter);
+    QTest::qWait(ms);
+    QCoreApplication::instance()->removeEventFilter(&counter);
+    return counter.paints;
 }
 
 // Shows a page as a window of its own so that it gets mouse events and paints.

@@ -96,6 +96,19 @@ TEST_F(IrPage, ReceivedKeyCodesAreListedAndLightTheirKeys)
     EXPECT_EQ(failures, 0);
 }
 
+// Twenty polls a second with nothing received: once the rings have faded nothing is
+// drawn again.
+TEST_F(IrPage, AQuietReceiverIsNotRedrawn)
+{
+    page->Activate(&Board());
+    Ctl("ir 0x0F");
+    ASSERT_TRUE(WaitListed("0F\n"));
+    ASSERT_TRUE(WaitFor([&] { return Lit() == 0; }, 2000));
+    QTest::qWait(100);
+    EXPECT_EQ(PaintsDuring(page.get(), 500), 0);
+    EXPECT_TRUE(page->IsPolling());
+}
+
 TEST_F(IrPage, RingFadesOutOverEightPolls)
 {
     page->Activate(&Board());
@@ -195,7 +208,9 @@ TEST_F(IrPage, FailedSwitchOnStartsNothing)
     TInfoRecorder info;
     Ctl("fault checksum");
     page->Activate(&Board());
-    EXPECT_EQ(info.Last().text, "IR Starting...");
+    EXPECT_TRUE(info.Saw("IR Starting...", INFO_YELLOW));
+    EXPECT_EQ(info.Last().text, "Failed to start IR");
+    EXPECT_EQ(info.Last().colour, INFO_RED);
     EXPECT_FALSE(page->IsPolling());
     EXPECT_EQ(failures, 0);
 }
