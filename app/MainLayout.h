@@ -47,6 +47,8 @@ inline constexpr const char* TAB_BITMAP = "TAB_BUTTON";
 inline constexpr const char* BACKGROUND_BITMAP = "MAIN_UI";
 inline constexpr const char* WELCOME_ANIMATION = "WELCOME_AVI";
 inline constexpr const char* INFO_ICON_BITMAP = "INFO_ICON";
+// The program's icon is the board itself, as the main picture draws it.
+inline constexpr QRect ICON_SOURCE_RECT{186, 40, 292, 231};
 
 // Child controls of the main window.
 inline constexpr QRect CAPTION_RECT{164, 8, 292, 16};

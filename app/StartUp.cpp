@@ -50,12 +50,25 @@ void InstallCoreHooks()
         OnUiThread([&message] { ui::ShowMessage(FormMain, ui::TMessageKind::Error, MessageTitle(), message); });
     });
     platform::SetBeepHandler([] { OnUiThread([] { QApplication::beep(); }); });
+    // An exchange on the user-interface thread that keeps waiting freezes the window:
+    // the busy cursor says so. (Waits on a worker thread keep the window alive and show
+    // their own progress.)
+    platform::SetWaitHandler([](bool waiting) {
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app || QThread::currentThread() != app->thread())
+            return;
+        if (waiting)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
 }
 
 void RemoveCoreHooks()
 {
     platform::SetErrorDialogHandler({});
     platform::SetBeepHandler({});
+    platform::SetWaitHandler({});
 }
 
 int RunControlPanel(int& argc, char** argv)
@@ -63,6 +76,7 @@ int RunControlPanel(int& argc, char** argv)
     // The application object comes first only because the "already running" box needs it.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VX5h_260_ControlPanel"));
+    QApplication::setWindowIcon(ProgramIcon());
     const auto lock = GuardSingleInstance(mainlayout::INSTANCE_NAME);
     if (!lock)
         return 0;

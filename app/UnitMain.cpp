@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -55,10 +56,20 @@ QFont ArialFont(int pixelSize)
 
 } // namespace
 
+QIcon ProgramIcon()
+{
+    const QImage board = resources::LoadBitmap(QString::fromLatin1(BACKGROUND_BITMAP)).copy(ICON_SOURCE_RECT);
+    QIcon icon;
+    for (int size : {16, 32, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(board.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    return icon;
+}
+
 TFormMain::TFormMain(QWidget* parent)
     : ui::TSkinnedWindow(parent, Qt::Window | Qt::FramelessWindowHint)
 {
     setWindowTitle(QString::fromLatin1(WINDOW_CAPTION));
+    setWindowIcon(ProgramIcon());
     BuildControls();
     BuildSkin();
     BuildOutlines();
@@ -220,6 +231,17 @@ void TFormMain::closeEvent(QCloseEvent* event)
     // While the connect sequence waits for the board or the configuration, the window
     // keeps handling events; it must not be destroyed under that sequence.
     if (m_BusyDepth > 0) {
+        event->ignore();
+        return;
+    }
+    // A chip erase or a file transfer would go on for minutes behind a hidden window:
+    // Close aborts it as Abort does, and the window closes once it has stopped.
+    for (TPage* page : Pages) {
+        auto* memory = qobject_cast<TFormMemory*>(page);
+        if (!memory || !memory->Busy())
+            continue;
+        memory->OnOperationEnded = [this] { QTimer::singleShot(0, this, [this] { close(); }); };
+        memory->AbortOperation();
         event->ignore();
         return;
     }

@@ -9,6 +9,7 @@
 #include "ui/SkinnedWindow.h"
 
 #include <QEvent>
+#include <QIcon>
 #include <QPoint>
 #include <QTimer>
 #include <array>
@@ -22,6 +23,9 @@ class TAnimate;
 class TGauge;
 class TPage;
 class TShape;
+
+// The program's icon, in the sizes window managers ask for.
+QIcon ProgramIcon();
 
 // The main window: the board picture with its outlines, the tabs and the page area, the
 // connection controls and the two status lines. It owns the one board object for the
@@ -40,6 +44,8 @@ public:
     static constexpr const char* BOARD_NAME = protocol::BOARD_NAME;
     static constexpr const char* IMAGE_FILE_NAME = connection::IMAGE_FILE_NAME;
     static constexpr std::uint32_t BOARD_NAME_BUDGET_MS = connection::BOARD_NAME_BUDGET_MS;
+    // The information line after a lost link that no page explained.
+    static constexpr const char* LINK_LOST_TEXT = "Board link lost";
     static constexpr std::uint32_t CONNECT_PHASE_MS = 5000;
     static constexpr std::uint32_t CONFIGURE_PHASE_MS = 10000;
 

@@ -12,6 +12,7 @@
 #include "platform/Tick.h"
 #include "ui/Seams.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <algorithm>
 
@@ -196,9 +197,14 @@ void TFormMain::DisconnectBoard()
 
 void TFormMain::HandleLinkFailure()
 {
+    // Disconnecting clears the information line; the page's red reason for the failure
+    // is what the user needs to read, and without one the line says what happened.
+    const QString reason = LabelInfo->text();
+    const bool red = LabelInfo->palette().color(QPalette::WindowText) == INFO_RED;
     DisconnectBoard();
     SelectPage(ActivePage);
     SetConnectStatus(QStringLiteral("Disconnected"), INFO_RED);
+    ShowInfoLine(red && !reason.isEmpty() ? reason : QString::fromLatin1(LINK_LOST_TEXT), INFO_RED);
 }
 
 // --- the gauge -----------------------------------------------------------------------
@@ -212,6 +218,8 @@ void TFormMain::StartProgress(std::uint32_t durationMs, std::int32_t from, std::
     m_ProgressRunning = true;
     ShowInfo(QString(), INFO_YELLOW);
     CGaugeConfig->SetProgress(0);
+    // The bar's percentage would be printed over the status text.
+    LabelConnectStatus->hide();
     CGaugeConfig->show();
     TimerProgress.stop();
     TimerProgress.start(static_cast<int>(std::max<std::uint32_t>(1, durationMs / 100)));
@@ -222,6 +230,7 @@ void TFormMain::StopProgress()
     TimerProgress.stop();
     m_ProgressRunning = false;
     CGaugeConfig->hide();
+    LabelConnectStatus->show();
 }
 
 void TFormMain::TimerProgressTimer()
