@@ -31,6 +31,10 @@ void AddLcdCommand(CLI::App& app, TContext& context)
             if (Characters((*lines)[i]) > lcd::LINE_CHARS)
                 Fail(exitcode::USAGE, "LINE" + std::to_string(i) + ": '" + (*lines)[i] + "' is longer than the LCD's "
                         + std::to_string(lcd::LINE_CHARS) + " characters");
+        // The LCD would show other glyphs in their place: refused, as the window does.
+        const std::string unshowable = lcd::UnshowableText((*lines)[0], (*lines)[1]);
+        if (!unshowable.empty())
+            Fail(exitcode::USAGE, unshowable);
         const std::vector<std::uint8_t> bytes = lcd::LcdBytes((*lines)[0], (*lines)[1]);
         bool accepted = false;
         const bool exchanged = context.Board().ChannelWrite(
