@@ -302,6 +302,14 @@ ControlAnswer Cable(const Args& a, TSimBoard&, IControlHost& host)
     return Ok();
 }
 
+ControlAnswer Unconfigured(const Args& a, TSimBoard& board, IControlHost&)
+{
+    if (a.size() != 2 || (a[1] != "closed" && a[1] != "silent"))
+        return Usage("unconfigured closed|silent");
+    board.SetSilentWhenUnconfigured(a[1] == "silent");
+    return Ok();
+}
+
 ControlAnswer ConfigureImage(const Args& a, TSimBoard& board, IControlHost&)
 {
     if (a.size() != 2)
@@ -325,7 +333,7 @@ ControlAnswer Help(const Args&, TSimBoard&, IControlHost&)
               "mem fault NAME none |\n"
               "power-cycle | quit | link RATE LATENCY_MS | timing fast|real |\n"
               "fault KIND [COUNT] (drop checksum echo length truncate | stall MS | garbage N | none) |\n"
-              "unplug | plug");
+              "unplug | plug | unconfigured closed|silent");
 }
 
 ControlAnswer State(const Args&, TSimBoard& board, IControlHost& host) { return {0, StateJson(board, host) + "\n"}; }
@@ -350,6 +358,7 @@ const std::map<std::string, Command>& Commands()
         {"fault", Fault},
         {"unplug", Cable},
         {"plug", Cable},
+        {"unconfigured", Unconfigured},
         {"configure-image", ConfigureImage},
     };
     return commands;

@@ -6,7 +6,8 @@
 
 // How the simulator is reached: a per-user Unix socket. A connection says what it is with
 // its first byte: 'J' for the JTAG cable's byte stream (answered '+' when the cable is
-// taken, '-' when it is busy or unplugged), 'C' for one control command (then the
+// taken, '-' when another client holds it, 'u' when it is unplugged, 'n' when the FPGA
+// holds no JTAG UART), 'C' for one control command (then the
 // argument count and each argument as a u32 length and its bytes; the answer is a status
 // byte, a u32 length and the text).
 namespace sim {
@@ -15,6 +16,8 @@ constexpr char HELLO_JTAG = 'J';
 constexpr char HELLO_CONTROL = 'C';
 constexpr char JTAG_ACCEPTED = '+';
 constexpr char JTAG_REFUSED = '-';
+constexpr char JTAG_UNPLUGGED = 'u';
+constexpr char JTAG_NO_UART = 'n';
 constexpr const char* SOCKET_ENV = "VX5H_SIM_SOCKET";
 constexpr const char* EXECUTABLE_NAME = "vx5h-board-sim";
 constexpr std::uint32_t MAX_CONTROL_MESSAGE = 80 * 1024 * 1024;

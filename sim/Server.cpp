@@ -219,9 +219,10 @@ void TServer::ReadHello(Connection& c)
         if (::recv(jtag_->fd, &probe, 1, MSG_PEEK | MSG_DONTWAIT) == 0)
             DropJtag();
     }
-    // One cable, one client; a pulled cable takes none.
-    if (!plugged_ || jtag_) {
-        ::send(c.fd, &JTAG_REFUSED, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+    // One cable, one client; a pulled cable takes none, nor an FPGA without a JTAG UART.
+    const char refusal = !plugged_ ? JTAG_UNPLUGGED : jtag_ ? JTAG_REFUSED : !board_.HasJtagUart() ? JTAG_NO_UART : 0;
+    if (refusal != 0) {
+        ::send(c.fd, &refusal, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
         Close(c);
         return;
     }
@@ -310,6 +311,9 @@ void TServer::ReadJtag(std::uint64_t nowUs)
 
 void TServer::ServeJtag(std::uint64_t nowUs)
 {
+    // An FPGA cleared under an open link takes its JTAG UART, and so the link, with it.
+    if (jtag_ && !board_.HasJtagUart())
+        DropJtag();
     board_.Advance(nowUs);
     if (!jtag_) {
         // Nobody listens on the cable: replies are lost, as on an unplugged board.

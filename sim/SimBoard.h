@@ -43,6 +43,13 @@ public:
     // when a configuration starts.
     bool Configure(const std::uint8_t* image, std::size_t count, std::string& why);
     void PowerCycle();
+    // What the cable finds in an unconfigured FPGA: by default no JTAG UART, so that no
+    // byte stream opens; or, when `silent`, a UART of some other design that never
+    // answers the panel's commands.
+    void SetSilentWhenUnconfigured(bool silent) { silentUnconfigured_ = silent; }
+    bool SilentWhenUnconfigured() const { return silentUnconfigured_; }
+    // The cable finds a JTAG UART to open a byte stream to.
+    bool HasJtagUart() const { return configured_ || silentUnconfigured_; }
 
     // --- the link ---
     void SetLink(double bytesPerSecond, double latencyMs);
@@ -82,6 +89,7 @@ private:
     TFirmware firmware_;
     TFrameParser parser_;
     bool configured_ = false;
+    bool silentUnconfigured_ = false;
 
     double rate_ = 0; // bytes per second, 0 = unthrottled
     std::uint64_t latencyUs_ = 0;

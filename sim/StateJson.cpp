@@ -64,6 +64,7 @@ std::string StateJson(const TSimBoard& board, const IControlHost& host)
         {"configured", board.Configured()},
         {"jtag_client", host.JtagClientConnected()},
         {"plugged", host.CablePlugged()},
+        {"unconfigured", board.SilentWhenUnconfigured() ? "silent" : "closed"},
         {"leds", s.leds},
         {"seg7", s.seg7},
         {"seg7_extra", s.seg7Extra},

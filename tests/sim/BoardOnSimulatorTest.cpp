@@ -28,6 +28,8 @@ protected:
         platform::SetBeepHandler([this] { ++beeps; });
         platform::SetErrorDialogHandler([this](const std::string& text) { dialogs.push_back(text); });
         sim = std::make_unique<SimulatedBoard>(configured);
+        if (!configured)
+            sim->Ctl("unconfigured silent"); // a design whose JTAG UART does not answer
         std::string error;
         ASSERT_TRUE(board.Connect(error, 0)) << error;
     }
