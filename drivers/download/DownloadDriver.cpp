@@ -1,28 +1,24 @@
-// QELVANO_DOWNLOAD.DLL: configures the FPGA. Images of the simulated board go to the board
-// simulator (as the vendor's programmer would send a bitstream down the cable); any other
-// file goes to the vendor's programmer when it is installed. Every call is self-contained,
-// so the library may be used from any thread.
+// QELVANO_DOWNLOAD.DLL: configures the FPGA of the board our JTAG library chooses, by the
+// same rule. Images of the simulated board go to the board simulator (as the vendor's
+// programmer would send a bitstream down the cable); a real cable's image goes to the
+// vendor's programmer. Every call is self-contained, so the library may be used from any
+// thread.
 #include "config/DownloadApi.h"
+#include "drivers/common/CableChoice.h"
+#include "drivers/common/VendorLibrary.h"
+#include "drivers/download/ProgrammerImage.h"
+#include "drivers/download/RunProgram.h"
 #include "sim/Endpoint.h"
 #include "sim/Image.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <csignal>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
-#include <poll.h>
-#include <spawn.h>
+#include <mutex>
 #include <string>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
-
-extern char** environ;
 
 #define DOWNLOAD_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -33,6 +29,21 @@ constexpr int MIN_DOWNLOAD_TIMEOUT_MS = 5000;
 constexpr int VERSION_TIMEOUT_MS = 10000;
 // The programmer of the simulated cable reports itself as this version.
 constexpr double SIMULATED_PROGRAMMER_VERSION = 13.1;
+// jtagconfig's index of the first cable, for when the vendor's library chose the cable.
+constexpr const char* FIRST_CABLE = "1";
+
+std::mutex lastLock;
+std::string lastError;
+
+// Says why on standard error, the one place a library can always reach the user, and
+// keeps it for QELVANO_DownloadLastError.
+std::int32_t Fail(const std::string& why)
+{
+    std::fprintf(stderr, "QELVANO_DOWNLOAD.DLL: %s\n", why.c_str());
+    std::lock_guard<std::mutex> guard(lastLock);
+    lastError = why;
+    return 0;
+}
 
 bool Simulator() { return sim::EnsureSimulatorBeside(START_TIMEOUT_MS); }
 
@@ -40,108 +51,17 @@ bool Simulator() { return sim::EnsureSimulatorBeside(START_TIMEOUT_MS); }
 std::string VendorProgrammer()
 {
     const char* root = std::getenv("QUARTUS_ROOTDIR");
-    if (!root || !*root)
+    if (!root || *root != '/')
         return {};
     const std::string path = std::string(root) + "/bin/quartus_pgm";
     return ::access(path.c_str(), X_OK) == 0 ? path : std::string();
-}
-
-constexpr int CHILD_CHECK_MS = 20;
-constexpr std::size_t MAX_OUTPUT = 65536;
-
-enum class Pipe {
-    Read,
-    Empty, // nothing came in time
-    Closed
-};
-
-// Reads what comes through `fd` within `waitMs`.
-Pipe ReadSome(int fd, std::string& output, int waitMs)
-{
-    pollfd p{fd, POLLIN, 0};
-    const int ready = ::poll(&p, 1, waitMs);
-    if (ready <= 0)
-        return ready < 0 && errno != EINTR ? Pipe::Closed : Pipe::Empty;
-    char buffer[4096];
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0)
-        return errno == EINTR || errno == EAGAIN ? Pipe::Empty : Pipe::Closed;
-    if (n == 0)
-        return Pipe::Closed;
-    if (output.size() < MAX_OUTPUT)
-        output.append(buffer, static_cast<std::size_t>(n));
-    return Pipe::Read;
-}
-
-// Waits for the program in process group `pid` to end, and reads its output, until the
-// deadline; then kills its whole group. A programmer that has closed its output may still
-// be running, and whatever it started may hold its output open after it ended: neither
-// may keep the caller past its budget. Its exit code, or -1.
-int WaitForProgram(pid_t pid, int out, std::string& output, std::uint64_t deadlineUs)
-{
-    bool outputOpen = true;
-    int status = 0;
-    bool ended = false;
-    while (!ended) {
-        const std::uint64_t now = sim::MonotonicUs();
-        if (now >= deadlineUs)
-            break;
-        const int waitMs = static_cast<int>(std::min<std::uint64_t>((deadlineUs - now + 999) / 1000, CHILD_CHECK_MS));
-        if (outputOpen)
-            outputOpen = ReadSome(out, output, waitMs) != Pipe::Closed;
-        else
-            ::poll(nullptr, 0, waitMs);
-        ended = ::waitpid(pid, &status, WNOHANG) == pid;
-    }
-    // What it wrote before it ended, without waiting for anyone who still holds the pipe.
-    for (int chunk = 0; ended && outputOpen && chunk < 64; ++chunk)
-        outputOpen = ReadSome(out, output, 0) == Pipe::Read;
-    if (ended)
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    ::kill(-pid, SIGKILL); // the group: the programmer and whatever it started
-    ::waitpid(pid, &status, 0);
-    return -1;
-}
-
-// Runs a program to its end within `timeoutMs`; its exit code (-1 on failure or when it
-// ran out of time) and what it printed.
-int RunProgram(const std::vector<std::string>& args, std::string& output, int timeoutMs)
-{
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0)
-        return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 2);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0); // a group of its own, to be killed as one
-    std::vector<char*> argv;
-    for (const auto& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    const int spawned = ::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    if (spawned != 0) {
-        ::close(out[0]);
-        return -1;
-    }
-    const std::uint64_t deadline = sim::MonotonicUs() + static_cast<std::uint64_t>(timeoutMs) * 1000;
-    const int code = WaitForProgram(pid, out[0], output, deadline);
-    ::close(out[0]);
-    return code;
 }
 
 // "Version 13.0.1 Build 232 ..." -> 13.0
 double VendorVersion(const std::string& programmer)
 {
     std::string output;
-    if (RunProgram({programmer, "--version"}, output, VERSION_TIMEOUT_MS) != 0)
+    if (drivers::RunProgram({programmer, "--version"}, output, VERSION_TIMEOUT_MS) != 0)
         return 0.0;
     const auto at = output.find("Version ");
     if (at == std::string::npos)
@@ -161,6 +81,76 @@ bool ReadImage(const char* path, std::string& bytes)
     return bytes.size() <= sim::IMAGE_MAX_LEN;
 }
 
+// The board our JTAG library would open, and for a real one the cable to name to the
+// programmer. Opening the UART tells whether a cable is there; a cable whose FPGA has
+// no UART yet, or whose UART another program holds, is a real board all the same.
+struct Target {
+    drivers::Choice choice;
+    std::string cable;
+};
+Target ChooseTarget()
+{
+    const drivers::CableRequest request = drivers::RequestedCable(nullptr);
+    std::string whyNoVendor;
+    std::unique_ptr<drivers::VendorLibrary> vendor;
+    if (request.kind != drivers::CableRequest::Kind::Simulator)
+        vendor = drivers::VendorLibrary::Load(whyNoVendor);
+    Target target;
+    target.cable = request.name.empty() ? FIRST_CABLE : request.name;
+    target.choice = drivers::ChooseBoard(
+        request, vendor.get(), whyNoVendor, [&](drivers::VendorLibrary& library, const std::string& cable) {
+            JTAGATLANTIC* link = library.open(cable.empty() ? nullptr : cable.c_str(), -1, -1, "quartus_pgm probe");
+            if (link) {
+                const char* name = nullptr;
+                int device = 0, instance = 0;
+                library.getInfo(link, &name, &device, &instance);
+                if (name && *name)
+                    target.cable = name;
+                library.close(link);
+                return drivers::Failure{};
+            }
+            const char* detail = nullptr;
+            const int code = library.getError(&detail);
+            drivers::Failure failure = drivers::FailureFromVendor(code, detail ? detail : "", cable);
+            if (failure.code == drivers::LinkError::NoJtagUart || failure.code == drivers::LinkError::InUse)
+                return drivers::Failure{};
+            return failure;
+        });
+    return target;
+}
+
+std::int32_t ToSimulator(const std::string& image, int timeoutMs)
+{
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(image.data());
+    if (!sim::LooksLikeImage(bytes, image.size()))
+        return Fail("This image is for a real board's FPGA; the simulated board loads only its own "
+                    "VX5h_260_ControlPanel.sof (set VX5H_CABLE to the real cable's name to program that board)");
+    sim::ControlReply reply;
+    if (!Simulator() || !sim::SendControl(sim::SocketPath(), {"configure-image", image}, reply, timeoutMs))
+        return Fail("The board simulator does not answer");
+    return reply.status == 0 ? 1 : Fail("The simulated board refused the image: " + reply.text);
+}
+
+std::int32_t ToProgrammer(const std::string& path, const std::string& image, const std::string& cable, int timeoutMs)
+{
+    if (sim::LooksLikeImage(reinterpret_cast<const std::uint8_t*>(image.data()), image.size()))
+        return Fail("This is the simulated board's image; a real board needs the board maker's "
+                    "VX5h_260_ControlPanel.sof in the program's folder in its place");
+    const std::string programmer = VendorProgrammer();
+    if (programmer.empty())
+        return Fail("The vendor's programmer ($QUARTUS_ROOTDIR/bin/quartus_pgm) is not installed");
+    drivers::ProgrammerImage safe(path);
+    if (safe.Path().empty())
+        return Fail("The image's name cannot be passed to the programmer, and no temporary copy could be made");
+    std::string output;
+    const int code
+        = drivers::RunProgram({programmer, "-c", cable, "-m", "JTAG", "-o", "p;" + safe.Path()}, output, timeoutMs);
+    if (code != 0)
+        return Fail("quartus_pgm failed (" + (code < 0 ? std::string("timed out") : "exit " + std::to_string(code))
+            + "):\n" + output);
+    return 1;
+}
+
 } // namespace
 
 DOWNLOAD_EXPORT double QELVANO_GetQuatusVersion(void)
@@ -174,23 +164,31 @@ DOWNLOAD_EXPORT double QELVANO_GetQuatusVersion(void)
 DOWNLOAD_EXPORT std::int32_t QELVANO_JtagDownload(
     const char* path, std::int32_t time, std::uint8_t, std::int32_t, std::int32_t, std::uint8_t, std::uint8_t)
 {
+    {
+        std::lock_guard<std::mutex> guard(lastLock);
+        lastError.clear();
+    }
     std::string image;
     if (!path || !*path || !ReadImage(path, image))
-        return 0;
+        return Fail(std::string("Cannot read the image ") + (path ? path : ""));
     const int timeoutMs = std::max<int>(time, MIN_DOWNLOAD_TIMEOUT_MS);
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(image.data());
-    if (sim::LooksLikeImage(bytes, image.size())) {
-        sim::ControlReply reply;
-        return Simulator() && sim::SendControl(sim::SocketPath(), {"configure-image", image}, reply, timeoutMs)
-                && reply.status == 0
-            ? 1
-            : 0;
+    const Target target = ChooseTarget();
+    switch (target.choice.way) {
+    case drivers::Way::Simulator:
+        return ToSimulator(image, timeoutMs);
+    case drivers::Way::Vendor:
+        return ToProgrammer(path, image, target.cable, timeoutMs);
+    default:
+        return Fail(target.choice.failure.text);
     }
-    const std::string programmer = VendorProgrammer();
-    if (programmer.empty())
-        return 0;
-    std::string output;
-    return RunProgram({programmer, "-m", "JTAG", "-o", std::string("p;") + path}, output, timeoutMs) == 0 ? 1 : 0;
+}
+
+// Not one of the nineteen: why the last download failed, for a program that asks.
+DOWNLOAD_EXPORT std::int32_t QELVANO_DownloadLastError(char* text, std::int32_t size)
+{
+    std::lock_guard<std::mutex> guard(lastLock);
+    drivers::CopyText(lastError, text, size);
+    return lastError.empty() ? 0 : 1;
 }
 
 // Present because the program insists on all nineteen names; never called by it.

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "drivers/common/LinkError.h"
+#include "drivers/jtag/Link.h"
+
+#include <memory>
+#include <mutex>
+
+namespace drivers {
+
+// The simulated board's cable: its byte stream over the simulator's Unix socket. The
+// simulator is started on demand, as a JTAG server daemon would be, from the folder this
+// library was loaded from.
+class SimLink : public Link {
+public:
+    static std::unique_ptr<Link> Open(Failure& failure);
+    ~SimLink() override;
+
+    std::int32_t Read(std::uint8_t* dest, std::int32_t count) override;
+    bool Write(const std::uint8_t* bytes, std::int32_t count) override;
+    std::string Description() const override;
+
+private:
+    explicit SimLink(int socket);
+
+    std::mutex lock_;
+    int fd_;
+    bool broken_ = false; // the simulator went away or the cable was pulled
+    // Reads come out of a buffer that one non-blocking receive fills as far as it can,
+    // so that the caller's byte-by-byte reads do not cost a system call each.
+    std::unique_ptr<std::uint8_t[]> buffer_;
+    std::size_t begin_ = 0, end_ = 0;
+};
+
+} // namespace drivers
