@@ -26,6 +26,10 @@ constexpr TTextLine TEXT_LINES[] = {
     {"Software Version V 1.0.0", "Times New Roman", false, 96, 223},
 };
 constexpr int TEXT_PIXEL_SIZE = 13;
+// The board line: across the box's width, below the version.
+constexpr int LINK_X = 16;
+constexpr int LINK_Y = 255;
+constexpr int LINK_WIDTH = 268;
 
 } // namespace
 
@@ -62,6 +66,12 @@ void TFormAbout::DrawTextLines()
         painter.setFont(font);
         painter.drawText(line.x, line.y + QFontMetrics(font).ascent(), QString::fromLatin1(line.text));
     }
+    const QFont font = ui::PixelFont(QStringLiteral("Arial"), TEXT_PIXEL_SIZE, false);
+    const QFontMetrics metrics(font);
+    const QString text = QStringLiteral("Board: ")
+        + (m_LinkDescription.isEmpty() ? QStringLiteral("not connected") : m_LinkDescription);
+    painter.setFont(font);
+    painter.drawText(LINK_X, LINK_Y + metrics.ascent(), metrics.elidedText(text, Qt::ElideRight, LINK_WIDTH));
 }
 
 void TFormAbout::FormPaint()

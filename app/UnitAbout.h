@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <memory>
 
 #include "ui/BitmapManager.h"
@@ -20,6 +21,9 @@ public:
 
     // Shows the box application-modal and returns when it was closed.
     void ShowModal();
+    // The board the program is connected to (the link's description), shown under the
+    // version; empty when not connected.
+    void SetLinkDescription(const QString& description) { m_LinkDescription = description; }
 
     static constexpr int BTN_EXIT = 0;
 
@@ -39,4 +43,5 @@ private:
     void DrawTextLines();
 
     QEventLoop* m_modalLoop = nullptr;
+    QString m_LinkDescription;
 };

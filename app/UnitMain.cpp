@@ -221,6 +221,7 @@ bool TFormMain::event(QEvent* event)
 void TFormMain::ButtonAboutClick()
 {
     TFormAbout about(this);
+    about.SetLinkDescription(QString::fromStdString(Board.IsOpen() ? Board.LinkDescription() : std::string()));
     about.ShowModal();
 }
 

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
+#include <cstdio>
 
 using namespace mainlayout;
 
@@ -95,7 +96,11 @@ bool TFormMain::RunConnect()
     StartProgress(ScaledDuration(TimeScale, CONNECT_PHASE_MS), 0, 5);
 
     bool ok = TryConnect(false);
-    if (!ok) {
+    if (!ok && !connection::ConfigurationMayHelp(Board.LinkErrorCode())) {
+        // The cable is there but not ours to use, or not there at all: configuring would
+        // not help, and would overwrite the design of a board another program is using.
+        MessageBoxError(Board.LinkErrorText());
+    } else if (!ok) {
         Board.FlushInput();
         ok = ConfigureFpga();
         if (ok) {
@@ -138,10 +143,14 @@ bool TFormMain::TryConnect(bool showMessages)
         }
     }
     if (ok) {
+        // Whichever board was chosen, the user can tell which one this is.
+        std::fprintf(stderr, "VX5h_260_ControlPanel: connected to %s\n", Board.LinkDescription().c_str());
         SetConnectStatus(QStringLiteral("Connected"), INFO_GREEN);
         SetConnectButton(true);
         return true;
     }
+    if (!Board.LinkErrorText().empty())
+        errorText = Board.LinkErrorText();
     if (errorText.empty())
         errorText = "Connect NG!";
     ShowInfo(Text(errorText), INFO_RED);

@@ -42,7 +42,10 @@ bool TBoard::Connect(std::string& errorText, std::int32_t cableIndex)
     std::lock_guard guard(m_Lock);
     Disconnect();
     auto link = std::make_unique<TJtagPort>(cableIndex, std::string());
+    m_LinkErrorText.clear();
+    m_LinkErrorCode = 0;
     if (!link->Open()) {
+        m_LinkErrorCode = link->LastError(m_LinkErrorText);
         errorText = CONNECT_FAILED_TEXT;
         return false;
     }

@@ -26,6 +26,11 @@ public:
     void Disconnect();
     bool IsOpen() const;
     const std::string& LinkDescription() const { return m_LinkDescription; }
+    // Why the last Connect failed, as the JTAG library tells it (a jtagapi::JTAG_ERROR_*
+    // code and a reason for a person); 0 and empty after a successful one, or when the
+    // library cannot tell.
+    std::int32_t LinkErrorCode() const { return m_LinkErrorCode; }
+    const std::string& LinkErrorText() const { return m_LinkErrorText; }
 
     // The board's lock: pages hold it around one exchange so that two pages' exchanges
     // never interleave. Recursive, like the critical section it stands for. Usable with
@@ -86,5 +91,7 @@ private:
     bool m_WaitShown = false;
     std::uint32_t m_LastActivity = 0;
     std::string m_LinkDescription;
+    std::int32_t m_LinkErrorCode = 0;
+    std::string m_LinkErrorText;
     std::recursive_mutex m_Lock;
 };

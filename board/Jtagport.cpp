@@ -45,6 +45,8 @@ void TJtagPort::Load()
         platform::ShowErrorDialog("fail to find some API");
         return; // `library` goes out of scope and is released
     }
+    // Only our own library tells why an open failed; the board maker's lacks the name.
+    m_LastError = library->ResolveAs<QELVANO_JtagLastError_t>(jtagapi::LAST_ERROR_NAME);
     m_Library = std::move(library);
 }
 
@@ -99,6 +101,18 @@ bool TJtagPort::GetInfo(std::uint8_t* record)
     if (!m_Library || m_Link == 0 || !m_GetInfo || !record)
         return false;
     return m_GetInfo(m_Link, record) != 0;
+}
+
+std::int32_t TJtagPort::LastError(std::string& text) const
+{
+    text.clear();
+    if (!m_Library || !m_LastError)
+        return jtagapi::JTAG_ERROR_NONE;
+    char buffer[512] = {};
+    const std::int32_t code = m_LastError(buffer, sizeof buffer);
+    buffer[sizeof buffer - 1] = '\0';
+    text = buffer;
+    return code;
 }
 
 std::string TJtagPort::DescriptionOf(const std::uint8_t* record)

@@ -35,6 +35,9 @@ public:
     std::int32_t Read(std::uint8_t* dest, std::int32_t count, std::uint32_t budgetMs);
     // Fills `record` (JTAG_INFO_RECORD_LEN bytes); true when the library filled it.
     bool GetInfo(std::uint8_t* record);
+    // Why the last Open failed (a JTAG_ERROR_* code, `text` the library's reason); 0 with
+    // no text from a library that cannot tell.
+    std::int32_t LastError(std::string& text) const;
 
     // The description text of an information record: from its offset up to the first NUL,
     // never beyond the record's end.
@@ -52,4 +55,5 @@ private:
     QELVANO_JtagWrite_t m_Write = nullptr;
     QELVANO_JtagRead_t m_Read = nullptr;
     QELVANO_JtagGetInfo_t m_GetInfo = nullptr;
+    QELVANO_JtagLastError_t m_LastError = nullptr; // optional
 };

@@ -1,11 +1,17 @@
 #include "core/Connection.h"
 
 #include "board/Board.h"
+#include "board/JtagApi.h"
 #include "config/Download.h"
 #include "platform/Paths.h"
 #include "platform/Tick.h"
 
 namespace connection {
+
+bool ConfigurationMayHelp(std::int32_t linkErrorCode)
+{
+    return linkErrorCode == jtagapi::JTAG_ERROR_NONE || linkErrorCode == jtagapi::JTAG_ERROR_NO_JTAG_UART;
+}
 
 std::string IdentifyBoard(TBoard& board, std::uint32_t budgetMs)
 {

@@ -22,6 +22,12 @@ constexpr std::int32_t DOWNLOAD_TIME = 20000;
 // so the next attempt starts from a fresh one.
 std::string IdentifyBoard(TBoard& board, std::uint32_t budgetMs);
 
+// Whether configuring the FPGA may make a failed open of the link work, by the JTAG
+// library's reason (jtagapi::JTAG_ERROR_*): when the cable found no JTAG UART, or the
+// library did not say; not when the cable is missing, taken or unreachable, where
+// configuring would not help and could overwrite the design of a board in use.
+bool ConfigurationMayHelp(std::int32_t linkErrorCode);
+
 // The first reason the FPGA cannot be configured with `imagePath` through `download`,
 // in the words the window shows; empty when nothing stands in the way.
 std::string ConfigureObstacle(const TDownload& download, const std::string& imagePath);

@@ -107,9 +107,28 @@ TEST_F(AppTest, AConfiguredBoardConnectsAtOnceAndOpensTheLedPage)
     EXPECT_TRUE(SimSays("\"jtag_client\":true"));
 }
 
+TEST_F(AppTest, ABareFpgaIsConfiguredAtOnce)
+{
+    SetUpBoard(false);
+    MakeForm();
+    const std::uint32_t start = platform::TickCount();
+    ASSERT_TRUE(StartAutoConnect(30000));
+    EXPECT_LT(platform::TicksSince(start), 3000u) << "no unanswered name query to wait for";
+    EXPECT_EQ(Status(), "Connected");
+    EXPECT_TRUE(Messages.empty());
+    EXPECT_TRUE(ContainsInOrder(InfoLines,
+        {
+            {"Detect board type...", INFO_YELLOW},
+            {"The simulated board's FPGA is not configured: no JTAG UART", INFO_RED},
+            {"Configure FPGA success", INFO_GREEN},
+            {"Check board ID...", INFO_YELLOW},
+        }));
+}
+
 TEST_F(AppTest, AnUnconfiguredBoardIsConfiguredThenConnectedWhileTheWindowStaysAlive)
 {
     SetUpBoard(false);
+    Sim().Ctl("unconfigured silent"); // another design's JTAG UART, which does not answer
     MakeForm();
     // During the silent attempt (3 s of unanswered name queries) the window must keep
     // handling events: the gauge climbs and the controls stay disabled.
