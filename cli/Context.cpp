@@ -62,14 +62,22 @@ std::unique_ptr<TBoard> TContext::OpenIdentified(bool configureWhenSilent)
 {
     auto board = std::make_unique<TBoard>();
     std::string errorText;
-    if (!board->Connect(errorText, 0))
-        Fail(exitcode::LINK, "no board: " + errorText);
-    errorText = connection::IdentifyBoard(*board, connection::BOARD_NAME_BUDGET_MS);
-    if (errorText.empty())
-        return board;
-    if (!configureWhenSilent)
-        Fail(exitcode::LINK, "the board does not answer (" + errorText + ")"
-                + (options.noConfigure ? "; --no-configure leaves its FPGA unconfigured" : ""));
+    if (!board->Connect(errorText, 0)) {
+        // A bare FPGA has no JTAG UART to open: configuring it helps, unlike a cable that is
+        // missing, taken or unreachable.
+        const bool mayHelp = connection::ConfigurationMayHelp(board->LinkErrorCode());
+        const std::string why = board->LinkErrorText().empty() ? errorText : board->LinkErrorText();
+        if (!configureWhenSilent || !mayHelp)
+            Fail(exitcode::LINK, "no board: " + why
+                    + (options.noConfigure && mayHelp ? "; --no-configure leaves its FPGA unconfigured" : ""));
+    } else {
+        errorText = connection::IdentifyBoard(*board, connection::BOARD_NAME_BUDGET_MS);
+        if (errorText.empty())
+            return board;
+        if (!configureWhenSilent)
+            Fail(exitcode::LINK, "the board does not answer (" + errorText + ")"
+                    + (options.noConfigure ? "; --no-configure leaves its FPGA unconfigured" : ""));
+    }
     board.reset();
     Configure(connection::DefaultImagePath());
     board = OpenIdentified(false);

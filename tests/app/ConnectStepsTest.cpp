@@ -57,7 +57,8 @@ TEST(RunOffUiThread, KeepsTheEventLoopRunningUntilTheWorkEnds)
 
 TEST(QueryBoardNameWithin, GivesUpAfterItsBudgetOnASilentBoard)
 {
-    testsupport::SimulatedBoard sim(false); // unconfigured: the link opens, nobody answers
+    testsupport::SimulatedBoard sim(false);
+    sim.Ctl("unconfigured silent"); // the link opens, nobody answers
     platform::OverrideExecutableFolder(testsupport::SimulatedBoard::BinFolder());
     TBoard board;
     std::string error;

@@ -107,6 +107,10 @@ e2e_gauge_shown() { [ "$(e2e_pixels 30 536 94 26 'g > 200 && r < 60')" -gt 20 ];
 e2e_start_panel() {
     e2e_start_xvfb
     "$E2E_BIN/vx5h-board-sim" --daemon || e2e_fail "the simulator did not start"
+    # E2E_SIM_SETUP: control commands for the fresh board, one per line.
+    while read -r setup; do
+        [ -n "$setup" ] && { e2e_ctl $setup >/dev/null || e2e_fail "cannot set up the board: $setup"; }
+    done <<<"${E2E_SIM_SETUP:-}"
     if [ "${1:-}" = configured ]; then
         e2e_ctl configure "$E2E_BIN/VX5h_260_ControlPanel.sof" >/dev/null || e2e_fail "cannot configure"
     fi

@@ -4,6 +4,8 @@
 # Close ends the program and the link.
 . "$(dirname "$0")/lib.sh"
 
+# A real chip's configuration time, so that the window's liveness can be seen meanwhile.
+E2E_SIM_SETUP="timing real"
 e2e_start_panel
 e2e_window_pos
 [ "$E2E_WW" = 620 ] && [ "$E2E_WH" = 600 ] || e2e_fail "window is ${E2E_WW}x${E2E_WH}"
