@@ -19,9 +19,7 @@ std::string Slurp(const std::filesystem::path& path)
     return text.str();
 }
 
-} // namespace
-
-TRun Vx5h(const std::string& args, const std::string& input)
+TRun RunShell(const std::string& program, const std::string& input)
 {
     const auto folder = std::filesystem::temp_directory_path() / ("vx5h-run-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
@@ -29,12 +27,25 @@ TRun Vx5h(const std::string& args, const std::string& input)
         std::ofstream(folder / "in", std::ios::binary) << input;
     }
     TRun run;
-    const std::string command = "'" + testsupport::SimulatedBoard::BinFolder() + "vx5h' " + args + " <'"
-        + (folder / "in").string() + "' 2>'" + (folder / "err").string() + "'";
+    const std::string command
+        = "{ " + program + "; } <'" + (folder / "in").string() + "' 2>'" + (folder / "err").string() + "'";
     run.out = testsupport::RunCommand(command, &run.code);
     run.err = Slurp(folder / "err");
     std::filesystem::remove_all(folder);
     return run;
+}
+
+std::string Program() { return "'" + testsupport::SimulatedBoard::BinFolder() + "vx5h'"; }
+
+} // namespace
+
+TRun Vx5h(const std::string& args, const std::string& input) { return RunShell(Program() + " " + args, input); }
+
+TRun Vx5hWhile(const std::string& args, int afterMs, const std::string& during)
+{
+    return RunShell(Program() + " " + args + " & PID=$!; sleep " + std::to_string(afterMs / 1000.0) + "; " + during
+            + " >/dev/null 2>&1; wait $PID",
+        "");
 }
 
 } // namespace clitest

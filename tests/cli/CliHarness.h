@@ -20,6 +20,9 @@ struct TRun {
 
 // Runs the built vx5h with `args` (shell words) in the test's simulator's environment.
 TRun Vx5h(const std::string& args, const std::string& input = "");
+// Runs vx5h in the background and, `afterMs` later, the shell words `during` ($PID is
+// vx5h's), then waits for vx5h.
+TRun Vx5hWhile(const std::string& args, int afterMs, const std::string& during);
 
 class CliTest : public ::testing::Test {
 protected:

@@ -1,0 +1,224 @@
+// mem dump, load, verify and erase against the simulator: round trips in both formats,
+// differences found, bad files refused, and transfers stopped by Ctrl-C or a lost link.
+#include "BytePattern.h"
+#include "CliHarness.h"
+
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+using clitest::Vx5h;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string HexOf(const std::vector<std::uint8_t>& bytes)
+{
+    std::string text;
+    char pair[3];
+    for (std::uint8_t b : bytes) {
+        std::snprintf(pair, sizeof pair, "%02X", b);
+        text += pair;
+    }
+    return text;
+}
+
+std::string Slurp(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string HexWords(std::uint32_t words)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%X", words);
+    return text;
+}
+
+void Put(const fs::path& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
+
+class MemFiles : public clitest::CliTest {
+protected:
+    void SetUp() override
+    {
+        CliTest::SetUp();
+        char pattern[] = "/tmp/vx5h-files-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override
+    {
+        fs::remove_all(folder);
+        CliTest::TearDown();
+    }
+    std::string File(const std::string& name) const { return (folder / name).string(); }
+    // What the board holds, as the simulator shows it.
+    std::string BoardHex(const char* simName, std::uint32_t byteAddress, std::uint32_t count) const
+    {
+        std::string text = sim->Ctl(std::string("mem read ") + simName + " " + std::to_string(byteAddress) + " "
+            + std::to_string(count));
+        std::string hex;
+        for (char c : text)
+            if (std::isxdigit(static_cast<unsigned char>(c)))
+                hex += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return hex;
+    }
+
+    fs::path folder;
+};
+
+struct TTrip {
+    const char* memory;
+    const char* simName;
+    std::uint32_t startWord;
+    std::uint32_t bytes;
+    bool hex;
+};
+
+TEST_F(MemFiles, LoadThenDumpGivesTheFileBackInBothFormats)
+{
+    const TTrip trips[] = {
+        {"EEPROM", "eeprom", 0x7FD, 6, false},       // ends at the last byte
+        {"sdram", "sdram", 0x3FFFFF0, 32, true},     // ends at the last byte
+        {"ssram-0", "ssram0", 0x123, 12345, true},   // odd length
+        {"EPCS", "epcs", 0x3FFF00, 512, false},      // flash, erased at power-on
+        {"SDRAM", "sdram", 0, (3u << 20) + 1, false}, // several steps, odd
+    };
+    for (const TTrip& trip : trips) {
+        SCOPED_TRACE(trip.memory + std::string(" ") + std::to_string(trip.bytes));
+        const std::vector<std::uint8_t> bytes = testsupport::BytePattern(trip.bytes, trip.bytes);
+        const std::string in = File(trip.hex ? "in.hex" : "in.bin");
+        const std::string out = File(trip.hex ? "out.HEX" : "out.bin");
+        Put(in, trip.hex ? HexOf(bytes) : std::string(bytes.begin(), bytes.end()));
+        const std::string start = " --start " + HexWords(trip.startWord);
+        const clitest::TRun load = Vx5h(std::string("mem load ") + trip.memory + " " + in + start + " --verify");
+        ASSERT_EQ(load.code, 0) << load.err;
+        const std::uint32_t shown = std::min<std::uint32_t>(trip.bytes, 4096);
+        EXPECT_EQ(BoardHex(trip.simName, 2 * trip.startWord, shown), HexOf(bytes).substr(0, 2 * shown));
+
+        const std::uint32_t words = (trip.bytes + 1) / 2;
+        const clitest::TRun dump
+            = Vx5h(std::string("mem dump ") + trip.memory + " " + out + start + " --length " + HexWords(words));
+        ASSERT_EQ(dump.code, 0) << dump.err;
+        std::string saved = Slurp(out);
+        ASSERT_EQ(saved.size(), (trip.hex ? 4u : 2u) * words);
+        saved.resize(trip.hex ? 2 * trip.bytes : trip.bytes); // an odd file's last word has a byte more
+        EXPECT_EQ(saved, Slurp(in));
+        EXPECT_EQ(Vx5h(std::string("mem verify ") + trip.memory + " " + in + start).code, 0);
+    }
+}
+
+TEST_F(MemFiles, VerifyNamesTheFirstDifferenceAndCountsTheWords)
+{
+    Put(File("a.bin"), std::string(64, '\x5A'));
+    ASSERT_EQ(Vx5h("mem load ssram-1 " + File("a.bin") + " --start 100").code, 0);
+    sim->Ctl("mem write ssram1 0x214 00");
+    sim->Ctl("mem write ssram1 0x23e 00 00");
+    const clitest::TRun run = Vx5h("mem verify SSRAM-1 " + File("a.bin") + " --start 100");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.err.find("SSRAM-1 differs from '" + File("a.bin") + "': first at word 10A, 2 words differ"),
+        std::string::npos) << run.err;
+}
+
+struct TBadFile {
+    const char* args; // FOLDER stands for the test's folder
+    int code;
+    const char* message;
+};
+
+TEST_F(MemFiles, BadFilesAndFoldersChangeNothingOnTheBoardOrOnDisk)
+{
+    Put(File("old.bin"), "keep me");
+    Put(File("garbage.hex"), "12345G78");
+    Put(File("short.hex"), "123");
+    Put(File("empty.bin"), "");
+    Put(File("four.bin"), "1234");
+    const TBadFile cases[] = {
+        {"mem load sdram FOLDER/missing.bin", 5, "FILE: cannot open 'FOLDER/missing.bin'"},
+        {"mem load sdram FOLDER/garbage.hex", 5, "FILE: 'FOLDER/garbage.hex' is not a valid HEX file"},
+        {"mem load sdram FOLDER/short.hex --length 2", 5, "holds fewer bytes than --length asks for"},
+        {"mem load sdram FOLDER/four.bin --length 3", 5, "holds fewer bytes than --length asks for"},
+        {"mem load sdram FOLDER/empty.bin", 5, "FILE: 'FOLDER/empty.bin' is empty"},
+        {"mem verify sdram FOLDER/missing.bin", 5, "cannot open"},
+        {"mem dump sdram FOLDER/no/such/folder.bin", 5, "FILE: cannot create 'FOLDER/no/such/folder.bin'"},
+        {"mem dump sdram FOLDER/old.bin --start 4000000", 2, "ADDRESS: The input value(4000000)"},
+        {"mem dump eeprom FOLDER/old.bin --start 7FF --length 2", 2, "'LENGTH' is expected to less or equal to 1h."},
+        {"mem load flash FOLDER/four.bin --start 400000", 2, "ADDRESS"},
+        {"mem erase sdram", 2, "MEMORY: SDRAM has no erase; only FLASH and EPCS are erased"},
+    };
+    for (const TBadFile& bad : cases) {
+        auto expand = [this](std::string text) {
+            for (std::size_t at; (at = text.find("FOLDER")) != std::string::npos;)
+                text.replace(at, 6, folder.string());
+            return text;
+        };
+        const clitest::TRun run = Vx5h(expand(bad.args));
+        EXPECT_EQ(run.code, bad.code) << bad.args;
+        EXPECT_NE(run.err.find(expand(bad.message)), std::string::npos) << bad.args << ": " << run.err;
+    }
+    EXPECT_EQ(BoardHex("sdram", 0, 8), "0000000000000000");
+    EXPECT_EQ(BoardHex("flash", 0, 4), "FFFFFFFF");
+    EXPECT_EQ(Slurp(File("old.bin")), "keep me");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 5) << "no file left behind";
+}
+
+TEST_F(MemFiles, EraseBringsFlashBackToFF)
+{
+    sim->Ctl("mem write flash 0x7ffffe 12 34");
+    const clitest::TRun run = Vx5h("mem erase FLASH");
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(BoardHex("flash", 0x7FFFFE, 2), "FFFF");
+}
+
+struct TInterruption {
+    const char* how; // shell words run while the dump goes on; PID is vx5h's
+    int code;
+    const char* message;
+};
+
+TEST_F(MemFiles, ADumpStoppedMidwayLeavesTheOldFileAndAUsableBoardOrTheLinkCode)
+{
+    const TInterruption interruptions[] = {
+        {"kill -INT $PID", 130, "mem dump stopped with Ctrl-C at word"},
+        {"SIM ctl unplug", 4, "the board did not answer; the link is lost"},
+    };
+    for (const TInterruption& interruption : interruptions) {
+        SCOPED_TRACE(interruption.how);
+        Put(File("old.bin"), "keep me");
+        sim->Ctl("link 2000000 0"); // 128 MB would take a minute
+        std::string how = interruption.how;
+        if (how.rfind("SIM ", 0) == 0)
+            how = "VX5H_SIM_SOCKET='" + sim->SocketPath() + "' '" + testsupport::SimulatedBoard::BinFolder()
+                + "vx5h-board-sim'" + how.substr(3);
+        const auto start = std::chrono::steady_clock::now();
+        const clitest::TRun run = clitest::Vx5hWhile("mem dump sdram '" + File("old.bin") + "'", 1000, how);
+        const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(run.code, interruption.code) << run.err;
+        EXPECT_NE(run.err.find(interruption.message), std::string::npos) << run.err;
+        EXPECT_LT(seconds, 15.0) << "within the link's budgets";
+        EXPECT_EQ(Slurp(File("old.bin")), "keep me");
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+        sim->Ctl("plug");
+        sim->Ctl("link 0 0");
+        EXPECT_EQ(Vx5h("led 5").code, 0) << "the board is usable afterwards";
+    }
+}
+
+TEST_F(MemFiles, TheProgressLineShowsOnATerminalOnly)
+{
+    const std::string dump = "mem dump sdram " + File("d.bin") + " --length 100000";
+    const std::string onTerminal = testsupport::RunCommand("script -qec \"'" + testsupport::SimulatedBoard::BinFolder()
+        + "vx5h' " + dump + "\" /dev/null");
+    EXPECT_NE(onTerminal.find("100%  2.0 MB of 2.0 MB"), std::string::npos) << onTerminal;
+    EXPECT_NE(onTerminal.find("2.0 MB in "), std::string::npos) << onTerminal;
+    const std::string quiet = testsupport::RunCommand("script -qec \"'" + testsupport::SimulatedBoard::BinFolder()
+        + "vx5h' -q " + dump + "\" /dev/null");
+    EXPECT_EQ(quiet, "");
+    EXPECT_EQ(Vx5h(dump).err, "") << "standard error is no terminal";
+}
+
+} // namespace
