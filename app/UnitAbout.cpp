@@ -26,10 +26,10 @@ constexpr TTextLine TEXT_LINES[] = {
     {"Software Version V 1.0.0", "Times New Roman", false, 96, 223},
 };
 constexpr int TEXT_PIXEL_SIZE = 13;
-// The board line: across the box's width, below the version.
-constexpr int LINK_X = 16;
-constexpr int LINK_Y = 255;
-constexpr int LINK_WIDTH = 268;
+// The board line: in the band between the picture and the title.
+constexpr int LINK_X = 36;
+constexpr int LINK_Y = 162;
+constexpr int LINK_WIDTH = 228;
 
 } // namespace
 

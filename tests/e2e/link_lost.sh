@@ -56,6 +56,7 @@ if e2e_status_is Connected; then
     e2e_click_connect # the Disconnect the user needed where the panel missed the loss
     e2e_wait_for 5 'e2e_status_is Disconnected'
 fi
+e2e_ctl timing real >/dev/null # a real chip's configuration time, long enough to see the gauge
 e2e_ctl power-cycle >/dev/null
 e2e_click_connect
 e2e_wait_for 10 e2e_gauge_shown || e2e_fail "no gauge"
