@@ -19,5 +19,6 @@ void AddSwitchesCommand(CLI::App& app, TContext& context);
 void AddKeysCommand(CLI::App& app, TContext& context);
 void AddLcdCommand(CLI::App& app, TContext& context);
 void AddMemCommand(CLI::App& app, TContext& context);
+void AddSelfTestCommand(CLI::App& app, TContext& context);
 
 } // namespace cli

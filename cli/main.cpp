@@ -26,7 +26,7 @@ int Run(int argc, char** argv)
 
     using Adder = void (*)(CLI::App&, cli::TContext&);
     for (Adder add : {cli::AddInfoCommand, cli::AddConfigureCommand, cli::AddLedCommand, cli::AddSeg7Command,
-             cli::AddSwitchesCommand, cli::AddKeysCommand, cli::AddLcdCommand, cli::AddMemCommand})
+             cli::AddSwitchesCommand, cli::AddKeysCommand, cli::AddLcdCommand, cli::AddMemCommand, cli::AddSelfTestCommand})
         add(app, context);
 
     try {

@@ -24,14 +24,18 @@ Access TBoardAccess::Judge(bool exchanged, bool ok)
 Access TBoardAccess::MemoryRead(std::uint8_t type, std::uint32_t address, std::uint32_t length, std::uint8_t* dest)
 {
     std::lock_guard lock(m_Board);
-    return Classify(m_Board.MemoryRead(type, address, length, dest));
+    bool ok = false;
+    const bool exchanged = m_Board.MemoryRead(ok, type, address, length, dest);
+    return Judge(exchanged, ok);
 }
 
 Access TBoardAccess::MemoryWrite(
     std::uint8_t type, std::uint32_t address, std::uint32_t length, const std::uint8_t* source)
 {
     std::lock_guard lock(m_Board);
-    return Classify(m_Board.MemoryWrite(type, address, length, source));
+    bool ok = false;
+    const bool exchanged = m_Board.MemoryWrite(ok, type, address, length, source);
+    return Judge(exchanged, ok);
 }
 
 std::uint32_t TBoardAccess::EraseBlockCount(std::uint8_t type)

@@ -19,6 +19,8 @@ constexpr std::uint32_t POLL_MS = 20;
 std::optional<TVerdict> Answer(TContext& ctx, const std::string& question, bool& yes)
 {
     const auto answer = ctx.person.Ask(question, ANSWER_MS);
+    if (!answer && ctx.Stopped())
+        return Skip("stopped");
     if (!answer)
         return Fail("no answer to \"" + question + "\"");
     yes = *answer;

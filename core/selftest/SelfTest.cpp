@@ -148,6 +148,15 @@ std::vector<std::string> TestNames()
     return names;
 }
 
+std::vector<std::string> SelectedTests(const TOptions& options)
+{
+    std::vector<std::string> names;
+    for (const auto& spec : Catalogue())
+        if (Selected(options, spec.name))
+            names.push_back(spec.name);
+    return names;
+}
+
 std::string CheckSelection(const TOptions& options)
 {
     const std::pair<const char*, const std::vector<std::string>*> lists[] = {
@@ -171,7 +180,7 @@ std::string CheckSelection(const TOptions& options)
 }
 
 TReport Run(IBoardAccess& board, IOperator& person, const TOptions& options, const ProgressFn& progress,
-    const std::atomic<bool>* stop)
+    const StopFn& stop)
 {
     TReport report;
     report.full = options.full;

@@ -2,7 +2,6 @@
 
 #include "core/selftest/BoardAccess.h"
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -76,12 +75,18 @@ using ProgressFn = std::function<void(const std::string& test, double fraction)>
 // Every test name in running order.
 std::vector<std::string> TestNames();
 
+// The tests the options select, in running order (skipped ones included).
+std::vector<std::string> SelectedTests(const TOptions& options);
+
 // Empty when every --only/--skip name names a test or a group; else the message.
 std::string CheckSelection(const TOptions& options);
 
+// Whether the user asked to stop (Ctrl-C).
+using StopFn = std::function<bool()>;
+
 // Runs the selected tests in order. A lost link fails the test it broke and skips the
-// rest; `stop` (optional) set from elsewhere ends the run after the current step.
+// rest; once `stop` says so the run ends after the current step, the rest skipped.
 TReport Run(IBoardAccess& board, IOperator& person, const TOptions& options, const ProgressFn& progress = {},
-    const std::atomic<bool>* stop = nullptr);
+    const StopFn& stop = {});
 
 } // namespace selftest

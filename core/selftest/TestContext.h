@@ -30,13 +30,13 @@ struct TContext {
     IOperator& person;
     const TOptions& options;
     std::function<void(double)> progress;
-    const std::atomic<bool>* stop = nullptr;
+    StopFn stop;
     bool linkLost = false;
     // Data lines found working by each memory's data-bus test (all until it ran), so that
     // the later tests of that memory judge only what they can.
     std::array<std::uint16_t, 8> goodDataLines{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
 
-    bool Stopped() const { return stop && stop->load(); }
+    bool Stopped() const { return stop && stop(); }
     void Progress(double fraction) const
     {
         if (progress)

@@ -1,0 +1,46 @@
+// vx5h selftest as a script runs it: its exit code, its reports, its refusals.
+#include "CliHarness.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+using clitest::CliTest;
+using clitest::Vx5h;
+using nlohmann::json;
+
+TEST_F(CliTest, SelfTestExitCodeAndReportsTellAGoodBoardFromABadOne)
+{
+    const std::string junit = sim->SocketPath() + ".junit.xml";
+    struct Case {
+        const char* setup; // control command before the run
+        const char* args;
+        int code;
+        const char* out; // in standard output
+    };
+    const Case cases[] = {
+        {"hsmc adapter", "selftest --only sdram,hsmc --skip sdram.device --json --junit " , 0, "\"passed\":true"},
+        {"mem fault sdram data 13 0", "selftest --only=sdram.data-bus,gsensor", 1,
+            "FAIL  sdram.data-bus"},
+        {"mem fault sdram none", "selftest --only flash", 0, "SKIP  flash"},
+        {"hsmc adapter", "selftest --only hsmc,ssram", 2, ""},
+        {"unplug", "selftest --only sdram", 4, ""},
+    };
+    for (const Case& c : cases) {
+        sim->Ctl(c.setup);
+        std::string args = c.args;
+        if (args.back() == ' ')
+            args += junit;
+        const clitest::TRun run = Vx5h(args);
+        EXPECT_EQ(run.code, c.code) << args << ": " << run.err;
+        EXPECT_NE(run.out.find(c.out), std::string::npos) << args << ": " << run.out;
+    }
+    EXPECT_NE(Vx5h("selftest --only hsmc,ssram").err.find("--only: no test named \"ssram\""), std::string::npos);
+
+    std::ifstream file(junit);
+    std::stringstream xml;
+    xml << file.rdbuf();
+    EXPECT_NE(xml.str().find("<testsuites name=\"vx5h selftest\" tests=\"3\" failures=\"0\""), std::string::npos)
+        << xml.str();
+    std::remove(junit.c_str());
+}
