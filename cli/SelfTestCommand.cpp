@@ -102,7 +102,8 @@ void RunSelfTest(TContext& context, const TSelfTestArgs& args)
     if (linkLost)
         Fail(exitcode::LINK, "selftest: the link to the board was lost");
     if (!report.Passed())
-        Fail(exitcode::DIFFERENT, "selftest: " + std::to_string(report.Count(selftest::Outcome::Fail)) + " of "
+        Fail(exitcode::DIFFERENT,
+            "selftest: " + std::to_string(report.Count(selftest::Outcome::Fail)) + " of "
                 + std::to_string(report.tests.size()) + " tests failed");
 }
 
@@ -127,7 +128,8 @@ void AddSelfTestCommand(CLI::App& app, TContext& context)
         ->delimiter(',');
     command->add_option("--skip", args->options.skip, "Leave out these tests or groups (comma-separated)")
         ->delimiter(',');
-    command->add_flag("--full", args->options.full, "Test every word of the RAMs, not sampled blocks (slow on a real cable)");
+    command->add_flag(
+        "--full", args->options.full, "Test every word of the RAMs, not sampled blocks (slow on a real cable)");
     command->add_flag("--destructive", args->options.destructive,
         "Also test FLASH and EPCS: erase, program, verify, erase (their contents are lost)");
     command->add_flag("--interactive", args->options.interactive,

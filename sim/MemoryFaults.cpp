@@ -52,8 +52,8 @@ int AddressLinesOf(std::uint32_t sizeBytes)
     return lines;
 }
 
-void ReadThrough(const TSparseMemory& memory, const TMemoryFaults& faults, std::uint32_t address,
-    std::uint8_t* dest, std::uint32_t length)
+void ReadThrough(const TSparseMemory& memory, const TMemoryFaults& faults, std::uint32_t address, std::uint8_t* dest,
+    std::uint32_t length)
 {
     if (!faults.Any()) {
         memory.Read(address, dest, length);
@@ -67,8 +67,8 @@ void ReadThrough(const TSparseMemory& memory, const TMemoryFaults& faults, std::
     }
 }
 
-void WriteThrough(TSparseMemory& memory, const TMemoryFaults& faults, std::uint32_t address,
-    const std::uint8_t* source, std::uint32_t length, bool program)
+void WriteThrough(TSparseMemory& memory, const TMemoryFaults& faults, std::uint32_t address, const std::uint8_t* source,
+    std::uint32_t length, bool program)
 {
     if (!faults.Any()) {
         program ? memory.Program(address, source, length) : memory.Write(address, source, length);

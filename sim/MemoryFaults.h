@@ -25,10 +25,7 @@ struct TMemoryFaults {
     // carries the AND of both.
     std::vector<std::pair<int, int>> addressShorts;
 
-    bool Any() const
-    {
-        return dataStuck0 || dataStuck1 || addressStuck0 || addressStuck1 || !addressShorts.empty();
-    }
+    bool Any() const { return dataStuck0 || dataStuck1 || addressStuck0 || addressStuck1 || !addressShorts.empty(); }
     // The byte address the chip sees for the byte address the firmware drives.
     std::uint32_t MapByteAddress(std::uint32_t address) const;
     // A byte as it crosses the faulty data lines; `odd`: the byte travels on D8-D15.
@@ -42,9 +39,9 @@ int AddressLinesOf(std::uint32_t sizeBytes);
 
 // Reads and writes of the firmware through the chip's wiring (byte by byte only when the
 // wiring is faulty). `program`: NOR programming instead of a plain write.
-void ReadThrough(const TSparseMemory& memory, const TMemoryFaults& faults, std::uint32_t address,
-    std::uint8_t* dest, std::uint32_t length);
-void WriteThrough(TSparseMemory& memory, const TMemoryFaults& faults, std::uint32_t address,
-    const std::uint8_t* source, std::uint32_t length, bool program);
+void ReadThrough(const TSparseMemory& memory, const TMemoryFaults& faults, std::uint32_t address, std::uint8_t* dest,
+    std::uint32_t length);
+void WriteThrough(TSparseMemory& memory, const TMemoryFaults& faults, std::uint32_t address, const std::uint8_t* source,
+    std::uint32_t length, bool program);
 
 } // namespace sim

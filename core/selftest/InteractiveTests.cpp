@@ -121,21 +121,18 @@ TVerdict Seg7Test(TContext& ctx)
 
 TVerdict SwitchTest(TContext& ctx)
 {
-    return AwaitChanges(
-        ctx, switches::KEY_COUNT, switches::SWITCH_COUNT, "Flip each slide switch SW0-SW17 (and back)");
+    return AwaitChanges(ctx, switches::KEY_COUNT, switches::SWITCH_COUNT, "Flip each slide switch SW0-SW17 (and back)");
 }
 
-TVerdict KeyTest(TContext& ctx)
-{
-    return AwaitChanges(ctx, 0, switches::KEY_COUNT, "Press each pushbutton KEY0-KEY3");
-}
+TVerdict KeyTest(TContext& ctx) { return AwaitChanges(ctx, 0, switches::KEY_COUNT, "Press each pushbutton KEY0-KEY3"); }
 
 TVerdict IrTest(TContext& ctx)
 {
     const std::uint8_t channel = protocol::CHANNEL_IR;
     if (auto p = ctx.Problem(ctx.board.ChannelEnable(channel, true), "switching IR reception on"))
         return *p;
-    ctx.person.Tell(Format("Press a key of the IR remote within %u s.", static_cast<unsigned>(ctx.options.inputBudgetMs / 1000)));
+    ctx.person.Tell(
+        Format("Press a key of the IR remote within %u s.", static_cast<unsigned>(ctx.options.inputBudgetMs / 1000)));
     std::uint8_t count = 0, data[129] = {};
     std::optional<TVerdict> problem;
     const std::uint32_t start = platform::TickCount();

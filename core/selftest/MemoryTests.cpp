@@ -10,9 +10,9 @@ namespace selftest {
 namespace {
 
 constexpr int DATA_LINES = 16;
-constexpr std::uint32_t CHUNK_WORDS = 32 * 1024;  // one step of the device tests: 64 KB
+constexpr std::uint32_t CHUNK_WORDS = 32 * 1024; // one step of the device tests: 64 KB
 constexpr std::uint32_t SAMPLE_BLOCK_WORDS = 8 * 1024;
-constexpr std::uint32_t SAMPLE_BLOCKS = 16;     // 256 KB of each RAM by default
+constexpr std::uint32_t SAMPLE_BLOCKS = 16;      // 256 KB of each RAM by default
 constexpr std::uint32_t SAMPLE_FLASH_BLOCKS = 4; // first, two inside, last
 
 using Words = std::vector<std::uint16_t>;
@@ -20,7 +20,8 @@ using Words = std::vector<std::uint16_t>;
 Access ReadWords(TContext& ctx, const TMemory& m, std::uint32_t word, Words& words)
 {
     std::vector<std::uint8_t> bytes(words.size() * 2);
-    const Access access = ctx.board.MemoryRead(m.type, word * 2, static_cast<std::uint32_t>(bytes.size()), bytes.data());
+    const Access access
+        = ctx.board.MemoryRead(m.type, word * 2, static_cast<std::uint32_t>(bytes.size()), bytes.data());
     for (std::size_t i = 0; i < words.size(); ++i)
         words[i] = static_cast<std::uint16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
     return access;
@@ -116,8 +117,8 @@ std::vector<TRange> RangesOf(std::uint32_t words, bool full, std::uint32_t sampl
     }
     const std::uint32_t room = words / sampleWords - 1; // index of the last whole block
     for (std::uint32_t i = 0; i < samples; ++i)
-        ranges.push_back({static_cast<std::uint32_t>(std::uint64_t{room} * i / (samples - 1)) * sampleWords,
-            sampleWords});
+        ranges.push_back(
+            {static_cast<std::uint32_t>(std::uint64_t{room} * i / (samples - 1)) * sampleWords, sampleWords});
     return ranges;
 }
 
@@ -193,6 +194,17 @@ std::string Coverage(const TMemory& m, const std::vector<TRange>& ranges)
         static_cast<unsigned>(words), static_cast<unsigned>(m.Words()));
 }
 
+// Passes with `passed`, or fails naming every finding after the memory's name.
+TVerdict Verdict(const TMemory& m, const std::vector<std::string>& findings, const std::string& passed)
+{
+    if (findings.empty())
+        return Pass(passed);
+    std::string message = m.name + " " + findings[0];
+    for (std::size_t i = 1; i < findings.size(); ++i)
+        message += "; " + findings[i];
+    return Fail(message);
+}
+
 } // namespace
 
 int TMemory::AddressLines() const
@@ -242,16 +254,11 @@ TVerdict DataBusTest(TContext& ctx, const TMemory& m)
         else if (neverZero & (1u << line))
             findings.push_back(Format("data line %d stuck at 1", line));
         else
-            findings.push_back(Format("data line %d faulty (wrote 0x%04X, read 0x%04X)", line,
-                firstWrong[line].first, firstWrong[line].second));
+            findings.push_back(Format("data line %d faulty (wrote 0x%04X, read 0x%04X)", line, firstWrong[line].first,
+                firstWrong[line].second));
     }
     ctx.goodDataLines[m.type] = static_cast<std::uint16_t>(~wrong);
-    if (findings.empty())
-        return Pass(Format("%d data lines", DATA_LINES));
-    std::string message = m.name + " " + findings[0];
-    for (std::size_t i = 1; i < findings.size(); ++i)
-        message += "; " + findings[i];
-    return Fail(message);
+    return Verdict(m, findings, Format("%d data lines", DATA_LINES));
 }
 
 namespace {
@@ -367,12 +374,7 @@ TVerdict AddressBusTest(TContext& ctx, const TMemory& m)
         if (!paired[i])
             findings.push_back(Format("address line A%d stuck", aliasOfZero[i]));
     ctx.Progress(1.0);
-    if (findings.empty())
-        return Pass(Format("%d address lines", lines));
-    std::string message = m.name + " " + findings[0];
-    for (std::size_t i = 1; i < findings.size(); ++i)
-        message += "; " + findings[i];
-    return Fail(message);
+    return Verdict(m, findings, Format("%d address lines", lines));
 }
 
 TVerdict DeviceTest(TContext& ctx, const TMemory& m)
@@ -423,8 +425,8 @@ TVerdict FlashTest(TContext& ctx, const TMemory& m)
         if (step != 1)
             if (auto p = eraseAll())
                 return *p;
-        auto verdict = FillAndVerify(ctx, m, ranges, step == 1 ? pattern : blank, steps[step], step / 3.0, 1 / 3.0,
-            step == 1);
+        auto verdict
+            = FillAndVerify(ctx, m, ranges, step == 1 ? pattern : blank, steps[step], step / 3.0, 1 / 3.0, step == 1);
         if (verdict)
             return *verdict;
     }

@@ -161,8 +161,8 @@ TVerdict HsmcTest(TContext& ctx)
     if (io == HSMC_IO_ALL)
         return Skip("no loopback adapter (every pair open)");
     if (io == 0 && xcvr == 0)
-        return Pass(Format("%d IO pairs and %d transceiver pairs loop back", hsmc::IO_PAIRS,
-            hsmc::XCVR_GROUPS_WITH_PINS));
+        return Pass(
+            Format("%d IO pairs and %d transceiver pairs loop back", hsmc::IO_PAIRS, hsmc::XCVR_GROUPS_WITH_PINS));
     std::vector<std::string> details;
     std::string message;
     if (io != 0)

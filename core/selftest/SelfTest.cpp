@@ -31,7 +31,8 @@ struct TTestSpec {
 std::string LowerName(std::uint8_t type)
 {
     std::string name = memory::MemoryTypeName(type);
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(
+        name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return name;
 }
 
@@ -43,14 +44,14 @@ const std::vector<TTestSpec>& Catalogue()
     static const std::vector<TTestSpec> tests = [] {
         std::vector<TTestSpec> list;
         using MemoryTest = TVerdict (*)(TContext&, const TMemory&);
-        const std::pair<const char*, MemoryTest> ramTests[] = {
-            {"data-bus", DataBusTest}, {"address-bus", AddressBusTest}, {"device", DeviceTest}};
+        const std::pair<const char*, MemoryTest> ramTests[]
+            = {{"data-bus", DataBusTest}, {"address-bus", AddressBusTest}, {"device", DeviceTest}};
         for (std::uint8_t type : {protocol::MEM_SSRAM0, protocol::MEM_SSRAM1, protocol::MEM_SDRAM})
             for (const auto& [suffix, test] : ramTests)
                 list.push_back({LowerName(type) + "." + suffix, Kind::Plain,
                     [type, test = test](TContext& ctx) { return test(ctx, MemoryOf(type)); }});
-        list.push_back({"eeprom", Kind::Plain,
-            [](TContext& ctx) { return EepromTest(ctx, MemoryOf(protocol::MEM_EEPROM)); }});
+        list.push_back(
+            {"eeprom", Kind::Plain, [](TContext& ctx) { return EepromTest(ctx, MemoryOf(protocol::MEM_EEPROM)); }});
         for (std::uint8_t type : {protocol::MEM_FLASH, protocol::MEM_EPCS})
             list.push_back(
                 {LowerName(type), Kind::Destructive, [type](TContext& ctx) { return FlashTest(ctx, MemoryOf(type)); }});
@@ -72,8 +73,8 @@ std::string GroupOf(const std::string& name) { return name.substr(0, name.find('
 
 bool Names(const std::vector<std::string>& names, const std::string& test)
 {
-    return std::any_of(names.begin(), names.end(),
-        [&](const std::string& n) { return n == test || n == GroupOf(test); });
+    return std::any_of(
+        names.begin(), names.end(), [&](const std::string& n) { return n == test || n == GroupOf(test); });
 }
 
 bool Selected(const TOptions& options, const std::string& test)
@@ -159,8 +160,8 @@ std::vector<std::string> SelectedTests(const TOptions& options)
 
 std::string CheckSelection(const TOptions& options)
 {
-    const std::pair<const char*, const std::vector<std::string>*> lists[] = {
-        {"--only", &options.only}, {"--skip", &options.skip}};
+    const std::pair<const char*, const std::vector<std::string>*> lists[]
+        = {{"--only", &options.only}, {"--skip", &options.skip}};
     for (const auto& [option, names] : lists)
         for (const std::string& name : *names) {
             const bool known = std::any_of(Catalogue().begin(), Catalogue().end(),
@@ -179,8 +180,8 @@ std::string CheckSelection(const TOptions& options)
     return {};
 }
 
-TReport Run(IBoardAccess& board, IOperator& person, const TOptions& options, const ProgressFn& progress,
-    const StopFn& stop)
+TReport Run(
+    IBoardAccess& board, IOperator& person, const TOptions& options, const ProgressFn& progress, const StopFn& stop)
 {
     TReport report;
     report.full = options.full;

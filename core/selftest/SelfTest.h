@@ -21,9 +21,9 @@ enum class Outcome {
 const char* OutcomeName(Outcome outcome); // "PASS", "FAIL", "SKIP"
 
 struct TTestResult {
-    std::string name;    // "sdram.data-bus"
+    std::string name; // "sdram.data-bus"
     Outcome outcome = Outcome::Skip;
-    std::string message; // the finding ("SDRAM data line 13 stuck at 0") or the reason
+    std::string message;              // the finding ("SDRAM data line 13 stuck at 0") or the reason
     std::vector<std::string> details; // further findings, one a line
     double seconds = 0;
 };
@@ -39,11 +39,11 @@ struct TReport {
 };
 
 struct TOptions {
-    bool full = false;        // the device tests cover every word, not sampled blocks
-    bool destructive = false; // FLASH and EPCS are erased and programmed
-    bool interactive = false; // tests a person must watch or touch
+    bool full = false;                   // the device tests cover every word, not sampled blocks
+    bool destructive = false;            // FLASH and EPCS are erased and programmed
+    bool interactive = false;            // tests a person must watch or touch
     std::uint32_t inputBudgetMs = 30000; // for flipping the switches, pressing keys
-    std::vector<std::string> only; // test or group names ("sdram", "sdram.device")
+    std::vector<std::string> only;       // test or group names ("sdram", "sdram.device")
     std::vector<std::string> skip;
 };
 

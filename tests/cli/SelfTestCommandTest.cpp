@@ -19,9 +19,8 @@ TEST_F(CliTest, SelfTestExitCodeAndReportsTellAGoodBoardFromABadOne)
         const char* out; // in standard output
     };
     const Case cases[] = {
-        {"hsmc adapter", "selftest --only sdram,hsmc --skip sdram.device --json --junit " , 0, "\"passed\":true"},
-        {"mem fault sdram data 13 0", "selftest --only=sdram.data-bus,gsensor", 1,
-            "FAIL  sdram.data-bus"},
+        {"hsmc adapter", "selftest --only sdram,hsmc --skip sdram.device --json --junit ", 0, "\"passed\":true"},
+        {"mem fault sdram data 13 0", "selftest --only=sdram.data-bus,gsensor", 1, "FAIL  sdram.data-bus"},
         {"mem fault sdram none", "selftest --only flash", 0, "SKIP  flash"},
         {"hsmc adapter", "selftest --only hsmc,ssram", 2, ""},
         {"unplug", "selftest --only sdram", 4, ""},

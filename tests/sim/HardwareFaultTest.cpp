@@ -16,7 +16,8 @@ struct FaultyBoard : ModelHarness {
     void WriteWord(std::uint8_t type, std::uint32_t word, std::uint16_t value)
     {
         bool ok = false;
-        const auto reply = Command(CMD_MEMORY_WRITE, Cat(Cat({type}, U32(word * 2)), {std::uint8_t(value), std::uint8_t(value >> 8)}), ok);
+        const auto reply = Command(
+            CMD_MEMORY_WRITE, Cat(Cat({type}, U32(word * 2)), {std::uint8_t(value), std::uint8_t(value >> 8)}), ok);
         ASSERT_TRUE(ok && reply[0] == 0);
     }
     std::uint16_t ReadWord(std::uint8_t type, std::uint32_t word)

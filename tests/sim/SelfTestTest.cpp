@@ -236,7 +236,8 @@ TEST_F(SelfTestOnSimulator, SelectionSkipsAndALostLinkEndTheRunCleanly)
     std::vector<std::string> names;
     for (const auto& t : report.tests)
         names.push_back(t.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"ssram-0.data-bus", "sdram.data-bus", "sdram.address-bus", "flash", "leds"}));
+    EXPECT_EQ(
+        names, (std::vector<std::string>{"ssram-0.data-bus", "sdram.data-bus", "sdram.address-bus", "flash", "leds"}));
     EXPECT_EQ(Find(report, "flash")->message, "erases the chip (run with --destructive)");
     EXPECT_EQ(Find(report, "leds")->message, "no terminal to ask");
 
