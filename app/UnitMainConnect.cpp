@@ -225,10 +225,10 @@ void TFormMain::StartProgress(std::uint32_t durationMs, std::int32_t from, std::
     m_ProgressStart = platform::TickCount();
     m_ProgressDuration = durationMs;
     m_ProgressRunning = true;
-    ShowInfo(QString(), INFO_YELLOW);
-    CGaugeConfig->SetProgress(0);
     // The bar's percentage would be printed over the status text.
     LabelConnectStatus->hide();
+    ShowInfo(QString(), INFO_YELLOW);
+    CGaugeConfig->SetProgress(0);
     CGaugeConfig->show();
     TimerProgress.stop();
     TimerProgress.start(static_cast<int>(std::max<std::uint32_t>(1, durationMs / 100)));

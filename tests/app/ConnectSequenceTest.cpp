@@ -3,7 +3,10 @@
 #include "app/MainControls.h"
 #include "app/WelcomeAnimation.h"
 #include "pages/Page.h"
+#include "platform/Hooks.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
@@ -298,6 +301,49 @@ TEST_F(AppTest, APageLinkFailureDisconnectsAndLocksTheTabsUntilTheNextConnect)
     ASSERT_TRUE(WaitForSequenceEnd());
     EXPECT_EQ(Status(), "Connected");
     EXPECT_TRUE(LookOf(*Form).tabsEnabled);
+}
+
+// The window stays honest while it waits: the gauge takes the status text's place, an
+// exchange that keeps the window waiting shows the busy cursor, and after a lost link the
+// page's red reason stays (or the line says what happened).
+TEST_F(AppTest, TheWindowSaysWhatItIsWaitingFor)
+{
+    SetUpBoard(false);
+    MakeForm();
+    EXPECT_FALSE(Form->windowIcon().isNull());
+    bool statusBesideGauge = false;
+    OnInfo = [&](const QString&) {
+        statusBesideGauge |= Form->ProgressRunning() && Form->LabelConnectStatus->isVisible();
+    };
+    ASSERT_TRUE(StartAutoConnect(40000));
+    OnInfo = nullptr;
+    ASSERT_EQ(Status(), "Connected");
+    EXPECT_FALSE(statusBesideGauge);
+    EXPECT_TRUE(Form->LabelConnectStatus->isVisible());
+
+    platform::WaitBegins();
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    platform::WaitEnds();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    const struct {
+        QString pageText;
+        QColor colour;
+        QString shown;
+    } losses[] = {{"Set LCD Fail", INFO_RED, "Set LCD Fail"}, {"", INFO_GREEN, "Board link lost"},
+        {"IR Monitor...", INFO_YELLOW, "Board link lost"}};
+    for (const auto& loss : losses) {
+        if (!Form->Board.IsOpen()) {
+            Click(CONNECT);
+            ASSERT_TRUE(WaitForSequenceEnd());
+        }
+        ShowInfo(loss.pageText, loss.colour);
+        Form->Pages[Form->ActivePage]->OnLinkFailure();
+        EXPECT_EQ(Status(), "Disconnected");
+        EXPECT_EQ(InfoText(), loss.shown);
+        EXPECT_EQ(Form->LabelInfo->palette().color(QPalette::WindowText), INFO_RED);
+    }
 }
 
 TEST_F(AppTest, ClosingWhileConnectedClosesTheLink)
