@@ -36,7 +36,7 @@ for page in G-Sensor "IR RX"; do
         base=$(measure "$BASE" "$page")
         awk -v p="$page" -v b="$base" -v n="$new" 'BEGIN {
             printf "%-9s baseline %5.1f ms/s (%.2f%% of a core)  now %5.1f ms/s (%.2f%%)  ratio %.2f\n",
-                p, b, b / 10, n, n / 10, b > 0 ? n / b : 0 }'
+                p, b, b / 10, n, n / 10, (b > 0 ? n / b : 0) }'
     else
         awk -v p="$page" -v n="$new" 'BEGIN { printf "%-9s %5.1f ms/s (%.2f%% of a core)\n", p, n, n / 10 }'
     fi
