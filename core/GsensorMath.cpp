@@ -1,8 +1,8 @@
 #include "core/GsensorMath.h"
 
 #include <cmath>
-#include <string_view>
 #include <cstdio>
+#include <string_view>
 
 namespace gsensor {
 

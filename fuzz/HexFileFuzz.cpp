@@ -15,8 +15,8 @@
 #include "fuzz/FuzzSupport.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cctype>
+#include <cstring>
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>

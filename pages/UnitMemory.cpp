@@ -1,10 +1,10 @@
 #include "pages/UnitMemory.h"
 
 #include "app/ShowInfo.h"
+#include "app/UnitProgress.h"
 #include "board/Board.h"
 #include "core/HexField.h"
 #include "core/MemoryTransfer.h"
-#include "app/UnitProgress.h"
 #include "pages/MemoryProgress.h"
 #include "pages/PageText.h"
 #include "platform/Paths.h"

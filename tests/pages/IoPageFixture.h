@@ -12,9 +12,9 @@
 
 #include <QColor>
 #include <QCoreApplication>
-#include <QEvent>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
