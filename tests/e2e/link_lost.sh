@@ -58,6 +58,7 @@ if e2e_status_is Connected; then
 fi
 e2e_ctl timing real >/dev/null # a real chip's configuration time, long enough to see the gauge
 e2e_ctl power-cycle >/dev/null
+e2e_ctl timing real >/dev/null # a real chip's configuration time: the gauge climbs for seconds
 e2e_click_connect
 e2e_wait_for 10 e2e_gauge_shown || e2e_fail "no gauge"
 # Watched all through the connect: the status text must never show beside the gauge.
