@@ -242,8 +242,9 @@ TEST(MemoryFiles, HexTextEndsAndBadCharacters)
         WriteText(folder / "t.hex", c.text);
         const TFilePortion portion = ReadFilePortion(folder / "t.hex", true, c.wholeFile, c.count, 1000);
         EXPECT_EQ(c.status, portion.status) << c.text;
-        if (c.status == TLoadStatus::Ok)
+        if (c.status == TLoadStatus::Ok) {
             EXPECT_EQ(c.bytes, Bytes(portion)) << c.text;
+        }
         EXPECT_EQ(c.badOffset, portion.badOffset) << c.text;
     }
     // Read in pieces, the offset counts from the start of the file.
