@@ -44,7 +44,8 @@ public:
             return;
         }
         m_LastDraw = platform::TickCount();
-        std::fprintf(stderr, "\r[%2zu/%zu] %s  %3.0f%%\x1b[K", m_Index, m_Total, test.c_str(), fraction * 100);
+        std::fprintf(stderr, "\r[%2u/%u] %s  %3.0f%%\x1b[K", static_cast<unsigned>(m_Index),
+            static_cast<unsigned>(m_Total), test.c_str(), fraction * 100);
         std::fflush(stderr);
         m_Drawn = true;
     }

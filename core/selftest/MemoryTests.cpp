@@ -142,7 +142,9 @@ std::string MaskNote(std::uint16_t mask)
 {
     if (mask == 0xFFFF)
         return {};
-    return "data lines " + LineList(static_cast<std::uint16_t>(~mask)) + " not checked (see the data-bus test)";
+    const auto bad = static_cast<std::uint16_t>(~mask);
+    return std::string(PopCount(bad) == 1 ? "data line " : "data lines ") + LineList(bad)
+        + " not checked (see the data-bus test)";
 }
 
 using PatternFn = std::function<Words(const TRange&)>;
@@ -374,6 +376,7 @@ TVerdict AddressBusTest(TContext& ctx, const TMemory& m)
         if (!paired[i])
             findings.push_back(Format("address line A%d stuck", aliasOfZero[i]));
     ctx.Progress(1.0);
+    ctx.addressFaulty[m.type] = !findings.empty();
     return Verdict(m, findings, Format("%d address lines", lines));
 }
 
@@ -384,6 +387,8 @@ TVerdict DeviceTest(TContext& ctx, const TMemory& m)
         auto verdict = FillAndVerify(
             ctx, m, ranges, [inverse](const TRange& r) { return PatternFor(r, inverse); },
             inverse ? "inverse" : "incrementing", inverse ? 0.5 : 0.0, 0.5);
+        if (verdict && verdict->outcome == Outcome::Fail && ctx.addressFaulty[m.type])
+            verdict->details.push_back("words alias through the faulty address lines (see the address-bus test)");
         if (verdict)
             return *verdict;
     }

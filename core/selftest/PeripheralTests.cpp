@@ -144,9 +144,8 @@ TVerdict SdCardTest(TContext& ctx)
         return Fail(message, std::vector<std::string>(faults.begin() + 1, faults.end()));
     }
     const char* fs = first.fileSystem == 1 ? "FAT16" : first.fileSystem == 2 ? "FAT32" : "no FAT file system";
-    return Pass(Format("%llu MB card, OEM \"%.2s\", product \"%.5s\", %s",
-        static_cast<unsigned long long>(CapacityMb(first.csd)), reinterpret_cast<const char*>(first.cid + 1),
-        reinterpret_cast<const char*>(first.cid + 3), fs));
+    return Pass(Format("%u MB card, OEM \"%.2s\", product \"%.5s\", %s", static_cast<unsigned>(CapacityMb(first.csd)),
+        reinterpret_cast<const char*>(first.cid + 1), reinterpret_cast<const char*>(first.cid + 3), fs));
 }
 
 TVerdict HsmcTest(TContext& ctx)

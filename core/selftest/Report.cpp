@@ -96,8 +96,8 @@ std::string Mode(const TReport& r)
 
 std::string Summary(const TReport& r)
 {
-    return Format("%zu tests: %d passed, %d failed, %d skipped in %.1f s", r.tests.size(), r.Count(Outcome::Pass),
-        r.Count(Outcome::Fail), r.Count(Outcome::Skip), r.seconds);
+    return Format("%u tests: %d passed, %d failed, %d skipped in %.1f s", static_cast<unsigned>(r.tests.size()),
+        r.Count(Outcome::Pass), r.Count(Outcome::Fail), r.Count(Outcome::Skip), r.seconds);
 }
 
 std::string TextReport(const TReport& r)
@@ -129,16 +129,17 @@ std::string JsonReport(const TReport& r)
             out += (k ? "," : "") + Json(t.details[k]);
         out += "],\"seconds\":" + Seconds(t.seconds) + "}";
     }
-    out += Format("],\"summary\":{\"tests\":%zu,\"passed\":%d,\"failed\":%d,\"skipped\":%d,\"seconds\":%s},",
-        r.tests.size(), r.Count(Outcome::Pass), r.Count(Outcome::Fail), r.Count(Outcome::Skip),
+    out += Format("],\"summary\":{\"tests\":%u,\"passed\":%d,\"failed\":%d,\"skipped\":%d,\"seconds\":%s},",
+        static_cast<unsigned>(r.tests.size()), r.Count(Outcome::Pass), r.Count(Outcome::Fail), r.Count(Outcome::Skip),
         Seconds(r.seconds).c_str());
     return out + "\"passed\":" + (r.Passed() ? "true" : "false") + "}\n";
 }
 
 std::string JunitReport(const TReport& r)
 {
-    const std::string counts = Format("tests=\"%zu\" failures=\"%d\" errors=\"0\" skipped=\"%d\" time=\"%s\"",
-        r.tests.size(), r.Count(Outcome::Fail), r.Count(Outcome::Skip), Seconds(r.seconds).c_str());
+    const std::string counts = Format("tests=\"%u\" failures=\"%d\" errors=\"0\" skipped=\"%d\" time=\"%s\"",
+        static_cast<unsigned>(r.tests.size()), r.Count(Outcome::Fail), r.Count(Outcome::Skip),
+        Seconds(r.seconds).c_str());
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"vx5h selftest\" " + counts
         + ">\n  <testsuite name=\"" + Xml("vx5h selftest: " + r.board + " (" + Mode(r) + ")") + "\" " + counts + ">\n";
     for (const auto& t : r.tests) {

@@ -35,6 +35,8 @@ struct TContext {
     // Data lines found working by each memory's data-bus test (all until it ran), so that
     // the later tests of that memory judge only what they can.
     std::array<std::uint16_t, 8> goodDataLines{0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+    // Memories whose address-bus test named faulty lines: their words alias.
+    std::array<bool, 8> addressFaulty{};
 
     bool Stopped() const { return stop && stop(); }
     void Progress(double fraction) const
