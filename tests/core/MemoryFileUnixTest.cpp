@@ -78,8 +78,9 @@ TEST(MemoryFilesUnix, DumpKeepsModesAndLinksAndWritesTheirTargets)
         ASSERT_EQ(TDumpStatus::Ok, WriteDumpFile(folder / c.name, BYTES, 2, hex, &reason)) << c.name << reason;
         EXPECT_EQ(hex ? "CAFE" : "\xCA\xFE", ReadText(folder / c.written)) << c.name;
         EXPECT_EQ(c.mode & fs::perms(0600), Mode(folder / c.written) & fs::perms(0600)) << c.name;
-        if (std::string(c.name) != c.written)
+        if (std::string(c.name) != c.written) {
             EXPECT_TRUE(fs::is_symlink(folder / c.name)) << c.name << " is still a link";
+        }
     }
     EXPECT_EQ(fs::perms(0600), Mode(file));
     EXPECT_EQ(fs::perms(0640), Mode(folder / "sub" / "real.bin"));
