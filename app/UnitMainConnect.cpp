@@ -179,7 +179,7 @@ bool TFormMain::ConfigureFpga()
         const TDownload& loader = *download;
         ok = RunOffUiThread([&] { return connection::DownloadImage(loader, imagePath); });
         if (!ok)
-            errorText = connection::DownloadFailedText(imagePath);
+            errorText = connection::DownloadFailedText(imagePath, loader.LastError());
     }
     if (!ok) {
         TimerProgress.stop(); // the gauge keeps its value under the message box

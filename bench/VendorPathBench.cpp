@@ -34,8 +34,8 @@ struct Figures {
 };
 
 // One way to the board, as VX5H_CABLE and the stand-in's script choose it.
-bool Measure(const char* cable, const std::string& script, const std::vector<std::uint8_t>& data, int rounds,
-    Figures& figures)
+bool Measure(
+    const char* cable, const std::string& script, const std::vector<std::uint8_t>& data, int rounds, Figures& figures)
 {
     ::setenv("VX5H_CABLE", cable, 1);
     ::setenv("FAKE_ATLANTIC", script.c_str(), 1);
@@ -101,8 +101,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vx5h-bench-vendor: a transfer failed\n");
         return 1;
     }
-    std::printf("SetLed round trip and SDRAM transfer of %zu KB through TBoard (ratio against the direct way)\n",
-        bytes / 1024);
+    std::printf(
+        "SetLed round trip and SDRAM transfer of %zu KB through TBoard (ratio against the direct way)\n", bytes / 1024);
     Report("direct to the simulator", direct, direct);
     Report("vendor path, no latency", vendor, direct);
     char name[64];

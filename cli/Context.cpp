@@ -68,14 +68,16 @@ std::unique_ptr<TBoard> TContext::OpenIdentified(bool configureWhenSilent)
         const bool mayHelp = connection::ConfigurationMayHelp(board->LinkErrorCode());
         const std::string why = board->LinkErrorText().empty() ? errorText : board->LinkErrorText();
         if (!configureWhenSilent || !mayHelp)
-            Fail(exitcode::LINK, "no board: " + why
+            Fail(exitcode::LINK,
+                "no board: " + why
                     + (options.noConfigure && mayHelp ? "; --no-configure leaves its FPGA unconfigured" : ""));
     } else {
         errorText = connection::IdentifyBoard(*board, connection::BOARD_NAME_BUDGET_MS);
         if (errorText.empty())
             return board;
         if (!configureWhenSilent)
-            Fail(exitcode::LINK, "the board does not answer (" + errorText + ")"
+            Fail(exitcode::LINK,
+                "the board does not answer (" + errorText + ")"
                     + (options.noConfigure ? "; --no-configure leaves its FPGA unconfigured" : ""));
     }
     board.reset();
@@ -124,7 +126,7 @@ void TContext::Configure(const std::string& imagePath)
     if (shown)
         std::fprintf(stderr, "\r\x1b[K");
     if (!ok)
-        Fail(exitcode::LINK, "configure: " + connection::DownloadFailedText(imagePath));
+        Fail(exitcode::LINK, "configure: " + connection::DownloadFailedText(imagePath, download.LastError()));
     Note("Configured the FPGA with " + name + " in " + std::to_string(platform::TicksSince(start)) + " ms");
 }
 

@@ -23,6 +23,7 @@ TDownload::TDownload()
         }
     }
     m_Entries = entries;
+    m_LastError = library->ResolveAs<QELVANO_DownloadLastError_t>(downloadapi::LAST_ERROR_NAME);
     m_Library = std::move(library);
 }
 
@@ -48,4 +49,15 @@ bool TDownload::DownloadImage(const std::string& path, std::int32_t time, std::u
     const std::string libraryPath = platform::LibraryPathText(path);
     const std::int32_t result = download(libraryPath.c_str(), time, a, b, c, d, e);
     return (result & 0xFF) != 0;
+}
+
+std::string TDownload::LastError() const
+{
+    if (!m_Library || !m_LastError)
+        return {};
+    char text[4096] = {};
+    if (m_LastError(text, sizeof text) == 0)
+        return {};
+    text[sizeof text - 1] = '\0';
+    return text;
 }

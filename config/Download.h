@@ -32,7 +32,12 @@ public:
     bool DownloadImage(const std::string& path, std::int32_t time, std::uint8_t a, std::int32_t b, std::int32_t c,
         std::uint8_t d, std::uint8_t e) const;
 
+    // Why the last DownloadImage failed, where the library can tell (ours can, through an
+    // entry point beyond the nineteen; the board maker's cannot): empty otherwise.
+    std::string LastError() const;
+
 private:
     std::unique_ptr<platform::DynamicLibrary> m_Library;
     std::array<void*, downloadapi::ENTRY_COUNT> m_Entries{};
+    QELVANO_DownloadLastError_t m_LastError = nullptr; // optional
 };

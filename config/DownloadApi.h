@@ -14,6 +14,9 @@ typedef std::int32_t (*QELVANO_JtagDownload_t)(const char* path, std::int32_t ti
     std::int32_t c, std::uint8_t d, std::uint8_t e);
 // The seventeen names the program resolves but never calls.
 typedef std::int32_t (*QELVANO_DownloadUnused_t)(void);
+// Optional, only in our own library: why the last download failed, a NUL-terminated text
+// in `text` (`size` bytes); non-zero when there is one.
+typedef std::int32_t (*QELVANO_DownloadLastError_t)(char* text, std::int32_t size);
 }
 
 namespace downloadapi {
@@ -50,5 +53,6 @@ constexpr int GET_QUARTUS_VERSION_SLOT = 12;
 
 constexpr const char* JTAG_DOWNLOAD_NAME = "QELVANO_JtagDownload";
 constexpr const char* GET_QUARTUS_VERSION_NAME = "QELVANO_GetQuatusVersion";
+constexpr const char* LAST_ERROR_NAME = "QELVANO_DownloadLastError";
 
 } // namespace downloadapi

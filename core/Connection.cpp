@@ -42,9 +42,10 @@ bool DownloadImage(const TDownload& download, const std::string& imagePath)
     return download.DownloadImage(imagePath, DOWNLOAD_TIME, 0, 0, 0, 0, 1);
 }
 
-std::string DownloadFailedText(const std::string& imagePath)
+std::string DownloadFailedText(const std::string& imagePath, const std::string& reason)
 {
-    return "download SOPC file (" + platform::FileNameOf(imagePath) + ") fail!";
+    const std::string text = "download SOPC file (" + platform::FileNameOf(imagePath) + ") fail!";
+    return reason.empty() ? text : text + "\n" + reason;
 }
 
 std::string DefaultImagePath() { return platform::ExecutableFolder() + IMAGE_FILE_NAME; }

@@ -34,7 +34,8 @@ std::string ConfigureObstacle(const TDownload& download, const std::string& imag
 
 // Configures the FPGA with the image; blocks until the attempt has ended.
 bool DownloadImage(const TDownload& download, const std::string& imagePath);
-std::string DownloadFailedText(const std::string& imagePath);
+// `reason`: the download library's own, when it gave one.
+std::string DownloadFailedText(const std::string& imagePath, const std::string& reason = {});
 
 // The image the FPGA is configured with when none is named: the one in the program folder.
 std::string DefaultImagePath();

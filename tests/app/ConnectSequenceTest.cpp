@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 using namespace mainlayout;
 using apptest::AppTest;
@@ -200,6 +201,20 @@ TEST_F(AppTest, AMissingImageEndsInTheDisconnectedLookWithItsMessage)
     EXPECT_FALSE(Form->Board.IsOpen());
     EXPECT_TRUE(SimSays("\"jtag_client\":false"));
     EXPECT_EQ(Form->ActivePage, PAGE_WELCOME);
+}
+
+TEST_F(AppTest, ABoardImageOfTheWrongKindFailsWithTheLibrarysReason)
+{
+    SetUpBoard(false);
+    TProgramFolder folder({"QELVANO_JTAG.DLL", "QELVANO_DOWNLOAD.DLL", "vx5h-board-sim"});
+    std::ofstream(folder.Path() + "/VX5h_260_ControlPanel.sof") << "a real board's design";
+    MakeForm();
+    ASSERT_TRUE(StartAutoConnect());
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_TRUE(Messages[0].text.startsWith("download SOPC file (VX5h_260_ControlPanel.sof) fail!\n"));
+    EXPECT_TRUE(Messages[0].text.contains("for a real board's FPGA")) << Messages[0].text.toStdString();
+    EXPECT_EQ(Status(), "Disconnected");
+    EXPECT_TRUE(SimSays("\"configured\":false"));
 }
 
 TEST_F(AppTest, AMissingDownloadLibraryIsReportedTwice)
