@@ -60,7 +60,7 @@ void Dump(TContext& context, const TFileArgs& args)
     const TMemRange range = RangeFrom(args.memory, args.start, args.length);
     memory::TDumpFileWriter writer;
     if (writer.Begin(args.file, memory::IsHexFileName(args.file)) != memory::TDumpStatus::Ok)
-        Fail(exitcode::FILE, "FILE: cannot create '" + args.file + "' (its folder is missing or not writable)");
+        Fail(exitcode::FILE, "FILE: cannot create '" + args.file + "': " + writer.Reason());
     TBoard& board = context.Board();
     memory::TDumpSink sink(writer);
     TProgressLine progress(context.ProgressWanted());
@@ -70,7 +70,7 @@ void Dump(TContext& context, const TFileArgs& args)
     // The writer removes its temporary file on every way out; the old file stays.
     CheckTransfer(board, result, "mem dump", 2 * range.address, "FILE: writing '" + args.file + "' failed");
     if (writer.Commit() != memory::TDumpStatus::Ok)
-        Fail(exitcode::FILE, "FILE: writing '" + args.file + "' failed");
+        Fail(exitcode::FILE, "FILE: writing '" + args.file + "' failed: " + writer.Reason());
 }
 
 std::string LoadProblem(memory::TLoadStatus status, const std::string& file)
@@ -86,6 +86,8 @@ std::string LoadProblem(memory::TLoadStatus status, const std::string& file)
         return "FILE: reading '" + file + "' failed";
     case memory::TLoadStatus::InvalidHex:
         return "FILE: '" + file + "' is not a valid HEX file";
+    case memory::TLoadStatus::NotRegular:
+        return "FILE: '" + file + "' is not a regular file";
     }
     return "FILE: '" + file + "' is empty";
 }
