@@ -1,4 +1,5 @@
 #include "app/UnitMain.h"
+#include "app/Logging.h"
 
 #include "app/MainControls.h"
 #include "app/ShowInfo.h"
@@ -85,6 +86,12 @@ TFormMain::TFormMain(QWidget* parent)
     SetShowInfoSink([](const QString& text, const QColor& colour) {
         if (FormMain)
             FormMain->ShowInfoLine(text, colour);
+    });
+
+    // Exchanges run on worker threads too; Qt's log takes messages from any thread.
+    Board.SetFailureSink([](const TLinkFailureReport& report) {
+        qCInfo(lcLink, "command %u failed after %u ms: %s", unsigned(report.command), unsigned(report.elapsedMs),
+            LinkFailureText(report.cause));
     });
 
     connect(&TimerRun, &QTimer::timeout, this, &TFormMain::TimerRunTimer);
@@ -402,6 +409,7 @@ void TFormMain::ActivatePage(int index, bool on)
     page->OnLinkFailure = [this] { HandleLinkFailure(); };
     if (auto* memory = qobject_cast<TFormMemory*>(page))
         memory->OnUpdateTestArea = [this] { HighlightRegion(ActivePage); };
+    qCInfo(lcPages) << (on ? "enter" : "leave") << mainlayout::FindPage(index)->caption;
     if (on)
         page->Activate(&Board);
     else

@@ -2,6 +2,7 @@
 // when the board does not answer, the timed gauge and the reaction to a lost link.
 
 #include "app/ConnectSteps.h"
+#include "app/Logging.h"
 #include "app/MainControls.h"
 #include "app/OffUiThread.h"
 #include "app/ShowInfo.h"
@@ -136,10 +137,13 @@ bool TFormMain::TryConnect(bool showMessages)
     if (!Board.IsOpen()) {
         ShowInfo(QStringLiteral("Detect board type..."), INFO_YELLOW);
         ok = RunOffUiThread([&] { return Board.Connect(errorText, 0); });
+        qCInfo(lcConnect) << "open link:" << (ok ? "open," : "failed:")
+                          << (ok ? Board.LinkDescription() : errorText).c_str();
         if (ok) {
             ShowInfo(QStringLiteral("Check board ID..."), INFO_YELLOW);
             errorText = RunOffUiThread([&] { return connection::IdentifyBoard(Board, BOARD_NAME_BUDGET_MS); });
             ok = errorText.empty();
+            qCInfo(lcConnect) << "board name:" << (ok ? BOARD_NAME : errorText.c_str());
         }
     }
     if (ok) {
@@ -167,6 +171,8 @@ bool TFormMain::ConfigureFpga()
     const std::string imagePath = folder + IMAGE_FILE_NAME;
     std::string errorText = connection::ConfigureObstacle(*download, imagePath);
     bool ok = errorText.empty();
+    qCInfo(lcConfiguration) << "configure" << imagePath.c_str() << "with programmer version"
+                            << download->GetQuartusVersion() << (ok ? "" : errorText.c_str());
     const QString configuring = QStringLiteral("%1%2").arg(QStringLiteral("Configure FPGA"), QStringLiteral("..."));
     ShowInfo(configuring, INFO_YELLOW);
     platform::SetCurrentDirectory(folder);
@@ -177,7 +183,14 @@ bool TFormMain::ConfigureFpga()
         StartProgress(ScaledDuration(TimeScale, CONFIGURE_PHASE_MS), 5, 95);
         ShowInfo(configuring, INFO_YELLOW);
         const TDownload& loader = *download;
-        ok = RunOffUiThread([&] { return connection::DownloadImage(loader, imagePath); });
+        std::string said;
+        ok = RunOffUiThread([&] {
+            const bool configured = connection::DownloadImage(loader, imagePath);
+            said = loader.ProgrammerOutput();
+            return configured;
+        });
+        qCInfo(lcConfiguration).noquote() << (ok ? "configured;" : "failed:") << (ok ? "" : loader.LastError().c_str())
+                                          << "the programmer said:" << said.c_str();
         if (!ok)
             errorText = connection::DownloadFailedText(imagePath, loader.LastError());
     }

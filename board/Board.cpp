@@ -92,6 +92,7 @@ bool TBoard::Transact(std::uint8_t command, std::uint8_t* pReturnBuffer, std::ui
 {
     std::lock_guard guard(m_Lock);
     const TWaitScope wait(*this);
+    const std::uint32_t start = platform::TickCount();
     FlushInput();
 
     assert(pReturnBuffer);
@@ -101,9 +102,9 @@ bool TBoard::Transact(std::uint8_t command, std::uint8_t* pReturnBuffer, std::ui
     // exchange in every build, not only where the assertions are compiled in.
     if (!pReturnBuffer || dwPayloadLen > PKT_PC2NIOS_MAX_PL_LEN || replyLen > PKT_PC2NIOS_MAX_PL_LEN
         || (dwPayloadLen > 0 && !payload))
-        return false;
+        return Fail(command, TLinkFailure::BadRequest, start);
     if (!m_Link)
-        return false;
+        return Fail(command, TLinkFailure::NoLink, start);
 
     std::vector<std::uint8_t> request(dwPayloadLen + protocol::FRAME_OVERHEAD);
     request[0] = protocol::START_MARKER;
@@ -116,20 +117,23 @@ bool TBoard::Transact(std::uint8_t command, std::uint8_t* pReturnBuffer, std::ui
 
     if (!m_Link->Write(request.data(), static_cast<std::int32_t>(request.size()))) {
         platform::Beep();
-        return false;
+        return Fail(command, TLinkFailure::WriteRefused, start);
     }
 
     // The firmware answers every request with exactly one reply: its header first, then
     // the rest in one read.
     std::vector<std::uint8_t> reply(replyLen + protocol::FRAME_OVERHEAD);
-    if (!ReadExact(reply.data(), protocol::HEADER_LEN, headerBudgetMs) || reply[0] != protocol::START_MARKER
-        || reply[1] != command) {
+    if (!ReadExact(reply.data(), protocol::HEADER_LEN, headerBudgetMs)) {
         FlushInput();
-        return false;
+        return Fail(command, TLinkFailure::NoReply, start);
+    }
+    if (reply[0] != protocol::START_MARKER || reply[1] != command) {
+        FlushInput();
+        return Fail(command, TLinkFailure::WrongReply, start);
     }
     // A reply of another length is left in the link for the next exchange's flush.
     if (protocol::GetU32(&reply[2]) != replyLen)
-        return false;
+        return Fail(command, TLinkFailure::WrongLength, start);
 
     const bool bodyComplete
         = ReadExact(&reply[protocol::HEADER_LEN], static_cast<std::int32_t>(replyLen + 2), protocol::BODY_TIMEOUT_MS);
@@ -138,11 +142,20 @@ bool TBoard::Transact(std::uint8_t command, std::uint8_t* pReturnBuffer, std::ui
         && reply[protocol::HEADER_LEN + replyLen] == protocol::Checksum(&reply[1], replyLen + 5);
     if (!frameValid) {
         platform::Beep();
-        return false;
+        return Fail(command, bodyComplete ? TLinkFailure::BadChecksum : TLinkFailure::ShortBody, start);
     }
     if (replyLen > 0)
         std::memcpy(pReturnBuffer, &reply[protocol::HEADER_LEN], replyLen);
+    m_LastFailure = TLinkFailure::None;
     return true;
+}
+
+bool TBoard::Fail(std::uint8_t command, TLinkFailure cause, std::uint32_t start)
+{
+    m_LastFailure = cause;
+    if (m_FailureSink)
+        m_FailureSink({command, cause, platform::TicksSince(start)});
+    return false;
 }
 
 void TBoard::FlushInput()

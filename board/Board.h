@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/LinkFailure.h"
 #include "board/Protocol.h"
 
 #include <cstdint>
@@ -47,6 +48,9 @@ public:
     bool Transact(std::uint8_t command, std::uint8_t* replyBuffer, std::uint32_t headerBudgetMs,
         std::uint32_t payloadLen, const std::uint8_t* payload, std::uint32_t replyLen);
     void FlushInput();
+    // Why the last exchange failed (None after a success), and who else is told.
+    TLinkFailure LastFailure() const { return m_LastFailure; }
+    void SetFailureSink(LinkFailureSink sink) { m_FailureSink = std::move(sink); }
     bool ReadExact(std::uint8_t* dest, std::int32_t count, std::uint32_t budgetMs);
 
     // --- commands ---
@@ -85,10 +89,13 @@ private:
         ~TWaitScope();
         TBoard& board;
     };
+    bool Fail(std::uint8_t command, TLinkFailure cause, std::uint32_t start);
 
     std::unique_ptr<TJtagPort> m_Link;
     int m_WaitDepth = 0;
     bool m_WaitShown = false;
+    TLinkFailure m_LastFailure = TLinkFailure::None;
+    LinkFailureSink m_FailureSink;
     std::uint32_t m_LastActivity = 0;
     std::string m_LinkDescription;
     std::int32_t m_LinkErrorCode = 0;

@@ -4,6 +4,8 @@
 #include "platform/Hooks.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
+
 TDownload::TDownload()
 {
     const std::string path = platform::ExecutableFolder() + downloadapi::LIBRARY_NAME;
@@ -24,6 +26,7 @@ TDownload::TDownload()
     }
     m_Entries = entries;
     m_LastError = library->ResolveAs<QELVANO_DownloadLastError_t>(downloadapi::LAST_ERROR_NAME);
+    m_ProgrammerOutput = library->ResolveAs<QELVANO_DownloadLastOutput_t>(downloadapi::PROGRAMMER_OUTPUT_NAME);
     m_Library = std::move(library);
 }
 
@@ -60,4 +63,14 @@ std::string TDownload::LastError() const
         return {};
     text[sizeof text - 1] = '\0';
     return text;
+}
+
+std::string TDownload::ProgrammerOutput() const
+{
+    if (!m_Library || !m_ProgrammerOutput)
+        return {};
+    std::string output(65536, '\0');
+    const std::int32_t length = m_ProgrammerOutput(output.data(), static_cast<std::int32_t>(output.size()));
+    output.resize(static_cast<std::size_t>(std::clamp<std::int32_t>(length, 0, std::int32_t(output.size()) - 1)));
+    return output;
 }

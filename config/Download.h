@@ -31,6 +31,9 @@ public:
     // unchanged. Blocks until the attempt has ended.
     bool DownloadImage(const std::string& path, std::int32_t time, std::uint8_t a, std::int32_t b, std::int32_t c,
         std::uint8_t d, std::uint8_t e) const;
+    // What the programmer said during the last GetQuartusVersion or
+    // DownloadImage (at most 64 KB); empty when the library cannot tell.
+    std::string ProgrammerOutput() const;
 
     // Why the last DownloadImage failed, where the library can tell (ours can, through an
     // entry point beyond the nineteen; the board maker's cannot): empty otherwise.
@@ -40,4 +43,5 @@ private:
     std::unique_ptr<platform::DynamicLibrary> m_Library;
     std::array<void*, downloadapi::ENTRY_COUNT> m_Entries{};
     QELVANO_DownloadLastError_t m_LastError = nullptr; // optional
+    QELVANO_DownloadLastOutput_t m_ProgrammerOutput = nullptr;
 };

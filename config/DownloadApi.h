@@ -17,6 +17,10 @@ typedef std::int32_t (*QELVANO_DownloadUnused_t)(void);
 // Optional, only in our own library: why the last download failed, a NUL-terminated text
 // in `text` (`size` bytes); non-zero when there is one.
 typedef std::int32_t (*QELVANO_DownloadLastError_t)(char* text, std::int32_t size);
+// Optional, only in our own library: copies what the programmer said during the
+// last call of the two above (at most `size` - 1 bytes and a NUL) and returns its full
+// length. A library without it still serves; the log then lacks the programmer's words.
+typedef std::int32_t (*QELVANO_DownloadLastOutput_t)(char* buffer, std::int32_t size);
 }
 
 namespace downloadapi {
@@ -54,5 +58,6 @@ constexpr int GET_QUARTUS_VERSION_SLOT = 12;
 constexpr const char* JTAG_DOWNLOAD_NAME = "QELVANO_JtagDownload";
 constexpr const char* GET_QUARTUS_VERSION_NAME = "QELVANO_GetQuatusVersion";
 constexpr const char* LAST_ERROR_NAME = "QELVANO_DownloadLastError";
+constexpr const char* PROGRAMMER_OUTPUT_NAME = "QELVANO_DownloadLastOutput";
 
 } // namespace downloadapi

@@ -1,5 +1,6 @@
 #include "pages/Page.h"
 
+#include "app/Logging.h"
 #include "app/ShowInfo.h"
 #include "board/Board.h"
 
@@ -59,6 +60,8 @@ bool TPage::ButtonEnabled(int id) const
 
 void TPage::RaiseLinkFailure()
 {
+    qCInfo(lcPages) << metaObject()->className() << "lost the link:"
+                    << (m_Board ? LinkFailureText(m_Board->LastFailure()) : "no board");
     StopPolling();
     if (OnLinkFailure)
         OnLinkFailure();

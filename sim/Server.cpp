@@ -156,6 +156,7 @@ void TServer::DropJtag()
 {
     if (!jtag_)
         return;
+    Note("cable: client gone");
     ::close(jtag_->fd);
     jtag_->fd = -1;
     jtag_->dead = true;
@@ -184,6 +185,7 @@ void TServer::Accept()
             return;
         // The board is this user's: nobody else takes its cable or turns its switches.
         if (!PeerIsThisUser(fd)) {
+            Note("refused a connection from another user");
             ::close(fd);
             continue;
         }
@@ -222,6 +224,9 @@ void TServer::ReadHello(Connection& c)
     // One cable, one client; a pulled cable takes none, nor an FPGA without a JTAG UART.
     const char refusal = !plugged_ ? JTAG_UNPLUGGED : jtag_ ? JTAG_REFUSED : !board_.HasJtagUart() ? JTAG_NO_UART : 0;
     if (refusal != 0) {
+        Note(!plugged_ ? "cable: refused, unplugged"
+                : jtag_ ? "cable: refused, another client holds it"
+                        : "cable: refused, the FPGA has no JTAG UART");
         ::send(c.fd, &refusal, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
         Close(c);
         return;
@@ -232,6 +237,7 @@ void TServer::ReadHello(Connection& c)
     }
     SetBigBuffers(c.fd);
     c.kind = Connection::Kind::Jtag;
+    Note("cable: client connected");
     jtag_ = &c;
     jtagOutLen_ = jtagOutSent_ = 0;
     board_.ResetLink();
@@ -262,6 +268,7 @@ void TServer::ReadControl(Connection& c)
         return;
     }
     const ControlAnswer answer = RunControl(args, board_, *this);
+    NoteControl(args, answer.status);
     c.in.clear();
     c.out.push_back(static_cast<std::uint8_t>(answer.status));
     const auto length = static_cast<std::uint32_t>(answer.text.size());
@@ -353,6 +360,21 @@ int TServer::PollTimeoutMs(std::uint64_t nowUs) const
     return static_cast<int>(std::min<std::uint64_t>((next - nowUs + 999) / 1000, MAX_WAIT_MS));
 }
 
+// Control commands that change something, with their outcome; the state queries that
+// tests and scripts poll all the time are left out, and an image is told by its size.
+void TServer::NoteControl(const std::vector<std::string>& args, int status) const
+{
+    if (!log_ || args.empty() || args[0] == "state" || args[0] == "help")
+        return;
+    std::string line = "ctl";
+    if (args[0] == "configure-image")
+        line += " configure-image (" + std::to_string(args.size() > 1 ? args[1].size() : 0) + " bytes)";
+    else
+        for (const std::string& arg : args)
+            line += " " + arg.substr(0, 80);
+    Note(line + (status == 0 ? "" : ": refused (" + std::to_string(status) + ")"));
+}
+
 void TServer::Run()
 {
     std::vector<pollfd> fds;
@@ -424,18 +446,23 @@ void TServer::Run()
         if (jtag_)
             lastActivityUs_ = now;
         if (idleExitSeconds_ && connections_.empty()
-            && now - lastActivityUs_ > std::uint64_t(idleExitSeconds_) * 1000000)
+            && now - lastActivityUs_ > std::uint64_t(idleExitSeconds_) * 1000000) {
+            Note("idle for " + std::to_string(idleExitSeconds_) + " s: leaving");
             break;
+        }
         // Nobody can reach a simulator whose socket was removed (say, with a test's
         // temporary folder) or taken over; it goes.
         if (now - lastSocketCheckUs_ > SOCKET_CHECK_US) {
             lastSocketCheckUs_ = now;
             if (!SocketStillOurs()) {
+                Note("socket removed or replaced: leaving");
                 listenLost_ = true;
                 break;
             }
         }
     }
+    if (quit_ || StopRequested())
+        Note(quit_ ? "quit" : "stopped by a signal");
     // Answer a "quit" before going.
     for (auto& c : connections_)
         if (!c->dead && c->outSent < c->out.size())

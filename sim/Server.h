@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/Control.h"
+#include "sim/DaemonLog.h"
 #include "sim/SimBoard.h"
 
 #include <cstdint>
@@ -25,6 +26,9 @@ public:
     void Run();
 
     TSimBoard& Board() { return board_; }
+    // Where the server tells what happens to its cable and which commands it ran; none by
+    // default. The log must outlive the server.
+    void SetLog(TDaemonLog* log) { log_ = log; }
 
     bool JtagClientConnected() const override { return jtag_ != nullptr; }
     bool CablePlugged() const override { return plugged_; }
@@ -39,10 +43,16 @@ private:
     void ReadJtag(std::uint64_t nowUs);
     void ReadHello(Connection& c);
     void ReadControl(Connection& c);
+    void NoteControl(const std::vector<std::string>& args, int status) const;
     void Flush(Connection& c);
     void Close(Connection& c);
     void DropJtag();
     bool SocketStillOurs() const;
+    void Note(const std::string& line) const
+    {
+        if (log_)
+            log_->Write(line);
+    }
     int PollTimeoutMs(std::uint64_t nowUs) const;
     // The JTAG client does not take our replies as fast as we make them.
     bool JtagBlocked() const { return jtag_ && jtagOutSent_ < jtagOutLen_; }
@@ -64,6 +74,7 @@ private:
     std::uint64_t lastSocketCheckUs_ = 0;
     std::pair<dev_t, ino_t> socketId_{};
     bool listenLost_ = false;
+    TDaemonLog* log_ = nullptr;
 };
 
 // Set by SIGTERM/SIGINT.

@@ -120,13 +120,18 @@ int Daemonize(const std::string& path, std::uint32_t idleExit)
     }
     ::close_range(4, ~0U, 0);
 
+    // Its output goes to its own bounded log beside the socket, not to /dev/null.
+    sim::TDaemonLog log(sim::TDaemonLog::PathFor(path), sim::TDaemonLog::DEFAULT_MAX_BYTES, true);
     sim::InstallStopSignals();
     sim::TServer server(path, idleExit);
+    server.SetLog(&log);
     std::string error;
     if (!server.Listen(error)) {
+        log.Write("cannot serve " + path + ": " + error);
         (void)!::write(ready[1], "E", 1);
         ::_exit(1);
     }
+    log.Write("serving the VX5h-260 on " + path + " (pid " + std::to_string(::getpid()) + ")");
     (void)!::write(ready[1], "R", 1);
     ::close(ready[1]);
     server.Run();

@@ -34,6 +34,15 @@ constexpr const char* FIRST_CABLE = "1";
 
 std::mutex lastLock;
 std::string lastError;
+// What the programmer said during the last call, for the caller's log. Not thread_local:
+// a thread-local with a destructor would keep the library from ever unloading.
+std::string lastOutput;
+
+void KeepOutput(const std::string& output)
+{
+    std::lock_guard<std::mutex> guard(lastLock);
+    lastOutput = output;
+}
 
 // Says why on standard error, the one place a library can always reach the user, and
 // keeps it for QELVANO_DownloadLastError.
@@ -61,7 +70,9 @@ std::string VendorProgrammer()
 double VendorVersion(const std::string& programmer)
 {
     std::string output;
-    if (drivers::RunProgram({programmer, "--version"}, output, VERSION_TIMEOUT_MS) != 0)
+    const int code = drivers::RunProgram({programmer, "--version"}, output, VERSION_TIMEOUT_MS);
+    KeepOutput(output);
+    if (code != 0)
         return 0.0;
     const auto at = output.find("Version ");
     if (at == std::string::npos)
@@ -128,6 +139,7 @@ std::int32_t ToSimulator(const std::string& image, int timeoutMs)
     sim::ControlReply reply;
     if (!Simulator() || !sim::SendControl(sim::SocketPath(), {"configure-image", image}, reply, timeoutMs))
         return Fail("The board simulator does not answer");
+    KeepOutput("simulator: " + reply.text);
     return reply.status == 0 ? 1 : Fail("The simulated board refused the image: " + reply.text);
 }
 
@@ -145,6 +157,7 @@ std::int32_t ToProgrammer(const std::string& path, const std::string& image, con
     std::string output;
     const int code
         = drivers::RunProgram({programmer, "-c", cable, "-m", "JTAG", "-o", "p;" + safe.Path()}, output, timeoutMs);
+    KeepOutput(output);
     if (code != 0)
         return Fail("quartus_pgm failed (" + (code < 0 ? std::string("timed out") : "exit " + std::to_string(code))
             + "):\n" + output);
@@ -155,6 +168,7 @@ std::int32_t ToProgrammer(const std::string& path, const std::string& image, con
 
 DOWNLOAD_EXPORT double QELVANO_GetQuatusVersion(void)
 {
+    KeepOutput({});
     if (const std::string programmer = VendorProgrammer(); !programmer.empty())
         if (const double version = VendorVersion(programmer); version > 0)
             return version;
@@ -168,6 +182,7 @@ DOWNLOAD_EXPORT std::int32_t QELVANO_JtagDownload(
         std::lock_guard<std::mutex> guard(lastLock);
         lastError.clear();
     }
+    KeepOutput({});
     std::string image;
     if (!path || !*path || !ReadImage(path, image))
         return Fail(std::string("Cannot read the image ") + (path ? path : ""));
@@ -189,6 +204,14 @@ DOWNLOAD_EXPORT std::int32_t QELVANO_DownloadLastError(char* text, std::int32_t 
     std::lock_guard<std::mutex> guard(lastLock);
     drivers::CopyText(lastError, text, size);
     return lastError.empty() ? 0 : 1;
+}
+
+// Not one of the nineteen either: what the programmer said during the last call.
+DOWNLOAD_EXPORT std::int32_t QELVANO_DownloadLastOutput(char* text, std::int32_t size)
+{
+    std::lock_guard<std::mutex> guard(lastLock);
+    drivers::CopyText(lastOutput, text, size);
+    return static_cast<std::int32_t>(lastOutput.size());
 }
 
 // Present because the program insists on all nineteen names; never called by it.

@@ -1,5 +1,7 @@
 #include "tests/core/CoreTestSupport.h"
 
+#include <functional>
+
 using namespace coretest;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -176,6 +178,56 @@ TEST_F(TransactTest, CorruptFrameBeepsAndLeavesTheBufferAlone)
 
     EXPECT_EQ(hooks.beeps, 2);
     EXPECT_EQ(reply, Bytes(4, 0xEE));
+}
+
+// Every way an exchange fails is told once, with its cause and command, to the sink and
+// in LastFailure; a success clears LastFailure and tells nobody.
+TEST_F(TransactTest, EachFailureIsReportedWithItsCause)
+{
+    std::vector<TLinkFailureReport> reports;
+    board.SetFailureSink([&](const TLinkFailureReport& report) { reports.push_back(report); });
+    Bytes truncated = Frame(6, {0, 1, 2, 3});
+    truncated.resize(truncated.size() - 3);
+    Bytes corrupt = Frame(6, {0, 1, 2, 3});
+    corrupt[10] ^= 0x01;
+    const struct {
+        const char* what;
+        std::function<void()> script;
+        TLinkFailure cause;
+    } cases[] = {
+        {"write refused", [&] { fake->writeResult = 0; }, TLinkFailure::WriteRefused},
+        {"silence", [] {}, TLinkFailure::NoReply},
+        {"other command", [&] { Reply(7, {0, 1, 2, 3}); }, TLinkFailure::WrongReply},
+        {"one byte more", [&] { Reply(6, {0, 1, 2, 3, 4}); }, TLinkFailure::WrongLength},
+        {"short body", [&] { ReplyBytes(truncated); }, TLinkFailure::ShortBody},
+        {"bad checksum", [&] { ReplyBytes(corrupt); }, TLinkFailure::BadChecksum},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        reports.clear();
+        fake->pending.clear();
+        fake->replies.clear();
+        fake->writeResult = 1;
+        c.script();
+        Bytes reply(4, 0xEE);
+        EXPECT_FALSE(board.Transact(6, reply.data(), 3000, 0, nullptr, 4));
+        EXPECT_EQ(board.LastFailure(), c.cause);
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports[0].command, 6);
+        EXPECT_EQ(reports[0].cause, c.cause);
+        EXPECT_STRNE(LinkFailureText(c.cause), LinkFailureText(TLinkFailure::None));
+    }
+    fake->pending.clear();
+    fake->writeResult = 1;
+    Reply(6, {0, 1, 2, 3});
+    reports.clear();
+    Bytes reply(4, 0xEE);
+    EXPECT_TRUE(board.Transact(6, reply.data(), 3000, 0, nullptr, 4));
+    EXPECT_EQ(board.LastFailure(), TLinkFailure::None);
+    EXPECT_TRUE(reports.empty());
+    board.Disconnect();
+    EXPECT_FALSE(board.Transact(6, reply.data(), 3000, 0, nullptr, 4));
+    EXPECT_EQ(board.LastFailure(), TLinkFailure::NoLink);
 }
 
 TEST_F(TransactTest, StaleInputIsFlushedBeforeTheRequest)
