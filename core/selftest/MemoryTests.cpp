@@ -180,7 +180,7 @@ std::optional<TVerdict> FillAndVerify(TContext& ctx, const TMemory& m, const std
         = {Format("%u bad words with the %s pattern", static_cast<unsigned>(mismatch->count), what)};
     if (!MaskNote(mask).empty())
         details.push_back(MaskNote(mask));
-    return Fail(Format("%s %s: wrote 0x%04X, read 0x%04X", m.name.c_str(), WordAddress(m, mismatch->word).c_str(),
+    return Fail(Format("%s %s: expected 0x%04X, read 0x%04X", m.name.c_str(), WordAddress(m, mismatch->word).c_str(),
                     mismatch->expected, mismatch->read),
         details);
 }

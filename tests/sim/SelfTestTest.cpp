@@ -198,6 +198,10 @@ TEST_F(SelfTestOnSimulator, EachInjectedFaultIsFoundByItsTestInItsOwnWords)
             "SSRAM-0 address line A5 stuck"},
         {"mem fault ssram0 address 19 0", "mem fault ssram0 none", "ssram-0.address-bus", Outcome::Fail,
             "SSRAM-0 address line A19 stuck"},
+        {"mem fault eeprom data 3 1", "mem fault eeprom none", "eeprom", Outcome::Fail,
+            "EEPROM word 0x000: expected 0x0001, read 0x0009"},
+        {"mem fault flash data 0 0", "mem fault flash none", "flash", Outcome::Fail,
+            "FLASH word 0x000000: expected 0xFFFF, read 0xFFFE"},
         {"set gsensor 0 0 0", "set gsensor 0 0 16384", "gsensor", Outcome::Fail, "G-sensor reads |g| = 0.00 g"},
         {"hsmc fail 0x210 0", "hsmc adapter", "hsmc", Outcome::Fail, "HSMC pairs 4 and 9 open (pins 53-54, 83-84)"},
         {"hsmc fail 0 0x2", "hsmc adapter", "hsmc", Outcome::Fail, "HSMC transceiver pairs 1 open (pins 27/25-28/26)"},
@@ -210,6 +214,7 @@ TEST_F(SelfTestOnSimulator, EachInjectedFaultIsFoundByItsTestInItsOwnWords)
         sim->Ctl(c.fault, &ok);
         ASSERT_TRUE(ok) << c.fault;
         TOptions options;
+        options.destructive = true;
         options.only = {std::string(c.test).substr(0, std::string(c.test).find('.'))};
         const TReport report = Run(options);
         sim->Ctl(c.mend);
@@ -240,6 +245,15 @@ TEST_F(SelfTestOnSimulator, SelectionSkipsAndALostLinkEndTheRunCleanly)
         names, (std::vector<std::string>{"ssram-0.data-bus", "sdram.data-bus", "sdram.address-bus", "flash", "leds"}));
     EXPECT_EQ(Find(report, "flash")->message, "erases the chip (run with --destructive)");
     EXPECT_EQ(Find(report, "leds")->message, "no terminal to ask");
+
+    // Ctrl-C during the first test: the rest is skipped, none is failed.
+    TBoardAccess access(board);
+    TNobody nobody;
+    int asked = 0;
+    report = selftest::Run(access, nobody, TOptions{}, {}, [&asked] { return ++asked > 3; });
+    EXPECT_EQ(report.tests[0].outcome, Outcome::Pass);
+    EXPECT_EQ(report.tests.back().message, "stopped");
+    EXPECT_TRUE(report.Passed());
 
     sim->Ctl("unplug");
     report = Run(TOptions{});
