@@ -61,10 +61,12 @@ std::string KeyOf(const CableRequest& request)
 // both; so a cable already open here is not opened again, whatever it was called.
 bool AlreadyOpen(const Links& links, const std::string& key)
 {
+    // A cable's index ("1") may name any real cable that is open.
+    const bool index = !key.empty() && key.find_first_not_of("0123456789") == std::string::npos;
     for (const auto& [handle, open] : links.open) {
         const bool simulator = open.link->Description().find("simulator") != std::string::npos;
         if (key == AUTOMATIC_KEY || open.requested == key || open.link->Description() == key
-            || (simulator && key == drivers::SIMULATOR_CABLE))
+            || (simulator && key == drivers::SIMULATOR_CABLE) || (!simulator && index))
             return true;
     }
     return false;
