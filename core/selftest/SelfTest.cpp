@@ -22,7 +22,7 @@ enum class Kind {
     Interactive
 };
 
-struct TTestSpec {
+struct TCatalogueEntry {
     std::string name;
     Kind kind;
     std::function<TVerdict(TContext&)> run;
@@ -39,10 +39,10 @@ std::string LowerName(std::uint8_t type)
 // The tests in running order: the volatile memories first, as every later test relies
 // on the firmware that runs from them, then the memories that keep their contents, the
 // self-checking peripherals and last those that need a person.
-const std::vector<TTestSpec>& Catalogue()
+const std::vector<TCatalogueEntry>& Catalogue()
 {
-    static const std::vector<TTestSpec> tests = [] {
-        std::vector<TTestSpec> list;
+    static const std::vector<TCatalogueEntry> tests = [] {
+        std::vector<TCatalogueEntry> list;
         using MemoryTest = TVerdict (*)(TContext&, const TMemory&);
         const std::pair<const char*, MemoryTest> ramTests[]
             = {{"data-bus", DataBusTest}, {"address-bus", AddressBusTest}, {"device", DeviceTest}};
@@ -82,17 +82,17 @@ bool Selected(const TOptions& options, const std::string& test)
     return (options.only.empty() || Names(options.only, test)) && !Names(options.skip, test);
 }
 
-std::optional<std::string> SkipReason(const TTestSpec& spec, const TContext& ctx)
+std::optional<std::string> SkipReason(const TCatalogueEntry& entry, const TContext& ctx)
 {
     if (ctx.linkLost)
         return "link lost";
     if (ctx.Stopped())
         return "stopped";
-    if (spec.kind == Kind::Destructive && !ctx.options.destructive)
+    if (entry.kind == Kind::Destructive && !ctx.options.destructive)
         return "erases the chip (run with --destructive)";
-    if (spec.kind == Kind::Interactive && !ctx.options.interactive)
+    if (entry.kind == Kind::Interactive && !ctx.options.interactive)
         return "needs a person (run with --interactive)";
-    if (spec.kind == Kind::Interactive && !ctx.person.Present())
+    if (entry.kind == Kind::Interactive && !ctx.person.Present())
         return "no terminal to ask";
     return std::nullopt;
 }
@@ -144,17 +144,17 @@ int TReport::Count(Outcome outcome) const
 std::vector<std::string> TestNames()
 {
     std::vector<std::string> names;
-    for (const auto& spec : Catalogue())
-        names.push_back(spec.name);
+    for (const auto& entry : Catalogue())
+        names.push_back(entry.name);
     return names;
 }
 
 std::vector<std::string> SelectedTests(const TOptions& options)
 {
     std::vector<std::string> names;
-    for (const auto& spec : Catalogue())
-        if (Selected(options, spec.name))
-            names.push_back(spec.name);
+    for (const auto& entry : Catalogue())
+        if (Selected(options, entry.name))
+            names.push_back(entry.name);
     return names;
 }
 
@@ -165,12 +165,12 @@ std::string CheckSelection(const TOptions& options)
     for (const auto& [option, names] : lists)
         for (const std::string& name : *names) {
             const bool known = std::any_of(Catalogue().begin(), Catalogue().end(),
-                [&](const TTestSpec& spec) { return spec.name == name || GroupOf(spec.name) == name; });
+                [&](const TCatalogueEntry& entry) { return entry.name == name || GroupOf(entry.name) == name; });
             if (!known) {
                 std::vector<std::string> groups;
-                for (const auto& spec : Catalogue())
-                    if (groups.empty() || groups.back() != GroupOf(spec.name))
-                        groups.push_back(GroupOf(spec.name));
+                for (const auto& entry : Catalogue())
+                    if (groups.empty() || groups.back() != GroupOf(entry.name))
+                        groups.push_back(GroupOf(entry.name));
                 std::string all;
                 for (const auto& g : groups)
                     all += (all.empty() ? "" : " ") + g;
@@ -189,22 +189,22 @@ TReport Run(
     report.interactive = options.interactive;
     TContext ctx{board, person, options, {}, stop};
     const auto runStart = std::chrono::steady_clock::now();
-    for (const TTestSpec& spec : Catalogue()) {
-        if (!Selected(options, spec.name))
+    for (const TCatalogueEntry& entry : Catalogue()) {
+        if (!Selected(options, entry.name))
             continue;
         TTestResult result;
-        result.name = spec.name;
+        result.name = entry.name;
         const auto start = std::chrono::steady_clock::now();
-        if (const auto reason = SkipReason(spec, ctx)) {
+        if (const auto reason = SkipReason(entry, ctx)) {
             result.outcome = Outcome::Skip;
             result.message = *reason;
         } else {
             ctx.progress = [&](double fraction) {
                 if (progress)
-                    progress(spec.name, std::clamp(fraction, 0.0, 1.0));
+                    progress(entry.name, std::clamp(fraction, 0.0, 1.0));
             };
             ctx.Progress(0.0);
-            const TVerdict verdict = spec.run(ctx);
+            const TVerdict verdict = entry.run(ctx);
             result.outcome = verdict.outcome;
             result.message = verdict.message;
             result.details = verdict.details;
