@@ -2,7 +2,8 @@
 
 // Drives the main window as a person would, for the programs that run it for a long
 // time or through many faults: clicks at window coordinates on the tabs and on Connect,
-// every message box answered and recorded instead of shown, waits with a time budget.
+// every message box answered and recorded and every file dialog answered with a set
+// path instead of shown, waits with a time budget.
 
 #include "app/MainLayout.h"
 #include "app/StartUp.h"
@@ -40,6 +41,8 @@ public:
         seams.message = [this](QWidget*, ui::TMessageKind, const QString&, const QString& text) {
             Messages.push_back(text);
         };
+        seams.openFile = [this](QWidget*, const ui::TFileDialogRequest&) { return OpenAnswer; };
+        seams.saveFile = [this](QWidget*, const ui::TFileDialogRequest&) { return SaveAnswer; };
         m_Seams = std::make_unique<ui::TScopedSeams>(seams);
         InstallCoreHooks();
     }
@@ -80,6 +83,9 @@ public:
     }
 
     std::vector<QString> Messages;
+    // What the file dialogs answer; empty = cancelled.
+    QString OpenAnswer;
+    QString SaveAnswer;
 
 private:
     std::unique_ptr<ui::TScopedSeams> m_Seams;
