@@ -100,7 +100,8 @@ TEraseResult EraseChipWithProgress(TBoard& board, ITransferProgress& progress, s
 {
     TEraseResult result;
     const std::uint32_t blocks = board.GetEraseBlockCount(memoryType);
-    bool exchanged = true;
+    // A count of 0 is either the board's answer or a failed exchange; only the link can tell.
+    bool exchanged = blocks > 0 || board.LastFailure() == TLinkFailure::None;
     bool accepted = true;
     std::uint32_t i = 0;
     while (i < blocks && exchanged && accepted && !result.aborted) {
@@ -115,6 +116,7 @@ TEraseResult EraseChipWithProgress(TBoard& board, ITransferProgress& progress, s
         result.aborted = progress.AbortRequested();
     }
     result.blockFailed = blocks > 0 && !(exchanged && accepted);
+    result.linkLost = !exchanged;
     result.success = !result.aborted && blocks > 0 && i == blocks && exchanged && accepted;
     return result;
 }

@@ -116,6 +116,7 @@ struct TEraseResult {
     bool success = false; // every block erased and accepted
     bool aborted = false;
     bool blockFailed = false; // the last block's exchange failed or the board refused it
+    bool linkLost = false;    // an exchange failed, the block count's included (a refusal is none)
 };
 
 // Erases every erase block of the memory, one command per block; the progress counts

@@ -429,5 +429,5 @@ void TFormMemory::ButtonEraseClick()
     ShowInfo(text, result.success ? INFO_GREEN : INFO_RED);
     if (!result.aborted && !result.success)
         ShowError(text);
-    EndOperationAfter(!result.blockFailed, board);
+    EndOperationAfter(!result.blockFailed && !result.linkLost, board);
 }

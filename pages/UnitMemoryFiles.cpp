@@ -134,7 +134,7 @@ void TFormMemory::ButtonWriteFileClick()
     }
 
     const std::uint32_t start = platform::TickCount();
-    bool ok = false, aborted = false, boxShown = false;
+    bool ok = false, aborted = false, boxShown = false, linkLost = false;
     QString problem; // which file and why, beside the result text
     QString fitNote; // a file larger than the space left says how much of it went in
     const QString fileName = ui::GetOpenFileName(this, {"Write a File to Memory", FILE_FILTER, "bin", DialogFolder()});
@@ -173,6 +173,7 @@ void TFormMemory::ButtonWriteFileClick()
                       return memory::WriteRangeWithProgress(*board, progress, type, byteAddress, byteCount, source);
                   });
             writeFailed = written.stepFailed;
+            linkLost = written.linkLost;
             ok = written.ok;
             aborted = written.aborted;
             if (ok && wholeFile)
@@ -192,5 +193,6 @@ void TFormMemory::ButtonWriteFileClick()
     ShowInfo(text + fitNote, ok ? INFO_GREEN : INFO_RED);
     if (!ok && !aborted && !boxShown)
         ShowError(problem.isEmpty() ? text : text + "\n" + problem);
-    EndOperationAfter(!writeFailed, board);
+    // A first keep-alive that got no answer is a lost link as much as a failed step.
+    EndOperationAfter(!writeFailed && !linkLost, board);
 }
