@@ -42,7 +42,7 @@ namespace {
 struct TAction {
     const char* name;
     int page;
-    std::uint32_t budgetMs; // of the exchange the fault hits
+    std::uint32_t budgetMs;                  // of the exchange the fault hits
     std::function<void(TFormMain&)> prepare; // before the fault is armed
     std::function<void(TFormMain&)> act;     // empty: the page's own polling
 };
@@ -75,12 +75,19 @@ const std::vector<TAction>& Actions()
         {"rs232", PAGE_RS232, REPLY_MS, {}, {}},
         {"ir", PAGE_IR, REPLY_MS, {}, {}},
         {"sd-card", PAGE_SDCARD, protocol::SDCARD_TIMEOUT_MS, {},
-            [](TFormMain& f) { ClickPage(f, PAGE_SDCARD, {TFormSDCARD::READ_LEFT + 32, TFormSDCARD::READ_TOP + 8}); }},
+            [](TFormMain& f) {
+                ClickPage(f, PAGE_SDCARD, {TFormSDCARD::READ_LEFT + 32, TFormSDCARD::READ_TOP + 8});
+            }},
         {"lcd", PAGE_LCD, REPLY_MS, {},
-            [](TFormMain& f) { ClickPage(f, PAGE_LCD, {TFormLCD::SET_LEFT + 32, TFormLCD::SET_TOP + 8}); }},
+            [](TFormMain& f) {
+                ClickPage(f, PAGE_LCD, {TFormLCD::SET_LEFT + 32, TFormLCD::SET_TOP + 8});
+            }},
         {"hsmc", PAGE_HSMC, REPLY_MS, {},
-            [](TFormMain& f) { ClickPage(f, PAGE_HSMC, {TFormHSMC::VERIFY_LEFT + 32, TFormHSMC::VERIFY_TOP + 8}); }},
-        {"led", PAGE_LED, REPLY_MS, {}, [](TFormMain& f) { ClickPage(f, PAGE_LED, leds::ButtonPlace(0) + QPoint(12, 18)); }},
+            [](TFormMain& f) {
+                ClickPage(f, PAGE_HSMC, {TFormHSMC::VERIFY_LEFT + 32, TFormHSMC::VERIFY_TOP + 8});
+            }},
+        {"led", PAGE_LED, REPLY_MS, {},
+            [](TFormMain& f) { ClickPage(f, PAGE_LED, leds::ButtonPlace(0) + QPoint(12, 18)); }},
         {"seg7", PAGE_SEG7, REPLY_MS, {},
             [](TFormMain& f) { ClickPage(f, PAGE_SEG7, seg7::UpButtonPlace(0) + QPoint(10, 9)); }},
         {"vga", PAGE_VGA, REPLY_MS, {},
@@ -200,8 +207,10 @@ protected:
     std::string RunCell(const TAction& action, const TSimFault& fault)
     {
         Enter(action);
-        if (m_Form->ActivePage != action.page || !m_Form->Board.IsOpen())
+        if (m_Form->ActivePage != action.page || !m_Form->Board.IsOpen()) {
+            ADD_FAILURE() << "the page did not open on a live link";
             return "no-page";
+        }
         m_Driver->Messages.clear();
         bool armed = false;
         m_Sim->Ctl(fault.command, &armed);
@@ -215,7 +224,8 @@ protected:
         const bool lost = testsupport::WaitForEvents(
             [this] { return Status() == "Disconnected"; }, tolerated ? StallMs(fault) + 1000 : limit + 2000);
         const std::uint32_t elapsed = platform::TicksSince(start);
-        std::string cell = (lost ? "lost " : "kept ") + std::to_string(elapsed / 100 / 10.0).substr(0, 3) + "s";
+        char cell[24];
+        std::snprintf(cell, sizeof cell, "%s %.1fs", lost ? "lost" : "kept", elapsed / 1000.0);
 
         if (tolerated) {
             EXPECT_FALSE(lost) << "a stall within the budget must not cost the link";
@@ -235,7 +245,7 @@ protected:
             const bool back = Status() == "Connected" && m_Form->Board.IsOpen();
             EXPECT_TRUE(back) << "one Connect does not bring the link back";
             if (!back)
-                cell += "!";
+                return std::string(cell) + "!";
         }
         return cell;
     }
@@ -258,8 +268,8 @@ TEST_P(FaultMatrix, EveryFaultIsReportedInTimeAndOneConnectRecovers)
     Table().emplace_back(action.name, row);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pages, FaultMatrix, ::testing::Range<std::size_t>(0, 15),
-    [](const ::testing::TestParamInfo<std::size_t>& info) {
+INSTANTIATE_TEST_SUITE_P(
+    Pages, FaultMatrix, ::testing::Range<std::size_t>(0, 15), [](const ::testing::TestParamInfo<std::size_t>& info) {
         std::string name = Actions()[info.param].name;
         std::erase(name, '-');
         return name;
