@@ -19,6 +19,12 @@ void AddSwitchesCommand(CLI::App& app, TContext& context);
 void AddKeysCommand(CLI::App& app, TContext& context);
 void AddLcdCommand(CLI::App& app, TContext& context);
 void AddMemCommand(CLI::App& app, TContext& context);
+void AddVgaCommand(CLI::App& app, TContext& context);
+void AddSdCommand(CLI::App& app, TContext& context);
+void AddHsmcCommand(CLI::App& app, TContext& context);
+void AddGsensorCommand(CLI::App& app, TContext& context);
+void AddIrCommand(CLI::App& app, TContext& context);
+void AddRs232Command(CLI::App& app, TContext& context);
 void AddSelfTestCommand(CLI::App& app, TContext& context);
 
 } // namespace cli

@@ -26,7 +26,9 @@ int Run(int argc, char** argv)
 
     using Adder = void (*)(CLI::App&, cli::TContext&);
     for (Adder add : {cli::AddInfoCommand, cli::AddConfigureCommand, cli::AddLedCommand, cli::AddSeg7Command,
-             cli::AddSwitchesCommand, cli::AddKeysCommand, cli::AddLcdCommand, cli::AddMemCommand, cli::AddSelfTestCommand})
+             cli::AddSwitchesCommand, cli::AddKeysCommand, cli::AddLcdCommand, cli::AddMemCommand, cli::AddVgaCommand,
+             cli::AddSdCommand, cli::AddHsmcCommand, cli::AddGsensorCommand, cli::AddIrCommand, cli::AddRs232Command,
+             cli::AddSelfTestCommand})
         add(app, context);
 
     try {

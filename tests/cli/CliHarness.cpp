@@ -43,8 +43,8 @@ TRun Vx5h(const std::string& args, const std::string& input) { return RunShell(P
 
 TRun Vx5hWhile(const std::string& args, int afterMs, const std::string& during)
 {
-    return RunShell(Program() + " " + args + " & PID=$!; sleep " + std::to_string(afterMs / 1000.0) + "; " + during
-            + " >/dev/null 2>&1; wait $PID",
+    return RunShell(Program() + " " + args + " & PID=$!; sleep " + std::to_string(afterMs / 1000.0) + "; { " + during
+            + "; } >/dev/null 2>&1; wait $PID",
         "");
 }
 
