@@ -25,6 +25,7 @@ void AddHsmcCommand(CLI::App& app, TContext& context);
 void AddGsensorCommand(CLI::App& app, TContext& context);
 void AddIrCommand(CLI::App& app, TContext& context);
 void AddRs232Command(CLI::App& app, TContext& context);
+void AddDoctorCommand(CLI::App& app, TContext& context);
 void AddSelfTestCommand(CLI::App& app, TContext& context);
 
 } // namespace cli

@@ -28,7 +28,7 @@ int Run(int argc, char** argv)
     for (Adder add : {cli::AddInfoCommand, cli::AddConfigureCommand, cli::AddLedCommand, cli::AddSeg7Command,
              cli::AddSwitchesCommand, cli::AddKeysCommand, cli::AddLcdCommand, cli::AddMemCommand, cli::AddVgaCommand,
              cli::AddSdCommand, cli::AddHsmcCommand, cli::AddGsensorCommand, cli::AddIrCommand, cli::AddRs232Command,
-             cli::AddSelfTestCommand})
+             cli::AddDoctorCommand, cli::AddSelfTestCommand})
         add(app, context);
 
     try {

@@ -4,7 +4,7 @@
 
 namespace platform {
 
-std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& path, std::string* error)
+std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& path, std::string* error, bool shareNames)
 {
     // A bare name would send the loader down its search path; only the named file will do.
     if (path.empty() || path.front() != '/') {
@@ -14,7 +14,7 @@ std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& path, st
     }
     // RTLD_LOCAL keeps the entry points of one library from answering lookups meant for
     // another: the JTAG and download libraries may both be loaded at once.
-    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = ::dlopen(path.c_str(), RTLD_NOW | (shareNames ? RTLD_GLOBAL : RTLD_LOCAL));
     if (!handle) {
         if (error) {
             const char* why = ::dlerror();

@@ -13,7 +13,10 @@ class DynamicLibrary {
 public:
     // Returns nullptr when the file is missing, cannot be loaded or `path` is not a full
     // path; `error` (optional) receives the reason.
-    static std::unique_ptr<DynamicLibrary> Load(const std::string& path, std::string* error = nullptr);
+    // `shareNames`: its names also serve the libraries loaded after it, for a library
+    // that leaves symbols to be found so (a system that has no such scope ignores it).
+    static std::unique_ptr<DynamicLibrary> Load(
+        const std::string& path, std::string* error = nullptr, bool shareNames = false);
 
     ~DynamicLibrary();
     DynamicLibrary(const DynamicLibrary&) = delete;

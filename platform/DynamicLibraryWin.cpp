@@ -31,7 +31,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& path, std::string* error)
+std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& path, std::string* error, bool)
 {
     const std::wstring file = win::NativePath(path);
     if (!IsFullPath(file)) {

@@ -1,0 +1,204 @@
+// vx5h itself, each figure against a baseline measured in the same run:
+//  1. mem dump and mem load of 1, 16 and 128 MB of SDRAM on the unthrottled simulated
+//     cable: wall time, MB/s and the process' peak resident memory, against the panel's
+//     transfer code moving the same range in one buffer (the page's way) in this process.
+//  2. On a cable of 102400 bytes/s with 1.5 ms latency: a 1 MB dump and load, and their
+//     share of the cable's rate.
+//  3. Start-up to first byte: `vx5h info` on a configured board, wall time (median of 11),
+//     against starting `vx5h --help` (no board at all).
+//
+//   vx5h-bench-cli [--smoke]
+#include "SimulatedBoard.h"
+#include "BytePattern.h"
+
+#include "board/Board.h"
+#include "core/DumpFile.h"
+#include "core/MemoryFile.h"
+#include "core/MemoryTransfer.h"
+#include "platform/Paths.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+double MBps(double bytes, double seconds) { return bytes / 1048576.0 / seconds; }
+
+struct TRun {
+    bool ok = false;
+    double seconds = 0;
+    long peakKb = 0;
+};
+
+// vx5h with `args`, quiet, its output to /dev/null; its own peak resident memory.
+TRun Vx5h(std::vector<std::string> args)
+{
+    args.insert(args.begin(), {testsupport::SimulatedBoard::BinFolder() + "vx5h", "-q"});
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    TRun run;
+    const auto start = Clock::now();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        struct rusage usage {};
+        ::wait4(pid, &status, 0, &usage);
+        run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        run.peakKb = usage.ru_maxrss;
+    }
+    run.seconds = Seconds(start);
+    posix_spawn_file_actions_destroy(&actions);
+    return run;
+}
+
+class NoProgress final : public memory::ITransferProgress {
+public:
+    void Advance(std::uint64_t, std::uint64_t) override { }
+    bool AbortRequested() override { return false; }
+};
+
+// The panel's way: the whole range in one buffer, then one file write (and back).
+double PanelDump(TBoard& board, std::uint32_t bytes, const fs::path& file)
+{
+    const auto start = Clock::now();
+    memory::TByteBuffer buffer;
+    buffer.Allocate(bytes);
+    memory::TBufferSink sink(buffer.data.get());
+    NoProgress progress;
+    const bool ok = memory::ReadRangeWithProgress(board, progress, protocol::MEM_SDRAM, 0, bytes, sink).ok
+        && memory::WriteDumpFile(file, buffer.data.get(), bytes, false) == memory::TDumpStatus::Ok;
+    return ok ? Seconds(start) : -1;
+}
+
+double PanelLoad(TBoard& board, const fs::path& file)
+{
+    const auto start = Clock::now();
+    memory::TFilePortion portion = memory::ReadFilePortion(file, false, true, 0, 128u << 20);
+    memory::TBufferSource source(portion.bytes.data.get());
+    NoProgress progress;
+    const bool ok = portion.status == memory::TLoadStatus::Ok
+        && memory::WriteRangeWithProgress(board, progress, protocol::MEM_SDRAM, 0,
+               static_cast<std::uint32_t>(portion.bytes.size), source)
+               .ok;
+    return ok ? Seconds(start) : -1;
+}
+
+std::string Hex(std::uint32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%X", value);
+    return text;
+}
+
+void TransferBench(const testsupport::SimulatedBoard& sim, const fs::path& folder, const std::vector<std::uint32_t>& sizesMb)
+{
+    std::printf("SDRAM through vx5h (own process) against the panel's transfer code (in process), unthrottled\n");
+    std::printf("  %-6s %-5s %9s %9s %11s %11s %8s\n", "size", "op", "vx5h s", "MB/s", "peak RSS", "panel MB/s", "ratio");
+    platform::OverrideExecutableFolder(testsupport::SimulatedBoard::BinFolder());
+    for (std::uint32_t mb : sizesMb) {
+        const std::uint32_t bytes = mb << 20;
+        const fs::path file = folder / ("bench-" + std::to_string(mb) + ".bin");
+        {
+            const std::vector<std::uint8_t> pattern = testsupport::BytePattern(bytes, mb);
+            std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(pattern.data()), bytes);
+        }
+        const TRun load = Vx5h({"mem", "load", "sdram", file.string()});
+        const TRun dump = Vx5h({"mem", "dump", "sdram", (folder / "out.bin").string(), "--length", Hex(bytes / 2)});
+        double panelLoad = -1, panelDump = -1;
+        {
+            TBoard board;
+            std::string error;
+            if (board.Connect(error, 0)) {
+                panelLoad = PanelLoad(board, file);
+                panelDump = PanelDump(board, bytes, folder / "panel.bin");
+            }
+        }
+        for (const auto& [name, run, panel] : {std::tuple{"load", load, panelLoad}, std::tuple{"dump", dump, panelDump}})
+            std::printf("  %3u MB %-5s %9.3f %9.1f %8ld MB %11.1f %8.2f%s\n", mb, name, run.seconds,
+                MBps(bytes, run.seconds), run.peakKb / 1024, MBps(bytes, panel), panel / run.seconds,
+                run.ok && panel > 0 ? "" : "  FAILED");
+        fs::remove(file);
+        std::fflush(stdout);
+    }
+    platform::OverrideExecutableFolder(std::nullopt);
+    (void)sim;
+}
+
+void LinkModelBench(const testsupport::SimulatedBoard& sim, const fs::path& folder)
+{
+    constexpr double RATE = 102400;
+    const std::uint32_t bytes = 1u << 20;
+    const fs::path file = folder / "one.bin";
+    {
+        const std::vector<std::uint8_t> pattern = testsupport::BytePattern(bytes, 7);
+        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(pattern.data()), bytes);
+    }
+    sim.Ctl("link 102400 1.5");
+    const TRun load = Vx5h({"mem", "load", "sdram", file.string()});
+    const TRun dump = Vx5h({"mem", "dump", "sdram", (folder / "out.bin").string(), "--length", Hex(bytes / 2)});
+    sim.Ctl("link 0 0");
+    const double ideal = bytes / RATE;
+    std::printf("1 MB on a 102400 B/s cable with 1.5 ms latency (ideal %.2f s)\n", ideal);
+    std::printf("  load %7.2f s  efficiency %5.1f%%%s\n", load.seconds, 100 * ideal / load.seconds, load.ok ? "" : "  FAILED");
+    std::printf("  dump %7.2f s  efficiency %5.1f%%%s\n", dump.seconds, 100 * ideal / dump.seconds, dump.ok ? "" : "  FAILED");
+    fs::remove(file);
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void StartupBench()
+{
+    std::vector<double> info, help;
+    bool ok = true;
+    for (int i = 0; i < 11; ++i) {
+        const TRun run = Vx5h({"info"});
+        ok = ok && run.ok;
+        info.push_back(run.seconds);
+        help.push_back(Vx5h({"--help"}).seconds);
+    }
+    std::printf("Start-up: vx5h info %.1f ms (median of 11), vx5h --help %.1f ms, ratio %.1f%s\n",
+        1000 * Median(info), 1000 * Median(help), Median(info) / Median(help), ok ? "" : "  FAILED");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const bool smoke = argc > 1 && std::strcmp(argv[1], "--smoke") == 0;
+    testsupport::SimulatedBoard sim;
+    char pattern[] = "/tmp/vx5h-bench-cli-XXXXXX";
+    if (!::mkdtemp(pattern))
+        return 1;
+    const fs::path folder = pattern;
+    TransferBench(sim, folder, smoke ? std::vector<std::uint32_t>{1} : std::vector<std::uint32_t>{1, 16, 128});
+    if (!smoke)
+        LinkModelBench(sim, folder);
+    StartupBench();
+    fs::remove_all(folder);
+    return 0;
+}

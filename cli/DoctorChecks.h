@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What `vx5h doctor` checks when nothing connects, each check a plain function of what
+// it reads (folders, sysfs, the vendor's jtagconfig output), so that each can be tried
+// against a stand-in.
+namespace doctor {
+
+struct TCheck {
+    bool ok = false;
+    std::string name;
+    std::string detail; // what was found, or what to do
+};
+
+// The program folder holds both driver libraries, the FPGA image and the simulator.
+std::vector<TCheck> CheckProgramFolder(const std::string& folder);
+
+// The vendor's tools: QUARTUS_ROOTDIR set (empty: not installed) and its client
+// libraries present and loadable.
+std::vector<TCheck> CheckVendorTools(const std::string& quartusRoot);
+
+// USB cables of vendor 09fb under `sysfsDevices` (/sys/bus/usb/devices), each readable
+// and writable through `devRoot` (/dev/bus/usb) by this user; a USB-Blaster II seen as
+// 6810 has no firmware yet.
+std::vector<TCheck> CheckUsbCables(const std::string& sysfsDevices, const std::string& devRoot);
+
+// The udev rule 70-vx5h-usb-blaster.rules in one of `ruleFolders`.
+TCheck CheckUdevRule(const std::vector<std::string>& ruleFolders);
+
+// jtagconfig's output read as a person would.
+std::vector<TCheck> ReadJtagconfig(const std::string& output, bool ran);
+// jtagconfig -n: a JTAG UART node inside the FPGA.
+TCheck ReadJtagconfigNodes(const std::string& output, bool ran);
+// Remote JTAG servers in the user's JTAG configuration (~/.jtag.conf).
+TCheck CheckRemoteServers(const std::string& jtagConf, bool exists);
+
+// Which board VX5H_CABLE selects.
+TCheck CheckCableChoice(const std::string& cable);
+
+// "OK    name: detail" or "FIX   name: detail".
+std::string Line(const TCheck& check);
+
+} // namespace doctor

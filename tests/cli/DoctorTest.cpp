@@ -1,0 +1,124 @@
+// vx5h doctor: each check against a stand-in for what it reads, then the whole report
+// against the simulator and the stand-in vendor installation.
+#include "CliHarness.h"
+
+#include "cli/DoctorChecks.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class DoctorFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/vx5h-doctor-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        root = pattern;
+    }
+    void TearDown() override { fs::remove_all(root); }
+    void Put(const fs::path& path, const std::string& text)
+    {
+        fs::create_directories(path.parent_path());
+        std::ofstream(path) << text << "\n";
+    }
+    void Cable(const std::string& name, const std::string& product, int dev)
+    {
+        Put(root / "sys" / name / "idVendor", "09fb");
+        Put(root / "sys" / name / "idProduct", product);
+        Put(root / "sys" / name / "busnum", "1");
+        Put(root / "sys" / name / "devnum", std::to_string(dev));
+    }
+    fs::path root;
+};
+
+struct TJtagconfigCase {
+    const char* output;
+    bool ok;
+    const char* advice;
+};
+
+TEST(DoctorChecks, JtagconfigIsReadAsAPersonReadsIt)
+{
+    const TJtagconfigCase cases[] = {
+        {"No JTAG hardware available\n", false, "no cable: plug the board's USB cable in"},
+        {"1) USB-Blaster variant [1-1]\n  Unable to lock chain - Insufficient port permissions\n", false,
+            "install the udev rule"},
+        {"1) USB-Blaster [1-1]\n  Unable to read device chain - JTAG chain broken (87)\n", false,
+            "the JTAG server reports error 87"},
+        {"Error when scanning hardware - Server error (89)\n", false, "error 89"},
+        {"jtagd: cannot bind to port 1309: Address already in use\n", false,
+            "another user's or another version's server holds it"},
+        {"Error: libudev.so.0 not found\n1) USB-Blaster [1-1]\n", false, "until the server restarts"},
+        {"1) USB-Blaster [1-1]\n  020F30DD   EP3C25/EP4CE22\n", true, "cable USB-Blaster [1-1]"},
+        {"", false, "lists no cable"},
+    };
+    for (const TJtagconfigCase& c : cases) {
+        const std::vector<doctor::TCheck> checks = doctor::ReadJtagconfig(c.output, true);
+        ASSERT_FALSE(checks.empty()) << c.output;
+        EXPECT_EQ(checks.front().ok, c.ok) << c.output;
+        EXPECT_NE(checks.front().detail.find(c.advice), std::string::npos) << c.output << checks.front().detail;
+    }
+    EXPECT_FALSE(doctor::ReadJtagconfig("", false).front().ok) << "a jtagconfig that did not run";
+    EXPECT_TRUE(doctor::ReadJtagconfigNodes("1) USB-Blaster [1-1]\n    Node 0C006E00  JTAG UART #0\n", true).ok);
+    EXPECT_FALSE(doctor::ReadJtagconfigNodes("1) USB-Blaster [1-1]\n  020F30DD   EP3C25\n", true).ok);
+    EXPECT_FALSE(doctor::CheckRemoteServers("Remote1 {\n  Host = \"lab-pc\";\n  Password = \"x\";\n}\n", true).ok);
+    EXPECT_TRUE(doctor::CheckRemoteServers("", false).ok);
+}
+
+TEST_F(DoctorFolder, UsbCablesComeFromSysfsAndTheirDeviceNodes)
+{
+    EXPECT_NE(doctor::CheckUsbCables((root / "sys").string(), (root / "dev").string()).front().detail.find(
+                  "no cable of vendor 09fb"),
+        std::string::npos);
+    Cable("1-1", "6001", 5);
+    Cable("1-2", "6810", 6);
+    Cable("1-3", "6010", 7);
+    Put(root / "sys" / "2-1" / "idVendor", "1d6b");
+    Put(root / "dev" / "001" / "005", "");
+    std::vector<doctor::TCheck> checks = doctor::CheckUsbCables((root / "sys").string(), (root / "dev").string());
+    std::sort(checks.begin(), checks.end(), [](auto& a, auto& b) { return a.name < b.name; });
+    ASSERT_EQ(checks.size(), 3u);
+    EXPECT_TRUE(checks[0].ok) << checks[0].detail;
+    EXPECT_NE(checks[1].detail.find("USB-Blaster II without its firmware"), std::string::npos);
+    EXPECT_FALSE(checks[2].ok);
+    EXPECT_NE(checks[2].detail.find("install the udev rule 70-vx5h-usb-blaster.rules"), std::string::npos);
+}
+
+TEST_F(DoctorFolder, FoldersAndTheCableChoice)
+{
+    EXPECT_FALSE(doctor::CheckUdevRule({(root / "etc").string()}).ok);
+    Put(root / "lib" / "70-vx5h-usb-blaster.rules", "");
+    EXPECT_TRUE(doctor::CheckUdevRule({(root / "etc").string(), (root / "lib").string()}).ok);
+
+    for (const doctor::TCheck& check : doctor::CheckProgramFolder(testsupport::SimulatedBoard::BinFolder()))
+        EXPECT_TRUE(check.ok) << check.name << ": " << check.detail;
+    EXPECT_EQ(doctor::CheckProgramFolder(root.string()).front().detail,
+        "missing: " + (root / "QELVANO_JTAG.DLL").string() + "; build or install vx5h again");
+
+    EXPECT_FALSE(doctor::CheckVendorTools("").front().ok);
+    EXPECT_FALSE(doctor::CheckVendorTools(root.string()).back().ok);
+    EXPECT_NE(doctor::CheckCableChoice("USB-Blaster [1-1]").detail.find("never the simulator"), std::string::npos);
+}
+
+#ifdef VX5H_FAKE_QUARTUS
+using DoctorOnSimulator = clitest::CliTest;
+
+TEST_F(DoctorOnSimulator, ReportsTheVendorToolsAndTheLink)
+{
+    const clitest::TRun run = clitest::Vx5h("doctor", "");
+    EXPECT_EQ(run.code, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("OK    board: USB-Blaster [VX5h-260 simulator] answers; round trip"), std::string::npos)
+        << run.out;
+    const std::string withVendor = testsupport::RunCommand("QUARTUS_ROOTDIR='" VX5H_FAKE_QUARTUS "' '"
+        + testsupport::SimulatedBoard::BinFolder() + "vx5h' --cable sim doctor 2>&1");
+    for (const char* line : {"OK    libjtag_atlantic.so: ", "OK    jtagconfig: cable USB-Blaster [1-1]",
+             "OK    JTAG UART: the FPGA holds a design with a JTAG UART", "OK    VX5H_CABLE: sim: the simulator"})
+        EXPECT_NE(withVendor.find(line), std::string::npos) << line << "\n" << withVendor;
+}
+#endif
+
+} // namespace
