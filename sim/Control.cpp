@@ -277,7 +277,7 @@ ControlAnswer Timing(const Args& a, TSimBoard& board, IControlHost&)
 
 ControlAnswer Fault(const Args& a, TSimBoard& board, IControlHost&)
 {
-    const char* usage = "fault none | fault drop|checksum|echo|length|truncate [COUNT] | "
+    const char* usage = "fault none | fault drop|checksum|echo|length|truncate|refuse [COUNT] | "
                         "fault stall MS [COUNT] | fault garbage N [COUNT]";
     FaultKind kind;
     if (a.size() < 2 || !ParseFaultKind(a[1], kind))
@@ -332,7 +332,7 @@ ControlAnswer Help(const Args&, TSimBoard&, IControlHost&)
               "mem fault NAME data LINE 0|1 | mem fault NAME address LINE 0|1 | mem fault NAME short LINE LINE |\n"
               "mem fault NAME none |\n"
               "power-cycle | quit | link RATE LATENCY_MS | timing fast|real |\n"
-              "fault KIND [COUNT] (drop checksum echo length truncate | stall MS | garbage N | none) |\n"
+              "fault KIND [COUNT] (drop checksum echo length truncate refuse | stall MS | garbage N | none) |\n"
               "unplug | plug | unconfigured closed|silent");
 }
 

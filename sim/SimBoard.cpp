@@ -25,6 +25,7 @@ const FaultName FAULT_NAMES[] = {
     {FaultKind::Truncate, "truncate"},
     {FaultKind::Stall, "stall"},
     {FaultKind::Garbage, "garbage"},
+    {FaultKind::Refuse, "refuse"},
 };
 
 // Stray bytes on a disturbed link. Never the start marker, so that the reply after them
@@ -142,6 +143,9 @@ void TSimBoard::Answer(const RequestFrame& frame, std::uint64_t atUs)
         code = static_cast<std::uint8_t>(code + 1);
     if (kind == FaultKind::Length)
         reply.payload.push_back(0);
+    // A well-formed reply that refuses, as the firmware refuses what it cannot do.
+    if (kind == FaultKind::Refuse && !reply.payload.empty() && reply.payload[0] == STATUS_OK)
+        reply.payload[0] = STATUS_BAD_ARGUMENT;
     std::vector<std::uint8_t> bytes = BuildFrame(code, reply.payload);
     switch (kind) {
     case FaultKind::Drop:

@@ -19,7 +19,8 @@ enum class FaultKind {
     Length,
     Truncate,
     Stall,
-    Garbage
+    Garbage,
+    Refuse // the firmware's answer carries a refusal's status
 };
 
 // Parses a fault name ("drop", "stall", ...); false for an unknown name.

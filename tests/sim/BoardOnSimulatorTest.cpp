@@ -281,7 +281,7 @@ TEST_P(FaultOnSimulator, FailsOneExchangeAndTheNextSucceeds)
 INSTANTIATE_TEST_SUITE_P(Faults, FaultOnSimulator,
     ::testing::Values(FaultCase{"checksum", true, 500}, FaultCase{"echo", false, 500}, FaultCase{"length", false, 500},
         FaultCase{"garbage 7", false, 500}, FaultCase{"truncate", true, 6500}, FaultCase{"drop", false, 6500},
-        FaultCase{"stall 6500", false, 6500, 700}),
+        FaultCase{"stall 6500", false, 6500, 700}, FaultCase{"refuse", false, 500}),
     [](const ::testing::TestParamInfo<FaultCase>& info) {
         std::string name = info.param.fault;
         return name.substr(0, name.find(' '));
