@@ -1,9 +1,10 @@
-// Every fault of the simulated cable at every page that polls or talks to the board, in
-// the real main window: the failure must be reported within the exchange's budget plus
-// one second, the window must then show the link as it is (a lost link: "Disconnected",
-// tabs disabled, link closed; a fault the exchange rides out: still connected), and one
-// press of Connect must bring the link back. Each page's test prints its row of the
-// table; run in one process (scripts/fault-matrix.sh) the whole table comes at the end.
+// Every fault of the simulated cable, and the firmware's refusal, at every page that
+// polls or talks to the board, in the real main window: the failure must be reported
+// within the exchange's budget plus one second, the window must then show the link as it
+// is (a lost link: "Disconnected", tabs disabled, link closed; a short stall or a refusal
+// the page can tell: still connected), and one press of Connect must bring the link back.
+// Each page's test prints its row of the table; run in one process
+// (scripts/fault-matrix.sh) the whole table comes at the end.
 #include "PanelDriver.h"
 #include "SimFaults.h"
 #include "SimulatedBoard.h"
@@ -42,7 +43,10 @@ namespace {
 struct TAction {
     const char* name;
     int page;
-    std::uint32_t budgetMs;                  // of the exchange the fault hits
+    std::uint32_t budgetMs; // of the exchange the fault hits
+    // The exchange the fault hits tells a refusal from a failure. Those without a status of
+    // their own (a ping, the LEDs, the switches, ...) take any refusal for a failed exchange.
+    bool refusalKeepsLink;
     std::function<void(TFormMain&)> prepare; // before the fault is armed
     std::function<void(TFormMain&)> act;     // empty: the page's own polling
 };
@@ -70,45 +74,45 @@ constexpr int FLASH = 2;
 const std::vector<TAction>& Actions()
 {
     static const std::vector<TAction> actions{
-        {"switches", PAGE_BUTTON, REPLY_MS, {}, {}},
-        {"g-sensor", PAGE_GSENSOR, REPLY_MS, {}, {}},
-        {"rs232", PAGE_RS232, REPLY_MS, {}, {}},
-        {"ir", PAGE_IR, REPLY_MS, {}, {}},
-        {"sd-card", PAGE_SDCARD, protocol::SDCARD_TIMEOUT_MS, {},
+        {"switches", PAGE_BUTTON, REPLY_MS, false, {}, {}},
+        {"g-sensor", PAGE_GSENSOR, REPLY_MS, false, {}, {}},
+        {"rs232", PAGE_RS232, REPLY_MS, true, {}, {}},
+        {"ir", PAGE_IR, REPLY_MS, true, {}, {}},
+        {"sd-card", PAGE_SDCARD, protocol::SDCARD_TIMEOUT_MS, true, {},
             [](TFormMain& f) {
                 ClickPage(f, PAGE_SDCARD, {TFormSDCARD::READ_LEFT + 32, TFormSDCARD::READ_TOP + 8});
             }},
-        {"lcd", PAGE_LCD, REPLY_MS, {},
+        {"lcd", PAGE_LCD, REPLY_MS, true, {},
             [](TFormMain& f) {
                 ClickPage(f, PAGE_LCD, {TFormLCD::SET_LEFT + 32, TFormLCD::SET_TOP + 8});
             }},
-        {"hsmc", PAGE_HSMC, REPLY_MS, {},
+        {"hsmc", PAGE_HSMC, REPLY_MS, true, {},
             [](TFormMain& f) {
                 ClickPage(f, PAGE_HSMC, {TFormHSMC::VERIFY_LEFT + 32, TFormHSMC::VERIFY_TOP + 8});
             }},
-        {"led", PAGE_LED, REPLY_MS, {},
+        {"led", PAGE_LED, REPLY_MS, false, {},
             [](TFormMain& f) { ClickPage(f, PAGE_LED, leds::ButtonPlace(0) + QPoint(12, 18)); }},
-        {"seg7", PAGE_SEG7, REPLY_MS, {},
+        {"seg7", PAGE_SEG7, REPLY_MS, false, {},
             [](TFormMain& f) { ClickPage(f, PAGE_SEG7, seg7::UpButtonPlace(0) + QPoint(10, 9)); }},
-        {"vga", PAGE_VGA, REPLY_MS, {},
+        {"vga", PAGE_VGA, REPLY_MS, false, {},
             [](TFormMain& f) {
                 auto* vga = qobject_cast<TFormVGA*>(f.Pages[PAGE_VGA]);
                 vga->ComboBoxVGA->setCurrentIndex((vga->ComboBoxVGA->currentIndex() + 1) % vga->ComboBoxVGA->count());
             }},
-        {"mem-read", PAGE_MEMORY, REPLY_MS,
+        {"mem-read", PAGE_MEMORY, REPLY_MS, true,
             [](TFormMain& f) {
                 SelectMemory(f, SSRAM0);
                 Memory(f).EditAddress->setText("10");
             },
             [](TFormMain& f) { Memory(f).ButtonReadClick(); }},
-        {"mem-write", PAGE_MEMORY, REPLY_MS,
+        {"mem-write", PAGE_MEMORY, REPLY_MS, true,
             [](TFormMain& f) {
                 SelectMemory(f, SSRAM0);
                 Memory(f).EditAddress->setText("10");
                 Memory(f).EditWriteData->setText("1234");
             },
             [](TFormMain& f) { Memory(f).ButtonWriteClick(); }},
-        {"dump", PAGE_MEMORY, REPLY_MS,
+        {"dump", PAGE_MEMORY, REPLY_MS, false,
             [](TFormMain& f) {
                 SelectMemory(f, SSRAM0);
                 Memory(f).CheckBoxEntireMemory->setChecked(false);
@@ -116,17 +120,29 @@ const std::vector<TAction>& Actions()
                 Memory(f).EditReadLength->setText("8000");
             },
             [](TFormMain& f) { Memory(f).ButtonReadFileClick(); }},
-        {"load", PAGE_MEMORY, REPLY_MS,
+        {"load", PAGE_MEMORY, REPLY_MS, false,
             [](TFormMain& f) {
                 SelectMemory(f, SSRAM0);
                 Memory(f).CheckBoxFileLength->setChecked(true);
                 Memory(f).EditWriteAddress->setText("0");
             },
             [](TFormMain& f) { Memory(f).ButtonWriteFileClick(); }},
-        {"chip-erase", PAGE_MEMORY, REPLY_MS, [](TFormMain& f) { SelectMemory(f, FLASH); },
+        {"chip-erase", PAGE_MEMORY, REPLY_MS, true, [](TFormMain& f) { SelectMemory(f, FLASH); },
             [](TFormMain& f) { Memory(f).ButtonEraseClick(); }},
     };
     return actions;
+}
+
+// The link's faults, and the firmware's refusal of a request, which a page that can tell
+// it from a failed exchange rides out.
+const std::vector<TSimFault>& MatrixFaults()
+{
+    static const std::vector<TSimFault> faults = [] {
+        std::vector<TSimFault> all(SIM_FAULTS.begin(), SIM_FAULTS.end());
+        all.push_back({"refuse", "fault refuse"});
+        return all;
+    }();
+    return faults;
 }
 
 // The stall a fault makes, 0 for other faults.
@@ -148,12 +164,12 @@ void PrintTable()
     if (Table().empty())
         return;
     std::printf("\n%-11s", "fault:");
-    for (const TSimFault& fault : SIM_FAULTS)
+    for (const TSimFault& fault : MatrixFaults())
         std::printf(" %-12s", fault.name);
     std::printf("\n");
     for (const auto& [action, cells] : Table()) {
         std::printf("%-11s", action.c_str());
-        for (const TSimFault& fault : SIM_FAULTS) {
+        for (const TSimFault& fault : MatrixFaults()) {
             const auto cell = cells.find(fault.name);
             std::printf(" %-12s", cell == cells.end() ? "-" : cell->second.c_str());
         }
@@ -221,16 +237,19 @@ protected:
         if (action.act)
             action.act(*m_Form);
         const std::uint32_t limit = action.budgetMs + 1000;
-        // A stall shorter than the reply's budget is ridden out: watch a while past it.
+        // A stall shorter than the reply's budget is ridden out, and so is a refusal where
+        // the page can tell it: watch a while past it.
         const bool tolerated = StallMs(fault) > 0 && StallMs(fault) < action.budgetMs;
+        const bool refused = std::string(fault.name) == "refuse";
+        const bool keeps = tolerated || (refused && action.refusalKeepsLink);
         const bool lost = testsupport::WaitForEvents(
-            [this] { return Status() == "Disconnected"; }, tolerated ? StallMs(fault) + 1000 : limit + 2000);
+            [this] { return Status() == "Disconnected"; }, keeps ? StallMs(fault) + 1000 : limit + 2000);
         const std::uint32_t elapsed = platform::TicksSince(start);
         char cell[24];
         std::snprintf(cell, sizeof cell, "%s %.1fs", lost ? "lost" : "kept", elapsed / 1000.0);
 
-        if (tolerated) {
-            EXPECT_FALSE(lost) << "a stall within the budget must not cost the link";
+        if (keeps) {
+            EXPECT_FALSE(lost) << "a stall within the budget or a refusal must not cost the link";
             EXPECT_TRUE(m_Form->Board.IsOpen());
             EXPECT_TRUE(TPanelDriver::TabsEnabled(*m_Form));
         } else {
@@ -262,7 +281,7 @@ TEST_P(FaultMatrix, EveryFaultIsReportedInTimeAndOneConnectRecovers)
 {
     const TAction& action = Actions()[GetParam()];
     std::map<std::string, std::string> row;
-    for (const TSimFault& fault : SIM_FAULTS) {
+    for (const TSimFault& fault : MatrixFaults()) {
         SCOPED_TRACE(std::string(action.name) + " x " + fault.name);
         row[fault.name] = RunCell(action, fault);
         std::printf("%s x %s: %s\n", action.name, fault.name, row[fault.name].c_str());
@@ -306,7 +325,7 @@ protected:
 
 TEST_F(ConnectAfterFault, OneFaultCostsNoPressAndTwoCostOne)
 {
-    for (const TSimFault& fault : SIM_FAULTS) {
+    for (const TSimFault& fault : MatrixFaults()) {
         if (std::string(fault.name) == "unplug")
             continue;
         SCOPED_TRACE(fault.name);
