@@ -175,33 +175,41 @@ TEST_F(MemFiles, EraseBringsFlashBackToFF)
 }
 
 struct TInterruption {
-    const char* how; // shell words run while the dump goes on; PID is vx5h's
+    const char* command; // FOLDER stands for the test's folder
+    const char* how;     // shell words run while the transfer goes on; PID is vx5h's
     int code;
     const char* message;
 };
 
-TEST_F(MemFiles, ADumpStoppedMidwayLeavesTheOldFileAndAUsableBoardOrTheLinkCode)
+TEST_F(MemFiles, ATransferStoppedMidwayLeavesTheFilesAndAUsableBoardOrTheLinkCode)
 {
     const TInterruption interruptions[] = {
-        {"kill -INT $PID", 130, "mem dump stopped with Ctrl-C at word"},
-        {"SIM ctl unplug", 4, "the board did not answer; the link is lost"},
+        {"mem dump sdram FOLDER/old.bin", "kill -INT $PID", 130, "mem dump stopped with Ctrl-C at word"},
+        {"mem dump sdram FOLDER/old.bin", "SIM ctl unplug", 4, "the board did not answer; the link is lost"},
+        {"mem load sdram FOLDER/big.bin", "kill -INT $PID", 130, "mem load stopped with Ctrl-C at word"},
+        {"mem load sdram FOLDER/big.bin", "SIM ctl unplug", 4, "the board did not answer; the link is lost"},
     };
     for (const TInterruption& interruption : interruptions) {
-        SCOPED_TRACE(interruption.how);
+        SCOPED_TRACE(std::string(interruption.command) + ", " + interruption.how);
         Put(File("old.bin"), "keep me");
-        sim->Ctl("link 2000000 0"); // 128 MB would take a minute
+        Put(File("big.bin"), "");
+        fs::resize_file(File("big.bin"), 8u << 20);
+        sim->Ctl("link 2000000 0"); // a few seconds for 8 MB, a minute for 128 MB
         std::string how = interruption.how;
         if (how.rfind("SIM ", 0) == 0)
             how = "VX5H_SIM_SOCKET='" + sim->SocketPath() + "' '" + testsupport::SimulatedBoard::BinFolder()
                 + "vx5h-board-sim'" + how.substr(3);
+        std::string command = interruption.command;
+        command.replace(command.find("FOLDER"), 6, folder.string());
         const auto start = std::chrono::steady_clock::now();
-        const clitest::TRun run = clitest::Vx5hWhile("mem dump sdram '" + File("old.bin") + "'", 1000, how);
+        const clitest::TRun run = clitest::Vx5hWhile(command, 1000, how);
         const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         EXPECT_EQ(run.code, interruption.code) << run.err;
         EXPECT_NE(run.err.find(interruption.message), std::string::npos) << run.err;
         EXPECT_LT(seconds, 15.0) << "within the link's budgets";
         EXPECT_EQ(Slurp(File("old.bin")), "keep me");
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+        EXPECT_EQ(fs::file_size(File("big.bin")), 8u << 20);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2) << "no file left behind";
         sim->Ctl("plug");
         sim->Ctl("link 0 0");
         EXPECT_EQ(Vx5h("led 5").code, 0) << "the board is usable afterwards";
