@@ -207,3 +207,36 @@ write("hex_field", "nine-digits", field(0xFFFF, 0, "Address", "123456789"))
 write("hex_field", "empty", field(0xFFFF, 1, "Length", ""))
 write("hex_field", "blank", field(0xFFFF, 0, "Address", "12 3"))
 write("hex_field", "too-small", field(0xFFFF, 0x10, "Length", "f"))
+
+
+# --- vx5h's command line -------------------------------------------------------------
+def words(*args):
+    return b"\0".join(a.encode("latin-1") for a in args)
+
+
+write("cli_args", "led", words("led", "7FFFFFF"))
+write("cli_args", "mem-dump", words("--cable", "sim", "mem", "dump", "SDRAM", "out.hex", "--start", "10", "--length", "0x100"))
+write("cli_args", "mem-write", words("mem", "write", "ssram-1", "7FFFE", "BEEF", "0xcafe"))
+write("cli_args", "mem-alone", words("mem"))
+write("cli_args", "watch", words("gsensor", "--watch", "--csv", "--rate", "2.5"))
+write("cli_args", "rs232", words("-q", "rs232", "send", "hello"))
+write("cli_args", "lcd", words("lcd", "line one", "line two", "three"))
+write("cli_args", "selftest", words("selftest", "--only", "memory,leds", "--json", "--junit", "r.xml"))
+write("cli_args", "help", words("mem", "load", "--help"))
+write("cli_args", "two-commands", words("led", "1", "info", "--json"))
+write("cli_args", "unknown", words("--no-configure", "nosuch", "--rate"))
+
+
+def mem_range(file_range, memory, address, length):
+    return bytes([1 if file_range else 0]) + words(memory, address, length)
+
+
+write("cli_range", "word", mem_range(False, "SDRAM", "3FFFFFF", "1"))
+write("cli_range", "past-end", mem_range(False, "eeprom", "7FF", "2"))
+write("cli_range", "prefixed", mem_range(False, "Ssram-0", "0x10", "0X20"))
+write("cli_range", "nine-digits", mem_range(False, "flash", "123456789", "1"))
+write("cli_range", "whole", mem_range(True, "EPCS", "", ""))
+write("cli_range", "to-end", mem_range(True, "sdram", "100", ""))
+write("cli_range", "zero-length", mem_range(True, "SSRAM-1", "0", "0"))
+write("cli_range", "no-memory", mem_range(True, "dram", "0", "1"))
+write("cli_range", "bare-prefix", mem_range(False, "EEPROM", "0x", "1"))
