@@ -17,6 +17,21 @@ namespace {
 
 constexpr std::uint32_t CONFIGURE_REDRAW_MS = 100;
 
+// Opening the cable leaves the process in the program folder, where the window wants it;
+// the file names a user types mean the folder vx5h was started in.
+class TFolderKept {
+public:
+    TFolderKept()
+        : m_Folder(platform::CurrentDirectory())
+    { }
+    ~TFolderKept() { platform::SetCurrentDirectory(m_Folder); }
+    TFolderKept(const TFolderKept&) = delete;
+    TFolderKept& operator=(const TFolderKept&) = delete;
+
+private:
+    std::string m_Folder;
+};
+
 } // namespace
 
 const char* ExitCodeHelp()
@@ -95,6 +110,7 @@ TBoard& TContext::Board()
 {
     if (!m_Board) {
         platform::SetEnvironment("VX5H_CABLE", options.cable);
+        const TFolderKept folder;
         m_Board = OpenIdentified(!options.noConfigure);
     }
     return *m_Board;

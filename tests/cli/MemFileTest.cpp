@@ -174,6 +174,20 @@ TEST_F(MemFiles, EraseBringsFlashBackToFF)
     EXPECT_EQ(BoardHex("flash", 0x7FFFFE, 2), "FFFF");
 }
 
+TEST_F(MemFiles, RelativeFileNamesMeanTheFolderVx5hStartsIn)
+{
+    // Opening the cable moves the process into the program folder; a file named after
+    // that must still be the user's.
+    const std::string vx5h = "'" + testsupport::SimulatedBoard::BinFolder() + "vx5h' ";
+    int code = -1;
+    const std::string out = testsupport::RunCommand("cd '" + folder.string() + "' && " + vx5h
+            + "mem dump eeprom e.hex 2>&1 && " + vx5h + "mem load ssram-0 e.hex --verify 2>&1",
+        &code);
+    EXPECT_EQ(code, 0) << out;
+    EXPECT_EQ(fs::file_size(File("e.hex")), 2u * 4096);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1) << "no part file left";
+}
+
 struct TInterruption {
     const char* command; // FOLDER stands for the test's folder
     const char* how;     // shell words run while the transfer goes on; PID is vx5h's
