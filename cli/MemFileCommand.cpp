@@ -131,7 +131,7 @@ void Verify(TContext& context, const TFileArgs& args, const TMemRange& range)
     if (result.differentBytes > 0)
         Fail(exitcode::DIFFERENT, memory::MemoryTypeName(range.type) + std::string(" differs from '") + args.file
                 + "': first at word " + WordAddressText(result.firstDifference) + ", "
-                + std::to_string(result.differentWords) + " words differ");
+                + std::to_string(result.differentWords) + (result.differentWords == 1 ? " word differs" : " words differ"));
     context.Note(std::string(memory::MemoryTypeName(range.type)) + " holds what '" + args.file + "' holds");
 }
 
