@@ -48,4 +48,13 @@ TRun Vx5hWhile(const std::string& args, int afterMs, const std::string& during)
         "");
 }
 
+std::string WithSimControl(std::string words, const testsupport::SimulatedBoard& sim)
+{
+    const std::string control = "VX5H_SIM_SOCKET='" + sim.SocketPath() + "' '" + testsupport::SimulatedBoard::BinFolder()
+        + "vx5h-board-sim' ctl ";
+    for (std::size_t at; (at = words.find("CTL ")) != std::string::npos;)
+        words.replace(at, 4, control);
+    return words;
+}
+
 } // namespace clitest

@@ -199,9 +199,9 @@ TEST_F(MemFiles, ATransferStoppedMidwayLeavesTheFilesAndAUsableBoardOrTheLinkCod
 {
     const TInterruption interruptions[] = {
         {"mem dump sdram FOLDER/old.bin", "kill -INT $PID", 130, "mem dump stopped with Ctrl-C at word"},
-        {"mem dump sdram FOLDER/old.bin", "SIM ctl unplug", 4, "the board did not answer; the link is lost"},
+        {"mem dump sdram FOLDER/old.bin", "CTL unplug", 4, "the board did not answer; the link is lost"},
         {"mem load sdram FOLDER/big.bin", "kill -INT $PID", 130, "mem load stopped with Ctrl-C at word"},
-        {"mem load sdram FOLDER/big.bin", "SIM ctl unplug", 4, "the board did not answer; the link is lost"},
+        {"mem load sdram FOLDER/big.bin", "CTL unplug", 4, "the board did not answer; the link is lost"},
     };
     for (const TInterruption& interruption : interruptions) {
         SCOPED_TRACE(std::string(interruption.command) + ", " + interruption.how);
@@ -209,10 +209,7 @@ TEST_F(MemFiles, ATransferStoppedMidwayLeavesTheFilesAndAUsableBoardOrTheLinkCod
         Put(File("big.bin"), "");
         fs::resize_file(File("big.bin"), 8u << 20);
         sim->Ctl("link 2000000 0"); // a few seconds for 8 MB, a minute for 128 MB
-        std::string how = interruption.how;
-        if (how.rfind("SIM ", 0) == 0)
-            how = "VX5H_SIM_SOCKET='" + sim->SocketPath() + "' '" + testsupport::SimulatedBoard::BinFolder()
-                + "vx5h-board-sim'" + how.substr(3);
+        const std::string how = clitest::WithSimControl(interruption.how, *sim);
         std::string command = interruption.command;
         command.replace(command.find("FOLDER"), 6, folder.string());
         const auto start = std::chrono::steady_clock::now();

@@ -11,12 +11,6 @@ using nlohmann::json;
 
 namespace {
 
-std::string SimCtl(const testsupport::SimulatedBoard& sim, const std::string& args)
-{
-    return "VX5H_SIM_SOCKET='" + sim.SocketPath() + "' '" + testsupport::SimulatedBoard::BinFolder()
-        + "vx5h-board-sim' ctl " + args;
-}
-
 struct TCase {
     const char* setup; // control command, or ""
     const char* args;
@@ -66,9 +60,7 @@ TEST_F(CliTest, WatchesPrintWhatArrivesAndEndOnCtrlCOrABrokenLink)
         {"keys --watch --csv", "CTL unplug", 4, "time_s,keys\n"},
     };
     for (const TWatchCase& c : cases) {
-        std::string during = c.during;
-        for (std::size_t at; (at = during.find("CTL ")) != std::string::npos;)
-            during.replace(at, 4, SimCtl(*sim, ""));
+        const std::string during = clitest::WithSimControl(c.during, *sim);
         const auto start = std::chrono::steady_clock::now();
         const clitest::TRun run = Vx5hWhile(c.args, 500, during);
         const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
