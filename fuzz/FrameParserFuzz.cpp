@@ -2,8 +2,8 @@
 // model executing the frames it finds.
 //
 // Input: pieces, each
-//   op     u8   bits 0-3 e: the piece arrives 8^(e - 12) times in a row when e > 12 (8,
-//               64 or 512 times: streams beyond the parser's compaction threshold), else
+//   op     u8   bits 0-3 e: the piece arrives 2^(e - 6) times in a row when e > 6 (up
+//               to 512 times: streams beyond the parser's compaction threshold), else
 //               once; bits 4-7 t: it arrives t x 100 ms after the previous one
 //   count  u8   then that many bytes
 //
@@ -40,10 +40,8 @@ std::vector<TPiece> ReadPieces(fuzz::TInput& in)
         const std::vector<std::uint8_t> once = in.Bytes(in.U8());
         TPiece piece;
         piece.afterUs = (op >> 4) * 100000ull;
-        // Long streams are the exception: every byte fed costs three parsers' work, and
-        // when most pieces repeat, most inputs are hundreds of kilobytes long.
         const int e = op & 0x0F;
-        for (int i = 0; i < 1 << (e > 12 ? 3 * (e - 12) : 0); ++i)
+        for (int i = 0; i < 1 << (e > 6 ? e - 6 : 0); ++i)
             piece.bytes.insert(piece.bytes.end(), once.begin(), once.end());
         total += piece.bytes.size();
         pieces.push_back(std::move(piece));
