@@ -13,7 +13,6 @@ constexpr int DATA_LINES = 16;
 constexpr std::uint32_t CHUNK_WORDS = 32 * 1024; // one step of the device tests: 64 KB
 constexpr std::uint32_t SAMPLE_BLOCK_WORDS = 8 * 1024;
 constexpr std::uint32_t SAMPLE_BLOCKS = 16;      // 256 KB of each RAM by default
-constexpr std::uint32_t SAMPLE_FLASH_BLOCKS = 4; // first, two inside, last
 
 using Words = std::vector<std::uint16_t>;
 
@@ -404,6 +403,7 @@ TVerdict FlashTest(TContext& ctx, const TMemory& m)
     if (blocks == 0 || m.Words() % blocks != 0)
         return Fail(m.name + " reports no erase blocks");
     const std::uint32_t blockWords = m.Words() / blocks;
+    // By default four blocks: the first, two inside and the last.
     std::vector<std::uint32_t> chosen;
     for (std::uint32_t i = 0; i < blocks; ++i)
         if (ctx.options.full || i == 0 || i == blocks - 1 || i == blocks / 3 || i == 2 * blocks / 3)
