@@ -5,6 +5,7 @@
 #include "app/ShowInfo.h"
 #include "app/UnitAbout.h"
 #include "app/WelcomeAnimation.h"
+#include "core/TraceSetup.h"
 #include "pages/Page.h"
 #include "pages/UnitMemory.h"
 #include "resources/Resources.h"
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 
@@ -93,6 +95,11 @@ TFormMain::TFormMain(QWidget* parent)
         qCInfo(lcLink, "command %u failed after %u ms: %s", unsigned(report.command), unsigned(report.elapsedMs),
             LinkFailureText(report.cause));
     });
+    // VX5H_TRACE: a transcript of the link for the user to send with a report.
+    std::string traceError;
+    Board.SetTrace(trace::StartRecording("VX5h_260_ControlPanel", {}, traceError));
+    if (!traceError.empty())
+        std::fprintf(stderr, "VX5h_260_ControlPanel: %s\n", traceError.c_str());
 
     connect(&TimerRun, &QTimer::timeout, this, &TFormMain::TimerRunTimer);
     connect(&TimerProgress, &QTimer::timeout, this, &TFormMain::TimerProgressTimer);

@@ -185,7 +185,7 @@ bool TFormMain::ConfigureFpga()
         const TDownload& loader = *download;
         std::string said;
         ok = RunOffUiThread([&] {
-            const bool configured = connection::DownloadImage(loader, imagePath);
+            const bool configured = connection::DownloadImage(loader, imagePath, Board.Trace());
             said = loader.ProgrammerOutput();
             return configured;
         });

@@ -3,6 +3,7 @@
 #include "board/Board.h"
 
 #include "board/Jtagport.h"
+#include "board/TraceRecorder.h"
 #include "platform/Hooks.h"
 #include "platform/Tick.h"
 
@@ -41,17 +42,23 @@ bool TBoard::Connect(std::string& errorText, std::int32_t cableIndex)
 {
     std::lock_guard guard(m_Lock);
     Disconnect();
+    const std::uint64_t start = m_Trace ? TTraceRecorder::Now() : 0;
     auto link = std::make_unique<TJtagPort>(cableIndex, std::string());
+    link->SetTrace(m_Trace.get());
     m_LinkErrorText.clear();
     m_LinkErrorCode = 0;
     if (!link->Open()) {
         m_LinkErrorCode = link->LastError(m_LinkErrorText);
         errorText = CONNECT_FAILED_TEXT;
+        if (m_Trace)
+            m_Trace->Opened(false, {}, m_LinkErrorCode, m_LinkErrorText.empty() ? errorText : m_LinkErrorText, start);
         return false;
     }
     std::array<std::uint8_t, jtagapi::JTAG_INFO_RECORD_LEN> record{};
     if (link->GetInfo(record.data()))
         m_LinkDescription = TJtagPort::DescriptionOf(record.data());
+    if (m_Trace)
+        m_Trace->Opened(true, m_LinkDescription, 0, {}, start);
     m_Link = std::move(link);
     m_LastActivity = platform::TickCount();
     return true;
@@ -61,11 +68,22 @@ void TBoard::Disconnect()
 {
     std::lock_guard guard(m_Lock);
     if (m_Link) {
-        if (m_Link->IsOpen())
+        if (m_Link->IsOpen()) {
             m_Link->Close();
+            if (m_Trace)
+                m_Trace->Closed();
+        }
         m_Link.reset(); // releases the JTAG library
     }
     m_LinkDescription.clear();
+}
+
+void TBoard::SetTrace(std::shared_ptr<TTraceRecorder> trace)
+{
+    std::lock_guard guard(m_Lock);
+    m_Trace = std::move(trace);
+    if (m_Link)
+        m_Link->SetTrace(m_Trace.get());
 }
 
 bool TBoard::IsOpen() const { return m_Link && m_Link->IsOpen(); }
@@ -153,8 +171,11 @@ bool TBoard::Transact(std::uint8_t command, std::uint8_t* pReturnBuffer, std::ui
 bool TBoard::Fail(std::uint8_t command, TLinkFailure cause, std::uint32_t start)
 {
     m_LastFailure = cause;
+    const TLinkFailureReport report{command, cause, platform::TicksSince(start)};
+    if (m_Trace)
+        m_Trace->Failed(report);
     if (m_FailureSink)
-        m_FailureSink({command, cause, platform::TicksSince(start)});
+        m_FailureSink(report);
     return false;
 }
 
@@ -163,11 +184,15 @@ void TBoard::FlushInput()
     std::lock_guard guard(m_Lock);
     if (!m_Link)
         return;
-    for (int discarded = 0; discarded < FLUSH_MAX_BYTES; ++discarded) {
+    const std::uint64_t start = m_Trace ? TTraceRecorder::Now() : 0;
+    int discarded = 0;
+    for (; discarded < FLUSH_MAX_BYTES; ++discarded) {
         std::uint8_t byte;
         if (m_Link->Read(&byte, 1, FLUSH_READ_BUDGET_MS) == 0)
             break;
     }
+    if (m_Trace)
+        m_Trace->Flushed(discarded, start);
 }
 
 TBoard::TWaitScope::TWaitScope(TBoard& owner)

@@ -9,6 +9,7 @@
 #include <string>
 
 class TJtagPort;
+class TTraceRecorder;
 
 // The one object through which the program talks to the board: it owns the JTAG link
 // while connected, performs request/reply exchanges and offers one operation per
@@ -32,6 +33,12 @@ public:
     // library cannot tell.
     std::int32_t LinkErrorCode() const { return m_LinkErrorCode; }
     const std::string& LinkErrorText() const { return m_LinkErrorText; }
+
+    // Records the link into `trace` from now on (none: stop recording): every chunk of
+    // bytes, the cable opened and closed, flushes and failed exchanges. Shared, because
+    // whoever configures the FPGA between two connections records into it too.
+    void SetTrace(std::shared_ptr<TTraceRecorder> trace);
+    TTraceRecorder* Trace() const { return m_Trace.get(); }
 
     // The board's lock: pages hold it around one exchange so that two pages' exchanges
     // never interleave. Recursive, like the critical section it stands for. Usable with
@@ -91,6 +98,7 @@ private:
     };
     bool Fail(std::uint8_t command, TLinkFailure cause, std::uint32_t start);
 
+    std::shared_ptr<TTraceRecorder> m_Trace; // before the link, which points to it
     std::unique_ptr<TJtagPort> m_Link;
     int m_WaitDepth = 0;
     bool m_WaitShown = false;

@@ -1,5 +1,6 @@
 #include "board/Jtagport.h"
 
+#include "board/TraceRecorder.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/Hooks.h"
 #include "platform/Paths.h"
@@ -78,13 +79,19 @@ bool TJtagPort::Write(const std::uint8_t* bytes, std::int32_t count)
 {
     if (m_Link == 0 || !m_Write)
         return false;
-    return m_Write(m_Link, bytes, count) != 0;
+    if (!m_Trace)
+        return m_Write(m_Link, bytes, count) != 0;
+    const std::uint64_t start = TTraceRecorder::Now();
+    const bool accepted = m_Write(m_Link, bytes, count) != 0;
+    m_Trace->Wrote(bytes, count, accepted, start);
+    return accepted;
 }
 
 std::int32_t TJtagPort::Read(std::uint8_t* dest, std::int32_t count, std::uint32_t budgetMs)
 {
     if (m_Link == 0 || !m_Read || !dest || count <= 0 || budgetMs == 0)
         return 0;
+    const std::uint64_t traceStart = m_Trace ? TTraceRecorder::Now() : 0;
     const std::uint32_t start = platform::TickCount();
     std::int32_t received = 0;
     do {
@@ -93,6 +100,8 @@ std::int32_t TJtagPort::Read(std::uint8_t* dest, std::int32_t count, std::uint32
         // A library that claims more than it was asked for must not move us past the end.
         received += std::clamp(got, 0, missing);
     } while (received < count && platform::TicksSince(start) < budgetMs);
+    if (m_Trace)
+        m_Trace->Read(dest, received, count, traceStart);
     return received;
 }
 

@@ -9,6 +9,7 @@
 namespace platform {
 class DynamicLibrary;
 }
+class TTraceRecorder;
 
 // The raw byte stream to the board's firmware over the USB JTAG cable. It forwards to the
 // JTAG library "QELVANO_JTAG.DLL" in the program's folder, loaded when the port is made
@@ -39,6 +40,10 @@ public:
     // no text from a library that cannot tell.
     std::int32_t LastError(std::string& text) const;
 
+    // Every chunk written and read goes to `trace` as well (none: nothing is recorded);
+    // the recorder must outlive the port.
+    void SetTrace(TTraceRecorder* trace) { m_Trace = trace; }
+
     // The description text of an information record: from its offset up to the first NUL,
     // never beyond the record's end.
     static std::string DescriptionOf(const std::uint8_t* record);
@@ -56,4 +61,5 @@ private:
     QELVANO_JtagRead_t m_Read = nullptr;
     QELVANO_JtagGetInfo_t m_GetInfo = nullptr;
     QELVANO_JtagLastError_t m_LastError = nullptr; // optional
+    TTraceRecorder* m_Trace = nullptr;
 };

@@ -24,3 +24,41 @@ const char* LinkFailureText(TLinkFailure cause)
     }
     return "unknown";
 }
+
+namespace {
+
+struct TFailureKey {
+    TLinkFailure cause;
+    const char* key;
+};
+constexpr TFailureKey FAILURE_KEYS[] = {
+    {TLinkFailure::None, "none"},
+    {TLinkFailure::NoLink, "no_link"},
+    {TLinkFailure::BadRequest, "bad_request"},
+    {TLinkFailure::WriteRefused, "write_refused"},
+    {TLinkFailure::NoReply, "no_reply"},
+    {TLinkFailure::WrongReply, "wrong_reply"},
+    {TLinkFailure::WrongLength, "wrong_length"},
+    {TLinkFailure::ShortBody, "short_body"},
+    {TLinkFailure::BadChecksum, "bad_checksum"},
+};
+
+} // namespace
+
+const char* LinkFailureKey(TLinkFailure cause)
+{
+    for (const TFailureKey& entry : FAILURE_KEYS)
+        if (entry.cause == cause)
+            return entry.key;
+    return "unknown";
+}
+
+bool LinkFailureFromKey(const std::string& key, TLinkFailure& cause)
+{
+    for (const TFailureKey& entry : FAILURE_KEYS)
+        if (key == entry.key) {
+            cause = entry.cause;
+            return true;
+        }
+    return false;
+}

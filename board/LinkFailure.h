@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 // Why an exchange with the board failed: what a user's log needs to tell a dead cable
 // from a noisy one or from a board that answers something else.
@@ -19,6 +20,9 @@ enum class TLinkFailure : std::uint8_t {
 
 // A few words for the log, e.g. "budget spent waiting for the reply".
 const char* LinkFailureText(TLinkFailure cause);
+// A stable name for files and scripts, e.g. "no_reply"; and back (false for an unknown one).
+const char* LinkFailureKey(TLinkFailure cause);
+bool LinkFailureFromKey(const std::string& key, TLinkFailure& cause);
 
 struct TLinkFailureReport {
     std::uint8_t command;

@@ -4,6 +4,7 @@
 #include <string>
 
 class TBoard;
+class TTraceRecorder;
 
 // What every subcommand of vx5h shares: the exit codes, the way a command fails, and
 // the context it runs in (the board, connected on first use as the window connects it,
@@ -36,6 +37,8 @@ struct TOptions {
     std::string cable;        // --cable: VX5H_CABLE for the driver libraries
     bool noConfigure = false; // --no-configure
     bool quiet = false;       // --quiet: no progress, no notes
+    std::string trace;        // --trace: a transcript of the link (else VX5H_TRACE's)
+    bool traceData = false;   // --trace-data: memory contents whole in it
 };
 
 class TContext {
@@ -67,7 +70,11 @@ public:
 
 private:
     std::unique_ptr<TBoard> OpenIdentified(bool configureWhenSilent);
+    // The transcript asked for, started on first use; fails when its file is refused.
+    const std::shared_ptr<TTraceRecorder>& Trace();
 
+    std::shared_ptr<TTraceRecorder> m_Trace;
+    bool m_TraceStarted = false;
     std::unique_ptr<TBoard> m_Board;
 };
 

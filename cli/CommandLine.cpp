@@ -21,6 +21,10 @@ std::unique_ptr<CLI::App> MakeCommandLine(TContext& context)
     app->add_flag("--no-configure", context.options.noConfigure,
         "Leave an unconfigured FPGA as it is instead of configuring it");
     app->add_flag("-q,--quiet", context.options.quiet, "No progress line, no notes");
+    app->add_option("--trace", context.options.trace,
+        "Record every byte of the link, with its time, into this file (VX5H_TRACE does the same)");
+    app->add_flag("--trace-data", context.options.traceData,
+        "Keep memory contents whole in the transcript, not only their length and CRC-32");
 
     using Adder = void (*)(CLI::App&, TContext&);
     for (Adder add : {AddInfoCommand, AddConfigureCommand, AddLedCommand, AddSeg7Command, AddSwitchesCommand,

@@ -3,6 +3,7 @@
 #include "board/Board.h"
 #include "config/Download.h"
 #include "core/Connection.h"
+#include "core/TraceSetup.h"
 #include "platform/Console.h"
 #include "platform/Paths.h"
 #include "platform/Tick.h"
@@ -76,6 +77,7 @@ void TContext::Check(bool exchanged, bool accepted, const std::string& what) con
 std::unique_ptr<TBoard> TContext::OpenIdentified(bool configureWhenSilent)
 {
     auto board = std::make_unique<TBoard>();
+    board->SetTrace(Trace());
     std::string errorText;
     if (!board->Connect(errorText, 0)) {
         // A bare FPGA has no JTAG UART to open: configuring it helps, unlike a cable that is
@@ -106,6 +108,18 @@ std::unique_ptr<TBoard> TContext::OpenIdentified(bool configureWhenSilent)
     return board;
 }
 
+const std::shared_ptr<TTraceRecorder>& TContext::Trace()
+{
+    if (!m_TraceStarted) {
+        m_TraceStarted = true;
+        std::string error;
+        m_Trace = trace::StartRecording("vx5h", {options.trace, options.traceData}, error);
+        if (!error.empty())
+            Fail(exitcode::FILE, (options.trace.empty() ? "VX5H_TRACE: " : "--trace: ") + error);
+    }
+    return m_Trace;
+}
+
 TBoard& TContext::Board()
 {
     if (!m_Board) {
@@ -132,7 +146,9 @@ void TContext::Configure(const std::string& imagePath)
     const std::string name = platform::FileNameOf(imagePath);
     const bool shown = ProgressWanted();
     const std::uint32_t start = platform::TickCount();
-    auto attempt = std::async(std::launch::async, [&] { return connection::DownloadImage(download, imagePath); });
+    TTraceRecorder* trace = Trace().get();
+    auto attempt
+        = std::async(std::launch::async, [&] { return connection::DownloadImage(download, imagePath, trace); });
     while (attempt.wait_for(std::chrono::milliseconds(CONFIGURE_REDRAW_MS)) != std::future_status::ready) {
         if (shown)
             std::fprintf(stderr, "\rConfiguring the FPGA with %s ... %.1f s\x1b[K", name.c_str(),

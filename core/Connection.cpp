@@ -2,6 +2,7 @@
 
 #include "board/Board.h"
 #include "board/JtagApi.h"
+#include "board/TraceRecorder.h"
 #include "config/Download.h"
 #include "platform/Paths.h"
 #include "platform/Tick.h"
@@ -37,9 +38,14 @@ std::string ConfigureObstacle(const TDownload& download, const std::string& imag
     return {};
 }
 
-bool DownloadImage(const TDownload& download, const std::string& imagePath)
+bool DownloadImage(const TDownload& download, const std::string& imagePath, TTraceRecorder* trace)
 {
-    return download.DownloadImage(imagePath, DOWNLOAD_TIME, 0, 0, 0, 0, 1);
+    const std::uint64_t start = TTraceRecorder::Now();
+    const bool ok = download.DownloadImage(imagePath, DOWNLOAD_TIME, 0, 0, 0, 0, 1);
+    // The file's name only: the folders above it say who the user is.
+    if (trace)
+        trace->Configured(platform::FileNameOf(imagePath), ok, ok ? std::string() : download.LastError(), start);
+    return ok;
 }
 
 std::string DownloadFailedText(const std::string& imagePath, const std::string& reason)

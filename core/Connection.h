@@ -5,6 +5,7 @@
 
 class TBoard;
 class TDownload;
+class TTraceRecorder;
 
 // The board steps of connecting, shared by the window's connect sequence and the command
 // line: open the link, ask the board's name, and when the FPGA does not answer, configure
@@ -32,8 +33,9 @@ bool ConfigurationMayHelp(std::int32_t linkErrorCode);
 // in the words the window shows; empty when nothing stands in the way.
 std::string ConfigureObstacle(const TDownload& download, const std::string& imagePath);
 
-// Configures the FPGA with the image; blocks until the attempt has ended.
-bool DownloadImage(const TDownload& download, const std::string& imagePath);
+// Configures the FPGA with the image; blocks until the attempt has ended. The attempt and
+// its outcome go into `trace` when there is one.
+bool DownloadImage(const TDownload& download, const std::string& imagePath, TTraceRecorder* trace = nullptr);
 // `reason`: the download library's own, when it gave one.
 std::string DownloadFailedText(const std::string& imagePath, const std::string& reason = {});
 

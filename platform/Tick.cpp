@@ -2,6 +2,7 @@
 
 #include "platform/Native.h"
 
+#include <chrono>
 #include <utility>
 
 namespace platform {
@@ -22,5 +23,11 @@ std::uint32_t TickCount()
 }
 
 void SetTickSource(TickSource source) { Source() = std::move(source); }
+
+std::uint64_t MonotonicMicroseconds()
+{
+    using namespace std::chrono;
+    return static_cast<std::uint64_t>(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+}
 
 } // namespace platform

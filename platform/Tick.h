@@ -17,4 +17,8 @@ inline std::uint32_t TicksSince(std::uint32_t start) { return TickCount() - star
 using TickSource = std::function<std::uint32_t()>;
 void SetTickSource(TickSource source);
 
+// Microseconds of a clock that never goes back (not the wall clock): for time stamps that
+// must stay in order and comparable within one run.
+std::uint64_t MonotonicMicroseconds();
+
 } // namespace platform

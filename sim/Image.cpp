@@ -1,5 +1,6 @@
 #include "sim/Image.h"
 
+#include "board/Crc32.h"
 #include "board/Protocol.h"
 
 #include <array>
@@ -12,31 +13,9 @@ namespace {
 constexpr char MAGIC[8] = {'V', 'X', '5', 'H', 'I', 'M', 'G', '1'};
 constexpr std::size_t TARGET_LEN = 16;
 
-const std::array<std::uint32_t, 256>& CrcTable()
-{
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    return table;
-}
-
 } // namespace
 
-std::uint32_t Crc32(const std::uint8_t* data, std::size_t count)
-{
-    const auto& table = CrcTable();
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (std::size_t i = 0; i < count; ++i)
-        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
-}
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t count) { return crc32::Of(data, count); }
 
 std::vector<std::uint8_t> MakeImage(std::size_t bitstreamLength)
 {

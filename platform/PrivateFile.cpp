@@ -1,0 +1,80 @@
+#include "PrivateFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool FolderIsSafe(const std::string& folder, std::string& error)
+{
+    struct stat st { };
+    if (::stat(folder.c_str(), &st) != 0) {
+        error = "cannot reach its folder " + folder + ": " + std::strerror(errno);
+        return false;
+    }
+    if (st.st_uid != ::getuid() && st.st_uid != 0) {
+        error = "its folder " + folder + " belongs to another user";
+        return false;
+    }
+    if ((st.st_mode & S_IWOTH) && !(st.st_mode & S_ISVTX)) {
+        error = "anybody may rename or replace files in its folder " + folder;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::FILE* CreatePrivateFile(const std::string& path, std::string& error)
+{
+    if (path.empty()) {
+        error = "no file name";
+        return nullptr;
+    }
+    if (!FolderIsSafe(FolderOf(path), error))
+        return nullptr;
+    // Not O_TRUNC: a file that turns out not to be ours must stay as it was. O_NONBLOCK:
+    // a FIFO must not hold us until somebody reads it.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
+    if (fd < 0) {
+        error = errno == ELOOP ? std::string("it is a symbolic link") : std::strerror(errno);
+        return nullptr;
+    }
+    struct stat st { };
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        error = "not a regular file";
+    else if (st.st_uid != ::getuid())
+        error = "the file belongs to another user";
+    else if (::ftruncate(fd, 0) != 0 || ::fchmod(fd, 0600) != 0)
+        error = std::strerror(errno);
+    std::FILE* file = error.empty() ? ::fdopen(fd, "wb") : nullptr;
+    if (!file) {
+        if (error.empty())
+            error = std::strerror(errno);
+        ::close(fd);
+    }
+    return file;
+}
+
+std::string SystemDescription()
+{
+    struct utsname names { };
+    if (::uname(&names) != 0)
+        return "unknown";
+    return std::string(names.sysname) + " " + names.release + " " + names.machine;
+}
+
+} // namespace platform
