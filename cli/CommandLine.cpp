@@ -29,7 +29,7 @@ std::unique_ptr<CLI::App> MakeCommandLine(TContext& context)
     using Adder = void (*)(CLI::App&, TContext&);
     for (Adder add : {AddInfoCommand, AddConfigureCommand, AddLedCommand, AddSeg7Command, AddSwitchesCommand,
              AddKeysCommand, AddLcdCommand, AddMemCommand, AddVgaCommand, AddSdCommand, AddHsmcCommand,
-             AddGsensorCommand, AddIrCommand, AddRs232Command, AddDoctorCommand, AddSelfTestCommand})
+             AddGsensorCommand, AddIrCommand, AddRs232Command, AddDoctorCommand, AddSelfTestCommand, AddTraceCommand})
         add(*app, context);
     return app;
 }

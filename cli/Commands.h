@@ -27,5 +27,6 @@ void AddIrCommand(CLI::App& app, TContext& context);
 void AddRs232Command(CLI::App& app, TContext& context);
 void AddDoctorCommand(CLI::App& app, TContext& context);
 void AddSelfTestCommand(CLI::App& app, TContext& context);
+void AddTraceCommand(CLI::App& app, TContext& context);
 
 } // namespace cli

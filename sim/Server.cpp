@@ -162,7 +162,7 @@ void TServer::DropJtag()
     jtag_->dead = true;
     jtag_ = nullptr;
     jtagOutLen_ = jtagOutSent_ = 0;
-    board_.ResetLink();
+    cable_->CloseCable();
 }
 
 void TServer::Close(Connection& c)
@@ -222,11 +222,11 @@ void TServer::ReadHello(Connection& c)
             DropJtag();
     }
     // One cable, one client; a pulled cable takes none, nor an FPGA without a JTAG UART.
-    const char refusal = !plugged_ ? JTAG_UNPLUGGED : jtag_ ? JTAG_REFUSED : !board_.HasJtagUart() ? JTAG_NO_UART : 0;
+    const char refusal = !plugged_ ? JTAG_UNPLUGGED : jtag_ ? JTAG_REFUSED : cable_->OpenCable();
     if (refusal != 0) {
-        Note(!plugged_ ? "cable: refused, unplugged"
-                : jtag_ ? "cable: refused, another client holds it"
-                        : "cable: refused, the FPGA has no JTAG UART");
+        Note(refusal == JTAG_UNPLUGGED ? "cable: refused, unplugged"
+                : refusal == JTAG_REFUSED ? "cable: refused, another client holds it"
+                                          : "cable: refused, the FPGA has no JTAG UART");
         ::send(c.fd, &refusal, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
         Close(c);
         return;
@@ -240,7 +240,6 @@ void TServer::ReadHello(Connection& c)
     Note("cable: client connected");
     jtag_ = &c;
     jtagOutLen_ = jtagOutSent_ = 0;
-    board_.ResetLink();
 }
 
 void TServer::ReadControl(Connection& c)
@@ -267,7 +266,9 @@ void TServer::ReadControl(Connection& c)
             Close(c);
         return;
     }
-    const ControlAnswer answer = RunControl(args, board_, *this);
+    ControlAnswer answer;
+    if (!controlHook_ || !controlHook_(args, answer))
+        answer = RunControl(args, board_, *this);
     NoteControl(args, answer.status);
     c.in.clear();
     c.out.push_back(static_cast<std::uint8_t>(answer.status));
@@ -305,7 +306,7 @@ void TServer::ReadJtag(std::uint64_t nowUs)
     while (jtag_) {
         const ssize_t n = ::recv(jtag_->fd, jtagIn_.get(), IO_CHUNK, MSG_DONTWAIT);
         if (n > 0) {
-            board_.Receive(jtagIn_.get(), static_cast<std::size_t>(n), nowUs);
+            cable_->Receive(jtagIn_.get(), static_cast<std::size_t>(n), nowUs);
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -319,18 +320,18 @@ void TServer::ReadJtag(std::uint64_t nowUs)
 void TServer::ServeJtag(std::uint64_t nowUs)
 {
     // An FPGA cleared under an open link takes its JTAG UART, and so the link, with it.
-    if (jtag_ && !board_.HasJtagUart())
+    if (jtag_ && !cable_->CableUsable())
         DropJtag();
-    board_.Advance(nowUs);
+    cable_->Advance(nowUs);
     if (!jtag_) {
         // Nobody listens on the cable: replies are lost, as on an unplugged board.
-        while (board_.Transmit(nowUs, jtagOut_.get(), IO_CHUNK)) { }
+        while (cable_->Transmit(nowUs, jtagOut_.get(), IO_CHUNK)) { }
         return;
     }
     for (;;) {
         if (jtagOutSent_ == jtagOutLen_) {
             jtagOutSent_ = 0;
-            jtagOutLen_ = board_.Transmit(nowUs, jtagOut_.get(), IO_CHUNK);
+            jtagOutLen_ = cable_->Transmit(nowUs, jtagOut_.get(), IO_CHUNK);
             if (jtagOutLen_ == 0)
                 return;
         }
@@ -352,7 +353,7 @@ void TServer::ServeJtag(std::uint64_t nowUs)
 int TServer::PollTimeoutMs(std::uint64_t nowUs) const
 {
     const bool blocked = JtagBlocked(); // POLLOUT wakes us
-    const std::uint64_t next = board_.NextEventUs();
+    const std::uint64_t next = cable_->NextEventUs();
     if (blocked || next == std::numeric_limits<std::uint64_t>::max())
         return MAX_WAIT_MS;
     if (next <= nowUs)
@@ -401,7 +402,7 @@ void TServer::Run()
             if (c->answerAtUs > now && c->outSent < c->out.size())
                 waitMs = std::min<int>(waitMs, static_cast<int>((c->answerAtUs - now + 999) / 1000));
         // Sub-millisecond waits matter for a throttled link; ppoll takes them.
-        const std::uint64_t next = board_.NextEventUs();
+        const std::uint64_t next = cable_->NextEventUs();
         timespec timeout{waitMs / 1000, (waitMs % 1000) * 1000000L};
         if (waitMs > 0 && next > now && next - now < 1000)
             timeout = {0, static_cast<long>((next - now) * 1000)};

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "sim/CableEnd.h"
 #include "sim/Control.h"
 #include "sim/DaemonLog.h"
 #include "sim/SimBoard.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <sys/types.h>
@@ -26,6 +28,12 @@ public:
     void Run();
 
     TSimBoard& Board() { return board_; }
+    // The cable reaches `end` instead of the simulated board (a replay); it must outlive
+    // the server.
+    void SetCableEnd(ICableEnd* end) { cable_ = end; }
+    // Sees every control command first; true when it answered it.
+    using ControlHook = std::function<bool(const std::vector<std::string>&, ControlAnswer&)>;
+    void SetControlHook(ControlHook hook) { controlHook_ = std::move(hook); }
     // Where the server tells what happens to its cable and which commands it ran; none by
     // default. The log must outlive the server.
     void SetLog(TDaemonLog* log) { log_ = log; }
@@ -64,6 +72,9 @@ private:
     bool quit_ = false;
     bool plugged_ = true;
     TSimBoard board_;
+    TSimCableEnd simEnd_{board_};
+    ICableEnd* cable_ = &simEnd_;
+    ControlHook controlHook_;
     std::vector<std::unique_ptr<Connection>> connections_;
     Connection* jtag_ = nullptr;
     std::unique_ptr<std::uint8_t[]> jtagOut_; // reply bytes the socket has not taken yet

@@ -2,12 +2,15 @@
 // control commands that play the world around it (see README.md).
 #include "sim/Endpoint.h"
 #include "sim/Image.h"
+#include "sim/Replay.h"
 #include "sim/Server.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <fstream>
 #include <iostream>
@@ -22,6 +25,8 @@ void PrintUsage(std::FILE* to)
 {
     std::fprintf(to,
         "usage: vx5h-board-sim [--daemon] [--socket=PATH] [--idle-exit=SECONDS]\n"
+        "       vx5h-board-sim --replay FILE [--replay-speed X] [--socket=PATH]\n"
+        "         (the board of a transcript; exits 0 when every step on record was asked for)\n"
         "       vx5h-board-sim ctl COMMAND [ARGS...]   (ctl help lists the commands)\n"
         "The socket is $VX5H_SIM_SOCKET, else vx5h-board-sim.sock in this user's own folder:\n"
         "$XDG_RUNTIME_DIR/vx5h, else /tmp/vx5h-<uid> (owner only, mode 0700).\n");
@@ -147,6 +152,8 @@ int main(int argc, char** argv)
 
     bool daemon = false;
     std::string path;
+    std::string replayPath;
+    double replaySpeed = 1.0;
     std::uint32_t idleExit = 0;
     if (const char* idle = std::getenv("VX5H_SIM_IDLE_EXIT"))
         idleExit = static_cast<std::uint32_t>(std::strtoul(idle, nullptr, 10));
@@ -156,6 +163,10 @@ int main(int argc, char** argv)
             daemon = true;
         else if (arg.rfind("--socket=", 0) == 0)
             path = arg.substr(9);
+        else if (arg == "--replay" && i + 1 < argc)
+            replayPath = argv[++i];
+        else if (arg == "--replay-speed" && i + 1 < argc)
+            replaySpeed = std::strtod(argv[++i], nullptr);
         else if (arg.rfind("--idle-exit=", 0) == 0)
             idleExit = static_cast<std::uint32_t>(std::strtoul(arg.c_str() + 12, nullptr, 10));
         else if (arg == "--help" || arg == "-h") {
@@ -168,8 +179,18 @@ int main(int argc, char** argv)
     }
     if (path.empty() && (path = SocketPathOrComplain()).empty())
         return 1;
-    if (daemon)
+    if (daemon && replayPath.empty())
         return Daemonize(path, idleExit);
+    std::unique_ptr<sim::TReplay> replay;
+    if (!replayPath.empty()) {
+        std::string error;
+        replay = sim::LoadReplay(replayPath, std::max(replaySpeed, 0.0),
+            [](const std::string& line) { std::fprintf(stderr, "vx5h-board-sim: %s\n", line.c_str()); }, error);
+        if (!replay || daemon) {
+            std::fprintf(stderr, "vx5h-board-sim: --replay: %s\n", daemon ? "runs in the foreground only" : error.c_str());
+            return 2;
+        }
+    }
 
     sim::InstallStopSignals();
     sim::TServer server(path, idleExit);
@@ -178,7 +199,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "vx5h-board-sim: %s\n", error.c_str());
         return 1;
     }
+    if (replay)
+        sim::AttachReplay(server, *replay);
     std::fprintf(stderr, "vx5h-board-sim: serving the VX5h-260 on %s\n", path.c_str());
     server.Run();
-    return 0;
+    if (!replay)
+        return 0;
+    std::fprintf(stderr, "vx5h-board-sim: replay %s\n", replay->Status().c_str());
+    return replay->Complete() ? 0 : 1;
 }

@@ -1,0 +1,271 @@
+#include "sim/Replay.h"
+
+#include "board/Crc32.h"
+#include "board/JtagApi.h"
+#include "sim/Server.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+namespace sim {
+namespace {
+
+using trace::TEvent;
+using trace::TEventKind;
+
+constexpr std::size_t SHOWN_BYTES = 24;
+
+bool IsStep(const TEvent& event)
+{
+    return event.kind == TEventKind::Open || event.kind == TEventKind::Close || event.kind == TEventKind::Write
+        || event.kind == TEventKind::Configure;
+}
+
+// The client's driver turns each refusal into the reason the recorded program was given,
+// as near as the simulated cable can say it.
+char RefusalFor(std::int64_t errorCode)
+{
+    switch (errorCode) {
+    case jtagapi::JTAG_ERROR_IN_USE:
+        return JTAG_REFUSED;
+    case jtagapi::JTAG_ERROR_NONE:
+    case jtagapi::JTAG_ERROR_NO_JTAG_UART:
+        return JTAG_NO_UART;
+    case jtagapi::JTAG_ERROR_SERVER_UNREACHABLE:
+        return '?';
+    default:
+        return JTAG_UNPLUGGED;
+    }
+}
+
+std::string Hex(const std::uint8_t* bytes, std::size_t count)
+{
+    std::string text;
+    char digits[4];
+    for (std::size_t i = 0; i < std::min(count, SHOWN_BYTES); ++i) {
+        std::snprintf(digits, sizeof digits, "%02x", bytes[i]);
+        text += digits;
+    }
+    return count > SHOWN_BYTES ? text + "..." : text;
+}
+
+std::string RequestText(const std::uint8_t* bytes, std::size_t count)
+{
+    const std::string code = count > 1 ? "command " + std::to_string(bytes[1]) + ", " : "";
+    return "a request (" + code + std::to_string(count) + " bytes: " + Hex(bytes, count) + ")";
+}
+
+std::string StepText(const TEvent& event)
+{
+    switch (event.kind) {
+    case TEventKind::Open:
+        return "an open of the cable";
+    case TEventKind::Close:
+        return "the cable closed";
+    case TEventKind::Configure:
+        return "a configuration of the FPGA";
+    default:
+        return RequestText(event.data.bytes.data(), event.data.bytes.size());
+    }
+}
+
+} // namespace
+
+TReplay::TReplay(trace::TTranscript transcript, double speed, Reporter report)
+    : transcript_(std::move(transcript))
+    , speed_(speed)
+    , report_(std::move(report))
+{
+    Settle(nullptr, 0);
+}
+
+void TReplay::Settle(const TEvent* anchor, std::uint64_t nowUs)
+{
+    for (; next_ < events().size() && !IsStep(events()[next_]); ++next_) {
+        const TEvent& event = events()[next_];
+        if (event.kind != TEventKind::Read || !anchor)
+            continue;
+        const double after = event.End() > anchor->t ? static_cast<double>(event.End() - anchor->t) : 0.0;
+        const auto delay = speed_ > 0 ? static_cast<std::uint64_t>(after / speed_) : 0;
+        out_.push_back({nowUs + delay, event.data.bytes});
+    }
+    // A request the link refused on record: the link breaks before it is sent.
+    if (const TEvent* step = Expected(); step && step->kind == TEventKind::Write && !step->ok)
+        broken_ = true;
+}
+
+void TReplay::Matched(std::uint64_t nowUs)
+{
+    const TEvent* anchor = &events()[next_++];
+    Settle(anchor, nowUs);
+}
+
+void TReplay::Mismatch(const std::string& came)
+{
+    if (stopped_)
+        return;
+    stopped_ = true;
+    const TEvent* step = Expected();
+    mismatch_ = step ? "line " + std::to_string(step->line) + ": expected " + StepText(*step) + ", came " + came
+                     : "the transcript has ended, came " + came;
+    out_.clear();
+    if (report_)
+        report_("replay stopped: " + mismatch_);
+}
+
+char TReplay::OpenCable()
+{
+    if (stopped_)
+        return JTAG_UNPLUGGED;
+    out_.clear();
+    in_.clear();
+    const TEvent* step = Expected();
+    if (!step || step->kind != TEventKind::Open) {
+        Mismatch("an open of the cable");
+        return JTAG_UNPLUGGED;
+    }
+    cableOpen_ = step->ok;
+    const char refusal = step->ok ? 0 : RefusalFor(step->number);
+    Matched(MonotonicUs());
+    return refusal;
+}
+
+void TReplay::CloseCable()
+{
+    out_.clear();
+    in_.clear();
+    if (stopped_ || !cableOpen_)
+        return;
+    cableOpen_ = false;
+    const std::uint64_t now = MonotonicUs();
+    if (broken_) {
+        // The requests the broken link refused never reach us, nor does the close after.
+        broken_ = false;
+        while (Expected() && Expected()->kind == TEventKind::Write && !Expected()->ok)
+            Matched(now);
+        if (Expected() && Expected()->kind == TEventKind::Close)
+            Matched(now);
+        return;
+    }
+    const TEvent* step = Expected();
+    if (!step)
+        return; // the program ended without closing on record
+    if (step->kind == TEventKind::Close)
+        Matched(now);
+    else
+        Mismatch("the cable closed");
+}
+
+void TReplay::Receive(const std::uint8_t* data, std::size_t count, std::uint64_t nowUs)
+{
+    if (stopped_ || broken_)
+        return;
+    in_.insert(in_.end(), data, data + count);
+    while (!in_.empty() && MatchRequest(nowUs)) { }
+}
+
+// The bytes come in pieces; each piece is checked as it comes, so that a request that
+// differs is reported at once, not when its full recorded length has come.
+bool TReplay::MatchRequest(std::uint64_t nowUs)
+{
+    const TEvent* step = Expected();
+    if (!step || step->kind != TEventKind::Write) {
+        Mismatch(RequestText(in_.data(), in_.size()));
+        return false;
+    }
+    const trace::TBytes& expected = step->data;
+    const std::size_t length = expected.bytes.size();
+    const std::size_t have = std::min(in_.size(), length);
+    for (std::size_t i = 0, gap = 0; i < have; ++i) {
+        while (gap < expected.gaps.size() && expected.gaps[gap].at + expected.gaps[gap].length <= i)
+            ++gap;
+        const bool leftOut = gap < expected.gaps.size() && expected.gaps[gap].at <= i;
+        if (!leftOut && in_[i] != expected.bytes[i]) {
+            Mismatch(RequestText(in_.data(), in_.size()) + ", differing at byte " + std::to_string(i));
+            return false;
+        }
+    }
+    if (in_.size() < length)
+        return false;
+    for (const trace::TGap& gap : expected.gaps)
+        if (crc32::Of(in_.data() + gap.at, gap.length) != gap.crc) {
+            Mismatch(RequestText(in_.data(), length) + " whose left-out bytes " + std::to_string(gap.at) + "-"
+                + std::to_string(gap.at + gap.length - 1) + " have another CRC-32");
+            return false;
+        }
+    in_.erase(in_.begin(), in_.begin() + static_cast<std::ptrdiff_t>(length));
+    ++requests_;
+    Matched(nowUs);
+    return true;
+}
+
+std::size_t TReplay::Transmit(std::uint64_t nowUs, std::uint8_t* dest, std::size_t capacity)
+{
+    std::size_t n = 0;
+    while (!out_.empty() && out_.front().dueUs <= nowUs && n < capacity) {
+        TOutbound& chunk = out_.front();
+        const std::size_t take = std::min(chunk.bytes.size() - chunk.sent, capacity - n);
+        std::copy_n(chunk.bytes.begin() + static_cast<std::ptrdiff_t>(chunk.sent), take, dest + n);
+        chunk.sent += take;
+        n += take;
+        if (chunk.sent == chunk.bytes.size())
+            out_.pop_front();
+    }
+    return n;
+}
+
+std::uint64_t TReplay::NextEventUs() const
+{
+    return out_.empty() ? std::numeric_limits<std::uint64_t>::max() : out_.front().dueUs;
+}
+
+bool TReplay::Control(const std::vector<std::string>& args, ControlAnswer& answer, std::uint64_t nowUs)
+{
+    if (args.empty())
+        return false;
+    if (args[0] == "replay") {
+        answer = {Complete() ? 0 : 1, Status() + "\n", 0};
+        return true;
+    }
+    if (args[0] != "configure-image")
+        return false;
+    const TEvent* step = Expected();
+    if (stopped_ || !step || step->kind != TEventKind::Configure) {
+        Mismatch("a configuration of the FPGA");
+        answer = {1, "the replayed board takes no configuration now\n", 0};
+        return true;
+    }
+    answer = step->ok ? ControlAnswer{0, "configured, as on record\n", 0} : ControlAnswer{1, step->reason + "\n", 0};
+    Matched(nowUs);
+    return true;
+}
+
+std::string TReplay::Status() const
+{
+    if (stopped_)
+        return "mismatch: " + mismatch_;
+    if (Complete())
+        return "complete: " + std::to_string(requests_) + " request(s) answered as on record";
+    const TEvent& step = *Expected();
+    return "waiting at line " + std::to_string(step.line) + " for " + StepText(step) + " ("
+        + std::to_string(requests_) + " request(s) answered so far)";
+}
+
+std::unique_ptr<TReplay> LoadReplay(const std::string& path, double speed, TReplay::Reporter report, std::string& error)
+{
+    trace::TTranscript transcript;
+    if (!trace::ReadTranscriptFile(path, transcript, error))
+        return nullptr;
+    return std::make_unique<TReplay>(std::move(transcript), speed, std::move(report));
+}
+
+void AttachReplay(TServer& server, TReplay& replay)
+{
+    server.SetCableEnd(&replay);
+    server.SetControlHook([&replay](const std::vector<std::string>& args, ControlAnswer& answer) {
+        return replay.Control(args, answer, MonotonicUs());
+    });
+}
+
+} // namespace sim
