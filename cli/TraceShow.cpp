@@ -170,6 +170,8 @@ std::string EventText(const trace::TEvent& event)
             + Duration(event.us);
     case TEventKind::Cut:
         return "cut: the transcript reached its limit of " + std::to_string(event.number) + " bytes";
+    case TEventKind::Start:
+        return "--- another run: " + event.text + " (times from its start)";
     case TEventKind::Fail: {
         TLinkFailure cause{};
         return CommandName(static_cast<std::uint8_t>(event.number)) + "  FAILED: "

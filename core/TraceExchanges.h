@@ -28,8 +28,8 @@ struct TExchange {
     std::vector<std::string> marks; // what broke the reply's frame, for a person
 };
 
-// An exchange, or one of the events around them (open, close, configure, cut, or a
-// failure without a request on the link).
+// An exchange, or one of the events around them (open, close, configure, cut, the start
+// of another run, or a failure without a request on the link).
 struct TItem {
     const TEvent* event = nullptr; // null for an exchange
     TExchange exchange;

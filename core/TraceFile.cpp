@@ -230,6 +230,7 @@ bool Event(const TValue& object, TEvent& event, std::string& error)
         good = fields.Number("limit", event.number);
         break;
     case TEventKind::Close:
+    case TEventKind::Start:
         break;
     }
     if (!good)
@@ -262,22 +263,28 @@ bool ParseTranscript(std::string_view text, TTranscript& transcript, std::string
             return fail("longer than any line a transcript holds");
         if (content.find_first_not_of(" \t") == std::string_view::npos)
             continue;
-        if (cut)
-            return fail("more after the note that the transcript was cut");
         json::TValue object;
         std::string why;
         if (!json::Parse(content, object, why, 4))
             return fail((complete ? "not JSON (" : "the file ends inside this line (") + why + ")");
         if (object.kind != json::TValue::TKind::Object)
             return fail("not a JSON object");
-        if (line == 1) {
-            if (!Header(object, transcript, why))
-                return fail(why);
-            continue;
-        }
         TEvent event;
-        if (!Event(object, event, why))
+        if (line == 1 || object.Find("vx5h_trace")) {
+            TTranscript run;
+            if (!Header(object, run, why))
+                return fail(why);
+            if (line == 1) {
+                transcript = std::move(run);
+                continue;
+            }
+            event.kind = TEventKind::Start;
+            event.text = run.program + " " + run.version;
+        } else if (cut) {
+            return fail("more after the note that the transcript was cut");
+        } else if (!Event(object, event, why)) {
             return fail(why);
+        }
         event.line = line;
         cut = event.kind == TEventKind::Cut;
         transcript.events.push_back(std::move(event));

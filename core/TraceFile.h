@@ -25,7 +25,9 @@ struct TBytes {
     std::vector<TGap> gaps;
 };
 
-enum class TEventKind { Open, Close, Write, Read, Flush, Fail, Configure, Cut };
+// Start: the header of another run, where transcripts were joined one after another (as
+// `cat` joins them); its times count from its own start.
+enum class TEventKind { Open, Close, Write, Read, Flush, Fail, Configure, Cut, Start };
 
 struct TEvent {
     TEventKind kind = TEventKind::Close;
@@ -35,7 +37,7 @@ struct TEvent {
     bool ok = false;      // open, write, configure
     std::int64_t number = 0; // read: bytes wanted; flush: discarded; fail: command; open: error; cut: limit
     std::int64_t ms = 0;     // fail: elapsed
-    std::string text;        // open: cable; fail: cause; configure: image
+    std::string text;        // open: cable; fail: cause; configure: image; start: program
     std::string reason;      // a failed open's or configuration's
     TBytes data;             // write, read
 
