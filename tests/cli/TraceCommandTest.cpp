@@ -1,0 +1,62 @@
+// vx5h --trace records the link; vx5h trace show|stats reads it back.
+#include "CliHarness.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace clitest {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TraceCommandTest : public CliTest {
+protected:
+    void SetUp() override
+    {
+        CliTest::SetUp();
+        folder = fs::path(sim->SocketPath()).parent_path();
+        file = (folder / "link.jsonl").string();
+    }
+    fs::path folder;
+    std::string file;
+};
+
+TEST_F(TraceCommandTest, ARecordedSessionReadsBackAsCommandsAndFigures)
+{
+    ASSERT_EQ(Vx5h("--trace '" + file + "' led 5").code, 0);
+    ASSERT_EQ(Vx5h("--trace '" + file + "' mem dump sdram '" + (folder / "d.bin").string() + "' --length 10000").code,
+        0);
+    const TRun show = Vx5h("trace show '" + file + "'");
+    EXPECT_EQ(show.code, 0) << show.err;
+    EXPECT_NE(show.out.find("MemoryRead SDRAM 0x00000000+"), std::string::npos) << show.out;
+    EXPECT_NE(show.out.find("[data left out]"), std::string::npos) << show.out;
+    const TRun stats = Vx5h("trace stats '" + file + "'");
+    EXPECT_EQ(stats.code, 0) << stats.err;
+    // --length counts words in hex: 0x10000 words, one transfer.
+    EXPECT_NE(stats.out.find("MemoryRead SDRAM 0x00000000"), std::string::npos) << stats.out;
+    EXPECT_NE(stats.out.find("131072 bytes in"), std::string::npos) << stats.out;
+    EXPECT_NE(stats.out.find("Failures: none"), std::string::npos) << stats.out;
+
+    // The first run's transcript was replaced by the second's, not added to.
+    EXPECT_EQ(show.out.find("SetLed"), std::string::npos);
+}
+
+TEST_F(TraceCommandTest, ARefusedOrDamagedFileIsSaidWithItsReason)
+{
+    fs::create_symlink(folder / "elsewhere", file);
+    const TRun refused = Vx5h("--trace '" + file + "' led 5");
+    EXPECT_EQ(refused.code, 5);
+    EXPECT_NE(refused.err.find("symbolic link"), std::string::npos) << refused.err;
+    EXPECT_FALSE(fs::exists(folder / "elsewhere"));
+
+    fs::remove(file);
+    ASSERT_EQ(Vx5h("--trace '" + file + "' led 5").code, 0);
+    std::ofstream(file, std::ios::app) << "{\"t\":9,\"ev\":\"w\",\"ok\":tru";
+    const TRun show = Vx5h("trace show '" + file + "'");
+    EXPECT_EQ(show.code, 5);
+    EXPECT_NE(show.out.find("SetLed mask=0000005  ok"), std::string::npos) << show.out;
+    EXPECT_NE(show.err.find("the file ends inside this line"), std::string::npos) << show.err;
+}
+
+} // namespace
+} // namespace clitest

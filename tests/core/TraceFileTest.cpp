@@ -1,0 +1,136 @@
+// A transcript read back: what a damaged file says, and what the exchanges in it show.
+#include "core/TraceExchanges.h"
+#include "core/TraceFile.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const std::string HEADER = R"({"vx5h_trace":1,"program":"vx5h","version":"1.0.0","platform":"p","cable":"","data":"elided","limit":1000})"
+                           "\n";
+
+struct Damage {
+    const char* what;
+    std::string text;
+    const char* error; // must appear in the message
+};
+
+TEST(TraceFileTest, ADamagedFileIsReportedWithItsLine)
+{
+    const std::string open = R"({"t":1,"ev":"open","ok":true,"cable":"c"})"
+                             "\n";
+    const Damage cases[] = {
+        {"an empty file", "", "empty"},
+        {"another file", "hello\n", "line 1: not JSON"},
+        {"another format", R"({"vx5h_trace":2})"
+                           "\n",
+            "line 1: a transcript of format 2"},
+        {"a line cut short", HEADER + open + R"({"t":5,"ev":"w","ok":true,"hex":"aa05)", "line 3: the file ends inside"},
+        {"an odd hex", HEADER + R"({"t":5,"ev":"w","ok":true,"hex":"aa0"})"
+                                "\n",
+            "line 2: \"w\": \"hex\" has an odd number"},
+        {"a missing time", HEADER + R"({"ev":"close"})"
+                                    "\n",
+            "line 2: no \"t\""},
+        {"an unknown event", HEADER + open + R"({"t":2,"ev":"teleport"})"
+                                             "\n",
+            "line 3: an unknown event"},
+        {"a gap larger than any chunk", HEADER + R"({"t":2,"ev":"r","want":1,"hex":["",{"n":9999999,"crc32":"00000000","sum":0},""]})"
+                                                 "\n",
+            "line 2: \"r\": more bytes than one chunk"},
+        {"a sum that is no byte", HEADER + R"({"t":2,"ev":"r","want":1,"hex":[{"n":2,"crc32":"00000000","sum":300}]})"
+                                           "\n",
+            "line 2: \"r\": \"sum\" is not a byte"},
+        {"deep nesting", HEADER + std::string(5000, '[') + "\n", "nested too deeply"},
+        {"more after the cut", HEADER + R"({"t":2,"ev":"cut","limit":9})"
+                                        "\n" + open,
+            "line 3: more after the note"},
+        {"a fraction", HEADER + R"({"t":2.5,"ev":"close"})"
+                                "\n",
+            "not a whole number"},
+    };
+    for (const Damage& c : cases) {
+        SCOPED_TRACE(c.what);
+        trace::TTranscript transcript;
+        std::string error;
+        EXPECT_FALSE(trace::ParseTranscript(c.text, transcript, error));
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    }
+    // What comes before the damage is kept, for a person to read.
+    trace::TTranscript transcript;
+    std::string error;
+    EXPECT_FALSE(trace::ParseTranscript(HEADER + open + "{\n", transcript, error));
+    ASSERT_EQ(transcript.events.size(), 1u);
+    EXPECT_EQ(transcript.events[0].text, "c");
+}
+
+TEST(TraceFileTest, JoinedRunsAndLeftOutBytesReadBack)
+{
+    const std::string text = HEADER + R"({"t":3,"ev":"r","us":2,"want":70,"hex":["00",{"n":66,"crc32":"0badcafe","sum":7},"0755"]})"
+                                      "\n"
+        + HEADER + R"({"t":1,"ev":"close"})"
+                   "\r\n";
+    trace::TTranscript transcript;
+    std::string error;
+    ASSERT_TRUE(trace::ParseTranscript(text, transcript, error)) << error;
+    ASSERT_EQ(transcript.events.size(), 3u);
+    const trace::TEvent& read = transcript.events[0];
+    EXPECT_EQ(read.End(), 5u);
+    ASSERT_EQ(read.data.bytes.size(), 69u);
+    ASSERT_EQ(read.data.gaps.size(), 1u);
+    EXPECT_EQ(read.data.gaps[0].at, 1u);
+    EXPECT_EQ(read.data.gaps[0].crc, 0x0badcafeu);
+    unsigned sum = 0;
+    for (std::size_t i = 1; i < 67; ++i)
+        sum += read.data.bytes[i];
+    EXPECT_EQ(sum % 256, 7u);
+    EXPECT_EQ(transcript.events[1].kind, trace::TEventKind::Start);
+    EXPECT_EQ(transcript.events[2].line, 4);
+}
+
+// The bytes after a request as the board's reply frame, and what broke it.
+TEST(TraceFileTest, ExchangesMarkWhatBrokeTheReply)
+{
+    struct Case {
+        const char* what;
+        const char* replyHex;
+        bool replied;
+        const char* mark; // empty: none
+    };
+    const Case cases[] = {
+        {"a good reply", "aa0501000000000655", true, ""},
+        {"garbage first", "1122aa0501000000000655", true, "garbage before the header: 2 byte(s)"},
+        {"a bad checksum", "aa0501000000000755", false, "bad checksum (07)"},
+        {"a short body", "aa050100000000", false, "short reply: 7 of 9 bytes"},
+        {"another command", "aa0601000000000755", false, "a reply to another command (code 6)"},
+        {"nothing", "", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string text = HEADER + R"({"t":10,"ev":"w","us":1,"ok":true,"hex":"aa0504000000050000000e55"})"
+                                    "\n";
+        if (*c.replyHex)
+            text += std::string(R"({"t":20,"ev":"r","us":5,"want":9,"hex":")") + c.replyHex + "\"}\n";
+        trace::TTranscript transcript;
+        std::string error;
+        ASSERT_TRUE(trace::ParseTranscript(text, transcript, error)) << error;
+        const auto items = trace::ReadExchanges(transcript);
+        ASSERT_EQ(items.size(), 1u);
+        const trace::TExchange& e = items[0].exchange;
+        EXPECT_EQ(e.command, 5);
+        EXPECT_EQ(e.replied, c.replied);
+        if (c.replied) {
+            EXPECT_EQ(e.end, 25u);
+        }
+        if (*c.mark) {
+            ASSERT_FALSE(e.marks.empty());
+            EXPECT_EQ(e.marks[0], c.mark);
+        } else {
+            EXPECT_TRUE(e.marks.empty());
+        }
+    }
+}
+
+} // namespace

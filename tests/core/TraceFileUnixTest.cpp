@@ -1,0 +1,90 @@
+// Where a transcript may be written: a file only its user reads, never through a link
+// or in a place another user controls.
+#include "tests/core/TestFiles.h"
+#include "tests/support/OtherUser.h"
+
+#include "platform/PrivateFile.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace coretest;
+using testsupport::GiveTo;
+using testsupport::Nobody;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Place {
+    const char* what;
+    std::function<fs::path(const TempFolder&)> prepare; // the path to create
+    const char* refusal;                                // empty: created
+};
+
+TEST(PrivateFileTest, RefusesLinksAndPlacesOfOtherUsers)
+{
+    const Place places[] = {
+        {"a new file", [](const TempFolder& f) { return f / "new.jsonl"; }, ""},
+        {"an own file, emptied and made private",
+            [](const TempFolder& f) {
+                WriteText(f / "old.jsonl", "old");
+                fs::permissions(f / "old.jsonl", fs::perms(0644));
+                return f / "old.jsonl";
+            },
+            ""},
+        {"a symbolic link",
+            [](const TempFolder& f) {
+                WriteText(f / "target", "theirs");
+                fs::create_symlink(f / "target", f / "link.jsonl");
+                return f / "link.jsonl";
+            },
+            "symbolic link"},
+        {"another user's file",
+            [](const TempFolder& f) {
+                WriteText(f / "theirs.jsonl", "theirs");
+                GiveTo((f / "theirs.jsonl").string(), Nobody());
+                return f / "theirs.jsonl";
+            },
+            "another user"},
+        {"a folder of another user",
+            [](const TempFolder& f) {
+                fs::create_directory(f / "theirs");
+                GiveTo((f / "theirs").string(), Nobody());
+                return f / "theirs" / "t.jsonl";
+            },
+            "belongs to another user"},
+        {"a folder anybody may rearrange",
+            [](const TempFolder& f) {
+                fs::create_directory(f / "open");
+                fs::permissions(f / "open", fs::perms(0777));
+                return f / "open" / "t.jsonl";
+            },
+            "anybody"},
+    };
+    for (const Place& place : places) {
+        SCOPED_TRACE(place.what);
+        TempFolder folder;
+        const fs::path path = place.prepare(folder);
+        const std::string before = fs::exists(fs::symlink_status(path)) ? ReadText(path) : "";
+        std::string error;
+        std::FILE* file = platform::CreatePrivateFile(path.string(), error);
+        if (*place.refusal == '\0') {
+            ASSERT_NE(file, nullptr) << error;
+            std::fclose(file);
+            struct stat st { };
+            ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, 0600u);
+            EXPECT_EQ(st.st_size, 0);
+        } else {
+            EXPECT_EQ(file, nullptr);
+            EXPECT_NE(error.find(place.refusal), std::string::npos) << error;
+            if (!before.empty()) {
+                EXPECT_EQ(ReadText(path), before) << "a refused file stays as it was";
+            }
+        }
+    }
+}
+
+} // namespace
