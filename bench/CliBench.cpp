@@ -6,8 +6,12 @@
 //     share of the cable's rate.
 //  3. Start-up to first byte: `vx5h info` on a configured board, wall time (median of 11),
 //     against starting `vx5h --help` (no board at all).
+//  4. Recording the link: a 16 MB dump with --trace (and with --trace-data) against the
+//     same dump unrecorded, alternating, the median of 5 each; the cost must stay within 3 %.
 //
 //   vx5h-bench-cli [--smoke]
+//   vx5h-bench-cli --trace-modelled FILE   only 4, once, on the 102400 B/s cable with 1.5 ms
+//                                          latency (about 6 minutes), keeping the transcript
 #include "SimulatedBoard.h"
 #include "BytePattern.h"
 
@@ -216,20 +220,59 @@ void StartupBench()
         1000 * Median(info), 1000 * Median(help), Median(info) / Median(help), ok ? "" : "  FAILED");
 }
 
+// The same dump unrecorded, with --trace and with --trace-data, in turns, so that the
+// machine's load falls on all three alike.
+void TraceBench(const fs::path& folder, std::uint32_t mb, int rounds, const std::string& keep = {})
+{
+    const std::string trace = keep.empty() ? (folder / "link.jsonl").string() : keep;
+    const std::vector<std::string> dump = {"mem", "dump", "sdram", (folder / "out.bin").string(), "--length",
+        Hex((mb << 20) / 2)};
+    const auto with = [&](std::vector<std::string> options) {
+        options.insert(options.end(), dump.begin(), dump.end());
+        return Vx5h(options);
+    };
+    std::vector<double> plain, recorded, whole;
+    bool ok = true;
+    std::uintmax_t size = 0;
+    for (int i = 0; i < rounds; ++i) {
+        const TRun a = with({});
+        const TRun b = with({"--trace", trace});
+        size = fs::file_size(trace);
+        const TRun c = keep.empty() ? with({"--trace", trace, "--trace-data"}) : b;
+        ok = ok && a.ok && b.ok && c.ok;
+        plain.push_back(a.seconds);
+        recorded.push_back(b.seconds);
+        whole.push_back(c.seconds);
+    }
+    const double base = Median(plain), cost = 100 * (Median(recorded) / base - 1);
+    std::printf("Recording the link: a %u MB dump, median of %d: unrecorded %.3f s, --trace %.3f s (%+.2f%%, "
+                "transcript %ju bytes), --trace-data %.3f s (%+.2f%%)%s\n",
+        mb, rounds, base, Median(recorded), cost, size, Median(whole), 100 * (Median(whole) / base - 1),
+        !ok ? "  FAILED" : cost > 3 ? "  OVER 3%" : "");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const bool smoke = argc > 1 && std::strcmp(argv[1], "--smoke") == 0;
+    const bool modelled = argc > 2 && std::strcmp(argv[1], "--trace-modelled") == 0;
     testsupport::SimulatedBoard sim;
     char pattern[] = "/tmp/vx5h-bench-cli-XXXXXX";
     if (!::mkdtemp(pattern))
         return 1;
     const fs::path folder = pattern;
+    if (modelled) {
+        sim.Ctl("link 102400 1.5");
+        TraceBench(folder, 16, 1, fs::absolute(argv[2]).string());
+        fs::remove_all(folder);
+        return 0;
+    }
     TransferBench(folder, smoke ? std::vector<std::uint32_t>{1} : std::vector<std::uint32_t>{1, 16, 128});
     if (!smoke)
         LinkModelBench(sim, folder);
     StartupBench();
+    TraceBench(folder, smoke ? 1 : 16, smoke ? 1 : 5);
     fs::remove_all(folder);
     return 0;
 }

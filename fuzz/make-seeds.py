@@ -240,3 +240,24 @@ write("cli_range", "to-end", mem_range(True, "sdram", "100", ""))
 write("cli_range", "zero-length", mem_range(True, "SSRAM-1", "0", "0"))
 write("cli_range", "no-memory", mem_range(True, "dram", "0", "1"))
 write("cli_range", "bare-prefix", mem_range(False, "EEPROM", "0x", "1"))
+
+
+# Transcripts of the link: some kept as tests, and a few made by hand around what the
+# reader checks (a left-out stretch, joined runs, a cut, a damaged line).
+TRANSCRIPTS = os.path.join(HERE, "..", "tests", "transcripts")
+for kept in ("led", "switches", "sdcard", "memory"):
+    with open(os.path.join(TRANSCRIPTS, kept + ".jsonl"), "rb") as f:
+        write("transcript", kept, f.read())
+HEADER = b'{"vx5h_trace":1,"program":"vx5h","version":"1.0.0","platform":"p","cable":"","data":"elided","limit":9999}\n'
+write("transcript", "left-out", HEADER
+      + b'{"t":1,"ev":"open","ok":true,"cable":"c"}\n'
+      + b'{"t":2,"ev":"w","ok":true,"hex":"aa0d09000000050000000046000000c955"}\n'
+      + b'{"t":3,"ev":"r","us":4,"want":6,"hex":"aa0d47000000"}\n'
+      + b'{"t":8,"ev":"r","want":73,"hex":["00",{"n":70,"crc32":"1a2b3c4d","sum":9},"6555"]}\n'
+      + b'{"t":9,"ev":"fail","cmd":13,"cause":"bad_checksum","ms":0}\n'
+      + b'{"t":10,"ev":"close"}\n')
+write("transcript", "joined-and-cut", HEADER
+      + b'{"t":0,"ev":"open","ok":false,"error":3,"reason":"no \\u00fcART"}\n'
+      + b'{"t":5,"ev":"configure","us":7,"image":"x.sof","ok":false,"reason":"r"}\n'
+      + HEADER + b'{"t":1,"ev":"flush","us":1000,"n":2}\n{"t":2,"ev":"cut","limit":9999}\n')
+write("transcript", "damaged", HEADER + b'{"t":1,"ev":"w","ok":true,"hex":["aa",{"n":1,"crc32":"00000000","sum":0}')
