@@ -10,6 +10,7 @@
 //     same dump unrecorded, alternating, the median of 5 each; the cost must stay within 3 %.
 //
 //   vx5h-bench-cli [--smoke]
+//   vx5h-bench-cli --trace                 only 4
 //   vx5h-bench-cli --trace-modelled FILE   only 4, once, on the 102400 B/s cable with 1.5 ms
 //                                          latency (about 6 minutes), keeping the transcript
 #include "SimulatedBoard.h"
@@ -262,9 +263,10 @@ int main(int argc, char** argv)
     if (!::mkdtemp(pattern))
         return 1;
     const fs::path folder = pattern;
-    if (modelled) {
-        sim.Ctl("link 102400 1.5");
-        TraceBench(folder, 16, 1, fs::absolute(argv[2]).string());
+    if (modelled || (argc > 1 && std::strcmp(argv[1], "--trace") == 0)) {
+        if (modelled)
+            sim.Ctl("link 102400 1.5");
+        TraceBench(folder, 16, modelled ? 1 : 5, modelled ? fs::absolute(argv[2]).string() : std::string());
         fs::remove_all(folder);
         return 0;
     }

@@ -6,7 +6,6 @@
 #include "platform/Tick.h"
 
 #include <algorithm>
-#include <cinttypes>
 
 namespace {
 
@@ -185,14 +184,14 @@ void TTraceRecorder::AppendBytes(const std::uint8_t* bytes, std::size_t count, s
         m_Line += '"';
         return;
     }
-    char gap[96];
-    std::snprintf(gap, sizeof gap, "{\"n\":%zu,\"crc32\":\"%08" PRIx32 "\",\"sum\":%u}", gapLen,
-        crc32::Of(bytes + gapAt, gapLen), unsigned(ByteSum(bytes + gapAt, gapLen)));
+    const std::uint32_t crc = crc32::Of(bytes + gapAt, gapLen);
+    const std::uint8_t crcBytes[4] = {std::uint8_t(crc >> 24), std::uint8_t(crc >> 16), std::uint8_t(crc >> 8),
+        std::uint8_t(crc)};
     m_Line += "[\"";
     AppendHex(m_Line, bytes, gapAt);
-    m_Line += "\",";
-    m_Line += gap;
-    m_Line += ",\"";
+    m_Line += "\",{\"n\":" + std::to_string(gapLen) + ",\"crc32\":\"";
+    AppendHex(m_Line, crcBytes, sizeof crcBytes);
+    m_Line += "\",\"sum\":" + std::to_string(ByteSum(bytes + gapAt, gapLen)) + "},\"";
     AppendHex(m_Line, bytes + gapAt + gapLen, count - gapAt - gapLen);
     m_Line += "\"]";
 }
@@ -221,7 +220,8 @@ void TTraceRecorder::End()
     m_Line += "}\n";
     if (!m_File || m_Cut)
         return;
-    if (m_Written + m_Line.size() + CUT_NOTE_ROOM > m_Options.limitBytes) {
+    // The header always goes out: a file without one would be no transcript at all.
+    if (m_Written > 0 && m_Written + m_Line.size() + CUT_NOTE_ROOM > m_Options.limitBytes) {
         m_Cut = true;
         m_Line = "{\"t\":" + std::to_string(Now() - m_StartUs) + ",\"ev\":\"cut\",\"limit\":"
             + std::to_string(m_Options.limitBytes) + "}\n";

@@ -252,8 +252,9 @@ private:
                 return Fault("expected ':'");
             ++m_At;
             SkipSpace();
-            value.members.emplace_back(std::move(key), TValue{});
-            if (!Value(value.members.back().second, depth + 1))
+            value.names.push_back(std::move(key));
+            value.members.emplace_back();
+            if (!Value(value.members.back(), depth + 1))
                 return false;
             SkipSpace();
             if (Peek() == '}') {
@@ -277,9 +278,9 @@ private:
 
 const TValue* TValue::Find(std::string_view key) const
 {
-    for (const auto& [name, member] : members)
-        if (name == key)
-            return &member;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (names[i] == key)
+            return &members[i];
     return nullptr;
 }
 

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 // A strict reader of one JSON text, for files a user sends us: no dependency, bounded
@@ -18,8 +17,9 @@ struct TValue {
     bool boolean = false;
     std::int64_t number = 0;
     std::string text;
-    std::vector<TValue> items;                            // an array's
-    std::vector<std::pair<std::string, TValue>> members; // an object's, in order
+    std::vector<TValue> items;       // an array's
+    std::vector<std::string> names;  // an object's members' names, in order,
+    std::vector<TValue> members;     // and their values
 
     // The member `key` of an object (the first of that name), or nullptr.
     const TValue* Find(std::string_view key) const;

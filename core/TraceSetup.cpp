@@ -12,6 +12,9 @@
 namespace trace {
 namespace {
 
+// Room for the header, a few events and the note that the file was cut.
+constexpr std::uint64_t MIN_LIMIT_BYTES = 4096;
+
 std::string Variable(const char* name)
 {
     const char* value = std::getenv(name);
@@ -55,8 +58,8 @@ std::shared_ptr<TTraceRecorder> StartRecording(const std::string& program, TRequ
     options.keepData = request.keepData || Variable("VX5H_TRACE_DATA") == "1";
     if (const std::string limit = Variable("VX5H_TRACE_LIMIT"); !limit.empty()) {
         const auto bytes = ParseSize(limit);
-        if (!bytes) {
-            error = "VX5H_TRACE_LIMIT=" + limit + " is no size (bytes, or with a k, M or G suffix)";
+        if (!bytes || *bytes < MIN_LIMIT_BYTES) {
+            error = "VX5H_TRACE_LIMIT=" + limit + " is no size of 4k or more (bytes, or with a k, M or G suffix)";
             return nullptr;
         }
         options.limitBytes = *bytes;
