@@ -26,10 +26,7 @@ std::uint8_t MemoryArgument(const std::string& text)
 {
     if (const auto type = memory::FindMemoryType(text))
         return *type;
-    std::string names;
-    for (int position = 0; position < memory::MEMORY_LIST_COUNT; ++position)
-        names += std::string(position ? ", " : "") + memory::MemoryTypeName(memory::MemoryTypeOfPosition(position));
-    Fail(exitcode::USAGE, "MEMORY: '" + text + "' is not a memory of the board; it is one of " + names + " (any case)");
+    Fail(exitcode::USAGE, "MEMORY: " + memory::UnknownMemoryText(text));
 }
 
 double RateArgument(double rate)

@@ -1,10 +1,9 @@
 #pragma once
 
+#include "core/ConnectSequence.h"
+
 #include <memory>
 #include <string>
-
-class TBoard;
-class TTraceRecorder;
 
 // What every subcommand of vx5h shares: the exit codes, the way a command fails, and
 // the context it runs in (the board, connected on first use as the window connects it,
@@ -69,7 +68,12 @@ public:
     void Check(bool exchanged, bool accepted, const std::string& what) const;
 
 private:
-    std::unique_ptr<TBoard> OpenIdentified(bool configureWhenSilent);
+    [[noreturn]] void FailConnect(
+        connection::TConnectFailure failure, const std::string& message, bool configureMayHelp) const;
+    // The configuring line on standard error, when progress is wanted; `drawn` is set once
+    // it was drawn.
+    connection::ConfiguringFn ConfiguringLine(bool& drawn) const;
+    void Configured(const std::string& imagePath, bool drawn, std::uint32_t elapsedMs) const;
     // The transcript asked for, started on first use; fails when its file is refused.
     const std::shared_ptr<TTraceRecorder>& Trace();
 

@@ -1,39 +1,14 @@
 #include "cli/Cli.h"
 
 #include "board/Board.h"
-#include "config/Download.h"
 #include "core/Connection.h"
 #include "core/TraceSetup.h"
 #include "platform/Console.h"
 #include "platform/Paths.h"
-#include "platform/Tick.h"
 
-#include <chrono>
 #include <cstdio>
-#include <future>
 
 namespace cli {
-
-namespace {
-
-constexpr std::uint32_t CONFIGURE_REDRAW_MS = 100;
-
-// Opening the cable leaves the process in the program folder, where the window wants it;
-// the file names a user types mean the folder vx5h was started in.
-class TFolderKept {
-public:
-    TFolderKept()
-        : m_Folder(platform::CurrentDirectory())
-    { }
-    ~TFolderKept() { platform::SetCurrentDirectory(m_Folder); }
-    TFolderKept(const TFolderKept&) = delete;
-    TFolderKept& operator=(const TFolderKept&) = delete;
-
-private:
-    std::string m_Folder;
-};
-
-} // namespace
 
 const char* ExitCodeHelp()
 {
@@ -74,38 +49,35 @@ void TContext::Check(bool exchanged, bool accepted, const std::string& what) con
         Fail(exitcode::REFUSED, what + ": the board refused the command");
 }
 
-std::unique_ptr<TBoard> TContext::OpenIdentified(bool configureWhenSilent)
+// What failed connecting, with the exit code it ends vx5h with.
+[[noreturn]] void TContext::FailConnect(
+    connection::TConnectFailure failure, const std::string& message, bool configureMayHelp) const
 {
-    auto board = std::make_unique<TBoard>();
-    board->SetTrace(Trace());
-    std::string errorText;
-    if (!board->Connect(errorText, 0)) {
-        // A bare FPGA has no JTAG UART to open: configuring it helps, unlike a cable that is
-        // missing, taken or unreachable.
-        const bool mayHelp = connection::ConfigurationMayHelp(board->LinkErrorCode());
-        const std::string why = board->LinkErrorText().empty() ? errorText : board->LinkErrorText();
-        if (!configureWhenSilent || !mayHelp)
-            Fail(exitcode::LINK,
-                "no board: " + why
-                    + (options.noConfigure && mayHelp ? "; --no-configure leaves its FPGA unconfigured" : ""));
-    } else {
-        errorText = connection::IdentifyBoard(*board, connection::BOARD_NAME_BUDGET_MS);
-        if (errorText.empty())
-            return board;
-        if (!configureWhenSilent)
-            Fail(exitcode::LINK,
-                "the board does not answer (" + errorText + ")"
-                    + (options.noConfigure ? "; --no-configure leaves its FPGA unconfigured" : ""));
+    switch (failure) {
+    case connection::TConnectFailure::NoImage:
+        Fail(exitcode::FILE, "IMAGE: " + message);
+    case connection::TConnectFailure::CannotConfigure:
+        Fail(exitcode::LINK, "configure: " + message);
+    default:
+        Fail(exitcode::LINK, message + (configureMayHelp ? "; --no-configure leaves its FPGA unconfigured" : ""));
     }
-    board.reset();
-    Configure(connection::DefaultImagePath());
-    board = OpenIdentified(false);
-    // A fresh link after the identification, as the firmware expects.
-    board->FlushInput();
-    board->Disconnect();
-    if (!board->Connect(errorText, 0))
-        Fail(exitcode::LINK, "no board: " + errorText);
-    return board;
+}
+
+connection::ConfiguringFn TContext::ConfiguringLine(bool& drawn) const
+{
+    if (!ProgressWanted())
+        return {};
+    return [&drawn](const std::string& name, std::uint32_t elapsedMs) {
+        std::fprintf(stderr, "\rConfiguring the FPGA with %s ... %.1f s\x1b[K", name.c_str(), elapsedMs / 1000.0);
+        drawn = true;
+    };
+}
+
+void TContext::Configured(const std::string& imagePath, bool drawn, std::uint32_t elapsedMs) const
+{
+    if (drawn)
+        std::fprintf(stderr, "\r\x1b[K");
+    Note("Configured the FPGA with " + platform::FileNameOf(imagePath) + " in " + std::to_string(elapsedMs) + " ms");
 }
 
 const std::shared_ptr<TTraceRecorder>& TContext::Trace()
@@ -123,9 +95,16 @@ const std::shared_ptr<TTraceRecorder>& TContext::Trace()
 TBoard& TContext::Board()
 {
     if (!m_Board) {
-        platform::SetEnvironment("VX5H_CABLE", options.cable);
-        const TFolderKept folder;
-        m_Board = OpenIdentified(!options.noConfigure);
+        bool drawn = false;
+        connection::TConnectOutcome outcome = connection::ConnectBoard(
+            {options.cable, !options.noConfigure, ConfiguringLine(drawn), [this] { return Trace(); }});
+        if (outcome.configured)
+            Configured(connection::DefaultImagePath(), drawn, outcome.configuration.elapsedMs);
+        else if (drawn)
+            std::fprintf(stderr, "\r\x1b[K");
+        if (!outcome.board)
+            FailConnect(outcome.failure, outcome.message, outcome.configureMayHelp);
+        m_Board = std::move(outcome.board);
     }
     return *m_Board;
 }
@@ -135,31 +114,15 @@ void TContext::Configure(const std::string& imagePath)
     if (m_Board)
         m_Board->Disconnect();
     m_Board.reset();
-    platform::SetEnvironment("VX5H_CABLE", options.cable);
-    if (!platform::FileExists(imagePath))
-        Fail(exitcode::FILE, "IMAGE: no such file: " + imagePath);
-    const TDownload download;
-    const std::string obstacle = connection::ConfigureObstacle(download, imagePath);
-    if (!obstacle.empty())
-        Fail(exitcode::LINK, "configure: " + obstacle);
-
-    const std::string name = platform::FileNameOf(imagePath);
-    const bool shown = ProgressWanted();
-    const std::uint32_t start = platform::TickCount();
-    TTraceRecorder* trace = Trace().get();
-    auto attempt
-        = std::async(std::launch::async, [&] { return connection::DownloadImage(download, imagePath, trace); });
-    while (attempt.wait_for(std::chrono::milliseconds(CONFIGURE_REDRAW_MS)) != std::future_status::ready) {
-        if (shown)
-            std::fprintf(stderr, "\rConfiguring the FPGA with %s ... %.1f s\x1b[K", name.c_str(),
-                platform::TicksSince(start) / 1000.0);
+    bool drawn = false;
+    const connection::TConfigureOutcome outcome
+        = connection::ConfigureFpga(options.cable, imagePath, ConfiguringLine(drawn), [this] { return Trace(); });
+    if (outcome.failure != connection::TConnectFailure::None) {
+        if (drawn)
+            std::fprintf(stderr, "\r\x1b[K");
+        FailConnect(outcome.failure, outcome.message, false);
     }
-    const bool ok = attempt.get();
-    if (shown)
-        std::fprintf(stderr, "\r\x1b[K");
-    if (!ok)
-        Fail(exitcode::LINK, "configure: " + connection::DownloadFailedText(imagePath, download.LastError()));
-    Note("Configured the FPGA with " + name + " in " + std::to_string(platform::TicksSince(start)) + " ms");
+    Configured(imagePath, drawn, outcome.elapsedMs);
 }
 
 } // namespace cli

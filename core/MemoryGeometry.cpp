@@ -75,6 +75,14 @@ std::optional<std::uint8_t> FindMemoryType(std::string_view name)
     return std::nullopt;
 }
 
+std::string UnknownMemoryText(std::string_view name)
+{
+    std::string names;
+    for (int position = 0; position < MEMORY_LIST_COUNT; ++position)
+        names += std::string(position ? ", " : "") + MemoryTypeName(MemoryTypeOfPosition(position));
+    return "'" + std::string(name) + "' is not a memory of the board; it is one of " + names + " (any case)";
+}
+
 bool IsErasable(std::uint8_t memoryType)
 {
     return memoryType == protocol::MEM_FLASH || memoryType == protocol::MEM_EPCS;

@@ -21,6 +21,10 @@ const char* MemoryTypeName(std::uint8_t memoryType);
 // The memory code of a display name in any case ("sdram", "Ssram-0"), or nothing.
 std::optional<std::uint8_t> FindMemoryType(std::string_view name);
 
+// Why `name` is no memory's name, naming the memories: "'dram' is not a memory of the
+// board; it is one of SSRAM-0, SSRAM-1, SDRAM, EEPROM, EPCS, FLASH (any case)".
+std::string UnknownMemoryText(std::string_view name);
+
 // FLASH and EPCS are erased block by block before they are written; the others are RAM
 // or EEPROM and have no erase.
 bool IsErasable(std::uint8_t memoryType);

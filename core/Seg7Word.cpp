@@ -1,5 +1,7 @@
 #include "core/Seg7Word.h"
 
+#include "core/HexCodec.h"
+
 namespace seg7 {
 
 int StepDigit(int value, bool up) { return (value + (up ? 1 : 15)) & 0xF; }
@@ -10,6 +12,20 @@ std::uint32_t Seg7Word(const TDigits& digits)
     for (int i = DIGIT_COUNT - 1; i >= 0; --i)
         word = (word << 4) | (static_cast<std::uint32_t>(digits[i]) & 0xF);
     return word;
+}
+
+std::string DigitsOfText(const std::string& text, TDigits& digits)
+{
+    if (text.empty() || text.size() > DIGIT_COUNT)
+        return "'" + text + "' must have one to eight hexadecimal digits";
+    digits = {};
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const int digit = hexcodec::NibbleOf(text[text.size() - 1 - i]);
+        if (digit < 0)
+            return "'" + text + "' must hold hexadecimal digits only (0-9, A-F)";
+        digits[i] = digit;
+    }
+    return {};
 }
 
 std::string DigitName(int digit) { return "HEX" + std::to_string(digit); }

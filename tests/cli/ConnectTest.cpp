@@ -71,4 +71,14 @@ TEST_F(ConfiguredBoard, AnUnpluggedCableGivesTheLinkCode)
     EXPECT_NE(run.err.find("no board"), std::string::npos) << run.err;
 }
 
+TEST_F(ConfiguredBoard, ACableNamedInTheEnvironmentIsNeverReplacedByTheSimulator)
+{
+    ::setenv("VX5H_CABLE", "5", 1);
+    const clitest::TRun run = Vx5h("led 1");
+    ::unsetenv("VX5H_CABLE");
+    EXPECT_EQ(run.code, 4);
+    EXPECT_NE(run.err.find("needs the vendor's JTAG libraries"), std::string::npos) << run.err;
+    EXPECT_EQ(State().at("leds"), 0);
+}
+
 } // namespace

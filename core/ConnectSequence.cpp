@@ -1,0 +1,150 @@
+#include "core/ConnectSequence.h"
+
+#include "config/Download.h"
+#include "core/Connection.h"
+#include "platform/Console.h"
+#include "platform/Paths.h"
+#include "platform/Tick.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <future>
+#include <mutex>
+#include <optional>
+
+namespace connection {
+
+namespace {
+
+constexpr const char* CABLE_ENV = "VX5H_CABLE";
+
+// The process' turn to connect: the cable named for the drivers, the folder kept.
+class TProcessTurn {
+public:
+    explicit TProcessTurn(const std::string& cable)
+        : m_Guard(Lock())
+        , m_Folder(platform::CurrentDirectory())
+    {
+        if (cable.empty())
+            return;
+        if (const char* previous = std::getenv(CABLE_ENV))
+            m_PreviousCable = previous;
+        platform::SetEnvironment(CABLE_ENV, cable);
+        m_Named = true;
+    }
+    ~TProcessTurn()
+    {
+        if (m_Named)
+            platform::SetEnvironment(CABLE_ENV, m_PreviousCable.value_or(""));
+        platform::SetCurrentDirectory(m_Folder);
+    }
+    TProcessTurn(const TProcessTurn&) = delete;
+    TProcessTurn& operator=(const TProcessTurn&) = delete;
+
+private:
+    static std::mutex& Lock()
+    {
+        static std::mutex lock;
+        return lock;
+    }
+
+    std::lock_guard<std::mutex> m_Guard;
+    std::string m_Folder;
+    std::optional<std::string> m_PreviousCable;
+    bool m_Named = false;
+};
+
+TConfigureOutcome Configure(const std::string& imagePath, const ConfiguringFn& configuring, TTraceRecorder* trace)
+{
+    if (!platform::FileExists(imagePath))
+        return {TConnectFailure::NoImage, "no such file: " + imagePath};
+    const TDownload download;
+    const std::string obstacle = ConfigureObstacle(download, imagePath);
+    if (!obstacle.empty())
+        return {TConnectFailure::CannotConfigure, obstacle};
+
+    const std::string name = platform::FileNameOf(imagePath);
+    const std::uint32_t start = platform::TickCount();
+    // The library's call blocks; the face shows that it is still under way.
+    auto attempt = std::async(std::launch::async, [&] { return DownloadImage(download, imagePath, trace); });
+    while (attempt.wait_for(std::chrono::milliseconds(CONFIGURE_REDRAW_MS)) != std::future_status::ready)
+        if (configuring)
+            configuring(name, platform::TicksSince(start));
+    if (!attempt.get())
+        return {TConnectFailure::CannotConfigure, DownloadFailedText(imagePath, download.LastError())};
+    return {TConnectFailure::None, {}, platform::TicksSince(start)};
+}
+
+// The link opened and the board's name asked; with `configureWhenSilent` a board that
+// does not answer gets its FPGA configured and is asked once more.
+TConnectOutcome OpenIdentified(
+    const TConnectRequest& request, const std::shared_ptr<TTraceRecorder>& trace, bool configureWhenSilent)
+{
+    TConnectOutcome outcome;
+    auto board = std::make_unique<TBoard>();
+    board->SetTrace(trace);
+    std::string errorText;
+    if (!board->Connect(errorText, 0)) {
+        // A bare FPGA has no JTAG UART to open: configuring it helps, unlike a cable that
+        // is missing, taken or unreachable.
+        const bool mayHelp = ConfigurationMayHelp(board->LinkErrorCode());
+        if (!configureWhenSilent || !mayHelp) {
+            outcome.failure = TConnectFailure::NoBoard;
+            outcome.message = "no board: " + (board->LinkErrorText().empty() ? errorText : board->LinkErrorText());
+            outcome.configureMayHelp = mayHelp && !request.configure;
+            return outcome;
+        }
+    } else {
+        errorText = IdentifyBoard(*board, BOARD_NAME_BUDGET_MS);
+        if (errorText.empty()) {
+            outcome.board = std::move(board);
+            return outcome;
+        }
+        if (!configureWhenSilent) {
+            outcome.failure = TConnectFailure::Silent;
+            outcome.message = "the board does not answer (" + errorText + ")";
+            outcome.configureMayHelp = !request.configure;
+            return outcome;
+        }
+    }
+    board.reset();
+    outcome.configuration = Configure(DefaultImagePath(), request.configuring, trace.get());
+    if (outcome.configuration.failure != TConnectFailure::None) {
+        outcome.failure = outcome.configuration.failure;
+        outcome.message = outcome.configuration.message;
+        return outcome;
+    }
+    TConnectOutcome again = OpenIdentified(request, trace, false);
+    again.configured = true;
+    again.configuration = outcome.configuration;
+    if (!again.board)
+        return again;
+    // A fresh link after the identification, as the firmware expects.
+    again.board->FlushInput();
+    again.board->Disconnect();
+    if (!again.board->Connect(errorText, 0)) {
+        again.board.reset();
+        again.failure = TConnectFailure::NoBoard;
+        again.message = "no board: " + errorText;
+    }
+    return again;
+}
+
+} // namespace
+
+TConnectOutcome ConnectBoard(const TConnectRequest& request)
+{
+    const TProcessTurn turn(request.cable);
+    const std::shared_ptr<TTraceRecorder> trace = request.trace ? request.trace() : nullptr;
+    return OpenIdentified(request, trace, request.configure);
+}
+
+TConfigureOutcome ConfigureFpga(
+    const std::string& cable, const std::string& imagePath, const ConfiguringFn& configuring, const TraceFn& trace)
+{
+    const TProcessTurn turn(cable);
+    const std::shared_ptr<TTraceRecorder> recorder = trace ? trace() : nullptr;
+    return Configure(imagePath, configuring, recorder.get());
+}
+
+} // namespace connection

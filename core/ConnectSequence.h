@@ -1,0 +1,70 @@
+#pragma once
+
+#include "board/Board.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+// The whole way from nothing to a board that answers, for the faces that hold a board of
+// their own (the command line, the Python module): open the link, ask the board's name,
+// and when the FPGA does not answer, configure it with the program folder's image and try
+// once more, as the window's connect sequence does with its dialogs.
+//
+// Connecting changes what the whole process shares: the driver libraries read the cable
+// from VX5H_CABLE, and opening a link moves the current folder. So one connect runs at a
+// time in a process, names its cable only for as long as it runs, and gives the folder
+// back, so that boards connected from several threads neither swap cables nor move the
+// folder a script's relative file names count from.
+namespace connection {
+
+// Told about every CONFIGURE_REDRAW_MS while the FPGA is configured: the image's file
+// name and the time spent so far.
+using ConfiguringFn = std::function<void(const std::string& imageName, std::uint32_t elapsedMs)>;
+// Starts the transcript of the link the face was asked for (nullptr for none), once a
+// connect runs, so that its header names the cable asked for.
+using TraceFn = std::function<std::shared_ptr<TTraceRecorder>()>;
+constexpr std::uint32_t CONFIGURE_REDRAW_MS = 100;
+
+enum class TConnectFailure {
+    None,
+    NoBoard,        // the link did not open: no cable, taken, unreachable, a bare FPGA
+    Silent,         // the link opened, but no answer of our firmware came
+    NoImage,        // the image to configure with is not there
+    CannotConfigure // the download library or the programmer tools failed
+};
+
+struct TConnectRequest {
+    std::string cable;     // as VX5H_CABLE names one; empty: VX5H_CABLE as the user set it
+    bool configure = true; // configure an FPGA that does not answer
+    ConfiguringFn configuring;
+    TraceFn trace;
+};
+
+struct TConfigureOutcome {
+    TConnectFailure failure = TConnectFailure::None;
+    std::string message; // why it failed, in the window's words where it has some
+    std::uint32_t elapsedMs = 0;
+};
+
+struct TConnectOutcome {
+    std::unique_ptr<TBoard> board; // connected and identified; null on failure
+    TConnectFailure failure = TConnectFailure::None;
+    std::string message; // "no board: <reason>", "the board does not answer (<reason>)", ...
+    // The FPGA was left unconfigured because the request said so, where configuring it
+    // might have made the board answer.
+    bool configureMayHelp = false;
+    // The FPGA was configured on the way (also when the board failed afterwards).
+    bool configured = false;
+    TConfigureOutcome configuration;
+};
+
+TConnectOutcome ConnectBoard(const TConnectRequest& request);
+
+// Configures the FPGA of `cable` (as in TConnectRequest) with the image at `imagePath`;
+// blocks until the attempt has ended.
+TConfigureOutcome ConfigureFpga(const std::string& cable, const std::string& imagePath,
+    const ConfiguringFn& configuring = {}, const TraceFn& trace = {});
+
+} // namespace connection
