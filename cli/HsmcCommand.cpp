@@ -9,27 +9,6 @@
 
 namespace cli {
 
-namespace {
-
-// The report's lines end in blanks and CR LF for the window's box; a terminal wants LF.
-std::string Lines(const std::string& report)
-{
-    std::string text;
-    for (char c : report)
-        if (c != '\r')
-            text += c;
-    std::string trimmed;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        std::string line = text.substr(start, end - start);
-        line.erase(line.find_last_not_of(' ') + 1);
-        trimmed += line + "\n";
-    }
-    return trimmed + text.substr(start);
-}
-
-} // namespace
-
 void AddHsmcCommand(CLI::App& app, TContext& context)
 {
     auto* command = app.add_subcommand("hsmc", "Run the HSMC loopback test (adapter fitted); exit 1 when pairs fail");
@@ -40,7 +19,7 @@ void AddHsmcCommand(CLI::App& app, TContext& context)
         const bool exchanged = context.Board().HsmcLoopbackTest(accepted, xcvr, io);
         const hsmc::TVerdict verdict = hsmc::Verdict(exchanged, accepted, xcvr, io);
         context.Check(exchanged, accepted, "hsmc");
-        std::printf("%s\n%s", verdict.resultText.c_str(), Lines(verdict.reportBox).c_str());
+        std::printf("%s\n%s", verdict.resultText.c_str(), hsmc::PlainLines(verdict.reportBox).c_str());
         if (!verdict.passed)
             Fail(exitcode::DIFFERENT, "hsmc: " + verdict.infoText);
     });

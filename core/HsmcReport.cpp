@@ -46,6 +46,22 @@ std::string Report(std::uint32_t xcvrMask, std::uint64_t ioMask)
     return report;
 }
 
+std::string PlainLines(const std::string& report)
+{
+    std::string text;
+    for (char c : report)
+        if (c != '\r')
+            text += c;
+    std::string trimmed;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string line = text.substr(start, end - start);
+        line.erase(line.find_last_not_of(' ') + 1);
+        trimmed += line + "\n";
+    }
+    return trimmed + text.substr(start);
+}
+
 TVerdict Verdict(bool exchanged, bool accepted, std::uint32_t xcvrMask, std::uint64_t ioMask)
 {
     const std::string failed = "Failed to perform HSMC test";

@@ -18,6 +18,10 @@ extern const std::array<int, IO_PAIRS> HSMC_IO_PIN_TABLE;
 // line ending in four blanks, CR and LF. Bits above the known pairs name no pin.
 std::string Report(std::uint32_t xcvrMask, std::uint64_t ioMask);
 
+// The report for a terminal or a script: lines end in a bare line feed, without the
+// blanks and carriage returns the window's box wants.
+std::string PlainLines(const std::string& report);
+
 struct TVerdict {
     std::string infoText;
     bool passed = false;    // the information and the result read as success (else failure)

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "Session.h"
+
+#include <pybind11/pybind11.h>
+
+#include <memory>
+
+// The module's parts, each adding its classes and functions to the module.
+namespace pyvx5h {
+
+using TSessionPtr = std::shared_ptr<TSession>;
+
+void AddBoard(pybind11::module_& module, pybind11::class_<TSession, TSessionPtr>& board);
+void AddMemory(pybind11::module_& module, pybind11::class_<TSession, TSessionPtr>& board);
+void AddChannels(pybind11::module_& module, pybind11::class_<TSession, TSessionPtr>& board);
+void AddSelfTest(pybind11::module_& module, pybind11::class_<TSession, TSessionPtr>& board);
+
+// A named tuple type made in the module (collections.namedtuple), borrowed from it.
+pybind11::handle NamedTuple(pybind11::module_& module, const char* name, const char* fields, const char* doc);
+
+// An integer argument checked against its range, with a message that names it.
+std::uint32_t InRange(long long value, long long maximum, const char* name);
+
+} // namespace pyvx5h

@@ -1,0 +1,81 @@
+// The extension module vx5h._vx5h: the board from Python, on the core the control panel
+// and vx5h use. The package vx5h re-exports it.
+#include "Bindings.h"
+#include "Progress.h"
+
+#include "core/CableList.h"
+#include "platform/Hooks.h"
+#include "platform/Paths.h"
+
+#include <pybind11/stl.h>
+
+#include <cstdio>
+
+namespace py = pybind11;
+
+namespace pyvx5h {
+
+py::handle NamedTuple(py::module_& module, const char* name, const char* fields, const char* doc)
+{
+    py::object type = py::module_::import("collections").attr("namedtuple")(name, fields);
+    type.attr("__module__") = "vx5h";
+    type.attr("__doc__") = doc;
+    module.attr(name) = type;
+    return type;
+}
+
+std::uint32_t InRange(long long value, long long maximum, const char* name)
+{
+    if (value < 0 || value > maximum) {
+        char text[160];
+        std::snprintf(text, sizeof text, "%s: %lld is outside 0 to %lld (0x%llX)", name, value, maximum, maximum);
+        throw py::value_error(text);
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
+namespace {
+
+std::vector<std::string> Boards()
+{
+    py::gil_scoped_release release;
+    return cables::KnownCables();
+}
+
+} // namespace
+
+} // namespace pyvx5h
+
+PYBIND11_MODULE(_vx5h, module)
+{
+    using namespace pyvx5h;
+    module.doc() = "The VX5h-260 board from Python, on the core of the control panel and of vx5h.";
+    // The classes are made under the package's name, so that help() and the signatures
+    // say vx5h.Board rather than the extension's own name.
+    const py::object ownName = module.attr("__name__");
+    module.attr("__name__") = "vx5h";
+    RememberMainThread();
+    // A script has no use for the bell that marks a garbled reply: it gets an exception.
+    platform::SetBeepHandler([] {});
+    AddErrors(module);
+
+    py::class_<TSession, TSessionPtr> board(module, "Board",
+        "A VX5h-260 board, connected while the object is open: a context manager that closes the link on leaving.\n\n"
+        "Every exchange with the board releases the GIL, so that another thread (a second board, a GUI) runs "
+        "meanwhile; two threads sharing one Board take turns. A failed exchange raises LinkError and closes the "
+        "Board; a refusal by the board raises RefusedError and keeps it open.");
+    AddBoard(module, board);
+    AddMemory(module, board);
+    AddChannels(module, board);
+    AddSelfTest(module, board);
+
+    module.def("boards", &Boards,
+        "The cables a board can be had on, by the names Board(cable=...) takes: 'sim' when the simulator lies in "
+        "the program folder, then every cable the vendor's jtagconfig lists (with QUARTUS_ROOTDIR set). No board "
+        "is asked.");
+    module.def(
+        "_set_program_folder", [](const std::string& folder) { platform::OverrideExecutableFolder(folder); },
+        "Where the driver libraries, the FPGA image and the simulator lie (the package sets it at import).");
+    module.attr("__version__") = VX5H_VERSION;
+    module.attr("__name__") = ownName;
+}

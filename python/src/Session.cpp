@@ -1,0 +1,90 @@
+#include "Session.h"
+
+#include "core/ConnectSequence.h"
+
+namespace py = pybind11;
+
+namespace pyvx5h {
+
+TSession::TSession(std::string cable, bool configure)
+    : m_Cable(std::move(cable))
+{
+    connection::TConnectOutcome outcome;
+    {
+        py::gil_scoped_release release;
+        outcome = connection::ConnectBoard({m_Cable, configure, {}});
+    }
+    if (!outcome.board)
+        throw TLinkError(
+            outcome.message + (outcome.configureMayHelp ? "; configure=False leaves its FPGA unconfigured" : ""));
+    m_Board = std::move(outcome.board);
+}
+
+TSession::~TSession()
+{
+    if (m_Board)
+        m_Board->Disconnect();
+}
+
+void TSession::Close()
+{
+    m_Stopping = true;
+    {
+        py::gil_scoped_release release;
+        std::lock_guard guard(m_Lock);
+        if (m_Board) {
+            for (std::uint8_t channel = 0; channel < m_Reception.size(); ++channel) {
+                bool accepted = false;
+                if (m_Reception[channel] && m_Board->IsOpen())
+                    m_Board->ChannelEnable(accepted, channel, 0);
+            }
+        }
+        Drop();
+    }
+    m_Stopping = false;
+}
+
+void TSession::Drop()
+{
+    if (m_Board)
+        m_Board->Disconnect();
+    m_Board.reset();
+    m_Reception = {};
+    m_Closed = true;
+}
+
+void TSession::LinkLost(const std::string& message)
+{
+    Drop();
+    throw TLinkError(message);
+}
+
+void TSession::Check(bool exchanged, const std::string& what)
+{
+    if (!exchanged)
+        LinkLost(what + ": the board did not answer; the link is lost");
+}
+
+void TSession::Check(bool exchanged, bool accepted, const std::string& what)
+{
+    Check(exchanged, what);
+    if (!accepted)
+        throw TRefusedError(what + ": the board refused the command");
+}
+
+void TSession::CheckCommand(bool succeeded, const std::string& what)
+{
+    Check(succeeded || m_Board->LastFailure() == TLinkFailure::None, succeeded, what);
+}
+
+void TSession::EnsureReception(std::uint8_t channel)
+{
+    if (m_Reception[channel])
+        return;
+    bool accepted = false;
+    const bool exchanged = m_Board->ChannelEnable(accepted, channel, 1);
+    Check(exchanged, accepted, "switching the receiver on");
+    m_Reception[channel] = true;
+}
+
+} // namespace pyvx5h

@@ -1,0 +1,185 @@
+"""The board's commands from Python, each checked through the simulator's control."""
+import os
+import re
+import time
+
+import pytest
+import vx5h
+
+
+def _set_led_sequence(board):
+    board.leds = 0x1
+    board.set_led(26, True)
+    board.set_led(0, False)
+
+
+@pytest.mark.parametrize(
+    "act, key, expected",
+    [
+        (lambda b: setattr(b, "leds", 0x2A5), "leds", 0x2A5),
+        (_set_led_sequence, "leds", 0x4000000),
+        (lambda b: setattr(b, "seg7", "20260D09"), "seg7", 0x20260D09),
+        (lambda b: setattr(b, "seg7", "f"), "seg7", 0xF),
+        (lambda b: setattr(b, "seg7", 0xFFFFFFFF), "seg7", 0xFFFFFFFF),
+        (lambda b: b.lcd("Hello", "world"), "lcd", ["Hello", "world"]),
+        (lambda b: b.vga("red SCALE"), "vga", {"mode": 2, "pattern": 6}),
+        (lambda b: b.vga(9), "vga", {"mode": 1, "pattern": 9}),
+    ],
+)
+def test_outputs_reach_the_board(board, sim, act, key, expected):
+    act(board)
+    assert sim.state()[key] == expected
+    if key in ("leds", "seg7"):
+        assert getattr(board, key) == expected, "reading gives what was set last"
+
+
+def test_inputs_are_read_from_the_board(board, sim):
+    sim.ctl("set", "switches", 0x2A5)
+    sim.ctl("set", "keys", 0b0101)
+    sim.ctl("set", "gsensor", 8192, -4096, 14189)
+    assert (board.switches, board.keys) == (0x2A5, 0b0101)
+
+    reading = board.gsensor()
+    assert reading.x_mg == pytest.approx(500.0, abs=0.1)
+    assert reading.y_mg == pytest.approx(250.0, abs=0.1), "Y is shown with the page's sign"
+    assert reading.z_mg == pytest.approx(866.0, abs=0.3)
+    assert reading.tilt_x == pytest.approx(-30.0, abs=0.1)
+
+    info = board.info()
+    assert (info.board, info.simulator) == ("VX5h-260", True)
+
+    card = board.sd_card()
+    assert (card.csd[0], len(card.csd), len(card.cid), card.file_system) == (0x40, 16, 16, "FAT32")
+    assert "-Memory Capacity:3781MB\n" in card.csd_text and "-Product Name:SU04G\n" in card.cid_text
+
+
+def test_hsmc_names_the_failing_pins(board, sim):
+    assert board.hsmc() == (True, "PASS", 0, 0, "")
+    sim.ctl("hsmc", "fail", 0x210, 0)
+    result = board.hsmc()
+    assert (result.passed, result.result, result.io_errors) == (False, "NG", 0x210)
+    assert result.report == "HSMC Test:NG\n<IO Error:>\nHSMC Pin 53-54\nHSMC Pin 83-84\n"
+
+
+def test_refusals_keep_the_link(board, sim):
+    sim.ctl("sdcard", "remove")
+    with pytest.raises(vx5h.RefusedError, match="no SD card"):
+        board.sd_card()
+    sim.ctl("fault", "refuse")
+    with pytest.raises(vx5h.RefusedError, match="leds: the board refused"):
+        board.leds = 1
+    assert not board.closed
+    board.leds = 2
+    assert sim.state()["leds"] == 2
+
+
+def test_channels_receive_with_a_time_budget(board, sim):
+    sim.ctl("rs232-loopback", "on")
+    board.rs232.write("AT\r")
+    assert board.rs232.read(timeout=2) == b"AT\r"
+    assert "AT\r" == sim.state()["rs232_sent"], "text goes out exactly as written, no NUL"
+    board.rs232.write(bytearray(b"\x00\xff"))
+    assert board.rs232.read(timeout=2) == b"\x00\xff"
+
+    start = time.monotonic()
+    assert board.ir.read(timeout=0.3) == b""
+    assert 0.25 <= time.monotonic() - start < 1.5
+
+    sim.ctl("ir", 0x12, 0x0F)
+    codes = iter(board.ir)
+    assert [next(codes), next(codes)] == [0x12, 0x0F]
+
+    board.close()
+    assert sim.state()["ir_enabled"] is False, "closing switches the receivers off"
+
+
+@pytest.mark.parametrize(
+    "call, error, message",
+    [
+        (lambda b: setattr(b, "leds", 0x8000000), ValueError, "leds: 134217728 is outside 0 to 134217727"),
+        (lambda b: setattr(b, "leds", -1), ValueError, "leds: -1 is outside"),
+        (lambda b: setattr(b, "leds", "1"), TypeError, ""),
+        (lambda b: setattr(b, "leds", 1.0), TypeError, ""),
+        (lambda b: b.set_led(27, True), ValueError, "index: 27 is outside 0 to 26"),
+        (lambda b: setattr(b, "seg7", "12G4"), ValueError, "'12G4' must hold hexadecimal digits only"),
+        (lambda b: setattr(b, "seg7", "123456789"), ValueError, "must have one to eight hexadecimal digits"),
+        (lambda b: setattr(b, "seg7", 2**32), ValueError, "seg7: 4294967296 is outside"),
+        (lambda b: b.lcd("x" * 17), ValueError, "line0: 'xxxxxxxxxxxxxxxxx' is longer than the LCD's 16 characters"),
+        (lambda b: b.lcd("ok", "café"), ValueError, 'Line 2, character 4: "é" is not in the LCD\'s character set'),
+        (lambda b: b.vga("purple"), ValueError, "'purple' is neither a pattern's name nor its number"),
+        (lambda b: b.vga(10), ValueError, "pattern: 10 is outside 0 to 9"),
+        (lambda b: b.memory("dram"), ValueError, "'dram' is not a memory of the board; it is one of SSRAM-0"),
+        (lambda b: b.memory(5), TypeError, ""),
+        (lambda b: b.rs232.write("€"), ValueError, "cannot be sent: the port carries Latin-1 characters only"),
+        (lambda b: b.rs232.write(["x"]), TypeError, "data must be a bytes-like object"),
+        (lambda b: b.ir.read(timeout=-1), ValueError, "timeout must be a finite number"),
+        (lambda b: b.ir.read(timeout=float("inf")), ValueError, "timeout must be a finite number"),
+        (lambda b: b.selftest(only="sdram.nothing"), ValueError, "sdram.nothing"),
+        (lambda b: b.selftest(skip=[1]), TypeError, "skip must be test or group names"),
+    ],
+)
+def test_bad_arguments_are_refused_before_the_board_is_asked(board, sim, call, error, message):
+    before = sim.state()
+    with pytest.raises(error, match=re.escape(message)):
+        call(board)
+    after = sim.state()
+    assert [after[k] for k in ("leds", "seg7", "lcd", "vga")] == [before[k] for k in ("leds", "seg7", "lcd", "vga")]
+    assert not board.closed
+
+
+def test_a_closed_board_says_so(sim, own_boards):
+    with vx5h.Board(cable="sim") as board:
+        board.leds = 3
+    assert board.closed and sim.state()["jtag_client"] is False
+    with pytest.raises(vx5h.LinkError, match="the board is closed"):
+        board.leds = 1
+    board.close()  # closing twice is harmless
+
+
+@pytest.mark.parametrize(
+    "prepare, kwargs, message",
+    [
+        (["unplug"], {}, "no board"),
+        (["power-cycle"], {"configure": False}, "configure=False leaves its FPGA unconfigured"),
+        ([], {"cable": "5"}, "needs the vendor's JTAG libraries"),
+    ],
+)
+def test_no_board_raises_link_error_in_time(sim, own_boards, monkeypatch, prepare, kwargs, message):
+    monkeypatch.delenv("QUARTUS_ROOTDIR", raising=False)
+    if prepare:
+        sim.ctl(*prepare)
+    start = time.monotonic()
+    with pytest.raises(vx5h.LinkError, match=message):
+        vx5h.Board(**kwargs)
+    assert time.monotonic() - start < 5
+
+
+def test_a_named_cable_in_the_environment_is_kept(sim, own_boards, monkeypatch):
+    monkeypatch.delenv("QUARTUS_ROOTDIR", raising=False)
+    monkeypatch.setenv("VX5H_CABLE", "5")
+    with pytest.raises(vx5h.LinkError, match="needs the vendor's JTAG libraries"):
+        vx5h.Board()
+    assert os.environ["VX5H_CABLE"] == "5"
+    with vx5h.Board(cable="sim") as board:
+        assert board.info().simulator
+    assert os.environ["VX5H_CABLE"] == "5", "a connect names its cable only while it runs"
+
+
+def test_connecting_configures_a_bare_fpga_and_keeps_the_folder(sim, own_boards, tmp_path, monkeypatch):
+    sim.ctl("power-cycle")
+    monkeypatch.chdir(tmp_path)
+    with vx5h.Board() as board:
+        board.leds = 7
+    assert sim.state()["configured"] and sim.state()["leds"] == 7
+    assert os.getcwd() == str(tmp_path), "opening the link moves the folder; the module gives it back"
+
+
+def test_boards_lists_the_simulator_and_the_vendors_cables(monkeypatch):
+    monkeypatch.delenv("QUARTUS_ROOTDIR", raising=False)
+    assert vx5h.boards() == ["sim"]
+    fake = os.environ.get("VX5H_FAKE_QUARTUS")
+    if not fake or not os.path.isdir(fake):
+        pytest.skip("the vendor's stand-in installation is not built")
+    monkeypatch.setenv("QUARTUS_ROOTDIR", fake)
+    monkeypatch.setenv("FAKE_ATLANTIC", "cable=USB-Blaster on labhost [1-1]")
+    assert vx5h.boards() == ["sim", "USB-Blaster on labhost [1-1]"]

@@ -1,0 +1,98 @@
+"""Boards and threads: the GIL is released during exchanges, close() stops a transfer
+running elsewhere, and two boards work side by side."""
+import os
+import threading
+import time
+
+import pytest
+import vx5h
+from conftest import Simulator
+
+
+class Worker(threading.Thread):
+    """Runs `work` and keeps what it returned or raised."""
+
+    def __init__(self, work):
+        super().__init__(daemon=True)
+        self.work, self.result, self.error = work, None, None
+        self.start()
+
+    def run(self):
+        try:
+            self.result = self.work()
+        except BaseException as error:  # noqa: B036 (handed to the test)
+            self.error = error
+
+    def outcome(self, budget):
+        self.join(budget)
+        assert not self.is_alive(), f"still running after {budget} s"
+        if self.error:
+            raise self.error
+        return self.result
+
+
+def test_python_runs_while_a_transfer_waits_for_the_board(board, sim):
+    sim.ctl("link", 2000000, 0)
+    worker = Worker(lambda: board.memory("sdram")[0 : 2 << 20])
+    counted, end = 0, time.monotonic() + 0.5
+    while time.monotonic() < end:
+        counted += 1
+    assert worker.is_alive(), "the transfer takes a second"
+    assert counted > 100000, "the main thread kept the GIL"
+    assert len(worker.outcome(10)) == 2 << 20
+
+
+def test_close_stops_a_transfer_in_another_thread(board, sim):
+    sim.ctl("link", 1000000, 0)
+    worker = Worker(lambda: board.memory("sdram").read(0, 4 << 20))
+    time.sleep(0.3)
+    start = time.monotonic()
+    board.close()
+    assert time.monotonic() - start < 0.5, "the transfer stops at its next packet"
+    with pytest.raises(vx5h.LinkError, match="closed while the operation ran"):
+        worker.outcome(2)
+    assert sim.state()["jtag_client"] is False
+
+
+def test_a_board_already_open_is_refused_at_once(board):
+    start = time.monotonic()
+    with pytest.raises(vx5h.LinkError, match="in use"):
+        Worker(lambda: vx5h.Board(cable="sim")).outcome(5)
+    assert time.monotonic() - start < 1
+    board.leds = 1  # the first board is untouched
+
+
+@pytest.fixture
+def second_board(sim, monkeypatch):
+    """A second simulated board in this process. The simulator serves one board; the driver
+    libraries reach a second one as a real cable, through the vendor's stand-in client
+    library, which carries the cable to whatever simulator VX5H_SIM_SOCKET names at its
+    opening."""
+    fake = os.environ.get("VX5H_FAKE_QUARTUS", "")
+    if not os.path.isdir(fake):
+        pytest.skip("two boards in one process need the vendor's stand-in installation (tests/fakes/vendor), "
+                    "until the simulator serves several boards")
+    other = Simulator()
+    monkeypatch.setenv("QUARTUS_ROOTDIR", fake)
+    monkeypatch.setenv("VX5H_SIM_SOCKET", other.socket)
+    second = vx5h.Board(cable="USB-Blaster [1-1]", configure=False)
+    monkeypatch.setenv("VX5H_SIM_SOCKET", sim.socket)
+    yield second, other
+    second.close()
+    other.quit()
+
+
+def test_two_boards_in_two_threads_at_once(board, sim, second_board):
+    second, other = second_board
+    assert not second.info().simulator and board.info().simulator
+    for simulator in (sim, other):
+        simulator.ctl("link", 1000000, 0)
+    first_data, second_data = os.urandom(1 << 20), os.urandom(1 << 20)
+    start = time.monotonic()
+    workers = [Worker(lambda: board.memory("sdram").write(0, first_data)),
+               Worker(lambda: second.memory("sdram").write(0, second_data))]
+    for worker in workers:
+        worker.outcome(10)
+    assert time.monotonic() - start < 1.7, "each takes a second; side by side they take one"
+    assert sim.memory("sdram", 0, 1 << 20) == first_data
+    assert other.memory("sdram", 0, 1 << 20) == second_data
