@@ -34,10 +34,23 @@ if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$stage/usr/share/applications/vx5h-control-panel.desktop" || fail "invalid menu entry"
 fi
 
-# The installed program, through its launcher, on a simulator of its own.
 mkdir -m 700 "$stage/run"
 export VX5H_SIM_SOCKET=$stage/board.sock XDG_RUNTIME_DIR=$stage/run VX5H_SIM_IDLE_EXIT=60 QT_QPA_PLATFORM=offscreen
 unset VX5H_CABLE QUARTUS_ROOTDIR
+
+# The Python module, where Debian's python3 looks for it: it finds the installed program
+# folder (it starts the installed simulator), and pytest finds its plugin.
+if [ -d "$build/python/vx5h" ]; then
+    site=$stage/usr/lib/python3/dist-packages
+    [ -f "$site/vx5h/_folder.py" ] || fail "no Python module in $site"
+    info=$(cd / && PYTHONPATH=$site /usr/bin/python3 -c 'import vx5h; b = vx5h.Board(); print(b.info().link); b.close()' 2>&1) ||
+        fail "the installed Python module: $info"
+    [[ $info == *simulator* ]] || fail "the installed Python module reached no board: $info"
+    (cd / && PYTHONPATH=$site /usr/bin/python3 -m pytest -p no:cacheprovider --help) | grep -q -- --vx5h-cable ||
+        fail "pytest does not find the installed plugin"
+fi
+
+# The installed program, through its launcher, on a simulator of its own.
 (cd / && exec "$stage/usr/bin/vx5h-control-panel") >"$stage/panel.log" 2>&1 &
 panel=$!
 for _ in $(seq 1 200); do

@@ -54,21 +54,36 @@ def test_lights(board):
 """
 
 
-def run_pytest(folder, *options):
-    (folder / "test_lab.py").write_text(LAB_TEST)
-    return subprocess.run([sys.executable, "-m", "pytest", "-p", "no:cacheprovider", "-rs", *options,
-                           str(folder / "test_lab.py")], capture_output=True, text=True, timeout=60,
-                          env=dict(os.environ, PYTHONDONTWRITEBYTECODE="1"))
+def run_pytest(test, *options):
+    return subprocess.run([sys.executable, "-m", "pytest", "-p", "no:cacheprovider", "-rs", *options, str(test)],
+                          capture_output=True, text=True, timeout=60, env=dict(os.environ, PYTHONDONTWRITEBYTECODE="1"))
 
 
 def test_the_pytest_plugin_gives_a_lab_its_board(sim, own_boards, tmp_path):
-    sim.ctl("set", "switches", 0)
+    test = tmp_path / "test_lab.py"
+    test.write_text(LAB_TEST)
     with vx5h.Board() as board:
         board.leds = 0x3FF
-    done = run_pytest(tmp_path, "--vx5h-cable", "sim")
+    done = run_pytest(test, "--vx5h-cable", "sim")
     assert done.returncode == 0, done.stdout + done.stderr
     assert sim.state()["leds"] == 0x155
 
-    done = run_pytest(tmp_path, "--vx5h-cable", "7")
+    done = run_pytest(test, "--vx5h-cable", "7")
     assert done.returncode == 0, done.stdout + done.stderr
     assert "SKIPPED" in done.stdout and "no VX5h-260 board on cable '7'" in done.stdout
+
+
+def test_the_documented_production_test_tells_a_good_board_from_a_bad_one(sim, own_boards, tmp_path):
+    guide = pathlib.Path(__file__).parents[2] / "docs" / "python.md"
+    block = guide.read_text().split("```python\n# test_board_production.py")[1].split("```")[0].partition("\n")[2]
+    test = tmp_path / "test_board_production.py"
+    test.write_text(block)
+    done = run_pytest(test, "--vx5h-cable", "sim")
+    assert done.returncode == 0 and "6 passed" in done.stdout, done.stdout + done.stderr
+
+    sim.ctl("mem", "fault", "sdram", "data", 13, 0)
+    try:
+        done = run_pytest(test, "--vx5h-cable", "sim")
+    finally:
+        sim.ctl("mem", "fault", "sdram", "none")
+    assert done.returncode == 1 and "SDRAM data line 13 stuck at 0" in done.stdout, done.stdout

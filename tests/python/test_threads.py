@@ -6,7 +6,7 @@ import time
 
 import pytest
 import vx5h
-from conftest import Simulator
+from simulator import Simulator
 
 
 class Worker(threading.Thread):
