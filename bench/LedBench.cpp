@@ -14,7 +14,8 @@ int main(int argc, char** argv)
     const long calls = argc > 1 ? std::atol(argv[1]) : 2000;
     const connection::TConnectOutcome outcome = connection::ConnectBoard({});
     if (!outcome.board || calls <= 0) {
-        std::fprintf(stderr, "vx5h-bench-leds: %s\n", outcome.board ? "CALLS must be positive" : outcome.message.c_str());
+        std::fprintf(
+            stderr, "vx5h-bench-leds: %s\n", outcome.board ? "CALLS must be positive" : outcome.message.c_str());
         return 1;
     }
     TBoard& board = *outcome.board;

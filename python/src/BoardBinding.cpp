@@ -220,7 +220,8 @@ void AddBoard(py::module_& module, py::class_<TSession, TSessionPtr>& board)
     });
     board.def_property_readonly("closed", &TSession::Closed, "True once the board is closed (also after a LinkError).");
     board.def_property_readonly(
-        "cable", [](const TSession& self) { return self.Cable(); }, "The cable asked for ('' for VX5H_CABLE's choice).");
+        "cable", [](const TSession& self) { return self.Cable(); },
+        "The cable asked for ('' for VX5H_CABLE's choice).");
     board.def("__repr__", [](const TSession& self) {
         return std::string("<vx5h.Board ") + (self.Cable().empty() ? "VX5H_CABLE's choice" : "cable " + self.Cable())
             + (self.Closed() ? ", closed>" : ">");

@@ -61,7 +61,8 @@ py::bytes ReadWithin(TChannel& port, double timeout)
 {
     if (!std::isfinite(timeout) || timeout < 0)
         throw py::value_error("timeout must be a finite number of seconds, 0 or more");
-    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeout));
+    const auto deadline
+        = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeout));
     for (;;) {
         const std::string bytes = ReadWaiting(port);
         const auto now = Clock::now();
@@ -105,8 +106,8 @@ void Write(TRs232Port& port, const py::handle data)
         if (bytes.empty())
             return;
         bool accepted = false;
-        const bool exchanged = board.ChannelWrite(
-            accepted, port.channel, static_cast<std::int32_t>(bytes.size()), bytes.data());
+        const bool exchanged
+            = board.ChannelWrite(accepted, port.channel, static_cast<std::int32_t>(bytes.size()), bytes.data());
         port.session->Check(exchanged, accepted, port.what);
     });
 }
@@ -136,18 +137,24 @@ void AddChannels(py::module_& module, py::class_<TSession, TSessionPtr>& board)
             return code;
         });
 
-    py::class_<TRs232Port, TChannel>(module, "Rs232Port",
-        "The RS232 port. Iterating yields the bytes as they arrive, until Ctrl-C or a break.")
+    py::class_<TRs232Port, TChannel>(
+        module, "Rs232Port", "The RS232 port. Iterating yields the bytes as they arrive, until Ctrl-C or a break.")
         .def("write", &Write, py::arg("data"),
             "Sends bytes-like data, or text as Latin-1 characters (others raise ValueError), exactly as given.")
         .def("__iter__", [](py::object self) { return self; })
         .def("__next__", [](TRs232Port& self) { return py::bytes(NextArrival(self)); });
 
     board.def_property_readonly(
-        "ir", [](const TSessionPtr& self) { return TIrReceiver{{self, protocol::CHANNEL_IR, "ir"}, {}}; },
+        "ir",
+        [](const TSessionPtr& self) {
+            return TIrReceiver{{self, protocol::CHANNEL_IR, "ir"}, {}};
+        },
         "The IR receiver (IrReceiver).");
     board.def_property_readonly(
-        "rs232", [](const TSessionPtr& self) { return TRs232Port{{self, protocol::CHANNEL_RS232, "rs232"}}; },
+        "rs232",
+        [](const TSessionPtr& self) {
+            return TRs232Port{{self, protocol::CHANNEL_RS232, "rs232"}};
+        },
         "The RS232 port (Rs232Port).");
 }
 

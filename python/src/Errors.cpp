@@ -14,8 +14,8 @@ py::handle g_RefusedError;
 py::handle NewError(py::module_& module, const char* name, const char* doc, py::handle base)
 {
     const std::string qualified = std::string("vx5h.") + name;
-    py::object type = py::reinterpret_steal<py::object>(
-        PyErr_NewExceptionWithDoc(qualified.c_str(), doc, base.ptr(), nullptr));
+    py::object type
+        = py::reinterpret_steal<py::object>(PyErr_NewExceptionWithDoc(qualified.c_str(), doc, base.ptr(), nullptr));
     if (!type)
         throw py::error_already_set();
     module.attr(name) = type;
@@ -26,7 +26,8 @@ py::handle NewError(py::module_& module, const char* name, const char* doc, py::
 
 void AddErrors(py::module_& module)
 {
-    const py::handle base = NewError(module, "Error", "The base of the errors vx5h raises about the board.", PyExc_Exception);
+    const py::handle base
+        = NewError(module, "Error", "The base of the errors vx5h raises about the board.", PyExc_Exception);
     g_LinkError = NewError(module, "LinkError",
         "No board, the link broke, or another program holds the board. The Board is closed afterwards; "
         "make a new one to connect again.",

@@ -14,7 +14,8 @@ namespace {
 std::string Hex(long long value)
 {
     char text[24];
-    std::snprintf(text, sizeof text, "%s0x%llX", value < 0 ? "-" : "", value < 0 ? -static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value));
+    std::snprintf(text, sizeof text, "%s0x%llX", value < 0 ? "-" : "",
+        value < 0 ? -static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value));
     return text;
 }
 
@@ -28,8 +29,8 @@ std::string TMemory::Name() const { return memory::MemoryTypeName(type); }
 TRange RangeOf(const TMemory& memory, long long offset, std::optional<long long> length)
 {
     if (offset < 0 || offset > memory.size)
-        throw py::value_error("offset " + Hex(offset) + " lies outside " + memory.Name() + " (0 to " + Hex(memory.size)
-            + ")");
+        throw py::value_error(
+            "offset " + Hex(offset) + " lies outside " + memory.Name() + " (0 to " + Hex(memory.size) + ")");
     const long long room = memory.size - offset;
     const long long count = length.value_or(room);
     if (count < 0)
@@ -99,8 +100,8 @@ void WriteFrom(TMemory& memory, const TRange& range, const std::uint8_t* source,
     CheckProgrammed(memory, watch, range, written);
 }
 
-memory::TVerifyResult Compare(TMemory& memory, TPyProgress& progress, const TRange& range,
-    memory::IWriteSource& expected)
+memory::TVerifyResult Compare(
+    TMemory& memory, TPyProgress& progress, const TRange& range, memory::IWriteSource& expected)
 {
     memory::TVerifyResult result;
     Transfer(memory, progress, "verify", range, [&](TBoard& board) {

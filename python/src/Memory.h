@@ -70,8 +70,8 @@ template<typename Op>
 memory::TRangeResult Transfer(TMemory& memory, TPyProgress& progress, const char* what, const TRange& range, Op op);
 
 // The range compared with `expected`, read as a transfer is.
-memory::TVerifyResult Compare(TMemory& memory, TPyProgress& progress, const TRange& range,
-    memory::IWriteSource& expected);
+memory::TVerifyResult Compare(
+    TMemory& memory, TPyProgress& progress, const TRange& range, memory::IWriteSource& expected);
 
 // For a programmed FLASH or EPCS range: RefusedError when it does not hold `expected`.
 void CheckProgrammed(TMemory& memory, TPyProgress& progress, const TRange& range, memory::IWriteSource& expected);
@@ -97,7 +97,8 @@ memory::TRangeResult Transfer(TMemory& memory, TPyProgress& progress, const char
     });
     progress.RaiseIfStopped();
     if (!result.ok && !result.dataFailed)
-        throw TRefusedError(StoppedText(what, memory, range.offset + result.moved) + ": the board refused the transfer");
+        throw TRefusedError(
+            StoppedText(what, memory, range.offset + result.moved) + ": the board refused the transfer");
     return result;
 }
 

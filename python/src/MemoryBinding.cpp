@@ -55,8 +55,8 @@ std::optional<TRange> SliceRange(const TMemory& memory, const py::handle key)
 {
     if (!PySlice_Check(key.ptr())) {
         if (!PyIndex_Check(key.ptr()))
-            throw py::type_error(std::string("memory indices must be integers or slices, not ")
-                + Py_TYPE(key.ptr())->tp_name);
+            throw py::type_error(
+                std::string("memory indices must be integers or slices, not ") + Py_TYPE(key.ptr())->tp_name);
         return std::nullopt;
     }
     Py_ssize_t start = 0, stop = 0, step = 0;

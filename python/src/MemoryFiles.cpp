@@ -59,9 +59,9 @@ void OpenPlanned(memory::TMemoryFileReader& reader, const TMemory& memory, const
     // A file cut to the room left would be written, or checked, only in part, and
     // reported as done.
     if (status == memory::TLoadStatus::Ok && !length && reader.ContentBytes() > room.length)
-        throw py::value_error(Quoted(path) + " holds " + std::to_string(reader.ContentBytes()) + " bytes, but from offset "
-            + std::to_string(offset) + " " + memory.Name() + " has room for " + std::to_string(room.length)
-            + "; pass length= to take a part of it");
+        throw py::value_error(Quoted(path) + " holds " + std::to_string(reader.ContentBytes())
+            + " bytes, but from offset " + std::to_string(offset) + " " + memory.Name() + " has room for "
+            + std::to_string(room.length) + "; pass length= to take a part of it");
     if (status == memory::TLoadStatus::Ok)
         status = reader.Plan(!length, wanted.length, room.length);
     if (status != memory::TLoadStatus::Ok)
@@ -165,8 +165,8 @@ TVerifyOutcome VerifyData(TMemory& memory, const py::handle data, long long offs
     const TInputBytes bytes(data);
     const long long size = static_cast<long long>(bytes.Size());
     if (length && *length > size)
-        throw py::value_error("length " + std::to_string(*length) + " asks for more than the data's "
-            + std::to_string(size) + " bytes");
+        throw py::value_error(
+            "length " + std::to_string(*length) + " asks for more than the data's " + std::to_string(size) + " bytes");
     const TRange range = RangeOf(memory, offset, length.value_or(size));
     TPyProgress watch(*memory.session, progress);
     memory::TBufferSource source(bytes.Data());
@@ -201,8 +201,8 @@ void Erase(TMemory& memory, const py::object& progress)
 
 void AddMemoryFiles(py::class_<TMemory>& memory)
 {
-    py::class_<TVerifyOutcome>(memory, "Verify",
-        "What verify() found: true (as a bool) when the range holds exactly what was expected.")
+    py::class_<TVerifyOutcome>(
+        memory, "Verify", "What verify() found: true (as a bool) when the range holds exactly what was expected.")
         .def_readonly("same", &TVerifyOutcome::same, "The range holds exactly what was expected.")
         .def_readonly("differing_bytes", &TVerifyOutcome::differentBytes)
         .def_readonly("differing_words", &TVerifyOutcome::differentWords,

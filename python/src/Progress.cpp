@@ -43,21 +43,21 @@ void TPyProgress::Advance(std::uint64_t done, std::uint64_t total)
 
 bool TPyProgress::AbortRequested()
 {
-    if (m_Session.Stopping()) {
-        m_Closed = true;
-        return true;
-    }
     const bool callbackDue = !m_Callback.is_none()
         && (!m_Called || m_Done == m_Total || platform::TicksSince(m_LastCall) >= CALLBACK_PERIOD_MS);
     // Ctrl-C reaches the main thread only, and is asked there after every packet.
-    if (!m_OnMainThread && !callbackDue)
-        return false;
-    py::gil_scoped_acquire acquire;
-    if (m_OnMainThread && PyErr_CheckSignals() != 0) {
-        m_Error.emplace();
-        return true;
+    if (m_OnMainThread || callbackDue) {
+        py::gil_scoped_acquire acquire;
+        if (m_OnMainThread && PyErr_CheckSignals() != 0) {
+            m_Error.emplace();
+            return true;
+        }
+        if (callbackDue && !CallPython())
+            return true;
     }
-    return callbackDue && !CallPython();
+    // Closed by another thread, or by the callable itself.
+    m_Closed = m_Session.Stopping() || m_Session.Closed();
+    return m_Closed;
 }
 
 bool TPyProgress::CallPython()

@@ -69,8 +69,8 @@ py::list Tests(const selftest::TReport& report)
     return tests;
 }
 
-selftest::TReport Run(const TSessionPtr& session, const py::object& only, const py::object& skip, bool destructive,
-    bool full)
+selftest::TReport Run(
+    const TSessionPtr& session, const py::object& only, const py::object& skip, bool destructive, bool full)
 {
     selftest::TOptions options;
     options.only = NamesOf(only, "only");
@@ -109,8 +109,8 @@ void AddSelfTest(py::module_& module, py::class_<TSession, TSessionPtr>& board)
         "One test of the self-test: its name ('sdram.device'), 'PASS', 'FAIL' or 'SKIP', the finding or the "
         "reason, its duration in seconds and further findings.");
 
-    py::class_<selftest::TReport>(module, "SelfTestReport",
-        "The self-test's report; true (as a bool) when no test failed.")
+    py::class_<selftest::TReport>(
+        module, "SelfTestReport", "The self-test's report; true (as a bool) when no test failed.")
         .def_property_readonly("tests", &Tests, "A TestResult for each test, in running order.")
         .def_property_readonly("passed", &selftest::TReport::Passed, "No test failed.")
         .def_readonly("board", &selftest::TReport::board, "The link's description.")

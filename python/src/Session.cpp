@@ -20,11 +20,7 @@ TSession::TSession(std::string cable, bool configure)
     m_Board = std::move(outcome.board);
 }
 
-TSession::~TSession()
-{
-    if (m_Board)
-        m_Board->Disconnect();
-}
+TSession::~TSession() { m_Board->Disconnect(); }
 
 void TSession::Close()
 {
@@ -32,12 +28,10 @@ void TSession::Close()
     {
         py::gil_scoped_release release;
         std::lock_guard guard(m_Lock);
-        if (m_Board) {
-            for (std::uint8_t channel = 0; channel < m_Reception.size(); ++channel) {
-                bool accepted = false;
-                if (m_Reception[channel] && m_Board->IsOpen())
-                    m_Board->ChannelEnable(accepted, channel, 0);
-            }
+        for (std::uint8_t channel = 0; channel < m_Reception.size(); ++channel) {
+            bool accepted = false;
+            if (m_Reception[channel] && !m_Closed)
+                m_Board->ChannelEnable(accepted, channel, 0);
         }
         Drop();
     }
@@ -46,9 +40,7 @@ void TSession::Close()
 
 void TSession::Drop()
 {
-    if (m_Board)
-        m_Board->Disconnect();
-    m_Board.reset();
+    m_Board->Disconnect();
     m_Reception = {};
     m_Closed = true;
 }

@@ -17,7 +17,11 @@
 // Python threads share the process. Every exchange runs with the GIL released, so that a
 // second board in another thread or a GUI runs meanwhile; this session's own lock, taken
 // only after the GIL is released (never the other way round), keeps two threads from
-// interleaving the work of one board.
+// interleaving the work of one board. The lock is recursive: a progress callable may use
+// the board between two packets of the transfer that called it.
+//
+// A closed session keeps its TBoard, disconnected, for as long as it lives: a transfer
+// further up the same thread may still hold it when a nested call closes the board.
 namespace pyvx5h {
 
 class TSession {
@@ -43,7 +47,7 @@ public:
     {
         pybind11::gil_scoped_release release;
         std::lock_guard guard(m_Lock);
-        if (!m_Board)
+        if (m_Closed)
             throw TLinkError("the board is closed");
         return work(*m_Board);
     }
@@ -72,7 +76,7 @@ public:
 private:
     void Drop();
 
-    std::mutex m_Lock;
+    std::recursive_mutex m_Lock;
     std::unique_ptr<TBoard> m_Board;
     std::string m_Cable;
     std::atomic<bool> m_Closed{false};

@@ -190,3 +190,19 @@ def test_progress_is_told_and_its_exception_stops_the_work(board):
     with pytest.raises(TypeError, match="progress must be a callable"):
         sdram.read(0, 1, progress=5)
     assert not board.closed
+
+
+def test_a_progress_callable_may_use_the_board_and_close_it(board, sim):
+    sdram = board.memory("sdram")
+    lit = []
+
+    def light(done, total):
+        board.set_led(len(lit) % 27, True)
+        lit.append(done)
+
+    sdram.read(0, 1 << 20, progress=light)
+    assert lit and sim.state()["leds"] == board.leds != 0
+
+    with pytest.raises(vx5h.LinkError, match="closed while the operation ran"):
+        sdram.read(0, 1 << 20, progress=lambda done, total: board.close())
+    assert board.closed and sim.state()["jtag_client"] is False
