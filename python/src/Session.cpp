@@ -1,10 +1,25 @@
 #include "Session.h"
 
 #include "core/ConnectSequence.h"
+#include "core/TraceSetup.h"
 
 namespace py = pybind11;
 
 namespace pyvx5h {
+
+namespace {
+
+// A transcript of the link where VX5H_TRACE asks for one, as the panel and vx5h record.
+std::shared_ptr<TTraceRecorder> StartTrace()
+{
+    std::string error;
+    std::shared_ptr<TTraceRecorder> recorder = trace::StartRecording("python", {}, error);
+    if (!error.empty())
+        throw TFileError("VX5H_TRACE: " + error);
+    return recorder;
+}
+
+} // namespace
 
 TSession::TSession(std::string cable, bool configure)
     : m_Cable(std::move(cable))
@@ -12,7 +27,7 @@ TSession::TSession(std::string cable, bool configure)
     connection::TConnectOutcome outcome;
     {
         py::gil_scoped_release release;
-        outcome = connection::ConnectBoard({m_Cable, configure, {}});
+        outcome = connection::ConnectBoard({m_Cable, configure, {}, &StartTrace});
     }
     if (!outcome.board)
         throw TLinkError(

@@ -1,4 +1,5 @@
 """The board's commands from Python, each checked through the simulator's control."""
+import json
 import os
 import re
 import time
@@ -183,3 +184,16 @@ def test_boards_lists_the_simulator_and_the_vendors_cables(monkeypatch):
     monkeypatch.setenv("QUARTUS_ROOTDIR", fake)
     monkeypatch.setenv("FAKE_ATLANTIC", "cable=USB-Blaster on labhost [1-1]")
     assert vx5h.boards() == ["sim", "USB-Blaster on labhost [1-1]"]
+
+
+def test_vx5h_trace_records_the_link_as_the_other_faces_do(sim, own_boards, tmp_path, monkeypatch):
+    transcript = tmp_path / "link.jsonl"
+    monkeypatch.setenv("VX5H_TRACE", str(transcript))
+    with vx5h.Board(cable="sim") as board:
+        board.leds = 1
+    lines = [json.loads(line) for line in transcript.read_text().splitlines()]
+    assert (lines[0]["program"], lines[0]["cable"]) == ("python", "sim")
+    assert any(line.get("ev") == "open" for line in lines[1:])
+    monkeypatch.setenv("VX5H_TRACE", "/nonexistent/link.jsonl")
+    with pytest.raises(OSError, match="VX5H_TRACE: cannot record the link into /nonexistent/link.jsonl"):
+        vx5h.Board(cable="sim")
