@@ -17,7 +17,8 @@ std::unique_ptr<CLI::App> MakeCommandLine(TContext& context)
     app->fallthrough();
     app->option_defaults()->always_capture_default();
     app->add_option("--cable", context.options.cable,
-        "The board to use: 'sim' for the simulator, a cable's name as jtagconfig lists it, or its index");
+        "The board to use: 'sim' for the simulator, a cable's name as jtagconfig lists it, or its index "
+        "(default: VX5H_CABLE)");
     app->add_flag("--no-configure", context.options.noConfigure,
         "Leave an unconfigured FPGA as it is instead of configuring it");
     app->add_flag("-q,--quiet", context.options.quiet, "No progress line, no notes");

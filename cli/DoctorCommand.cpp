@@ -96,8 +96,7 @@ int RunDoctor(TContext& context)
                        Place("VX5H_DOCTOR_DEV", "/dev/bus/usb")));
     checks.push_back(doctor::CheckUdevRule({Place("VX5H_DOCTOR_UDEV", "/etc/udev/rules.d"), "/usr/lib/udev/rules.d"}));
     VendorChecks(checks, Environment("QUARTUS_ROOTDIR"));
-    platform::SetEnvironment("VX5H_CABLE", context.options.cable.empty() ? Environment("VX5H_CABLE") : context.options.cable);
-    checks.push_back(doctor::CheckCableChoice(Environment("VX5H_CABLE")));
+    checks.push_back(doctor::CheckCableChoice(connection::ChosenCable(context.options.cable)));
     BoardChecks(checks, context);
     for (const doctor::TCheck& check : checks)
         std::printf("%s\n", doctor::Line(check).c_str());

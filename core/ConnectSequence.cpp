@@ -139,6 +139,14 @@ TConnectOutcome ConnectBoard(const TConnectRequest& request)
     return OpenIdentified(request, trace, request.configure);
 }
 
+std::string ChosenCable(const std::string& requested)
+{
+    if (!requested.empty())
+        return requested;
+    const char* chosen = std::getenv(CABLE_ENV);
+    return chosen ? chosen : "";
+}
+
 TConfigureOutcome ConfigureFpga(
     const std::string& cable, const std::string& imagePath, const ConfiguringFn& configuring, const TraceFn& trace)
 {

@@ -62,6 +62,10 @@ struct TConnectOutcome {
 
 TConnectOutcome ConnectBoard(const TConnectRequest& request);
 
+// The cable a connect asked for `requested` (as in TConnectRequest) reaches for: that
+// one, else VX5H_CABLE as the user set it; empty for the drivers' own choice.
+std::string ChosenCable(const std::string& requested);
+
 // Configures the FPGA of `cable` (as in TConnectRequest) with the image at `imagePath`;
 // blocks until the attempt has ended.
 TConfigureOutcome ConfigureFpga(const std::string& cable, const std::string& imagePath,

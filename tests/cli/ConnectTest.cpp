@@ -81,4 +81,27 @@ TEST_F(ConfiguredBoard, ACableNamedInTheEnvironmentIsNeverReplacedByTheSimulator
     EXPECT_EQ(State().at("leds"), 0);
 }
 
+#ifdef VX5H_FAKE_QUARTUS
+// With the vendor's tools installed a real cable is there to be found; VX5H_CABLE=sim is
+// the user's choice all the same, for a command and for doctor's board check alike.
+TEST_F(ConfiguredBoard, VX5H_CABLEChoosesTheBoardWhenCableIsNotGiven)
+{
+    const struct {
+        const char* command;
+        const char* shows;
+    } cases[] = {
+        {"info", "simulator  yes"},
+        {"doctor", "OK    board: USB-Blaster [VX5h-260 simulator] answers"},
+    };
+    for (const auto& c : cases) {
+        int code = -1;
+        const std::string out = testsupport::RunCommand("QUARTUS_ROOTDIR='" VX5H_FAKE_QUARTUS "' VX5H_CABLE=sim '"
+                + testsupport::SimulatedBoard::BinFolder() + "vx5h' " + c.command + " 2>&1",
+            &code);
+        EXPECT_EQ(code, 0) << c.command << "\n" << out;
+        EXPECT_NE(out.find(c.shows), std::string::npos) << c.command << "\n" << out;
+    }
+}
+#endif
+
 } // namespace
