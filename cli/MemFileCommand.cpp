@@ -25,6 +25,7 @@ struct TFileArgs {
     std::string start;  // hex words; "" = 0
     std::string length; // hex words; "" = to the end (dump) or the file's length (load)
     bool verify = false;
+    bool force = false; // dump: replace a FILE the user may not write
 };
 
 std::string WordAddressText(std::uint32_t byteAddress)
@@ -55,12 +56,31 @@ void CheckTransfer(TBoard& board, const memory::TRangeResult& result, const std:
         FailStep(board, what, byteAddress + result.moved);
 }
 
+// Everything that keeps the dump from its file ends it here, before the board is touched.
+void BeginDump(memory::TDumpFileWriter& writer, const TFileArgs& args)
+{
+    const std::string file = "'" + args.file + "'";
+    switch (writer.Begin(args.file, memory::IsHexFileName(args.file), args.force)) {
+    case memory::TDumpStatus::Ok:
+        return;
+    case memory::TDumpStatus::ReadOnly:
+        Fail(exitcode::FILE, "FILE: cannot replace " + file + ": you may not write it (--force replaces it)");
+    case memory::TDumpStatus::NotRegular:
+        Fail(exitcode::FILE, "FILE: " + file + " is not a regular file");
+    case memory::TDumpStatus::UnsafeLink:
+        Fail(exitcode::FILE, "FILE: " + file + " is a symbolic link another user made in a folder others may "
+                                                "write to; it is not followed");
+    default:
+        break;
+    }
+    Fail(exitcode::FILE, "FILE: cannot create " + file + ": " + writer.Reason());
+}
+
 void Dump(TContext& context, const TFileArgs& args)
 {
     const TMemRange range = RangeFrom(args.memory, args.start, args.length);
     memory::TDumpFileWriter writer;
-    if (writer.Begin(args.file, memory::IsHexFileName(args.file)) != memory::TDumpStatus::Ok)
-        Fail(exitcode::FILE, "FILE: cannot create '" + args.file + "': " + writer.Reason());
+    BeginDump(writer, args);
     TBoard& board = context.Board();
     memory::TDumpSink sink(writer);
     TProgressLine progress(context.ProgressWanted());
@@ -183,8 +203,9 @@ CLI::App* AddFileCommand(CLI::App& mem, TFileArgs& args, const char* name, const
 void AddMemFileCommands(CLI::App& mem, TContext& context)
 {
     auto args = std::make_shared<TFileArgs>();
-    AddFileCommand(mem, *args, "dump", "Save a range (the whole memory by default) to FILE")
-        ->callback([&context, args] { Dump(context, *args); });
+    auto* dump = AddFileCommand(mem, *args, "dump", "Save a range (the whole memory by default) to FILE");
+    dump->add_flag("--force", args->force, "Replace FILE even when you may not write it, as cp --force does");
+    dump->callback([&context, args] { Dump(context, *args); });
     auto* load = AddFileCommand(mem, *args, "load", "Write FILE into the memory from --start on (the whole file by default)");
     load->add_flag("--verify", args->verify, "Read the range back and compare it with FILE");
     load->callback([&context, args] { Load(context, *args); });

@@ -1,6 +1,7 @@
 #include "core/DumpFile.h"
 
 #include "core/HexCodec.h"
+#include "platform/FileTarget.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
@@ -15,6 +16,8 @@ namespace {
 
 // Bytes of a dump encoded at a time: the HEX text is made in pieces of twice that.
 constexpr std::size_t HEX_PIECE = 1 << 20;
+// A new file's, before the umask: what fopen gives one.
+constexpr std::filesystem::perms NEW_FILE_PERMISSIONS = std::filesystem::perms(0666);
 
 // Room for `count` items in `buffer`, which grows only when it must.
 template<typename T> T* Reserve(std::unique_ptr<T[]>& buffer, std::size_t& size, std::size_t count)
@@ -26,9 +29,11 @@ template<typename T> T* Reserve(std::unique_ptr<T[]>& buffer, std::size_t& size,
     return buffer.get();
 }
 
-// A new file beside `target` that no one else uses: ".<name>.partN". On failure
-// `temporary` is empty and `error` holds the system's error number.
-TFilePtr CreateTemporaryBeside(const std::filesystem::path& target, std::filesystem::path& temporary, int& error)
+// A new file beside `target` that no one else uses: ".<name>.partN", with the permissions
+// the dump will have from the start. On failure `temporary` is empty and `error` holds the
+// system's error number.
+TFilePtr CreateTemporaryBeside(const std::filesystem::path& target, std::filesystem::perms permissions,
+    std::filesystem::path& temporary, int& error)
 {
     // Joined as paths, not as narrow text, which cannot spell every name on Windows.
     std::filesystem::path name = ".";
@@ -38,35 +43,15 @@ TFilePtr CreateTemporaryBeside(const std::filesystem::path& target, std::filesys
     for (int i = 0; i < 1000; ++i) {
         temporary = target.parent_path() / name;
         temporary += std::to_string(i);
-        if (std::FILE* file = OpenFile(temporary, "wbx"))
+        if (std::FILE* file = platform::CreateNewFile(temporary, permissions))
             return TFilePtr(file);
         error = errno;
         std::error_code ignored;
-        if (!std::filesystem::exists(temporary, ignored))
+        if (error != EEXIST && !std::filesystem::exists(std::filesystem::symlink_status(temporary, ignored)))
             break; // not a name clash: the folder refuses new files
     }
     temporary.clear();
     return nullptr;
-}
-
-// The temporary file takes the permissions of the file it will replace, so that a
-// private file stays private.
-void KeepPermissions(const std::filesystem::path& target, const std::filesystem::path& temporary)
-{
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(target, error);
-    if (!error && std::filesystem::is_regular_file(status))
-        std::filesystem::permissions(temporary, status.permissions(), std::filesystem::perm_options::replace, error);
-}
-
-// An existing regular file that this user may write. Opened for appending, which
-// neither creates nor changes it.
-bool WritableInPlace(const std::filesystem::path& target)
-{
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(target, error))
-        return false;
-    return TFilePtr(OpenFile(target, "ab")) != nullptr;
 }
 
 } // namespace
@@ -79,22 +64,38 @@ TDumpStatus TDumpFileWriter::Fail(TDumpStatus status, std::string reason)
     return status;
 }
 
-TDumpStatus TDumpFileWriter::Begin(const std::filesystem::path& path, bool hex)
+TDumpStatus TDumpFileWriter::Begin(const std::filesystem::path& path, bool hex, bool replaceReadOnly)
 {
     Discard();
-    m_Target = FinalTarget(path);
     m_Hex = hex;
     m_Failed = false;
     m_Reason.clear();
-    if (IsSpecialFile(m_Target))
+    // Everything that can stop the dump is found out here, before any byte is read from
+    // the board and before anything is opened for writing.
+    const platform::TFileTarget target = platform::InspectFileTarget(path);
+    m_Target = target.path;
+    switch (target.kind) {
+    case platform::TFileTarget::TKind::Special:
         return Fail(TDumpStatus::NotRegular, NOT_REGULAR_REASON);
-    int error = 0;
-    m_File = CreateTemporaryBeside(m_Target, m_Temporary, error);
-    if (m_File) {
-        KeepPermissions(m_Target, m_Temporary);
-        return TDumpStatus::Ok;
+    case platform::TFileTarget::TKind::UnsafeLink:
+        return Fail(TDumpStatus::UnsafeLink, UNSAFE_LINK_REASON);
+    case platform::TFileTarget::TKind::Unreachable:
+        return Fail(TDumpStatus::CreateFailed, SystemReason(target.error));
+    case platform::TFileTarget::TKind::Missing:
+    case platform::TFileTarget::TKind::Regular:
+        break;
     }
-    if (WritableInPlace(m_Target)) {
+    const bool exists = target.kind == platform::TFileTarget::TKind::Regular;
+    // As cp: a file the user may not write is not replaced unless asked to.
+    if (exists && !target.writable && !replaceReadOnly)
+        return Fail(TDumpStatus::ReadOnly, SystemReason(EACCES));
+    int error = EACCES;
+    if (!exists || target.replaceable) {
+        m_File = CreateTemporaryBeside(m_Target, exists ? target.permissions : NEW_FILE_PERMISSIONS, m_Temporary, error);
+        if (m_File)
+            return TDumpStatus::Ok;
+    }
+    if (exists && target.writable) {
         m_InPlace = true;
         return TDumpStatus::Ok;
     }
@@ -152,7 +153,7 @@ bool TDumpFileWriter::SyncAndClose(TFilePtr& file)
 TDumpStatus TDumpFileWriter::CommitInPlace(const std::uint8_t* bytes, std::size_t count)
 {
     m_InPlace = false;
-    TFilePtr file(OpenFile(m_Target, "wb"));
+    TFilePtr file(platform::RewriteExistingFile(m_Target));
     if (!file)
         return Fail(TDumpStatus::CreateFailed, SystemReason(errno));
     const bool written = WriteOut(file.get(), bytes, count) && SyncAndClose(file);
@@ -215,7 +216,7 @@ TDumpStatus WriteDumpFile(
     const std::filesystem::path& path, const std::uint8_t* bytes, std::size_t count, bool hex, std::string* reason)
 {
     TDumpFileWriter writer;
-    TDumpStatus status = writer.Begin(path, hex);
+    TDumpStatus status = writer.Begin(path, hex, false);
     if (status == TDumpStatus::Ok)
         status = writer.Commit(bytes, count);
     if (reason)

@@ -17,17 +17,27 @@
 // command line streams it).
 //
 // A dump keeps what the user had: a symbolic link stays a link and its target gets the
-// data, an existing file keeps its permissions, and where the folder refuses new files
-// but the file itself may be written, the data is written into the file in place once
-// the whole range is at hand (so an aborted dump still leaves the file as it was).
+// data, an existing file keeps its permissions (the temporary file has them from the
+// start), and where the folder refuses new files but the file itself may be written, the
+// data is written into the file in place once the whole range is at hand (so an aborted
+// dump still leaves the file as it was). What it refuses, it refuses before the transfer:
+// a file the user may not write (as cp does, unless asked to replace it), a link that
+// another user made in a shared folder such as /tmp (it may lead to any of the user's
+// files), and anything but a regular file.
 namespace memory {
 
 enum class TDumpStatus {
     Ok,
     CreateFailed,
     ShortWrite,
-    NotRegular // the target is a FIFO, a device or a folder: refused before it is opened
+    NotRegular, // the target is a FIFO, a device, a folder or a kernel file: refused before it is opened
+    ReadOnly,   // an existing file the user may not write, and not to be replaced
+    UnsafeLink  // a link on the way was made by another user in a shared folder: not followed
 };
+
+// The reason given to a dump refused for an UnsafeLink.
+inline constexpr const char* UNSAFE_LINK_REASON
+    = "a symbolic link another user made in a folder others may write to; not followed";
 
 class TDumpFileWriter {
 public:
@@ -38,8 +48,9 @@ public:
     TDumpFileWriter& operator=(const TDumpFileWriter&) = delete;
 
     // Creates the temporary file beside `path` (beside the file a link at `path` ends at):
-    // CreateFailed when neither it nor a write in place is possible.
-    TDumpStatus Begin(const std::filesystem::path& path, bool hex);
+    // CreateFailed when neither it nor a write in place is possible. `replaceReadOnly`
+    // lets a file the user may not write be replaced where its folder allows that.
+    TDumpStatus Begin(const std::filesystem::path& path, bool hex, bool replaceReadOnly = false);
     // Appends bytes, as HEX text for a HEX file (made piecewise, never a second copy of
     // the range); false once any write failed.
     bool Write(const std::uint8_t* bytes, std::size_t count);
@@ -92,8 +103,8 @@ private:
     std::size_t m_RoomSize = 0;
 };
 
-// Saves the bytes to `path` in one piece, as HEX text or raw; `reason`, when given,
-// receives the system's reason for a failure.
+// Saves the bytes to `path` in one piece, as HEX text or raw, never over a file the user
+// may not write; `reason`, when given, receives the system's reason for a failure.
 TDumpStatus WriteDumpFile(const std::filesystem::path& path, const std::uint8_t* bytes, std::size_t count, bool hex,
     std::string* reason = nullptr);
 

@@ -28,22 +28,6 @@ bool IsSpecialFile(const std::filesystem::path& path)
     return !error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
 }
 
-std::filesystem::path FinalTarget(const std::filesystem::path& path)
-{
-    constexpr int MAX_LINKS = 40;
-    std::filesystem::path target = path;
-    for (int i = 0; i < MAX_LINKS; ++i) {
-        std::error_code error;
-        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(target, error)))
-            break;
-        const std::filesystem::path link = std::filesystem::read_symlink(target, error);
-        if (error)
-            break;
-        target = link.is_absolute() ? link : target.parent_path() / link;
-    }
-    return target;
-}
-
 std::uint64_t FileSize(std::FILE* file)
 {
     if (std::fseek(file, 0, SEEK_END) != 0)

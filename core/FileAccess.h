@@ -35,11 +35,6 @@ inline constexpr const char* NOT_REGULAR_REASON = "not a regular file";
 // True when `path` (its target, for a symbolic link) exists and is not a regular file.
 bool IsSpecialFile(const std::filesystem::path& path);
 
-// The file that a chain of symbolic links ends at (the path itself when it is none),
-// whether or not that file exists; relative links count from their own folder. A loop
-// ends after as many links as the system itself follows.
-std::filesystem::path FinalTarget(const std::filesystem::path& path);
-
 // The size of an open file (its position goes back to the start); 0 when it cannot be told.
 std::uint64_t FileSize(std::FILE* file);
 

@@ -2,6 +2,7 @@
 // differences found, bad files refused, and transfers stopped by Ctrl-C or a lost link.
 #include "BytePattern.h"
 #include "CliHarness.h"
+#include "tests/support/OtherUser.h"
 
 #include <cctype>
 #include <chrono>
@@ -164,6 +165,65 @@ TEST_F(MemFiles, BadFilesAndFoldersChangeNothingOnTheBoardOrOnDisk)
     EXPECT_EQ(BoardHex("flash", 0, 4), "FFFFFFFF");
     EXPECT_EQ(Slurp(File("old.bin")), "keep me");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 5) << "no file left behind";
+}
+
+// What a dump must not write is refused with its reason before the board is touched: the
+// kernel's /proc/self/mem, a link another user planted in a shared folder, and, as cp
+// refuses it, a file the user may not write, which --force replaces.
+TEST_F(MemFiles, ADumpRefusesATargetItMustNotWriteBeforeTouchingTheBoard)
+{
+    const fs::path shared = folder / "shared";
+    fs::create_directory(shared);
+    fs::permissions(shared, fs::perms(01777));
+    Put(File("victim"), "mine");
+    fs::create_symlink(File("victim"), shared / "dump.bin");
+    ASSERT_TRUE(testsupport::GiveTo((shared / "dump.bin").string(), testsupport::Nobody()));
+    sim->Ctl("mem write eeprom 0 AB CD");
+    sim->Ctl("unplug"); // a dump that reached for the board would fail with the link code
+    const struct {
+        std::string file;
+        const char* message;
+    } refusals[] = {
+        {"/proc/self/mem", "FILE: '/proc/self/mem' is not a regular file"},
+        {(shared / "dump.bin").string(), "is a symbolic link another user made in a folder others may write to"},
+    };
+    for (const auto& refusal : refusals) {
+        const clitest::TRun run = Vx5h("mem dump eeprom " + refusal.file + " --length 1");
+        EXPECT_EQ(run.code, 5) << refusal.file;
+        EXPECT_NE(run.err.find(refusal.message), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(Slurp(File("victim")), "mine");
+
+    // Its owner, an ordinary user, on a simulator of that user's own.
+    fs::permissions(folder, fs::perms(0711));
+    const fs::path own = folder / "own";
+    fs::create_directory(own);
+    fs::permissions(own, fs::perms(0700));
+    Put(own / "ro.bin", "kept");
+    fs::permissions(own / "ro.bin", fs::perms(0444));
+    for (const fs::path& path : {own, own / "ro.bin"})
+        ASSERT_TRUE(testsupport::GiveTo(path.string(), testsupport::Nobody()));
+    const std::string vx5h = "VX5H_SIM_SOCKET='" + (own / "b.sock").string() + "' '"
+        + testsupport::SimulatedBoard::BinFolder() + "vx5h' -q mem dump eeprom '" + (own / "ro.bin").string()
+        + "' --length 1";
+    const int refused = testsupport::RunAs(testsupport::Nobody(), [&] {
+        return std::system((vx5h + " 2>'" + (own / "err").string() + "'").c_str()) == 5 << 8 ? 0 : 1;
+    });
+    EXPECT_EQ(refused, 0);
+    EXPECT_NE(Slurp(own / "err").find("cannot replace '" + (own / "ro.bin").string()
+                  + "': you may not write it (--force replaces it)"),
+        std::string::npos)
+        << Slurp(own / "err");
+    EXPECT_EQ(Slurp(own / "ro.bin"), "kept");
+    const int replaced = testsupport::RunAs(testsupport::Nobody(), [&] {
+        const int code = std::system((vx5h + " --force").c_str());
+        std::system(("VX5H_SIM_SOCKET='" + (own / "b.sock").string() + "' '" + testsupport::SimulatedBoard::BinFolder()
+            + "vx5h-board-sim' ctl quit >/dev/null 2>&1").c_str());
+        return code;
+    });
+    EXPECT_EQ(replaced, 0);
+    EXPECT_EQ(Slurp(own / "ro.bin").size(), 2u) << "the word dumped";
+    EXPECT_EQ(fs::status(own / "ro.bin").permissions(), fs::perms(0444));
 }
 
 TEST_F(MemFiles, EraseBringsFlashBackToFF)

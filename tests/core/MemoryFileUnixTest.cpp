@@ -123,7 +123,7 @@ TEST(MemoryFilesUnix, ReadOnlyFolderWritesAWritableFileInPlace)
         if (writer.Commit() != TDumpStatus::Ok || ReadText(target) != "CAFE")
             return 5;
         std::string reason;
-        if (WriteDumpFile(readOnly, BYTES, 2, false, &reason) != TDumpStatus::CreateFailed
+        if (WriteDumpFile(readOnly, BYTES, 2, false, &reason) != TDumpStatus::ReadOnly
             || reason != "Permission denied" || ReadText(readOnly) != "kept")
             return 6;
         return 0;
@@ -131,6 +131,73 @@ TEST(MemoryFilesUnix, ReadOnlyFolderWritesAWritableFileInPlace)
     fs::permissions(folder, fs::perms(0755));
     EXPECT_EQ(0, outcome);
     EXPECT_EQ(2u, std::distance(fs::directory_iterator(folder), fs::directory_iterator())) << "no temporary";
+}
+
+// A link another user planted in a shared folder would make a dump (by the victim, or by
+// root) replace whatever file it names, and /proc/self/mem calls itself a regular file:
+// neither is written, and the file the link names keeps its content.
+TEST(MemoryFilesUnix, DumpFollowsNoLinkAnotherUserPlantedAndWritesNoKernelFile)
+{
+    TempFolder folder;
+    const fs::path shared = folder / "shared";
+    fs::create_directory(shared);
+    fs::permissions(shared, fs::perms(01777));
+    WriteText(folder / "victim", "mine");
+    fs::create_symlink(folder / "victim", shared / "planted.bin");
+    ASSERT_EQ(0, ::lchown((shared / "planted.bin").c_str(), NOBODY, NOBODY));
+    fs::create_symlink(folder / "victim", shared / "own.bin");
+
+    std::string reason;
+    EXPECT_EQ(TDumpStatus::UnsafeLink, WriteDumpFile(shared / "planted.bin", BYTES, 2, false, &reason));
+    EXPECT_EQ(UNSAFE_LINK_REASON, reason);
+    EXPECT_EQ("mine", ReadText(folder / "victim"));
+    EXPECT_EQ(TDumpStatus::NotRegular, WriteDumpFile("/proc/self/mem", BYTES, 2, false, &reason));
+    EXPECT_EQ(NOT_REGULAR_REASON, reason);
+    EXPECT_EQ(TDumpStatus::Ok, WriteDumpFile(shared / "own.bin", BYTES, 2, false)) << "the user's own link is followed";
+    EXPECT_EQ("\xCA\xFE", ReadText(folder / "victim"));
+}
+
+// As cp: a file the user may not write is replaced only when asked to, and only where its
+// folder lets it go; where it cannot, the dump fails before it starts. A file of another
+// user's in a sticky folder cannot be replaced, but may be written in place.
+TEST(MemoryFilesUnix, AFileTheUserMayNotWriteIsReplacedOnlyWhenAsked)
+{
+    TempFolder base;
+    const fs::path own = base / "own";
+    const fs::path sticky = base / "sticky";
+    fs::create_directory(own);
+    fs::create_directory(sticky);
+    fs::permissions(sticky, fs::perms(01777));
+    WriteText(own / "ro.bin", "kept");
+    fs::permissions(own / "ro.bin", fs::perms(0444));
+    for (const char* name : {"theirs.bin", "open.bin"})
+        WriteText(sticky / name, "theirs");
+    fs::permissions(sticky / "open.bin", fs::perms(0666));
+    const struct {
+        fs::path file;
+        bool replace;
+        TDumpStatus status;
+        const char* content; // afterwards
+    } cases[] = {
+        {own / "ro.bin", false, TDumpStatus::ReadOnly, "kept"},
+        {own / "ro.bin", true, TDumpStatus::Ok, "CAFE"},
+        {sticky / "theirs.bin", true, TDumpStatus::CreateFailed, "theirs"},
+        {sticky / "open.bin", false, TDumpStatus::Ok, "CAFE"},
+    };
+    const int failed = AsOrdinaryUser({own, own / "ro.bin"}, [&] {
+        for (std::size_t i = 0; i < std::size(cases); ++i) {
+            TDumpFileWriter writer;
+            TDumpStatus status = writer.Begin(cases[i].file, true, cases[i].replace);
+            if (status == TDumpStatus::Ok)
+                status = writer.Commit(BYTES, 2);
+            if (status != cases[i].status || ReadText(cases[i].file) != cases[i].content)
+                return static_cast<int>(i) + 1;
+        }
+        return 0;
+    });
+    EXPECT_EQ(0, failed) << "case " << failed;
+    EXPECT_EQ(fs::perms(0444), Mode(own / "ro.bin")) << "the replaced file keeps its mode";
+    EXPECT_EQ(2u, std::distance(fs::directory_iterator(sticky), fs::directory_iterator())) << "no temporary";
 }
 
 // A FIFO would block the window in open() until a writer came; a device or a folder is no
