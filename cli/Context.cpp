@@ -58,6 +58,8 @@ void TContext::Check(bool exchanged, bool accepted, const std::string& what) con
         Fail(exitcode::FILE, "IMAGE: " + message);
     case connection::TConnectFailure::CannotConfigure:
         Fail(exitcode::LINK, "configure: " + message);
+    case connection::TConnectFailure::Stopped:
+        Fail(exitcode::CANCELLED, "configure stopped with Ctrl-C; the FPGA may hold no design now");
     default:
         Fail(exitcode::LINK, message + (configureMayHelp ? "; --no-configure leaves its FPGA unconfigured" : ""));
     }
@@ -96,8 +98,8 @@ TBoard& TContext::Board()
 {
     if (!m_Board) {
         bool drawn = false;
-        connection::TConnectOutcome outcome = connection::ConnectBoard(
-            {options.cable, !options.noConfigure, ConfiguringLine(drawn), [this] { return Trace(); }});
+        connection::TConnectOutcome outcome = connection::ConnectBoard({options.cable, !options.noConfigure,
+            ConfiguringLine(drawn), [this] { return Trace(); }, platform::InterruptRequested});
         if (outcome.configured)
             Configured(connection::DefaultImagePath(), drawn, outcome.configuration.elapsedMs);
         else if (drawn)
@@ -115,8 +117,8 @@ void TContext::Configure(const std::string& imagePath)
         m_Board->Disconnect();
     m_Board.reset();
     bool drawn = false;
-    const connection::TConfigureOutcome outcome
-        = connection::ConfigureFpga(options.cable, imagePath, ConfiguringLine(drawn), [this] { return Trace(); });
+    const connection::TConfigureOutcome outcome = connection::ConfigureFpga(
+        options.cable, imagePath, ConfiguringLine(drawn), [this] { return Trace(); }, platform::InterruptRequested);
     if (outcome.failure != connection::TConnectFailure::None) {
         if (drawn)
             std::fprintf(stderr, "\r\x1b[K");

@@ -2,11 +2,13 @@
 
 #include "platform/DynamicLibrary.h"
 
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <regex>
+#include <filesystem>
+#include <fstream>
+#include <string_view>
 #include <unistd.h>
 
 namespace doctor {
@@ -27,6 +29,93 @@ std::string FirstLine(const fs::path& path)
 }
 
 bool Has(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+// What a line shows of text from a program or a file: at most MAX_SHOWN characters.
+constexpr std::size_t MAX_SHOWN = 200;
+
+std::string Shown(std::string_view text)
+{
+    if (text.size() <= MAX_SHOWN)
+        return std::string(text);
+    return std::string(text.substr(0, MAX_SHOWN)) + "...";
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+std::string_view SkipBlanks(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    return text;
+}
+
+// The JTAG server's error codes in jtagconfig's output, "(85)" to "(89)", each once, in
+// the order they first appear.
+std::vector<std::string> ServerErrorCodes(std::string_view output)
+{
+    std::vector<std::string> codes;
+    for (std::size_t at = output.find("(8"); at != std::string_view::npos; at = output.find("(8", at + 1)) {
+        if (at + 3 >= output.size() || output[at + 2] < '5' || output[at + 2] > '9' || output[at + 3] != ')')
+            continue;
+        const std::string code(output.substr(at + 1, 2));
+        if (std::find(codes.begin(), codes.end(), code) == codes.end())
+            codes.push_back(code);
+    }
+    return codes;
+}
+
+// The first cable jtagconfig lists: the rest of the line "1) USB-Blaster [1-1]".
+std::string_view FirstCable(std::string_view output)
+{
+    while (!output.empty()) {
+        const std::size_t end = std::min(output.find('\n'), output.size());
+        std::string_view line = SkipBlanks(output.substr(0, end));
+        output.remove_prefix(std::min(end + 1, output.size()));
+        if (line.substr(0, 3) == "1) " && line.size() > 3) {
+            line.remove_prefix(3);
+            while (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            return line;
+        }
+    }
+    return {};
+}
+
+std::size_t FindIgnoringCase(std::string_view text, std::string_view word, std::size_t from)
+{
+    const auto it = std::search(text.begin() + static_cast<std::ptrdiff_t>(std::min(from, text.size())), text.end(),
+        word.begin(), word.end(), [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+        });
+    return it == text.end() ? std::string_view::npos : static_cast<std::size_t>(it - text.begin());
+}
+
+// The host of the first remote server in a JTAG configuration: a "Remote..." entry with
+// `Host = "name";` before the entry's closing brace.
+std::string_view RemoteHost(std::string_view conf)
+{
+    // Each entry is searched once: the next one is looked for after this one's brace.
+    for (std::size_t remote = FindIgnoringCase(conf, "remote", 0); remote != std::string_view::npos;) {
+        const std::size_t end = conf.find('}', remote);
+        const std::string_view entry = conf.substr(remote, end == std::string_view::npos ? end : end - remote);
+        remote = end == std::string_view::npos ? end : FindIgnoringCase(conf, "remote", end);
+        const std::size_t host = FindIgnoringCase(entry, "host", 0);
+        if (host == std::string_view::npos)
+            continue;
+        std::string_view value = SkipBlanks(entry.substr(host + 4));
+        if (value.empty() || value.front() != '=')
+            continue;
+        value = SkipBlanks(value.substr(1));
+        if (!value.empty() && value.front() == '"')
+            value.remove_prefix(1);
+        std::size_t length = 0;
+        while (length < value.size() && value[length] != '"' && value[length] != ';' && !IsBlank(value[length]))
+            ++length;
+        if (length > 0)
+            return value.substr(0, length);
+    }
+    return {};
+}
 
 TCheck FileCheck(const fs::path& path, const char* what, const char* fix)
 {
@@ -51,6 +140,11 @@ std::vector<TCheck> CheckVendorTools(const std::string& quartusRoot)
     if (quartusRoot.empty())
         return {{false, "vendor tools",
             "QUARTUS_ROOTDIR is not set: a real board needs the vendor's programmer tools (the simulator does not)"}};
+    // A relative root would name programs below whatever folder doctor runs in.
+    if (!IsFullRoot(quartusRoot))
+        return {{false, "vendor tools",
+            "QUARTUS_ROOTDIR is not a full path (" + Shown(quartusRoot)
+                + "): the driver libraries ignore it, and nothing is run from it; set it to the installation's folder"}};
     std::vector<TCheck> checks{{true, "vendor tools", "QUARTUS_ROOTDIR=" + quartusRoot}};
     // The UART library finds the client library's names among those already loaded, as
     // the JTAG server's clients load them: client first, kept while the other loads.
@@ -119,9 +213,7 @@ std::vector<TCheck> ReadJtagconfig(const std::string& output, bool ran)
     if (Has(output, "Insufficient port permissions"))
         checks.push_back({false, "jtagconfig",
             "the cable shows as \"variant\" and cannot be locked: install the udev rule and plug it in again"});
-    const std::regex serverError(R"(\((8[5-9])\))");
-    for (std::sregex_iterator it(output.begin(), output.end(), serverError), end; it != end; ++it) {
-        const std::string code = (*it)[1];
+    for (const std::string& code : ServerErrorCodes(output)) {
         if (code == "88")
             continue;
         checks.push_back({false, "jtagconfig",
@@ -136,12 +228,11 @@ std::vector<TCheck> ReadJtagconfig(const std::string& output, bool ran)
         checks.push_back({false, "JTAG server",
             "started without libudev (libudev.so.0 not found): a cable plugged in later stays invisible until the "
             "server restarts; provide libudev.so.0 and restart it"});
-    const std::regex cableLine(R"(^\s*1\) (.+)$)", std::regex::multiline);
-    std::smatch cable;
-    if (checks.empty() && std::regex_search(output, cable, cableLine))
-        checks.push_back({true, "jtagconfig", "cable " + cable[1].str()});
+    const std::string_view cable = FirstCable(output);
+    if (checks.empty() && !cable.empty())
+        checks.push_back({true, "jtagconfig", "cable " + Shown(cable)});
     if (checks.empty())
-        checks.push_back({false, "jtagconfig", "lists no cable: " + output.substr(0, output.find('\n'))});
+        checks.push_back({false, "jtagconfig", "lists no cable: " + Shown(output.substr(0, output.find('\n')))});
     return checks;
 }
 
@@ -156,11 +247,10 @@ TCheck ReadJtagconfigNodes(const std::string& output, bool ran)
 
 TCheck CheckRemoteServers(const std::string& jtagConf, bool exists)
 {
-    const std::regex remote(R"(Remote\w*\s*\{?[^}]*Host\s*=\s*"?([^";\s]+))", std::regex::icase);
-    std::smatch host;
-    if (exists && std::regex_search(jtagConf, host, remote))
+    const std::string_view host = exists ? RemoteHost(jtagConf) : std::string_view();
+    if (!host.empty())
         return {false, "remote JTAG servers",
-            "~/.jtag.conf names the remote server " + host[1].str()
+            "~/.jtag.conf names the remote server " + Shown(host)
                 + ", which every call waits for; remove it (jtagconfig --remove) unless you need it"};
     return {true, "remote JTAG servers", "none configured"};
 }
@@ -171,8 +261,10 @@ TCheck CheckCableChoice(const std::string& cable)
         return {true, "VX5H_CABLE", "unset: a real cable when the vendor's libraries find one, else the simulator"};
     if (cable == "sim")
         return {true, "VX5H_CABLE", "sim: the simulator"};
-    return {true, "VX5H_CABLE", "the cable " + cable + ", never the simulator"};
+    return {true, "VX5H_CABLE", "the cable " + Shown(cable) + ", never the simulator"};
 }
+
+bool IsFullRoot(const std::string& quartusRoot) { return !quartusRoot.empty() && quartusRoot.front() == '/'; }
 
 std::string Line(const TCheck& check) { return std::string(check.ok ? "OK    " : "FIX   ") + check.name + ": " + check.detail; }
 

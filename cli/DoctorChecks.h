@@ -17,8 +17,8 @@ struct TCheck {
 // The program folder holds both driver libraries, the FPGA image and the simulator.
 std::vector<TCheck> CheckProgramFolder(const std::string& folder);
 
-// The vendor's tools: QUARTUS_ROOTDIR set (empty: not installed) and its client
-// libraries present and loadable.
+// The vendor's tools: QUARTUS_ROOTDIR set (empty: not installed) to a full path, and its
+// client libraries present and loadable.
 std::vector<TCheck> CheckVendorTools(const std::string& quartusRoot);
 
 // USB cables of vendor 09fb under `sysfsDevices` (/sys/bus/usb/devices), each readable
@@ -29,6 +29,12 @@ std::vector<TCheck> CheckUsbCables(const std::string& sysfsDevices, const std::s
 // The udev rule 70-vx5h-usb-blaster.rules in one of `ruleFolders`.
 TCheck CheckUdevRule(const std::vector<std::string>& ruleFolders);
 
+// QUARTUS_ROOTDIR names a folder whatever the current one is: the only kind from which
+// anything is loaded or run, as the driver libraries hold it.
+bool IsFullRoot(const std::string& quartusRoot);
+
+// What these read comes from other programs and the user's files, of any length; the
+// lines they make show at most a couple of hundred characters of it.
 // jtagconfig's output read as a person would.
 std::vector<TCheck> ReadJtagconfig(const std::string& output, bool ran);
 // jtagconfig -n: a JTAG UART node inside the FPGA.

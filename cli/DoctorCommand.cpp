@@ -4,8 +4,8 @@
 #include "cli/Commands.h"
 #include "cli/DoctorChecks.h"
 #include "core/MemoryTransfer.h"
-#include "platform/Console.h"
 #include "platform/Paths.h"
+#include "platform/Process.h"
 #include "platform/Tick.h"
 
 #include <CLI/CLI.hpp>
@@ -14,16 +14,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace cli {
 
 namespace {
 
+// What jtagconfig (run twice) may take altogether; tests shorten it.
 constexpr std::uint32_t JTAGCONFIG_BUDGET_MS = 15000;
+constexpr const char* JTAGCONFIG_BUDGET_ENV = "VX5H_DOCTOR_JTAGCONFIG_MS";
 constexpr int PINGS = 21;
 constexpr std::uint32_t THROUGHPUT_BYTES = 1u << 20;
+// More of ~/.jtag.conf than anybody writes by hand.
+constexpr std::size_t JTAG_CONF_READ = 64 * 1024;
 
 // Where the system keeps what doctor reads; tests point it at stand-ins.
 std::string Place(const char* variable, const char* standard)
@@ -38,32 +41,67 @@ std::string Environment(const char* variable)
     return value ? value : "";
 }
 
-void Append(std::vector<doctor::TCheck>& checks, const std::vector<doctor::TCheck>& more)
+std::uint32_t JtagconfigBudgetMs()
 {
-    checks.insert(checks.end(), more.begin(), more.end());
+    const char* text = std::getenv(JTAGCONFIG_BUDGET_ENV);
+    const long ms = text ? std::atol(text) : 0;
+    return ms > 0 ? static_cast<std::uint32_t>(ms) : JTAGCONFIG_BUDGET_MS;
 }
 
-void VendorChecks(std::vector<doctor::TCheck>& checks, const std::string& quartusRoot)
+// Each check is printed as soon as it is made, so that whatever happens later, nothing
+// found so far is lost.
+class TReport {
+public:
+    void Add(const doctor::TCheck& check)
+    {
+        std::printf("%s\n", doctor::Line(check).c_str());
+        std::fflush(stdout);
+        m_LastOk = check.ok;
+    }
+    void Add(const std::vector<doctor::TCheck>& checks)
+    {
+        for (const doctor::TCheck& check : checks)
+            Add(check);
+    }
+    bool LastOk() const { return m_LastOk; }
+
+private:
+    bool m_LastOk = false;
+};
+
+std::string ReadJtagConf(bool& exists)
 {
-    Append(checks, doctor::CheckVendorTools(quartusRoot));
-    if (quartusRoot.empty())
+    std::ifstream in(Environment("HOME") + "/.jtag.conf", std::ios::binary);
+    exists = in.is_open();
+    std::string text(JTAG_CONF_READ, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return text;
+}
+
+void VendorChecks(TReport& report, const std::string& quartusRoot)
+{
+    report.Add(doctor::CheckVendorTools(quartusRoot));
+    if (!doctor::IsFullRoot(quartusRoot))
         return;
     const std::string jtagconfig = quartusRoot + "/bin/jtagconfig";
-    std::string output;
-    int code = 0;
-    const bool ran = platform::RunProgram(jtagconfig, {}, JTAGCONFIG_BUDGET_MS, output, code);
-    Append(checks, doctor::ReadJtagconfig(output, ran));
-    std::string nodes;
-    checks.push_back(doctor::ReadJtagconfigNodes(nodes, platform::RunProgram(jtagconfig, {"-n"}, JTAGCONFIG_BUDGET_MS, nodes, code)));
-    const std::string conf = Environment("HOME") + "/.jtag.conf";
-    std::ifstream in(conf);
-    std::stringstream text;
-    text << in.rdbuf();
-    checks.push_back(doctor::CheckRemoteServers(text.str(), in.is_open()));
+    const std::uint32_t budget = JtagconfigBudgetMs();
+    const std::uint32_t start = platform::TickCount();
+    const platform::TProgramRun cables = platform::RunProgram({jtagconfig}, budget);
+    const bool ran = cables.end == platform::TProgramRun::TEnd::Exited;
+    report.Add(doctor::ReadJtagconfig(cables.output, ran));
+    // One that did not end in time would not do better with -n; the budget is for both.
+    const std::uint32_t left = budget - std::min(budget, platform::TicksSince(start));
+    const platform::TProgramRun nodes
+        = ran && left > 0 ? platform::RunProgram({jtagconfig, "-n"}, left) : platform::TProgramRun{};
+    report.Add(doctor::ReadJtagconfigNodes(nodes.output, nodes.end == platform::TProgramRun::TEnd::Exited));
+    bool exists = false;
+    const std::string conf = ReadJtagConf(exists);
+    report.Add(doctor::CheckRemoteServers(conf, exists));
 }
 
 // The link once a board answers: the round trip of a ping and the read throughput.
-void BoardChecks(std::vector<doctor::TCheck>& checks, TContext& context)
+doctor::TCheck BoardCheck(TContext& context)
 {
     context.options.noConfigure = true;
     try {
@@ -72,7 +110,8 @@ void BoardChecks(std::vector<doctor::TCheck>& checks, TContext& context)
         for (int i = 0; i < PINGS; ++i) {
             const auto start = std::chrono::steady_clock::now();
             context.Check(board.Ping(), "ping");
-            trips.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            trips.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         }
         std::sort(trips.begin(), trips.end());
         std::vector<std::uint8_t> bytes(THROUGHPUT_BYTES);
@@ -82,33 +121,32 @@ void BoardChecks(std::vector<doctor::TCheck>& checks, TContext& context)
         char text[160];
         std::snprintf(text, sizeof text, "%s answers; round trip %.2f ms (median of %d), read %.1f MB/s",
             board.LinkDescription().c_str(), trips[trips.size() / 2], PINGS, THROUGHPUT_BYTES / 1048576.0 / seconds);
-        checks.push_back({true, "board", text});
+        return {true, "board", text};
     } catch (const TFailure& failure) {
-        checks.push_back({false, "board", failure.message});
+        return {false, "board", failure.message};
     }
 }
 
 int RunDoctor(TContext& context)
 {
-    std::vector<doctor::TCheck> checks;
-    Append(checks, doctor::CheckProgramFolder(platform::ExecutableFolder()));
-    Append(checks, doctor::CheckUsbCables(Place("VX5H_DOCTOR_SYSFS", "/sys/bus/usb/devices"),
-                       Place("VX5H_DOCTOR_DEV", "/dev/bus/usb")));
-    checks.push_back(doctor::CheckUdevRule({Place("VX5H_DOCTOR_UDEV", "/etc/udev/rules.d"), "/usr/lib/udev/rules.d"}));
-    VendorChecks(checks, Environment("QUARTUS_ROOTDIR"));
-    checks.push_back(doctor::CheckCableChoice(connection::ChosenCable(context.options.cable)));
-    BoardChecks(checks, context);
-    for (const doctor::TCheck& check : checks)
-        std::printf("%s\n", doctor::Line(check).c_str());
-    return checks.back().ok ? exitcode::OK : exitcode::LINK;
+    TReport report;
+    report.Add(doctor::CheckProgramFolder(platform::ExecutableFolder()));
+    report.Add(doctor::CheckUsbCables(
+        Place("VX5H_DOCTOR_SYSFS", "/sys/bus/usb/devices"), Place("VX5H_DOCTOR_DEV", "/dev/bus/usb")));
+    report.Add(doctor::CheckUdevRule({Place("VX5H_DOCTOR_UDEV", "/etc/udev/rules.d"), "/usr/lib/udev/rules.d"}));
+    VendorChecks(report, Environment("QUARTUS_ROOTDIR"));
+    report.Add(doctor::CheckCableChoice(connection::ChosenCable(context.options.cable)));
+    report.Add(BoardCheck(context));
+    return report.LastOk() ? exitcode::OK : exitcode::LINK;
 }
 
 } // namespace
 
 void AddDoctorCommand(CLI::App& app, TContext& context)
 {
-    auto* command = app.add_subcommand("doctor", "What to check when nothing connects: each line OK or what to do; "
-                                                 "exit 0 when a board answers");
+    auto* command = app.add_subcommand("doctor",
+        "What to check when nothing connects: each line OK or what to do; "
+        "exit 0 when a board answers");
     command->callback([&context] {
         const int code = RunDoctor(context);
         if (code != exitcode::OK)

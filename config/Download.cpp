@@ -27,6 +27,7 @@ TDownload::TDownload()
     m_Entries = entries;
     m_LastError = library->ResolveAs<QELVANO_DownloadLastError_t>(downloadapi::LAST_ERROR_NAME);
     m_ProgrammerOutput = library->ResolveAs<QELVANO_DownloadLastOutput_t>(downloadapi::PROGRAMMER_OUTPUT_NAME);
+    m_Cancel = library->ResolveAs<QELVANO_DownloadCancel_t>(downloadapi::CANCEL_NAME);
     m_Library = std::move(library);
 }
 
@@ -74,3 +75,5 @@ std::string TDownload::ProgrammerOutput() const
     output.resize(static_cast<std::size_t>(std::clamp<std::int32_t>(length, 0, std::int32_t(output.size()) - 1)));
     return output;
 }
+
+bool TDownload::Cancel() const { return m_Library && m_Cancel && m_Cancel() != 0; }

@@ -39,9 +39,14 @@ public:
     // entry point beyond the nineteen; the board maker's cannot): empty otherwise.
     std::string LastError() const;
 
+    // Ends a DownloadImage under way on another thread at once, where the library can
+    // (ours kills the programmer); false when it cannot, and the download runs its course.
+    bool Cancel() const;
+
 private:
     std::unique_ptr<platform::DynamicLibrary> m_Library;
     std::array<void*, downloadapi::ENTRY_COUNT> m_Entries{};
     QELVANO_DownloadLastError_t m_LastError = nullptr; // optional
     QELVANO_DownloadLastOutput_t m_ProgrammerOutput = nullptr;
+    QELVANO_DownloadCancel_t m_Cancel = nullptr; // optional
 };

@@ -21,6 +21,9 @@ typedef std::int32_t (*QELVANO_DownloadLastError_t)(char* text, std::int32_t siz
 // last call of the two above (at most `size` - 1 bytes and a NUL) and returns its full
 // length. A library without it still serves; the log then lacks the programmer's words.
 typedef std::int32_t (*QELVANO_DownloadLastOutput_t)(char* buffer, std::int32_t size);
+// Optional, only in our own library: ends a QELVANO_JtagDownload under way on another
+// thread at once (it then fails); callable from any thread.
+typedef std::int32_t (*QELVANO_DownloadCancel_t)(void);
 }
 
 namespace downloadapi {
@@ -59,5 +62,6 @@ constexpr const char* JTAG_DOWNLOAD_NAME = "QELVANO_JtagDownload";
 constexpr const char* GET_QUARTUS_VERSION_NAME = "QELVANO_GetQuatusVersion";
 constexpr const char* LAST_ERROR_NAME = "QELVANO_DownloadLastError";
 constexpr const char* PROGRAMMER_OUTPUT_NAME = "QELVANO_DownloadLastOutput";
+constexpr const char* CANCEL_NAME = "QELVANO_DownloadCancel";
 
 } // namespace downloadapi

@@ -54,7 +54,8 @@ private:
     bool m_Named = false;
 };
 
-TConfigureOutcome Configure(const std::string& imagePath, const ConfiguringFn& configuring, TTraceRecorder* trace)
+TConfigureOutcome Configure(
+    const std::string& imagePath, const ConfiguringFn& configuring, const StopFn& stop, TTraceRecorder* trace)
 {
     if (!platform::FileExists(imagePath))
         return {TConnectFailure::NoImage, "no such file: " + imagePath};
@@ -65,13 +66,21 @@ TConfigureOutcome Configure(const std::string& imagePath, const ConfiguringFn& c
 
     const std::string name = platform::FileNameOf(imagePath);
     const std::uint32_t start = platform::TickCount();
-    // The library's call blocks; the face shows that it is still under way.
+    // The library's call blocks; the face shows that it is still under way. A stop ends a
+    // programmer that hangs at once; a library that cannot end it is waited for.
     auto attempt = std::async(std::launch::async, [&] { return DownloadImage(download, imagePath, trace); });
-    while (attempt.wait_for(std::chrono::milliseconds(CONFIGURE_REDRAW_MS)) != std::future_status::ready)
+    bool stopped = false;
+    while (attempt.wait_for(std::chrono::milliseconds(CONFIGURE_REDRAW_MS)) != std::future_status::ready) {
+        if (!stopped && stop && stop())
+            stopped = download.Cancel();
         if (configuring)
             configuring(name, platform::TicksSince(start));
-    if (!attempt.get())
+    }
+    if (!attempt.get()) {
+        if (stopped || (stop && stop()))
+            return {TConnectFailure::Stopped, "stopped; the FPGA may hold no design now"};
         return {TConnectFailure::CannotConfigure, DownloadFailedText(imagePath, download.LastError())};
+    }
     return {TConnectFailure::None, {}, platform::TicksSince(start)};
 }
 
@@ -108,7 +117,7 @@ TConnectOutcome OpenIdentified(
         }
     }
     board.reset();
-    outcome.configuration = Configure(DefaultImagePath(), request.configuring, trace.get());
+    outcome.configuration = Configure(DefaultImagePath(), request.configuring, request.stop, trace.get());
     if (outcome.configuration.failure != TConnectFailure::None) {
         outcome.failure = outcome.configuration.failure;
         outcome.message = outcome.configuration.message;
@@ -147,12 +156,12 @@ std::string ChosenCable(const std::string& requested)
     return chosen ? chosen : "";
 }
 
-TConfigureOutcome ConfigureFpga(
-    const std::string& cable, const std::string& imagePath, const ConfiguringFn& configuring, const TraceFn& trace)
+TConfigureOutcome ConfigureFpga(const std::string& cable, const std::string& imagePath,
+    const ConfiguringFn& configuring, const TraceFn& trace, const StopFn& stop)
 {
     const TProcessTurn turn(cable);
     const std::shared_ptr<TTraceRecorder> recorder = trace ? trace() : nullptr;
-    return Configure(imagePath, configuring, recorder.get());
+    return Configure(imagePath, configuring, stop, recorder.get());
 }
 
 } // namespace connection

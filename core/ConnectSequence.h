@@ -25,14 +25,18 @@ using ConfiguringFn = std::function<void(const std::string& imageName, std::uint
 // Starts the transcript of the link the face was asked for (nullptr for none), once a
 // connect runs, so that its header names the cable asked for.
 using TraceFn = std::function<std::shared_ptr<TTraceRecorder>()>;
+// Asked while the FPGA is configured: true ends the programmer at once (Ctrl-C), rather
+// than after its whole budget.
+using StopFn = std::function<bool()>;
 constexpr std::uint32_t CONFIGURE_REDRAW_MS = 100;
 
 enum class TConnectFailure {
     None,
-    NoBoard,        // the link did not open: no cable, taken, unreachable, a bare FPGA
-    Silent,         // the link opened, but no answer of our firmware came
-    NoImage,        // the image to configure with is not there
-    CannotConfigure // the download library or the programmer tools failed
+    NoBoard,         // the link did not open: no cable, taken, unreachable, a bare FPGA
+    Silent,          // the link opened, but no answer of our firmware came
+    NoImage,         // the image to configure with is not there
+    CannotConfigure, // the download library or the programmer tools failed
+    Stopped          // configuring was stopped on request; the FPGA may hold no design
 };
 
 struct TConnectRequest {
@@ -40,6 +44,7 @@ struct TConnectRequest {
     bool configure = true; // configure an FPGA that does not answer
     ConfiguringFn configuring;
     TraceFn trace;
+    StopFn stop;
 };
 
 struct TConfigureOutcome {
@@ -69,6 +74,6 @@ std::string ChosenCable(const std::string& requested);
 // Configures the FPGA of `cable` (as in TConnectRequest) with the image at `imagePath`;
 // blocks until the attempt has ended.
 TConfigureOutcome ConfigureFpga(const std::string& cable, const std::string& imagePath,
-    const ConfiguringFn& configuring = {}, const TraceFn& trace = {});
+    const ConfiguringFn& configuring = {}, const TraceFn& trace = {}, const StopFn& stop = {});
 
 } // namespace connection

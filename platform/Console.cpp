@@ -1,12 +1,10 @@
 #include "platform/Console.h"
 
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -122,59 +120,6 @@ int ReadInput(std::uint8_t* dest, std::size_t size, std::uint32_t budgetMs)
     if (n < 0 && errno == EINTR)
         return 0;
     return n > 0 ? static_cast<int>(n) : -1;
-}
-
-bool RunProgram(const std::string& program, const std::vector<std::string>& args, std::uint32_t budgetMs,
-    std::string& output, int& exitCode)
-{
-    int pipeEnds[2];
-    if (::pipe(pipeEnds) != 0)
-        return false;
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        ::close(pipeEnds[0]);
-        ::close(pipeEnds[1]);
-        return false;
-    }
-    if (pid == 0) {
-        ::dup2(pipeEnds[1], STDOUT_FILENO);
-        ::dup2(pipeEnds[1], STDERR_FILENO);
-        ::close(pipeEnds[0]);
-        ::close(pipeEnds[1]);
-        ::setpgid(0, 0); // its own group, so that a timeout ends what it started too
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
-    }
-    ::close(pipeEnds[1]);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs);
-    bool inTime = true;
-    char buffer[4096];
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            inTime = false;
-            break;
-        }
-        struct pollfd entry = {pipeEnds[0], POLLIN, 0};
-        if (::poll(&entry, 1, static_cast<int>(left.count())) < 0 && errno != EINTR)
-            break;
-        const ssize_t n = ::read(pipeEnds[0], buffer, sizeof buffer);
-        if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN))
-            break;
-        if (n > 0)
-            output.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(pipeEnds[0]);
-    if (!inTime)
-        ::kill(-pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return inTime && exitCode != 127;
 }
 
 } // namespace platform

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 // What a command-line program needs of its terminal: whether a stream is a terminal,
 // Ctrl-C as a request to stop between steps, a raw keyboard for an interactive
@@ -45,11 +44,5 @@ private:
 // Up to `size` bytes from standard input within `budgetMs`; 0 when none came, -1 at its
 // end or on an error.
 int ReadInput(std::uint8_t* dest, std::size_t size, std::uint32_t budgetMs);
-
-// Runs `program` (a full path) with `args`, its standard output and error collected in
-// `output`, for at most `budgetMs`; then it and what it started are killed. False when
-// it could not be started or did not end in time.
-bool RunProgram(const std::string& program, const std::vector<std::string>& args, std::uint32_t budgetMs,
-    std::string& output, int& exitCode);
 
 } // namespace platform

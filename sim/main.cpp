@@ -12,9 +12,6 @@
 #include <cstring>
 #include <memory>
 #include <fcntl.h>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,21 +39,6 @@ std::string SocketPathOrComplain()
     return path;
 }
 
-bool ReadFile(const std::string& path, std::string& bytes, std::string& error)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = "cannot open " + path;
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (bytes.size() > sim::IMAGE_MAX_LEN) {
-        error = path + " is too large for an image";
-        return false;
-    }
-    return true;
-}
-
 int RunControlCommand(int argc, char** argv)
 {
     std::vector<std::string> args(argv, argv + argc);
@@ -70,7 +52,7 @@ int RunControlCommand(int argc, char** argv)
             return 2;
         }
         std::string image, error;
-        if (!ReadFile(args[1], image, error)) {
+        if (!sim::ReadImageFile(args[1], image, error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }

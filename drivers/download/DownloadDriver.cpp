@@ -6,16 +6,16 @@
 #include "config/DownloadApi.h"
 #include "drivers/common/CableChoice.h"
 #include "drivers/common/VendorLibrary.h"
+#include "drivers/common/VendorOpen.h"
 #include "drivers/download/ProgrammerImage.h"
-#include "drivers/download/RunProgram.h"
+#include "platform/Process.h"
 #include "sim/Endpoint.h"
 #include "sim/Image.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <string>
 #include <unistd.h>
@@ -34,6 +34,9 @@ constexpr const char* FIRST_CABLE = "1";
 
 std::mutex lastLock;
 std::string lastError;
+// Set by QELVANO_DownloadCancel while a download runs; the programmer's group is killed.
+// The library is loaded for one configuration attempt, so it starts cleared.
+std::atomic<bool> cancelRequested{false};
 // What the programmer said during the last call, for the caller's log. Not thread_local:
 // a thread-local with a destructor would keep the library from ever unloading.
 std::string lastOutput;
@@ -69,27 +72,17 @@ std::string VendorProgrammer()
 // "Version 13.0.1 Build 232 ..." -> 13.0
 double VendorVersion(const std::string& programmer)
 {
-    std::string output;
-    const int code = drivers::RunProgram({programmer, "--version"}, output, VERSION_TIMEOUT_MS);
-    KeepOutput(output);
-    if (code != 0)
+    const platform::TProgramRun run = platform::RunProgram({programmer, "--version"}, VERSION_TIMEOUT_MS);
+    KeepOutput(run.output);
+    if (!run.Succeeded())
         return 0.0;
-    const auto at = output.find("Version ");
+    const auto at = run.output.find("Version ");
     if (at == std::string::npos)
         return 0.0;
     int major = 0, minor = 0;
-    if (std::sscanf(output.c_str() + at + 8, "%d.%d", &major, &minor) < 1)
+    if (std::sscanf(run.output.c_str() + at + 8, "%d.%d", &major, &minor) < 1)
         return 0.0;
     return major + minor / 10.0;
-}
-
-bool ReadImage(const char* path, std::string& bytes)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return bytes.size() <= sim::IMAGE_MAX_LEN;
 }
 
 // The board our JTAG library would open, and for a real one the cable to name to the
@@ -110,7 +103,8 @@ Target ChooseTarget()
     target.cable = request.name.empty() ? FIRST_CABLE : request.name;
     target.choice = drivers::ChooseBoard(
         request, vendor.get(), whyNoVendor, [&](drivers::VendorLibrary& library, const std::string& cable) {
-            JTAGATLANTIC* link = library.open(cable.empty() ? nullptr : cable.c_str(), -1, -1, "quartus_pgm probe");
+            drivers::Failure failure;
+            JTAGATLANTIC* link = drivers::OpenWithinBudget(library, cable, "quartus_pgm probe", failure);
             if (link) {
                 const char* name = nullptr;
                 int device = 0, instance = 0;
@@ -120,9 +114,6 @@ Target ChooseTarget()
                 library.close(link);
                 return drivers::Failure{};
             }
-            const char* detail = nullptr;
-            const int code = library.getError(&detail);
-            drivers::Failure failure = drivers::FailureFromVendor(code, detail ? detail : "", cable);
             if (failure.code == drivers::LinkError::NoJtagUart || failure.code == drivers::LinkError::InUse)
                 return drivers::Failure{};
             return failure;
@@ -151,17 +142,49 @@ std::int32_t ToProgrammer(const std::string& path, const std::string& image, con
     const std::string programmer = VendorProgrammer();
     if (programmer.empty())
         return Fail("The vendor's programmer ($QUARTUS_ROOTDIR/bin/quartus_pgm) is not installed");
+    // The programmer reads any argument that starts with '-' as one of its options.
+    if (cable.empty() || cable.front() == '-')
+        return Fail("The cable name \"" + cable + "\" cannot be passed to the programmer: it would read it as an option");
     drivers::ProgrammerImage safe(path);
     if (safe.Path().empty())
         return Fail("The image's name cannot be passed to the programmer, and no temporary copy could be made");
-    std::string output;
-    const int code
-        = drivers::RunProgram({programmer, "-c", cable, "-m", "JTAG", "-o", "p;" + safe.Path()}, output, timeoutMs);
-    KeepOutput(output);
-    if (code != 0)
-        return Fail("quartus_pgm failed (" + (code < 0 ? std::string("timed out") : "exit " + std::to_string(code))
-            + "):\n" + output);
-    return 1;
+    const platform::TProgramRun run = platform::RunProgram(
+        {programmer, "-c", cable, "-m", "JTAG", "-o", "p;" + safe.Path()}, static_cast<std::uint32_t>(timeoutMs),
+        &cancelRequested);
+    KeepOutput(run.output);
+    switch (run.end) {
+    case platform::TProgramRun::TEnd::Exited:
+        if (run.exitCode == 0)
+            return 1;
+        return Fail("quartus_pgm failed (exit " + std::to_string(run.exitCode) + "):\n" + run.output);
+    case platform::TProgramRun::TEnd::NotStarted:
+        return Fail("quartus_pgm could not be started: " + programmer);
+    case platform::TProgramRun::TEnd::OutOfTime:
+        return Fail("quartus_pgm failed (timed out):\n" + run.output);
+    case platform::TProgramRun::TEnd::Stopped:
+        break;
+    }
+    return Fail("quartus_pgm was stopped on request");
+}
+
+std::int32_t Download(const char* path, int timeoutMs)
+{
+    std::string image, why;
+    if (!path || !*path)
+        return Fail("No image was named");
+    if (!sim::ReadImageFile(path, image, why))
+        return Fail("Cannot read the image: " + why);
+    const Target target = ChooseTarget();
+    if (cancelRequested)
+        return Fail("The download was stopped on request");
+    switch (target.choice.way) {
+    case drivers::Way::Simulator:
+        return ToSimulator(image, timeoutMs);
+    case drivers::Way::Vendor:
+        return ToProgrammer(path, image, target.cable, timeoutMs);
+    default:
+        return Fail(target.choice.failure.text);
+    }
 }
 
 } // namespace
@@ -183,19 +206,17 @@ DOWNLOAD_EXPORT std::int32_t QELVANO_JtagDownload(
         lastError.clear();
     }
     KeepOutput({});
-    std::string image;
-    if (!path || !*path || !ReadImage(path, image))
-        return Fail(std::string("Cannot read the image ") + (path ? path : ""));
-    const int timeoutMs = std::max<int>(time, MIN_DOWNLOAD_TIMEOUT_MS);
-    const Target target = ChooseTarget();
-    switch (target.choice.way) {
-    case drivers::Way::Simulator:
-        return ToSimulator(image, timeoutMs);
-    case drivers::Way::Vendor:
-        return ToProgrammer(path, image, target.cable, timeoutMs);
-    default:
-        return Fail(target.choice.failure.text);
-    }
+    const std::int32_t result = Download(path, std::max<int>(time, MIN_DOWNLOAD_TIMEOUT_MS));
+    cancelRequested = false;
+    return result;
+}
+
+// Not one of the nineteen: stops a download that is under way at once (the programmer
+// and whatever it started are killed; it then fails), for a caller that was interrupted.
+DOWNLOAD_EXPORT std::int32_t QELVANO_DownloadCancel(void)
+{
+    cancelRequested = true;
+    return 1;
 }
 
 // Not one of the nineteen: why the last download failed, for a program that asks.

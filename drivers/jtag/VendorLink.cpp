@@ -1,85 +1,25 @@
 #include "drivers/jtag/VendorLink.h"
 
 #include "drivers/common/VendorLibrary.h"
+#include "drivers/common/VendorOpen.h"
 
 #include <chrono>
-#include <condition_variable>
-#include <cstdlib>
 #include <thread>
 
 namespace drivers {
 
 namespace {
 
-constexpr int DEFAULT_OPEN_TIMEOUT_MS = 15000;
 constexpr int WRITE_TIMEOUT_MS = 5000;
 constexpr auto IDLE_WAIT = std::chrono::microseconds(125);
 constexpr const char* APP_NAME = "VX5h-260 Control Panel";
-// The open budget; tests shorten it.
-constexpr const char* OPEN_TIMEOUT_ENV = "VX5H_JTAG_OPEN_TIMEOUT_MS";
-
-int OpenTimeoutMs()
-{
-    const char* text = std::getenv(OPEN_TIMEOUT_ENV);
-    const int ms = text ? std::atoi(text) : 0;
-    return ms > 0 ? ms : DEFAULT_OPEN_TIMEOUT_MS;
-}
-
-// What the opening thread leaves for the caller; shared, since either may be last.
-struct PendingOpen {
-    std::mutex lock;
-    std::condition_variable done;
-    bool finished = false;
-    bool abandoned = false;
-    JTAGATLANTIC* link = nullptr;
-    int error = 0;
-    std::string detail;
-};
-
-void RunOpen(VendorLibrary& vendor, std::string cable, std::shared_ptr<PendingOpen> pending)
-{
-    JTAGATLANTIC* link = vendor.open(cable.empty() ? nullptr : cable.c_str(), -1, -1, APP_NAME);
-    const char* detail = nullptr;
-    const int error = link ? 0 : vendor.getError(&detail);
-    std::lock_guard<std::mutex> guard(pending->lock);
-    if (pending->abandoned) {
-        if (link)
-            vendor.close(link);
-        return;
-    }
-    pending->link = link;
-    pending->error = error;
-    pending->detail = detail ? detail : "";
-    pending->finished = true;
-    pending->done.notify_all();
-}
 
 } // namespace
 
 std::unique_ptr<Link> VendorLink::Open(VendorLibrary& vendor, const std::string& cable, Failure& failure)
 {
-    auto pending = std::make_shared<PendingOpen>();
-    std::thread opener(RunOpen, std::ref(vendor), cable, pending);
-    std::unique_lock<std::mutex> guard(pending->lock);
-    if (!pending->done.wait_for(guard, std::chrono::milliseconds(OpenTimeoutMs()), [&] { return pending->finished; })) {
-        pending->abandoned = true;
-        guard.unlock();
-        // The thread runs on in code that must stay loaded until it ends.
-        vendor.Pin();
-        PinThisLibrary();
-        opener.detach();
-        failure = {LinkError::ServerUnreachable,
-            "The JTAG server did not open " + (cable.empty() ? std::string("a cable") : "\"" + cable + "\"")
-                + " in time (is jtagd running?)"};
-        return nullptr;
-    }
-    guard.unlock();
-    opener.join();
-    if (!pending->link) {
-        failure = FailureFromVendor(pending->error, pending->detail, cable);
-        return nullptr;
-    }
-    return std::unique_ptr<Link>(new VendorLink(vendor, pending->link));
+    JTAGATLANTIC* link = OpenWithinBudget(vendor, cable, APP_NAME, failure);
+    return link ? std::unique_ptr<Link>(new VendorLink(vendor, link)) : nullptr;
 }
 
 VendorLink::VendorLink(VendorLibrary& vendor, JTAGATLANTIC* link)

@@ -5,6 +5,9 @@
 #include "board/Board.h"
 #include "platform/Paths.h"
 
+#include <chrono>
+#include <cstdlib>
+
 using clitest::Vx5h;
 using nlohmann::json;
 
@@ -82,6 +85,25 @@ TEST_F(ConfiguredBoard, ACableNamedInTheEnvironmentIsNeverReplacedByTheSimulator
 }
 
 #ifdef VX5H_FAKE_QUARTUS
+// Ctrl-C while the vendor's programmer hangs ends it (and what it started) at once, and
+// vx5h with the code a shell expects of Ctrl-C, not after the programmer's whole budget.
+TEST_F(UnconfiguredBoard, CtrlCDuringConfigureEndsAHungProgrammerAtOnce)
+{
+    const std::pair<const char*, const char*> environment[]
+        = {{"QUARTUS_ROOTDIR", VX5H_FAKE_QUARTUS}, {"VX5H_CABLE", "1"}, {"FAKE_PGM_HANG", "1"}};
+    for (const auto& [name, value] : environment)
+        ::setenv(name, value, 1);
+    const auto start = std::chrono::steady_clock::now();
+    const clitest::TRun run
+        = clitest::Vx5hWhile("configure " VX5H_FAKE_QUARTUS "/board/VX5h_260_ControlPanel.sof", 1500, "kill -INT $PID");
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    for (const auto& [name, value] : environment)
+        ::unsetenv(name);
+    EXPECT_EQ(run.code, 130) << run.err;
+    EXPECT_NE(run.err.find("configure stopped with Ctrl-C"), std::string::npos) << run.err;
+    EXPECT_LT(seconds, 5.0);
+}
+
 // With the vendor's tools installed a real cable is there to be found; VX5H_CABLE=sim is
 // the user's choice all the same, for a command and for doctor's board check alike.
 TEST_F(ConfiguredBoard, VX5H_CABLEChoosesTheBoardWhenCableIsNotGiven)

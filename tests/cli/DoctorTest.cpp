@@ -4,6 +4,8 @@
 
 #include "cli/DoctorChecks.h"
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -104,8 +106,61 @@ TEST_F(DoctorFolder, FoldersAndTheCableChoice)
     EXPECT_NE(doctor::CheckCableChoice("USB-Blaster [1-1]").detail.find("never the simulator"), std::string::npos);
 }
 
-#ifdef VX5H_FAKE_QUARTUS
 using DoctorOnSimulator = clitest::CliTest;
+
+struct TMisbehaviour {
+    const char* root;       // QUARTUS_ROOTDIR, FOLDER standing for the test's folder
+    std::string jtagconfig; // its script's body
+    std::string jtagConf;   // ~/.jtag.conf
+    const char* line;       // a line doctor prints
+};
+
+// What doctor reads comes from another program and the user's files: whatever they hold,
+// doctor ends within its budget (shortened here to 1 s for jtagconfig), prints each line,
+// and runs nothing from a QUARTUS_ROOTDIR that is no full path.
+TEST_F(DoctorOnSimulator, EndsInTimeWhateverJtagconfigAndTheFilesHold)
+{
+    char pattern[] = "/tmp/vx5h-doctor-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const fs::path folder = pattern;
+    const std::string cable = "echo '1) USB-Blaster [1-1]'";
+    const std::string huge(100000, 'x');
+    const TMisbehaviour cases[] = {
+        {"FOLDER", "exec sleep 60", "", "FIX   jtagconfig: could not be run (or did not end in time)"},
+        {"FOLDER", "sleep 60 & " + cable, "", "OK    jtagconfig: cable USB-Blaster [1-1]"},
+        {"FOLDER", "exec yes '1) USB-Blaster [1-1]'", "", "FIX   jtagconfig: could not be run"},
+        {"FOLDER", "echo '1) " + huge + "'", "", "OK    jtagconfig: cable xxxxx"},
+        {"FOLDER", cable, "Remote1 { Host = \"" + huge + "\"; }", "names the remote server hhh"},
+        {"quartus", "touch ran; " + cable, "", "QUARTUS_ROOTDIR is not a full path (quartus)"},
+    };
+    for (const TMisbehaviour& c : cases) {
+        const bool full = std::string(c.root) == "FOLDER";
+        const std::string root = full ? folder.string() : c.root;
+        const fs::path bin = (full ? folder : folder / c.root) / "bin";
+        fs::create_directories(bin);
+        std::ofstream(bin / "jtagconfig") << "#!/bin/sh\n" << c.jtagconfig << "\n";
+        fs::permissions(bin / "jtagconfig", fs::perms(0755));
+        std::string conf = c.jtagConf;
+        std::replace(conf.begin(), conf.end(), 'x', 'h');
+        std::ofstream(folder / ".jtag.conf") << conf;
+        const auto start = std::chrono::steady_clock::now();
+        int code = -1;
+        const std::string out = testsupport::RunCommand("cd '" + folder.string() + "' && HOME='" + folder.string()
+                + "' QUARTUS_ROOTDIR='" + root + "' VX5H_DOCTOR_JTAGCONFIG_MS=1000 '"
+                + testsupport::SimulatedBoard::BinFolder() + "vx5h' --cable sim doctor 2>&1",
+            &code);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(code, 0) << c.line << "\n" << out.substr(0, 2000);
+        EXPECT_NE(out.find(c.line), std::string::npos) << out.substr(0, 2000);
+        EXPECT_NE(out.find("OK    board: "), std::string::npos) << "every check was made";
+        EXPECT_LT(out.size(), 10000u) << "what doctor shows of what it read is bounded";
+        EXPECT_LT(seconds, 5.0) << c.line;
+    }
+    EXPECT_FALSE(fs::exists(folder / "ran")) << "nothing ran from a relative QUARTUS_ROOTDIR";
+    fs::remove_all(folder);
+}
+
+#ifdef VX5H_FAKE_QUARTUS
 
 TEST_F(DoctorOnSimulator, ReportsTheVendorToolsAndTheLink)
 {

@@ -277,6 +277,29 @@ TEST(DownloadDriver, AProgrammerThatClosesItsOutputAndHangsIsKilledAtTheBudget)
     std::filesystem::remove_all(root);
 }
 
+// An image is measured before it is read: a file far beyond any image, or one without
+// end, is refused at once by the download library and by the simulator's configure.
+TEST(DownloadDriver, AnImageTooLargeOrEndlessIsRefusedBeforeItIsRead)
+{
+    SimulatedBoard board(false);
+    const std::string huge = WriteTempFile("vx5h-huge.sof", "");
+    std::filesystem::resize_file(huge, 2ull << 30); // sparse: costs the disk nothing
+    Download dl;
+    for (const std::string& path : {huge, std::string("/dev/zero")}) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(dl.Load(path) & 0xFF, 0) << path;
+        int rc = 0;
+        const std::string said = testsupport::RunCommand("VX5H_SIM_SOCKET='" + board.SocketPath() + "' '" + Bin()
+                + "vx5h-board-sim' ctl configure " + path + " 2>&1",
+            &rc);
+        EXPECT_EQ(rc, 1) << path;
+        EXPECT_NE(said.find(path == huge ? "is too large for an image" : "is not a regular file"), std::string::npos)
+            << said;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << path;
+    }
+    std::filesystem::remove(huge);
+}
+
 TEST(SimulatorCommandLine, ControlCommandsAnswerAndFailWithExitCodes)
 {
     SimulatedBoard board;

@@ -18,6 +18,7 @@
 #include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 using simtest::Bin;
 using simtest::Download;
@@ -53,6 +54,14 @@ std::string DescriptionOf(Jtag& jtag, std::uint32_t link)
     return reinterpret_cast<const char*>(record + jtagapi::JTAG_INFO_DESCRIPTION_OFFSET);
 }
 
+// A process that still runs (one that ended but is not yet reaped does not count).
+bool Running(int pid)
+{
+    const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    const std::size_t state = stat.rfind(") ");
+    return state != std::string::npos && stat.compare(state + 2, 1, "Z") != 0;
+}
+
 std::int32_t LastError(const platform::DynamicLibrary& library, const char* name, std::string& text)
 {
     const auto lastError = library.ResolveAs<QELVANO_JtagLastError_t>(name);
@@ -79,7 +88,7 @@ protected:
     void TearDown() override
     {
         for (const char* name : {"QUARTUS_ROOTDIR", "VX5H_CABLE", "FAKE_ATLANTIC", "FAKE_VENDOR_LOG", "FAKE_PGM_FAIL",
-                 "VX5H_JTAG_OPEN_TIMEOUT_MS"})
+                 "FAKE_PGM_HANG", "VX5H_JTAG_OPEN_TIMEOUT_MS"})
             ::unsetenv(name);
         platform::OverrideExecutableFolder(std::nullopt);
     }
@@ -164,6 +173,66 @@ TEST_F(VendorPath, AnOpenThatHangsIsGivenUpAtItsBudget)
             std::_Exit(0);
         },
         ::testing::ExitedWithCode(0), "111 The JTAG server did not open a cable in time");
+}
+
+// The download library's look at the cable before it runs the programmer has the same
+// budget: a JTAG server that never answers does not hold a configuration.
+TEST_F(VendorPath, TheDownloadGivesUpOnAServerThatNeverAnswers)
+{
+    Start(false, "", "open_delay_ms=20000");
+    ::setenv("VX5H_JTAG_OPEN_TIMEOUT_MS", "300", 1);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            Download download;
+            const std::uint32_t start = platform::TickCount();
+            const bool failed = (download.Load(FAKE_ROOT + "/board/VX5h_260_ControlPanel.sof") & 0xFF) == 0;
+            const bool inTime = platform::TicksSince(start) < 2000u;
+            std::string reason;
+            LastError(*download.library, "QELVANO_DownloadLastError", reason);
+            std::fprintf(stderr, "%d%d %s", failed, inTime, reason.c_str());
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "11 The JTAG server did not open a cable in time");
+}
+
+// Whatever the programmer is given, it is never an option in disguise; and a programmer
+// that hangs ends, with whatever it started, as soon as the caller asks.
+TEST_F(VendorPath, TheProgrammerIsNeverMisledAndStopsWhenAsked)
+{
+    Start(true, "", "cable=--help");
+    const std::string image = FAKE_ROOT + "/board/VX5h_260_ControlPanel.sof";
+    {
+        Download download;
+        EXPECT_EQ(download.Load(image) & 0xFF, 0);
+        std::string reason;
+        LastError(*download.library, "QELVANO_DownloadLastError", reason);
+        EXPECT_NE(reason.find("\"--help\" cannot be passed to the programmer"), std::string::npos) << reason;
+        EXPECT_EQ(ReadFile(log).find("quartus_pgm\n-c"), std::string::npos) << ReadFile(log);
+    }
+    Start(false, "", "");
+    ::setenv("FAKE_PGM_HANG", "1", 1);
+    Download download;
+    const auto cancel = download.library->ResolveAs<std::int32_t (*)()>("QELVANO_DownloadCancel");
+    ASSERT_NE(cancel, nullptr);
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        cancel();
+    });
+    const std::uint32_t start = platform::TickCount();
+    EXPECT_EQ(download.Load(image) & 0xFF, 0);
+    EXPECT_LT(platform::TicksSince(start), 2000u) << "not the programmer's whole budget";
+    stopper.join();
+    std::string reason;
+    LastError(*download.library, "QELVANO_DownloadLastError", reason);
+    EXPECT_NE(reason.find("stopped on request"), std::string::npos) << reason;
+    const std::string calls = ReadFile(log);
+    const std::size_t child = calls.find("child ");
+    ASSERT_NE(child, std::string::npos) << calls;
+    const int pid = std::atoi(calls.c_str() + child + 6);
+    for (int i = 0; i < 100 && Running(pid); ++i) // a killed process takes a moment to go
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(Running(pid)) << "the programmer's child is gone too";
 }
 
 // TBoard's exchanges over every way the vendor's library may hand bytes over.

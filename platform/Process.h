@@ -1,0 +1,37 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Running another program (the vendor's programmer, its jtagconfig) with every wait
+// bounded: whatever that program does, the caller gets control back by its deadline.
+namespace platform {
+
+struct TProgramRun {
+    enum class TEnd {
+        Exited,     // it ended by itself: exitCode
+        NotStarted, // no such program, or it cannot be run
+        OutOfTime,  // the deadline came first: it and all it started were killed
+        Stopped,    // the caller asked it to stop: likewise killed
+    };
+    TEnd end = TEnd::NotStarted;
+    int exitCode = -1; // Exited: its exit code, -1 when a signal ended it
+    std::string output; // the first OUTPUT_KEPT bytes it printed on either output
+
+    bool Succeeded() const { return end == TEnd::Exited && exitCode == 0; }
+};
+
+// Output beyond this is read (so that the program is not held up) but not kept.
+constexpr std::size_t OUTPUT_KEPT = 64 * 1024;
+
+// Runs args[0] (a full path: no shell, no search path) with `args`, its input from
+// /dev/null, in a process group of its own, until it ends and `budgetMs` at most. A
+// program that closes its output may still run, and whatever it started may hold its
+// output open after it ended: neither keeps the caller past the deadline. When `stop`
+// becomes true, the program's group is killed at once.
+TProgramRun RunProgram(
+    const std::vector<std::string>& args, std::uint32_t budgetMs, const std::atomic<bool>* stop = nullptr);
+
+} // namespace platform

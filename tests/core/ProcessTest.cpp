@@ -1,0 +1,63 @@
+// Running another program: whatever it does (say nothing, hand its output to a child that
+// lives on, print without end), the caller has control back by the deadline, holding a
+// bounded piece of what it printed; and it stops at once when asked.
+#include "platform/Process.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using TEnd = platform::TProgramRun::TEnd;
+
+struct TProgramCase {
+    const char* script; // for /bin/sh -c
+    TEnd end;
+    int exitCode;
+    const char* output; // what it printed, or nullptr: OUTPUT_KEPT bytes of it
+    double atMostSeconds;
+};
+
+TEST(RunProgram, EndsByItsDeadlineWhateverTheProgramDoes)
+{
+    const TProgramCase cases[] = {
+        {"echo said; exit 3", TEnd::Exited, 3, "said\n", 1.0},
+        {"exec sleep 30", TEnd::OutOfTime, -1, "", 1.5},
+        {"sleep 30 & echo started", TEnd::Exited, 0, "started\n", 1.0}, // its child holds the output
+        {"exec yes", TEnd::OutOfTime, -1, nullptr, 1.5},
+        {"read line; echo \"[$line]\"", TEnd::Exited, 0, "[]\n", 1.0}, // nothing to read from the caller
+    };
+    for (const TProgramCase& c : cases) {
+        const auto start = std::chrono::steady_clock::now();
+        const platform::TProgramRun run = platform::RunProgram({"/bin/sh", "-c", c.script}, 700);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(run.end, c.end) << c.script;
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.script;
+        if (c.output) {
+            EXPECT_EQ(run.output, c.output) << c.script;
+        } else {
+            EXPECT_EQ(run.output.size(), platform::OUTPUT_KEPT) << c.script;
+        }
+        EXPECT_LT(seconds, c.atMostSeconds) << c.script;
+    }
+    EXPECT_EQ(platform::RunProgram({"/nonexistent/program"}, 700).end, TEnd::NotStarted);
+    EXPECT_EQ(platform::RunProgram({"sh", "-c", "true"}, 700).end, TEnd::NotStarted) << "no search path";
+}
+
+TEST(RunProgram, StopsAtOnceWhenAsked)
+{
+    std::atomic<bool> stop{false};
+    std::thread asker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        stop = true;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const platform::TProgramRun run = platform::RunProgram({"/bin/sh", "-c", "sleep 30 & wait"}, 20000, &stop);
+    asker.join();
+    EXPECT_EQ(run.end, TEnd::Stopped);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+} // namespace
