@@ -176,6 +176,14 @@ write("sdcard_text", "v1", CSD_V1 + CID + b"\x01")
 write("sdcard_text", "reserved", bytes.fromhex("C0FFFFFFFF0FFFFFFFFFFFFFFFFFFFFF") + bytes(range(0x7C, 0x8C)) + b"\x07")
 write("sdcard_text", "zero", bytes(33))
 
+# --- what vx5h doctor reads ------------------------------------------------------------
+write("doctor_text", "cable", b"1) USB-Blaster [1-1]\n  020F30DD   EP3C25/EP4CE22\n    Node 0C006E00  JTAG UART #0\n")
+write("doctor_text", "errors", b"1) USB-Blaster variant [1-1]\n  Unable to lock chain - Insufficient port permissions\n"
+      b"Unable to read device chain - JTAG chain broken (87)\nServer error (89) (88)\n"
+      b"jtagd: cannot bind to port 1309: Address already in use\nlibudev.so.0 not found\n")
+write("doctor_text", "jtag_conf", b"Remote1 {\n  Host = \"lab-pc\";\n  Password = \"x\";\n}\nremote2{host=other}\n")
+write("doctor_text", "empty", b"")
+
 # --- memory files (above all HEX) ----------------------------------------------
 
 

@@ -9,7 +9,7 @@
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]      targets: transact hex_file hex_field
 #                                              sdcard_text frame_parser control
-#                                              cli_args cli_range transcript
+#                                              cli_args cli_range transcript doctor_text
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD

@@ -1,0 +1,31 @@
+// What vx5h doctor reads from other programs and the user's files: jtagconfig's output
+// (with and without -n) and ~/.jtag.conf. Input: the text itself, fed to each reader.
+#include "cli/DoctorChecks.h"
+#include "fuzz/FuzzSupport.h"
+
+#include <string>
+
+namespace {
+
+// Generous for the advice around it; what matters is that the text read is cut short.
+constexpr std::size_t MAX_DETAIL = 600;
+
+void RequireBounded(const doctor::TCheck& check)
+{
+    fuzz::Require(check.detail.size() <= MAX_DETAIL, "a line shows a bounded part of what it read");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::vector<doctor::TCheck> checks = doctor::ReadJtagconfig(text, true);
+    fuzz::Require(!checks.empty(), "jtagconfig's output always gives a line");
+    for (const doctor::TCheck& check : checks)
+        RequireBounded(check);
+    fuzz::Require(checks.size() <= 8, "each finding once");
+    RequireBounded(doctor::ReadJtagconfigNodes(text, true));
+    RequireBounded(doctor::CheckRemoteServers(text, true));
+    return 0;
+}
