@@ -26,10 +26,12 @@ TJtagPort::~TJtagPort()
 
 void TJtagPort::Load()
 {
-    const std::string path = platform::ExecutableFolder() + jtagapi::LIBRARY_NAME;
-    auto library = platform::DynamicLibrary::Load(path);
+    const std::string folder = platform::ExecutableFolder();
+    const std::string path = folder + jtagapi::LIBRARY_NAME;
+    auto library = folder.empty() ? nullptr : platform::DynamicLibrary::Load(path);
     if (!library) {
-        platform::ShowErrorDialog("fail to load dll - " + path);
+        platform::ShowErrorDialog(
+            "fail to load dll - " + path + (folder.empty() ? std::string(": ") + platform::PROGRAM_FOLDER_UNKNOWN : ""));
         return;
     }
     m_Open = library->ResolveAs<QELVANO_JtagOpen_t>(jtagapi::OPEN_NAME);

@@ -1,6 +1,7 @@
 #include "cli/DoctorChecks.h"
 
 #include "platform/DynamicLibrary.h"
+#include "platform/Paths.h"
 
 #include <algorithm>
 #include <cctype>
@@ -128,6 +129,8 @@ TCheck FileCheck(const fs::path& path, const char* what, const char* fix)
 
 std::vector<TCheck> CheckProgramFolder(const std::string& folder)
 {
+    if (folder.empty())
+        return {{false, "program folder", platform::PROGRAM_FOLDER_UNKNOWN}};
     const char* rebuild = "build or install vx5h again";
     return {FileCheck(fs::path(folder) / "QELVANO_JTAG.DLL", "JTAG library", rebuild),
         FileCheck(fs::path(folder) / "QELVANO_DOWNLOAD.DLL", "download library", rebuild),

@@ -8,10 +8,12 @@
 
 TDownload::TDownload()
 {
-    const std::string path = platform::ExecutableFolder() + downloadapi::LIBRARY_NAME;
-    auto library = platform::DynamicLibrary::Load(path);
+    const std::string folder = platform::ExecutableFolder();
+    const std::string path = folder + downloadapi::LIBRARY_NAME;
+    auto library = folder.empty() ? nullptr : platform::DynamicLibrary::Load(path);
     if (!library) {
-        platform::ShowErrorDialog("fail to load dll - " + path);
+        platform::ShowErrorDialog(
+            "fail to load dll - " + path + (folder.empty() ? std::string(": ") + platform::PROGRAM_FOLDER_UNKNOWN : ""));
         return;
     }
     // Only two entry points are called, but a library without all of them is not the one

@@ -25,8 +25,9 @@ std::string native::ExecutableFolder()
 {
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return WithSeparator(CurrentDirectory());
+    // Without /proc there is no telling; the current folder would be anybody's.
+    if (ec || !exe.is_absolute())
+        return {};
     return WithSeparator(exe.parent_path().string());
 }
 

@@ -14,8 +14,14 @@ namespace platform {
 // The separator this system writes between folders: '/', or '\\' on Windows.
 char PathSeparator();
 
-// The folder of the running program's executable.
+// The folder of the running program's executable; empty when the system cannot tell
+// (Linux without /proc). Nothing stands in for it: libraries and tools are loaded from
+// that folder only, never from the current one.
 std::string ExecutableFolder();
+
+// Why nothing is loaded from the program's folder when ExecutableFolder() is empty.
+constexpr const char* PROGRAM_FOLDER_UNKNOWN
+    = "the program's own folder cannot be found (is /proc mounted?), and its libraries are loaded from there only";
 
 // Makes ExecutableFolder() answer `folder` instead (tests load libraries from a folder
 // they control); an empty optional restores the real folder.

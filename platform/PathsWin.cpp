@@ -73,7 +73,7 @@ std::string native::ExecutableFolder()
     for (;;) {
         const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0)
-            return WithSeparator(CurrentDirectory());
+            return {}; // no telling; the current folder would be anybody's
         if (length < path.size()) { // otherwise the name was cut short
             path.resize(length);
             break;

@@ -231,19 +231,22 @@ bool EnsureSimulator(const std::string& executable, const std::string& path, int
 
 std::string ModuleFolder()
 {
+    // A folder that cannot be told is none: the current one would be anybody's.
     Dl_info info{};
-    if (::dladdr(reinterpret_cast<void*>(&ModuleFolder), &info) == 0 || !info.dli_fname)
-        return "./";
+    if (::dladdr(reinterpret_cast<void*>(&ModuleFolder), &info) == 0 || !info.dli_fname || info.dli_fname[0] != '/')
+        return {};
     const std::string path = info.dli_fname;
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+    return path.substr(0, path.rfind('/') + 1);
 }
 
 bool EnsureSimulatorBeside(int timeoutMs)
 {
     std::string problem;
     const std::string path = SocketPath(&problem);
-    if (!path.empty() && EnsureSimulator(ModuleFolder() + EXECUTABLE_NAME, path, timeoutMs, &problem))
+    const std::string folder = ModuleFolder();
+    if (folder.empty())
+        problem = "the folder of the driver library cannot be found, and the simulator is started from there only";
+    else if (!path.empty() && EnsureSimulator(folder + EXECUTABLE_NAME, path, timeoutMs, &problem))
         return true;
     if (!problem.empty())
         std::fprintf(stderr, "%s: %s\n", EXECUTABLE_NAME, problem.c_str());

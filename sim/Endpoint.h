@@ -56,7 +56,8 @@ bool SendControl(const std::string& path, const std::vector<std::string>& args, 
 bool EnsureSimulator(
     const std::string& executable, const std::string& path, int timeoutMs, std::string* problem = nullptr);
 
-// The folder (with '/') of the program or library this code is linked into.
+// The folder (with '/') of the program or library this code is linked into; empty when
+// it cannot be told.
 std::string ModuleFolder();
 
 // EnsureSimulator for SocketPath() with the simulator beside this module, as our driver
