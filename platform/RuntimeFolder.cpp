@@ -80,17 +80,9 @@ std::string WithoutTrailingSlashes(std::string folder)
     return folder;
 }
 
-} // namespace
-
-bool MakePrivateFolder(const std::string& folder, std::string& error)
+// Opens `folder` (never through a link) and checks it; `created`: this process made it.
+bool CheckFolder(const std::string& folder, bool created, std::string& error)
 {
-    if (!ParentIsSafe(folder, error))
-        return false;
-    const bool created = ::mkdir(folder.c_str(), 0700) == 0;
-    if (!created && errno != EEXIST) {
-        error = "cannot make " + folder + ": " + std::strerror(errno);
-        return false;
-    }
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         const int openError = errno;
@@ -106,6 +98,25 @@ bool MakePrivateFolder(const std::string& folder, std::string& error)
     const bool ok = CheckOpened(folder, fd, created, error);
     ::close(fd);
     return ok;
+}
+
+} // namespace
+
+bool MakePrivateFolder(const std::string& folder, std::string& error)
+{
+    if (!ParentIsSafe(folder, error))
+        return false;
+    const bool created = ::mkdir(folder.c_str(), 0700) == 0;
+    if (!created && errno != EEXIST) {
+        error = "cannot make " + folder + ": " + std::strerror(errno);
+        return false;
+    }
+    return CheckFolder(folder, created, error);
+}
+
+bool CheckPrivateFolder(const std::string& folder, std::string& error)
+{
+    return ParentIsSafe(folder, error) && CheckFolder(folder, false, error);
 }
 
 std::optional<std::string> PrivateRuntimeFolder(std::string& error)

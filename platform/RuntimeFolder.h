@@ -17,4 +17,8 @@ std::optional<std::string> PrivateRuntimeFolder(std::string& error);
 // Makes `folder` (no trailing separator) if it is missing and checks it as above.
 bool MakePrivateFolder(const std::string& folder, std::string& error);
 
+// Checks the existing `folder` (a full path, no trailing separator) as above: for a place
+// the user named, such as the folder of a socket given on the command line.
+bool CheckPrivateFolder(const std::string& folder, std::string& error);
+
 } // namespace platform

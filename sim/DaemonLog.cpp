@@ -31,10 +31,15 @@ std::string TDaemonLog::PathFor(const std::string& socketPath)
 
 void TDaemonLog::Open()
 {
-    // Never through a link someone planted, and readable by the user alone.
-    m_Fd = ::open(m_Path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // Never through a link someone planted, never into a file another user made first
+    // (the log holds what the board's RS232 port carries), and readable by the user alone.
+    m_Fd = ::open(m_Path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     struct stat st { };
-    m_Size = m_Fd >= 0 && ::fstat(m_Fd, &st) == 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    if (m_Fd >= 0 && (::fstat(m_Fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())) {
+        ::close(m_Fd);
+        m_Fd = -1;
+    }
+    m_Size = m_Fd >= 0 ? static_cast<std::size_t>(st.st_size) : 0;
     if (m_Fd >= 0 && m_TakeStderr)
         ::dup2(m_Fd, STDERR_FILENO);
 }

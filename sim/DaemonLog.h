@@ -19,7 +19,8 @@ public:
     TDaemonLog(const TDaemonLog&) = delete;
     TDaemonLog& operator=(const TDaemonLog&) = delete;
 
-    // False when the file could not be opened; then lines are dropped.
+    // False when the file could not be opened, or is not a regular file of this user's;
+    // then lines are dropped.
     bool IsOpen() const { return m_Fd >= 0; }
     void Write(const std::string& line);
 

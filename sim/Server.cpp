@@ -1,5 +1,6 @@
 #include "sim/Server.h"
 
+#include "platform/RuntimeFolder.h"
 #include "sim/ControlMessage.h"
 #include "sim/Endpoint.h"
 
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <fcntl.h>
 #include <limits>
 #include <poll.h>
@@ -98,6 +100,13 @@ bool TServer::Listen(std::string& error)
         error = "socket path empty or too long: " + path_;
         return false;
     }
+    // Whatever the path, the board is served only from a folder nobody else can put
+    // things in: not the socket, the lock or the log.
+    const std::string folder = std::filesystem::absolute(std::filesystem::path(path_)).parent_path().string();
+    if (!platform::CheckPrivateFolder(folder, error)) {
+        error = "the socket's folder is not safely this user's: " + error;
+        return false;
+    }
     // The lock keeps two simulators that start at the same moment from both taking the path.
     lockFd_ = ::open((path_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (lockFd_ < 0) {
@@ -117,7 +126,15 @@ bool TServer::Listen(std::string& error)
         error = refusal.empty() ? "another simulator serves " + path_ : refusal;
         return false;
     }
-    ::unlink(path_.c_str()); // a stale socket of a simulator that died
+    // A stale socket of a simulator that died goes; any other file there is the user's.
+    struct stat existing { };
+    if (::lstat(path_.c_str(), &existing) == 0) {
+        if (!S_ISSOCK(existing.st_mode)) {
+            error = path_ + " exists and is not a socket; the simulator replaces only a socket";
+            return false;
+        }
+        ::unlink(path_.c_str());
+    }
     listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path_.c_str(), path_.size() + 1);

@@ -2,12 +2,14 @@
 // and the daemon's command line.
 #include "DriverLibraries.h"
 #include "SimulatedBoard.h"
+#include "tests/support/OtherUser.h"
 
 #include "board/JtagApi.h"
 #include "board/Protocol.h"
 #include "config/DownloadApi.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/Tick.h"
+#include "tests/support/OtherUser.h"
 
 #include <gtest/gtest.h>
 
@@ -42,6 +44,13 @@ std::string ReadFile(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// A new folder only this user may use, as the simulator wants its socket's folder.
+std::string PrivateFolder()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "vx5h-sim-XXXXXX").string();
+    return ::mkdtemp(pattern.data()) ? pattern : std::string();
 }
 
 } // namespace
@@ -122,9 +131,7 @@ TEST(JtagDriver, APulledCableBreaksTheLinkUntilPluggedAndReopened)
 
 TEST(JtagDriver, StartsTheSimulatorWhenNoneRuns)
 {
-    const std::string folder
-        = std::filesystem::temp_directory_path() / ("vx5h-autostart-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
+    const std::string folder = PrivateFolder();
     const std::string socket = folder + "/board.sock";
     ::setenv("VX5H_SIM_SOCKET", socket.c_str(), 1);
     struct Cleanup {
@@ -366,8 +373,8 @@ int WaitForExit(pid_t pid, int ms)
 
 TEST(SimulatorCommandLine, ForegroundServerStopsOnSigterm)
 {
-    const std::string socket
-        = std::filesystem::temp_directory_path() / ("vx5h-fg-" + std::to_string(::getpid()) + ".sock");
+    const std::string folder = PrivateFolder();
+    const std::string socket = folder + "/board.sock";
     const pid_t pid = StartForeground(socket);
     ASSERT_GT(pid, 0);
     EXPECT_TRUE(std::filesystem::exists(socket));
@@ -375,16 +382,58 @@ TEST(SimulatorCommandLine, ForegroundServerStopsOnSigterm)
     const int status = WaitForExit(pid, 3000);
     EXPECT_TRUE(status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the simulator ignored SIGTERM";
     EXPECT_FALSE(std::filesystem::exists(socket));
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
 }
 
 TEST(SimulatorCommandLine, GoesWhenItsSocketIsRemoved)
 {
-    const std::string socket
-        = std::filesystem::temp_directory_path() / ("vx5h-gone-" + std::to_string(::getpid()) + ".sock");
+    const std::string folder = PrivateFolder();
+    const std::string socket = folder + "/board.sock";
     const pid_t pid = StartForeground(socket);
     ASSERT_GT(pid, 0);
     std::filesystem::remove(socket);
     std::filesystem::remove(socket + ".lock");
     const int status = WaitForExit(pid, 5000);
     EXPECT_TRUE(status != -1 && WIFEXITED(status)) << "an unreachable simulator stayed";
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+}
+
+// The simulator removes and writes no file but its own: a file at its socket's path
+// stays, a socket's folder that others may use is refused, and a log another user made
+// first (it would carry what the RS232 port says) gets nothing.
+TEST(SimulatorCommandLine, TouchesNoFileButItsOwn)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = PrivateFolder();
+    std::ofstream(folder / "important.txt") << "keep";
+    fs::create_directory(folder / "shared");
+    fs::permissions(folder / "shared", fs::perms(01777));
+    const struct {
+        fs::path socket;
+        const char* refusal;
+    } refusals[] = {
+        {folder / "important.txt", "exists and is not a socket"},
+        {folder / "shared" / "board.sock", "the socket's folder is not safely this user's"},
+    };
+    for (const auto& r : refusals) {
+        int rc = 0;
+        const std::string said
+            = testsupport::RunCommand("'" + Bin() + "vx5h-board-sim' --socket=" + r.socket.string() + " 2>&1", &rc);
+        EXPECT_EQ(rc, 1) << r.socket;
+        EXPECT_NE(said.find(r.refusal), std::string::npos) << said;
+    }
+    EXPECT_EQ(ReadFile(folder / "important.txt"), "keep");
+    EXPECT_FALSE(fs::exists(folder / "shared" / "board.sock"));
+
+    std::ofstream(folder / "vx5h-board-sim.log") << "theirs";
+    ASSERT_TRUE(testsupport::GiveTo((folder / "vx5h-board-sim.log").string(), testsupport::Nobody()));
+    const std::string sim = "VX5H_SIM_SOCKET='" + (folder / "board.sock").string() + "' '" + Bin() + "vx5h-board-sim' ";
+    int rc = 0;
+    testsupport::RunCommand(sim + "--daemon && " + sim + "ctl rs232-loopback on && " + sim + "ctl quit", &rc);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(ReadFile(folder / "vx5h-board-sim.log"), "theirs");
+    std::error_code ec; // the simulator may still be removing its socket
+    fs::remove_all(folder, ec);
 }
