@@ -19,8 +19,9 @@ bool DecodeControl(const std::vector<std::uint8_t>& in, std::vector<std::string>
         bad = true;
         return false;
     }
+    // Walked through first without copying: a message arrives in many pieces, and each
+    // piece must not cost a copy of all that came before.
     std::size_t at = 4;
-    args.clear();
     for (std::uint32_t i = 0; i < argc; ++i) {
         if (in.size() < at + 4)
             return false;
@@ -29,11 +30,15 @@ bool DecodeControl(const std::vector<std::uint8_t>& in, std::vector<std::string>
             bad = true;
             return false;
         }
-        at += 4;
-        if (in.size() < at + length)
+        at += 4 + std::size_t(length);
+        if (in.size() < at)
             return false;
-        args.emplace_back(reinterpret_cast<const char*>(in.data() + at), length);
-        at += length;
+    }
+    args.clear();
+    for (std::size_t next = 4; args.size() < argc;) {
+        const std::uint32_t length = protocol::GetU32(in.data() + next);
+        args.emplace_back(reinterpret_cast<const char*>(in.data() + next + 4), length);
+        next += 4 + std::size_t(length);
     }
     return true;
 }

@@ -20,7 +20,11 @@ constexpr char JTAG_UNPLUGGED = 'u';
 constexpr char JTAG_NO_UART = 'n';
 constexpr const char* SOCKET_ENV = "VX5H_SIM_SOCKET";
 constexpr const char* EXECUTABLE_NAME = "vx5h-board-sim";
-constexpr std::uint32_t MAX_CONTROL_MESSAGE = 80 * 1024 * 1024;
+// A control command or its answer, all in all: an image of the simulated board (a few
+// hundred KB) fits with room to spare, and nobody can make the simulator hold more.
+constexpr std::uint32_t MAX_CONTROL_MESSAGE = 8 * 1024 * 1024;
+// The largest image a control command carries to the simulated board.
+constexpr std::size_t MAX_CONTROL_IMAGE = MAX_CONTROL_MESSAGE - 64;
 
 // $VX5H_SIM_SOCKET, else vx5h-board-sim.sock in the user's private runtime folder (see
 // platform/RuntimeFolder.h). Empty, with `error` (optional) set, when that folder cannot

@@ -27,6 +27,18 @@ constexpr int SOCKET_BUFFER = 2 * 1024 * 1024;
 constexpr int MAX_WAIT_MS = 250;
 constexpr std::uint64_t SOCKET_CHECK_US = 2000000;
 constexpr std::uint64_t CONTROL_TIMEOUT_US = 60000000;
+// A new connection says what it is at once; one that stays silent holds a place another
+// (a control command, the cable) may need.
+constexpr std::uint64_t HELLO_TIMEOUT_US = 1000000;
+// Far more than a panel, its tests and a few scripts open at once, and far fewer than
+// the files a process may hold.
+constexpr std::size_t MAX_CONNECTIONS = 64;
+// When no connection can be taken, the listening socket rests this long rather than wake
+// the loop at once again.
+constexpr std::uint64_t LISTEN_REST_US = 100000;
+// What the PC may have sent down a (throttled) cable that the board has not taken yet;
+// beyond it the cable stops taking bytes, as a real one does.
+constexpr std::size_t MAX_INBOUND_BYTES = 4 * 1024 * 1024;
 
 volatile std::sig_atomic_t g_stop = 0;
 void OnStopSignal(int) { g_stop = 1; }
@@ -194,12 +206,40 @@ void TServer::Close(Connection& c)
     c.dead = true;
 }
 
-void TServer::Accept()
+// Makes room for a new connection by closing the oldest one that has not said what it is.
+bool TServer::DropOldestSilent()
+{
+    Connection* oldest = nullptr;
+    for (auto& c : connections_)
+        if (!c->dead && c->kind == Connection::Kind::Hello && (!oldest || c->openedUs < oldest->openedUs))
+            oldest = c.get();
+    if (!oldest)
+        return false;
+    Note("dropped a connection that said nothing, to make room");
+    Close(*oldest);
+    return true;
+}
+
+std::size_t TServer::LiveConnections() const
+{
+    return static_cast<std::size_t>(
+        std::count_if(connections_.begin(), connections_.end(), [](const auto& c) { return !c->dead; }));
+}
+
+void TServer::Accept(std::uint64_t nowUs)
 {
     for (;;) {
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0)
+        if (LiveConnections() >= MAX_CONNECTIONS && !DropOldestSilent()) {
+            listenRestUntilUs_ = nowUs + LISTEN_REST_US;
             return;
+        }
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            // Out of files: without room the listening socket would wake the loop for ever.
+            if ((errno == EMFILE || errno == ENFILE) && !DropOldestSilent())
+                listenRestUntilUs_ = nowUs + LISTEN_REST_US;
+            return;
+        }
         // The board is this user's: nobody else takes its cable or turns its switches.
         if (!PeerIsThisUser(fd)) {
             Note("refused a connection from another user");
@@ -264,6 +304,11 @@ void TServer::ReadControl(Connection& c)
     std::uint8_t buffer[65536];
     for (;;) {
         const ssize_t n = ::recv(c.fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0 && c.in.size() + static_cast<std::size_t>(n) > MAX_CONTROL_MESSAGE) {
+            Note("dropped a control command beyond " + std::to_string(MAX_CONTROL_MESSAGE) + " bytes");
+            Close(c);
+            return;
+        }
         if (n > 0) {
             c.in.insert(c.in.end(), buffer, buffer + n);
             continue;
@@ -320,7 +365,7 @@ void TServer::Flush(Connection& c)
 
 void TServer::ReadJtag(std::uint64_t nowUs)
 {
-    while (jtag_) {
+    while (jtag_ && board_.InboundBytes() < MAX_INBOUND_BYTES) {
         const ssize_t n = ::recv(jtag_->fd, jtagIn_.get(), IO_CHUNK, MSG_DONTWAIT);
         if (n > 0) {
             cable_->Receive(jtagIn_.get(), static_cast<std::size_t>(n), nowUs);
@@ -401,12 +446,14 @@ void TServer::Run()
         std::uint64_t now = MonotonicUs();
         fds.clear();
         owners.clear();
-        fds.push_back({listenFd_, POLLIN, 0});
+        fds.push_back({listenFd_, static_cast<short>(now < listenRestUntilUs_ ? 0 : POLLIN), 0});
         owners.push_back(nullptr);
         for (auto& c : connections_) {
             short events = POLLIN;
             if (c.get() == jtag_ && JtagBlocked())
                 events = POLLOUT; // like the firmware, stop taking requests while replies back up
+            else if (c.get() == jtag_ && board_.InboundBytes() >= MAX_INBOUND_BYTES)
+                events = 0; // the cable is full: the PC waits until the board has taken some
             else if (c->closeWhenFlushed)
                 events = now < c->answerAtUs ? 0 : POLLOUT; // answered; more input is ignored
             else if (c->outSent < c->out.size())
@@ -454,12 +501,14 @@ void TServer::Run()
             if (!c->dead && c->closeWhenFlushed && c->answerAtUs && now >= c->answerAtUs)
                 Flush(*c);
         if (fds[0].revents & POLLIN)
-            Accept();
+            Accept(now);
         // A control client that never finishes its command (or never reads the answer)
         // is not waited for forever.
-        for (auto& c : connections_)
-            if (!c->dead && c.get() != jtag_ && now > c->openedUs + CONTROL_TIMEOUT_US)
+        for (auto& c : connections_) {
+            const std::uint64_t limit = c->kind == Connection::Kind::Hello ? HELLO_TIMEOUT_US : CONTROL_TIMEOUT_US;
+            if (!c->dead && c.get() != jtag_ && now > c->openedUs + limit)
                 Close(*c);
+        }
         std::erase_if(connections_, [](const std::unique_ptr<Connection>& c) { return c->dead; });
         if (jtag_)
             lastActivityUs_ = now;

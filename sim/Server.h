@@ -46,7 +46,9 @@ public:
 private:
     struct Connection;
 
-    void Accept();
+    void Accept(std::uint64_t nowUs);
+    bool DropOldestSilent();
+    std::size_t LiveConnections() const;
     void ServeJtag(std::uint64_t nowUs);
     void ReadJtag(std::uint64_t nowUs);
     void ReadHello(Connection& c);
@@ -85,6 +87,7 @@ private:
     std::uint64_t lastSocketCheckUs_ = 0;
     std::pair<dev_t, ino_t> socketId_{};
     bool listenLost_ = false;
+    std::uint64_t listenRestUntilUs_ = 0; // no new connection is taken before then
     TDaemonLog* log_ = nullptr;
 };
 

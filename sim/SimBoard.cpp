@@ -104,6 +104,7 @@ void TSimBoard::Receive(const std::uint8_t* data, std::size_t count, std::uint64
     inboundFreeUs_ = start + TransferUs(count);
     const auto ready = static_cast<std::uint64_t>(std::ceil(inboundFreeUs_)) + latencyUs_;
     inbound_.push_back({ready, std::vector<std::uint8_t>(data, data + count)});
+    inboundBytes_ += count;
 }
 
 void TSimBoard::Advance(std::uint64_t nowUs)
@@ -115,6 +116,7 @@ void TSimBoard::Advance(std::uint64_t nowUs)
         while (parser_.Next(frame, arrived))
             Answer(frame, arrived);
         parser_.Feed(inbound_.front().bytes.data(), inbound_.front().bytes.size(), arrived);
+        inboundBytes_ -= inbound_.front().bytes.size();
         inbound_.pop_front();
         while (parser_.Next(frame, arrived))
             Answer(frame, arrived);
@@ -219,6 +221,7 @@ std::uint64_t TSimBoard::NextEventUs() const
 void TSimBoard::ResetLink()
 {
     inbound_.clear();
+    inboundBytes_ = 0;
     outbound_.clear();
     parser_.Reset();
 }

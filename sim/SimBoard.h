@@ -65,6 +65,8 @@ public:
 
     // Bytes from the PC.
     void Receive(const std::uint8_t* data, std::size_t count, std::uint64_t nowUs);
+    // Bytes from the PC still on their way through the (modelled) cable.
+    std::size_t InboundBytes() const { return inboundBytes_; }
     // Runs the firmware on whatever has arrived by `nowUs`.
     void Advance(std::uint64_t nowUs);
     // Reply bytes due by `nowUs` (at most `capacity`); their count.
@@ -102,6 +104,7 @@ private:
     } fault_;
 
     std::deque<Chunk> inbound_;
+    std::size_t inboundBytes_ = 0;
     std::deque<Chunk> outbound_;
     double inboundFreeUs_ = 0;  // when the PC-to-board direction is free again
     double outboundFreeUs_ = 0; // likewise board-to-PC

@@ -56,6 +56,10 @@ int RunControlCommand(int argc, char** argv)
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }
+        if (image.size() > sim::MAX_CONTROL_IMAGE) {
+            std::fprintf(stderr, "%s is too large for the simulated board's image\n", args[1].c_str());
+            return 1;
+        }
         args = {"configure-image", image};
     }
     const std::string path = SocketPathOrComplain();

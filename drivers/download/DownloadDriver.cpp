@@ -127,6 +127,8 @@ std::int32_t ToSimulator(const std::string& image, int timeoutMs)
     if (!sim::LooksLikeImage(bytes, image.size()))
         return Fail("This image is for a real board's FPGA; the simulated board loads only its own "
                     "VX5h_260_ControlPanel.sof (set VX5H_CABLE to the real cable's name to program that board)");
+    if (image.size() > sim::MAX_CONTROL_IMAGE)
+        return Fail("The image is too large for the simulated board");
     sim::ControlReply reply;
     if (!Simulator() || !sim::SendControl(sim::SocketPath(), {"configure-image", image}, reply, timeoutMs))
         return Fail("The board simulator does not answer");
