@@ -3,7 +3,9 @@
 # server (TigerVNC's Xvnc) that takes X clients only with this run's cookie, serving its
 # screen over VNC on the loopback interface only, behind a password made for this run and
 # printed once. Reach it from elsewhere through an ssh tunnel (see README.md). Everything
-# started here ends with the program.
+# started here ends with the program, and with this script, however either ends (kill -9
+# included): the X server and the program are told by the kernel when it is gone, and a
+# watcher removes the password and the cookie.
 #
 #   scripts/headless.sh PROGRAM [ARGS...]
 #
@@ -11,7 +13,7 @@
 set -euo pipefail
 program=${1:?usage: headless.sh PROGRAM [ARGS...]}
 shift
-for tool in Xvnc vncpasswd xauth; do
+for tool in Xvnc vncpasswd xauth setpriv; do
   command -v "$tool" >/dev/null ||
     { echo "headless: $tool is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
 done
@@ -30,6 +32,14 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
+# A kill -9 runs no trap: this watcher, which ignores the signals that end the script,
+# removes the folder as soon as the script is gone.
+script_pid=$$
+(
+  trap '' INT TERM HUP
+  while kill -0 "$script_pid" 2>/dev/null; do sleep 0.2; done
+  rm -rf "$private"
+) </dev/null >/dev/null 2>&1 &
 
 # VNC authentication uses at most 8 characters: 48 random bits in base64.
 password=$(head -c 6 /dev/urandom | base64)
@@ -44,7 +54,8 @@ xauth -q -f "$XAUTHORITY" add :0 MIT-MAGIC-COOKIE-1 "$cookie"
 port_args=()
 [ -n "${VX5H_VNC_PORT:-}" ] && port_args=(-rfbport "$VX5H_VNC_PORT")
 exec 9>"$private/display"
-Xvnc -displayfd 9 -auth "$XAUTHORITY" -nolisten tcp \
+# The kernel ends the X server when this script ends, whichever way.
+setpriv --pdeathsig KILL Xvnc -displayfd 9 -auth "$XAUTHORITY" -nolisten tcp \
   -localhost -SecurityTypes VncAuth -PasswordFile "$private/passwd" "${port_args[@]}" \
   -geometry 1024x768 -depth 24 -desktop "VX5h-260 Control Panel" >"$private/xvnc.log" 2>&1 &
 xvnc_pid=$!
@@ -72,7 +83,7 @@ VNC viewer at localhost:5900. Screenshots here: DISPLAY=:$display XAUTHORITY=$XA
 EOF
 
 unset WAYLAND_DISPLAY
-DISPLAY=:$display QT_QPA_PLATFORM=xcb "$program" "$@" &
+DISPLAY=:$display QT_QPA_PLATFORM=xcb setpriv --pdeathsig TERM "$program" "$@" &
 program_pid=$!
 # wait returns early on a signal, so that the trap can end everything.
 status=0

@@ -101,11 +101,13 @@ else
     e2e_log "OpenSSL without DES: the printed password is not tried"
 fi
 
-# Everything goes with the panel.
-kill "$headless"
-e2e_wait_for 10 '! kill -0 $headless' || e2e_fail "headless mode did not end"
+# Everything goes with it, even when it is killed without a chance to clean up.
+panel=$E2E_PANEL_PID
+kill -9 "$headless"
+wait "$headless" 2>/dev/null
 E2E_PANEL_PID=
-for pid in "$xvnc"; do kill -0 "$pid" 2>/dev/null && e2e_fail "process $pid outlived the headless mode"; done
-ss -ltnH | grep -q ":$port " && e2e_fail "port $port still open"
-[ -z "$(ls -d "$E2E_TMP"/vx5h-headless-* 2>/dev/null)" ] || e2e_fail "the password folder stayed"
+gone() { ! kill -0 "$1" 2>/dev/null || grep -q '^State:.*Z' "/proc/$1/status" 2>/dev/null; }
+e2e_wait_for 5 'gone $xvnc && gone $panel' || e2e_fail "the X server or the panel outlived the headless mode"
+e2e_wait_for 5 '! ss -ltnH | grep -q ":$port "' || e2e_fail "port $port still open"
+e2e_wait_for 5 '[ -z "$(ls -d "$E2E_TMP"/vx5h-headless-* 2>/dev/null)" ]' || e2e_fail "the password folder stayed"
 e2e_pass
