@@ -203,7 +203,8 @@ TCheck CheckUdevRule(const std::vector<std::string>& ruleFolders)
             return {true, "udev rule", (fs::path(folder) / UDEV_RULE).string()};
     }
     return {false, "udev rule",
-        std::string(UDEV_RULE) + " is not installed: `sudo cmake --install build` puts it into /etc/udev/rules.d"};
+        std::string(UDEV_RULE) + " is not where udev reads rules: the .deb puts it there; after `cmake --install` "
+            "link PREFIX/lib/udev/rules.d/" + UDEV_RULE + " into /etc/udev/rules.d"};
 }
 
 std::vector<TCheck> ReadJtagconfig(const std::string& output, bool ran)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # `cmake --install` into a staging folder gives a usable program: the program folder with
 # everything side by side, the launcher on the PATH, the menu entry and its icon, the udev
-# rule; the installed launcher starts the program (offscreen), which starts the installed
-# simulator, configures it with the installed image and connects.
+# rule below the prefix; the installed launcher starts the program (offscreen), which
+# starts the installed simulator, configures it with the installed image and connects.
 set -u
 build=${VX5H_BUILD_DIR:?VX5H_BUILD_DIR names the build folder}
 stage=$(mktemp -d /tmp/vx5h-stage-XXXXXX)
@@ -23,8 +23,9 @@ done
 [ -x "$stage/usr/bin/vx5h-control-panel" ] || fail "no launcher on the PATH"
 [ -f "$stage/usr/share/applications/vx5h-control-panel.desktop" ] || fail "no menu entry"
 [ -f "$stage/usr/share/icons/hicolor/scalable/apps/vx5h-control-panel.svg" ] || fail "no icon"
-rule=$stage/etc/udev/rules.d/70-vx5h-usb-blaster.rules
+rule=$stage/usr/lib/udev/rules.d/70-vx5h-usb-blaster.rules
 [ -f "$rule" ] || fail "no udev rule"
+[ ! -e "$stage/etc" ] || fail "the install wrote below /etc: $(cd "$stage" && find etc)"
 grep -q 'TAG+="uaccess"' "$rule" || fail "the rule gives the seat's user no access"
 ! grep -q '0666' "$rule" || fail "the rule opens the cable to everyone"
 for product in 6001 6002 6003 6010 6810; do
@@ -33,6 +34,20 @@ done
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$stage/usr/share/applications/vx5h-control-panel.desktop" || fail "invalid menu entry"
 fi
+
+# Any other prefix, without DESTDIR: everything lands below it, nothing on the live
+# system (these tests run as root, who could write to /etc), and the install says how to
+# put the rule where udev reads it.
+live=/etc/udev/rules.d/70-vx5h-usb-blaster.rules
+[ -e "$live" ] && had_live=1 || had_live=
+cmake --install "$build" --prefix "$stage/opt" >"$stage/install-opt.log" 2>&1 || fail "install: $(tail -n 5 "$stage/install-opt.log")"
+if [ -z "$had_live" ] && [ -e "$live" ]; then
+    rm -f "$live"
+    fail "cmake --install --prefix $stage/opt wrote $live"
+fi
+[ -f "$stage/opt/lib/udev/rules.d/70-vx5h-usb-blaster.rules" ] || fail "no udev rule below the prefix"
+grep -q "ln -s $stage/opt/lib/udev/rules.d/70-vx5h-usb-blaster.rules /etc/udev/rules.d/" "$stage/install-opt.log" ||
+    fail "the install did not say how to use the rule: $(tail -n 3 "$stage/install-opt.log")"
 
 mkdir -m 700 "$stage/run"
 export VX5H_SIM_SOCKET=$stage/board.sock XDG_RUNTIME_DIR=$stage/run VX5H_SIM_IDLE_EXIT=60 QT_QPA_PLATFORM=offscreen
