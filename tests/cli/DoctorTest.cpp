@@ -157,6 +157,13 @@ TEST_F(DoctorOnSimulator, EndsInTimeWhateverJtagconfigAndTheFilesHold)
         EXPECT_LT(seconds, 5.0) << c.line;
     }
     EXPECT_FALSE(fs::exists(folder / "ran")) << "nothing ran from a relative QUARTUS_ROOTDIR";
+
+    // Each line is out as soon as its check is made: a doctor killed while jtagconfig
+    // hangs has told all it found before.
+    std::ofstream(folder / "bin" / "jtagconfig") << "#!/bin/sh\nexec sleep 3\n";
+    const std::string killed = testsupport::RunCommand("QUARTUS_ROOTDIR='" + folder.string() + "' timeout -s KILL 1 '"
+        + testsupport::SimulatedBoard::BinFolder() + "vx5h' --cable sim doctor 2>&1");
+    EXPECT_NE(killed.find("OK    vendor tools: QUARTUS_ROOTDIR="), std::string::npos) << killed;
     fs::remove_all(folder);
 }
 

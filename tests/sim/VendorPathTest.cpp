@@ -154,46 +154,35 @@ INSTANTIATE_TEST_SUITE_P(Cases, BoardChoice,
         ChoiceCase{"BoardNotPowered", "", "open_error=-5", true, true, 9, nullptr, "powered"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(VendorPath, AnOpenThatHangsIsGivenUpAtItsBudget)
+// Both libraries open a cable with one budget: a JTAG server that never answers holds
+// neither a connection nor the download library's look at the cable before programming.
+TEST_F(VendorPath, AnOpenThatHangsIsGivenUpAtItsBudgetByBothLibraries)
 {
-    Start(true, "", "open_delay_ms=3000");
+    Start(true, "", "open_delay_ms=20000");
     ::setenv("VX5H_JTAG_OPEN_TIMEOUT_MS", "300", 1);
-    // In a process of its own: the library given up on stays loaded in it for good.
+    // In a process of its own: a library given up on stays loaded in it for good.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
             Jtag jtag;
-            const std::uint32_t start = platform::TickCount();
+            std::uint32_t start = platform::TickCount();
             const bool failed = jtag.open(0, "") == 0;
             const bool inTime = platform::TicksSince(start) < 1500u;
             std::string reason;
             const bool unreachable
                 = LastError(*jtag.library, jtagapi::LAST_ERROR_NAME, reason) == jtagapi::JTAG_ERROR_SERVER_UNREACHABLE;
-            std::fprintf(stderr, "%d%d%d %s", failed, inTime, unreachable, reason.c_str());
-            std::_Exit(0);
-        },
-        ::testing::ExitedWithCode(0), "111 The JTAG server did not open a cable in time");
-}
-
-// The download library's look at the cable before it runs the programmer has the same
-// budget: a JTAG server that never answers does not hold a configuration.
-TEST_F(VendorPath, TheDownloadGivesUpOnAServerThatNeverAnswers)
-{
-    Start(false, "", "open_delay_ms=20000");
-    ::setenv("VX5H_JTAG_OPEN_TIMEOUT_MS", "300", 1);
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
             Download download;
-            const std::uint32_t start = platform::TickCount();
-            const bool failed = (download.Load(FAKE_ROOT + "/board/VX5h_260_ControlPanel.sof") & 0xFF) == 0;
-            const bool inTime = platform::TicksSince(start) < 2000u;
-            std::string reason;
-            LastError(*download.library, "QELVANO_DownloadLastError", reason);
-            std::fprintf(stderr, "%d%d %s", failed, inTime, reason.c_str());
+            start = platform::TickCount();
+            const bool refused = (download.Load(FAKE_ROOT + "/board/VX5h_260_ControlPanel.sof") & 0xFF) == 0;
+            const bool refusedInTime = platform::TicksSince(start) < 1500u;
+            std::string why;
+            LastError(*download.library, "QELVANO_DownloadLastError", why);
+            std::fprintf(stderr, "%d%d%d%d%d %s / %s", failed, inTime, unreachable, refused, refusedInTime,
+                reason.c_str(), why.c_str());
             std::_Exit(0);
         },
-        ::testing::ExitedWithCode(0), "11 The JTAG server did not open a cable in time");
+        ::testing::ExitedWithCode(0),
+        "11111 The JTAG server did not open a cable in time.* / The JTAG server did not open a cable in time");
 }
 
 // Whatever the programmer is given, it is never an option in disguise; and a programmer
