@@ -148,7 +148,7 @@ std::vector<TCheck> CheckVendorTools(const std::string& quartusRoot)
         return {{false, "vendor tools",
             "QUARTUS_ROOTDIR is not a full path (" + Shown(quartusRoot)
                 + "): the driver libraries ignore it, and nothing is run from it; set it to the installation's folder"}};
-    std::vector<TCheck> checks{{true, "vendor tools", "QUARTUS_ROOTDIR=" + quartusRoot}};
+    std::vector<TCheck> checks{{true, "vendor tools", "QUARTUS_ROOTDIR=" + Shown(quartusRoot)}};
     // The UART library finds the client library's names among those already loaded, as
     // the JTAG server's clients load them: client first, kept while the other loads.
     std::vector<std::unique_ptr<platform::DynamicLibrary>> loaded;

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -71,8 +72,13 @@ private:
 
 std::string ReadJtagConf(bool& exists)
 {
-    std::ifstream in(Environment("HOME") + "/.jtag.conf", std::ios::binary);
-    exists = in.is_open();
+    // Only a regular file: opening a FIFO put there would wait for a writer.
+    const std::string path = Environment("HOME") + "/.jtag.conf";
+    std::error_code error;
+    exists = std::filesystem::is_regular_file(path, error);
+    if (!exists)
+        return {};
+    std::ifstream in(path, std::ios::binary);
     std::string text(JTAG_CONF_READ, '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
