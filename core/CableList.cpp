@@ -1,9 +1,10 @@
 #include "core/CableList.h"
 
-#include "platform/Console.h"
 #include "platform/Paths.h"
+#include "platform/Process.h"
 
-#include <regex>
+#include <algorithm>
+#include <string_view>
 
 namespace cables {
 
@@ -12,22 +13,43 @@ namespace {
 // jtagconfig asks the vendor's JTAG server, which may first have to start.
 constexpr std::uint32_t JTAGCONFIG_BUDGET_MS = 15000;
 
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The cable's name on a line "  1) USB-Blaster [1-1]", empty on any other line.
+std::string_view CableOnLine(std::string_view line)
+{
+    line = Trimmed(line);
+    std::size_t digits = 0;
+    while (digits < line.size() && line[digits] >= '0' && line[digits] <= '9')
+        ++digits;
+    if (digits == 0 || line.substr(digits, 2) != ") ")
+        return {};
+    return Trimmed(line.substr(digits + 2));
+}
+
 } // namespace
 
 std::vector<std::string> CablesListed(const std::string& jtagconfigOutput)
 {
-    static const std::regex cableLine(R"(^\s*\d+\) (.*\S)\s*$)");
+    // By hand, not with std::regex: its recursion overflows the stack on a long line,
+    // and what a program prints may be any length.
     std::vector<std::string> names;
-    std::size_t start = 0;
-    while (start < jtagconfigOutput.size()) {
-        std::size_t end = jtagconfigOutput.find('\n', start);
-        if (end == std::string::npos)
-            end = jtagconfigOutput.size();
-        std::smatch match;
-        const std::string line = jtagconfigOutput.substr(start, end - start);
-        if (std::regex_match(line, match, cableLine))
-            names.push_back(match[1].str());
-        start = end + 1;
+    std::string_view rest = jtagconfigOutput;
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find('\n'), rest.size());
+        const std::string_view name = CableOnLine(rest.substr(0, end));
+        if (!name.empty())
+            names.emplace_back(name);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
     }
     return names;
 }
@@ -38,10 +60,9 @@ std::vector<std::string> KnownCables()
     if (platform::FileExists(platform::ExecutableFolder() + "vx5h-board-sim"))
         names.push_back(SIMULATOR);
     if (const auto tools = platform::ProgrammerToolsFolder()) {
-        std::string output;
-        int code = 0;
-        if (platform::RunProgram(*tools + "/jtagconfig", {}, JTAGCONFIG_BUDGET_MS, output, code) && code == 0)
-            for (const std::string& name : CablesListed(output))
+        const platform::TProgramRun run = platform::RunProgram({*tools + "/jtagconfig"}, JTAGCONFIG_BUDGET_MS);
+        if (run.Succeeded())
+            for (const std::string& name : CablesListed(run.output))
                 names.push_back(name);
     }
     return names;

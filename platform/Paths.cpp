@@ -42,8 +42,10 @@ bool SetCurrentDirectory(const std::string& folder) { return !folder.empty() && 
 
 std::optional<std::string> ProgrammerToolsFolder()
 {
+    // A relative root would name a different folder wherever the program is started, so
+    // nothing is run from one, as the driver libraries load nothing from one.
     const char* root = std::getenv("QUARTUS_ROOTDIR");
-    if (!root || !*root)
+    if (!root || *root != '/')
         return std::nullopt;
     return WithSeparator(root) + "bin";
 }

@@ -33,8 +33,8 @@ bool SetCurrentDirectory(const std::string& folder);
 // The folder of the FPGA vendor's programmer tools (its "bin" folder), or nothing when
 // they are not installed. Windows keeps it in the registry (the value "Quartus Install
 // Directory" of HKEY_LOCAL_MACHINE\SOFTWARE\Altera Corporation\Quartus); on other
-// systems the vendor's installation sets QUARTUS_ROOTDIR. An empty value counts as not
-// installed.
+// systems the vendor's installation sets QUARTUS_ROOTDIR. An empty or relative value
+// counts as not installed.
 std::optional<std::string> ProgrammerToolsFolder();
 
 // Last path component ("/a/b/c.sof" -> "c.sof").

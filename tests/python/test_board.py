@@ -186,6 +186,25 @@ def test_boards_lists_the_simulator_and_the_vendors_cables(monkeypatch):
     assert vx5h.boards() == ["sim", "USB-Blaster on labhost [1-1]"]
 
 
+def test_boards_reads_any_listing_and_runs_nothing_from_a_relative_root(monkeypatch, tmp_path):
+    def jtagconfig(root, body):
+        program = tmp_path / root / "bin" / "jtagconfig"
+        program.parent.mkdir(parents=True)
+        program.write_text("#!/bin/sh\n" + body + "\n")
+        program.chmod(0o755)
+
+    # A line longer than any cable's name once overflowed the parser's stack.
+    jtagconfig("long", "echo '  2) USB-Blaster [3-1]  '; printf '1) %0100000d\\n' 0")
+    monkeypatch.setenv("QUARTUS_ROOTDIR", str(tmp_path / "long"))
+    listed = vx5h.boards()
+    assert listed[:2] == ["sim", "USB-Blaster [3-1]"] and set(listed[2]) == {"0"}
+    jtagconfig("relative", "touch ran; echo '1) USB-Blaster [1-1]'")
+    monkeypatch.chdir(tmp_path)
+    monkeypatch.setenv("QUARTUS_ROOTDIR", "relative")
+    assert vx5h.boards() == ["sim"]
+    assert not (tmp_path / "ran").exists(), "a relative QUARTUS_ROOTDIR names whatever folder the program starts in"
+
+
 def test_vx5h_trace_records_the_link_as_the_other_faces_do(sim, own_boards, tmp_path, monkeypatch):
     transcript = tmp_path / "link.jsonl"
     monkeypatch.setenv("VX5H_TRACE", str(transcript))
