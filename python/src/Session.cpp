@@ -27,7 +27,7 @@ TSession::TSession(std::string cable, bool configure)
     connection::TConnectOutcome outcome;
     {
         py::gil_scoped_release release;
-        outcome = connection::ConnectBoard({m_Cable, configure, {}, &StartTrace});
+        outcome = connection::ConnectBoard({m_Cable, configure, {}, &StartTrace, {}});
     }
     if (!outcome.board)
         throw TLinkError(

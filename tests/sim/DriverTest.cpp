@@ -2,7 +2,6 @@
 // and the daemon's command line.
 #include "DriverLibraries.h"
 #include "SimulatedBoard.h"
-#include "tests/support/OtherUser.h"
 
 #include "board/JtagApi.h"
 #include "board/Protocol.h"
