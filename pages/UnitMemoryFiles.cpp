@@ -78,8 +78,14 @@ void TFormMemory::ButtonReadFileClick()
     } else {
         const auto byteAddress = 2u * static_cast<std::uint32_t>(address);
         const auto byteCount = 2u * static_cast<std::uint32_t>(length);
+        const std::filesystem::path path = PathOf(fileName);
+        // Whatever keeps the dump from its file is found before the board is read: the
+        // user learns it at once, not after a transfer that was for nothing.
+        memory::TDumpFileWriter writer;
         memory::TByteBuffer buffer;
-        if (buffer.Allocate(byteCount)) {
+        if (writer.Begin(path, memory::IsHexFileName(path)) != memory::TDumpStatus::Ok) {
+            problem = FileReason(fileName, writer.Reason());
+        } else if (buffer.Allocate(byteCount)) {
             memory::TBufferSink sink(buffer.data.get());
             const memory::TRangeResult read
                 = memorypage::WithProgressDialog(this, 0, [&](memory::ITransferProgress& progress) {
@@ -88,14 +94,12 @@ void TFormMemory::ButtonReadFileClick()
             aborted = read.aborted;
             linkLost = read.linkLost;
             if (read.ok) {
-                const std::filesystem::path path = PathOf(fileName);
-                std::string reason;
-                const memory::TDumpStatus status
-                    = memory::WriteDumpFile(path, buffer.data.get(), byteCount, memory::IsHexFileName(path), &reason);
+                const memory::TDumpStatus status = writer.Commit(buffer.data.get(), byteCount);
                 if (status == memory::TDumpStatus::ShortWrite)
-                    ShowWarning(QString("Write file(%1) error.").arg(fileName) + "\n" + FileReason(fileName, reason));
+                    ShowWarning(
+                        QString("Write file(%1) error.").arg(fileName) + "\n" + FileReason(fileName, writer.Reason()));
                 else if (status != memory::TDumpStatus::Ok)
-                    problem = FileReason(fileName, reason);
+                    problem = FileReason(fileName, writer.Reason());
                 ok = status == memory::TDumpStatus::Ok;
             }
         }

@@ -557,14 +557,19 @@ TEST_F(MemoryPage, BadFilesEndInWarnings)
     ASSERT_EQ(1u, boxes.size());
     EXPECT_TRUE(boxes[0].text.endsWith(Path("fifo.bin") + ": not a regular file")) << boxes[0].text.toStdString();
 
-    // A dump that cannot be created.
-    boxes.clear();
+    // A dump that cannot be created, or must not be written, fails before the board is read.
     page->EditReadLength->setText("10");
-    fileAnswer = Path("no/such/folder/x.bin");
-    Click(READ_FILE);
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_TRUE(boxes[0].text.startsWith("Load SSRAM-0 Content to a File Fail. (")) << boxes[0].text.toStdString();
-    EXPECT_TRUE(boxes[0].text.endsWith(Path("no/such/folder/x.bin") + ": No such file or directory"));
+    for (const auto& [file, reason] : {std::pair(Path("no/such/folder/x.bin"), QString("No such file or directory")),
+             std::pair(QString("/proc/self/mem"), QString("not a regular file"))}) {
+        boxes.clear();
+        steps = 0;
+        fileAnswer = file;
+        Click(READ_FILE);
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_TRUE(boxes[0].text.startsWith("Load SSRAM-0 Content to a File Fail. (")) << boxes[0].text.toStdString();
+        EXPECT_TRUE(boxes[0].text.endsWith(file + ": " + reason)) << boxes[0].text.toStdString();
+        EXPECT_EQ(0, steps) << "no transfer";
+    }
     EXPECT_EQ(0, linkFailures);
 }
 
