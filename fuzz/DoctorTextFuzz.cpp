@@ -1,6 +1,8 @@
 // What vx5h doctor reads from other programs and the user's files: jtagconfig's output
-// (with and without -n) and ~/.jtag.conf. Input: the text itself, fed to each reader.
+// (with and without -n) and ~/.jtag.conf, and jtagconfig's output as the list of cables
+// reads it. Input: the text itself, fed to each reader.
 #include "cli/DoctorChecks.h"
+#include "core/CableList.h"
 #include "fuzz/FuzzSupport.h"
 
 #include <string>
@@ -27,5 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Require(checks.size() <= 8, "each finding once");
     RequireBounded(doctor::ReadJtagconfigNodes(text, true));
     RequireBounded(doctor::CheckRemoteServers(text, true));
+    for (const std::string& cable : cables::CablesListed(text))
+        fuzz::Require(!cable.empty() && cable.size() < size && cable.find('\n') == std::string::npos,
+            "a cable is a non-empty part of one line");
     return 0;
 }

@@ -71,8 +71,8 @@ PYBIND11_MODULE(_vx5h, module)
 
     module.def("boards", &Boards,
         "The cables a board can be had on, by the names Board(cable=...) takes: 'sim' when the simulator lies in "
-        "the program folder, then every cable the vendor's jtagconfig lists (with QUARTUS_ROOTDIR set). No board "
-        "is asked.");
+        "the program folder, then every cable the vendor's jtagconfig lists (with QUARTUS_ROOTDIR set to a full "
+        "path; it gets 15 s). No board is asked.");
     module.def(
         "_set_program_folder", [](const std::string& folder) { platform::OverrideExecutableFolder(folder); },
         "Where the driver libraries, the FPGA image and the simulator lie (the package sets it at import).");
