@@ -179,6 +179,7 @@ TEST_F(VendorPath, AnOpenThatHangsIsGivenUpAtItsBudgetByBothLibraries)
             LastError(*download.library, "QELVANO_DownloadLastError", why);
             std::fprintf(stderr, "%d%d%d%d%d %s / %s", failed, inTime, unreachable, refused, refusedInTime,
                 reason.c_str(), why.c_str());
+            board.reset(); // this process's own simulator, which _Exit would leave running
             std::_Exit(0);
         },
         ::testing::ExitedWithCode(0),
