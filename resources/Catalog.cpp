@@ -1,6 +1,7 @@
 #include "resources/Catalog.h"
 
 #include "resources/Art.h"
+#include "resources/Paint.h"
 
 #include <QPainter>
 
@@ -119,26 +120,20 @@ const Entry* FindEntry(const QString& name)
     return nullptr;
 }
 
-QImage Render(const Entry& entry)
+QImage Render(const Entry& entry, qreal ratio)
 {
-    QImage img(entry.size, QImage::Format_RGB32);
-    img.fill(Qt::black);
+    const int frames = entry.button ? 4 : 1;
+    const QSize frame(entry.size.width(), entry.size.height() / frames);
+    QImage img = NewPicture(frame, ratio, frames);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (!entry.button) {
-        const QRect area(QPoint(0, 0), entry.size);
-        p.setClipRect(area);
-        entry.paint(p, area, 0);
-        return img;
-    }
-    const int h = entry.size.height() / 4;
-    for (int f = 0; f < 4; ++f) {
+    for (int f = 0; f < frames; ++f) {
         // Each frame is painted in its own coordinates, origin at its top-left corner.
-        const QRect area(0, 0, entry.size.width(), h);
+        const QRect area(QPoint(0, 0), frame);
         p.save();
-        p.translate(0, f * h);
+        PaintFrameAt(p, frame, f);
         p.setClipRect(area);
         entry.paint(p, area, f);
         p.restore();

@@ -27,7 +27,7 @@ struct Entry {
 const std::vector<Entry>& Catalog();
 const Entry* FindEntry(const QString& name);
 
-// Draws the whole bitmap of an entry.
-QImage Render(const Entry& entry);
+// Draws the whole bitmap of an entry for a device pixel ratio (see Resources.h).
+QImage Render(const Entry& entry, qreal ratio = 1.0);
 
 } // namespace resources::art
