@@ -54,10 +54,9 @@ void TFormMain::BuildKeys()
         {AboutKey(), &TFormMain::PressAbout},
         {QKeySequence(Qt::CTRL | Qt::Key_Tab), &TFormMain::NextPage},
         {QKeySequence(Qt::CTRL | Qt::Key_PageDown), &TFormMain::NextPage},
-        // Shift+Tab arrives as Backtab, with or without Shift among the modifiers.
+        // Ctrl+Shift+Tab: Qt matches Shift+Tab as Backtab, with or without Shift, so one
+        // sequence takes them all (two would make the key ambiguous and do nothing).
         {QKeySequence(Qt::CTRL | Qt::Key_Backtab), &TFormMain::PreviousPage},
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), &TFormMain::PreviousPage},
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), &TFormMain::PreviousPage},
         {QKeySequence(Qt::CTRL | Qt::Key_PageUp), &TFormMain::PreviousPage},
     };
     for (const TKeyAction& a : actions)
