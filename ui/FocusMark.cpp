@@ -4,14 +4,9 @@
 #include <QPen>
 #include <cstdlib>
 
+#include "ui/CustomButton.h"
+
 namespace ui {
-
-namespace {
-
-// The skin's accent, the colour of pressed and selected captions and of lit rims.
-const QColor ACCENT(0, 234, 255);
-
-} // namespace
 
 QRect DrawFocusMark(QImage* canvas, const QRect& rect)
 {
@@ -28,7 +23,8 @@ QRect DrawFocusMark(QImage* canvas, const QRect& rect)
     // A soft halo under a crisp line, readable on dark faces and on lit ones alike.
     painter.setPen(QPen(QColor(0, 0, 0, 150), 3));
     painter.drawRoundedRect(outer.adjusted(1, 1, -1, -1), radius, radius);
-    painter.setPen(QPen(ACCENT, 1.5));
+    // The skin's accent, the colour of pressed and selected captions and of lit rims.
+    painter.setPen(QPen(QColor::fromRgb(TCustomButton::CAPTION_ACTIVE), 1.5));
     painter.drawRoundedRect(outer.adjusted(0.75, 0.75, -0.75, -0.75), radius, radius);
     return rect;
 }

@@ -20,9 +20,17 @@ e2e_shot led-page-2x
 # lit, so the click sends every one but it.
 page_click $(( 332 + 12 )) $(( 40 + 18 ))
 e2e_wait_for 5 'e2e_state_has "\"leds\":134217726,"' || e2e_fail "the click at GLED0 did not reach the board"
-# The switches page draws the board's inputs: SW0 up shows there.
-e2e_ctl set switches 1 >/dev/null
-e2e_click_tab "Switches"
-sleep 0.5
-e2e_shot switches-page-2x
+# Every page as the user sees it at 200%, with something to show: a switch up, a tilted
+# board, an IR key and an RS232 line.
+e2e_ctl set switches 0x201 >/dev/null
+e2e_ctl set gsensor 5000 -3000 15000 >/dev/null
+for tab in "7-SEG" "Switches" "Memory" "G-Sensor" "SD Card" "LCD" "IR RX" "RS232" "Video" "HSMC"; do
+    e2e_click_tab "$tab"
+    case "$tab" in
+    "IR RX") sleep 0.3; e2e_ctl ir 0x12 >/dev/null ;;
+    RS232) sleep 0.3; e2e_ctl rs232 "Hello at 200%" >/dev/null ;;
+    esac
+    sleep 0.4
+    e2e_shot "page-$(echo "$tab" | tr 'A-Z ' 'a-z-')-2x"
+done
 e2e_pass
