@@ -108,13 +108,26 @@ TEST_F(HiDpi, TheMeasureTellsADrawingFromAnEnlargement)
     EXPECT_NEAR(sharpness::Sharpness(nearest, oneX), 1.0, 1e-9);
 }
 
+// Shows the main window on the screen of `ratio` once the welcome animation's frame for
+// that screen is drawn too.
+bool ShowSettled(TFormMain& main, qreal ratio)
+{
+    if (!screens::ShowOn(main, ratio))
+        return false;
+    const bool ready = QTest::qWaitFor([ratio] { return resources::AnimationReady("WELCOME_AVI", ratio); });
+    QTest::qWait(2 * TAnimate::WAIT_FOR_PICTURE_MS);
+    return ready;
+}
+
 TEST_F(HiDpi, AnotherScreensScaleDrawsEverythingAgainAtTheSamePlaces)
 {
     const auto main = MakeMain();
-    ASSERT_TRUE(screens::ShowOn(*main, 1.0));
+    // One frame of the animation throughout, so that the pictures can be compared.
+    main->AnimateWelcome->SetActive(false);
+    ASSERT_TRUE(ShowSettled(*main, 1.0));
     const QImage atOne = main->grab().toImage();
 
-    ASSERT_TRUE(screens::ShowOn(*main, 2.0));
+    ASSERT_TRUE(ShowSettled(*main, 2.0));
     EXPECT_EQ(main->CanvasRatio(), 2.0);
     EXPECT_EQ(main->Canvas()->size(), QSize(1240, 1200));
     // The buttons are drawn from their pictures for ratio 2, not from enlarged ones.
@@ -131,7 +144,7 @@ TEST_F(HiDpi, AnotherScreensScaleDrawsEverythingAgainAtTheSamePlaces)
     QTest::mouseMove(main.get(), QPoint(300, 150));
 
     // Back on the ordinary screen: the same pixels as before it moved.
-    ASSERT_TRUE(screens::ShowOn(*main, 1.0));
+    ASSERT_TRUE(ShowSettled(*main, 1.0));
     EXPECT_EQ(main->grab().toImage(), atOne);
 }
 
