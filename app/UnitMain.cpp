@@ -94,7 +94,6 @@ TFormMain::TFormMain(QWidget* parent)
     // are built; on a 200% screen that is four times the pixels of an ordinary one.
     const qreal ratio = ui::WindowRatio(this);
     resources::PrepareBitmaps({QString::fromLatin1(BACKGROUND_BITMAP)}, ratio, ButtonBitmaps());
-    resources::PrepareAnimation(QString::fromLatin1(WELCOME_ANIMATION), ratio);
     setWindowTitle(QString::fromLatin1(WINDOW_CAPTION));
     BuildControls();
     BuildSkin();
@@ -129,6 +128,10 @@ TFormMain::TFormMain(QWidget* parent)
     connect(&TimerProgress, &QTimer::timeout, this, &TFormMain::TimerProgressTimer);
     move(CentredPosition());
     FormCreate();
+    // The canvas is made while the board picture is still being drawn, not at the first
+    // paint. The welcome animation is drawn once the window shows (TAnimate): the empty
+    // page area shows until then, and the board picture has the cores meanwhile.
+    MakeCanvasNow();
     // Last: they need the board picture, drawn meanwhile. The program sets an icon for all
     // its windows once this one shows.
     RatioChanged();

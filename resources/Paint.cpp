@@ -35,9 +35,14 @@ void DevicePixels(QPainter& p)
 
 void PaintFrameAt(QPainter& p, const QSize& logical, int frame)
 {
+    PaintRowsFrom(p, logical, -frame * DeviceSize(logical, PaintRatio(p)).height());
+}
+
+void PaintRowsFrom(QPainter& p, const QSize& logical, int firstRow)
+{
     const QSize device = DeviceSize(logical, PaintRatio(p));
     DevicePixels(p);
-    p.translate(0, frame * device.height());
+    p.translate(0, -firstRow);
     p.scale(qreal(device.width()) / qMax(1, logical.width()), qreal(device.height()) / qMax(1, logical.height()));
 }
 

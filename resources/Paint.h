@@ -37,6 +37,9 @@ QImage NewPicture(const QSize& logical, qreal ratio, int frames = 1);
 // stretched by a fraction of a pixel where the ratio is not whole so that the frame's
 // logical area covers its device pixels exactly: no edge pixel is left half painted.
 void PaintFrameAt(QPainter& p, const QSize& logical, int frame);
+// The same for a band of a one-frame picture: the painter's device holds the picture's
+// device rows from `firstRow` on.
+void PaintRowsFrom(QPainter& p, const QSize& logical, int firstRow);
 // The device pixel ratio the painter draws for.
 qreal PaintRatio(const QPainter& p);
 // Copies the pixels of the named picture that lie under `area` when `area` stands at

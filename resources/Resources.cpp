@@ -2,6 +2,7 @@
 
 #include "resources/Animation.h"
 #include "resources/Catalog.h"
+#include "resources/Paint.h"
 
 #include <QHash>
 #include <QMutex>
@@ -96,6 +97,55 @@ QImage Await(Drawing& drawing, const std::function<QImage()>& draw)
     return drawing.result.get();
 }
 
+// Draws `drawing`, a picture drawn in two bands, unless someone claimed it first: the
+// first band here and the second on another worker of the pool, at once. `done` runs
+// once it is drawn (or claimed). The band that ends last hands the picture over: neither
+// waits for the other, as no worker of the pool may (see Drawing).
+void DrawInBands(const art::Entry& entry, qreal ratio, const std::shared_ptr<Drawing>& drawing, std::function<void()> done)
+{
+    if (drawing->claimed.exchange(true)) {
+        done();
+        return;
+    }
+    const auto picture = std::make_shared<QImage>();
+    QImage top, bottom;
+    int split = 0;
+    try {
+        *picture = art::NewPicture(entry.size, ratio);
+        split = art::BandRow(entry, ratio);
+        top = art::PictureRows(*picture, 0, split);
+        bottom = art::PictureRows(*picture, split, picture->height() - split);
+    } catch (...) {
+        drawing->promise.set_exception(std::current_exception());
+        done();
+        return;
+    }
+    struct Shared {
+        std::atomic<int> left{2};
+        std::atomic<bool> failed{false};
+    };
+    const auto shared = std::make_shared<Shared>();
+    const auto drawBand = [&entry, drawing, picture, shared, done](QImage rows, int first) {
+        try {
+            art::RenderRows(entry, rows, first);
+        } catch (...) {
+            shared->failed = true;
+        }
+        if (--shared->left > 0)
+            return;
+        if (shared->failed)
+            drawing->promise.set_exception(std::make_exception_ptr(std::bad_alloc()));
+        else
+            drawing->promise.set_value(*picture);
+        done();
+    };
+    // Each band is painted through its one image of the picture's rows: a second
+    // reference to that image would make the painter draw into a copy.
+    QThreadPool::globalInstance()->start(
+        [drawBand, rows = std::move(bottom), split]() mutable { drawBand(std::move(rows), split); });
+    drawBand(std::move(top), 0);
+}
+
 // The still parts of the welcome animation are kept like a bitmap, under its name.
 BitmapKey StillKey(qreal ratio) { return {QString::fromLatin1(art::kWelcomeAnimation), qRound(ratio * 100.0)}; }
 
@@ -147,6 +197,10 @@ void PrepareBitmaps(const QStringList& names, qreal ratio, const QStringList& ov
     };
     const auto start = [ratio](const Job& job, std::function<void()> then) {
         QThreadPool::globalInstance()->start([job, ratio, then] {
+            if (art::BandRow(*job.entry, ratio) > 0 && QThreadPool::globalInstance()->maxThreadCount() > 1) {
+                DrawInBands(*job.entry, ratio, job.drawing, then ? then : [] { });
+                return;
+            }
             DrawUnlessClaimed(*job.drawing, [&job, ratio] { return art::Render(*job.entry, ratio); });
             if (then)
                 then();

@@ -140,6 +140,8 @@ protected:
     // the one it was built for), before FormPaint draws it: a window draws again what it
     // shows beside the canvas (pictures in labels) for the new ratio.
     virtual void RatioChanged() { }
+    // Makes the canvas for the window's present ratio now instead of at the first paint.
+    void MakeCanvasNow() { FitCanvasToRatio(); }
 
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
