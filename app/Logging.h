@@ -9,3 +9,4 @@ Q_DECLARE_LOGGING_CATEGORY(lcLink)          // "vx5h.link": every failed exchang
 Q_DECLARE_LOGGING_CATEGORY(lcConnect)       // "vx5h.connect": each connect step and its outcome
 Q_DECLARE_LOGGING_CATEGORY(lcConfiguration) // "vx5h.configuration": each attempt, the programmer's words
 Q_DECLARE_LOGGING_CATEGORY(lcPages)         // "vx5h.pages": pages entered and left, links they lost
+Q_DECLARE_LOGGING_CATEGORY(lcStartup)       // "vx5h.startup": how long the window took to show, at what scale

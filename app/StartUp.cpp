@@ -33,6 +33,8 @@ std::unique_ptr<platform::InstanceLock> GuardSingleInstance(const std::string& n
 {
     auto attempt = platform::InstanceLock::Acquire(name);
     using Outcome = platform::InstanceLock::Outcome;
+    if (attempt.outcome != Outcome::Taken)
+        QApplication::setWindowIcon(ProgramIcon(qApp->devicePixelRatio()));
     if (attempt.outcome == Outcome::HeldElsewhere)
         ui::ShowMessage(nullptr, ui::TMessageKind::Information, MessageTitle(),
             QString::fromLatin1(mainlayout::ALREADY_RUNNING_TEXT));
@@ -76,7 +78,6 @@ int RunControlPanel(int& argc, char** argv)
     // The application object comes first only because the "already running" box needs it.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VX5h_260_ControlPanel"));
-    QApplication::setWindowIcon(ProgramIcon());
     const auto lock = GuardSingleInstance(mainlayout::INSTANCE_NAME);
     if (!lock)
         return 0;
@@ -85,6 +86,8 @@ int RunControlPanel(int& argc, char** argv)
         InstallCoreHooks();
         TFormMain form;
         form.show();
+        // For the boxes and dialogs too; drawn from the board picture the window drew.
+        QApplication::setWindowIcon(form.windowIcon());
         result = QApplication::exec();
     } catch (const std::exception& error) {
         ui::ShowMessage(nullptr, ui::TMessageKind::Error, MessageTitle(), QString::fromLocal8Bit(error.what()));

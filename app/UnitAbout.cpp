@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QFont>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QShowEvent>
@@ -93,6 +94,15 @@ void TFormAbout::FormMouseUp(int x, int y)
 }
 
 void TFormAbout::ButtonExitClick() { close(); }
+
+void TFormAbout::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        ButtonExitClick();
+        return;
+    }
+    ui::TSkinnedWindow::keyPressEvent(event);
+}
 
 void TFormAbout::showEvent(QShowEvent* event)
 {

@@ -37,6 +37,8 @@ protected:
     void FormMouseUp(int x, int y) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Escape closes the box, as it closes every dialog.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ButtonExitClick();

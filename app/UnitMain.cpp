@@ -10,7 +10,9 @@
 #include "pages/UnitMemory.h"
 #include "resources/Resources.h"
 #include "ui/Assert.h"
+#include "ui/Blit.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -50,6 +52,16 @@ void SetLabelColour(QLabel* label, const QColor& colour)
     label->setPalette(palette);
 }
 
+// Every picture the window draws over its board picture.
+QStringList ButtonBitmaps()
+{
+    QStringList names{
+        QString::fromLatin1(TAB_BITMAP), QString::fromLatin1(INFO_ICON_BITMAP), QString::fromLatin1(DISCONNECT_BITMAP)};
+    for (const TSystemButton& button : SYSTEM_BUTTONS)
+        names << QString::fromLatin1(button.bitmap);
+    return names;
+}
+
 QFont ArialFont(int pixelSize)
 {
     QFont font(QStringLiteral("Arial"));
@@ -59,23 +71,34 @@ QFont ArialFont(int pixelSize)
 
 } // namespace
 
-QIcon ProgramIcon()
+QIcon ProgramIcon(qreal ratio)
 {
-    const QImage board = resources::LoadBitmap(QString::fromLatin1(BACKGROUND_BITMAP)).copy(ICON_SOURCE_RECT);
+    // The board picture the window draws anyway, reduced: never an enlargement.
+    const QImage picture = resources::LoadBitmap(QString::fromLatin1(BACKGROUND_BITMAP), ratio);
+    const QImage board = picture.copy(ui::DeviceRect(ICON_SOURCE_RECT, ui::RatioOf(picture)));
+    // Each size from the next larger one: a smooth reduction costs what its source has.
     QIcon icon;
-    for (int size : {16, 32, 48, 64})
-        icon.addPixmap(QPixmap::fromImage(board.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    QImage reduced = board;
+    for (int size : {128, 64, 48, 32, 16}) {
+        reduced = reduced.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        icon.addPixmap(QPixmap::fromImage(reduced));
+    }
     return icon;
 }
 
 TFormMain::TFormMain(QWidget* parent)
     : ui::TSkinnedWindow(parent, Qt::Window | Qt::FramelessWindowHint)
 {
+    m_Created.start();
+    // What the first paint shows is drawn side by side while the controls and the pages
+    // are built; on a 200% screen that is four times the pixels of an ordinary one.
+    const qreal ratio = ui::WindowRatio(this);
+    resources::PrepareBitmaps({QString::fromLatin1(BACKGROUND_BITMAP)}, ratio, ButtonBitmaps());
     setWindowTitle(QString::fromLatin1(WINDOW_CAPTION));
-    setWindowIcon(ProgramIcon());
     BuildControls();
     BuildSkin();
     BuildOutlines();
+    BuildKeys();
     FormMain = this;
 
     SetConnectStatus(QStringLiteral("Disconnected"), INFO_RED);
@@ -105,6 +128,15 @@ TFormMain::TFormMain(QWidget* parent)
     connect(&TimerProgress, &QTimer::timeout, this, &TFormMain::TimerProgressTimer);
     move(CentredPosition());
     FormCreate();
+    // The canvas is made while the board picture is still being drawn, not at the first
+    // paint. The welcome animation is drawn once the window shows (TAnimate): the empty
+    // page area shows until then, and the board picture has the cores meanwhile.
+    MakeCanvasNow();
+    // Last: they need the board picture, drawn meanwhile. The program sets an icon for all
+    // its windows once this one shows.
+    RatioChanged();
+    if (QApplication::windowIcon().isNull())
+        setWindowIcon(ProgramIcon(ratio));
 }
 
 TFormMain::~TFormMain()
@@ -143,7 +175,6 @@ void TFormMain::BuildControls()
 
     // Until the first ShowInfo the icon shows and the line does not.
     ImageInfo = MakeLabel(this, INFO_ICON_RECT, Qt::AlignLeft | Qt::AlignTop);
-    ImageInfo->setPixmap(QPixmap::fromImage(resources::LoadBitmap(QString::fromLatin1(INFO_ICON_BITMAP))));
     LabelInfo = MakeLabel(this, INFO_LINE_RECT, Qt::AlignLeft | Qt::AlignVCenter);
     LabelInfo->setFont(ArialFont(11));
     LabelInfo->hide();
@@ -172,6 +203,7 @@ void TFormMain::BuildSkin()
     SystemButtons = std::make_unique<ui::TButtonManager>(this, ui::bmPush, Canvas());
     for (const TSystemButton& button : SYSTEM_BUTTONS)
         SystemButtons->Add(button.id, QString(), button.pos.y(), button.pos.x(), QString::fromLatin1(button.bitmap));
+    NameButtons();
 
     AnimateWelcome = new TAnimate(this);
     AnimateWelcome->move(WELCOME_POS);
@@ -196,6 +228,7 @@ void TFormMain::FormCreate()
     for (int index = 0; index < PAGE_COUNT; ++index) {
         Pages[index] = CreatePage(index, this);
         UI_CHECK(Pages[index] != nullptr, UNIT);
+        Pages[index]->setAccessibleName(QString::fromLatin1(FindPage(index)->caption));
     }
     // The information line lies in the bottom band of the page area, which the pages and
     // the animation leave empty for it: keep it above them, or no page's report is seen.
@@ -282,6 +315,22 @@ void TFormMain::ShowInfoLine(const QString& text, const QColor& colour)
 }
 
 // --- painting and mouse ---------------------------------------------------------------
+
+void TFormMain::paintEvent(QPaintEvent* event)
+{
+    ui::TSkinnedWindow::paintEvent(event);
+    if (m_FirstPaintMs >= 0)
+        return;
+    m_FirstPaintMs = m_Created.elapsed();
+    qCInfo(lcStartup, "main window built and painted in %lld ms at device pixel ratio %g",
+        static_cast<long long>(m_FirstPaintMs), CanvasRatio());
+}
+
+void TFormMain::RatioChanged()
+{
+    ImageInfo->setPixmap(
+        QPixmap::fromImage(resources::LoadBitmap(QString::fromLatin1(INFO_ICON_BITMAP), ui::WindowRatio(this))));
+}
 
 void TFormMain::FormPaint()
 {
@@ -395,6 +444,11 @@ void TFormMain::SelectPage(int index)
         ShowWelcome(false);
     } else {
         ActivatePage(ActivePage, false);
+        // A control of the page left loses the focus to the window, so that the next Tab
+        // starts on the page shown.
+        const QWidget* focus = focusWidget();
+        if (focus && (focus == Pages[ActivePage] || Pages[ActivePage]->isAncestorOf(focus)))
+            setFocus(Qt::OtherFocusReason);
         Pages[ActivePage]->hide();
     }
     ActivePage = static_cast<std::int8_t>(index);

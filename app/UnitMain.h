@@ -4,12 +4,15 @@
 #include "board/Board.h"
 #include "core/Connection.h"
 #include "pages/PageSet.h"
+#include "resources/Resources.h"
 #include "ui/BitmapManager.h"
 #include "ui/ButtonManager.h"
 #include "ui/SkinnedWindow.h"
 
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QIcon>
+#include <QKeySequence>
 #include <QPoint>
 #include <QTimer>
 #include <array>
@@ -24,8 +27,9 @@ class TGauge;
 class TPage;
 class TShape;
 
-// The program's icon, in the sizes window managers ask for.
-QIcon ProgramIcon();
+// The program's icon, in the sizes window managers ask for, drawn from the board picture
+// of a screen of device pixel ratio `ratio`.
+QIcon ProgramIcon(qreal ratio = 1.0);
 
 // The main window: the board picture with its outlines, the tabs and the page area, the
 // connection controls and the two status lines. It owns the one board object for the
@@ -51,6 +55,8 @@ public:
 
     // --- state (declared first: the board is destroyed last) ---
     TBoard Board;
+    // Pictures drawn ahead while the window is built: no drawing outlives the window.
+    resources::TDrawingAhead DrawingAhead;
     std::int8_t ActivePage = PAGE_WELCOME;
     bool Connecting = false;
     float TimeScale = 1.0f; // factor on the gauge's planned durations
@@ -103,6 +109,19 @@ public:
     TPage* Page(int index) const;
     TShape* Shape(mainlayout::RegionId id) const { return Shapes[id]; }
 
+    // --- keyboard ---
+    // The next (step 1) or previous (-1) page in the tabs' order, as a click on its tab
+    // would select it; nothing while the tabs are disabled.
+    void StepPage(int step);
+    // The keys of the window's actions (besides Tab, Space and Enter on the focused button).
+    static QKeySequence ConnectKey() { return QKeySequence(Qt::ALT | Qt::Key_C); }
+    static QKeySequence CloseKey() { return QKeySequence(Qt::CTRL | Qt::Key_Q); }
+    static QKeySequence AboutKey() { return QKeySequence(Qt::Key_F1); }
+
+    // Milliseconds from the start of the window's construction to the end of its first
+    // paint; -1 before it painted.
+    qint64 FirstPaintMs() const { return m_FirstPaintMs; }
+
     // The top-left corner at which the window stands centred on its screen.
     QPoint CentredPosition() const;
     // True while the window is being moved by a drag from its background.
@@ -119,11 +138,21 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    // The information icon is a picture beside the canvas: drawn again for the new ratio.
+    void RatioChanged() override;
 
 private:
     void BuildSkin();
     void BuildControls();
     void BuildOutlines();
+    void BuildKeys();
+    void NameButtons();
+    void PressConnect();
+    void PressClose();
+    void PressAbout();
+    void NextPage();
+    void PreviousPage();
     bool OverEnabledButton(int x, int y) const;
     void SetConnectButton(bool connected);
     void MessageBoxError(const std::string& text);
@@ -139,6 +168,8 @@ private:
     QPoint m_DragPressGlobal;
     QPoint m_DragStartPos;
     int m_BusyDepth = 0;
+    QElapsedTimer m_Created;
+    qint64 m_FirstPaintMs = -1;
 };
 
 // The one main window, for the information line; null before it exists and after.

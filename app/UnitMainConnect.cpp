@@ -40,6 +40,7 @@ void TFormMain::MessageBoxError(const std::string& text)
 void TFormMain::SetConnectButton(bool connected)
 {
     ButtonConnect->setText(connected ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
+    SystemButtons->SetAccessibleName(BTN_CONNECT, ButtonConnect->text());
     SystemButtons->SetBitmap(BTN_CONNECT, QString::fromLatin1(connected ? DISCONNECT_BITMAP : CONNECT_BITMAP));
 }
 

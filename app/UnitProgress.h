@@ -35,8 +35,9 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     // Abort is a request to the caller; neither Escape nor the window manager (Alt+F4)
-    // closes the dialog under a running loop. The caller may hide or close it in code.
-    void reject() override { }
+    // closes the dialog under a running loop. Escape answers Abort, as a keyboard user
+    // expects of a dialog's Escape; the caller may hide or close it in code.
+    void reject() override { ButtonAbortClick(); }
     void closeEvent(QCloseEvent* event) override;
     void FormShow();
 

@@ -1,6 +1,7 @@
 #include "app/WelcomeAnimation.h"
 
 #include "resources/Resources.h"
+#include "ui/Blit.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -9,7 +10,6 @@ TAnimate::TAnimate(QWidget* parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_OpaquePaintEvent);
     m_Timer.setInterval(FRAME_INTERVAL_MS);
     connect(&m_Timer, &QTimer::timeout, this, &TAnimate::NextFrame);
 }
@@ -18,17 +18,20 @@ bool TAnimate::Open(const QString& resourceName)
 {
     m_Name = resourceName;
     m_FrameCount = resources::AnimationFrameCount(resourceName);
-    ShowFrame(0);
-    if (m_Image.isNull())
+    if (m_FrameCount == 0)
         return false;
-    resize(m_Image.size());
+    // The frame is drawn when first painted: the window is still being built.
+    m_Frame = 0;
+    m_Image = QImage();
+    resize(resources::AnimationSize(resourceName));
     return true;
 }
 
 void TAnimate::ShowFrame(int frame)
 {
+    // Drawn when painted: a hidden player draws nothing.
     m_Frame = frame;
-    m_Image = resources::LoadAnimationFrame(m_Name, frame);
+    m_Image = QImage();
     update();
 }
 
@@ -48,9 +51,20 @@ void TAnimate::NextFrame()
 
 void TAnimate::paintEvent(QPaintEvent*)
 {
+    // Drawn for this screen's scale: on the first paint, and again on another screen.
+    const qreal ratio = ui::WindowRatio(this);
+    if (m_Image.isNull() || ui::RatioOf(m_Image) != ratio) {
+        if (!resources::AnimationReady(m_Name, ratio)) {
+            // The window shows at once; the animation follows when its picture is drawn
+            // (the window started drawing it while it was built). Meanwhile the window's
+            // own picture, the empty page area, shows through.
+            resources::PrepareAnimation(m_Name, ratio);
+            QTimer::singleShot(WAIT_FOR_PICTURE_MS, this, [this] { update(); });
+            return;
+        }
+        m_Image = resources::LoadAnimationFrame(m_Name, m_Frame, ratio);
+    }
     QPainter painter(this);
     if (!m_Image.isNull())
         painter.drawImage(0, 0, m_Image);
-    else
-        painter.fillRect(rect(), Qt::black);
 }

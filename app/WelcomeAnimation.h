@@ -14,7 +14,7 @@ class TAnimate : public QWidget {
 public:
     explicit TAnimate(QWidget* parent);
 
-    // Loads the named animation; false (and nothing to show) for an unknown name.
+    // Opens the named animation at frame 0; false (and nothing to show) for an unknown name.
     bool Open(const QString& resourceName);
 
     void SetActive(bool active);
@@ -25,6 +25,8 @@ public:
     int CurrentFrame() const { return m_Frame; }
 
     static constexpr int FRAME_INTERVAL_MS = 50;
+    // How often a first paint looks again whether the picture is drawn.
+    static constexpr int WAIT_FOR_PICTURE_MS = 15;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,6 +1,7 @@
 #include "pages/Drawlevel.h"
 
 #include "ui/BitmapLoader.h"
+#include "ui/Blit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,17 +33,27 @@ TDrawLevel::TDrawLevel(int x0, int y0, const QString& xyLevel, const QString& xy
 TDrawLevel::TAssembly TDrawLevel::Load(const QString& level, const QString& bubble, QPoint at)
 {
     TAssembly assembly;
-    assembly.level = ui::LoadNamedBitmap(level).convertToFormat(PICTURE_FORMAT);
-    assembly.bubble = ui::LoadNamedBitmap(bubble).convertToFormat(PICTURE_FORMAT);
+    assembly.levelName = level;
+    assembly.bubbleName = bubble;
     assembly.at = at;
+    assembly.levelSize = ui::NamedBitmapSize(level);
+    assembly.bubbleSize = ui::NamedBitmapSize(bubble);
     return assembly;
+}
+
+void TDrawLevel::Fit(TAssembly& assembly, qreal ratio)
+{
+    if (!assembly.level.isNull() && ui::RatioOf(assembly.level) == ratio)
+        return;
+    assembly.level = ui::LoadNamedBitmap(assembly.levelName, ratio).convertToFormat(PICTURE_FORMAT);
+    assembly.bubble = ui::LoadNamedBitmap(assembly.bubbleName, ratio).convertToFormat(PICTURE_FORMAT);
 }
 
 QRect TDrawLevel::Bounds() const
 {
     QRect bounds;
     for (const TAssembly* a : {&m_TwoAxis, &m_Horizontal, &m_Vertical})
-        bounds |= QRect(a->at, a->level.size());
+        bounds |= QRect(a->at, a->levelSize);
     return bounds;
 }
 
@@ -107,26 +118,32 @@ void TDrawLevel::Compose(QImage* canvas, const TAssembly& assembly, QPoint bubbl
 {
     if (assembly.level.isNull())
         return;
+    const qreal ratio = ui::RatioOf(*canvas);
     QImage work = assembly.level.copy();
-    BlendBubble(work, assembly.bubble, bubbleAt.x(), bubbleAt.y(), BUBBLE_ALPHA);
+    const QPoint bubble = ui::DevicePoint(bubbleAt, ratio);
+    BlendBubble(work, assembly.bubble, bubble.x(), bubble.y(), BUBBLE_ALPHA);
 
     // Straight scan-line copy onto the 32-bit canvas, clipped to it.
     if (canvas->format() != QImage::Format_RGB32 && canvas->format() != QImage::Format_ARGB32)
         canvas->convertTo(QImage::Format_RGB32);
-    const QRect target = QRect(assembly.at, work.size()).intersected(canvas->rect());
+    const QPoint at = ui::DevicePoint(assembly.at, ratio);
+    const QRect target = QRect(at, work.size()).intersected(canvas->rect());
     for (int y = target.top(); y <= target.bottom(); ++y) {
-        const std::uint8_t* s = work.constScanLine(y - assembly.at.y()) + (target.left() - assembly.at.x()) * 3;
+        const std::uint8_t* s = work.constScanLine(y - at.y()) + (target.left() - at.x()) * 3;
         auto* d = reinterpret_cast<QRgb*>(canvas->scanLine(y)) + target.left();
         for (int x = 0; x < target.width(); ++x, s += 3)
             d[x] = qRgb(s[2], s[1], s[0]);
     }
 }
 
-void TDrawLevel::Draw(QImage* canvas, float tiltX, float tiltY, float gX, float gY) const
+void TDrawLevel::Draw(QImage* canvas, float tiltX, float tiltY, float gX, float gY)
 {
     if (!canvas || canvas->isNull())
         return;
-    Compose(canvas, m_TwoAxis, TwoAxisBubbleAt(m_TwoAxis.level.size(), m_TwoAxis.bubble.size(), gX, gY));
-    Compose(canvas, m_Horizontal, HorizontalBubbleAt(m_Horizontal.level.size(), m_Horizontal.bubble.size(), tiltX));
-    Compose(canvas, m_Vertical, VerticalBubbleAt(m_Vertical.level.size(), m_Vertical.bubble.size(), tiltY));
+    const qreal ratio = ui::RatioOf(*canvas);
+    for (TAssembly* a : {&m_TwoAxis, &m_Horizontal, &m_Vertical})
+        Fit(*a, ratio);
+    Compose(canvas, m_TwoAxis, TwoAxisBubbleAt(m_TwoAxis.levelSize, m_TwoAxis.bubbleSize, gX, gY));
+    Compose(canvas, m_Horizontal, HorizontalBubbleAt(m_Horizontal.levelSize, m_Horizontal.bubbleSize, tiltX));
+    Compose(canvas, m_Vertical, VerticalBubbleAt(m_Vertical.levelSize, m_Vertical.bubbleSize, tiltY));
 }

@@ -10,6 +10,9 @@
 // X and Y accelerations, a horizontal level following the tilt about X and a vertical one
 // following the tilt about Y. Each is a level picture with a bubble blended into a copy
 // of it, drawn onto a canvas at a fixed place. Knows nothing of the board.
+//
+// Places and the bubbles' travel are window coordinates; the pictures are drawn for the
+// canvas's device pixel ratio and the blend works on their device pixels.
 class TDrawLevel {
 public:
     // Origin (x0, y0), then the pictures: two-axis level and bubble, horizontal level
@@ -19,7 +22,7 @@ public:
 
     // Draws the three levels onto `canvas` (any 32-bit RGB picture). Every call starts
     // again from the stored pictures, so nothing of an earlier bubble remains.
-    void Draw(QImage* canvas, float tiltX, float tiltY, float gX, float gY) const;
+    void Draw(QImage* canvas, float tiltX, float tiltY, float gX, float gY);
 
     // The part of the canvas that Draw covers.
     QRect Bounds() const;
@@ -40,11 +43,18 @@ public:
 
 private:
     struct TAssembly {
-        QImage level;
-        QImage bubble;
+        QString levelName;
+        QString bubbleName;
         QPoint at; // where the composed picture goes on the canvas
+        QSize levelSize;
+        QSize bubbleSize;
+        QImage level; // device pixels of the ratio last drawn for
+        QImage bubble;
     };
     static TAssembly Load(const QString& level, const QString& bubble, QPoint at);
+    // Draws the pictures for `ratio` unless they are.
+    static void Fit(TAssembly& assembly, qreal ratio);
+    // `bubbleAt` in window coordinates of the level picture.
     static void Compose(QImage* canvas, const TAssembly& assembly, QPoint bubbleAt);
 
     TAssembly m_TwoAxis;

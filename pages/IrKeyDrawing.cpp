@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "ui/Blit.h"
+
 namespace ir {
 
 QRect KeyRect(int key)
@@ -15,9 +17,11 @@ void DrawKeys(QImage* canvas, const QImage& background, const TGlowLevels& level
 {
     if (!canvas || canvas->isNull())
         return;
-    QPainter painter(canvas);
+    // The background and the canvas are drawn for the same ratio: a plain pixel copy.
     const QRect area = KeyArea();
-    painter.drawImage(area.topLeft(), background, area);
+    const qreal ratio = ui::RatioOf(*canvas);
+    ui::BlitRows(*canvas, ui::DevicePoint(area.topLeft(), ratio), background, ui::DeviceRect(area, ratio));
+    QPainter painter(canvas);
     painter.setBrush(Qt::NoBrush);
     for (int key = 0; key < KEY_COUNT; ++key) {
         const std::uint8_t level = levels[key];

@@ -21,7 +21,7 @@ inline int PenWidth(std::uint8_t level) { return level / 50; }
 inline QColor RingColour(std::uint8_t level) { return QColor(level, level, 0); }
 
 // Draws the key area of `background` onto `canvas` at the same place, then a ring in
-// each key whose level is not 0.
+// each key whose level is not 0. Both pictures are drawn for the same device pixel ratio.
 void DrawKeys(QImage* canvas, const QImage& background, const TGlowLevels& levels);
 
 } // namespace ir

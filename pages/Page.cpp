@@ -4,6 +4,7 @@
 #include "app/ShowInfo.h"
 #include "board/Board.h"
 
+#include <QLineEdit>
 #include <mutex>
 
 TPage::TPage(QWidget* parent, const QString& background)
@@ -52,6 +53,11 @@ void TPage::FormMouseUp(int x, int y)
         ButtonClick(id);
 }
 
+void TPage::SubmitWith(QLineEdit* edit, int id)
+{
+    connect(edit, &QLineEdit::returnPressed, this, [this, id] { PressButton(&Buttons, id); });
+}
+
 bool TPage::ButtonEnabled(int id) const
 {
     const ui::TCustomButton* button = Buttons.FindById(id);
@@ -60,8 +66,8 @@ bool TPage::ButtonEnabled(int id) const
 
 void TPage::RaiseLinkFailure()
 {
-    qCInfo(lcPages) << metaObject()->className() << "lost the link:"
-                    << (m_Board ? LinkFailureText(m_Board->LastFailure()) : "no board");
+    qCInfo(lcPages) << metaObject()->className()
+                    << "lost the link:" << (m_Board ? LinkFailureText(m_Board->LastFailure()) : "no board");
     StopPolling();
     if (OnLinkFailure)
         OnLinkFailure();

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 
+class QLineEdit;
 class TBoard;
 
 // Base of the eleven page windows. The main window attaches the board when a page
@@ -73,6 +74,9 @@ protected:
 
     // Whether push button `id` exists and is enabled.
     bool ButtonEnabled(int id) const;
+    // Enter in `edit` presses push button `id`, the button the box goes with, exactly as
+    // a click on it would (nothing while it is disabled).
+    void SubmitWith(QLineEdit* edit, int id);
 
     // Stops polling first, then tells the main window, then sets the controls by the
     // link's state: once the main window has closed the link nothing stays live that

@@ -96,6 +96,21 @@ void TFormGsensor::ShowReading()
     pagetext::SetAutoText(LabelZ, QString::fromStdString(view.textZ));
     pagetext::SetAutoText(LabelXDeg, QString::fromStdString(view.textTiltX));
     pagetext::SetAutoText(LabelYDeg, QString::fromStdString(view.textTiltY));
-    m_DrawLevel->Draw(Canvas(), view.tiltX, view.tiltY, view.gX, view.gY);
+    m_Levels = TLevels{view.tiltX, view.tiltY, view.gX, view.gY};
+    DrawLevels();
     ShowChange(m_DrawLevel->Bounds());
+}
+
+void TFormGsensor::DrawLevels()
+{
+    if (m_Levels)
+        m_DrawLevel->Draw(Canvas(), m_Levels->tiltX, m_Levels->tiltY, m_Levels->gX, m_Levels->gY);
+}
+
+void TFormGsensor::FormPaint()
+{
+    // A whole redraw (the window moved to a screen of another scale) keeps the levels: a
+    // board at rest sends no new reading that would bring them back.
+    TPage::FormPaint();
+    DrawLevels();
 }

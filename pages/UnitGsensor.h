@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class QLabel;
 
@@ -32,11 +33,13 @@ public:
     bool ReadingValid() const { return m_ReadingValid; }
 
 protected:
-    // The background alone: the levels come back with the next reading.
+    // The background, then the levels of the last good reading (none before the first).
+    void FormPaint() override;
     bool Poll() override;
 
 private:
     void ShowReading();
+    void DrawLevels();
 
     std::unique_ptr<TDrawLevel> m_DrawLevel;
     // The last reading, Y stored negated.
@@ -44,4 +47,9 @@ private:
     std::int32_t m_Y = 0;
     std::int32_t m_Z = 0;
     bool m_ReadingValid = false;
+    // What the levels show: the last good reading's tilts and accelerations.
+    struct TLevels {
+        float tiltX, tiltY, gX, gY;
+    };
+    std::optional<TLevels> m_Levels;
 };

@@ -50,11 +50,15 @@ TFormLCD::TFormLCD(QWidget* parent)
         = pagetext::MakeLabel(this, "Character LCD", 104, 88, pagetext::PointFont("Arial", 10), pagetext::CAPTION_CYAN);
     EditLine0 = MakeEdit(this, "VX5h-260", QRect(101, 112, 186, 32));
     EditLine1 = MakeEdit(this, "Control Panel", QRect(101, 142, 186, 32));
+    EditLine0->setAccessibleName(QStringLiteral("LCD line 1"));
+    EditLine1->setAccessibleName(QStringLiteral("LCD line 2"));
 
     ButtonSet = new QPushButton("Set", this);
     ButtonSet->move(SET_LEFT, SET_TOP);
     ButtonSet->hide();
     Buttons.Add(ID_SET, "Set", SET_TOP, SET_LEFT, "NORMAL_BTN");
+    SubmitWith(EditLine0, ID_SET);
+    SubmitWith(EditLine1, ID_SET);
     EnableSet(false);
 }
 

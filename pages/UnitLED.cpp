@@ -26,6 +26,7 @@ TFormLED::TFormLED(QWidget* parent)
     for (int id = 0; id < leds::LED_COUNT; ++id) {
         const QPoint place = leds::ButtonPlace(id);
         LedButtons.Add(id, QString(), place.y(), place.x(), leds::Picture(id, true));
+        LedButtons.SetAccessibleName(id, leds::Label(id));
         LedButtons.SetSelected(id, true);
     }
     Buttons.Add(ID_LIGHT_ALL, "Light All", ALL_BUTTONS_TOP, LIGHT_ALL_LEFT, "NORMAL_BTN");

@@ -161,6 +161,31 @@ void TFormMemory::CreateControls()
 
     LabelNote = MakeLabel(this, "Note. Please erase flash first before writing data.", 44, 255, 10, NOTE_COLOUR);
     LabelNote->hide();
+    NameControls();
+    // Enter in a box runs the action its row is for.
+    SubmitWith(EditAddress, BUTTON_READ);
+    SubmitWith(EditWriteData, BUTTON_WRITE);
+    SubmitWith(EditReadData, BUTTON_READ);
+    SubmitWith(EditWriteAddress, BUTTON_WRITE_FILE);
+    SubmitWith(EditWriteLength, BUTTON_WRITE_FILE);
+    SubmitWith(EditReadAddress, BUTTON_READ_FILE);
+    SubmitWith(EditReadLength, BUTTON_READ_FILE);
+}
+
+void TFormMemory::NameControls()
+{
+    // The labels beside the boxes are drawn apart from them; a screen reader needs the
+    // names on the boxes themselves.
+    ComboBoxMemoryType->setAccessibleName(QStringLiteral("Memory Type"));
+    EditAddress->setAccessibleName(QStringLiteral("Random access address"));
+    EditWriteData->setAccessibleName(QStringLiteral("wDATA, the word to write"));
+    EditReadData->setAccessibleName(QStringLiteral("rDATA, the word read"));
+    EditWriteAddress->setAccessibleName(QStringLiteral("Sequential write address"));
+    EditWriteLength->setAccessibleName(QStringLiteral("Sequential write length"));
+    CheckBoxFileLength->setAccessibleName(QStringLiteral("File Length"));
+    EditReadAddress->setAccessibleName(QStringLiteral("Sequential read address"));
+    EditReadLength->setAccessibleName(QStringLiteral("Sequential read length"));
+    CheckBoxEntireMemory->setAccessibleName(QStringLiteral("Entire Memory"));
 }
 
 void TFormMemory::FillMemoryList()

@@ -85,6 +85,7 @@ protected:
 
 private:
     void CreateControls();
+    void NameControls();
     void FillMemoryList();
     // Sets the action buttons' enabled state, then the memory-dependent controls.
     void EnableActions(bool enabled);

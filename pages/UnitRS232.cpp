@@ -6,6 +6,7 @@
 #include "pages/PageText.h"
 #include "ui/Seams.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -21,6 +22,8 @@ QPlainTextEdit* MakeEdit(QWidget* parent, int x, int y, const QFont& font)
 {
     auto* edit = new QPlainTextEdit(parent);
     edit->setGeometry(x, y, 320, 60);
+    // Tab walks the page; a tab character is no use on the serial line's text.
+    edit->setTabChangesFocus(true);
     edit->setFont(font);
     edit->clear();
     return edit;
@@ -47,8 +50,24 @@ TFormRS232::TFormRS232(QWidget* parent)
     rxPalette.setColor(QPalette::Text, pagetext::TEXT_WHITE);
     EditRx->setPalette(rxPalette);
     EditSend = MakeEdit(this, 34, 176, formFont);
+    EditRx->setAccessibleName(QStringLiteral("Received"));
+    EditSend->setAccessibleName(QStringLiteral("Text to send"));
+    // Enter sends, as Send beside the box does; Shift+Enter starts a new line.
+    EditSend->installEventFilter(this);
 
     SetSendEnabled(false);
+}
+
+bool TFormRS232::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == EditSend && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !(key->modifiers() & Qt::ShiftModifier)) {
+            PressButton(&Buttons, ID_SEND);
+            return true;
+        }
+    }
+    return TPage::eventFilter(watched, event);
 }
 
 TFormRS232::~TFormRS232() = default;

@@ -36,6 +36,7 @@ public:
     };
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void ButtonClick(int id) override;
     bool Poll() override;
     void EnableControls(bool enabled) override { SetSendEnabled(enabled); }

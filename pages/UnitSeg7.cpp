@@ -24,6 +24,8 @@ TFormSeg7::TFormSeg7(QWidget* parent)
         const QPoint down = seg7::DownButtonPlace(d);
         Buttons.Add(2 * d, QString(), up.y(), up.x(), "RIGHT_BTN");
         Buttons.Add(2 * d + 1, QString(), down.y(), down.x(), "LEFT_BTN");
+        Buttons.SetAccessibleName(2 * d, seg7::DigitLabel(d) + " up");
+        Buttons.SetAccessibleName(2 * d + 1, seg7::DigitLabel(d) + " down");
     }
     EnableControls(false);
 }

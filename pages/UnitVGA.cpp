@@ -4,6 +4,9 @@
 #include "board/Board.h"
 #include "pages/PageText.h"
 #include "pages/VgaPreview.h"
+#include "resources/Resources.h"
+#include "ui/BitmapLoader.h"
+#include "ui/Blit.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -13,7 +16,6 @@
 
 namespace {
 
-constexpr int KEY_COMPOSITE = 1;
 constexpr int PREVIEW_LEFT = 32;
 constexpr int PREVIEW_TOP = 88;
 const QColor FRAME_GREY(150, 150, 150);
@@ -25,8 +27,6 @@ TFormVGA::TFormVGA(QWidget* parent)
     : TPage(parent, "TAB_DLG_BK")
     , m_Preview(vga::PREVIEW_WIDTH, vga::PREVIEW_HEIGHT, QImage::Format_RGB32)
 {
-    Skin.Add(KEY_COMPOSITE, "COMPOSITE", false);
-
     const QFont arial10 = pagetext::PointFont("Arial", 10);
     LabelCaption = pagetext::MakeLabel(this, "VGA Pattern Display", 24, 24, arial10, pagetext::CAPTION_CYAN);
     LabelPattern = pagetext::MakeLabel(this, "Pattern:", 32, 56, arial10, pagetext::TEXT_WHITE);
@@ -45,6 +45,7 @@ TFormVGA::TFormVGA(QWidget* parent)
     for (int n = 0; n < vga::PATTERN_COUNT; ++n)
         ComboBoxVGA->addItem(QString::fromLatin1(vga::PatternName(n)));
     ComboBoxVGA->setCurrentIndex(0);
+    ComboBoxVGA->setAccessibleName(QStringLiteral("Pattern"));
 
     ImageVGA = new QLabel(this);
     ImageVGA->setGeometry(PREVIEW_LEFT, PREVIEW_TOP, vga::PREVIEW_WIDTH, vga::PREVIEW_HEIGHT);
@@ -75,10 +76,20 @@ void TFormVGA::ComboBoxVGAChange(int index)
 
 void TFormVGA::DrawPreview(int index)
 {
-    const QImage* composite = Skin.GetBitmap(KEY_COMPOSITE);
-    vga::DrawPreview(m_Preview, index, composite ? *composite : QImage());
+    const qreal ratio = ui::WindowRatio(this);
+    if (ui::RatioOf(m_Preview) != ratio) {
+        m_Preview = QImage(
+            resources::DeviceSize(QSize(vga::PREVIEW_WIDTH, vga::PREVIEW_HEIGHT), ratio), QImage::Format_RGB32);
+        m_Preview.setDevicePixelRatio(ratio);
+    }
+    // Drawn for the preview's ratio, and only when it shows: the page is made at start-up.
+    const QImage composite
+        = vga::ShowsComposite(index) ? ui::LoadNamedBitmap(QStringLiteral("COMPOSITE"), ratio) : QImage();
+    vga::DrawPreview(m_Preview, index, composite);
     ImageVGA->setPixmap(QPixmap::fromImage(m_Preview));
 }
+
+void TFormVGA::RatioChanged() { DrawPreview(ComboBoxVGA->currentIndex()); }
 
 void TFormVGA::SendPattern(int index)
 {

@@ -30,6 +30,8 @@ public:
 
 protected:
     void FormPaint() override;
+    // The preview is a picture of its own beside the canvas: drawn again for the new ratio.
+    void RatioChanged() override;
 
 private:
     void ComboBoxVGAChange(int index);

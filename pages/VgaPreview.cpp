@@ -32,6 +32,8 @@ QColor Level(Channel channel, int v)
 
 bool IsGrid(int index) { return index == 0 || (index >= 6 && index <= 8); }
 
+bool ShowsComposite(int index) { return !IsGrid(index) && !(index >= 1 && index <= 5); }
+
 QRect CellRect(int row, int column)
 {
     const int left = PREVIEW_WIDTH * column / GRID_COLUMNS;
@@ -76,15 +78,17 @@ QColor SolidColour(int index)
 
 void DrawPreview(QImage& preview, int index, const QImage& composite)
 {
+    // In window coordinates: a preview drawn for a screen's scale holds more pixels.
+    const QRect whole(0, 0, PREVIEW_WIDTH, PREVIEW_HEIGHT);
     QPainter painter(&preview);
     if (IsGrid(index)) {
         for (int row = 0; row < GRID_ROWS; ++row)
             for (int column = 0; column < GRID_COLUMNS; ++column)
                 painter.fillRect(CellRect(row, column), CellColour(index, row, column));
     } else if (index >= 1 && index <= 5) {
-        painter.fillRect(preview.rect(), SolidColour(index));
+        painter.fillRect(whole, SolidColour(index));
     } else {
-        painter.fillRect(preview.rect(), Qt::black);
+        painter.fillRect(whole, Qt::black);
         painter.drawImage(0, 0, composite);
     }
 }

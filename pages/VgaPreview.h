@@ -16,6 +16,8 @@ constexpr int GRID_COLUMNS = 40;
 
 // Whether the preview of `index` is the grid of ramps.
 bool IsGrid(int index);
+// Whether the preview of `index` shows the composite input's picture.
+bool ShowsComposite(int index);
 
 // The preview rectangle of grid cell (row, column); widths and heights come from
 // integer divisions, so neighbouring cells meet without gaps.
@@ -30,7 +32,8 @@ QColor CellColour(int index, int row, int column);
 QColor SolidColour(int index);
 
 // Draws the preview of `index` over the whole of `preview` (PREVIEW_WIDTH x
-// PREVIEW_HEIGHT); indexes without a pattern of their own show `composite`.
+// PREVIEW_HEIGHT window pixels, drawn for its device pixel ratio); indexes without a
+// pattern of their own show `composite` (drawn for the same ratio).
 void DrawPreview(QImage& preview, int index, const QImage& composite);
 
 } // namespace vga

@@ -11,10 +11,11 @@ inline constexpr int kWelcomeHeight = 296;
 // The player shows frames 0 to 160 and loops, so the motion closes on itself after 161.
 inline constexpr int kWelcomeFrames = 161;
 
-// One frame (0 .. kWelcomeFrames - 1; other indexes wrap). The still parts are drawn
-// once and kept, so a frame costs only its moving parts (about a millisecond).
-QImage RenderWelcomeFrame(int index);
-
-QList<QImage> RenderWelcomeAnimation();
+// The still parts of every frame, drawn for a device pixel ratio.
+QImage RenderWelcomeStill(qreal ratio);
+// One frame (0 .. kWelcomeFrames - 1; other indexes wrap): a copy of `still` (from
+// RenderWelcomeStill, for the frame's ratio) with the moving parts drawn over it, so a
+// frame costs only those (about a millisecond at ratio 1).
+QImage RenderWelcomeFrame(int index, const QImage& still);
 
 } // namespace resources::art

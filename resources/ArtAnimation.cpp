@@ -8,6 +8,7 @@
 #include "resources/Animation.h"
 
 #include "resources/Paint.h"
+#include "resources/Resources.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -181,13 +182,16 @@ void DrawFooter(QPainter& p, const QRectF& area)
     p.fillRect(QRectF(0, area.height() - 24, area.width(), 24), strip);
 }
 
-QImage StillLayer(const Scene& scene)
+const QSize kWelcomeSize(kWelcomeWidth, kWelcomeHeight);
+
+QImage StillLayer(const Scene& scene, qreal ratio)
 {
-    QImage img(kWelcomeWidth, kWelcomeHeight, QImage::Format_RGB32);
+    QImage img = NewPicture(kWelcomeSize, ratio);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    const QRect area = img.rect();
+    PaintFrameAt(p, kWelcomeSize, 0);
+    const QRect area(QPoint(0, 0), kWelcomeSize);
     p.fillRect(area, palette::kPanel);
     Grain(p, area, 387296, 14);
     // Dot grid and a soft light behind the board.
@@ -274,34 +278,31 @@ void DrawActivity(QPainter& p, qreal t)
     }
 }
 
+const Scene& TheScene()
+{
+    static const Scene scene = MakeScene();
+    return scene;
+}
+
 } // namespace
 
-QImage RenderWelcomeFrame(int index)
+QImage RenderWelcomeStill(qreal ratio) { return StillLayer(TheScene(), NormalRatio(ratio)); }
+
+QImage RenderWelcomeFrame(int index, const QImage& still)
 {
-    // Thread-safe one-time set-up of what every frame shares.
-    static const Scene scene = MakeScene();
-    static const QImage still = StillLayer(scene);
     const int i = ((index % kWelcomeFrames) + kWelcomeFrames) % kWelcomeFrames;
     const qreal t = static_cast<qreal>(i) / kWelcomeFrames;
     QImage img = still.copy();
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
+    PaintFrameAt(p, kWelcomeSize, 0);
     DrawFpgaBreath(p, t);
-    DrawPulses(p, scene, t);
+    DrawPulses(p, TheScene(), t);
     DrawLedChase(p, i);
     DrawActivity(p, t);
     p.end();
     return img;
-}
-
-QList<QImage> RenderWelcomeAnimation()
-{
-    QList<QImage> frames;
-    frames.reserve(kWelcomeFrames);
-    for (int i = 0; i < kWelcomeFrames; ++i)
-        frames.append(RenderWelcomeFrame(i));
-    return frames;
 }
 
 } // namespace resources::art

@@ -21,8 +21,7 @@ namespace {
 // Copies the piece of the board picture under a button at (x, y) as the frame's backdrop.
 void MainUiBackdrop(QPainter& p, const QRect& area, int x, int y)
 {
-    const QImage main = LoadBitmap(QStringLiteral("MAIN_UI"));
-    p.drawImage(area.topLeft(), main, QRect(QPoint(x, y), area.size()));
+    Backdrop(p, area, QStringLiteral("MAIN_UI"), QPoint(x, y));
 }
 
 struct FaceStyle {

@@ -242,11 +242,13 @@ void PaintAboutBackground(QPainter& p, const QRect& area, int)
     Grain(p, area, 300300, 18);
     // The board itself, taken from the main window's picture, under a soft spotlight.
     Glow(p, QPointF(150, 92), 150, QColor(0, 234, 255, 36));
-    const QImage main = LoadBitmap(QStringLiteral("MAIN_UI"));
+    // The board picture drawn for the same ratio: a reduction, never an enlargement.
+    const qreal ratio = PaintRatio(p);
+    const QImage main = LoadBitmap(QStringLiteral("MAIN_UI"), ratio);
     const QRectF board(34, 22, 232, 172 * 232.0 / 320);
     p.save();
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(board, main, QRectF(168, 36, 322, 244));
+    p.drawImage(board, main, QRectF(168 * ratio, 36 * ratio, 322 * ratio, 244 * ratio));
     p.restore();
     // Reflection of the board on the dark surface.
     QLinearGradient fade(0, board.bottom(), 0, board.bottom() + 18);
@@ -327,9 +329,7 @@ void PaintIcon(QPainter& p, const QRect& area, IconKind kind)
 {
     const QRectF r(area);
     // Each icon has one place: its backdrop is the picture it sits on, from there.
-    const auto backdrop = [&](const char* picture, QPoint at) {
-        p.drawImage(area.topLeft(), LoadBitmap(QString::fromLatin1(picture)), QRect(at, area.size()));
-    };
+    const auto backdrop = [&](const char* picture, QPoint at) { Backdrop(p, area, QString::fromLatin1(picture), at); };
     if (kind == IconKind::Info) {
         // The main window's information line, at (227, 564).
         backdrop("MAIN_UI", QPoint(227, 564));

@@ -296,8 +296,7 @@ void HexDigitPicture(QPainter& p, const QRect& area, int value)
 // show the page's own pixels from there, so that no square edge shows around them.
 void LevelBackdrop(QPainter& p, const QRect& area, QPoint onPage)
 {
-    const QImage page = LoadBitmap(QStringLiteral("GSENSOR_DLG_BK"));
-    p.drawImage(area.topLeft(), page, QRect(onPage, area.size()));
+    Backdrop(p, area, QStringLiteral("GSENSOR_DLG_BK"), onPage);
 }
 
 const QColor kFluidLight(214, 236, 90);

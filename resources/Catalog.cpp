@@ -1,8 +1,11 @@
 #include "resources/Catalog.h"
 
 #include "resources/Art.h"
+#include "resources/Paint.h"
+#include "resources/Resources.h"
 
 #include <QPainter>
+#include <algorithm>
 
 namespace resources::art {
 namespace {
@@ -22,6 +25,8 @@ std::vector<Entry> BuildCatalog()
     std::vector<Entry> c;
     // The shell: board picture, chrome, tabs, connect.
     c.push_back(Picture("MAIN_UI", 620, 600, PaintMainUi));
+    // The board picture near the top is most of its cost.
+    c.back().splitRow = 160;
     c.push_back(Button("TAB_BUTTON", 93, 38, PaintTabButton));
     c.push_back(Button("CLOSE_BTN", 37, 12,
         [](QPainter& p, const QRect& r, int f) { PaintSystemButton(p, r, f, SystemGlyph::Close); }));
@@ -119,31 +124,68 @@ const Entry* FindEntry(const QString& name)
     return nullptr;
 }
 
-QImage Render(const Entry& entry)
+namespace {
+
+// Below this many device pixels a second band costs more than it saves.
+constexpr qint64 BAND_PIXELS = 1'000'000;
+
+} // namespace
+
+int BandRow(const Entry& entry, qreal ratio)
 {
-    QImage img(entry.size, QImage::Format_RGB32);
-    img.fill(Qt::black);
+    const QSize device = DeviceSize(entry.size, ratio);
+    if (entry.splitRow <= 0 || entry.button || qint64(device.width()) * device.height() < BAND_PIXELS)
+        return 0;
+    return std::clamp(ToDevice(entry.splitRow, ratio), 0, device.height());
+}
+
+QImage PictureRows(QImage& picture, int first, int count)
+{
+    QImage rows(picture.bits() + qsizetype(first) * picture.bytesPerLine(), picture.width(), count,
+        picture.bytesPerLine(), picture.format());
+    rows.setDevicePixelRatio(picture.devicePixelRatio());
+    return rows;
+}
+
+QImage Render(const Entry& entry, qreal ratio)
+{
+    if (const int split = BandRow(entry, ratio)) {
+        QImage img = NewPicture(entry.size, ratio);
+        QImage top = PictureRows(img, 0, split);
+        QImage bottom = PictureRows(img, split, img.height() - split);
+        RenderRows(entry, top, 0);
+        RenderRows(entry, bottom, split);
+        return img;
+    }
+    const int frames = entry.button ? 4 : 1;
+    const QSize frame(entry.size.width(), entry.size.height() / frames);
+    QImage img = NewPicture(frame, ratio, frames);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (!entry.button) {
-        const QRect area(QPoint(0, 0), entry.size);
-        p.setClipRect(area);
-        entry.paint(p, area, 0);
-        return img;
-    }
-    const int h = entry.size.height() / 4;
-    for (int f = 0; f < 4; ++f) {
+    for (int f = 0; f < frames; ++f) {
         // Each frame is painted in its own coordinates, origin at its top-left corner.
-        const QRect area(0, 0, entry.size.width(), h);
+        const QRect area(QPoint(0, 0), frame);
         p.save();
-        p.translate(0, f * h);
+        PaintFrameAt(p, frame, f);
         p.setClipRect(area);
         entry.paint(p, area, f);
         p.restore();
     }
     return img;
+}
+
+void RenderRows(const Entry& entry, QImage& band, int firstRow)
+{
+    QPainter p(&band);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    PaintRowsFrom(p, entry.size, firstRow);
+    const QRect area(QPoint(0, 0), entry.size);
+    p.setClipRect(area);
+    entry.paint(p, area, 0);
 }
 
 } // namespace resources::art

@@ -1,5 +1,7 @@
 #include "resources/Paint.h"
 
+#include "resources/Resources.h"
+
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -10,6 +12,54 @@
 #include <random>
 
 namespace resources::art {
+
+QImage NewPicture(const QSize& logical, qreal ratio, int frames)
+{
+    const QSize device = DeviceSize(logical, ratio);
+    QImage img(device.width(), device.height() * frames, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    img.setDevicePixelRatio(NormalRatio(ratio));
+    return img;
+}
+
+namespace {
+
+// Makes the painter's coordinates the picture's device pixels.
+void DevicePixels(QPainter& p)
+{
+    const qreal ratio = PaintRatio(p);
+    p.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+}
+
+} // namespace
+
+void PaintFrameAt(QPainter& p, const QSize& logical, int frame)
+{
+    PaintRowsFrom(p, logical, -frame * DeviceSize(logical, PaintRatio(p)).height());
+}
+
+void PaintRowsFrom(QPainter& p, const QSize& logical, int firstRow)
+{
+    const QSize device = DeviceSize(logical, PaintRatio(p));
+    DevicePixels(p);
+    p.translate(0, -firstRow);
+    p.scale(qreal(device.width()) / qMax(1, logical.width()), qreal(device.height()) / qMax(1, logical.height()));
+}
+
+qreal PaintRatio(const QPainter& p) { return p.device() ? p.device()->devicePixelRatio() : 1.0; }
+
+void Backdrop(QPainter& p, const QRect& area, const QString& picture, QPoint at)
+{
+    const qreal ratio = PaintRatio(p);
+    const QRectF mapped = p.deviceTransform().mapRect(QRectF(area));
+    const QRect device(QPoint(qRound(mapped.left()), qRound(mapped.top())),
+        QPoint(qRound(mapped.right()) - 1, qRound(mapped.bottom()) - 1));
+    const QRect source(QPoint(ToDevice(at.x(), ratio), ToDevice(at.y(), ratio)), device.size());
+    p.save();
+    DevicePixels(p);
+    p.drawImage(QRectF(device), LoadBitmap(picture, ratio), QRectF(source));
+    p.restore();
+}
 
 QColor Mix(const QColor& a, const QColor& b, qreal t)
 {
@@ -107,8 +157,10 @@ void Grain(QPainter& p, const QRect& r, unsigned seed, int strength)
     // A small tile of random specks, repeated: cheap, deterministic and without seams
     // that the eye would catch at this scale.
     static constexpr int kTile = 97;
+    // One speck per device pixel, however finely the picture is drawn.
     QImage tile(kTile, kTile, QImage::Format_ARGB32_Premultiplied);
     tile.fill(Qt::transparent);
+    tile.setDevicePixelRatio(PaintRatio(p));
     std::minstd_rand rng(seed);
     std::uniform_int_distribution<int> value(0, 255);
     for (int y = 0; y < kTile; ++y) {

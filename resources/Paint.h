@@ -2,9 +2,11 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QPointF>
 #include <QRect>
 #include <QRectF>
+#include <QSize>
 #include <QString>
 
 class QPainter;
@@ -27,6 +29,23 @@ inline const QColor kPcbDark(10, 34, 58);
 inline const QColor kCopper(196, 160, 84);
 inline const QColor kSilk(226, 232, 236);
 } // namespace palette
+
+// A black picture of `frames` frames of `logical` size stacked top to bottom, on the
+// device pixels of `ratio` (each frame DeviceSize(logical) tall), carrying the ratio.
+QImage NewPicture(const QSize& logical, qreal ratio, int frames = 1);
+// Sets the painter of such a picture to draw frame `frame` in its logical coordinates,
+// stretched by a fraction of a pixel where the ratio is not whole so that the frame's
+// logical area covers its device pixels exactly: no edge pixel is left half painted.
+void PaintFrameAt(QPainter& p, const QSize& logical, int frame);
+// The same for a band of a one-frame picture: the painter's device holds the picture's
+// device rows from `firstRow` on.
+void PaintRowsFrom(QPainter& p, const QSize& logical, int firstRow);
+// The device pixel ratio the painter draws for.
+qreal PaintRatio(const QPainter& p);
+// Copies the pixels of the named picture that lie under `area` when `area` stands at
+// `at` of that picture, pixel for pixel at the painter's ratio: a button drawn over the
+// board picture shows the board around its face exactly as the window does.
+void Backdrop(QPainter& p, const QRect& area, const QString& picture, QPoint at);
 
 QColor Mix(const QColor& a, const QColor& b, qreal t);
 QColor WithAlpha(QColor c, int alpha);

@@ -11,7 +11,9 @@ class QWidget;
 namespace ui {
 
 // A small keyed cache of whole bitmaps (backgrounds, digits, switch pictures) that a
-// window draws at given places. Bitmaps are loaded once, when added.
+// window draws at given places. Places and sizes are window coordinates; each bitmap is
+// drawn for the device pixel ratio of the canvas it goes onto, on first use and again
+// only when that ratio changes (the window moved to a screen of another scale).
 class TBitmapManager {
 public:
     // `canvas` is the default target of Draw. When `window` is given, drawing onto the
@@ -21,7 +23,7 @@ public:
     TBitmapManager(const TBitmapManager&) = delete;
     TBitmapManager& operator=(const TBitmapManager&) = delete;
 
-    // Loads the named bitmap under `key`. Keys need not be unique; lookups take the first.
+    // Adds the named bitmap under `key`. Keys need not be unique; lookups take the first.
     // A transparent bitmap leaves the pixels of its bottom-left pixel's colour undrawn.
     void Add(int key, const QString& resourceName, bool transparent);
 
@@ -31,7 +33,8 @@ public:
 
     // Size of the key's bitmap; (0, 0) for an unknown key.
     QSize GetSize(int key) const;
-    // The key's bitmap (a page may draw into it), or nullptr.
+    // The key's bitmap drawn for the default canvas's ratio (a page may draw into it), or
+    // nullptr.
     QImage* GetBitmap(int key) const;
 
 private:
@@ -39,8 +42,12 @@ private:
         int key;
         std::unique_ptr<QImage> pBitmap;
         bool transparent;
+        QString name;
+        QSize size; // window coordinates
     };
     const TEntry* Find(int key) const;
+    // The entry's bitmap drawn for `ratio`, drawn now if it is not yet.
+    static QImage& BitmapFor(const TEntry& entry, qreal ratio);
 
     std::vector<std::unique_ptr<TEntry>> m_entries;
     QImage* m_canvas;

@@ -1,6 +1,10 @@
 #include "ui/Blit.h"
 
+#include <QWidget>
+#include <QtMath>
 #include <cstring>
+
+#include "resources/Resources.h"
 
 namespace ui {
 
@@ -63,6 +67,43 @@ QRect BlitRows(QImage& dst, QPoint at, const QImage& srcIn, QRect source, bool t
         }
     }
     return target;
+}
+
+qreal WindowRatio(const QWidget* window) { return resources::NormalRatio(window ? window->devicePixelRatioF() : 1.0); }
+
+qreal RatioOf(const QImage& image) { return resources::NormalRatio(image.devicePixelRatio()); }
+
+QSize LogicalSize(const QImage& image)
+{
+    if (image.isNull())
+        return {0, 0};
+    // Device lengths are rounded up from window lengths, so rounding down gives them back.
+    const qreal ratio = RatioOf(image);
+    return {qFloor(image.width() / ratio + 1e-6), qFloor(image.height() / ratio + 1e-6)};
+}
+
+QPoint DevicePoint(QPoint logical, qreal ratio)
+{
+    return {resources::ToDevice(logical.x(), ratio), resources::ToDevice(logical.y(), ratio)};
+}
+
+QRect DeviceRect(const QRect& logical, qreal ratio)
+{
+    if (logical.isEmpty())
+        return {};
+    const QPoint topLeft = DevicePoint(logical.topLeft(), ratio);
+    const QPoint end = DevicePoint(logical.topLeft() + QPoint(logical.width(), logical.height()), ratio);
+    return QRect(topLeft, end - QPoint(1, 1));
+}
+
+QRect LogicalRect(const QRect& device, qreal ratio)
+{
+    if (device.isEmpty())
+        return {};
+    ratio = resources::NormalRatio(ratio);
+    const QPoint topLeft(qFloor(device.left() / ratio), qFloor(device.top() / ratio));
+    const QPoint end(qCeil((device.right() + 1) / ratio), qCeil((device.bottom() + 1) / ratio));
+    return QRect(topLeft, end - QPoint(1, 1));
 }
 
 } // namespace ui

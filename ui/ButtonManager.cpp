@@ -2,22 +2,48 @@
 
 #include <QWidget>
 #include <algorithm>
+#include <utility>
 
+#include "ui/FocusMark.h"
 #include "ui/SkinnedWindow.h"
 
 namespace ui {
+
+namespace {
+
+TButtonManager::TRole DefaultRole(TButtonMode mode)
+{
+    switch (mode) {
+    case bmToggle:
+        return TButtonManager::TRole::ToggleButton;
+    case bmRadio:
+        return TButtonManager::TRole::RadioButton;
+    case bmPush:
+        break;
+    }
+    return TButtonManager::TRole::PushButton;
+}
+
+} // namespace
 
 TButtonManager::TButtonManager(QWidget* window, TButtonMode mode, QImage* canvas)
     : m_window(window)
     , m_canvas(canvas)
     , m_mode(mode)
+    , m_role(DefaultRole(mode))
 {
     // Hover needs moves while no mouse button is held (see TSkinnedWindow).
     if (m_window)
         m_window->setMouseTracking(true);
+    if (auto* skinned = qobject_cast<TSkinnedWindow*>(m_window.data()))
+        skinned->AddButtonGroup(this);
 }
 
-TButtonManager::~TButtonManager() = default;
+TButtonManager::~TButtonManager()
+{
+    if (auto* skinned = qobject_cast<TSkinnedWindow*>(m_window.data()))
+        skinned->RemoveButtonGroup(this);
+}
 
 void TButtonManager::Add(int id, const QString& caption, int top, int left, const QString& resourceName)
 {
@@ -26,9 +52,22 @@ void TButtonManager::Add(int id, const QString& caption, int top, int left, cons
 
 void TButtonManager::Show(const QRect& changed) { ShowCanvasChange(m_window, changed); }
 
-void TButtonManager::DrawButton(const TCustomButton& button, TButtonFrame frame) { Show(button.Draw(m_canvas, frame)); }
+void TButtonManager::DrawButton(const TCustomButton& button, TButtonFrame frame)
+{
+    // A window about to draw its whole canvas draws this button then too.
+    const auto* skinned = qobject_cast<const TSkinnedWindow*>(m_window.data());
+    if (skinned && skinned->CanvasAwaitsPaint())
+        return;
+    QRect changed = button.Draw(m_canvas, frame);
+    if (button.Id() == m_focusId)
+        changed |= DrawFocusMark(m_canvas, button.Rect());
+    Show(changed);
+}
 
-void TButtonManager::DrawButtonRest(const TCustomButton& button) { Show(button.DrawRest(m_canvas)); }
+void TButtonManager::DrawButtonRest(const TCustomButton& button)
+{
+    DrawButton(button, button.Enabled() ? bfNormal : bfDisabled);
+}
 
 void TButtonManager::PaintAll()
 {
@@ -90,9 +129,9 @@ int TButtonManager::MouseUp(int x, int y)
         if (m_mode == bmRadio)
             ClearSelection();
         if (m_mode == bmToggle)
-            button->SetSelected(!button->Selected());
+            SelectButton(*button, !button->Selected());
         else if (m_mode == bmRadio)
-            button->SetSelected(true);
+            SelectButton(*button, true);
         DrawButtonRest(*button);
     }
     m_pressed = false;
@@ -125,7 +164,12 @@ void TButtonManager::RedrawButton(int id)
 void TButtonManager::SetEnabled(int id, bool enabled)
 {
     if (TCustomButton* button = FindById(id)) {
-        button->SetEnabled(enabled);
+        if (button->Enabled() != enabled) {
+            button->SetEnabled(enabled);
+            QAccessible::State changed;
+            changed.disabled = true;
+            NotifyState(id, changed);
+        }
         DrawButtonRest(*button);
     }
 }
@@ -133,9 +177,26 @@ void TButtonManager::SetEnabled(int id, bool enabled)
 void TButtonManager::SetSelected(int id, bool selected)
 {
     if (TCustomButton* button = FindById(id)) {
-        button->SetSelected(selected);
+        SelectButton(*button, selected);
         DrawButtonRest(*button);
     }
+}
+
+void TButtonManager::SelectButton(TCustomButton& button, bool selected)
+{
+    if (button.Selected() == selected)
+        return;
+    button.SetSelected(selected);
+    QAccessible::State changed;
+    changed.checked = true;
+    changed.selected = true;
+    NotifyState(button.Id(), changed);
+}
+
+void TButtonManager::NotifyState(int id, QAccessible::State changed)
+{
+    if (auto* skinned = qobject_cast<TSkinnedWindow*>(m_window.data()))
+        skinned->ButtonStateChanged(this, id, changed);
 }
 
 void TButtonManager::SetBitmap(int id, const QString& resourceName)
@@ -154,6 +215,36 @@ void TButtonManager::SetCaption(int id, const QString& text)
     }
 }
 
+void TButtonManager::SetAccessibleName(int id, const QString& name)
+{
+    if (TCustomButton* button = FindById(id))
+        button->SetAccessibleName(name);
+}
+
+void TButtonManager::SetTabStop(int id, bool tabStop)
+{
+    if (TCustomButton* button = FindById(id))
+        button->SetTabStop(tabStop);
+}
+
+void TButtonManager::SetFocusId(int id)
+{
+    if (id == m_focusId)
+        return;
+    const int previous = std::exchange(m_focusId, id);
+    // The mark lies inside the button: drawing the button at rest takes it away.
+    RedrawButton(previous);
+    RedrawButton(m_focusId);
+}
+
+std::vector<TCustomButton*> TButtonManager::Buttons() const
+{
+    std::vector<TCustomButton*> buttons;
+    for (const auto& button : m_buttons)
+        buttons.push_back(button.get());
+    return buttons;
+}
+
 int TButtonManager::EnabledCount() const
 {
     return static_cast<int>(
@@ -169,7 +260,7 @@ bool TButtonManager::IsSelected(int id) const
 void TButtonManager::ClearSelection()
 {
     for (const auto& button : m_buttons) {
-        button->SetSelected(false);
+        SelectButton(*button, false);
         DrawButtonRest(*button);
     }
 }

@@ -1,13 +1,14 @@
 #pragma once
 
+#include <QAccessible>
 #include <QImage>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 #include <memory>
 #include <vector>
 
 #include "ui/CustomButton.h"
-
-class QWidget;
 
 namespace ui {
 
@@ -20,6 +21,10 @@ enum TButtonMode : unsigned char {
 // A group of skinned buttons of one window. The window forwards its mouse events to
 // the group (first group first) and acts on the id that MouseUp returns. All drawing
 // goes straight to `canvas` and the changed rectangle is shown at once on `window`.
+//
+// A group of a skinned window also serves its keyboard focus and its screen readers:
+// the window finds its groups through it, lets one button carry the focus mark, and
+// presents every button as an accessible push button, toggle button or tab.
 class TButtonManager {
 public:
     // `window` receives cursor changes and screen updates; `canvas` is its backing image
@@ -57,6 +62,26 @@ public:
     void SetCaption(int id, const QString& text);
     bool IsSelected(int id) const;
     void ClearSelection();
+    void SetAccessibleName(int id, const QString& name);
+    void SetTabStop(int id, bool tabStop);
+
+    // The button that shows the keyboard focus mark, -1 for none.
+    void SetFocusId(int id);
+    int FocusId() const { return m_focusId; }
+
+    // What a screen reader calls the buttons of the group: by default push buttons, toggle
+    // buttons in a toggle group and radio buttons in a radio group.
+    enum class TRole {
+        PushButton,
+        ToggleButton,
+        RadioButton,
+        PageTab,
+    };
+    void SetRole(TRole role) { m_role = role; }
+    TRole Role() const { return m_role; }
+    // The buttons in insertion order.
+    std::vector<TCustomButton*> Buttons() const;
+    QWidget* Window() const { return m_window; }
 
     int HoverId() const { return m_hoverId; }
     bool Pressed() const { return m_pressed; }
@@ -68,15 +93,20 @@ private:
     void DrawButton(const TCustomButton& button, TButtonFrame frame);
     void DrawButtonRest(const TCustomButton& button);
     void Show(const QRect& changed);
+    // Selects or unselects, and tells screen readers when that is a change.
+    void SelectButton(TCustomButton& button, bool selected);
+    void NotifyState(int id, QAccessible::State changed);
     void CaptureMouse();
     void ReleaseMouse();
 
     std::vector<std::unique_ptr<TCustomButton>> m_buttons;
     int m_hoverId = -1;
-    QWidget* m_window;
+    QPointer<QWidget> m_window;
     QImage* m_canvas;
     TButtonMode m_mode;
     bool m_pressed = false;
+    int m_focusId = -1;
+    TRole m_role;
 };
 
 } // namespace ui

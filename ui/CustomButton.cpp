@@ -9,6 +9,8 @@
 #include "ui/Blit.h"
 #include "ui/Fonts.h"
 
+#include "resources/Resources.h"
+
 namespace ui {
 
 namespace {
@@ -37,8 +39,11 @@ TCustomButton::TCustomButton(int id, const QString& caption, int top, int left, 
     , m_top(top)
     , m_caption(caption)
 {
-    if (!resourceName.isEmpty())
-        m_pBitmap = std::make_unique<QImage>(LoadNamedBitmap(resourceName));
+    if (!resourceName.isEmpty()) {
+        m_pBitmap = std::make_unique<QImage>();
+        m_resourceName = resourceName;
+        m_size = NamedBitmapSize(resourceName);
+    }
 }
 
 TCustomButton::~TCustomButton() = default;
@@ -47,7 +52,14 @@ QSize TCustomButton::FrameSize() const
 {
     if (!m_pBitmap)
         return {0, 0};
-    return {m_pBitmap->width(), m_pBitmap->height() / 4};
+    return {m_size.width(), m_size.height() / 4};
+}
+
+const QImage& TCustomButton::BitmapFor(qreal ratio) const
+{
+    if (m_pBitmap->isNull() || RatioOf(*m_pBitmap) != ratio)
+        *m_pBitmap = LoadNamedBitmap(m_resourceName, ratio);
+    return *m_pBitmap;
 }
 
 QRect TCustomButton::Draw(QImage* canvas, TButtonFrame frame) const
@@ -57,8 +69,12 @@ QRect TCustomButton::Draw(QImage* canvas, TButtonFrame frame) const
     QRect changed;
     const QSize size = FrameSize();
     if (m_pBitmap) {
-        const QRect source(0, static_cast<int>(frame) * size.height(), size.width(), size.height());
-        changed = BlitRows(*canvas, QPoint(m_left, m_top), *m_pBitmap, source);
+        // Each frame takes the device rows of one frame, whatever the rounding of the ratio.
+        const qreal ratio = RatioOf(*canvas);
+        const QSize device = resources::DeviceSize(size, ratio);
+        const QRect source(0, static_cast<int>(frame) * device.height(), device.width(), device.height());
+        const QRect written = BlitRows(*canvas, DevicePoint(QPoint(m_left, m_top), ratio), BitmapFor(ratio), source);
+        changed = LogicalRect(written, ratio);
     }
     if (m_caption.isEmpty())
         return changed;
@@ -117,7 +133,10 @@ void TCustomButton::SetBitmap(const QString& resourceName)
     if (resourceName.isEmpty())
         return;
     UI_CHECK(m_pBitmap, "CustomButton");
-    *m_pBitmap = LoadNamedBitmap(resourceName);
+    // Drawn when next shown, for the canvas it is shown on.
+    m_resourceName = resourceName;
+    m_size = NamedBitmapSize(resourceName);
+    *m_pBitmap = QImage();
 }
 
 } // namespace ui

@@ -10,6 +10,7 @@
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QThreadPool>
 
 #include <cmath>
 #include <cstdio>
@@ -333,6 +334,20 @@ TEST(Resources, PicturesAreReproducible)
     // uninitialised memory.
     for (const resources::art::Entry& e : resources::art::Catalog())
         EXPECT_EQ(resources::art::Render(e), LoadBitmap(e.name)) << e.name.toStdString();
+}
+
+TEST(Resources, PicturesDrawnAheadInBandsMatchThoseDrawnWhole)
+{
+    // Large pictures prepared on the thread pool are drawn in two bands at once: they
+    // come out as a window drawing them itself gets them, at whole and fractional ratios.
+    for (qreal ratio : {2.0, 2.5, 3.0}) {
+        resources::PrepareBitmaps({QStringLiteral("MAIN_UI")}, ratio);
+        QThreadPool::globalInstance()->waitForDone();
+        const QImage prepared = LoadBitmap(QStringLiteral("MAIN_UI"), ratio);
+        EXPECT_EQ(prepared, resources::art::Render(*resources::art::FindEntry(QStringLiteral("MAIN_UI")), ratio))
+            << ratio;
+        EXPECT_EQ(prepared.devicePixelRatio(), ratio);
+    }
 }
 
 TEST(Resources, PictureStatesShowWhatTheyMean)

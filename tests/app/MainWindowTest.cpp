@@ -252,8 +252,9 @@ TEST(SingleInstance, ASecondStartIsToldTheApplicationIsRunning)
 
 TEST(MainWindowResources, AMissingBoardPictureEndsTheBuildWithAnError)
 {
-    const ui::BitmapLoader previous = ui::SetBitmapLoader(
-        [](const QString& name) { return name == "MAIN_UI" ? QImage() : resources::LoadBitmap(name); });
+    const ui::BitmapLoader previous = ui::SetBitmapLoader([](const QString& name, qreal ratio) {
+        return name == "MAIN_UI" ? QImage() : resources::LoadBitmap(name, ratio);
+    });
     EXPECT_THROW(TFormMain form, std::runtime_error);
     EXPECT_EQ(FormMain, nullptr) << "no window is left reachable";
     ui::SetBitmapLoader(previous);

@@ -23,6 +23,9 @@ E2E_TMP=$(mktemp -d /tmp/vx5h-e2e-XXXXXX)
 chmod 700 "$E2E_TMP"
 E2E_SCREEN_W=1024
 E2E_SCREEN_H=768
+# The panel's scale on the screen (QT_SCALE_FACTOR, whole numbers): the coordinates the
+# helpers take are the window's own, the screen has E2E_SCALE pixels for each.
+E2E_SCALE=1
 E2E_XVFB_PID=
 E2E_PANEL_PID=
 E2E_WINDOW=
@@ -137,7 +140,7 @@ e2e_window_pos() {
 # already is waits for a move that never comes).
 e2e_click() {
     e2e_window_pos
-    xdotool mousemove $(( E2E_WX + $1 )) $(( E2E_WY + $2 )) click 1
+    xdotool mousemove $(( E2E_WX + $1 * E2E_SCALE )) $(( E2E_WY + $2 * E2E_SCALE )) click 1
 }
 e2e_drag() { # x0 y0 dx dy
     e2e_window_pos
@@ -166,12 +169,14 @@ e2e_click_close() { e2e_click 577 25; }
 e2e_ctl() { "$E2E_BIN/vx5h-board-sim" ctl "$@"; }
 e2e_state_has() { e2e_ctl state | grep -qF -- "$1"; }
 
-# Count of pixels in the window rectangle x y w h whose colour passes the awk test $5
+# Count of screen pixels in the window rectangle x y w h whose colour passes the awk test $5
 # on r, g, b (0-255), e.g. 'g > 90 && r < 40'. Text is antialiased, so colours are
 # matched by kind rather than exactly.
 e2e_pixels() {
     e2e_window_pos
-    import -window root -crop "${3}x${4}+$(( E2E_WX + $1 ))+$(( E2E_WY + $2 ))" -depth 8 txt:- 2>/dev/null |
+    local s=$E2E_SCALE
+    import -window root -crop "$(( $3 * s ))x$(( $4 * s ))+$(( E2E_WX + $1 * s ))+$(( E2E_WY + $2 * s ))" -depth 8 txt:- \
+        2>/dev/null |
         awk -F'[(),]' 'NR > 1 {
             r = $3 + 0; g = $4 + 0; b = $5 + 0
             if ('"$5"') n++

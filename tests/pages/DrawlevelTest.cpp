@@ -29,7 +29,7 @@ class SyntheticLevels {
 public:
     SyntheticLevels()
     {
-        m_previous = ui::SetBitmapLoader([](const QString& name) {
+        m_previous = ui::SetBitmapLoader([](const QString& name, qreal) {
             const QSize size = name == "XY_LEVEL" ? XY_LEVEL
                 : name == "X_LEVEL"               ? X_LEVEL
                 : name == "Y_LEVEL"               ? Y_LEVEL
@@ -118,7 +118,7 @@ TEST(LevelBlend, RowsAndColumnsOutsideTheTargetAreLeftOut)
 TEST(LevelDraw, ComposesAtTheFixedPlacesAndLeavesNoTrace)
 {
     SyntheticLevels art;
-    const TDrawLevel levels = MakeLevels();
+    TDrawLevel levels = MakeLevels();
     EXPECT_EQ(levels.Bounds(), QRect(117, 64, 242, 196));
 
     QImage canvas(387, 276, QImage::Format_RGB32);
@@ -146,7 +146,7 @@ TEST(LevelDraw, ComposesAtTheFixedPlacesAndLeavesNoTrace)
 
 TEST(LevelDraw, ProgramArtworkLoadsInTheDocumentedSizes)
 {
-    const TDrawLevel levels(
+    TDrawLevel levels(
         117, 64, "XY_LEVEL_BMP", "XY_BUBBLE_BMP", "X_LEVEL_BMP", "X_BUBBLE_BMP", "Y_LEVEL_BMP", "Y_BUBBLE_BMP");
     EXPECT_EQ(levels.Bounds(), QRect(117, 64, 242, 196));
     QImage small(10, 10, QImage::Format_RGB32);

@@ -5,7 +5,10 @@
 #include "pages/LedLayout.h"
 #include "pages/UnitLED.h"
 
+#include <QAccessible>
 #include <QImage>
+#include <map>
+#include <vector>
 
 using namespace iopages;
 
@@ -135,6 +138,48 @@ TEST_F(LedPage, ActivationWithClosedLinkLeavesButtonsDisabled)
     ClickLed(1);
     EXPECT_TRUE(page->LedLit(1));
     EXPECT_EQ(failures, 0);
+}
+
+TEST_F(LedPage, ScreenReadersSeeEveryLedWithItsNameAndStateAndCanToggleIt)
+{
+    page->Activate(&Board());
+    ClickLed(3); // GLED3 off, every other LED on
+    QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(page.get());
+    ASSERT_NE(pane, nullptr);
+    std::map<QString, QAccessibleInterface*> lamps;
+    std::vector<QString> pushButtons;
+    for (int i = 0; i < pane->childCount(); ++i) {
+        QAccessibleInterface* child = pane->child(i);
+        if (!child || child->role() != QAccessible::Button)
+            continue;
+        if (child->state().checkable)
+            lamps[child->text(QAccessible::Name)] = child;
+        else
+            pushButtons.push_back(child->text(QAccessible::Name));
+        EXPECT_EQ(pane->indexOfChild(child), i);
+        EXPECT_EQ(child->parent(), pane);
+    }
+    ASSERT_EQ(lamps.size(), 27u);
+    for (int id = 0; id < leds::LED_COUNT; ++id) {
+        const QAccessibleInterface* led = lamps[leds::Label(id)];
+        ASSERT_NE(led, nullptr) << leds::Label(id).toStdString();
+        EXPECT_EQ(led->state().checked, id != 3) << leds::Label(id).toStdString();
+        EXPECT_FALSE(led->state().disabled);
+        EXPECT_EQ(led->rect().size(), QSize(24, 36));
+    }
+    EXPECT_EQ(pushButtons, (std::vector<QString>{"Light All", "Unlight All"}));
+
+    // Its action toggles the LED as a click does.
+    QAccessibleActionInterface* action = lamps["GLED3"]->actionInterface();
+    ASSERT_NE(action, nullptr);
+    ASSERT_EQ(action->actionNames(), QStringList{QAccessibleActionInterface::toggleAction()});
+    action->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(page->LedLit(3));
+    EXPECT_TRUE(lamps["GLED3"]->state().checked);
+    EXPECT_EQ(BoardLeds(), leds::ALL_LEDS);
+
+    page->Deactivate();
+    EXPECT_TRUE(lamps["RLED17"]->state().disabled);
 }
 
 TEST_F(LedPage, Snapshot)

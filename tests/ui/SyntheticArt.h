@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QMap>
 #include <QString>
+#include <QtMath>
 
 #include "ui/BitmapLoader.h"
 
@@ -35,11 +36,30 @@ inline QImage MakeFilled(int width, int height, QRgb colour)
     return image;
 }
 
+// `picture` as drawn for `ratio`: each pixel a block of device pixels (flat colours
+// stay exact; for four-frame pictures the frames line up where frame height x ratio is
+// whole).
+inline QImage AtRatio(const QImage& picture, qreal ratio)
+{
+    if (picture.isNull() || ratio == 1.0)
+        return picture;
+    const QSize device(qCeil(picture.width() * ratio - 1e-6), qCeil(picture.height() * ratio - 1e-6));
+    QImage image(device, QImage::Format_RGB32);
+    for (int y = 0; y < device.height(); ++y)
+        for (int x = 0; x < device.width(); ++x)
+            image.setPixel(x, y,
+                picture.pixel(
+                    qMin(picture.width() - 1, qFloor(x / ratio)), qMin(picture.height() - 1, qFloor(y / ratio))));
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
 // Installs a loader that knows exactly `pictures` for the life of the object.
 class TScopedArt {
 public:
     explicit TScopedArt(QMap<QString, QImage> pictures)
-        : m_previous(ui::SetBitmapLoader([pictures](const QString& name) { return pictures.value(name); }))
+        : m_previous(ui::SetBitmapLoader(
+            [pictures](const QString& name, qreal ratio) { return AtRatio(pictures.value(name), ratio); }))
     { }
     ~TScopedArt() { ui::SetBitmapLoader(m_previous); }
     TScopedArt(const TScopedArt&) = delete;

@@ -1,0 +1,151 @@
+// Every window drawn for the screen it is on: at ratios 1, 1.5 and 2 the main window
+// (with the welcome animation and with each page), the about box and the progress
+// dialog have their window size times the ratio in pixels, and are as sharp as the
+// window drawn at ratio 1 enlarged pixel for pixel (Sharpness.h). Moving a window to a
+// screen of another scale draws it all again for that scale, and window coordinates
+// keep meaning the same places. The pictures are kept under snapshots/hidpi/.
+#include <QDir>
+#include <QTest>
+#include <cstdio>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "Screens.h"
+#include "Sharpness.h"
+#include "app/MainLayout.h"
+#include "app/UnitAbout.h"
+#include "app/UnitMain.h"
+#include "app/UnitProgress.h"
+#include "app/WelcomeAnimation.h"
+#include "resources/Resources.h"
+#include "ui/Blit.h"
+
+namespace {
+
+using screens::RATIOS;
+
+QString SnapshotPath(const QString& name, qreal ratio)
+{
+    QDir folder(QStringLiteral(VX5H_SNAPSHOT_DIR "/hidpi"));
+    folder.mkpath(QStringLiteral("."));
+    return folder.filePath(QStringLiteral("%1@%2x.png").arg(name).arg(ratio));
+}
+
+std::unique_ptr<TFormMain> MakeMain()
+{
+    auto main = std::make_unique<TFormMain>();
+    main->TimerRun.stop(); // no board: the window as built
+    return main;
+}
+
+// The window in one state: `prepare` brings it there (a page selected, a text set).
+struct TView {
+    QString name;
+    QWidget* window;
+    std::function<void()> prepare;
+};
+
+class HiDpi : public ::testing::Test {
+protected:
+    // Grabs the view at every ratio, checks size and sharpness, and keeps the pictures.
+    static void CheckView(const TView& view)
+    {
+        QImage oneX;
+        for (qreal ratio : RATIOS) {
+            ASSERT_TRUE(screens::ShowOn(*view.window, ratio)) << view.name.toStdString() << " at " << ratio;
+            if (view.prepare)
+                view.prepare();
+            // The welcome animation follows the window a moment later, when its picture for
+            // this ratio is drawn.
+            EXPECT_TRUE(QTest::qWaitFor([ratio] { return resources::AnimationReady("WELCOME_AVI", ratio); }));
+            QTest::qWait(2 * TAnimate::WAIT_FOR_PICTURE_MS);
+            const QImage drawn = view.window->grab().toImage();
+            drawn.save(SnapshotPath(view.name, ratio));
+            const QSize logical = view.window->size();
+            EXPECT_LT(std::abs(drawn.width() - logical.width() * ratio), 1.0) << view.name.toStdString();
+            EXPECT_LT(std::abs(drawn.height() - logical.height() * ratio), 1.0) << view.name.toStdString();
+            if (ratio == 1.0) {
+                oneX = drawn;
+                continue;
+            }
+            const double sharp = sharpness::Sharpness(drawn, oneX);
+            std::printf("sharpness %-14s at %.1f: %.2f\n", qPrintable(view.name), ratio, sharp);
+            EXPECT_GE(sharp, sharpness::AS_SHARP) << view.name.toStdString() << " at " << ratio;
+        }
+    }
+};
+
+TEST_F(HiDpi, EveryWindowAndPageIsDrawnForItsScreensRatio)
+{
+    const auto main = MakeMain();
+    std::vector<TView> views{{"main", main.get(), {}}};
+    for (int index : mainlayout::TAB_CREATION_ORDER) {
+        QString name = QString::fromLatin1(mainlayout::FindPage(index)->caption).toLower().remove(' ');
+        views.push_back({"main-" + name, main.get(), [&main, index] { main->SelectPage(index); }});
+    }
+    TFormAbout about;
+    TFormProgress progress(nullptr);
+    views.push_back({"about", &about, {}});
+    views.push_back({"progress", &progress, [&progress] {
+                         progress.SetPercent(40);
+                         progress.SetStatus(QStringLiteral("Finish Percentage: 40%"));
+                     }});
+    for (const TView& view : views)
+        CheckView(view);
+}
+
+TEST_F(HiDpi, TheMeasureTellsADrawingFromAnEnlargement)
+{
+    // What a screen shows of a window drawn for ratio 1 and enlarged smoothly by it.
+    const auto main = MakeMain();
+    ASSERT_TRUE(screens::ShowOn(*main, 1.0));
+    const QImage oneX = main->grab().toImage();
+    const QImage blurred = sharpness::Enlarged(oneX, oneX.size() * 2, true);
+    const QImage nearest = sharpness::Enlarged(oneX, oneX.size() * 2, false);
+    std::printf("sharpness of a smooth enlargement: %.2f\n", sharpness::Sharpness(blurred, oneX));
+    EXPECT_LT(sharpness::Sharpness(blurred, oneX), 0.5);
+    EXPECT_NEAR(sharpness::Sharpness(nearest, oneX), 1.0, 1e-9);
+}
+
+// Shows the main window on the screen of `ratio` once the welcome animation's frame for
+// that screen is drawn too.
+bool ShowSettled(TFormMain& main, qreal ratio)
+{
+    if (!screens::ShowOn(main, ratio))
+        return false;
+    const bool ready = QTest::qWaitFor([ratio] { return resources::AnimationReady("WELCOME_AVI", ratio); });
+    QTest::qWait(2 * TAnimate::WAIT_FOR_PICTURE_MS);
+    return ready;
+}
+
+TEST_F(HiDpi, AnotherScreensScaleDrawsEverythingAgainAtTheSamePlaces)
+{
+    const auto main = MakeMain();
+    // One frame of the animation throughout, so that the pictures can be compared.
+    main->AnimateWelcome->SetActive(false);
+    ASSERT_TRUE(ShowSettled(*main, 1.0));
+    const QImage atOne = main->grab().toImage();
+
+    ASSERT_TRUE(ShowSettled(*main, 2.0));
+    EXPECT_EQ(main->CanvasRatio(), 2.0);
+    EXPECT_EQ(main->Canvas()->size(), QSize(1240, 1200));
+    // The buttons are drawn from their pictures for ratio 2, not from enlarged ones.
+    const ui::TCustomButton* close = main->SystemButtons->FindById(mainlayout::BTN_CLOSE);
+    ASSERT_NE(close->Bitmap(), nullptr);
+    EXPECT_EQ(close->Bitmap()->devicePixelRatio(), 2.0);
+    // A window position means the same place: the pointer over Close shows its hover look,
+    // the hover frame of the picture drawn for ratio 2, pixel for pixel.
+    QTest::mouseMove(main.get(), close->Rect().center());
+    EXPECT_EQ(main->SystemButtons->HoverId(), mainlayout::BTN_CLOSE);
+    const QImage picture = resources::LoadBitmap(QStringLiteral("CLOSE_BTN"), 2.0);
+    const QRect device = ui::DeviceRect(close->Rect(), 2.0);
+    EXPECT_EQ(main->Canvas()->copy(device), picture.copy(0, 2 * device.height(), device.width(), device.height()));
+    QTest::mouseMove(main.get(), QPoint(300, 150));
+
+    // Back on the ordinary screen: the same pixels as before it moved.
+    ASSERT_TRUE(ShowSettled(*main, 1.0));
+    EXPECT_EQ(main->grab().toImage(), atOne);
+}
+
+} // namespace
