@@ -3,6 +3,7 @@
 #include "board/TraceRecorder.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/Hooks.h"
+#include "platform/LibraryKind.h"
 #include "platform/Paths.h"
 #include "platform/Tick.h"
 
@@ -27,11 +28,9 @@ TJtagPort::~TJtagPort()
 void TJtagPort::Load()
 {
     const std::string path = platform::ExecutableFolder() + jtagapi::LIBRARY_NAME;
-    auto library = platform::DynamicLibrary::Load(path);
-    if (!library) {
-        platform::ShowErrorDialog("fail to load dll - " + path);
+    auto library = platform::LoadOrShowError(path);
+    if (!library)
         return;
-    }
     m_Open = library->ResolveAs<QELVANO_JtagOpen_t>(jtagapi::OPEN_NAME);
     m_Close = library->ResolveAs<QELVANO_JtagClose_t>(jtagapi::CLOSE_NAME);
     m_Write = library->ResolveAs<QELVANO_JtagWrite_t>(jtagapi::WRITE_NAME);

@@ -2,6 +2,7 @@
 
 #include "platform/DynamicLibrary.h"
 #include "platform/Hooks.h"
+#include "platform/LibraryKind.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
@@ -9,11 +10,9 @@
 TDownload::TDownload()
 {
     const std::string path = platform::ExecutableFolder() + downloadapi::LIBRARY_NAME;
-    auto library = platform::DynamicLibrary::Load(path);
-    if (!library) {
-        platform::ShowErrorDialog("fail to load dll - " + path);
+    auto library = platform::LoadOrShowError(path);
+    if (!library)
         return;
-    }
     // Only two entry points are called, but a library without all of them is not the one
     // this program was made for.
     std::array<void*, downloadapi::ENTRY_COUNT> entries{};
