@@ -2,6 +2,7 @@
 
 #include "board/TraceRecorder.h"
 #include "platform/DynamicLibrary.h"
+#include "platform/ForeignCall.h"
 #include "platform/Hooks.h"
 #include "platform/LibraryKind.h"
 #include "platform/Paths.h"
@@ -58,7 +59,7 @@ bool TJtagPort::Open()
     // The library finds the programmer tools' helpers relative to the current directory.
     if (const auto tools = platform::ProgrammerToolsFolder())
         platform::SetCurrentDirectory(*tools);
-    m_Link = m_Open(m_CableIndex, m_CableName.c_str());
+    m_Link = platform::CallForeign(m_Open, m_CableIndex, m_CableName.c_str());
     platform::SetCurrentDirectory(platform::ExecutableFolder());
     return m_Link != 0;
 }
@@ -68,7 +69,7 @@ void TJtagPort::Close()
     if (m_Link == 0)
         return;
     if (m_Close)
-        m_Close(m_Link);
+        platform::CallForeign(m_Close, m_Link);
     m_Link = 0;
 }
 
@@ -79,9 +80,9 @@ bool TJtagPort::Write(const std::uint8_t* bytes, std::int32_t count)
     if (m_Link == 0 || !m_Write)
         return false;
     if (!m_Trace)
-        return m_Write(m_Link, bytes, count) != 0;
+        return platform::CallForeign(m_Write, m_Link, bytes, count) != 0;
     const std::uint64_t start = TTraceRecorder::Now();
-    const bool accepted = m_Write(m_Link, bytes, count) != 0;
+    const bool accepted = platform::CallForeign(m_Write, m_Link, bytes, count) != 0;
     m_Trace->Wrote(bytes, count, accepted, start);
     return accepted;
 }
@@ -95,7 +96,7 @@ std::int32_t TJtagPort::Read(std::uint8_t* dest, std::int32_t count, std::uint32
     std::int32_t received = 0;
     do {
         const std::int32_t missing = count - received;
-        const std::int32_t got = m_Read(m_Link, dest + received, missing);
+        const std::int32_t got = platform::CallForeign(m_Read, m_Link, dest + received, missing);
         // A library that claims more than it was asked for must not move us past the end.
         received += std::clamp(got, 0, missing);
     } while (received < count && platform::TicksSince(start) < budgetMs);
@@ -108,7 +109,7 @@ bool TJtagPort::GetInfo(std::uint8_t* record)
 {
     if (!m_Library || m_Link == 0 || !m_GetInfo || !record)
         return false;
-    return m_GetInfo(m_Link, record) != 0;
+    return platform::CallForeign(m_GetInfo, m_Link, record) != 0;
 }
 
 std::int32_t TJtagPort::LastError(std::string& text) const
@@ -117,7 +118,7 @@ std::int32_t TJtagPort::LastError(std::string& text) const
     if (!m_Library || !m_LastError)
         return jtagapi::JTAG_ERROR_NONE;
     char buffer[512] = {};
-    const std::int32_t code = m_LastError(buffer, sizeof buffer);
+    const std::int32_t code = platform::CallForeign(m_LastError, buffer, std::int32_t(sizeof buffer));
     buffer[sizeof buffer - 1] = '\0';
     text = buffer;
     return code;
