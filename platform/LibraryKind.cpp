@@ -20,33 +20,20 @@ std::uint32_t Le(const std::uint8_t* at, int count)
     return value;
 }
 
-TMachine PeMachine(std::uint32_t code)
-{
-    switch (code) {
-    case 0x014C:
-        return {32, "x86"};
-    case 0x8664:
-        return {64, "x64"};
-    case 0x01C4:
-        return {32, "ARM"};
-    case 0xAA64:
-        return {64, "ARM64"};
-    }
-    return {};
-}
+struct TMachineCode {
+    std::uint32_t code;
+    TMachine machine;
+};
+// The machine fields of the headers, for the machines Windows and Linux run on.
+constexpr TMachineCode PE_MACHINES[] = {
+    {0x014C, {32, "x86"}}, {0x8664, {64, "x64"}}, {0x01C4, {32, "ARM"}}, {0xAA64, {64, "ARM64"}}};
+constexpr TMachineCode ELF_MACHINES[] = {{3, {32, "x86"}}, {62, {64, "x64"}}, {40, {32, "ARM"}}, {183, {64, "ARM64"}}};
 
-TMachine ElfMachine(std::uint32_t code)
+template<std::size_t N> TMachine Lookup(const TMachineCode (&table)[N], std::uint32_t code)
 {
-    switch (code) {
-    case 3:
-        return {32, "x86"};
-    case 62:
-        return {64, "x64"};
-    case 40:
-        return {32, "ARM"};
-    case 183:
-        return {64, "ARM64"};
-    }
+    for (const TMachineCode& entry : table)
+        if (entry.code == code)
+            return entry.machine;
     return {};
 }
 
@@ -58,7 +45,7 @@ TMachine FromPe(const std::uint8_t* bytes, std::size_t count)
     const std::uint32_t at = Le(bytes + 60, 4);
     if (at > count - 6 || Le(bytes + at, 4) != 0x00004550)
         return {};
-    return PeMachine(Le(bytes + at + 4, 2));
+    return Lookup(PE_MACHINES, Le(bytes + at + 4, 2));
 }
 
 // "\x7F" "ELF", its class at byte 4 (1: 32-bit, 2: 64-bit), its byte order at 5 and
@@ -67,7 +54,7 @@ TMachine FromElf(const std::uint8_t* bytes, std::size_t count)
 {
     if (count < 20 || bytes[5] != 1) // the machines this knows are all little-endian
         return {};
-    const TMachine machine = ElfMachine(Le(bytes + 18, 2));
+    const TMachine machine = Lookup(ELF_MACHINES, Le(bytes + 18, 2));
     return machine.bits == (bytes[4] == 2 ? 64 : 32) ? machine : TMachine{};
 }
 

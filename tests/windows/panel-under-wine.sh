@@ -143,17 +143,6 @@ connect_again_fails_the_same_way() {
     log_has "$1" || e2e_fail "the second Connect did not try again"
 }
 
-# Page coordinates -> window coordinates (the page area starts at (204, 288)).
-page_click() { e2e_click $(( 204 + $1 )) $(( 288 + $2 )); }
-page_type() {
-    page_click "$1" "$2"
-    xdotool key --clearmodifiers ctrl+a
-    xdotool type --delay 20 "$3"
-}
-page_crop_sum() {
-    e2e_window_pos
-    import -window root -crop "${3}x${4}+$(( E2E_WX + 204 + $1 ))+$(( E2E_WY + 288 + $2 ))" rgb:- 2>/dev/null | md5sum
-}
 # Answers the file dialog titled $1 with the Windows path of $2. The first Return may
 # only take the file name box's completion.
 dialog_shown() { [ -n "$(xdotool search --onlyvisible --name "$DIALOG_TITLE" 2>/dev/null)" ]; }
