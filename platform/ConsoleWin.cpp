@@ -50,28 +50,39 @@ HANDLE HandleOf(TStream stream)
     return ::GetStdHandle(STD_ERROR_HANDLE);
 }
 
-// The text of the keys pressed, as UTF-8; 0 when none was waiting, -1 on an error.
+// Key text read from the console but not handed out yet: a key beyond ASCII is several
+// bytes of UTF-8, and the caller may ask for one byte at a time.
+std::string g_PendingKeys;
+
+int TakePendingKeys(std::uint8_t* dest, std::size_t size)
+{
+    const std::size_t count = std::min(size, g_PendingKeys.size());
+    std::copy_n(g_PendingKeys.begin(), count, dest);
+    g_PendingKeys.erase(0, count);
+    return static_cast<int>(count);
+}
+
+// The keys pressed since the last call, as UTF-8, into g_PendingKeys; false on an error.
 // Waiting input may be any console event (a mouse move, a key released): those are
 // consumed and ignored.
-int ReadConsoleKeys(HANDLE input, std::uint8_t* dest, std::size_t size)
+bool ReadConsoleKeys(HANDLE input)
 {
     DWORD waiting = 0;
     if (!::GetNumberOfConsoleInputEvents(input, &waiting))
-        return -1;
-    std::string text;
-    while (waiting-- > 0 && text.size() + 4 <= size) {
+        return false;
+    for (; waiting > 0; --waiting) {
         INPUT_RECORD record{};
         DWORD got = 0;
         if (!::ReadConsoleInputW(input, &record, 1, &got) || got != 1)
-            return -1;
+            return false;
         const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
         if (record.EventType != KEY_EVENT || !key.bKeyDown || key.uChar.UnicodeChar == 0)
             continue;
-        for (WORD repeat = 0; repeat < key.wRepeatCount && text.size() + 4 <= size; ++repeat)
-            text += win::Narrow(std::wstring(1, key.uChar.UnicodeChar));
+        const std::string text = win::Narrow(std::wstring(1, key.uChar.UnicodeChar));
+        for (WORD repeat = 0; repeat < key.wRepeatCount; ++repeat)
+            g_PendingKeys += text;
     }
-    std::copy(text.begin(), text.end(), dest);
-    return static_cast<int>(text.size());
+    return true;
 }
 
 // Bytes from a pipe or a file; 0 when a pipe had none yet, -1 at the end.
@@ -145,10 +156,14 @@ int ReadInput(std::uint8_t* dest, std::size_t size, std::uint32_t budgetMs)
     const DWORD start = ::GetTickCount();
     for (;;) {
         int got = 0;
-        if (console)
-            got = ::WaitForSingleObject(input, POLL_MS) == WAIT_OBJECT_0 ? ReadConsoleKeys(input, dest, size) : 0;
-        else
+        if (console) {
+            if (g_PendingKeys.empty() && ::WaitForSingleObject(input, POLL_MS) == WAIT_OBJECT_0
+                && !ReadConsoleKeys(input))
+                return -1;
+            got = TakePendingKeys(dest, size);
+        } else {
             got = ReadStream(input, dest, size, pipe);
+        }
         if (got != 0 || ::GetTickCount() - start >= budgetMs)
             return got;
         if (!console)
