@@ -164,6 +164,16 @@ make_prefix
 
 # --- 1. The stand-ins of the board maker's libraries beside the program ---------------
 unpack board "$VX5H_STANDINS"
+# One C++ runtime in the process: the programs take the compiler's runtime from the DLL
+# that Qt's DLLs use too. A runtime linked into the program as well would be a second
+# copy with its own state; on 32-bit Windows an exception could then not unwind through
+# the frames of the other copy's modules.
+if [ -n "${VX5H_OBJDUMP:-}" ]; then
+    for module in VX5h_260_ControlPanel.exe vx5h.exe Qt6Core.dll; do
+        "$VX5H_OBJDUMP" -p "$E2E_PANEL_DIR/$module" | grep -qF "DLL Name: libstdc++-6.dll" ||
+            e2e_fail "$module does not take the C++ runtime from libstdc++-6.dll"
+    done
+fi
 start_panel
 e2e_log "start to window: $E2E_WINDOW_SHOWN_MS ms (the ${BITS}-bit program under wine)"
 e2e_shot window
