@@ -166,8 +166,7 @@ make_prefix
 unpack board "$VX5H_STANDINS"
 # One C++ runtime in the process: the programs take the compiler's runtime from the DLL
 # that Qt's DLLs use too. A runtime linked into the program as well would be a second
-# copy with its own state; on 32-bit Windows an exception could then not unwind through
-# the frames of the other copy's modules.
+# copy in the same process with its own state (locales, streams, the unwinder's tables).
 if [ -n "${VX5H_OBJDUMP:-}" ]; then
     for module in VX5h_260_ControlPanel.exe vx5h.exe Qt6Core.dll; do
         "$VX5H_OBJDUMP" -p "$E2E_PANEL_DIR/$module" | grep -qF "DLL Name: libstdc++-6.dll" ||
