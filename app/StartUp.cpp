@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 
+#include "app/Logging.h"
 #include "app/MainLayout.h"
 #include "app/UnitMain.h"
 #include "platform/Hooks.h"
@@ -49,6 +50,8 @@ void InstallCoreHooks()
 {
     platform::SetErrorDialogHandler([](const std::string& text) {
         const QString message = QString::fromStdString(text);
+        // In the log as well: a person sending it shows what the boxes said.
+        qCInfo(lcConnect).noquote() << "error box:" << message;
         OnUiThread([&message] { ui::ShowMessage(FormMain, ui::TMessageKind::Error, MessageTitle(), message); });
     });
     platform::SetBeepHandler([] { OnUiThread([] { QApplication::beep(); }); });

@@ -2,7 +2,9 @@
 
 #include "board/TraceRecorder.h"
 #include "platform/DynamicLibrary.h"
+#include "platform/ForeignCall.h"
 #include "platform/Hooks.h"
+#include "platform/LibraryKind.h"
 #include "platform/Paths.h"
 #include "platform/Tick.h"
 
@@ -26,14 +28,9 @@ TJtagPort::~TJtagPort()
 
 void TJtagPort::Load()
 {
-    const std::string folder = platform::ExecutableFolder();
-    const std::string path = folder + jtagapi::LIBRARY_NAME;
-    auto library = folder.empty() ? nullptr : platform::DynamicLibrary::Load(path);
-    if (!library) {
-        platform::ShowErrorDialog(
-            "fail to load dll - " + path + (folder.empty() ? std::string(": ") + platform::PROGRAM_FOLDER_UNKNOWN : ""));
+    auto library = platform::LoadOrShowError(jtagapi::LIBRARY_NAME);
+    if (!library)
         return;
-    }
     m_Open = library->ResolveAs<QELVANO_JtagOpen_t>(jtagapi::OPEN_NAME);
     m_Close = library->ResolveAs<QELVANO_JtagClose_t>(jtagapi::CLOSE_NAME);
     m_Write = library->ResolveAs<QELVANO_JtagWrite_t>(jtagapi::WRITE_NAME);
@@ -61,7 +58,7 @@ bool TJtagPort::Open()
     // The library finds the programmer tools' helpers relative to the current directory.
     if (const auto tools = platform::ProgrammerToolsFolder())
         platform::SetCurrentDirectory(*tools);
-    m_Link = m_Open(m_CableIndex, m_CableName.c_str());
+    m_Link = platform::CallForeign(m_Open, m_CableIndex, m_CableName.c_str());
     platform::SetCurrentDirectory(platform::ExecutableFolder());
     return m_Link != 0;
 }
@@ -71,7 +68,7 @@ void TJtagPort::Close()
     if (m_Link == 0)
         return;
     if (m_Close)
-        m_Close(m_Link);
+        platform::CallForeign(m_Close, m_Link);
     m_Link = 0;
 }
 
@@ -82,9 +79,9 @@ bool TJtagPort::Write(const std::uint8_t* bytes, std::int32_t count)
     if (m_Link == 0 || !m_Write)
         return false;
     if (!m_Trace)
-        return m_Write(m_Link, bytes, count) != 0;
+        return platform::CallForeign(m_Write, m_Link, bytes, count) != 0;
     const std::uint64_t start = TTraceRecorder::Now();
-    const bool accepted = m_Write(m_Link, bytes, count) != 0;
+    const bool accepted = platform::CallForeign(m_Write, m_Link, bytes, count) != 0;
     m_Trace->Wrote(bytes, count, accepted, start);
     return accepted;
 }
@@ -98,7 +95,7 @@ std::int32_t TJtagPort::Read(std::uint8_t* dest, std::int32_t count, std::uint32
     std::int32_t received = 0;
     do {
         const std::int32_t missing = count - received;
-        const std::int32_t got = m_Read(m_Link, dest + received, missing);
+        const std::int32_t got = platform::CallForeign(m_Read, m_Link, dest + received, missing);
         // A library that claims more than it was asked for must not move us past the end.
         received += std::clamp(got, 0, missing);
     } while (received < count && platform::TicksSince(start) < budgetMs);
@@ -111,7 +108,7 @@ bool TJtagPort::GetInfo(std::uint8_t* record)
 {
     if (!m_Library || m_Link == 0 || !m_GetInfo || !record)
         return false;
-    return m_GetInfo(m_Link, record) != 0;
+    return platform::CallForeign(m_GetInfo, m_Link, record) != 0;
 }
 
 std::int32_t TJtagPort::LastError(std::string& text) const
@@ -120,7 +117,7 @@ std::int32_t TJtagPort::LastError(std::string& text) const
     if (!m_Library || !m_LastError)
         return jtagapi::JTAG_ERROR_NONE;
     char buffer[512] = {};
-    const std::int32_t code = m_LastError(buffer, sizeof buffer);
+    const std::int32_t code = platform::CallForeign(m_LastError, buffer, std::int32_t(sizeof buffer));
     buffer[sizeof buffer - 1] = '\0';
     text = buffer;
     return code;

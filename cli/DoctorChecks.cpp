@@ -184,7 +184,7 @@ std::vector<TCheck> CheckUsbCables(const std::string& sysfsDevices, const std::s
         std::snprintf(node, sizeof node, "%03d/%03d", std::atoi(FirstLine(entry.path() / "busnum").c_str()),
             std::atoi(FirstLine(entry.path() / "devnum").c_str()));
         const fs::path device = fs::path(devRoot) / node;
-        const bool usable = ::access(device.c_str(), R_OK | W_OK) == 0;
+        const bool usable = platform::CanReadAndWrite(device.string());
         checks.push_back({usable, "USB cable " + where,
             usable ? device.string() + " readable and writable"
                    : device.string() + " is not readable and writable by you: install the udev rule " + UDEV_RULE

@@ -1,21 +1,18 @@
 #include "config/Download.h"
 
 #include "platform/DynamicLibrary.h"
+#include "platform/ForeignCall.h"
 #include "platform/Hooks.h"
+#include "platform/LibraryKind.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
 
 TDownload::TDownload()
 {
-    const std::string folder = platform::ExecutableFolder();
-    const std::string path = folder + downloadapi::LIBRARY_NAME;
-    auto library = folder.empty() ? nullptr : platform::DynamicLibrary::Load(path);
-    if (!library) {
-        platform::ShowErrorDialog(
-            "fail to load dll - " + path + (folder.empty() ? std::string(": ") + platform::PROGRAM_FOLDER_UNKNOWN : ""));
+    auto library = platform::LoadOrShowError(downloadapi::LIBRARY_NAME);
+    if (!library)
         return;
-    }
     // Only two entry points are called, but a library without all of them is not the one
     // this program was made for.
     std::array<void*, downloadapi::ENTRY_COUNT> entries{};
@@ -43,7 +40,7 @@ double TDownload::GetQuartusVersion() const
         return 0.0;
     const auto getVersion
         = reinterpret_cast<QELVANO_GetQuatusVersion_t>(m_Entries[downloadapi::GET_QUARTUS_VERSION_SLOT]);
-    return getVersion();
+    return platform::CallForeign(getVersion);
 }
 
 bool TDownload::DownloadImage(const std::string& path, std::int32_t time, std::uint8_t a, std::int32_t b,
@@ -53,7 +50,7 @@ bool TDownload::DownloadImage(const std::string& path, std::int32_t time, std::u
         return false;
     const auto download = reinterpret_cast<QELVANO_JtagDownload_t>(m_Entries[downloadapi::JTAG_DOWNLOAD_SLOT]);
     const std::string libraryPath = platform::LibraryPathText(path);
-    const std::int32_t result = download(libraryPath.c_str(), time, a, b, c, d, e);
+    const std::int32_t result = platform::CallForeign(download, libraryPath.c_str(), time, a, b, c, d, e);
     return (result & 0xFF) != 0;
 }
 
@@ -62,7 +59,7 @@ std::string TDownload::LastError() const
     if (!m_Library || !m_LastError)
         return {};
     char text[4096] = {};
-    if (m_LastError(text, sizeof text) == 0)
+    if (platform::CallForeign(m_LastError, text, std::int32_t(sizeof text)) == 0)
         return {};
     text[sizeof text - 1] = '\0';
     return text;
@@ -73,7 +70,8 @@ std::string TDownload::ProgrammerOutput() const
     if (!m_Library || !m_ProgrammerOutput)
         return {};
     std::string output(65536, '\0');
-    const std::int32_t length = m_ProgrammerOutput(output.data(), static_cast<std::int32_t>(output.size()));
+    const std::int32_t length
+        = platform::CallForeign(m_ProgrammerOutput, output.data(), static_cast<std::int32_t>(output.size()));
     output.resize(static_cast<std::size_t>(std::clamp<std::int32_t>(length, 0, std::int32_t(output.size()) - 1)));
     return output;
 }

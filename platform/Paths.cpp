@@ -56,6 +56,8 @@ bool FileExists(const std::string& path)
     return std::filesystem::is_regular_file(path, ec);
 }
 
+bool CanReadAndWrite(const std::string& path) { return ::access(path.c_str(), R_OK | W_OK) == 0; }
+
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 
 bool SyncFile(std::FILE* file) { return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0; }

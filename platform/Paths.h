@@ -42,6 +42,9 @@ std::string FileNameOf(const std::string& path);
 
 bool FileExists(const std::string& path);
 
+// This user may read and write the file at `path` (a device node, say).
+bool CanReadAndWrite(const std::string& path);
+
 // fopen of a path in any characters the system allows, with the mode letter "x" (make
 // the file, never open one that exists) on every system; nullptr on failure.
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);

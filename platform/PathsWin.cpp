@@ -127,6 +127,12 @@ bool FileExists(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool CanReadAndWrite(const std::string& path)
+{
+    const std::wstring wide = win::NativePath(path);
+    return !wide.empty() && ::_waccess(wide.c_str(), 06) == 0;
+}
+
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode)
 {
     std::wstring streamMode;

@@ -50,4 +50,21 @@ std::string ErrorText(unsigned long code)
     return text.empty() ? "error " + std::to_string(code) : Narrow(text);
 }
 
+std::wstring QuotedArgument(const std::wstring& argument)
+{
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted.push_back(c);
+    }
+    quoted.append(backslashes * 2, L'\\');
+    return quoted + L"\"";
+}
+
 } // namespace platform::win

@@ -19,4 +19,8 @@ std::wstring NativePath(const std::string& path);
 // The system's own words for an error code, without the trailing line break.
 std::string ErrorText(unsigned long code);
 
+// One argument of a command line, quoted so that the program started splits it back into
+// exactly this text as the C runtime does (backslashes double only before a quote).
+std::wstring QuotedArgument(const std::wstring& argument);
+
 } // namespace platform::win

@@ -16,9 +16,12 @@ packages=(
   clang libclang-rt-14-dev                        # the fuzz targets: libFuzzer and the sanitizers
 )
 # "install-deps.sh windows": what the Windows cross build and its tests under wine need
-# instead (scripts/test-windows.sh); 32-bit Windows programs need the 32-bit wine.
+# instead (scripts/build-windows.sh, scripts/test-windows.sh): the host's Qt tools and
+# header-only libraries, and for the program's own test a private X server, xdotool,
+# screenshots and the metric-compatible fonts. 32-bit Windows programs need the 32-bit wine.
 if [ "${1:-}" = windows ]; then
-  packages=(cmake libgtest-dev g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64)
+  packages=(cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64
+    qt6-base-dev-tools libcli11-dev nlohmann-json3-dev xvfb xdotool imagemagick fonts-liberation)
   # The 32-bit wine comes from the mirror's i386 lists, which are now and then out of step
   # with the 64-bit ones; without it the 32-bit tests are built but cannot run, and
   # scripts/test-windows.sh says so.
@@ -56,7 +59,43 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+# The mirror's i386 lists now and then lag behind its amd64 ones: a library that both
+# architectures must have in one version (liblzma5, zlib1g, ...) has a newer amd64
+# security update, and apt refuses wine32:i386. Pinning each such library, on both
+# architectures, to the version the i386 list has gets it installed (an amd64 library
+# may go back to that version).
+pinned_wine32() {
+  local args=(wine32:i386) seen=" " out name pkg version installed added planned=0
+  for _ in $(seq 1 40); do
+    out=$(apt-get install -s --no-install-recommends "${args[@]}" 2>&1) && { planned=1; break; }
+    added=0
+    for name in $(grep -oE '[a-z0-9][a-z0-9.+-]*:i386' <<<"$out" | sort -u); do
+      pkg=${name%:i386}
+      [[ $seen == *" $pkg "* ]] && continue
+      seen+="$pkg " added=1
+      version=$(apt-cache policy "$name" | awk '/Candidate:/ {print $2}')
+      installed=$(dpkg-query -W -f='${Version}' "$pkg:amd64" 2>/dev/null || true)
+      if [ -n "$installed" ] && [ "$installed" != "$version" ] && [ "$version" != "(none)" ]; then
+        args+=("$pkg:amd64=$version" "$pkg:i386=$version")
+      else
+        args+=("$name")
+      fi
+    done
+    [ "$added" = 1 ] || return 1
+  done
+  [ "$planned" = 1 ] || return 1
+  # Never at the price of what is installed: a plan that removes a package (a -dev
+  # package tied to the pinned library's version, say) is not carried out.
+  if grep -q '^Remv ' <<<"$out"; then
+    echo "install-deps: wine32:i386 would remove $(awk '/^Remv / {print $2}' <<<"$out" | tr '\n' ' ')- left out" >&2
+    return 1
+  fi
+  echo "install-deps: wine32:i386 with these pinned: ${args[*]:1}" >&2
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --allow-downgrades \
+    --no-install-recommends "${args[@]}"
+}
 if [ ${#optional_missing[@]} -gt 0 ]; then
   "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${optional_missing[@]}" ||
+    { [[ " ${optional_missing[*]} " == *" wine32:i386 "* ]] && pinned_wine32; } ||
     echo "install-deps: WARNING: could not install ${optional_missing[*]}; going on without it" >&2
 fi

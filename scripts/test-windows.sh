@@ -1,16 +1,14 @@
 #!/usr/bin/env bash
-# Cross-builds the Qt-free core for Windows with mingw-w64 (64-bit and 32-bit) and runs
-# its tests under wine, in a Windows prefix of this run's own that is thrown away at the
-# end. Needs no display.
+# Cross-builds the program for 64-bit and 32-bit Windows with its zips
+# (scripts/build-windows.sh) and runs the Windows tests under wine: the core's against
+# their fake libraries (on 32-bit Windows once more with fakes of the other calling
+# convention), the artwork's, and the program itself started from its zip in a wine prefix
+# of its own on a private X server (tests/windows). The other tests share a Windows
+# prefix of this run's own that is thrown away at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh windows
-
 arches=(x86_64 i686)
-for arch in "${arches[@]}"; do
-  cmake --preset "mingw-$arch" > /dev/null
-  cmake --build --preset "mingw-$arch" -j"$(nproc)"
-done
+scripts/build-windows.sh "${arches[@]}"
 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" # no .NET or Gecko installers
 WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/vx5h-wine.XXXXXX")"

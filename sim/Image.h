@@ -30,7 +30,7 @@ bool LooksLikeImage(const std::uint8_t* data, std::size_t count);
 // Reads a configuration image file of at most IMAGE_MAX_LEN bytes. Its size is known
 // before anything is read, and no more than the limit and one byte is ever read, so a
 // huge file (or one that grows) costs neither memory nor time; a FIFO or a device is
-// refused without waiting for it. False, with `error` set, otherwise.
+// refused without waiting for it. False, with `error` set, otherwise. (Not on Windows yet.)
 bool ReadImageFile(const std::string& path, std::string& bytes, std::string& error);
 
 // Full check; `why` says what is wrong.

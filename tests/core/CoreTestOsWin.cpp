@@ -10,25 +10,6 @@ namespace {
 constexpr const wchar_t* TOOLS_KEY = L"SOFTWARE\\Altera Corporation\\Quartus";
 constexpr const wchar_t* TOOLS_VALUE = L"Quartus Install Directory";
 
-// One argument of a command line, quoted so that the child's C runtime splits it back
-// into exactly this text (backslashes double only before a quote).
-std::wstring Quoted(const std::wstring& argument)
-{
-    std::wstring quoted = L"\"";
-    std::size_t backslashes = 0;
-    for (wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        quoted.push_back(c);
-    }
-    quoted.append(backslashes * 2, L'\\');
-    return quoted + L"\"";
-}
-
 } // namespace
 
 bool LibraryIsLoaded(const std::string& path)
@@ -70,9 +51,9 @@ bool SetToolsRoot(const std::optional<std::string>& root)
 int RunProgram(const std::string& program, const std::vector<std::string>& arguments, std::uint32_t budgetMs)
 {
     const std::wstring file = platform::win::NativePath(program);
-    std::wstring line = Quoted(file);
+    std::wstring line = platform::win::QuotedArgument(file);
     for (const std::string& argument : arguments)
-        line += L" " + Quoted(platform::win::Widen(argument));
+        line += L" " + platform::win::QuotedArgument(platform::win::Widen(argument));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

@@ -1,5 +1,7 @@
 #include "tests/core/CoreTestSupport.h"
 
+#include <cstdlib>
+
 namespace coretest {
 namespace {
 
@@ -11,5 +13,11 @@ const std::string g_TestProgramFolder = platform::ExecutableFolder();
 } // namespace
 
 std::string TestFolder(const std::string& name) { return g_TestProgramFolder + name + platform::PathSeparator(); }
+
+std::string FakeFolder(const std::string& name)
+{
+    const char* convention = std::getenv("CORE_FAKE_CONVENTION");
+    return TestFolder(convention && *convention ? name + "-" + convention : name);
+}
 
 } // namespace coretest

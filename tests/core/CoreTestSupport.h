@@ -23,9 +23,13 @@ namespace coretest {
 // the fake libraries, each alone under the name the program looks for, a folder with no
 // library and one that stands for the programmer tools' installation.
 std::string TestFolder(const std::string& name);
-inline std::string FakeJtagDir() { return TestFolder("fakejtag"); }
+// The folder of a fake of the calling convention under test: on 32-bit Windows the suite
+// runs once against fakes that leave the stack to the program (cdecl) and once, with
+// CORE_FAKE_CONVENTION=stdcall, against fakes that clean it up themselves.
+std::string FakeFolder(const std::string& name);
+inline std::string FakeJtagDir() { return FakeFolder("fakejtag"); }
 inline std::string FakeJtagIncompleteDir() { return TestFolder("fakejtag-incomplete"); }
-inline std::string FakeDownloadDir() { return TestFolder("fakedownload"); }
+inline std::string FakeDownloadDir() { return FakeFolder("fakedownload"); }
 inline std::string FakeDownloadIncompleteDir() { return TestFolder("fakedownload-incomplete"); }
 inline std::string EmptyDir() { return TestFolder("nolibraries"); }
 inline std::string ToolsRootDir() { return TestFolder("quartus"); }

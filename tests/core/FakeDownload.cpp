@@ -5,6 +5,11 @@
 
 // FAKE_API marks an export the way this system's libraries do (set by the build).
 #define FAKE_EXPORT extern "C" FAKE_API
+// The entry points' calling convention: the build makes a 32-bit Windows copy whose
+// entry points take their arguments off the stack themselves (stdcall).
+#ifndef FAKE_CALL
+#define FAKE_CALL
+#endif
 
 namespace {
 
@@ -18,13 +23,13 @@ FakeDownloadState& State()
 
 FAKE_EXPORT FakeDownloadState* FakeDownload_State() { return &State(); }
 
-FAKE_EXPORT double QELVANO_GetQuatusVersion(void)
+FAKE_EXPORT double FAKE_CALL QELVANO_GetQuatusVersion(void)
 {
     ++State().versionCalls;
     return State().version;
 }
 
-FAKE_EXPORT std::int32_t QELVANO_JtagDownload(
+FAKE_EXPORT std::int32_t FAKE_CALL QELVANO_JtagDownload(
     const char* path, std::int32_t time, std::uint8_t a, std::int32_t b, std::int32_t c, std::uint8_t d, std::uint8_t e)
 {
     FakeDownloadState& s = State();
@@ -42,7 +47,7 @@ FAKE_EXPORT std::int32_t QELVANO_JtagDownload(
 }
 
 #define FAKE_UNCALLED(name)                                                                                            \
-    FAKE_EXPORT std::int32_t name(void) { return 0; }
+    FAKE_EXPORT std::int32_t FAKE_CALL name(void) { return 0; }
 
 FAKE_UNCALLED(QELVANO_DownloadEEPROMByByteBlaster)
 FAKE_UNCALLED(QELVANO_JtagDownloadByteBlaster)

@@ -9,6 +9,11 @@
 
 // FAKE_API marks an export the way this system's libraries do (set by the build).
 #define FAKE_EXPORT extern "C" FAKE_API
+// The entry points' calling convention: the build makes a 32-bit Windows copy whose
+// entry points take their arguments off the stack themselves (stdcall).
+#ifndef FAKE_CALL
+#define FAKE_CALL
+#endif
 
 namespace {
 
@@ -30,7 +35,7 @@ std::string WorkingDirectory()
 
 FAKE_EXPORT FakeJtagState* FakeJtag_State() { return &State(); }
 
-FAKE_EXPORT std::uint32_t QELVANO_JtagOpen(std::int32_t cableIndex, const char* cableName)
+FAKE_EXPORT std::uint32_t FAKE_CALL QELVANO_JtagOpen(std::int32_t cableIndex, const char* cableName)
 {
     FakeJtagState& s = State();
     ++s.openCalls;
@@ -42,7 +47,7 @@ FAKE_EXPORT std::uint32_t QELVANO_JtagOpen(std::int32_t cableIndex, const char* 
     return s.openResult;
 }
 
-FAKE_EXPORT void QELVANO_JtagClose(std::uint32_t link)
+FAKE_EXPORT void FAKE_CALL QELVANO_JtagClose(std::uint32_t link)
 {
     FakeJtagState& s = State();
     ++s.closeCalls;
@@ -50,7 +55,7 @@ FAKE_EXPORT void QELVANO_JtagClose(std::uint32_t link)
     s.closedLink = link;
 }
 
-FAKE_EXPORT std::int32_t QELVANO_JtagWrite(std::uint32_t, const std::uint8_t* bytes, std::int32_t count)
+FAKE_EXPORT std::int32_t FAKE_CALL QELVANO_JtagWrite(std::uint32_t, const std::uint8_t* bytes, std::int32_t count)
 {
     FakeJtagState& s = State();
     ++s.writeCalls;
@@ -68,7 +73,7 @@ FAKE_EXPORT std::int32_t QELVANO_JtagWrite(std::uint32_t, const std::uint8_t* by
     return s.writeResult;
 }
 
-FAKE_EXPORT std::int32_t QELVANO_JtagRead(std::uint32_t, std::uint8_t* dest, std::int32_t count)
+FAKE_EXPORT std::int32_t FAKE_CALL QELVANO_JtagRead(std::uint32_t, std::uint8_t* dest, std::int32_t count)
 {
     FakeJtagState& s = State();
     ++s.readCalls;
@@ -90,7 +95,7 @@ FAKE_EXPORT std::int32_t QELVANO_JtagRead(std::uint32_t, std::uint8_t* dest, std
 }
 
 #ifndef FAKE_JTAG_WITHOUT_GET_INFO
-FAKE_EXPORT std::int32_t QELVANO_JtagGetInfo(std::uint32_t, std::uint8_t* record)
+FAKE_EXPORT std::int32_t FAKE_CALL QELVANO_JtagGetInfo(std::uint32_t, std::uint8_t* record)
 {
     FakeJtagState& s = State();
     ++s.infoCalls;

@@ -7,7 +7,7 @@
 #   . "$(dirname "$0")/lib.sh"
 #   e2e_start_panel                     # Xvfb, simulator, program; waits for its window
 #   e2e_wait_connected                  # the automatic connect ended in "Connected"
-#   e2e_click_tab "Switches"            # or e2e_click X Y (window coordinates)
+#   e2e_click_tab "Switches"            # or e2e_click X Y (window coordinates), page_click X Y (page)
 #   e2e_ctl set switches 5              # the simulator's control commands
 #   e2e_wait_for 5 'e2e_state_has "\"leds\":5"'
 #   e2e_shot switches-page              # build/screenshots/<script>-switches-page.png
@@ -200,4 +200,18 @@ e2e_wait_connected() {
 
 e2e_shot() {
     import -window root "$E2E_SHOTS/$E2E_NAME-$1.png" 2>/dev/null
+}
+
+# Page coordinates -> window coordinates (the page area starts at (204, 288)).
+page_click() { e2e_click $(( 204 + $1 )) $(( 288 + $2 )); }
+# Replaces the text of the edit box at page coordinates x y.
+page_type() {
+    page_click "$1" "$2"
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "$3"
+}
+# The screen's picture of a page rectangle, as a checksum.
+page_crop_sum() {
+    e2e_window_pos
+    import -window root -crop "${3}x${4}+$(( E2E_WX + 204 + $1 ))+$(( E2E_WY + 288 + $2 ))" rgb:- 2>/dev/null | md5sum
 }

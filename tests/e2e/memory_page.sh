@@ -4,19 +4,6 @@
 # the real file dialog, checked through the simulator and the files.
 . "$(dirname "$0")/lib.sh"
 
-# Page coordinates -> window coordinates (the page area starts at (204, 288)).
-page_click() { e2e_click $(( 204 + $1 )) $(( 288 + $2 )); }
-# Replaces the text of the edit box at page coordinates x y.
-page_type() {
-    page_click "$1" "$2"
-    xdotool key --clearmodifiers ctrl+a
-    xdotool type --delay 20 "$3"
-}
-# The screen's picture of a page rectangle, as a checksum.
-page_crop_sum() {
-    e2e_window_pos
-    import -window root -crop "${3}x${4}+$(( E2E_WX + 204 + $1 ))+$(( E2E_WY + 288 + $2 ))" rgb:- 2>/dev/null | md5sum
-}
 sim_bytes() { e2e_ctl mem read "$1" "$2" "$3" | tr -d ' \n'; }
 # Answers the file dialog titled $1 with the path $2.
 answer_dialog() {

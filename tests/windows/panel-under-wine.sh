@@ -1,0 +1,257 @@
+#!/usr/bin/env bash
+# The Windows program under wine, started from its zip unpacked into a fresh wine prefix,
+# in a real window on a private X server:
+#  1. with stand-ins of the board maker's two libraries beside it (the firmware model in
+#     process): its window, a second start refused, and the way to the board: the FPGA
+#     configured, connected, an LED lit, a memory word written and read back, a range
+#     dumped to a file, the G-sensor read; checked through the board's state file; then
+#     vx5h on the same board;
+#  2. with no library beside it, and 3. with libraries of the other word size: it says so
+#     in its boxes, ends disconnected and stays usable (a second Connect runs again).
+# Environment: VX5H_ZIP (the program's zip), VX5H_STANDINS (the stand-ins' folder),
+# VX5H_OTHER_STANDINS (the same for the other word size; that part is skipped without
+# it). Screenshots: <build>/screenshots/windows-win64-*.png (win32 for the 32-bit one).
+. "$(dirname "$0")/../e2e/lib.sh"
+
+: "${VX5H_ZIP:?names the program zip}" "${VX5H_STANDINS:?names the folder of the stand-ins}"
+E2E_NAME=windows-$(basename "$VX5H_ZIP" .zip | sed 's/.*-//')
+BITS=${E2E_NAME#windows-win}
+[ "$BITS" = 64 ] && OTHER_BITS=32 || OTHER_BITS=64
+
+export WINEPREFIX=$E2E_TMP/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The unpacked folder has to be enough by itself.
+unset WINEPATH QT_PLUGIN_PATH
+# The stand-ins' board: its FPGA's image and its state after every request.
+BOARD=$E2E_TMP/board
+export VX5H_STANDIN_BOARD="Z:${BOARD//\//\\}"
+trap 'wineserver -k 2>/dev/null; e2e_cleanup' EXIT
+
+e2e_state_has() { grep -qF -- "$1" "$BOARD/state.json" 2>/dev/null; }
+windows_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null; }
+e2e_window_of() { windows_of "$1" | head -n1; }
+# The main window of process $1: the one of the board picture's size.
+main_window_of() {
+    local window WIDTH HEIGHT X Y SCREEN WINDOW
+    for window in $(windows_of "$1"); do
+        eval "$(xdotool getwindowgeometry --shell "$window")"
+        [ "$WIDTH" = 620 ] && [ "$HEIGHT" = 600 ] && { echo "$window"; return 0; }
+    done
+    return 1
+}
+log_has() { grep -qF -- "$1" "$E2E_TMP/panel.log"; }
+# wine starts a program of the other word size than its loader's as a process of its
+# own, so the program is found by its window: the process of the first visible window
+# under the program's caption that is not process $1.
+CAPTION="Qelvano - VX5h-260 Control Panel V1.0.0"
+program_other_than() {
+    local window pid
+    for window in $(xdotool search --onlyvisible --name "^$CAPTION\$" 2>/dev/null); do
+        pid=$(xdotool getwindowpid "$window" 2>/dev/null) || continue
+        [ "$pid" != "${1:-}" ] && { echo "$pid"; return 0; }
+    done
+    return 1
+}
+
+reg_add() { wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f </dev/null >/dev/null 2>&1; }
+
+# A fresh prefix on this display. Arial (the program's font) is Liberation Sans, the
+# metric-compatible face, as on a Windows machine it would be Arial itself.
+make_prefix() {
+    local start face
+    start=$(e2e_now)
+    wineboot --init >/dev/null 2>&1
+    for face in "Arial:Liberation Sans" "Times New Roman:Liberation Serif" "MS Sans Serif:Liberation Sans"; do
+        reg_add 'HKCU\Software\Wine\Fonts\Replacements' "${face%%:*}" "${face#*:}"
+    done
+    # Qt's messages on standard error: the connect steps and what the error boxes said.
+    # (wine passes no QT_* variable of the host on to Windows programs.) Qt's own font
+    # rasterizer: wine's GDI drops glyphs of the replacement face ("IR RX" as "R RX").
+    reg_add 'HKCU\Environment' QT_FORCE_STDERR_LOGGING 1
+    reg_add 'HKCU\Environment' QT_LOGGING_RULES "vx5h.connect=true"
+    reg_add 'HKCU\Environment' QT_QPA_PLATFORM "windows:fontengine=freetype"
+    # No window manager runs here: wine draws the frames of dialogs itself, instead of
+    # waiting two seconds for a window manager to let each one go.
+    reg_add 'HKCU\Software\Wine\X11 Driver' Managed N
+    wineserver --kill
+    wineserver --wait
+    # One server and the system processes it starts for all starts of the program:
+    # otherwise each start would bring them up anew.
+    wineserver --persistent </dev/null >/dev/null 2>&1
+    wine cmd /c exit </dev/null >/dev/null 2>&1
+    e2e_log "wine prefix ready after $(( $(e2e_now) - start )) ms"
+}
+
+# The zip unpacked into $E2E_TMP/$1 with the libraries of folder $2 (if any) beside the
+# program; sets E2E_PANEL_DIR.
+unpack() {
+    mkdir -p "$E2E_TMP/$1"
+    (cd "$E2E_TMP/$1" && cmake -E tar xf "$VX5H_ZIP") || e2e_fail "cannot unpack $VX5H_ZIP"
+    E2E_PANEL_DIR=$(echo "$E2E_TMP/$1"/VX5h_260_ControlPanel-*)
+    if [ -n "${2:-}" ]; then
+        cp "$2/QELVANO_JTAG.DLL" "$2/QELVANO_DOWNLOAD.DLL" "$E2E_PANEL_DIR/" || e2e_fail "no libraries in $2"
+    fi
+}
+
+# Starts the program of $E2E_PANEL_DIR and waits for its window.
+start_panel() {
+    E2E_PANEL_START_MS=$(e2e_now)
+    wine "$E2E_PANEL_DIR/VX5h_260_ControlPanel.exe" >"$E2E_TMP/panel.log" 2>&1 &
+    e2e_wait_for 30 'program_other_than' || e2e_fail "no window appeared"
+    E2E_PANEL_PID=$(program_other_than)
+    e2e_wait_for 10 'main_window_of $E2E_PANEL_PID' || e2e_fail "no main window"
+    E2E_WINDOW=$(main_window_of "$E2E_PANEL_PID")
+    E2E_WINDOW_SHOWN_MS=$(( $(e2e_now) - E2E_PANEL_START_MS ))
+    e2e_log "window shown after $E2E_WINDOW_SHOWN_MS ms"
+}
+
+close_panel() {
+    e2e_click_close
+    e2e_wait_for 15 '! kill -0 $E2E_PANEL_PID' || e2e_fail "Close did not end the program"
+    E2E_PANEL_PID=
+}
+
+box_shown() { [ "$(windows_of "$E2E_PANEL_PID" | wc -l)" -ge 2 ]; }
+# Presses the OK button of message box $1 (bottom right) with the mouse: a key sent to
+# a window wine has not given the focus goes to the one it has.
+press_ok() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xdotool mousemove $(( X + WIDTH - 52 )) $(( Y + HEIGHT - 24 )) click 1
+}
+
+# A connect sequence without a usable library shows three error boxes: the JTAG
+# library's, the download library's, and "Download tool not found."; each is dismissed
+# (the first photographed as $1), and the sequence ends disconnected with no other box.
+dismiss_three_boxes() {
+    local box count
+    for count in 1 2 3; do
+        e2e_wait_for 15 box_shown || e2e_fail "error box $count did not come"
+        box=$(windows_of "$E2E_PANEL_PID" | grep -vx "$E2E_WINDOW" | head -n1)
+        [ "$count" -eq 1 ] && { sleep 0.3; e2e_shot "$1"; }
+        press_ok "$box"
+        e2e_wait_for 5 '! windows_of $E2E_PANEL_PID | grep -qx "$box"' || e2e_fail "error box $count stayed"
+    done
+    e2e_wait_for 10 'e2e_status_is Disconnected' || e2e_fail "no Disconnected status"
+    ! e2e_wait_for 1 box_shown || e2e_fail "a fourth box"
+}
+
+# Connect once more: the sequence runs again, so the program is still usable.
+connect_again_fails_the_same_way() {
+    : >"$E2E_TMP/panel.log"
+    e2e_click_connect
+    dismiss_three_boxes again
+    log_has "$1" || e2e_fail "the second Connect did not try again"
+}
+
+# Answers the file dialog titled $1 with the Windows path of $2. The first Return may
+# only take the file name box's completion.
+dialog_shown() { [ -n "$(xdotool search --onlyvisible --name "$DIALOG_TITLE" 2>/dev/null)" ]; }
+answer_dialog() {
+    local attempt
+    DIALOG_TITLE=$1
+    e2e_wait_for 15 dialog_shown || e2e_fail "no dialog '$1'"
+    sleep 0.5
+    xdotool type --delay 10 "Z:${2//\//\\}"
+    for attempt in 1 2 3; do
+        xdotool key Return
+        e2e_wait_for 3 '! dialog_shown' && return 0
+    done
+    e2e_fail "the dialog '$1' stayed"
+}
+
+e2e_start_xvfb
+make_prefix
+
+# --- 1. The stand-ins of the board maker's libraries beside the program ---------------
+unpack board "$VX5H_STANDINS"
+# One C++ runtime in the process: the programs take the compiler's runtime from the DLL
+# that Qt's DLLs use too. A runtime linked into the program as well would be a second
+# copy in the same process with its own state (locales, streams, the unwinder's tables).
+if [ -n "${VX5H_OBJDUMP:-}" ]; then
+    for module in VX5h_260_ControlPanel.exe vx5h.exe Qt6Core.dll; do
+        "$VX5H_OBJDUMP" -p "$E2E_PANEL_DIR/$module" | grep -qF "DLL Name: libstdc++-6.dll" ||
+            e2e_fail "$module does not take the C++ runtime from libstdc++-6.dll"
+    done
+fi
+start_panel
+e2e_log "start to window: $E2E_WINDOW_SHOWN_MS ms (the ${BITS}-bit program under wine)"
+e2e_shot window
+e2e_wait_connected "$E2E_PANEL_START_MS" 60
+e2e_log "connected $E2E_CONNECTED_MS ms after the start (FPGA configured first)"
+[ -s "$BOARD/fpga.img" ] || e2e_fail "the FPGA was not configured"
+e2e_state_has '"configured":true' || e2e_fail "the board does not hold the image"
+log_has "connected to Stand-in cable" || e2e_fail "connected to something else"
+e2e_shot connected
+
+# A second start says "The application is running." and ends when that is dismissed.
+wine "$E2E_PANEL_DIR/VX5h_260_ControlPanel.exe" >"$E2E_TMP/second.log" 2>&1 &
+e2e_wait_for 30 'program_other_than $E2E_PANEL_PID' || e2e_fail "the second start showed nothing"
+second=$(program_other_than "$E2E_PANEL_PID")
+E2E_EXTRA_PIDS=$second
+sleep 0.3
+e2e_shot second-start
+press_ok "$(e2e_window_of "$second")"
+e2e_wait_for 15 '! kill -0 $second' || e2e_fail "the second start did not end"
+kill -0 "$E2E_PANEL_PID" || e2e_fail "the first program ended"
+
+# LED (the active page after the connect): Unlight All, then GLED0 alone lit.
+page_click $(( 218 + 32 )) $(( 243 + 8 ))
+e2e_wait_for 5 'e2e_state_has "\"leds\":0,"' || e2e_fail "Unlight All did not reach the board"
+page_click $(( 332 + 12 )) $(( 40 + 18 ))
+e2e_wait_for 5 'e2e_state_has "\"leds\":1,"' || e2e_fail "the LED click did not reach the board"
+e2e_shot led-page
+
+# Memory: BEEF to word 12h of SSRAM-0 (bytes 24h-25h), read back, then words 0-1Fh dumped
+# to a HEX file.
+e2e_click_tab "Memory"
+sleep 0.5
+page_type 98 69 "12"
+page_type 219 69 "BEEF"
+page_click $(( 189 + 32 )) $(( 89 + 8 ))
+before=$(page_crop_sum 306 60 62 19)
+page_click $(( 306 + 32 )) $(( 89 + 8 ))
+e2e_wait_for 5 '[ "$(page_crop_sum 306 60 62 19)" != "$before" ]' || e2e_fail "rDATA did not change"
+page_type 98 213 "0"
+page_type 220 213 "20"
+page_click $(( 187 + 88 )) $(( 236 + 8 ))
+answer_dialog "Load Memory Content to a File" "$E2E_TMP/dump.hex"
+e2e_wait_for 15 '[ -s "$E2E_TMP/dump.hex" ]' || e2e_fail "no dump file"
+dump=$(cat "$E2E_TMP/dump.hex")
+[ "${#dump}" = 128 ] && [ "${dump:72:4}" = EFBE ] || e2e_fail "the dump lacks the word written: $dump"
+sleep 0.3
+e2e_shot memory-page
+
+e2e_click_tab "G-Sensor"
+e2e_wait_for 5 'e2e_state_has "\"gsensor_ready\":true"' || e2e_fail "the G-sensor was not read"
+sleep 0.5
+e2e_shot gsensor-page
+close_panel
+
+# vx5h from the same folder reaches the same board through the same libraries.
+info=$(wine "$E2E_PANEL_DIR/vx5h.exe" info --json 2>&1 </dev/null) || e2e_fail "vx5h info failed: $info"
+grep -qF '"board":"VX5h-260","link":"Stand-in cable' <<<"$info" || e2e_fail "vx5h info said: $info"
+
+# --- 2. No library beside the program -------------------------------------------------
+unpack none
+start_panel
+dismiss_three_boxes no-libraries
+log_has "fail to load dll - Z:" || e2e_fail "no word of the missing JTAG library"
+log_has "QELVANO_DOWNLOAD.DLL" || e2e_fail "no word of the missing download library"
+e2e_shot no-libraries-disconnected
+connect_again_fails_the_same_way "QELVANO_JTAG.DLL"
+close_panel
+
+# --- 3. Libraries of the other word size ----------------------------------------------
+if [ ! -f "${VX5H_OTHER_STANDINS:-}/QELVANO_JTAG.DLL" ]; then
+    e2e_log "NOT RUN: libraries of the other word size (build the other cross build first)"
+    e2e_pass
+fi
+unpack other "$VX5H_OTHER_STANDINS"
+start_panel
+dismiss_three_boxes other-word-size
+why="QELVANO_JTAG.DLL is a ${OTHER_BITS}-bit library; this program is ${BITS}-bit"
+log_has "$why" || e2e_fail "no word that the JTAG library is ${OTHER_BITS}-bit"
+log_has "QELVANO_DOWNLOAD.DLL is a ${OTHER_BITS}-bit library" || e2e_fail "no word on the download library"
+connect_again_fails_the_same_way "$why"
+close_panel
+e2e_pass
