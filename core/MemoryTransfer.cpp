@@ -88,6 +88,17 @@ TExchange ReadBack(TBoard& board, TRangeResult& result, std::uint8_t memoryType,
     return TExchange::Refused;
 }
 
+// The keep-alive before a transfer, sent again as any packet is.
+bool FirstKeepAlive(TBoard& board, TRangeResult& result)
+{
+    const TExchange exchange = WithRetries(board, result.retried, result.failure, [&board](bool& accepted) {
+        accepted = true;
+        return board.KeepAlive();
+    });
+    result.linkLost = exchange != TExchange::Done;
+    return !result.linkLost;
+}
+
 void Note(TRangeResult& result, TExchange exchange)
 {
     result.stepFailed = exchange != TExchange::Done && !result.notErased;
@@ -189,9 +200,7 @@ TRangeResult ReadRangeWithProgress(TBoard& board, ITransferProgress& progress, s
     std::uint32_t byteAddress, std::uint32_t byteCount, IReadSink& sink, std::uint32_t maxStep)
 {
     TRangeResult result;
-    bool ok = board.KeepAlive();
-    result.linkLost = !ok;
-    result.failure = board.LastFailure();
+    bool ok = FirstKeepAlive(board, result);
     const std::uint32_t step = ReadStep(byteCount, maxStep);
     for (std::uint32_t done = 0; done < byteCount && ok && !result.aborted;) {
         const std::uint32_t n = std::min(step, byteCount - done);
@@ -222,9 +231,7 @@ TRangeResult WriteRangeWithProgress(TBoard& board, ITransferProgress& progress, 
     std::uint32_t byteAddress, std::uint32_t byteCount, IWriteSource& source)
 {
     TRangeResult result;
-    bool ok = board.KeepAlive();
-    result.linkLost = !ok;
-    result.failure = board.LastFailure();
+    bool ok = FirstKeepAlive(board, result);
     const bool readBack = IsErasable(memoryType);
     std::vector<std::uint8_t> back;
     const std::uint32_t step = WriteStep(byteCount);

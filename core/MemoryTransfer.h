@@ -131,7 +131,8 @@ struct TRangeResult {
     std::uint16_t readWord = 0;
 };
 
-// Reads `byteCount` bytes at `byteAddress` into `sink`, after one keep-alive, in steps of
+// Reads `byteCount` bytes at `byteAddress` into `sink`, after one keep-alive (sent again
+// as a packet is), in steps of
 // ReadStep(byteCount, maxStep).
 TRangeResult ReadRangeWithProgress(TBoard& board, ITransferProgress& progress, std::uint8_t memoryType,
     std::uint32_t byteAddress, std::uint32_t byteCount, IReadSink& sink, std::uint32_t maxStep = NO_STEP_LIMIT);
