@@ -8,18 +8,10 @@
 
 #include <CLI/CLI.hpp>
 #include <cmath>
-#include <cstdio>
 
 namespace cli {
 
 namespace {
-
-std::string Hex(std::uint32_t value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%X", value);
-    return text;
-}
 
 // A number within [low, high], or the rule it broke in plain words.
 CLI::Validator RangeCheck(double low, double high, const std::string& rule)
@@ -53,9 +45,9 @@ std::uint32_t HexArgument(const std::string& text, const std::string& name, std:
     // of as a bound that a number too large for it would seem to break the other way.
     if (allDigits && digits.size() > 8)
         Fail(exitcode::USAGE, name + ": '" + text + "' has more than eight hex digits; the largest " + name + " is "
-                + Hex(maximum));
+                + memory::HexText(maximum));
     if (allDigits && std::stoul(digits, nullptr, 16) > 0x7FFFFFFFul)
-        Fail(exitcode::USAGE, name + ": " + text + " is too large; the largest " + name + " is " + Hex(maximum));
+        Fail(exitcode::USAGE, name + ": " + text + " is too large; the largest " + name + " is " + memory::HexText(maximum));
     const memory::THexField field = memory::ParseHexField(
         digits, name, static_cast<std::int32_t>(maximum), static_cast<std::int32_t>(minimum));
     if (field.ok)

@@ -1,6 +1,7 @@
 #include "cli/Transfer.h"
 
 #include "cli/Cli.h"
+#include "core/MemoryGeometry.h"
 
 #include <cstdio>
 
@@ -17,12 +18,7 @@ std::string WordText(std::uint16_t word)
 
 } // namespace
 
-std::string WordAddressText(std::uint32_t byteAddress)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%X", byteAddress / 2);
-    return text;
-}
+std::string WordAddressText(std::uint32_t byteAddress) { return memory::HexText(byteAddress / 2); }
 
 void CheckTransfer(const memory::TRangeResult& result, const std::string& what, const std::string& memoryName,
     std::uint32_t byteAddress, const std::string& fileProblem)

@@ -150,20 +150,25 @@ struct TKept {
     }
 };
 
+// Folds a transfer of kept bytes into the erase's result.
+bool Took(const TRangeResult& transfer, TEraseResult& result)
+{
+    result.retried += transfer.retried;
+    if (!transfer.ok) {
+        result.linkLost = result.linkLost || transfer.linkLost;
+        result.failure = transfer.failure;
+    }
+    return transfer.ok;
+}
+
 bool Keep(TBoard& board, std::uint8_t memoryType, TKept& kept, TEraseResult& result)
 {
     if (kept.bytes.empty())
         return true;
     TNoProgress quiet;
     TBufferSink sink(kept.bytes.data());
-    const TRangeResult read = ReadRangeWithProgress(board, quiet, memoryType, kept.address,
-        static_cast<std::uint32_t>(kept.bytes.size()), sink);
-    result.retried += read.retried;
-    if (!read.ok) {
-        result.linkLost = read.linkLost;
-        result.failure = read.failure;
-    }
-    return read.ok;
+    const auto count = static_cast<std::uint32_t>(kept.bytes.size());
+    return Took(ReadRangeWithProgress(board, quiet, memoryType, kept.address, count, sink), result);
 }
 
 bool PutBack(TBoard& board, std::uint8_t memoryType, const TKept& kept, TEraseResult& result)
@@ -172,14 +177,8 @@ bool PutBack(TBoard& board, std::uint8_t memoryType, const TKept& kept, TEraseRe
         return true;
     TNoProgress quiet;
     TBufferSource source(kept.bytes.data());
-    const TRangeResult written = WriteRangeWithProgress(board, quiet, memoryType, kept.address,
-        static_cast<std::uint32_t>(kept.bytes.size()), source);
-    result.retried += written.retried;
-    if (!written.ok) {
-        result.linkLost = result.linkLost || written.linkLost;
-        result.failure = written.failure;
-    }
-    return written.ok;
+    const auto count = static_cast<std::uint32_t>(kept.bytes.size());
+    return Took(WriteRangeWithProgress(board, quiet, memoryType, kept.address, count, source), result);
 }
 
 } // namespace
