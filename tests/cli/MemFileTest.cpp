@@ -105,6 +105,7 @@ struct TTrip {
     std::uint32_t bytes;
     const char* format; // the files' format: bin, hex or ihex
     bool piped;         // loaded from standard input, dumped to standard output
+    bool erase = false; // flash whose range and blocks around it hold data: --erase
 };
 
 TEST_F(MemFiles, LoadThenDumpGivesTheFileBackInEveryFormat)
@@ -118,6 +119,7 @@ TEST_F(MemFiles, LoadThenDumpGivesTheFileBackInEveryFormat)
         {"ssram-1", "ssram1", 0x7FF0, 70000, "ihex", false}, // records past 64 KB
         {"sdram", "sdram", 0x10, 1000, "ihex", true},
         {"eeprom", "eeprom", 0, 4096, "bin", true},
+        {"FLASH", "flash", 0x8008, 70000, "bin", false, true}, // blocks 1 and 2
     };
     for (const TTrip& trip : trips) {
         SCOPED_TRACE(trip.memory + std::string(" ") + std::to_string(trip.bytes) + " " + trip.format);
@@ -133,9 +135,25 @@ TEST_F(MemFiles, LoadThenDumpGivesTheFileBackInEveryFormat)
             Put(in, content);
         const std::string start = " --start " + HexWords(trip.startWord);
         const std::string given = trip.piped ? " --format " + format : "";
+        std::string erase;
+        if (trip.erase) {
+            // Flash takes only what was erased: refused at the first such word, then erased
+            // block by block, keeping what the blocks hold around the range.
+            sim->Ctl("mem write flash 0x10000 11 22");
+            sim->Ctl("mem write flash 0x10010 00 00");
+            sim->Ctl("mem write flash 0x21180 33 44");
+            const clitest::TRun refused = Vx5h(std::string("mem load flash ") + in + start);
+            EXPECT_EQ(refused.code, 3);
+            EXPECT_NE(refused.err.find("mem load: FLASH word 8008 reads 0000, not "), std::string::npos) << refused.err;
+            erase = " --erase";
+        }
         const clitest::TRun load
-            = Vx5h(std::string("mem load ") + trip.memory + " " + in + start + given + " --verify", content);
+            = Vx5h(std::string("mem load ") + trip.memory + " " + in + start + given + erase + " --verify", content);
         ASSERT_EQ(load.code, 0) << load.err;
+        if (trip.erase) {
+            EXPECT_EQ(BoardHex("flash", 0x10000, 2), "1122");
+            EXPECT_EQ(BoardHex("flash", 0x21180, 2), "3344");
+        }
         const std::uint32_t shown = std::min<std::uint32_t>(trip.bytes, 4096);
         EXPECT_EQ(BoardHex(trip.simName, 2 * trip.startWord, shown), HexOf(bytes).substr(0, 2 * shown));
 
