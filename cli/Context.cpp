@@ -58,9 +58,14 @@ bool TContext::ProgressWanted() const { return !options.quiet && platform::IsTer
 
 void TContext::Check(bool exchanged, const std::string& what) const
 {
-    if (!exchanged)
-        Fail(exitcode::LINK, what + ": the link failed ("
-                + LinkFailureText(m_Board ? m_Board->LastFailure() : TLinkFailure::NoLink) + ")");
+    if (exchanged)
+        return;
+    const TLinkFailure cause = m_Board ? m_Board->LastFailure() : TLinkFailure::NoLink;
+    // A command without a status of its own fails alike when the board says no; then the
+    // last exchange went through.
+    if (cause == TLinkFailure::None)
+        Fail(exitcode::REFUSED, what + ": the board refused the command");
+    Fail(exitcode::LINK, what + ": the link failed (" + std::string(LinkFailureText(cause)) + ")");
 }
 
 void TContext::Check(bool exchanged, bool accepted, const std::string& what) const
