@@ -54,8 +54,8 @@ struct TConfigureOutcome {
     std::uint32_t elapsedMs = 0;
     // A failed download: the message without the library's reason, and that reason (our
     // download library also says it on standard error, so a console face need not repeat it).
-    std::string summary;
-    std::string libraryReason;
+    std::string summary{};
+    std::string libraryReason{};
 };
 
 struct TConnectOutcome {
