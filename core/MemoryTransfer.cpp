@@ -26,6 +26,17 @@ enum class TExchange {
     Lost     // no usable answer, even when sent again
 };
 
+// A reply of the wrong length or for another command is left in the link, and it may be as
+// long as the largest packet, more than one flush takes: the link is flushed until it is
+// quiet, or until more than such a reply is gone (a board that never stops talking).
+void FlushUntilQuiet(TBoard& board)
+{
+    constexpr std::uint32_t LARGEST_REPLY = protocol::PKT_PC2NIOS_MAX_PL_LEN + protocol::FRAME_OVERHEAD;
+    std::uint32_t discarded = 0;
+    for (int n = board.FlushInput(); n > 0 && discarded <= LARGEST_REPLY; n = board.FlushInput())
+        discarded += static_cast<std::uint32_t>(n);
+}
+
 // One packet's exchange, `send(accepted)`, sent again after a flush and a keep-alive while
 // it fails and retries are left. `retried` counts packets, not attempts.
 template<typename Send>
@@ -40,7 +51,7 @@ TExchange WithRetries(TBoard& board, std::uint32_t& retried, TLinkFailure& failu
             return TExchange::Lost;
         if (attempt == 0)
             ++retried;
-        board.FlushInput();
+        FlushUntilQuiet(board);
         if (!board.KeepAlive()) {
             failure = board.LastFailure();
             if (attempt + 1 == PACKET_RETRIES)

@@ -155,7 +155,9 @@ TEST_F(MemoryTransfer, StepsFollowTheRangeAndAbortEndsAfterAStep)
 // write takes as a failed step), a refusal ends it at once; the cause is kept either way.
 TEST_F(MemoryTransfer, FailedPacketsAreSentAgainTwiceBeforeTheTransferFails)
 {
-    const std::vector<std::uint8_t> data = testsupport::BytePattern(4000, 2);
+    // Steps of 4000 bytes, one packet each: a reply left in the link is more than one flush takes.
+    constexpr std::uint32_t BYTES = 20 * 4000;
+    const std::vector<std::uint8_t> data = testsupport::BytePattern(BYTES, 2);
     const struct {
         bool write;
         const char* fault; // injected after the fifth step
@@ -167,6 +169,7 @@ TEST_F(MemoryTransfer, FailedPacketsAreSentAgainTwiceBeforeTheTransferFails)
         {true, "fault checksum 1", true, false, 1, TLinkFailure::BadChecksum},
         {false, "fault checksum 2", true, false, 1, TLinkFailure::BadChecksum}, // the first retry's keep-alive too
         {false, "fault echo 1", true, false, 1, TLinkFailure::WrongReply},
+        {false, "fault length 1", true, false, 1, TLinkFailure::WrongLength},
         {true, "fault checksum 3", false, true, 1, TLinkFailure::BadChecksum},
         {false, "fault refuse 1", false, false, 0, TLinkFailure::None},
     };
@@ -178,14 +181,14 @@ TEST_F(MemoryTransfer, FailedPacketsAreSentAgainTwiceBeforeTheTransferFails)
                 sim->Ctl(c.fault);
         };
         memory::TRangeResult result;
-        std::vector<std::uint8_t> back(4000);
-        ASSERT_TRUE(board.MemoryWrite(MEM_SSRAM0, 0, 4000, c.write ? back.data() : data.data()));
+        std::vector<std::uint8_t> back(BYTES);
+        ASSERT_TRUE(board.MemoryWrite(MEM_SSRAM0, 0, BYTES, c.write ? back.data() : data.data()));
         if (c.write) {
             memory::TBufferSource source(data.data());
-            result = memory::WriteRangeWithProgress(board, failing, MEM_SSRAM0, 0, 4000, source);
+            result = memory::WriteRangeWithProgress(board, failing, MEM_SSRAM0, 0, BYTES, source);
         } else {
             memory::TBufferSink sink(back.data());
-            result = memory::ReadRangeWithProgress(board, failing, MEM_SSRAM0, 0, 4000, sink);
+            result = memory::ReadRangeWithProgress(board, failing, MEM_SSRAM0, 0, BYTES, sink);
         }
         sim->Ctl("fault none");
         EXPECT_EQ(c.ok, result.ok);
@@ -194,9 +197,9 @@ TEST_F(MemoryTransfer, FailedPacketsAreSentAgainTwiceBeforeTheTransferFails)
         EXPECT_EQ(c.retried, result.retried);
         EXPECT_EQ(c.failure, result.failure);
         EXPECT_EQ(failing.steps.size(), c.ok ? 20u : 6u);
-        EXPECT_EQ(result.moved, c.ok ? 4000u : 5 * 200u);
+        EXPECT_EQ(result.moved, c.ok ? BYTES : 5 * 4000u);
         if (c.ok) {
-            EXPECT_EQ(c.write ? OnBoard(MEM_SSRAM0, 0, 4000) : back, data);
+            EXPECT_EQ(c.write ? OnBoard(MEM_SSRAM0, 0, BYTES) : back, data);
         }
     }
 
