@@ -179,11 +179,11 @@ bool TBoard::Fail(std::uint8_t command, TLinkFailure cause, std::uint32_t start)
     return false;
 }
 
-void TBoard::FlushInput()
+int TBoard::FlushInput()
 {
     std::lock_guard guard(m_Lock);
     if (!m_Link)
-        return;
+        return 0;
     const std::uint64_t start = m_Trace ? TTraceRecorder::Now() : 0;
     int discarded = 0;
     for (; discarded < FLUSH_MAX_BYTES; ++discarded) {
@@ -193,6 +193,7 @@ void TBoard::FlushInput()
     }
     if (m_Trace)
         m_Trace->Flushed(discarded, start);
+    return discarded;
 }
 
 TBoard::TWaitScope::TWaitScope(TBoard& owner)

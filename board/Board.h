@@ -54,7 +54,8 @@ public:
     // --- packet transaction ---
     bool Transact(std::uint8_t command, std::uint8_t* replyBuffer, std::uint32_t headerBudgetMs,
         std::uint32_t payloadLen, const std::uint8_t* payload, std::uint32_t replyLen);
-    void FlushInput();
+    // Discards what is waiting in the link, up to a bounded number of bytes: how many it took.
+    int FlushInput();
     // Why the last exchange failed (None after a success), and who else is told.
     TLinkFailure LastFailure() const { return m_LastFailure; }
     void SetFailureSink(LinkFailureSink sink) { m_FailureSink = std::move(sink); }

@@ -1,20 +1,53 @@
 #include "cli/Args.h"
 
 #include "cli/Cli.h"
+#include "core/HexCodec.h"
 #include "core/HexField.h"
 #include "core/MemoryGeometry.h"
 #include "core/Names.h"
 
+#include <CLI/CLI.hpp>
 #include <cmath>
 
 namespace cli {
 
+namespace {
+
+// A number within [low, high], or the rule it broke in plain words.
+CLI::Validator RangeCheck(double low, double high, const std::string& rule)
+{
+    return CLI::Validator(
+        [low, high, rule](std::string& text) -> std::string {
+            char* end = nullptr;
+            const double value = std::strtod(text.c_str(), &end);
+            const bool valid = !text.empty() && end && *end == '\0' && std::isfinite(value);
+            return valid && value >= low && value <= high ? std::string() : rule + ", not '" + text + "'";
+        },
+        "");
+}
+
+} // namespace
+
+std::string WithoutHexPrefix(const std::string& text)
+{
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        return text.substr(2);
+    return text;
+}
+
 std::uint32_t HexArgument(const std::string& text, const std::string& name, std::uint32_t maximum,
     std::uint32_t minimum)
 {
-    std::string digits = text;
-    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
-        digits.erase(0, 2);
+    const std::string digits = WithoutHexPrefix(text);
+    const bool allDigits = !digits.empty()
+        && std::all_of(digits.begin(), digits.end(), [](char c) { return hexcodec::NibbleOf(c) >= 0; });
+    // The window's field takes eight digits as a signed number; said plainly here instead
+    // of as a bound that a number too large for it would seem to break the other way.
+    if (allDigits && digits.size() > 8)
+        Fail(exitcode::USAGE, name + ": '" + text + "' has more than eight hex digits; the largest " + name + " is "
+                + memory::HexText(maximum));
+    if (allDigits && std::stoul(digits, nullptr, 16) > 0x7FFFFFFFul)
+        Fail(exitcode::USAGE, name + ": " + text + " is too large; the largest " + name + " is " + memory::HexText(maximum));
     const memory::THexField field = memory::ParseHexField(
         digits, name, static_cast<std::int32_t>(maximum), static_cast<std::int32_t>(minimum));
     if (field.ok)
@@ -29,11 +62,17 @@ std::uint8_t MemoryArgument(const std::string& text)
     Fail(exitcode::USAGE, "MEMORY: " + memory::UnknownMemoryText(text));
 }
 
-double RateArgument(double rate)
+memory::TFileFormat FormatArgument(const std::string& text, const std::string& file)
 {
-    if (!std::isfinite(rate) || rate < 0.1 || rate > 1000)
-        Fail(exitcode::USAGE, "--rate: samples a second must lie between 0.1 and 1000");
-    return rate;
+    if (text.empty())
+        return memory::FormatOfName(file);
+    if (const auto format = memory::FindFormat(text))
+        return *format;
+    Fail(exitcode::USAGE, "--format: '" + text + "' is none of bin, hex, ihex");
 }
+
+CLI::Validator RateCheck() { return RangeCheck(0.1, 1000, "samples a second must lie between 0.1 and 1000"); }
+
+CLI::Validator TimeoutCheck() { return RangeCheck(0, 86400, "seconds must lie between 0 and 86400"); }
 
 } // namespace cli

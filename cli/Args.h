@@ -1,21 +1,36 @@
 #pragma once
 
+#include "core/FileFormat.h"
+
 #include <cstdint>
 #include <string>
 
-// The checks of what the user typed, with messages that name the argument and the rule
-// it broke. Hexadecimal numbers follow the window's rules (one to eight digits, in
-// range); a leading 0x is allowed, as shells users write it.
+namespace CLI {
+class Validator;
+}
+
+// The checks of what the user typed, with messages that name the argument as the help
+// names it and the rule it broke. Hexadecimal numbers follow the window's rules (one to
+// eight digits, in range); a leading 0x is allowed, as shells users write it. Every
+// check runs before the board is touched.
 namespace cli {
 
 // `maximum` is below 2^31, as the window's fields are.
 std::uint32_t HexArgument(const std::string& text, const std::string& name, std::uint32_t maximum,
     std::uint32_t minimum = 0);
 
+// The digits of a hexadecimal argument without its 0x.
+std::string WithoutHexPrefix(const std::string& text);
+
 // A memory by the name the window lists, in any case: SSRAM-0 ... EPCS.
 std::uint8_t MemoryArgument(const std::string& text);
 
-// A rate in samples a second for watching: 0.1 to 1000.
-double RateArgument(double rate);
+// --format: bin, hex or ihex; empty: by the file's name.
+memory::TFileFormat FormatArgument(const std::string& text, const std::string& file);
+
+// For the parser: readings a second while watching (0.1 to 1000), and how long a receiver
+// listens (0 to a day), refused before any command runs.
+CLI::Validator RateCheck();
+CLI::Validator TimeoutCheck();
 
 } // namespace cli

@@ -25,6 +25,9 @@ constexpr int CANCELLED = 130; // Ctrl-C, as a shell reports it
 // The exit codes as `vx5h --help` shows them.
 const char* ExitCodeHelp();
 
+// The program's version, "1.0.0".
+const char* Version();
+
 // Ends the command: main prints the message on standard error and exits with the code.
 struct TFailure {
     int code;
@@ -62,8 +65,9 @@ public:
     // Long work shows a progress line: standard error is a terminal and not --quiet.
     bool ProgressWanted() const;
 
-    // An exchange that did not go through ends the command with the link code, one that
-    // the board refused with the refusal code; `what` names the command.
+    // An exchange that did not go through ends the command with the link code and the
+    // cause the link layer gives, one that the board refused with the refusal code;
+    // `what` names the command.
     void Check(bool exchanged, const std::string& what) const;
     void Check(bool exchanged, bool accepted, const std::string& what) const;
 

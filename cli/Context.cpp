@@ -10,6 +10,24 @@
 
 namespace cli {
 
+namespace {
+
+// Our download library has said why on standard error already: said once, not twice.
+std::string ConfigureMessage(const connection::TConfigureOutcome& outcome)
+{
+    return outcome.libraryReason.empty() ? outcome.message
+                                         : outcome.summary + " (the download library's reason is above)";
+}
+
+std::string ConnectMessage(const connection::TConnectOutcome& outcome)
+{
+    return outcome.failure == outcome.configuration.failure && outcome.configuration.failure != connection::TConnectFailure::None
+        ? ConfigureMessage(outcome.configuration)
+        : outcome.message;
+}
+
+} // namespace
+
 const char* ExitCodeHelp()
 {
     return "Exit codes:\n"
@@ -25,6 +43,8 @@ const char* ExitCodeHelp()
 
 void Fail(int code, const std::string& message) { throw TFailure{code, message}; }
 
+const char* Version() { return VX5H_VERSION; }
+
 TContext::TContext() = default;
 TContext::~TContext() = default;
 
@@ -38,8 +58,14 @@ bool TContext::ProgressWanted() const { return !options.quiet && platform::IsTer
 
 void TContext::Check(bool exchanged, const std::string& what) const
 {
-    if (!exchanged)
-        Fail(exitcode::LINK, what + ": the board did not answer; the link is lost");
+    if (exchanged)
+        return;
+    const TLinkFailure cause = m_Board ? m_Board->LastFailure() : TLinkFailure::NoLink;
+    // A command without a status of its own fails alike when the board says no; then the
+    // last exchange went through.
+    if (cause == TLinkFailure::None)
+        Fail(exitcode::REFUSED, what + ": the board refused the command");
+    Fail(exitcode::LINK, what + ": the link failed (" + std::string(LinkFailureText(cause)) + ")");
 }
 
 void TContext::Check(bool exchanged, bool accepted, const std::string& what) const
@@ -55,6 +81,7 @@ void TContext::Check(bool exchanged, bool accepted, const std::string& what) con
 {
     switch (failure) {
     case connection::TConnectFailure::NoImage:
+    case connection::TConnectFailure::BadImage:
         Fail(exitcode::FILE, "IMAGE: " + message);
     case connection::TConnectFailure::CannotConfigure:
         Fail(exitcode::LINK, "configure: " + message);
@@ -105,7 +132,7 @@ TBoard& TContext::Board()
         else if (drawn)
             std::fprintf(stderr, "\r\x1b[K");
         if (!outcome.board)
-            FailConnect(outcome.failure, outcome.message, outcome.configureMayHelp);
+            FailConnect(outcome.failure, ConnectMessage(outcome), outcome.configureMayHelp);
         m_Board = std::move(outcome.board);
     }
     return *m_Board;
@@ -122,7 +149,7 @@ void TContext::Configure(const std::string& imagePath)
     if (outcome.failure != connection::TConnectFailure::None) {
         if (drawn)
             std::fprintf(stderr, "\r\x1b[K");
-        FailConnect(outcome.failure, outcome.message, false);
+        FailConnect(outcome.failure, ConfigureMessage(outcome), false);
     }
     Configured(imagePath, drawn, outcome.elapsedMs);
 }

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <vector>
 
 namespace cli {
@@ -50,14 +51,21 @@ std::uint32_t JtagconfigBudgetMs()
 }
 
 // Each check is printed as soon as it is made, so that whatever happens later, nothing
-// found so far is lost.
+// found so far is lost. As JSON the checks make one object, printed once all are made.
 class TReport {
 public:
+    explicit TReport(bool json)
+        : m_Json(json)
+    { }
     void Add(const doctor::TCheck& check)
     {
+        m_LastOk = check.ok;
+        if (m_Json) {
+            m_Checks.push_back({{"name", check.name}, {"ok", check.ok}, {"detail", check.detail}});
+            return;
+        }
         std::printf("%s\n", doctor::Line(check).c_str());
         std::fflush(stdout);
-        m_LastOk = check.ok;
     }
     void Add(const std::vector<doctor::TCheck>& checks)
     {
@@ -65,8 +73,15 @@ public:
             Add(check);
     }
     bool LastOk() const { return m_LastOk; }
+    void Finish() const
+    {
+        if (m_Json)
+            std::printf("%s\n", nlohmann::json{{"checks", m_Checks}, {"board_answers", m_LastOk}}.dump().c_str());
+    }
 
 private:
+    bool m_Json;
+    nlohmann::json m_Checks = nlohmann::json::array();
     bool m_LastOk = false;
 };
 
@@ -133,9 +148,9 @@ doctor::TCheck BoardCheck(TContext& context)
     }
 }
 
-int RunDoctor(TContext& context)
+int RunDoctor(TContext& context, bool json)
 {
-    TReport report;
+    TReport report(json);
     report.Add(doctor::CheckProgramFolder(platform::ExecutableFolder()));
     report.Add(doctor::CheckUsbCables(
         Place("VX5H_DOCTOR_SYSFS", "/sys/bus/usb/devices"), Place("VX5H_DOCTOR_DEV", "/dev/bus/usb")));
@@ -143,6 +158,7 @@ int RunDoctor(TContext& context)
     VendorChecks(report, Environment("QUARTUS_ROOTDIR"));
     report.Add(doctor::CheckCableChoice(connection::ChosenCable(context.options.cable)));
     report.Add(BoardCheck(context));
+    report.Finish();
     return report.LastOk() ? exitcode::OK : exitcode::LINK;
 }
 
@@ -150,11 +166,12 @@ int RunDoctor(TContext& context)
 
 void AddDoctorCommand(CLI::App& app, TContext& context)
 {
-    auto* command = app.add_subcommand("doctor",
-        "What to check when nothing connects: each line OK or what to do; "
-        "exit 0 when a board answers");
-    command->callback([&context] {
-        const int code = RunDoctor(context);
+    auto* command = app.add_subcommand("doctor", "What to check when nothing connects: each line OK or what to do; "
+                                                 "exit 0 when a board answers");
+    auto json = std::make_shared<bool>(false);
+    command->add_flag("--json", *json, "One JSON object: checks (name, ok, detail) and board_answers");
+    command->callback([&context, json] {
+        const int code = RunDoctor(context, *json);
         if (code != exitcode::OK)
             Fail(code, "doctor: no board answers; see the lines marked FIX");
     });

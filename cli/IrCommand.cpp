@@ -13,39 +13,44 @@ namespace cli {
 
 namespace {
 
-// One line a code: the code in hex and the remote's key position (row, column), if any.
-std::string CodeLine(std::uint8_t code)
+// One reading a code: the code in hex and the remote's key position (row, column), if any.
+TReading CodeReading(std::uint8_t code)
 {
-    char text[48];
+    char hex[4];
+    std::snprintf(hex, sizeof hex, "%02X", code);
     const int key = ir::KeyForCode(code);
-    if (key < 0)
-        std::snprintf(text, sizeof text, "%02X", code);
-    else
-        std::snprintf(text, sizeof text, "%02X key %d (row %d, column %d)", code, key, key / ir::KEY_COLUMNS,
-            key % ir::KEY_COLUMNS);
-    return text;
+    TReading reading;
+    reading.json = {{"code", code}, {"key", nullptr}, {"row", nullptr}, {"column", nullptr}};
+    if (key < 0) {
+        reading.text = hex;
+        reading.columns = {hex, "", "", ""};
+        return reading;
+    }
+    const int row = key / ir::KEY_COLUMNS, column = key % ir::KEY_COLUMNS;
+    reading.text = std::string(hex) + " key " + std::to_string(key) + " (row " + std::to_string(row) + ", column "
+        + std::to_string(column) + ")";
+    reading.columns = {hex, std::to_string(key), std::to_string(row), std::to_string(column)};
+    reading.json["key"] = key;
+    reading.json["row"] = row;
+    reading.json["column"] = column;
+    return reading;
 }
 
 } // namespace
 
 void AddIrCommand(CLI::App& app, TContext& context)
 {
-    auto* command = app.add_subcommand("ir", "The IR remote's scan codes received, one a line");
+    auto* command = app.add_subcommand("ir", "The IR remote's scan codes as they arrive, one a line, with the key "
+                                             "each belongs to (without --watch: for --timeout seconds)");
     auto options = std::make_shared<TWatchOptions>();
-    AddWatchOptions(*command, *options);
+    AddWatchOptions(*command, *options, TInputKind::Arrivals);
     command->callback([&context, options] {
         const TChannelReception reception(context, protocol::CHANNEL_IR, "ir");
-        Watch(*options, "code,key", [&context]() -> std::optional<TReading> {
-            const std::string codes = ReadChannel(context, protocol::CHANNEL_IR, "ir");
-            if (codes.empty())
-                return std::nullopt;
-            TReading reading;
-            for (std::size_t i = 0; i < codes.size(); ++i) {
-                const auto code = static_cast<std::uint8_t>(codes[i]);
-                reading.text += (i ? "\n" : "") + CodeLine(code);
-                reading.columns.push_back(std::to_string(code));
-            }
-            return reading;
+        Watch(*options, TInputKind::Arrivals, "code,key,row,column", [&context] {
+            std::vector<TReading> readings;
+            for (char code : ReadChannel(context, protocol::CHANNEL_IR, "ir"))
+                readings.push_back(CodeReading(static_cast<std::uint8_t>(code)));
+            return readings;
         });
     });
 }

@@ -10,7 +10,9 @@ namespace {
 TReading KeysReading(std::uint32_t state)
 {
     const std::uint32_t word = state & ((1u << switches::KEY_COUNT) - 1);
-    return {std::to_string(word) + " " + InputsOn(word, 0, switches::KEY_COUNT), {std::to_string(word)}};
+    const std::vector<std::string> pressed = InputsOn(word, 0, switches::KEY_COUNT);
+    return {std::to_string(word) + " " + NamesText(pressed), {std::to_string(word)},
+        {{"keys", word}, {"pressed", pressed}}};
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 #include "core/LcdText.h"
+#include "core/Latin1.h"
 
 #include <CLI/CLI.hpp>
 
@@ -31,10 +32,12 @@ void AddLcdCommand(CLI::App& app, TContext& context)
             if (Characters((*lines)[i]) > lcd::LINE_CHARS)
                 Fail(exitcode::USAGE, "LINE" + std::to_string(i) + ": '" + (*lines)[i] + "' is longer than the LCD's "
                         + std::to_string(lcd::LINE_CHARS) + " characters");
-        // The LCD would show other glyphs in their place: refused, as the window does.
-        const std::string unshowable = lcd::UnshowableText((*lines)[0], (*lines)[1]);
-        if (!unshowable.empty())
-            Fail(exitcode::USAGE, unshowable);
+        // The LCD would show other glyphs in their place: refused, as the window does, with
+        // the line named as the help names it.
+        for (int i = 0; i < 2; ++i)
+            if (const auto outside = latin1::FirstOutside((*lines)[i], lcd::FIRST_SHOWN, lcd::LAST_SHOWN))
+                Fail(exitcode::USAGE, "LINE" + std::to_string(i) + ": character " + std::to_string(outside->index + 1)
+                        + ", \"" + outside->character + "\", is not in the LCD's character set");
         const std::vector<std::uint8_t> bytes = lcd::LcdBytes((*lines)[0], (*lines)[1]);
         bool accepted = false;
         const bool exchanged = context.Board().ChannelWrite(

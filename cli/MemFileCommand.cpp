@@ -3,14 +3,15 @@
 #include "board/Board.h"
 #include "cli/Args.h"
 #include "cli/Cli.h"
+#include "cli/MemFileInput.h"
 #include "cli/MemRange.h"
 #include "cli/ProgressLine.h"
+#include "cli/Transfer.h"
 #include "core/DumpFile.h"
-#include "core/FileAccess.h"
-#include "core/MemoryFile.h"
 #include "core/MemoryGeometry.h"
 #include "core/MemoryTransfer.h"
 #include "core/MemoryVerify.h"
+#include "platform/Console.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -21,155 +22,184 @@ namespace {
 
 struct TFileArgs {
     std::string memory;
-    std::string file;
+    std::string file;   // "-": standard input or output
     std::string start;  // hex words; "" = 0
     std::string length; // hex words; "" = to the end (dump) or the file's length (load)
+    std::string format; // bin, hex, ihex; "" = by the name
     bool verify = false;
     bool force = false; // dump: replace a FILE the user may not write
+    bool erase = false;
+
+    TInputArgs Input() const { return {file, format, length.empty()}; }
 };
 
-std::string WordAddressText(std::uint32_t byteAddress)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%X", byteAddress / 2);
-    return text;
-}
-
-// A step that failed: the board refused it when it still answers, else the link is gone.
-[[noreturn]] void FailStep(TBoard& board, const std::string& what, std::uint32_t byteAddress)
-{
-    const bool answers = board.Ping();
-    Fail(answers ? exitcode::REFUSED : exitcode::LINK,
-        what + " stopped at word " + WordAddressText(byteAddress)
-            + (answers ? ": the board refused the transfer" : ": the board did not answer; the link is lost"));
-}
-
-// Ends a transfer that did not finish, in the order that matters to the user.
-void CheckTransfer(TBoard& board, const memory::TRangeResult& result, const std::string& what,
-    std::uint32_t byteAddress, const std::string& fileProblem)
-{
-    if (result.aborted)
-        Fail(exitcode::CANCELLED, what + " stopped with Ctrl-C at word " + WordAddressText(byteAddress + result.moved));
-    if (result.dataFailed)
-        Fail(exitcode::FILE, fileProblem);
-    if (!result.ok)
-        FailStep(board, what, byteAddress + result.moved);
-}
-
-// Everything that keeps the dump from its file ends it here, before the board is touched.
-void BeginDump(memory::TDumpFileWriter& writer, const TFileArgs& args)
-{
-    const std::string file = "'" + args.file + "'";
-    switch (writer.Begin(args.file, memory::IsHexFileName(args.file), args.force)) {
-    case memory::TDumpStatus::Ok:
-        return;
-    case memory::TDumpStatus::ReadOnly:
-        Fail(exitcode::FILE, "FILE: cannot replace " + file + ": you may not write it (--force replaces it)");
-    case memory::TDumpStatus::NotRegular:
-        Fail(exitcode::FILE, "FILE: " + file + " is not a regular file");
-    case memory::TDumpStatus::UnsafeLink:
-        Fail(exitcode::FILE, "FILE: " + file + " is a symbolic link another user made in a folder others may "
-                                                "write to; it is not followed");
-    default:
-        break;
+// Where a dump's bytes go: a file that is replaced only once it is whole, or standard
+// output as they come.
+class TDumpTarget {
+public:
+    explicit TDumpTarget(const TFileArgs& args)
+        : m_Args(args)
+        , m_Format(FormatArgument(args.format, args.file))
+        , m_Stream(stdout, m_Format)
+        , m_File(m_Writer)
+    {
+        if (args.file == "-") {
+            // Raw bytes would scramble a terminal, as curl refuses to.
+            if (m_Format == memory::TFileFormat::Binary && platform::IsTerminal(platform::TStream::Output))
+                Fail(exitcode::USAGE, "FILE: '-' would write raw bytes to the terminal; pipe them on (| xxd) or "
+                                      "give --format hex or ihex");
+            return;
+        }
+        Begin();
     }
-    Fail(exitcode::FILE, "FILE: cannot create " + file + ": " + writer.Reason());
-}
+
+    memory::IReadSink& Sink() { return m_Args.file == "-" ? static_cast<memory::IReadSink&>(m_Stream) : m_File; }
+
+    std::string Problem() const
+    {
+        return m_Args.file == "-" ? "FILE: writing standard output failed"
+                                  : "FILE: writing '" + m_Args.file + "' failed: " + m_Writer.Reason();
+    }
+
+    // The writer removes its temporary file on every way out; an old file stays.
+    void Commit()
+    {
+        const bool done = m_Args.file == "-" ? m_Stream.Finish() : m_Writer.Commit() == memory::TDumpStatus::Ok;
+        if (!done)
+            Fail(exitcode::FILE, Problem());
+    }
+
+private:
+    // Everything that keeps the dump from its file ends it here, before the board is touched.
+    void Begin()
+    {
+        const std::string file = "'" + m_Args.file + "'";
+        switch (m_Writer.Begin(m_Args.file, m_Format, m_Args.force)) {
+        case memory::TDumpStatus::Ok:
+            return;
+        case memory::TDumpStatus::ReadOnly:
+            Fail(exitcode::FILE, "FILE: cannot replace " + file + ": you may not write it (--force replaces it)");
+        case memory::TDumpStatus::NotRegular:
+            Fail(exitcode::FILE, "FILE: " + file + " is not a regular file");
+        case memory::TDumpStatus::UnsafeLink:
+            Fail(exitcode::FILE, "FILE: " + file + " is a symbolic link another user made in a folder others may "
+                                                    "write to; it is not followed");
+        default:
+            break;
+        }
+        Fail(exitcode::FILE, "FILE: cannot create " + file + ": " + m_Writer.Reason());
+    }
+
+    const TFileArgs& m_Args;
+    memory::TFileFormat m_Format;
+    memory::TStreamSink m_Stream;
+    memory::TDumpFileWriter m_Writer;
+    memory::TDumpSink m_File;
+};
 
 void Dump(TContext& context, const TFileArgs& args)
 {
     const TMemRange range = RangeFrom(args.memory, args.start, args.length);
-    memory::TDumpFileWriter writer;
-    BeginDump(writer, args);
+    TDumpTarget target(args);
     TBoard& board = context.Board();
-    memory::TDumpSink sink(writer);
     TProgressLine progress(context.ProgressWanted());
     const memory::TRangeResult result = memory::ReadRangeWithProgress(
-        board, progress, range.type, 2 * range.address, 2 * range.words, sink, memory::STREAM_STEP);
-    progress.Finish(result.ok);
-    // The writer removes its temporary file on every way out; the old file stays.
-    CheckTransfer(board, result, "mem dump", 2 * range.address, "FILE: writing '" + args.file + "' failed");
-    if (writer.Commit() != memory::TDumpStatus::Ok)
-        Fail(exitcode::FILE, "FILE: writing '" + args.file + "' failed: " + writer.Reason());
-}
-
-std::string LoadProblem(memory::TLoadStatus status, const std::string& file)
-{
-    switch (status) {
-    case memory::TLoadStatus::Ok:
-        break;
-    case memory::TLoadStatus::OpenFailed:
-        return "FILE: cannot open '" + file + "'";
-    case memory::TLoadStatus::SizeLess:
-        return "FILE: '" + file + "' holds fewer bytes than --length asks for";
-    case memory::TLoadStatus::ReadError:
-        return "FILE: reading '" + file + "' failed";
-    case memory::TLoadStatus::InvalidHex:
-        return "FILE: '" + file + "' is not a valid HEX file";
-    case memory::TLoadStatus::NotRegular:
-        return "FILE: '" + file + "' is not a regular file";
-    }
-    return "FILE: '" + file + "' is empty";
-}
-
-// Plans the file's bytes for the range, or ends with the reason there are none.
-void OpenPlanned(memory::TMemoryFileReader& reader, const TFileArgs& args, const TMemRange& range)
-{
-    const std::uint32_t space = memory::TMemoryGeometry().SizeBytes(range.type) - 2 * range.address;
-    memory::TLoadStatus status = reader.Open(args.file, memory::IsHexFileName(args.file));
-    if (status == memory::TLoadStatus::Ok)
-        status = reader.Plan(args.length.empty(), 2 * range.words, space);
-    if (status != memory::TLoadStatus::Ok || reader.Count() == 0)
-        Fail(exitcode::FILE, LoadProblem(status, args.file));
+        board, progress, range.type, 2 * range.address, 2 * range.words, target.Sink(), memory::STREAM_STEP);
+    progress.Finish(result.ok, result.retried);
+    CheckTransfer(result, "mem dump", memory::MemoryTypeName(range.type), 2 * range.address, target.Problem());
+    target.Commit();
+    NoteRetries(context, result, "mem dump", context.ProgressWanted());
 }
 
 // A HEX file is read through once before the first packet, so that bad text changes
-// nothing on the board; a binary file has nothing to check.
-void CheckWholeFile(const TFileArgs& args, const TMemRange& range)
+// nothing on the board; a raw file has nothing to check, and Intel HEX was checked
+// whole when it was opened.
+void CheckWholeFile(memory::TMemoryFileReader& reader, const std::string& file)
 {
-    memory::TMemoryFileReader reader;
-    OpenPlanned(reader, args, range);
-    if (!memory::IsHexFileName(args.file))
+    if (reader.Format() != memory::TFileFormat::Hex)
         return;
     memory::TFileSource source(reader);
     while (reader.Left() > 0)
         if (!source.Next(std::min<std::uint32_t>(reader.Left(), memory::STREAM_STEP)))
-            Fail(exitcode::FILE, LoadProblem(source.Status(), args.file));
+            Fail(exitcode::FILE, LoadProblem(reader, source.Status(), file));
+    if (reader.Rewind() != memory::TLoadStatus::Ok)
+        Fail(exitcode::FILE, LoadProblem(reader, memory::TLoadStatus::ReadError, file));
 }
 
-void Verify(TContext& context, const TFileArgs& args, const TMemRange& range)
+void Verify(TContext& context, memory::TMemoryFileReader& reader, const TFileArgs& args, const TMemRange& range)
 {
-    memory::TMemoryFileReader reader;
-    OpenPlanned(reader, args, range);
     memory::TFileSource source(reader);
     TBoard& board = context.Board();
     TProgressLine progress(context.ProgressWanted());
     const memory::TVerifyResult result
         = memory::VerifyRangeWithProgress(board, progress, range.type, 2 * range.address, reader.Count(), source);
-    progress.Finish(result.read.ok);
-    CheckTransfer(board, result.read, "mem verify", 2 * range.address, LoadProblem(source.Status(), args.file));
+    progress.Finish(result.read.ok, result.read.retried);
+    const char* name = memory::MemoryTypeName(range.type);
+    CheckTransfer(result.read, "mem verify", name, 2 * range.address, LoadProblem(reader, source.Status(), args.file));
+    NoteRetries(context, result.read, "mem verify", context.ProgressWanted());
     if (result.differentBytes > 0)
-        Fail(exitcode::DIFFERENT, memory::MemoryTypeName(range.type) + std::string(" differs from '") + args.file
-                + "': first at word " + WordAddressText(result.firstDifference) + ", "
-                + std::to_string(result.differentWords) + (result.differentWords == 1 ? " word differs" : " words differ"));
-    context.Note(std::string(memory::MemoryTypeName(range.type)) + " holds what '" + args.file + "' holds");
+        Fail(exitcode::DIFFERENT, name + std::string(" differs from ") + FileText(args.file) + ": first at word "
+                + WordAddressText(result.firstDifference) + ", " + std::to_string(result.differentWords)
+                + (result.differentWords == 1 ? " word differs" : " words differ"));
+    context.Note(std::string(name) + " holds what " + FileText(args.file) + " holds");
+}
+
+void VerifyFile(TContext& context, const TFileArgs& args)
+{
+    const TMemRange range = RangeFrom(args.memory, args.start, args.length);
+    memory::TMemoryFileReader reader;
+    OpenPlanned(reader, args.Input(), range, TTooLong::Differ);
+    Verify(context, reader, args, range);
+}
+
+// --erase: the blocks the range touches, on the load's progress line; what they hold
+// around the range stays.
+void EraseForLoad(TBoard& board, TProgressLine& progress, std::uint8_t type, std::uint32_t byteAddress,
+    std::uint32_t byteCount)
+{
+    progress.NextStep("erase", TUnit::Blocks);
+    const memory::TEraseResult erased = memory::EraseRangeWithProgress(board, progress, type, byteAddress, byteCount);
+    if (erased.success)
+        return;
+    progress.Finish(false);
+    const std::string what = "mem load --erase";
+    if (erased.aborted)
+        Fail(exitcode::CANCELLED, what + " stopped with Ctrl-C; part of the blocks are erased, nothing is programmed");
+    const std::string cause = erased.linkLost ? std::string(": the link failed (") + LinkFailureText(erased.failure) + ")"
+                                              : ": the board refused it";
+    if (erased.keptFailed)
+        Fail(erased.linkLost ? exitcode::LINK : exitcode::REFUSED,
+            what + ": the bytes around the range in its first and last block could not be kept" + cause);
+    Fail(erased.linkLost ? exitcode::LINK : exitcode::REFUSED, what + ": erasing the blocks failed" + cause);
 }
 
 void Load(TContext& context, const TFileArgs& args)
 {
     const TMemRange range = RangeFrom(args.memory, args.start, args.length);
-    CheckWholeFile(args, range);
+    if (args.erase && !memory::IsErasable(range.type))
+        Fail(exitcode::USAGE, "--erase: " + std::string(memory::MemoryTypeName(range.type))
+                + " has no erase; only FLASH and EPCS are erased");
     memory::TMemoryFileReader reader;
-    OpenPlanned(reader, args, range);
+    OpenPlanned(reader, args.Input(), range, TTooLong::Refuse);
+    CheckWholeFile(reader, args.file);
     memory::TFileSource source(reader);
     TBoard& board = context.Board();
     TProgressLine progress(context.ProgressWanted());
+    if (args.erase) {
+        EraseForLoad(board, progress, range.type, 2 * range.address, reader.Count());
+        progress.NextStep("program and verify", TUnit::Bytes);
+    }
     const memory::TRangeResult result
         = memory::WriteRangeWithProgress(board, progress, range.type, 2 * range.address, reader.Count(), source);
-    progress.Finish(result.ok);
-    CheckTransfer(board, result, "mem load", 2 * range.address, LoadProblem(source.Status(), args.file));
-    if (args.verify)
-        Verify(context, args, range);
+    progress.Finish(result.ok, result.retried);
+    CheckTransfer(result, "mem load", memory::MemoryTypeName(range.type), 2 * range.address,
+        LoadProblem(reader, source.Status(), args.file));
+    NoteRetries(context, result, "mem load", context.ProgressWanted());
+    if (!args.verify)
+        return;
+    if (reader.Rewind() != memory::TLoadStatus::Ok)
+        Fail(exitcode::FILE, LoadProblem(reader, memory::TLoadStatus::ReadError, args.file));
+    Verify(context, reader, args, range);
 }
 
 void Erase(TContext& context, const std::string& memoryName)
@@ -181,20 +211,26 @@ void Erase(TContext& context, const std::string& memoryName)
     TBoard& board = context.Board();
     TProgressLine progress(context.ProgressWanted(), TUnit::Blocks);
     const memory::TEraseResult result = memory::EraseChipWithProgress(board, progress, type);
-    progress.Finish(result.success);
+    progress.Finish(result.success, result.retried);
     if (result.aborted)
         Fail(exitcode::CANCELLED, "mem erase stopped with Ctrl-C; part of the memory is erased");
+    if (result.linkLost)
+        Fail(exitcode::LINK, std::string("mem erase failed: the link failed (") + LinkFailureText(result.failure) + ")");
     if (!result.success)
-        Fail(board.Ping() ? exitcode::REFUSED : exitcode::LINK, "mem erase failed: the board did not erase every block");
+        Fail(exitcode::REFUSED, "mem erase failed: the board did not erase every block");
 }
 
 CLI::App* AddFileCommand(CLI::App& mem, TFileArgs& args, const char* name, const char* description)
 {
     auto* command = mem.add_subcommand(name, description);
     command->add_option("MEMORY", args.memory, "The memory")->required();
-    command->add_option("FILE", args.file, "The file: HEX text when its name ends in .hex, else raw bytes")->required();
+    command->add_option("FILE", args.file,
+               "The file, '-' for standard input or output: HEX text when its name ends in .hex (Intel HEX when "
+               "that text starts with ':'), else raw bytes")
+        ->required();
     command->add_option("--start", args.start, "First word, hex (0 by default)");
     command->add_option("--length", args.length, "Words, hex");
+    command->add_option("--format", args.format, "bin, hex or ihex, whatever the name says");
     return command;
 }
 
@@ -208,9 +244,12 @@ void AddMemFileCommands(CLI::App& mem, TContext& context)
     dump->callback([&context, args] { Dump(context, *args); });
     auto* load = AddFileCommand(mem, *args, "load", "Write FILE into the memory from --start on (the whole file by default)");
     load->add_flag("--verify", args->verify, "Read the range back and compare it with FILE");
+    load->add_flag("--erase", args->erase,
+        "FLASH, EPCS: first erase the blocks the range touches (what they hold around it stays), then program "
+        "and verify");
     load->callback([&context, args] { Load(context, *args); });
     AddFileCommand(mem, *args, "verify", "Compare the memory with FILE, over the range load would write")
-        ->callback([&context, args] { Verify(context, *args, RangeFrom(args->memory, args->start, args->length)); });
+        ->callback([&context, args] { VerifyFile(context, *args); });
 
     auto* erase = mem.add_subcommand("erase", "Erase FLASH or EPCS, block by block");
     erase->add_option("MEMORY", args->memory, "FLASH or EPCS")->required();

@@ -6,13 +6,14 @@
 
 namespace cli {
 
-TMemRange WordRange(const std::string& memory, const std::string& address, const std::string& length)
+TMemRange WordRange(const std::string& memory, const std::string& address, const std::string& length,
+    const std::string& addressName, const std::string& lengthName)
 {
     TMemRange range;
     range.type = MemoryArgument(memory);
     const std::uint32_t words = memory::TMemoryGeometry().SizeWords(range.type);
-    range.address = HexArgument(address, "ADDRESS", words - 1);
-    range.words = HexArgument(length, "LENGTH", words - range.address, 1);
+    range.address = HexArgument(address, addressName, words - 1);
+    range.words = HexArgument(length, lengthName, words - range.address, 1);
     return range;
 }
 
@@ -20,8 +21,8 @@ TMemRange RangeFrom(const std::string& memory, const std::string& address, const
 {
     const std::string start = address.empty() ? "0" : address;
     if (!length.empty())
-        return WordRange(memory, start, length);
-    TMemRange range = WordRange(memory, start, "1");
+        return WordRange(memory, start, length, "--start", "--length");
+    TMemRange range = WordRange(memory, start, "1", "--start", "--length");
     range.words = memory::TMemoryGeometry().SizeWords(range.type) - range.address;
     return range;
 }

@@ -9,7 +9,8 @@ class App;
 }
 
 // A range of a memory as the memory page checks it: the word address at most the last
-// word, the length from one word to the memory's end, both in hex words.
+// word, the length from one word to the memory's end, both in hex words. Messages name
+// the two as the command's help does.
 namespace cli {
 
 class TContext;
@@ -20,8 +21,11 @@ struct TMemRange {
     std::uint32_t words = 0;
 };
 
-TMemRange WordRange(const std::string& memory, const std::string& address, const std::string& length);
-// The whole memory from `address` (hex words; "" = 0) to its end, or `length` words.
+// `addressName` and `lengthName` as the help names them: ADDRESS and COUNT, or --start
+// and --length.
+TMemRange WordRange(const std::string& memory, const std::string& address, const std::string& length,
+    const std::string& addressName = "ADDRESS", const std::string& lengthName = "COUNT");
+// The whole memory from --start (hex words; "" = 0) to its end, or --length words.
 TMemRange RangeFrom(const std::string& memory, const std::string& address, const std::string& length);
 
 // mem dump, load, verify and erase.

@@ -63,7 +63,7 @@ std::string SummaryText(std::uint64_t done, std::uint32_t elapsedMs, TUnit unit)
 {
     const std::string time = Printed("%.2f s", elapsedMs / 1000.0);
     if (unit == TUnit::Blocks)
-        return std::to_string(done) + " blocks in " + time;
+        return std::to_string(done) + (done == 1 ? " block in " : " blocks in ") + time;
     return AmountText(done) + " in " + time + ", " + Printed("%.1f MB/s", MegabytesPerSecond(done, elapsedMs));
 }
 
@@ -73,7 +73,21 @@ TProgressLine::TProgressLine(bool shown, TUnit unit)
     , m_Start(platform::TickCount())
 { }
 
-std::uint32_t TProgressLine::ElapsedMs() const { return platform::TicksSince(m_Start); }
+std::string TProgressLine::Labelled(const std::string& text) const
+{
+    return m_Label.empty() ? text : m_Label + ": " + text;
+}
+
+void TProgressLine::NextStep(const std::string& label, TUnit unit)
+{
+    if (m_Total > 0)
+        m_Finished.push_back(Labelled(SummaryText(m_Done, platform::TicksSince(m_Start), m_Unit)));
+    m_Label = label;
+    m_Unit = unit;
+    m_Done = 0;
+    m_Total = 0;
+    m_Start = platform::TickCount();
+}
 
 void TProgressLine::Advance(std::uint64_t done, std::uint64_t total)
 {
@@ -85,17 +99,24 @@ void TProgressLine::Advance(std::uint64_t done, std::uint64_t total)
     if (m_Drawn && done < total && now - m_LastDraw < REDRAW_MS)
         return;
     m_LastDraw = now;
-    Draw(ProgressText(done, total, now - m_Start, m_Unit));
+    Draw(Labelled(ProgressText(done, total, now - m_Start, m_Unit)));
 }
 
 bool TProgressLine::AbortRequested() { return platform::InterruptRequested(); }
 
-void TProgressLine::Finish(bool completed)
+void TProgressLine::Finish(bool completed, std::uint32_t retried)
 {
     if (!m_Shown)
         return;
-    if (completed)
-        Draw(SummaryText(m_Done, ElapsedMs(), m_Unit));
+    if (completed) {
+        std::string summary;
+        for (const std::string& step : m_Finished)
+            summary += step + "; ";
+        summary += Labelled(SummaryText(m_Done, platform::TicksSince(m_Start), m_Unit));
+        if (retried > 0)
+            summary += "; " + std::to_string(retried) + (retried == 1 ? " packet" : " packets") + " sent again";
+        Draw(summary);
+    }
     if (m_Drawn)
         std::fputc('\n', stderr);
     m_Drawn = false;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The progress of long work as one line on standard error, rewritten in place: percent,
 // amount, rate and time left, then the elapsed time and the throughput at the end. Only
@@ -25,15 +26,21 @@ public:
     TProgressLine(bool shown, TUnit unit = TUnit::Bytes);
     void Advance(std::uint64_t done, std::uint64_t total) override;
     bool AbortRequested() override;
-    // Ends the line; with `completed` the summary replaces it.
-    void Finish(bool completed);
-    std::uint32_t ElapsedMs() const;
+    // Starts the next step of one job on the same line ("erase: ...", then "program:
+    // ..."): its counts start again, and the summary tells every step.
+    void NextStep(const std::string& label, TUnit unit);
+    // Ends the line; with `completed` the summary replaces it, with the packets that had
+    // to be sent again.
+    void Finish(bool completed, std::uint32_t retried = 0);
 
 private:
     void Draw(const std::string& text);
+    std::string Labelled(const std::string& text) const;
 
     bool m_Shown;
     TUnit m_Unit;
+    std::string m_Label;
+    std::vector<std::string> m_Finished; // the summaries of the earlier steps
     std::uint32_t m_Start;
     std::uint32_t m_LastDraw = 0;
     bool m_Drawn = false;

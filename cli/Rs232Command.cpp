@@ -72,17 +72,18 @@ void AddRs232Command(CLI::App& app, TContext& context)
     send->callback([&context, text] { Send(context, rs232::SendBytes(*text), "rs232 send"); });
 
     auto options = std::make_shared<TWatchOptions>();
-    auto* receive = rs232->add_subcommand("receive", "Print what the board received so far (--watch: as it comes)");
-    AddWatchOptions(*receive, *options);
+    auto* receive = rs232->add_subcommand(
+        "receive", "Print what the port receives for --timeout seconds (--watch: until Ctrl-C)");
+    AddWatchOptions(*receive, *options, TInputKind::Arrivals);
     receive->callback([&context, options] {
         const TChannelReception reception(context, protocol::CHANNEL_RS232, "rs232 receive");
-        Watch(*options, "text", [&context]() -> std::optional<TReading> {
+        Watch(*options, TInputKind::Arrivals, "text", [&context] {
             const std::string bytes = ReadChannel(context, protocol::CHANNEL_RS232, "rs232 receive");
             if (bytes.empty())
-                return std::nullopt;
+                return std::vector<TReading>{};
             const std::string text = rs232::ReceivedText(
                 reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
-            return TReading{text, {"\"" + text + "\""}};
+            return std::vector<TReading>{{text, {text}, {{"text", text}}}};
         });
     });
 

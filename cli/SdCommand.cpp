@@ -6,13 +6,39 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 
 namespace cli {
+
+namespace {
+
+// The register texts' lines, without their line ends, for JSON.
+nlohmann::json Lines(const std::string& text)
+{
+    nlohmann::json lines = nlohmann::json::array();
+    std::string line;
+    for (char c : text) {
+        if (c == '\n') {
+            if (!line.empty())
+                lines.push_back(line);
+            line.clear();
+        } else if (c != '\r') {
+            line += c;
+        }
+    }
+    if (!line.empty())
+        lines.push_back(line);
+    return lines;
+}
+
+} // namespace
 
 void AddSdCommand(CLI::App& app, TContext& context)
 {
     auto* command = app.add_subcommand("sd", "Read the SD card: its CSD and CID registers and its file system");
-    command->callback([&context] {
+    auto json = std::make_shared<bool>(false);
+    command->add_flag("--json", *json, "One JSON object: csd, file_system, cid (the registers' lines)");
+    command->callback([&context, json] {
         TBoard& board = context.Board();
         bool present = false;
         std::string csd, fileSystem, cid;
@@ -22,7 +48,11 @@ void AddSdCommand(CLI::App& app, TContext& context)
         context.Check(exchanged, "sd");
         if (!outcome.success)
             Fail(exitcode::REFUSED, "sd: no SD card answers; is one in the slot?");
-        std::printf("CSD\n%sFile system: %s\nCID\n%s", csd.c_str(), fileSystem.c_str(), cid.c_str());
+        if (*json)
+            std::printf("%s\n",
+                nlohmann::json{{"csd", Lines(csd)}, {"file_system", fileSystem}, {"cid", Lines(cid)}}.dump().c_str());
+        else
+            std::printf("CSD\n%sFile system: %s\nCID\n%s", csd.c_str(), fileSystem.c_str(), cid.c_str());
     });
 }
 

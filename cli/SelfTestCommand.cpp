@@ -4,14 +4,14 @@
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 #include "cli/SelfTestPerson.h"
-#include "core/FileAccess.h"
+#include "core/DumpFile.h"
 #include "core/selftest/Report.h"
 #include "platform/Console.h"
 #include "platform/Tick.h"
 
 #include <CLI/CLI.hpp>
-#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 namespace cli {
 
@@ -65,47 +65,72 @@ private:
     bool m_Drawn = false;
 };
 
-void WriteFile(const std::string& path, const std::string& text)
+// Why nothing ran: each skipped test with its reason.
+std::string SkipReasons(const selftest::TReport& report)
 {
-    memory::TFilePtr file(memory::OpenFile(path, "wb"));
-    bool written = file && std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-    const int error = errno;
-    written = file && std::fclose(file.release()) == 0 && written;
-    if (!written)
-        Fail(exitcode::FILE, "--junit " + path + ": " + memory::SystemReason(error));
+    std::string reasons;
+    for (const auto& t : report.tests)
+        reasons += (reasons.empty() ? "" : "; ") + t.name + ": " + t.message;
+    return reasons;
 }
 
-void RunSelfTest(TContext& context, const TSelfTestArgs& args)
+// Every argument is checked before the board is touched: the selection, a person for the
+// interactive tests, and the JUnit file, which is made beside its place and put there
+// only once the report is whole.
+void CheckArguments(const TSelfTestArgs& args, const TTerminalPerson& person, memory::TDumpFileWriter& junit)
 {
     const std::string selection = selftest::CheckSelection(args.options);
     if (!selection.empty())
         Fail(exitcode::USAGE, selection);
-    TBoard& board = context.Board();
+    if (selftest::SelectedTests(args.options).empty())
+        Fail(exitcode::USAGE, "--only and --skip leave no test to run");
+    if (args.options.interactive && !person.Present())
+        Fail(exitcode::USAGE, "--interactive: the tests a person watches need a terminal on standard input and "
+                              "standard error");
+    if (!args.junit.empty() && junit.Begin(args.junit, memory::TFileFormat::Binary) != memory::TDumpStatus::Ok)
+        Fail(exitcode::FILE, "--junit: cannot create '" + args.junit + "': " + junit.Reason());
+}
+
+void RunSelfTest(TContext& context, const TSelfTestArgs& args)
+{
     TTestProgress progress(context.ProgressWanted(), selftest::SelectedTests(args.options).size());
     TTerminalPerson person([&progress] { progress.Clear(); });
+    memory::TDumpFileWriter junit;
+    CheckArguments(args, person, junit);
+    const char* cableVariable = std::getenv("VX5H_CABLE");
+    const std::string cable = !context.options.cable.empty() ? context.options.cable : cableVariable ? cableVariable : "";
+    TBoard& board = context.Board();
     selftest::TBoardAccess access(board);
     selftest::TReport report = selftest::Run(
         access, person, args.options, [&progress](const std::string& test, double f) { progress.Update(test, f); },
         [] { return platform::InterruptRequested(); });
     progress.Clear();
     report.board = board.LinkDescription();
+    report.cable = cable;
+    report.version = Version();
 
-    if (!args.junit.empty())
-        WriteFile(args.junit, selftest::JunitReport(report));
+    if (!args.junit.empty()) {
+        const std::string xml = selftest::JunitReport(report);
+        if (junit.Commit(reinterpret_cast<const std::uint8_t*>(xml.data()), xml.size()) != memory::TDumpStatus::Ok)
+            Fail(exitcode::FILE, "--junit: writing '" + args.junit + "' failed: " + junit.Reason());
+    }
     const std::string text = args.json ? selftest::JsonReport(report) : selftest::TextReport(report);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
 
-    if (platform::InterruptRequested())
-        Fail(exitcode::CANCELLED, "selftest stopped; the tests not run are skipped");
-    const bool linkLost = std::any_of(report.tests.begin(), report.tests.end(),
-        [](const selftest::TTestResult& t) { return t.message.rfind("link lost", 0) == 0; });
-    if (linkLost)
-        Fail(exitcode::LINK, "selftest: the link to the board was lost");
-    if (!report.Passed())
-        Fail(exitcode::DIFFERENT,
-            "selftest: " + std::to_string(report.Count(selftest::Outcome::Fail)) + " of "
+    switch (report.Result()) {
+    case selftest::RunResult::Stopped:
+        Fail(exitcode::CANCELLED, "selftest stopped with Ctrl-C; the tests not run are skipped");
+    case selftest::RunResult::LinkLost:
+        Fail(exitcode::LINK, "selftest: the link to the board was lost; the tests after it are skipped");
+    case selftest::RunResult::Failed:
+        Fail(exitcode::DIFFERENT, "selftest: " + std::to_string(report.Count(selftest::Outcome::Fail)) + " of "
                 + std::to_string(report.tests.size()) + " tests failed");
+    case selftest::RunResult::NothingRun:
+        Fail(exitcode::USAGE, "selftest: no test ran: " + SkipReasons(report));
+    case selftest::RunResult::Passed:
+        break;
+    }
 }
 
 std::string TestList()
@@ -124,7 +149,9 @@ void AddSelfTestCommand(CLI::App& app, TContext& context)
     auto* command = app.add_subcommand("selftest",
         "Test every peripheral of the board and report PASS, FAIL (what is wrong) or SKIP (why) for each; "
         "exit code 0 only when nothing failed. RAM contents are lost.");
-    command->footer("Tests: " + TestList() + "\nA group name (sdram) stands for its tests (sdram.data-bus ...).");
+    command->footer("Tests: " + TestList() + "\nA group name (sdram) stands for its tests (sdram.data-bus ...).\n"
+                    "Exit codes: 0 the board passed, 1 a test failed, 2 no test ran, 4 the link was lost, "
+                    "130 stopped.");
     command->add_option("--only", args->options.only, "Run only these tests or groups (comma-separated)")
         ->delimiter(',');
     command->add_option("--skip", args->options.skip, "Leave out these tests or groups (comma-separated)")

@@ -14,8 +14,8 @@ TReading SwitchesReading(std::uint32_t state)
     const std::uint32_t word = state >> switches::KEY_COUNT & ((1u << switches::SWITCH_COUNT) - 1);
     char hex[16];
     std::snprintf(hex, sizeof hex, "%05X", word);
-    return {std::string(hex) + " " + InputsOn(state, switches::KEY_COUNT, switches::SWITCH_COUNT),
-        {std::to_string(word)}};
+    const std::vector<std::string> up = InputsOn(state, switches::KEY_COUNT, switches::SWITCH_COUNT);
+    return {std::string(hex) + " " + NamesText(up), {std::to_string(word)}, {{"switches", word}, {"up", up}}};
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 
 namespace cli {
 
@@ -19,13 +20,31 @@ std::string PatternList()
     return list;
 }
 
+// The names as the window's list shows them: "Color Scale", "Red", ...
+std::string PatternNames()
+{
+    std::string names;
+    for (int index = 0; index < vga::PATTERN_COUNT; ++index)
+        names += std::string(index ? ", " : "") + "'" + vga::PatternName(index) + "'";
+    return names;
+}
+
+nlohmann::json PatternJson()
+{
+    nlohmann::json patterns = nlohmann::json::array();
+    for (int index = 0; index < vga::PATTERN_COUNT; ++index)
+        patterns.push_back({{"number", index}, {"name", vga::PatternName(index)}});
+    return {{"patterns", patterns}};
+}
+
 int PatternArgument(const std::string& text)
 {
     if (text.size() == 1 && text[0] >= '0' && text[0] < '0' + vga::PATTERN_COUNT)
         return text[0] - '0';
     const int index = vga::FindPattern(text);
     if (index < 0)
-        Fail(exitcode::USAGE, "PATTERN: '" + text + "' is neither a pattern's name nor its number; `vx5h vga` lists them");
+        Fail(exitcode::USAGE, "PATTERN: '" + text + "' is neither a pattern's number (0-"
+                + std::to_string(vga::PATTERN_COUNT - 1) + ") nor its name: " + PatternNames());
     return index;
 }
 
@@ -33,13 +52,16 @@ int PatternArgument(const std::string& text)
 
 void AddVgaCommand(CLI::App& app, TContext& context)
 {
-    auto* command = app.add_subcommand("vga", "Show a test pattern or the composite video input (" +
-        std::string(vga::PatternName(vga::COMPOSITE_INDEX)) + "); without PATTERN, list them");
+    auto* command = app.add_subcommand("vga", "Show a test pattern or the composite video input; without PATTERN, "
+                                              "list them");
+    command->footer("Patterns (the window's names, any case, or their numbers):\n" + PatternList());
     auto pattern = std::make_shared<std::string>();
-    command->add_option("PATTERN", *pattern, "A pattern's name (any case) or number");
-    command->callback([&context, pattern] {
+    auto json = std::make_shared<bool>(false);
+    command->add_option("PATTERN", *pattern, "A pattern's name (any case) or number; see below");
+    command->add_flag("--json", *json, "The list as JSON: patterns, each with number and name");
+    command->callback([&context, pattern, json] {
         if (pattern->empty()) {
-            std::printf("%s", PatternList().c_str());
+            std::printf("%s", *json ? (PatternJson().dump() + "\n").c_str() : PatternList().c_str());
             return;
         }
         const int index = PatternArgument(*pattern);

@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <thread>
 
@@ -14,7 +15,9 @@ namespace cli {
 
 namespace {
 
-void PrintRow(const std::vector<std::string>& columns, double seconds, bool withTime)
+constexpr std::uint32_t SLEEP_SLICE_MS = 20;
+
+void PrintRow(const TReading& reading, double seconds, bool withTime)
 {
     std::string row;
     if (withTime) {
@@ -22,49 +25,91 @@ void PrintRow(const std::vector<std::string>& columns, double seconds, bool with
         std::snprintf(time, sizeof time, "%.3f", seconds);
         row = time;
     }
-    for (const std::string& column : columns)
-        row += (row.empty() ? "" : ",") + column;
+    bool first = !withTime;
+    for (const std::string& column : reading.columns) {
+        row += (first ? "" : ",") + CsvField(column);
+        first = false;
+    }
     std::printf("%s\n", row.c_str());
+}
+
+void PrintJson(const TReading& reading, double seconds, bool withTime)
+{
+    nlohmann::json object = nlohmann::json::object();
+    if (withTime)
+        object["time_s"] = std::round(seconds * 1000) / 1000;
+    object.update(reading.json);
+    std::printf("%s\n", object.dump().c_str());
+}
+
+// Waits until `until` in short slices, so that Ctrl-C ends even a slow watch at once.
+void SleepUntil(std::chrono::steady_clock::time_point until)
+{
+    while (!platform::InterruptRequested() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+            until - std::chrono::steady_clock::now(), std::chrono::milliseconds(SLEEP_SLICE_MS)));
 }
 
 } // namespace
 
-void AddWatchOptions(CLI::App& command, TWatchOptions& options)
+std::string CsvField(const std::string& text)
 {
-    command.add_flag("-w,--watch", options.watch, "Keep reading and print every change, until Ctrl-C");
-    command.add_flag("--csv", options.csv, "CSV with a header and a time column in seconds");
-    command.add_option("--rate", options.rate, "Readings a second while watching (0.1 to 1000)")->capture_default_str();
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (char c : text)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
 }
 
-void Watch(const TWatchOptions& options, const std::string& csvHeader, const TSampler& sample)
+void AddWatchOptions(CLI::App& command, TWatchOptions& options, TInputKind kind)
 {
-    const double rate = RateArgument(options.rate);
+    command.add_flag("-w,--watch", options.watch, "Keep reading and print every change, until Ctrl-C");
+    auto* csv = command.add_flag("--csv", options.csv, "CSV with a header (and a time column in seconds while watching)");
+    command.add_flag("--json", options.json, "JSON, one object a line (JSON Lines; with a time_s key while watching)")
+        ->excludes(csv);
+    command.add_option("--rate", options.rate, "Readings a second (0.1 to 1000)")->check(RateCheck())->capture_default_str();
+    if (kind == TInputKind::Arrivals)
+        command.add_option("--timeout", options.timeout, "Without --watch: seconds to listen for what arrives (0 to 86400)")
+            ->check(TimeoutCheck())
+            ->capture_default_str();
+}
+
+void Watch(const TWatchOptions& options, TInputKind kind, const std::string& csvHeader, const TSampler& sample)
+{
     if (options.csv)
         std::printf("%s%s\n", options.watch ? "time_s," : "", csvHeader.c_str());
+    const bool listening = !options.watch && kind == TInputKind::Arrivals;
     const std::uint32_t start = platform::TickCount();
-    const auto period = std::chrono::duration<double>(1.0 / rate);
+    const auto period = std::chrono::duration<double>(1.0 / options.rate);
+    const auto listenEnd = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(options.timeout));
     auto next = std::chrono::steady_clock::now();
     std::string last;
     bool first = true;
-    do {
-        if (const std::optional<TReading> reading = sample()) {
+    for (;;) {
+        for (const TReading& reading : sample()) {
             const double seconds = platform::TicksSince(start) / 1000.0;
             if (options.csv)
-                PrintRow(reading->columns, seconds, options.watch);
-            else if (first || reading->text != last)
-                std::printf("%s\n", reading->text.c_str());
-            last = reading->text;
+                PrintRow(reading, seconds, options.watch);
+            else if (options.json)
+                PrintJson(reading, seconds, options.watch);
+            else if (kind == TInputKind::Arrivals || first || reading.text != last)
+                std::printf("%s\n", reading.text.c_str());
+            last = reading.text;
             first = false;
-            std::fflush(stdout);
         }
-        if (!options.watch)
+        std::fflush(stdout);
+        // A receiver's last look is at the end of its time, so that nothing sent before
+        // then is missed.
+        const bool listenMore = listening && std::chrono::steady_clock::now() < listenEnd;
+        if (platform::InterruptRequested() || !(options.watch || listenMore))
             return;
         next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(period);
-        // Sleep in short slices so that Ctrl-C ends even a slow watch at once.
-        while (!platform::InterruptRequested() && std::chrono::steady_clock::now() < next)
-            std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-                next - std::chrono::steady_clock::now(), std::chrono::milliseconds(20)));
-    } while (!platform::InterruptRequested());
+        SleepUntil(listening ? std::min(next, listenEnd) : next);
+        if (platform::InterruptRequested())
+            return;
+    }
 }
 
 } // namespace cli

@@ -1,7 +1,8 @@
 #pragma once
 
+#include <nlohmann/json.hpp>
+
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,29 +10,46 @@ namespace CLI {
 class App;
 }
 
-// One reading of an input, or with --watch a reading at a steady rate, printed when it
-// changes, as plain lines or as CSV with a time column for plotting. A watch ends
-// cleanly on Ctrl-C and with the link code when the link breaks.
+// One reading of an input, or with --watch readings at a steady rate, printed as plain
+// lines, as CSV with a time column for plotting, or as JSON (JSON Lines while watching).
+// A receiver (IR, RS232) without --watch listens for --timeout seconds and prints what
+// arrives meanwhile. A watch ends cleanly on Ctrl-C and with the link code when the link
+// breaks.
 namespace cli {
-
 
 struct TWatchOptions {
     bool watch = false;
     bool csv = false;
-    double rate = 10.0; // readings a second
+    bool json = false;
+    double rate = 10.0;   // readings a second
+    double timeout = 1.0; // seconds a receiver listens without --watch
 };
 
-void AddWatchOptions(CLI::App& command, TWatchOptions& options);
+// What a command's readings are: a state that is printed when it changes (switches, the
+// G-sensor), or arrivals that are each printed (scan codes, received text).
+enum class TInputKind {
+    State,
+    Arrivals
+};
+
+// The options of a reading command, checked by the parser before any command runs; a
+// receiver also gets --timeout.
+void AddWatchOptions(CLI::App& command, TWatchOptions& options, TInputKind kind);
 
 struct TReading {
     std::string text;                 // the plain line
-    std::vector<std::string> columns; // the CSV columns after the time
+    std::vector<std::string> columns; // the CSV fields after the time, unquoted
+    nlohmann::json json;              // the JSON object
 };
 
-// `sample` reads once; nothing when there is nothing new (a receiver with no bytes).
-// Plain lines are printed when they differ from the previous one, CSV rows for every
-// reading with news, so that a plot has its samples.
-using TSampler = std::function<std::optional<TReading>()>;
-void Watch(const TWatchOptions& options, const std::string& csvHeader, const TSampler& sample);
+// `sample` reads once and returns what is new: one reading of a state, or a reading per
+// arrival (none when nothing came). States are printed as plain lines when they differ
+// from the one before, as CSV and JSON for every reading, so that a plot has its samples.
+using TSampler = std::function<std::vector<TReading>()>;
+void Watch(const TWatchOptions& options, TInputKind kind, const std::string& csvHeader, const TSampler& sample);
+
+// A CSV field as RFC 4180 writes it: quoted, with quotes doubled, when it holds a comma, a
+// quote or a line break.
+std::string CsvField(const std::string& text);
 
 } // namespace cli

@@ -6,6 +6,8 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -13,6 +15,11 @@ int Run(int argc, char** argv)
 {
     cli::TContext context;
     const std::unique_ptr<CLI::App> app = cli::MakeCommandLine(context);
+    const std::string unknown = cli::UnknownCommand(*app, std::vector<std::string>(argv + 1, argv + argc));
+    if (!unknown.empty()) {
+        std::fprintf(stderr, "vx5h: %s\n", unknown.c_str());
+        return cli::exitcode::USAGE;
+    }
     try {
         app->parse(argc, argv);
     } catch (const CLI::ParseError& error) {

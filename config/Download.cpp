@@ -65,6 +65,12 @@ std::string TDownload::LastError() const
     return text;
 }
 
+bool TDownload::LastErrorConcernsImage() const
+{
+    char text[2] = {};
+    return m_Library && m_LastError && m_LastError(text, sizeof text) == downloadapi::LAST_ERROR_IMAGE;
+}
+
 std::string TDownload::ProgrammerOutput() const
 {
     if (!m_Library || !m_ProgrammerOutput)

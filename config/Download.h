@@ -38,6 +38,9 @@ public:
     // Why the last DownloadImage failed, where the library can tell (ours can, through an
     // entry point beyond the nineteen; the board maker's cannot): empty otherwise.
     std::string LastError() const;
+    // The last DownloadImage failed on the image itself, not on the cable or the tools
+    // (our library can tell; the board maker's cannot, and then this is false).
+    bool LastErrorConcernsImage() const;
 
     // Ends a DownloadImage under way on another thread at once, where the library can
     // (ours kills the programmer); false when it cannot, and the download runs its course.

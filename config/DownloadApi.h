@@ -15,7 +15,8 @@ typedef std::int32_t (*QELVANO_JtagDownload_t)(const char* path, std::int32_t ti
 // The seventeen names the program resolves but never calls.
 typedef std::int32_t (*QELVANO_DownloadUnused_t)(void);
 // Optional, only in our own library: why the last download failed, a NUL-terminated text
-// in `text` (`size` bytes); non-zero when there is one.
+// in `text` (`size` bytes); non-zero when there is one: LAST_ERROR_IMAGE when the image
+// itself was refused (unreadable, or not one the board takes), else LAST_ERROR_OTHER.
 typedef std::int32_t (*QELVANO_DownloadLastError_t)(char* text, std::int32_t size);
 // Optional, only in our own library: copies what the programmer said during the
 // last call of the two above (at most `size` - 1 bytes and a NUL) and returns its full
@@ -61,6 +62,8 @@ constexpr int GET_QUARTUS_VERSION_SLOT = 12;
 constexpr const char* JTAG_DOWNLOAD_NAME = "QELVANO_JtagDownload";
 constexpr const char* GET_QUARTUS_VERSION_NAME = "QELVANO_GetQuatusVersion";
 constexpr const char* LAST_ERROR_NAME = "QELVANO_DownloadLastError";
+constexpr std::int32_t LAST_ERROR_OTHER = 1;
+constexpr std::int32_t LAST_ERROR_IMAGE = 2;
 constexpr const char* PROGRAMMER_OUTPUT_NAME = "QELVANO_DownloadLastOutput";
 constexpr const char* CANCEL_NAME = "QELVANO_DownloadCancel";
 

@@ -2,10 +2,12 @@
 
 #include "config/Download.h"
 #include "core/Connection.h"
+#include "core/FileAccess.h"
 #include "platform/Console.h"
 #include "platform/Paths.h"
 #include "platform/Tick.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <future>
@@ -54,11 +56,26 @@ private:
     bool m_Named = false;
 };
 
+// Why the image cannot be given to the download library, which reads whatever it is
+// handed: a folder, a device that never ends or a file this user may not read is refused
+// here in its own words. Empty when it is a readable, non-empty file.
+std::string ImageFileProblem(const std::string& imagePath)
+{
+    if (memory::IsSpecialFile(imagePath))
+        return "'" + imagePath + "' is not a regular file";
+    const memory::TFilePtr file(memory::OpenFile(imagePath, "rb"));
+    if (!file)
+        return "cannot read '" + imagePath + "': " + memory::SystemReason(errno);
+    if (memory::FileSize(file.get()) == 0)
+        return "'" + imagePath + "' is empty, not a configuration image";
+    return {};
+}
+
 TConfigureOutcome Configure(
     const std::string& imagePath, const ConfiguringFn& configuring, const StopFn& stop, TTraceRecorder* trace)
 {
-    if (!platform::FileExists(imagePath))
-        return {TConnectFailure::NoImage, "no such file: " + imagePath};
+    if (const std::string problem = ImageFileProblem(imagePath); !problem.empty())
+        return {TConnectFailure::NoImage, problem};
     const TDownload download;
     const std::string obstacle = ConfigureObstacle(download, imagePath);
     if (!obstacle.empty())
@@ -79,7 +96,12 @@ TConfigureOutcome Configure(
     if (!attempt.get()) {
         if (stopped || (stop && stop()))
             return {TConnectFailure::Stopped, "stopped; the FPGA may hold no design now"};
-        return {TConnectFailure::CannotConfigure, DownloadFailedText(imagePath, download.LastError())};
+        TConfigureOutcome failed{download.LastErrorConcernsImage() ? TConnectFailure::BadImage
+                                                                   : TConnectFailure::CannotConfigure,
+            DownloadFailedText(imagePath, download.LastError()), platform::TicksSince(start)};
+        failed.summary = DownloadFailedText(imagePath);
+        failed.libraryReason = download.LastError();
+        return failed;
     }
     return {TConnectFailure::None, {}, platform::TicksSince(start)};
 }

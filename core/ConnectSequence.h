@@ -34,7 +34,8 @@ enum class TConnectFailure {
     None,
     NoBoard,         // the link did not open: no cable, taken, unreachable, a bare FPGA
     Silent,          // the link opened, but no answer of our firmware came
-    NoImage,         // the image to configure with is not there
+    NoImage,         // the image to configure with is not there, or no readable file
+    BadImage,        // the download library refused the image itself
     CannotConfigure, // the download library or the programmer tools failed
     Stopped          // configuring was stopped on request; the FPGA may hold no design
 };
@@ -51,6 +52,10 @@ struct TConfigureOutcome {
     TConnectFailure failure = TConnectFailure::None;
     std::string message; // why it failed, in the window's words where it has some
     std::uint32_t elapsedMs = 0;
+    // A failed download: the message without the library's reason, and that reason (our
+    // download library also says it on standard error, so a console face need not repeat it).
+    std::string summary{};
+    std::string libraryReason{};
 };
 
 struct TConnectOutcome {

@@ -14,8 +14,6 @@ namespace memory {
 
 namespace {
 
-// Bytes of a dump encoded at a time: the HEX text is made in pieces of twice that.
-constexpr std::size_t HEX_PIECE = 1 << 20;
 // A new file's, before the umask: what fopen gives one.
 constexpr std::filesystem::perms NEW_FILE_PERMISSIONS = std::filesystem::perms(0666);
 
@@ -64,10 +62,10 @@ TDumpStatus TDumpFileWriter::Fail(TDumpStatus status, std::string reason)
     return status;
 }
 
-TDumpStatus TDumpFileWriter::Begin(const std::filesystem::path& path, bool hex, bool replaceReadOnly)
+TDumpStatus TDumpFileWriter::Begin(const std::filesystem::path& path, TFileFormat format, bool replaceReadOnly)
 {
     Discard();
-    m_Hex = hex;
+    m_Encoder = TContentEncoder(format);
     m_Failed = false;
     m_Reason.clear();
     // Everything that can stop the dump is found out here, before any byte is read from
@@ -104,22 +102,21 @@ TDumpStatus TDumpFileWriter::Begin(const std::filesystem::path& path, bool hex, 
 
 bool TDumpFileWriter::WriteOut(std::FILE* file, const std::uint8_t* bytes, std::size_t count)
 {
-    if (!m_Hex) {
-        m_Failed = std::fwrite(bytes, 1, count, file) != count;
-    } else {
-        char* text = count ? Reserve(m_Text, m_TextSize, 2 * std::min(count, HEX_PIECE)) : m_Text.get();
-        m_Failed = count && !text;
-        errno = m_Failed ? ENOMEM : 0;
-        for (std::size_t done = 0; done < count && !m_Failed;) {
-            const std::size_t n = std::min(HEX_PIECE, count - done);
-            hexcodec::EncodeHex(bytes + done, n, text);
-            m_Failed = std::fwrite(text, 1, 2 * n, file) != 2 * n;
-            done += n;
-        }
-    }
+    m_Failed = !m_Encoder.Write(file, bytes, count);
     if (m_Failed)
         m_Reason = SystemReason(errno);
     return !m_Failed;
+}
+
+// The end of the content (Intel HEX's end-of-file record), then the file closed.
+bool TDumpFileWriter::FinishAndClose(TFilePtr& file)
+{
+    if (!m_Encoder.Finish(file.get())) {
+        m_Reason = SystemReason(errno);
+        file.reset();
+        return false;
+    }
+    return SyncAndClose(file);
 }
 
 bool TDumpFileWriter::Write(const std::uint8_t* bytes, std::size_t count)
@@ -156,7 +153,7 @@ TDumpStatus TDumpFileWriter::CommitInPlace(const std::uint8_t* bytes, std::size_
     TFilePtr file(platform::RewriteExistingFile(m_Target));
     if (!file)
         return Fail(TDumpStatus::CreateFailed, SystemReason(errno));
-    const bool written = WriteOut(file.get(), bytes, count) && SyncAndClose(file);
+    const bool written = WriteOut(file.get(), bytes, count) && FinishAndClose(file);
     return written ? TDumpStatus::Ok : TDumpStatus::ShortWrite;
 }
 
@@ -169,7 +166,7 @@ TDumpStatus TDumpFileWriter::Commit()
     }
     if (!m_File)
         return TDumpStatus::CreateFailed;
-    const bool written = !m_Failed && SyncAndClose(m_File);
+    const bool written = !m_Failed && FinishAndClose(m_File);
     std::error_code error;
     if (!written) {
         m_File.reset();

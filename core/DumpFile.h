@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/FileAccess.h"
+#include "core/FileFormat.h"
 #include "core/MemoryTransfer.h"
 
 #include <cstddef>
@@ -10,7 +11,7 @@
 #include <string>
 #include <vector>
 
-// Memory content files written: a range saved as raw bytes or as HEX text. The content
+// Memory content files written: a range saved as raw bytes, HEX text or Intel HEX. The content
 // goes to a temporary file beside the target which replaces the target only once it is
 // complete and on the disk, so a failed or aborted dump leaves an existing file as it
 // was. The bytes may come in one piece (the window holds the whole range) or in many (the
@@ -50,9 +51,13 @@ public:
     // Creates the temporary file beside `path` (beside the file a link at `path` ends at):
     // CreateFailed when neither it nor a write in place is possible. `replaceReadOnly`
     // lets a file the user may not write be replaced where its folder allows that.
-    TDumpStatus Begin(const std::filesystem::path& path, bool hex, bool replaceReadOnly = false);
-    // Appends bytes, as HEX text for a HEX file (made piecewise, never a second copy of
-    // the range); false once any write failed.
+    TDumpStatus Begin(const std::filesystem::path& path, TFileFormat format, bool replaceReadOnly = false);
+    TDumpStatus Begin(const std::filesystem::path& path, bool hex, bool replaceReadOnly = false)
+    {
+        return Begin(path, hex ? TFileFormat::Hex : TFileFormat::Binary, replaceReadOnly);
+    }
+    // Appends bytes in the file's format (text made piecewise, never a second copy of the
+    // range); false once any write failed.
     bool Write(const std::uint8_t* bytes, std::size_t count);
     // Closes the file and puts it in the target's place. ShortWrite when a write or the
     // close failed, CreateFailed when it cannot take the target's place; either way the
@@ -73,19 +78,18 @@ public:
 private:
     bool WriteOut(std::FILE* file, const std::uint8_t* bytes, std::size_t count);
     bool SyncAndClose(TFilePtr& file);
+    bool FinishAndClose(TFilePtr& file);
     TDumpStatus CommitInPlace(const std::uint8_t* bytes, std::size_t count);
     TDumpStatus Fail(TDumpStatus status, std::string reason);
 
     std::filesystem::path m_Target;
     std::filesystem::path m_Temporary;
     TFilePtr m_File;
-    bool m_Hex = false;
+    TContentEncoder m_Encoder{TFileFormat::Binary};
     bool m_Failed = false;
     bool m_InPlace = false;
     std::vector<std::uint8_t> m_Pending; // in place: the range, until it is complete
     std::string m_Reason;
-    std::unique_ptr<char[]> m_Text;
-    std::size_t m_TextSize = 0;
 };
 
 // A read sink that writes what it gets into a dump file as it arrives.

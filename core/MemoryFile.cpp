@@ -1,6 +1,8 @@
 #include "core/MemoryFile.h"
 
 #include "core/HexCodec.h"
+#include "core/IntelHex.h"
+#include "core/MemoryGeometry.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -32,30 +34,81 @@ std::uint64_t SizeWithoutTrailingBlanks(std::FILE* file, std::uint64_t size)
     return size;
 }
 
+// No memory is larger: an Intel HEX file that addresses beyond it cannot be loaded.
+std::uint64_t LargestMemoryBytes()
+{
+    const TMemoryGeometry geometry;
+    std::uint64_t largest = 0;
+    for (int position = 0; position < MEMORY_LIST_COUNT; ++position)
+        largest = std::max<std::uint64_t>(largest, geometry.SizeBytes(MemoryTypeOfPosition(position)));
+    return largest;
+}
+
 } // namespace
 
-TLoadStatus TMemoryFileReader::Open(const std::filesystem::path& path, bool hex)
+TLoadStatus TMemoryFileReader::Open(const std::filesystem::path& path, TFileFormat format)
 {
     m_File.reset();
-    m_Hex = hex;
-    m_Consumed = 0;
-    m_Count = 0;
-    m_Taken = 0;
     m_Reason.clear();
-    m_BadOffset = 0;
     // Opening a FIFO would wait for a writer, with the window frozen meanwhile.
     if (IsSpecialFile(path)) {
         m_Reason = NOT_REGULAR_REASON;
         return TLoadStatus::NotRegular;
     }
-    m_File.reset(OpenFile(path, "rb"));
-    if (!m_File) {
+    TFilePtr file(OpenFile(path, "rb"));
+    if (!file) {
         m_Reason = SystemReason(errno);
         return TLoadStatus::OpenFailed;
     }
+    return Open(std::move(file), format);
+}
+
+TLoadStatus TMemoryFileReader::Open(TFilePtr file, TFileFormat format)
+{
+    m_File = std::move(file);
+    m_Format = format;
+    m_Consumed = 0;
+    m_Count = 0;
+    m_Taken = 0;
+    m_Reason.clear();
+    m_BadOffset = 0;
+    if (m_Format == TFileFormat::Hex) {
+        const int first = std::fgetc(m_File.get());
+        std::rewind(m_File.get());
+        if (first == ':')
+            m_Format = TFileFormat::IntelHex;
+    }
+    m_Hex = m_Format == TFileFormat::Hex;
+    if (m_Format == TFileFormat::IntelHex)
+        return DecodeIntelHex();
     m_FileSize = FileSize(m_File.get());
     if (m_Hex)
         m_FileSize = SizeWithoutTrailingBlanks(m_File.get(), m_FileSize);
+    return TLoadStatus::Ok;
+}
+
+TLoadStatus TMemoryFileReader::Invalid(std::uint64_t offset, const std::string& what)
+{
+    m_BadOffset = offset;
+    m_Reason = what + " at offset " + std::to_string(offset);
+    return TLoadStatus::InvalidHex;
+}
+
+// Records may come in any order and leave gaps, so the image is made whole first, in a
+// temporary file that the system removes however the program ends.
+TLoadStatus TMemoryFileReader::DecodeIntelHex()
+{
+    TFilePtr image(std::tmpfile());
+    if (!image) {
+        m_Reason = "no temporary file for the image: " + SystemReason(errno);
+        return TLoadStatus::ReadError;
+    }
+    const ihex::TDecodeResult decoded = ihex::DecodeIntelHex(m_File.get(), image.get(), LargestMemoryBytes());
+    if (!decoded.ok)
+        return Invalid(decoded.badOffset, decoded.problem);
+    m_File = std::move(image);
+    m_FileSize = decoded.size;
+    std::rewind(m_File.get());
     return TLoadStatus::Ok;
 }
 
@@ -92,11 +145,22 @@ TLoadStatus TMemoryFileReader::Read(std::uint8_t* buffer, std::size_t count)
         const std::size_t decoded = hexcodec::DecodeHexPrefix(text, count, buffer);
         if (decoded < count) {
             // Decoding in place overwrote only the text before the bad pair.
-            m_BadOffset = start + 2 * decoded + (hexcodec::NibbleOf(text[2 * decoded]) < 0 ? 0 : 1);
-            return TLoadStatus::InvalidHex;
+            return Invalid(start + 2 * decoded + (hexcodec::NibbleOf(text[2 * decoded]) < 0 ? 0 : 1),
+                "a character that is not a hex digit");
         }
     }
     m_Taken += static_cast<std::uint32_t>(count);
+    return TLoadStatus::Ok;
+}
+
+TLoadStatus TMemoryFileReader::Rewind()
+{
+    if (!m_File || std::fseek(m_File.get(), 0, SEEK_SET) != 0) {
+        m_Reason = m_File ? SystemReason(errno) : std::string("the file is not open");
+        return TLoadStatus::ReadError;
+    }
+    m_Consumed = 0;
+    m_Taken = 0;
     return TLoadStatus::Ok;
 }
 
@@ -123,6 +187,8 @@ TFilePortion ReadFilePortion(
     }
     if (portion.status != TLoadStatus::Ok) {
         portion.reason = reader.Reason();
+        portion.badOffset = reader.BadOffset();
+        portion.format = reader.Format();
         return portion;
     }
     if (!portion.bytes.Allocate(reader.StoredSize(reader.Count()))) {
@@ -132,6 +198,7 @@ TFilePortion ReadFilePortion(
     portion.status = reader.Read(portion.bytes.data.get(), reader.Count());
     portion.reason = reader.Reason();
     portion.badOffset = reader.BadOffset();
+    portion.format = reader.Format();
     portion.bytes.size = portion.status == TLoadStatus::Ok ? reader.Count() : 0;
     return portion;
 }

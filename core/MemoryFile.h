@@ -2,6 +2,7 @@
 
 #include "core/ByteBuffer.h"
 #include "core/FileAccess.h"
+#include "core/FileFormat.h"
 #include "core/MemoryTransfer.h"
 
 #include <cstddef>
@@ -10,8 +11,8 @@
 #include <memory>
 #include <string>
 
-// Memory content files read: the bytes to write into a memory, from a raw file or from
-// HEX text, taken in one piece (the window checks the whole file before the first packet)
+// Memory content files read: the bytes to write into a memory, from a raw file, from
+// HEX text or from Intel HEX records, taken in one piece (the window checks the whole file before the first packet)
 // or in many (the command line streams it; a first pass through a second reader can
 // check a HEX file before anything is written).
 namespace memory {
@@ -28,8 +29,23 @@ enum class TLoadStatus {
 class TMemoryFileReader {
 public:
     // Opens the file. Line breaks (LF or CRLF) and blanks at the end of a HEX file are not
-    // part of its content: other tools end their text files that way.
-    TLoadStatus Open(const std::filesystem::path& path, bool hex);
+    // part of its content: other tools end their text files that way. A HEX file whose
+    // first character is ':' holds Intel HEX records (no HEX text can start so): those and
+    // a file opened as Intel HEX are decoded at once into a temporary image, from which
+    // the bytes are then read as from a raw file; a fault in them is InvalidHex.
+    TLoadStatus Open(const std::filesystem::path& path, TFileFormat format);
+    TLoadStatus Open(const std::filesystem::path& path, bool hex)
+    {
+        return Open(path, hex ? TFileFormat::Hex : TFileFormat::Binary);
+    }
+    // The same for a file already open for reading from its start, which the reader takes
+    // over: a copy of standard input, say.
+    TLoadStatus Open(TFilePtr file, TFileFormat format);
+    // The format the content was read in: Intel HEX for a HEX file that holds records.
+    TFileFormat Format() const { return m_Format; }
+    // A HEX text of an odd number of characters: its last byte lacks a digit, which the
+    // window takes as "0" when the whole file is read.
+    bool OddText() const { return m_Hex && m_FileSize % 2 == 1; }
 
     // How many bytes to take. With `wholeFile` the file's content (half its characters
     // rounded up for HEX: an odd last character counts as followed by "0"), cut to
@@ -47,14 +63,23 @@ public:
     std::size_t StoredSize(std::size_t count) const { return m_Hex ? 2 * count : count; }
     // Reads the next `count` planned bytes into `buffer` (StoredSize(count) of room).
     TLoadStatus Read(std::uint8_t* buffer, std::size_t count);
+    // Back to the first planned byte, to read the same bytes again (a check of the whole
+    // file before the first packet, a verify after a load).
+    TLoadStatus Rewind();
 
-    // After OpenFailed, ReadError or NotRegular: the system's reason.
+    // After OpenFailed, ReadError or NotRegular: the system's reason; after InvalidHex,
+    // what is wrong and where ("a record with a wrong checksum at offset 40").
     const std::string& Reason() const { return m_Reason; }
-    // After InvalidHex: where in the file the first character that is not a hex digit is.
+    // After InvalidHex: where in the file the first fault is (a character that is not a
+    // hex digit, or the start of a bad record).
     std::uint64_t BadOffset() const { return m_BadOffset; }
 
 private:
+    TLoadStatus Invalid(std::uint64_t offset, const std::string& what);
+    TLoadStatus DecodeIntelHex();
+
     TFilePtr m_File;
+    TFileFormat m_Format = TFileFormat::Binary;
     bool m_Hex = false;
     std::uint64_t m_FileSize = 0;
     std::uint64_t m_Consumed = 0; // bytes of the file read so far
@@ -86,6 +111,7 @@ struct TFilePortion {
     std::uint64_t fileBytes = 0; // the bytes the whole file holds
     std::string reason;          // see TMemoryFileReader::Reason
     std::uint64_t badOffset = 0; // see TMemoryFileReader::BadOffset
+    TFileFormat format = TFileFormat::Binary; // see TMemoryFileReader::Format
 };
 
 // The planned bytes of a file in one piece (see TMemoryFileReader::Plan).

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "board/LinkFailure.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -14,6 +16,13 @@ class TBoard;
 // whole buffer (the window) or streamed through a file in constant memory (the command
 // line) with the same packets. Each operation is handed the board it is to use and never
 // looks for another one.
+//
+// A packet whose exchange fails (no reply, a cut one, a bad checksum) is sent again, at
+// most twice, each time after the link was flushed and kept alive: reading or writing the
+// same bytes again is harmless on every memory of the board (programming flash only
+// clears bits that are already clear). A packet the board refuses is not sent again: the
+// board answered. Words written to FLASH or EPCS are read back, packet by packet, since a
+// word that was not erased keeps bits that programming cannot set.
 namespace memory {
 
 class ITransferProgress {
@@ -25,6 +34,13 @@ public:
     // Asked after every step, the last one included; true ends the operation there as
     // aborted.
     virtual bool AbortRequested() = 0;
+};
+
+// A progress that nobody watches and that never stops the work.
+class TNoProgress final : public ITransferProgress {
+public:
+    void Advance(std::uint64_t, std::uint64_t) override { }
+    bool AbortRequested() override { return false; }
 };
 
 // Where the bytes of a read go, in range order.
@@ -93,22 +109,37 @@ std::uint32_t ReadStep(std::uint32_t byteCount, std::uint32_t maxStep = NO_STEP_
 // programming of a large packet is what a sleeping link must not interrupt.
 std::uint32_t WriteStep(std::uint32_t byteCount);
 
+// How many times a packet whose exchange failed is sent again.
+constexpr int PACKET_RETRIES = 2;
+
 struct TRangeResult {
     bool ok = false;         // the whole range moved (never true after an abort)
     bool aborted = false;    // the progress asked to stop
-    bool stepFailed = false; // a step's exchange with the board failed (not the first keep-alive)
+    bool stepFailed = false; // a step's exchange failed even when sent again, or the board refused it
     bool dataFailed = false; // the sink took no more bytes, or the source had none
-    bool linkLost = false;   // an exchange failed, the first keep-alive included (a refusal is none)
+    bool linkLost = false;   // an exchange failed for good, the first keep-alive included (a refusal is none)
     std::uint32_t moved = 0; // bytes read into the sink or accepted by the board
+    std::uint32_t retried = 0; // packets sent again after a failed exchange
+    // Why the last failed exchange failed, in the link layer's words (LinkFailureText):
+    // the cause of a lost link, or of the last retry of a transfer that went through.
+    TLinkFailure failure = TLinkFailure::None;
+    // FLASH or EPCS: a written word reads back otherwise, its bits were not erased; the
+    // word's byte address and both values, low byte first as the memory holds them.
+    bool notErased = false;
+    std::uint32_t badAddress = 0;
+    std::uint16_t wroteWord = 0;
+    std::uint16_t readWord = 0;
 };
 
-// Reads `byteCount` bytes at `byteAddress` into `sink`, after one keep-alive, in steps of
+// Reads `byteCount` bytes at `byteAddress` into `sink`, after one keep-alive (sent again
+// as a packet is), in steps of
 // ReadStep(byteCount, maxStep).
 TRangeResult ReadRangeWithProgress(TBoard& board, ITransferProgress& progress, std::uint8_t memoryType,
     std::uint32_t byteAddress, std::uint32_t byteCount, IReadSink& sink, std::uint32_t maxStep = NO_STEP_LIMIT);
 
 // Writes `byteCount` bytes from `source` at `byteAddress`, after one keep-alive, in steps of
-// WriteStep(byteCount), each step after a keep-alive of its own.
+// WriteStep(byteCount), each step after a keep-alive of its own; FLASH and EPCS steps are
+// read back and the write ends at the first word that differs (notErased).
 TRangeResult WriteRangeWithProgress(TBoard& board, ITransferProgress& progress, std::uint8_t memoryType,
     std::uint32_t byteAddress, std::uint32_t byteCount, IWriteSource& source);
 
@@ -117,10 +148,24 @@ struct TEraseResult {
     bool aborted = false;
     bool blockFailed = false; // the last block's exchange failed or the board refused it
     bool linkLost = false;    // an exchange failed, the block count's included (a refusal is none)
+    std::uint32_t retried = 0;                  // blocks whose command was sent again
+    TLinkFailure failure = TLinkFailure::None;  // see TRangeResult::failure
+    std::uint32_t blocks = 0;                   // blocks the erase was to erase
+    // EraseRangeWithProgress: the bytes around the range in its first and last block could
+    // not be read before, or written back after the erase; a write back that failed
+    // leaves them erased.
+    bool keptFailed = false;
 };
 
 // Erases every erase block of the memory, one command per block; the progress counts
 // erased blocks.
 TEraseResult EraseChipWithProgress(TBoard& board, ITransferProgress& progress, std::uint8_t memoryType);
+
+// Erases the blocks that the `byteCount` bytes at `byteAddress` touch, so that they can
+// be programmed, and keeps what those blocks hold outside the range: the bytes before
+// and after it are read first and written back after the erase (also after an abort).
+// The progress counts erased blocks.
+TEraseResult EraseRangeWithProgress(TBoard& board, ITransferProgress& progress, std::uint8_t memoryType,
+    std::uint32_t byteAddress, std::uint32_t byteCount);
 
 } // namespace memory

@@ -161,9 +161,12 @@ void TFormMemory::ButtonWriteFileClick()
             boxShown = true;
             break;
         case memory::TLoadStatus::InvalidHex:
-            ShowWarning(QStringLiteral("invalid hex file.\nThe character at offset %1 of %2 is not a hex digit.")
-                            .arg(portion.badOffset)
-                            .arg(fileName));
+            if (portion.format == memory::TFileFormat::IntelHex)
+                ShowWarning(QStringLiteral("invalid hex file.\nIntel HEX: %1 of %2.").arg(Text(portion.reason), fileName));
+            else
+                ShowWarning(QStringLiteral("invalid hex file.\nThe character at offset %1 of %2 is not a hex digit.")
+                                .arg(portion.badOffset)
+                                .arg(fileName));
             break;
         case memory::TLoadStatus::NotRegular:
         case memory::TLoadStatus::OpenFailed:

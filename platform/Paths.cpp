@@ -38,6 +38,12 @@ std::string CurrentDirectory()
     return ec ? std::string() : cwd.string();
 }
 
+std::string HostName()
+{
+    char name[256] = {};
+    return ::gethostname(name, sizeof name - 1) == 0 ? std::string(name) : std::string();
+}
+
 bool SetCurrentDirectory(const std::string& folder) { return !folder.empty() && ::chdir(folder.c_str()) == 0; }
 
 std::optional<std::string> ProgrammerToolsFolder()

@@ -28,6 +28,8 @@ constexpr const char* PROGRAM_FOLDER_UNKNOWN
 void OverrideExecutableFolder(std::optional<std::string> folder);
 
 std::string CurrentDirectory();
+// The computer's name, as reports name where they were made; empty when it cannot be had.
+std::string HostName();
 bool SetCurrentDirectory(const std::string& folder);
 
 // The folder of the FPGA vendor's programmer tools (its "bin" folder), or nothing when

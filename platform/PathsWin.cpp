@@ -83,6 +83,13 @@ std::string native::ExecutableFolder()
     return win::Narrow(path.substr(0, path.find_last_of(L"\\/") + 1));
 }
 
+std::string HostName()
+{
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    return ::GetComputerNameW(name, &size) ? win::Narrow(std::wstring(name, size)) : std::string();
+}
+
 std::string CurrentDirectory()
 {
     const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);

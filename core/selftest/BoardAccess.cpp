@@ -38,10 +38,12 @@ Access TBoardAccess::MemoryWrite(
     return Judge(exchanged, ok);
 }
 
-std::uint32_t TBoardAccess::EraseBlockCount(std::uint8_t type)
+Access TBoardAccess::EraseBlockCount(std::uint8_t type, std::uint32_t& blocks)
 {
     std::lock_guard lock(m_Board);
-    return m_Board.GetEraseBlockCount(type);
+    blocks = m_Board.GetEraseBlockCount(type);
+    // A count of 0 is the board's answer or a failed exchange; only the link can tell.
+    return blocks == 0 && m_Board.LastFailure() != TLinkFailure::None ? Access::LinkLost : Access::Ok;
 }
 
 Access TBoardAccess::EraseBlock(std::uint8_t type, std::uint16_t block)

@@ -30,7 +30,7 @@ public:
     virtual Access MemoryWrite(
         std::uint8_t type, std::uint32_t address, std::uint32_t length, const std::uint8_t* source)
         = 0;
-    virtual std::uint32_t EraseBlockCount(std::uint8_t type) = 0; // 0: none or failed
+    virtual Access EraseBlockCount(std::uint8_t type, std::uint32_t& blocks) = 0;
     virtual Access EraseBlock(std::uint8_t type, std::uint16_t block) = 0;
 
     virtual Access GsensorInit() = 0;
@@ -60,7 +60,7 @@ public:
     Access MemoryRead(std::uint8_t type, std::uint32_t address, std::uint32_t length, std::uint8_t* dest) override;
     Access MemoryWrite(
         std::uint8_t type, std::uint32_t address, std::uint32_t length, const std::uint8_t* source) override;
-    std::uint32_t EraseBlockCount(std::uint8_t type) override;
+    Access EraseBlockCount(std::uint8_t type, std::uint32_t& blocks) override;
     Access EraseBlock(std::uint8_t type, std::uint16_t block) override;
     Access GsensorInit() override;
     Access GsensorRead(std::int16_t& x, std::int16_t& y, std::int16_t& z) override;

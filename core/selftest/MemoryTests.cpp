@@ -399,7 +399,9 @@ TVerdict DeviceTest(TContext& ctx, const TMemory& m)
 
 TVerdict FlashTest(TContext& ctx, const TMemory& m)
 {
-    const std::uint32_t blocks = ctx.board.EraseBlockCount(m.type);
+    std::uint32_t blocks = 0;
+    if (auto p = ctx.Problem(ctx.board.EraseBlockCount(m.type, blocks), "asking for " + m.name + "'s erase blocks"))
+        return *p;
     if (blocks == 0 || m.Words() % blocks != 0)
         return Fail(m.name + " reports no erase blocks");
     const std::uint32_t blockWords = m.Words() / blocks;
@@ -445,13 +447,24 @@ TVerdict EepromTest(TContext& ctx, const TMemory& m)
     Words saved(m.Words());
     if (auto p = ctx.Problem(ReadWords(ctx, m, 0, saved), "saving " + m.name))
         return *p;
+    // A data line stuck at 0 or 1 spoils every word: named as the RAMs' data-bus test names
+    // it, rather than as the first word it spoils.
     std::optional<TVerdict> verdict;
+    const auto whole = ctx.progress;
+    ctx.progress = [&whole](double f) {
+        if (whole)
+            whole(0.1 * f);
+    };
+    const TVerdict lines = DataBusTest(ctx, m);
+    ctx.progress = whole;
+    if (lines.outcome != Outcome::Pass)
+        verdict = lines;
     for (const bool inverse : {false, true}) {
-        verdict = FillAndVerify(
-            ctx, m, all, [inverse](const TRange& r) { return PatternFor(r, inverse); },
-            inverse ? "inverse" : "incrementing", inverse ? 0.33 : 0.0, 0.33);
         if (verdict)
             break;
+        verdict = FillAndVerify(
+            ctx, m, all, [inverse](const TRange& r) { return PatternFor(r, inverse); },
+            inverse ? "inverse" : "incrementing", inverse ? 0.55 : 0.1, 0.45);
     }
     if (ctx.linkLost)
         return *verdict;

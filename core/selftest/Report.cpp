@@ -92,12 +92,65 @@ std::string Mode(const TReport& r)
     return mode;
 }
 
+std::string Joined(const std::vector<std::string>& names, const char* separator)
+{
+    std::string text;
+    for (const auto& name : names)
+        text += (text.empty() ? "" : separator) + name;
+    return text;
+}
+
+// The options as the command line spells them: "--full --only sdram,hsmc".
+std::string OptionsText(const TReport& r)
+{
+    std::string text;
+    for (const auto& [on, flag] : {std::pair{r.full, "--full"}, std::pair{r.destructive, "--destructive"},
+             std::pair{r.interactive, "--interactive"}})
+        if (on)
+            text += std::string(text.empty() ? "" : " ") + flag;
+    if (!r.only.empty())
+        text += (text.empty() ? "--only " : " --only ") + Joined(r.only, ",");
+    if (!r.skip.empty())
+        text += (text.empty() ? "--skip " : " --skip ") + Joined(r.skip, ",");
+    return text.empty() ? "none" : text;
+}
+
+std::string CableText(const TReport& r) { return r.cable.empty() ? "automatic" : r.cable; }
+
+std::string JsonList(const std::vector<std::string>& items)
+{
+    std::string out = "[";
+    for (std::size_t i = 0; i < items.size(); ++i)
+        out += (i ? "," : "") + Json(items[i]);
+    return out + "]";
+}
+
+std::string Verdict(const TReport& r)
+{
+    switch (r.Result()) {
+    case RunResult::Passed:
+        return "the board passed";
+    case RunResult::Failed:
+        return "the board FAILED";
+    case RunResult::LinkLost:
+        return "the link to the board was lost; the board was not judged";
+    case RunResult::Stopped:
+        return "stopped; the board was not judged";
+    case RunResult::NothingRun:
+        break;
+    }
+    return "no test ran; the board was not judged";
+}
+
 } // namespace
 
 std::string Summary(const TReport& r)
 {
-    return Format("%u tests: %d passed, %d failed, %d skipped in %.1f s", static_cast<unsigned>(r.tests.size()),
-        r.Count(Outcome::Pass), r.Count(Outcome::Fail), r.Count(Outcome::Skip), r.seconds);
+    const int errors = r.Count(Outcome::Error);
+    return Format("%u tests: %d passed, %d failed, %s%d skipped in %.1f s", static_cast<unsigned>(r.tests.size()),
+        r.Count(Outcome::Pass), r.Count(Outcome::Fail),
+        errors ? Format("%d %s, ", errors, errors == 1 ? "error" : "errors").c_str() : "", r.Count(Outcome::Skip),
+        r.seconds);
 }
 
 std::string TextReport(const TReport& r)
@@ -106,54 +159,64 @@ std::string TextReport(const TReport& r)
     for (const auto& t : r.tests)
         width = std::max(width, t.name.size());
     std::string out = "Self-test of " + (r.board.empty() ? std::string("the board") : r.board) + " (" + Mode(r) + ")\n";
+    out += "cable " + CableText(r) + ", host " + r.host + ", started " + r.started + ", vx5h " + r.version
+        + ", options " + OptionsText(r) + "\n";
     for (const auto& t : r.tests) {
-        out += Format("%s  %-*s %7.2f s  %s\n", OutcomeName(t.outcome), static_cast<int>(width), t.name.c_str(),
+        out += Format("%-5s %-*s %7.2f s  %s\n", OutcomeName(t.outcome), static_cast<int>(width), t.name.c_str(),
             t.seconds, t.message.c_str());
         for (const auto& d : t.details)
             out += std::string(6 + width + 12, ' ') + d + "\n";
     }
-    out += Summary(r) + (r.Passed() ? ": the board passed\n" : ": the board FAILED\n");
-    return out;
+    return out + Summary(r) + ": " + Verdict(r) + "\n";
 }
 
 std::string JsonReport(const TReport& r)
 {
-    std::string out = "{\"board\":" + Json(r.board) + ",\"options\":{\"full\":" + (r.full ? "true" : "false")
-        + ",\"destructive\":" + (r.destructive ? "true" : "false")
-        + ",\"interactive\":" + (r.interactive ? "true" : "false") + "},\"tests\":[";
+    std::string out = "{\"board\":" + Json(r.board) + ",\"cable\":" + Json(r.cable) + ",\"host\":" + Json(r.host)
+        + ",\"started\":" + Json(r.started) + ",\"version\":" + Json(r.version)
+        + ",\"options\":{\"full\":" + (r.full ? "true" : "false") + ",\"destructive\":" + (r.destructive ? "true" : "false")
+        + ",\"interactive\":" + (r.interactive ? "true" : "false") + ",\"only\":" + JsonList(r.only)
+        + ",\"skip\":" + JsonList(r.skip) + "},\"tests\":[";
     for (std::size_t i = 0; i < r.tests.size(); ++i) {
         const auto& t = r.tests[i];
         out += std::string(i ? "," : "") + "{\"name\":" + Json(t.name) + ",\"result\":\"" + OutcomeName(t.outcome)
-            + "\",\"message\":" + Json(t.message) + ",\"details\":[";
-        for (std::size_t k = 0; k < t.details.size(); ++k)
-            out += (k ? "," : "") + Json(t.details[k]);
-        out += "],\"seconds\":" + Seconds(t.seconds) + "}";
+            + "\",\"message\":" + Json(t.message) + ",\"details\":" + JsonList(t.details)
+            + ",\"seconds\":" + Seconds(t.seconds) + "}";
     }
-    out += Format("],\"summary\":{\"tests\":%u,\"passed\":%d,\"failed\":%d,\"skipped\":%d,\"seconds\":%s},",
-        static_cast<unsigned>(r.tests.size()), r.Count(Outcome::Pass), r.Count(Outcome::Fail), r.Count(Outcome::Skip),
-        Seconds(r.seconds).c_str());
-    return out + "\"passed\":" + (r.Passed() ? "true" : "false") + "}\n";
+    out += Format("],\"summary\":{\"tests\":%u,\"passed\":%d,\"failed\":%d,\"errors\":%d,\"skipped\":%d,"
+                  "\"seconds\":%s},",
+        static_cast<unsigned>(r.tests.size()), r.Count(Outcome::Pass), r.Count(Outcome::Fail), r.Count(Outcome::Error),
+        r.Count(Outcome::Skip), Seconds(r.seconds).c_str());
+    return out + "\"result\":\"" + RunResultName(r.Result()) + "\",\"passed\":" + (r.Passed() ? "true" : "false")
+        + "}\n";
 }
 
 std::string JunitReport(const TReport& r)
 {
-    const std::string counts = Format("tests=\"%u\" failures=\"%d\" errors=\"0\" skipped=\"%d\" time=\"%s\"",
-        static_cast<unsigned>(r.tests.size()), r.Count(Outcome::Fail), r.Count(Outcome::Skip),
+    const std::string counts = Format("tests=\"%u\" failures=\"%d\" errors=\"%d\" skipped=\"%d\" time=\"%s\"",
+        static_cast<unsigned>(r.tests.size()), r.Count(Outcome::Fail), r.Count(Outcome::Error), r.Count(Outcome::Skip),
         Seconds(r.seconds).c_str());
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"vx5h selftest\" " + counts
-        + ">\n  <testsuite name=\"" + Xml("vx5h selftest: " + r.board + " (" + Mode(r) + ")") + "\" " + counts + ">\n";
+        + ">\n  <testsuite name=\"" + Xml("vx5h selftest: " + r.board + " (" + Mode(r) + ")") + "\" " + counts
+        + " hostname=\"" + Xml(r.host) + "\" timestamp=\"" + Xml(r.started) + "\">\n    <properties>\n";
+    for (const auto& [name, value] : {std::pair<const char*, std::string>{"board", r.board}, {"cable", CableText(r)},
+             {"version", r.version}, {"options", OptionsText(r)}, {"result", RunResultName(r.Result())}})
+        out += "      <property name=\"" + std::string(name) + "\" value=\"" + Xml(value) + "\"/>\n";
+    out += "    </properties>\n";
     for (const auto& t : r.tests) {
         out += "    <testcase classname=\"selftest." + Xml(t.name.substr(0, t.name.find('.'))) + "\" name=\""
             + Xml(t.name) + "\" time=\"" + Seconds(t.seconds) + "\">\n";
         std::string body = t.message;
         for (const auto& d : t.details)
             body += "\n" + d;
-        if (t.outcome == Outcome::Fail)
-            out += "      <failure message=\"" + Xml(t.message) + "\">" + Xml(body) + "</failure>\n";
-        else if (t.outcome == Outcome::Skip)
+        if (t.outcome == Outcome::Fail || t.outcome == Outcome::Error) {
+            const char* tag = t.outcome == Outcome::Fail ? "failure" : "error";
+            out += std::string("      <") + tag + " message=\"" + Xml(t.message) + "\">" + Xml(body) + "</" + tag + ">\n";
+        } else if (t.outcome == Outcome::Skip) {
             out += "      <skipped message=\"" + Xml(t.message) + "\"/>\n";
-        else
+        } else {
             out += "      <system-out>" + Xml(body) + "</system-out>\n";
+        }
         out += "    </testcase>\n";
     }
     return out + "  </testsuite>\n</testsuites>\n";

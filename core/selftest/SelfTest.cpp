@@ -5,6 +5,7 @@
 #include "core/selftest/InteractiveTests.h"
 #include "core/selftest/MemoryTests.h"
 #include "core/selftest/PeripheralTests.h"
+#include "platform/Paths.h"
 
 #include <algorithm>
 #include <chrono>
@@ -97,6 +98,19 @@ std::optional<std::string> SkipReason(const TCatalogueEntry& entry, const TConte
     return std::nullopt;
 }
 
+// Now, in UTC, as ISO 8601 writes it: "2026-05-01T09:30:00Z".
+std::string UtcNow()
+{
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const auto day = floor<days>(now);
+    const year_month_day date{day};
+    const hh_mm_ss time{floor<seconds>(now - day)};
+    return Format("%04d-%02u-%02uT%02ld:%02ld:%02ldZ", static_cast<int>(date.year()),
+        static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()), static_cast<long>(time.hours().count()),
+        static_cast<long>(time.minutes().count()), static_cast<long>(time.seconds().count()));
+}
+
 double SecondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -131,14 +145,46 @@ const char* OutcomeName(Outcome outcome)
         return "FAIL";
     case Outcome::Skip:
         return "SKIP";
+    case Outcome::Error:
+        return "ERROR";
     }
     return "SKIP";
+}
+
+const char* RunResultName(RunResult result)
+{
+    switch (result) {
+    case RunResult::Passed:
+        return "passed";
+    case RunResult::Failed:
+        return "failed";
+    case RunResult::LinkLost:
+        return "error";
+    case RunResult::Stopped:
+        return "stopped";
+    case RunResult::NothingRun:
+        break;
+    }
+    return "none";
 }
 
 int TReport::Count(Outcome outcome) const
 {
     return static_cast<int>(
         std::count_if(tests.begin(), tests.end(), [outcome](const TTestResult& t) { return t.outcome == outcome; }));
+}
+
+RunResult TReport::Result() const
+{
+    if (stopped)
+        return RunResult::Stopped;
+    if (Count(Outcome::Error) > 0)
+        return RunResult::LinkLost;
+    if (Count(Outcome::Fail) > 0)
+        return RunResult::Failed;
+    if (Count(Outcome::Pass) == 0)
+        return RunResult::NothingRun;
+    return RunResult::Passed;
 }
 
 std::vector<std::string> TestNames()
@@ -187,6 +233,10 @@ TReport Run(
     report.full = options.full;
     report.destructive = options.destructive;
     report.interactive = options.interactive;
+    report.only = options.only;
+    report.skip = options.skip;
+    report.host = platform::HostName();
+    report.started = UtcNow();
     TContext ctx{board, person, options, {}, stop};
     const auto runStart = std::chrono::steady_clock::now();
     for (const TCatalogueEntry& entry : Catalogue()) {
@@ -213,6 +263,7 @@ TReport Run(
         report.tests.push_back(std::move(result));
     }
     report.seconds = SecondsSince(runStart);
+    report.stopped = ctx.Stopped();
     return report;
 }
 

@@ -16,9 +16,10 @@ namespace selftest {
 enum class Outcome {
     Pass,
     Fail,
-    Skip
+    Skip,
+    Error // the run could not judge the part: the link to the board was lost
 };
-const char* OutcomeName(Outcome outcome); // "PASS", "FAIL", "SKIP"
+const char* OutcomeName(Outcome outcome); // "PASS", "FAIL", "SKIP", "ERROR"
 
 struct TTestResult {
     std::string name; // "sdram.data-bus"
@@ -28,14 +29,34 @@ struct TTestResult {
     double seconds = 0;
 };
 
+// What the run as a whole says of the board, the first that applies: stopped by the user,
+// cut off by a lost link, a part failed, nothing was run (every test skipped or none
+// selected), or everything run passed.
+enum class RunResult {
+    Passed,
+    Failed,
+    LinkLost,
+    Stopped,
+    NothingRun
+};
+const char* RunResultName(RunResult result); // "passed", "failed", "error", "stopped", "none"
+
 struct TReport {
-    std::string board; // the link description
+    // Which board, where and when, so that reports of several boards can be told apart.
+    std::string board;   // the link description
+    std::string cable;   // the cable asked for (--cable, VX5H_CABLE); empty: the automatic choice
+    std::string host;    // the computer that ran the test
+    std::string started; // when the run began, UTC, ISO 8601 ("2026-05-01T09:30:00Z")
+    std::string version; // the version of the program that ran it
     bool full = false, destructive = false, interactive = false;
+    std::vector<std::string> only, skip;
     std::vector<TTestResult> tests;
     double seconds = 0;
+    bool stopped = false; // the user asked to stop (Ctrl-C)
 
     int Count(Outcome outcome) const;
-    bool Passed() const { return Count(Outcome::Fail) == 0; }
+    RunResult Result() const;
+    bool Passed() const { return Result() == RunResult::Passed; }
 };
 
 struct TOptions {
@@ -84,8 +105,10 @@ std::string CheckSelection(const TOptions& options);
 // Whether the user asked to stop (Ctrl-C).
 using StopFn = std::function<bool()>;
 
-// Runs the selected tests in order. A lost link fails the test it broke and skips the
-// rest; once `stop` says so the run ends after the current step, the rest skipped.
+// Runs the selected tests in order. A lost link is the error of the test it broke and skips
+// the rest; once `stop` says so the run ends after the current step, the rest skipped.
+// The report carries the options, the host and the start time; the caller adds the board,
+// the cable and its version.
 TReport Run(IBoardAccess& board, IOperator& person, const TOptions& options, const ProgressFn& progress = {},
     const StopFn& stop = {});
 

@@ -24,6 +24,7 @@ inline TVerdict Fail(std::string message, std::vector<std::string> details = {})
     return {Outcome::Fail, std::move(message), std::move(details)};
 }
 inline TVerdict Skip(std::string message) { return {Outcome::Skip, std::move(message), {}}; }
+inline TVerdict Error(std::string message) { return {Outcome::Error, std::move(message), {}}; }
 
 struct TContext {
     IBoardAccess& board;
@@ -45,14 +46,14 @@ struct TContext {
             progress(fraction);
     }
     // A verdict for an exchange that did not go through: the board's refusal fails the
-    // test; a lost link fails it and ends the run.
+    // test; a lost link says nothing of the board: it is the test's error and ends the run.
     std::optional<TVerdict> Problem(Access access, const std::string& what)
     {
         if (access == Access::Ok)
             return std::nullopt;
         if (access == Access::LinkLost) {
             linkLost = true;
-            return Fail("link lost while " + what);
+            return Error("link lost while " + what);
         }
         return Fail("the board refused " + what);
     }

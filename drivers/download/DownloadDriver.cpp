@@ -37,6 +37,7 @@ std::string lastError;
 // Set by QELVANO_DownloadCancel while a download runs; the programmer's group is killed.
 // The library is loaded for one configuration attempt, so it starts cleared.
 std::atomic<bool> cancelRequested{false};
+std::int32_t lastKind = downloadapi::LAST_ERROR_OTHER; // what lastError is about
 // What the programmer said during the last call, for the caller's log. Not thread_local:
 // a thread-local with a destructor would keep the library from ever unloading.
 std::string lastOutput;
@@ -49,13 +50,17 @@ void KeepOutput(const std::string& output)
 
 // Says why on standard error, the one place a library can always reach the user, and
 // keeps it for QELVANO_DownloadLastError.
-std::int32_t Fail(const std::string& why)
+std::int32_t Fail(const std::string& why, std::int32_t kind = downloadapi::LAST_ERROR_OTHER)
 {
     std::fprintf(stderr, "QELVANO_DOWNLOAD.DLL: %s\n", why.c_str());
     std::lock_guard<std::mutex> guard(lastLock);
     lastError = why;
+    lastKind = kind;
     return 0;
 }
+
+// The image itself was refused: a program can tell its user to check the file, not the cable.
+std::int32_t FailImage(const std::string& why) { return Fail(why, downloadapi::LAST_ERROR_IMAGE); }
 
 bool Simulator() { return sim::EnsureSimulatorBeside(START_TIMEOUT_MS); }
 
@@ -125,21 +130,21 @@ std::int32_t ToSimulator(const std::string& image, int timeoutMs)
 {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(image.data());
     if (!sim::LooksLikeImage(bytes, image.size()))
-        return Fail("This image is for a real board's FPGA; the simulated board loads only its own "
+        return FailImage("This image is for a real board's FPGA; the simulated board loads only its own "
                     "VX5h_260_ControlPanel.sof (set VX5H_CABLE to the real cable's name to program that board)");
     if (image.size() > sim::MAX_CONTROL_IMAGE)
-        return Fail("The image is too large for the simulated board");
+        return FailImage("The image is too large for the simulated board");
     sim::ControlReply reply;
     if (!Simulator() || !sim::SendControl(sim::SocketPath(), {"configure-image", image}, reply, timeoutMs))
         return Fail("The board simulator does not answer");
     KeepOutput("simulator: " + reply.text);
-    return reply.status == 0 ? 1 : Fail("The simulated board refused the image: " + reply.text);
+    return reply.status == 0 ? 1 : FailImage("The simulated board refused the image: " + reply.text);
 }
 
 std::int32_t ToProgrammer(const std::string& path, const std::string& image, const std::string& cable, int timeoutMs)
 {
     if (sim::LooksLikeImage(reinterpret_cast<const std::uint8_t*>(image.data()), image.size()))
-        return Fail("This is the simulated board's image; a real board needs the board maker's "
+        return FailImage("This is the simulated board's image; a real board needs the board maker's "
                     "VX5h_260_ControlPanel.sof in the program's folder in its place");
     const std::string programmer = VendorProgrammer();
     if (programmer.empty())
@@ -173,9 +178,9 @@ std::int32_t Download(const char* path, int timeoutMs)
 {
     std::string image, why;
     if (!path || !*path)
-        return Fail("No image was named");
+        return FailImage("No image was named");
     if (!sim::ReadImageFile(path, image, why))
-        return Fail("Cannot read the image: " + why);
+        return FailImage("Cannot read the image: " + why);
     const Target target = ChooseTarget();
     if (cancelRequested)
         return Fail("The download was stopped on request");
@@ -226,7 +231,7 @@ DOWNLOAD_EXPORT std::int32_t QELVANO_DownloadLastError(char* text, std::int32_t 
 {
     std::lock_guard<std::mutex> guard(lastLock);
     drivers::CopyText(lastError, text, size);
-    return lastError.empty() ? 0 : 1;
+    return lastError.empty() ? 0 : lastKind;
 }
 
 // Not one of the nineteen either: what the programmer said during the last call.

@@ -62,6 +62,14 @@ std::string StoppedText(const char* what, const TMemory& memory, std::uint32_t o
     return std::string(what) + " of " + memory.Name() + " stopped at byte offset " + Hex(offset);
 }
 
+std::string NotErasedText(const TMemory& memory, const memory::TRangeResult& result)
+{
+    char words[48];
+    std::snprintf(words, sizeof words, "the word there reads %04X, not %04X", result.readWord, result.wroteWord);
+    return memory.Name() + " does not hold what was written from byte offset " + Hex(result.badAddress) + " on ("
+        + words + "): programming only clears bits, so erase() it first";
+}
+
 std::filesystem::path AbsolutePath(const std::filesystem::path& path) { return std::filesystem::absolute(path); }
 
 void ReadInto(TMemory& memory, const TRange& range, std::uint8_t* dest, const py::object& progress)

@@ -78,6 +78,8 @@ void CheckProgrammed(TMemory& memory, TPyProgress& progress, const TRange& range
 
 // "read of SDRAM stopped at byte offset 0x1000".
 std::string StoppedText(const char* what, const TMemory& memory, std::uint32_t offset);
+// A FLASH or EPCS word that the transfer read back otherwise than it wrote.
+std::string NotErasedText(const TMemory& memory, const memory::TRangeResult& result);
 
 // A user's file name as an absolute path: taken at the call, so that the program folder
 // a connect in another thread moves to for a moment never changes which file is meant.
@@ -92,10 +94,13 @@ memory::TRangeResult Transfer(TMemory& memory, TPyProgress& progress, const char
     const memory::TRangeResult result = memory.session->Run([&](TBoard& board) {
         const memory::TRangeResult outcome = op(board);
         if (!outcome.aborted && outcome.linkLost)
-            memory.session->LinkLost(StoppedText(what, memory, range.offset + outcome.moved) + ": the link is lost");
+            memory.session->LinkLost(StoppedText(what, memory, range.offset + outcome.moved)
+                + ": the link is lost (" + LinkFailureText(outcome.failure) + ")");
         return outcome;
     });
     progress.RaiseIfStopped();
+    if (result.notErased)
+        throw TRefusedError(NotErasedText(memory, result));
     if (!result.ok && !result.dataFailed)
         throw TRefusedError(
             StoppedText(what, memory, range.offset + result.moved) + ": the board refused the transfer");

@@ -37,6 +37,8 @@ std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
     case memory::TLoadStatus::SizeLess:
         throw py::value_error(Quoted(path) + " holds fewer bytes than the length asks for");
     case memory::TLoadStatus::InvalidHex:
+        if (reader.Format() == memory::TFileFormat::IntelHex)
+            throw py::value_error(Quoted(path) + " is not a valid Intel HEX file: " + reader.Reason());
         throw py::value_error(Quoted(path) + " is not a valid HEX file: the character at offset "
             + std::to_string(reader.BadOffset()) + " is not a hex digit");
     case memory::TLoadStatus::NotRegular:
@@ -62,6 +64,10 @@ void OpenPlanned(memory::TMemoryFileReader& reader, const TMemory& memory, const
         throw py::value_error(Quoted(path) + " holds " + std::to_string(reader.ContentBytes())
             + " bytes, but from offset " + std::to_string(offset) + " " + memory.Name() + " has room for "
             + std::to_string(room.length) + "; pass length= to take a part of it");
+    // The window reads a missing last digit as 0; a script would get a byte it never wrote.
+    if (status == memory::TLoadStatus::Ok && !length && reader.OddText())
+        throw py::value_error(Quoted(path) + " is not a valid HEX file: an odd number of hex digits, the last "
+            + "byte's second digit is missing at offset " + std::to_string(reader.ContentBytes() * 2 - 1));
     if (status == memory::TLoadStatus::Ok)
         status = reader.Plan(!length, wanted.length, room.length);
     if (status != memory::TLoadStatus::Ok)
@@ -189,7 +195,8 @@ void Erase(TMemory& memory, const py::object& progress)
     const memory::TEraseResult result = memory.session->Run([&](TBoard& board) {
         const memory::TEraseResult outcome = memory::EraseChipWithProgress(board, watch, memory.type);
         if (!outcome.aborted && outcome.linkLost)
-            memory.session->LinkLost("erase of " + memory.Name() + ": the board did not answer; the link is lost");
+            memory.session->LinkLost("erase of " + memory.Name() + ": the board did not answer; the link is lost ("
+                + LinkFailureText(outcome.failure) + ")");
         return outcome;
     });
     watch.RaiseIfStopped();
@@ -218,8 +225,8 @@ void AddMemoryFiles(py::class_<TMemory>& memory)
                 + std::to_string(*self.firstDifference) + ">";
         });
 
-    const char* fileNote = "A file whose name ends in .hex (any case) is HEX text, two hex digits a byte; any other "
-                           "is raw bytes. ";
+    const char* fileNote = "A file whose name ends in .hex (any case) is HEX text, two hex digits a byte (read as "
+                           "Intel HEX records when its first character is ':'); any other is raw bytes. ";
     memory.def("dump", &Dump, py::arg("path"), py::arg("offset") = 0, py::arg("length") = py::none(),
         py::arg("progress") = py::none(),
         (std::string("Saves `length` bytes from `offset` (to the memory's end by default) to a file. ") + fileNote

@@ -21,6 +21,7 @@ TEST_F(CliTest, EachOutputCommandChangesTheBoard)
         {"led 0x7FFFFFF", "/leds", 0x7FFFFFF},
         {"seg7 20260D09", "/seg7", 0x20260D09},
         {"seg7 a", "/seg7", 0xA},
+        {"seg7 0x12", "/seg7", 0x12},
         {"lcd Hello 'World  wide'", "/lcd", json::array({"Hello", "World  wide"})},
         {"lcd OnlyOne", "/lcd", json::array({"OnlyOne", ""})},
         {"--cable sim led 3", "/leds", 3},
@@ -45,9 +46,13 @@ TEST_F(CliTest, EachInputCommandPrintsTheBoardsState)
         {"set switches 0", "switches", "00000 none\n"},
         {"set switches 0x3FFFF", "switches --csv", "switches\n262143\n"},
         {"set keys 5", "keys", "5 KEY0 KEY2\n"},
-        {"mem write sdram 0x20 34 12 CD AB", "mem read SDRAM 10 2", "1234 ABCD\n"},
-        {"mem write flash 0 00 00", "mem read flash 0 9", "0000 FFFF FFFF FFFF FFFF FFFF FFFF FFFF\nFFFF\n"},
-        {"mem write epcs 0x7ffffe 11 22", "mem read Epcs 3FFFFF", "2211\n"},
+        {"set keys 5", "keys --json", "{\"keys\":5,\"pressed\":[\"KEY0\",\"KEY2\"]}\n"},
+        {"mem write sdram 0x20 34 12 CD AB", "mem read SDRAM 10 2", "00000010: 1234 ABCD\n"},
+        {"mem write flash 0 00 00", "mem read flash 0 9",
+            "00000000: 0000 FFFF FFFF FFFF FFFF FFFF FFFF FFFF\n00000008: FFFF\n"},
+        {"mem write epcs 0x7ffffe 11 22", "mem read Epcs 3FFFFF", "003FFFFF: 2211\n"},
+        {"mem write epcs 0x7ffffe 11 22", "mem read epcs 3FFFFF --json", "{\"memory\":\"EPCS\",\"address\":4194303,"
+                                                                         "\"words\":[8721]}\n"},
     };
     for (const TReadout& readout : readouts) {
         sim->Ctl(readout.setup);
@@ -61,7 +66,7 @@ TEST_F(CliTest, MemWriteWritesWordsThatMemReadGivesBack)
 {
     ASSERT_EQ(Vx5h("mem write ssram-1 7FFFE BEEF 0xcafe").code, 0);
     EXPECT_EQ(sim->Ctl("mem read ssram1 0xFFFFC 4"), "ef be fe ca\n");
-    EXPECT_EQ(Vx5h("mem read SSRAM-1 7FFFE 2").out, "BEEF CAFE\n");
+    EXPECT_EQ(Vx5h("mem read SSRAM-1 7FFFE 2").out, "0007FFFE: BEEF CAFE\n");
 }
 
 TEST_F(CliTest, InfoJsonHasStableKeys)
@@ -81,25 +86,63 @@ struct TBadInput {
     const char* message;
 };
 
-TEST_F(CliTest, BadArgumentsAreRefusedWithTheirRuleAndTouchNothing)
+// A board whose FPGA holds another design: the stream opens and nothing answers, so that
+// any command that reaches for the board would configure it with the panel's image.
+class OtherDesign : public clitest::CliTest {
+protected:
+    OtherDesign() { configured = false; }
+    void SetUp() override
+    {
+        CliTest::SetUp();
+        sim->Ctl("unconfigured silent");
+    }
+};
+
+TEST_F(OtherDesign, BadArgumentsAreRefusedWithTheirRuleBeforeTheBoardIsTouched)
 {
     sim->Ctl("mem write sdram 0 11 22");
     const TBadInput inputs[] = {
+        {"inf", 2, "unknown command 'inf' (did you mean info?)"},
+        {"mem reed sdram 0", 2, "unknown command 'mem reed' (did you mean mem read?)"},
+        {"info extra", 2, "not expected: extra"},
         {"led 8000000", 2, "MASK: The input value(8000000) for the field 'MASK' is expected to less or equal to 7FFFFFFh."},
-        {"led 123456789", 2, "MASK: Value '123456789' is invalid for 'MASK'"},
+        {"led 123456789", 2, "MASK: '123456789' has more than eight hex digits; the largest MASK is 7FFFFFF"},
+        {"led FFFFFFFF", 2, "MASK: FFFFFFFF is too large; the largest MASK is 7FFFFFF"},
         {"led xyz", 2, "Value 'xyz' is invalid for 'MASK'"},
         {"led", 2, "MASK is required"},
         {"seg7 123456789", 2, "DIGITS: '123456789' must have one to eight hexadecimal digits"},
         {"seg7 12G4", 2, "hexadecimal digits only"},
         {"lcd 12345678901234567", 2, "LINE0: '12345678901234567' is longer than the LCD's 16 characters"},
+        {"lcd ok '\xC3\xA9'", 2, "LINE1: character 1, \"\xC3\xA9\", is not in the LCD's character set"},
         {"mem read dram 0", 2, "MEMORY: 'dram' is not a memory of the board; it is one of SSRAM-0, SSRAM-1, SDRAM, EEPROM, EPCS, FLASH"},
         {"mem read sdram 4000000", 2, "ADDRESS: The input value(4000000) for the field 'ADDRESS' is expected to less or equal to 3FFFFFFh."},
-        {"mem read eeprom 0 0", 2, "LENGTH: The intput value(0) for the field 'LENGTH' is expected to larger or equal to 1h."},
-        {"mem read eeprom 7FF 2", 2, "'LENGTH' is expected to less or equal to 1h."},
+        {"mem read eeprom 0 0", 2, "COUNT: The intput value(0) for the field 'COUNT' is expected to larger or equal to 1h."},
+        {"mem read eeprom 7FF 2", 2, "'COUNT' is expected to less or equal to 1h."},
         {"mem write sdram 0 10000", 2, "WORD 1: The input value(10000)"},
         {"mem write sdram 0 5 -1", 2, "WORD 2: Value '-1' is invalid"},
-        {"nosuch", 2, "A subcommand is required"},
+        {"mem write eeprom 7FF 1 2", 2, "WORD: 2 words from ADDRESS 7FF run past the end of EEPROM; 1 fits"},
+        {"mem dump sdram x.bin --format elf", 2, "--format: 'elf' is none of bin, hex, ihex"},
+        {"mem load sdram x.bin --erase", 2, "--erase: SDRAM has no erase; only FLASH and EPCS are erased"},
+        {"mem verify sdram x.bin --start 4000000", 2, "--start: The input value(4000000)"},
+        {"mem erase sdram", 2, "MEMORY: SDRAM has no erase"},
+        {"configure /nonexistent/image.sof", 5, "IMAGE: cannot read '/nonexistent/image.sof'"},
+        {"vga nosuch", 2, "PATTERN: 'nosuch' is neither a pattern's number (0-9) nor its name: 'Color Scale', 'Red',"},
+        {"sd extra", 2, "not expected: extra"},
+        {"hsmc extra", 2, "not expected: extra"},
+        {"doctor extra", 2, "not expected: extra"},
         {"switches --rate 0 --watch", 2, "--rate: samples a second must lie between 0.1 and 1000"},
+        {"keys --rate 2000", 2, "--rate: samples a second must lie between 0.1 and 1000"},
+        {"gsensor --rate 0", 2, "--rate: samples a second must lie between 0.1 and 1000"},
+        {"ir --rate 0", 2, "--rate: samples a second must lie between 0.1 and 1000"},
+        {"ir --timeout -1", 2, "--timeout: seconds must lie between 0 and 86400"},
+        {"rs232 receive --rate x", 2, "--rate: samples a second must lie between 0.1 and 1000"},
+        {"rs232 send", 2, "TEXT is required"},
+        {"rs232 term extra", 2, "not expected: extra"},
+        {"gsensor --csv --json", 2, "--csv excludes --json"},
+        {"selftest --only nosuch", 2, "--only: no test named \"nosuch\""},
+        {"selftest --only sdram --skip sdram", 2, "--only and --skip leave no test to run"},
+        {"selftest --interactive --only leds", 2, "--interactive: the tests a person watches need a terminal"},
+        {"selftest --junit /nonexistent/report.xml", 5, "--junit: cannot create '/nonexistent/report.xml'"},
     };
     for (const TBadInput& input : inputs) {
         const clitest::TRun run = Vx5h(input.args);
@@ -108,6 +151,7 @@ TEST_F(CliTest, BadArgumentsAreRefusedWithTheirRuleAndTouchNothing)
         EXPECT_TRUE(run.out.empty()) << input.args;
     }
     const json state = State();
+    EXPECT_FALSE(state.at("configured").get<bool>()) << "the other design stays";
     EXPECT_EQ(state.at("leds"), 0) << "nothing was sent";
     EXPECT_EQ(sim->Ctl("mem read sdram 0 2"), "11 22\n");
 }
@@ -119,6 +163,7 @@ TEST_F(CliTest, HelpListsTheExitCodes)
     for (const char* line : {"0    success", "2    bad arguments", "3    the board refused", "4    no board",
              "5    a file could not be read"})
         EXPECT_NE(run.out.find(line), std::string::npos) << line;
+    EXPECT_EQ(Vx5h("--version").out, "vx5h " VX5H_VERSION "\n");
 }
 
 } // namespace

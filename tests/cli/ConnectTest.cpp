@@ -7,6 +7,9 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 using clitest::Vx5h;
 using nlohmann::json;
@@ -39,12 +42,38 @@ TEST_F(UnconfiguredBoard, ConnectingConfiguresTheFpgaAsThePanelDoes)
     EXPECT_EQ(state.at("leds"), 0x2A);
 }
 
-TEST_F(UnconfiguredBoard, ConfigureLoadsAnImageAndRefusesAMissingOne)
+std::size_t Occurrences(const std::string& text, const std::string& part)
 {
-    const clitest::TRun missing = Vx5h("configure /nonexistent/image.sof");
-    EXPECT_EQ(missing.code, 5);
-    EXPECT_NE(missing.err.find("IMAGE: no such file: /nonexistent/image.sof"), std::string::npos) << missing.err;
-    EXPECT_FALSE(State().at("configured").get<bool>());
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// What is no image is refused as a file, with its reason said once, and the FPGA stays
+// as it was; the program folder's image configures it.
+TEST_F(UnconfiguredBoard, ConfigureRefusesWhatIsNoImageOnceAndLoadsTheImage)
+{
+    char pattern[] = "/tmp/vx5h-image-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string folder = pattern;
+    std::ofstream(folder + "/text.sof") << "not an image";
+    const struct {
+        std::string image;
+        std::string reason; // said once on standard error
+    } cases[] = {
+        {"/nonexistent/image.sof", "IMAGE: cannot read '/nonexistent/image.sof': No such file or directory"},
+        {folder, "IMAGE: '" + folder + "' is not a regular file"},
+        {"/dev/zero", "IMAGE: '/dev/zero' is not a regular file"},
+        {folder + "/text.sof", "for a real board's FPGA"},
+    };
+    for (const auto& c : cases) {
+        const clitest::TRun run = Vx5h("configure '" + c.image + "'");
+        EXPECT_EQ(run.code, 5) << c.image << ": " << run.err;
+        EXPECT_EQ(Occurrences(run.err, c.reason), 1u) << c.image << ": " << run.err;
+        EXPECT_FALSE(State().at("configured").get<bool>()) << c.image;
+    }
+    std::filesystem::remove_all(folder);
 
     const clitest::TRun run = Vx5h("-q configure");
     EXPECT_EQ(run.code, 0) << run.err;

@@ -16,6 +16,7 @@ struct TCase {
     const char* args;
     int code;
     const char* out; // a part of standard output
+    const char* err = ""; // a part of standard error
 };
 
 TEST_F(CliTest, PeripheralCommandsPrintAndExitAsTheBoardAnswers)
@@ -24,13 +25,21 @@ TEST_F(CliTest, PeripheralCommandsPrintAndExitAsTheBoardAnswers)
         {"", "vga", 0, "9 Composite-In\n"},
         {"", "vga 'red scale'", 0, ""},
         {"", "sd", 0, "File system: FAT32\nCID\n-Manufacturer ID:03h"},
+        {"", "sd --json", 0, "\"file_system\":\"FAT32\""},
         {"sdcard remove", "sd", 3, ""},
         {"hsmc adapter", "hsmc", 0, "PASS\n"},
         {"hsmc fail 0x5 0x2", "hsmc", 1, "NG\nHSMC Test:NG\n<Transceiver Error:>\nHSMC Pin 27/25-28/26\n"},
         {"set gsensor -16384 8192 16384", "gsensor", 0, "X=-1000.0mg Y=-500.0mg Z=1000.0mg tiltX=45.0 tiltY=26.6\n"},
         {"", "gsensor --csv", 0, "x_mg,y_mg,z_mg,tilt_x_deg,tilt_y_deg\n-1000.0,-500.0,1000.0,45.0,26.6\n"},
+        {"", "gsensor --json", 0, "{\"tilt_x_deg\":45.0,\"tilt_y_deg\":26.6,\"x_mg\":-1000.0,\"y_mg\":-500.0,\"z_mg\":1000.0}\n"},
+        {"hsmc fail 0x5 0x2", "hsmc --json", 1, "\"report\":[\"HSMC Test:NG\",\"<Transceiver Error:>\","},
+        {"", "vga --json", 0, "{\"patterns\":[{\"name\":\"Color Scale\",\"number\":0},"},
         {"", "vga nosuch", 2, ""},
         {"", "rs232 send 'hi there'", 0, ""},
+        // Flash takes only what was erased: a write over a programmed word is no success.
+        {"mem write flash 0x20 04 02", "mem write flash 10 0F0F", 3, "",
+            "mem write: FLASH word 10 reads 0204, not 0F0F: programming cannot set bits that were not erased; erase first"},
+        {"mem write flash 0x20 ff ff", "mem write flash 10 0F0F", 0, ""},
     };
     for (const TCase& c : cases) {
         if (*c.setup)
@@ -38,6 +47,7 @@ TEST_F(CliTest, PeripheralCommandsPrintAndExitAsTheBoardAnswers)
         const clitest::TRun run = Vx5h(c.args);
         EXPECT_EQ(run.code, c.code) << c.args << ": " << run.err;
         EXPECT_NE(run.out.find(c.out), std::string::npos) << c.args << ": " << run.out;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << ": " << run.err;
     }
     const json state = State();
     EXPECT_EQ(state.at("vga"), json({{"mode", 2}, {"pattern", 6}}));
@@ -55,8 +65,16 @@ TEST_F(CliTest, WatchesPrintWhatArrivesAndEndOnCtrlCOrABrokenLink)
 {
     const TWatchCase cases[] = {
         {"switches --watch --rate 50", "CTL set switches 3; sleep 0.3; kill -INT $PID", 0, "00000 none\n00003 SW0 SW1\n"},
-        {"ir --watch", "CTL ir 0x12 0x0F; sleep 0.3; kill -INT $PID", 0, "12"},
+        {"ir --watch", "CTL ir 0x12 0x12; sleep 0.3; kill -INT $PID", 0,
+            "12 key 3 (row 0, column 3)\n12 key 3 (row 0, column 3)\n"},
+        {"ir --watch --csv", "CTL ir 0x0F 0x40; sleep 0.3; kill -INT $PID", 0, ",0F,0,0,0\n"},
+        {"ir --watch --csv", "CTL ir 0x0F 0x40; sleep 0.3; kill -INT $PID", 0, ",40,,,\n"},
+        {"ir --json", "CTL ir 0x05", 0, "{\"code\":5,\"column\":1,\"key\":9,\"row\":2}\n"},
+        {"ir", "CTL ir 0x05", 0, "05 key 9 (row 2, column 1)\n"},
+        {"rs232 receive --timeout 2", "CTL rs232 from board", 0, "from board\n"},
         {"rs232 receive --watch", "CTL rs232 from board; sleep 0.3; kill -INT $PID", 0, "from board"},
+        {"rs232 receive --watch --csv", "CTL rs232 'a,\"b'; sleep 0.3; kill -INT $PID", 0, ",\"a,\"\"b\"\n"},
+        {"switches --watch --json --rate 20", "sleep 0.2; kill -INT $PID", 0, "\"switches\":3,\"time_s\":"},
         {"keys --watch --csv", "CTL unplug", 4, "time_s,keys\n"},
     };
     for (const TWatchCase& c : cases) {

@@ -335,3 +335,83 @@ TEST(MemoryFiles, PiecesReadAndWriteWhatOnePieceDoes)
     EXPECT_EQ("DEADBEEF01", ReadText(dumps / "d.hex"));
     EXPECT_EQ(1u, dumps.FileCount());
 }
+
+// Intel HEX: a dump made in pieces reads back the same through every way in (the command
+// line's --format, a .hex name whose text starts with ':', the window's one piece), and
+// records in any order, with gaps, segment or linear bases and any line ends make one
+// image; a fault is refused with its place in the text.
+TEST(MemoryFiles, IntelHexRoundTripsAndFaultsNameTheirOffset)
+{
+    TempFolder folder;
+    std::vector<std::uint8_t> bytes(0x10000 + 21);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
+    {
+        TDumpFileWriter writer;
+        ASSERT_EQ(TDumpStatus::Ok, writer.Begin(folder / "image.hex", TFileFormat::IntelHex));
+        for (std::size_t at = 0; at < bytes.size(); at += 5000)
+            ASSERT_TRUE(writer.Write(bytes.data() + at, std::min<std::size_t>(5000, bytes.size() - at)));
+        ASSERT_EQ(TDumpStatus::Ok, writer.Commit());
+    }
+    const std::string text = ReadText(folder / "image.hex");
+    EXPECT_EQ(0u, text.find(":10000000"));
+    EXPECT_NE(std::string::npos, text.find("\n:020000040001F9\n:10000000")) << "a base before the second 64 KB";
+    EXPECT_EQ(text.size() - 13, text.rfind("\n:00000001FF\n"));
+    for (TFileFormat format : {TFileFormat::IntelHex, TFileFormat::Hex}) {
+        TMemoryFileReader reader;
+        ASSERT_EQ(TLoadStatus::Ok, reader.Open(folder / "image.hex", format));
+        EXPECT_EQ(TFileFormat::IntelHex, reader.Format());
+        ASSERT_EQ(TLoadStatus::Ok, reader.Plan(true, 0, 1u << 20));
+        ASSERT_EQ(bytes.size(), reader.Count());
+        TFileSource source(reader);
+        const std::uint8_t* got = source.Next(bytes.size());
+        ASSERT_NE(nullptr, got);
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), got));
+    }
+    EXPECT_EQ(bytes, Bytes(ReadFilePortion(folder / "image.hex", true, true, 0, 1u << 20)));
+
+    const struct {
+        std::string text;
+        TLoadStatus status;
+        std::vector<std::uint8_t> bytes;
+        std::uint64_t badOffset;
+    } cases[] = {
+        {":0400100001020304E2\r\n\r\n:00000001FF\r\n", TLoadStatus::Ok,
+            {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3, 4},
+            0},
+        {":01000200AB52\n:0100000055AA\n:0400000500000000F7\n:00000001FF", TLoadStatus::Ok, {0x55, 0xFF, 0xAB}, 0},
+        {":020000021000EC\n:0100000055AA\n:00000001FF\n", TLoadStatus::Ok, {}, 0}, // checked by size below
+        {":0100000055AB\n:00000001FF\n", TLoadStatus::InvalidHex, {}, 0},             // checksum
+        {":0100000055AA\n:01000100G5AA\n", TLoadStatus::InvalidHex, {}, 23},          // not a digit
+        {":0100000055AA\n 0100000055AA\n", TLoadStatus::InvalidHex, {}, 14},          // no ':'
+        {":0200000055AA\n:00000001FF\n", TLoadStatus::InvalidHex, {}, 0},             // byte count
+        {":0100000055AA\n", TLoadStatus::InvalidHex, {}, 14},                         // cut off
+        {":020000040800F2\n:0100000000FF\n:00000001FF\n", TLoadStatus::InvalidHex, {}, 16}, // past 128 MB
+    };
+    for (const auto& c : cases) {
+        WriteText(folder / "t.hex", c.text);
+        const TFilePortion portion = ReadFilePortion(folder / "t.hex", true, true, 0, 1u << 20);
+        EXPECT_EQ(c.status, portion.status) << c.text;
+        EXPECT_EQ(c.badOffset, portion.badOffset) << c.text;
+        if (c.status == TLoadStatus::Ok && !c.bytes.empty()) {
+            EXPECT_EQ(c.bytes, Bytes(portion)) << c.text;
+        }
+        if (c.status != TLoadStatus::Ok) {
+            EXPECT_NE(std::string::npos, portion.reason.find(" at offset ")) << portion.reason;
+        }
+    }
+    WriteText(folder / "segment.hex", ":020000021000EC\n:0100000055AA\n:00000001FF\n");
+    const TFilePortion segment = ReadFilePortion(folder / "segment.hex", true, true, 0, 1u << 20);
+    ASSERT_EQ(0x10001u, segment.bytes.size);
+    EXPECT_EQ(0x55, segment.bytes.data[0x10000]);
+
+    // The window's own HEX text is untouched by all this; an odd one is told apart.
+    TMemoryFileReader odd;
+    WriteText(folder / "odd.hex", "ABC\n");
+    ASSERT_EQ(TLoadStatus::Ok, odd.Open(folder / "odd.hex", TFileFormat::Hex));
+    EXPECT_TRUE(odd.OddText());
+    EXPECT_EQ(TFileFormat::Hex, odd.Format());
+    ASSERT_EQ(TLoadStatus::Ok, odd.Open(folder / "segment.hex", TFileFormat::Binary));
+    EXPECT_FALSE(odd.OddText());
+    EXPECT_EQ(TFileFormat::Binary, odd.Format()) << "a raw file is never taken for records";
+}

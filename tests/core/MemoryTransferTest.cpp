@@ -150,30 +150,68 @@ TEST_F(MemoryTransfer, StepsFollowTheRangeAndAbortEndsAfterAStep)
     EXPECT_EQ(w.moved, 10u);
 }
 
-// A step whose exchange fails ends the transfer as a failed step (a lost link for the
-// window's write); a failing first keep-alive fails the transfer without a step.
-TEST_F(MemoryTransfer, FailedStepsAndTheFirstKeepAliveAreToldApart)
+// A packet whose exchange fails is sent again after a flush and a keep-alive, at most
+// twice; a step that still fails ends the transfer as a lost link (which the window's
+// write takes as a failed step), a refusal ends it at once; the cause is kept either way.
+TEST_F(MemoryTransfer, FailedPacketsAreSentAgainTwiceBeforeTheTransferFails)
 {
-    const std::vector<std::uint8_t> data = testsupport::BytePattern(4000, 2);
-    TRecorder failing;
-    failing.onStep = [this](std::size_t step) {
-        if (step == 5)
-            sim->Ctl("fault checksum 1");
+    // Steps of 4000 bytes, one packet each: a reply left in the link is more than one flush takes.
+    constexpr std::uint32_t BYTES = 20 * 4000;
+    const std::vector<std::uint8_t> data = testsupport::BytePattern(BYTES, 2);
+    const struct {
+        bool write;
+        const char* fault; // injected after the fifth step
+        bool ok;
+        bool linkLost;
+        std::uint32_t retried;
+        TLinkFailure failure;
+    } cases[] = {
+        {true, "fault checksum 1", true, false, 1, TLinkFailure::BadChecksum},
+        {false, "fault checksum 2", true, false, 1, TLinkFailure::BadChecksum}, // the first retry's keep-alive too
+        {false, "fault echo 1", true, false, 1, TLinkFailure::WrongReply},
+        {false, "fault length 1", true, false, 1, TLinkFailure::WrongLength},
+        {true, "fault checksum 3", false, true, 1, TLinkFailure::BadChecksum},
+        {false, "fault refuse 1", false, false, 0, TLinkFailure::None},
     };
-    memory::TBufferSource source(data.data());
-    memory::TRangeResult w = memory::WriteRangeWithProgress(board, failing, MEM_SSRAM0, 0, 4000, source);
-    EXPECT_FALSE(w.ok);
-    EXPECT_TRUE(w.stepFailed);
-    EXPECT_EQ(failing.steps.size(), 6u);
-    EXPECT_EQ(w.moved, 5 * 200u);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.write ? "write, " : "read, ") + c.fault);
+        TRecorder failing;
+        failing.onStep = [this, &c](std::size_t step) {
+            if (step == 5)
+                sim->Ctl(c.fault);
+        };
+        memory::TRangeResult result;
+        std::vector<std::uint8_t> back(BYTES);
+        ASSERT_TRUE(board.MemoryWrite(MEM_SSRAM0, 0, BYTES, c.write ? back.data() : data.data()));
+        if (c.write) {
+            memory::TBufferSource source(data.data());
+            result = memory::WriteRangeWithProgress(board, failing, MEM_SSRAM0, 0, BYTES, source);
+        } else {
+            memory::TBufferSink sink(back.data());
+            result = memory::ReadRangeWithProgress(board, failing, MEM_SSRAM0, 0, BYTES, sink);
+        }
+        sim->Ctl("fault none");
+        EXPECT_EQ(c.ok, result.ok);
+        EXPECT_EQ(!c.ok, result.stepFailed);
+        EXPECT_EQ(c.linkLost, result.linkLost);
+        EXPECT_EQ(c.retried, result.retried);
+        EXPECT_EQ(c.failure, result.failure);
+        EXPECT_EQ(failing.steps.size(), c.ok ? 20u : 6u);
+        EXPECT_EQ(result.moved, c.ok ? BYTES : 5 * 4000u);
+        if (c.ok) {
+            EXPECT_EQ(c.write ? OnBoard(MEM_SSRAM0, 0, BYTES) : back, data);
+        }
+    }
 
-    sim->Ctl("fault checksum 1");
+    // The keep-alive before the first step is sent again like a packet.
+    sim->Ctl("fault checksum 3");
     TRecorder none;
     std::vector<std::uint8_t> back(4000);
     memory::TBufferSink sink(back.data());
     const memory::TRangeResult r = memory::ReadRangeWithProgress(board, none, MEM_SSRAM0, 0, 4000, sink);
-    EXPECT_FALSE(r.ok);
-    EXPECT_FALSE(r.stepFailed);
+    EXPECT_FALSE(r.ok || r.stepFailed);
+    EXPECT_TRUE(r.linkLost);
+    EXPECT_EQ(r.failure, TLinkFailure::BadChecksum);
     EXPECT_TRUE(none.steps.empty());
 
     // A source that runs dry sends nothing more.
@@ -184,7 +222,7 @@ TEST_F(MemoryTransfer, FailedStepsAndTheFirstKeepAliveAreToldApart)
         int calls = 0;
     } dry;
     TRecorder stopped;
-    w = memory::WriteRangeWithProgress(board, stopped, MEM_SSRAM0, 0, 4000, dry);
+    const memory::TRangeResult w = memory::WriteRangeWithProgress(board, stopped, MEM_SSRAM0, 0, 4000, dry);
     EXPECT_FALSE(w.ok);
     EXPECT_TRUE(w.dataFailed);
     EXPECT_FALSE(w.stepFailed);
@@ -265,6 +303,41 @@ TEST_F(MemoryTransfer, StreamedDumpLoadAndVerifyRoundTrip)
         = memory::VerifyRangeWithProgress(board, progress, MEM_SSRAM1, ssramStart, count, shortSource, 4096);
     EXPECT_FALSE(cut.read.ok);
     EXPECT_TRUE(cut.read.dataFailed);
+}
+
+// What was programmed into flash is read back: a word that was not erased ends the write
+// with its address and both values. An erase of a range erases the blocks it touches and
+// gives the rest of those blocks back what they held.
+TEST_F(MemoryTransfer, FlashIsReadBackAndARangeEraseKeepsTheRestOfItsBlocks)
+{
+    const std::vector<std::uint8_t> data = testsupport::BytePattern(0x100, 4);
+    sim->Ctl("mem write flash 0x10004 04 02");
+    TRecorder wrote;
+    memory::TBufferSource source(data.data());
+    memory::TRangeResult w = memory::WriteRangeWithProgress(board, wrote, MEM_FLASH, 0x10000, 0x100, source);
+    EXPECT_FALSE(w.ok || w.stepFailed || w.linkLost);
+    EXPECT_TRUE(w.notErased);
+    EXPECT_EQ(w.badAddress, 0x10004u);
+    EXPECT_EQ(w.wroteWord, data[4] | data[5] << 8);
+    EXPECT_EQ(w.readWord, (data[4] | data[5] << 8) & 0x0204);
+
+    sim->Ctl("mem write flash 0xfff0 11 22");
+    sim->Ctl("mem write flash 0x20010 33 44");
+    TRecorder erased;
+    const memory::TEraseResult e = memory::EraseRangeWithProgress(board, erased, MEM_FLASH, 0xFFFE, 0x10004);
+    EXPECT_TRUE(e.success);
+    EXPECT_FALSE(e.keptFailed);
+    EXPECT_EQ(erased.steps, (std::vector<std::uint64_t>{1, 2, 3}));
+    EXPECT_EQ(OnBoard(MEM_FLASH, 0xFFF0, 2), (std::vector<std::uint8_t>{0x11, 0x22}));
+    EXPECT_EQ(OnBoard(MEM_FLASH, 0xFFFE, 2), (std::vector<std::uint8_t>{0xFF, 0xFF}));
+    EXPECT_EQ(OnBoard(MEM_FLASH, 0x10004, 2), (std::vector<std::uint8_t>{0xFF, 0xFF}));
+    EXPECT_EQ(OnBoard(MEM_FLASH, 0x20010, 2), (std::vector<std::uint8_t>{0x33, 0x44}));
+
+    memory::TBufferSource again(data.data());
+    TRecorder rewrote;
+    w = memory::WriteRangeWithProgress(board, rewrote, MEM_FLASH, 0x10000, 0x100, again);
+    EXPECT_TRUE(w.ok && !w.notErased);
+    EXPECT_EQ(OnBoard(MEM_FLASH, 0x10000, 0x100), data);
 }
 
 // The erase counts blocks; an abort leaves the rest of the chip as it was.

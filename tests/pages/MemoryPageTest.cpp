@@ -319,7 +319,8 @@ TEST_F(MemoryPage, RandomWriteSendsTheWordLowByteFirst)
 
 // A failed exchange is a lost link on this page as on every other: random read, random
 // write, a load to a file, and a file write whose first keep-alive goes unanswered. The
-// board's refusal is not.
+// board's refusal is not. A transfer sends a failed packet again, twice: only a third
+// failure in a row loses its link.
 TEST_F(MemoryPage, FailedExchangesAreLostLinks)
 {
     page->EditReadLength->setText("10");
@@ -334,9 +335,9 @@ TEST_F(MemoryPage, FailedExchangesAreLostLinks)
     } cases[] = {
         {"fault checksum 1", SSRAM0, READ, "lost.bin", "SSRAM-0 Random Read Fail"},
         {"fault drop 1", SSRAM0, WRITE, "lost.bin", "SSRAM-0 Random Write Fail"},
-        {"fault echo 1", SSRAM0, READ_FILE, "lost.bin", "Load SSRAM-0 Content to a File Fail."},
-        {"fault truncate 2", SSRAM0, READ_FILE, "lost.bin", "Load SSRAM-0 Content to a File Fail."},
-        {"fault checksum 1", SSRAM0, WRITE_FILE, "small.bin", "Write a File to SSRAM-0 Fail."},
+        {"fault echo 3", SSRAM0, READ_FILE, "lost.bin", "Load SSRAM-0 Content to a File Fail."},
+        {"fault truncate 3", SSRAM0, READ_FILE, "lost.bin", "Load SSRAM-0 Content to a File Fail."},
+        {"fault checksum 3", SSRAM0, WRITE_FILE, "small.bin", "Write a File to SSRAM-0 Fail."},
     };
     for (const auto& c : cases) {
         linkFailures = 0;

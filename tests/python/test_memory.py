@@ -101,15 +101,26 @@ def test_files_round_trip(eeprom, sim, tmp_path, name):
     assert eeprom.verify(PATTERN[0x16:0x30], 0x16) and not eeprom.verify(bytearray(2), 0x16)
 
 
+def test_a_hex_file_of_intel_hex_records_is_read_as_records(eeprom, sim, tmp_path):
+    path = tmp_path / "records.hex"
+    # Two data bytes at offset 4, then the end record: the gap before them reads FF, as erased flash.
+    path.write_text(":02000400ABCD82\n:00000001FF\n")
+    assert eeprom.load(path, 0x100) == 6
+    assert chip(sim, "eeprom", 0x100, 6) == b"\xff\xff\xff\xff\xab\xcd"
+    assert eeprom.verify(path, 0x100)
+
+
 @pytest.mark.parametrize(
     "content, kwargs, error, message",
     [
         (b"x" * 0x101, {"offset": 0xF00}, ValueError, "holds 257 bytes, but from offset 3840 EEPROM has room for 256"),
         (b"ABCG", {"name": "bad.hex"}, ValueError, "is not a valid HEX file: the character at offset 3"),
+        (b"ABC", {"name": "odd.hex"}, ValueError, "odd number of hex digits, .* missing at offset 3"),
+        (b":02000000414200\n", {"name": "bad.hex"}, ValueError, "is not a valid Intel HEX file: .*wrong checksum"),
         (b"abc", {"length": 4}, ValueError, "holds fewer bytes than the length asks for"),
         (None, {}, OSError, "cannot open"),
     ],
-    ids=["too long", "bad hex", "too short", "missing"],
+    ids=["too long", "bad hex", "odd hex", "bad intel hex", "too short", "missing"],
 )
 def test_a_file_that_does_not_fit_writes_nothing(eeprom, sim, tmp_path, content, kwargs, error, message):
     path = tmp_path / kwargs.pop("name", "file.bin")
@@ -148,7 +159,7 @@ def test_a_lost_link_mid_transfer_raises_in_time_and_keeps_the_file(board, sim, 
             pulled.append(sim.ctl("unplug"))
 
     start = time.monotonic()
-    with pytest.raises(vx5h.LinkError, match="dump of SDRAM stopped at byte offset 0x.*: the link is lost"):
+    with pytest.raises(vx5h.LinkError, match=r"dump of SDRAM stopped at byte offset 0x.*: the link is lost \(.+\)"):
         board.memory("sdram").dump(target, 0, 8 << 20, progress=pull)
     assert time.monotonic() - start < 4
     assert board.closed and target.read_bytes() == b"old" and os.listdir(tmp_path) == ["keep.bin"]

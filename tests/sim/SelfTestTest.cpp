@@ -150,8 +150,11 @@ TEST_F(SelfTestOnSimulator, HealthyBoardPassesEverythingThatNeedsNoPersonAndRepo
 {
     TOptions options;
     options.destructive = true;
+    options.only = {"ssram-0", "sdram", "eeprom", "flash", "epcs", "gsensor", "sdcard", "hsmc", "rs232", "leds", "seg7",
+        "switches", "keys", "ir"};
+    options.skip = {"ssram-1"};
     const TReport report = Run(options);
-    ASSERT_EQ(report.tests.size(), TestNames().size());
+    ASSERT_EQ(report.tests.size(), TestNames().size() - 3);
     for (const auto& t : report.tests) {
         if (Interactive(t.name)) {
             EXPECT_EQ(t.outcome, Outcome::Skip) << t.name;
@@ -164,7 +167,13 @@ TEST_F(SelfTestOnSimulator, HealthyBoardPassesEverythingThatNeedsNoPersonAndRepo
     EXPECT_NE(Find(report, "gsensor")->message.find("|g| = 1.00 g"), std::string::npos);
     EXPECT_NE(Find(report, "sdcard")->message.find("3781 MB card"), std::string::npos);
 
+    // Reports of several boards are told apart by where, when and how each ran.
     const auto json = nlohmann::json::parse(JsonReport(report));
+    EXPECT_EQ(json["host"], platform::HostName());
+    EXPECT_EQ(json["host"].get<std::string>().empty(), false);
+    EXPECT_EQ(json["started"].get<std::string>().size(), std::string("2026-05-01T09:30:00Z").size());
+    EXPECT_EQ(json["options"]["skip"], nlohmann::json::array({"ssram-1"}));
+    EXPECT_EQ(json["result"], "passed");
     EXPECT_EQ(json["summary"]["tests"], report.tests.size());
     EXPECT_EQ(json["summary"]["failed"], 0);
     EXPECT_EQ(json["passed"], true);
@@ -175,7 +184,12 @@ TEST_F(SelfTestOnSimulator, HealthyBoardPassesEverythingThatNeedsNoPersonAndRepo
     const std::string junit = JunitReport(report);
     EXPECT_TRUE(WellFormedXml(junit, why)) << why << "\n" << junit;
     EXPECT_NE(junit.find("<skipped message=\"needs a person (run with --interactive)\"/>"), std::string::npos);
-    EXPECT_NE(TextReport(report).find(": the board passed"), std::string::npos);
+    EXPECT_NE(junit.find("hostname=\"" + platform::HostName() + "\" timestamp=\"" + report.started + "\""),
+        std::string::npos);
+    EXPECT_NE(junit.find("<property name=\"options\" value=\"--destructive --only ssram-0,"), std::string::npos);
+    const std::string text = TextReport(report);
+    EXPECT_NE(text.find("\ncable automatic, host " + report.host + ", started " + report.started), std::string::npos);
+    EXPECT_NE(text.find(": the board passed"), std::string::npos);
 }
 
 TEST_F(SelfTestOnSimulator, EachInjectedFaultIsFoundByItsTestInItsOwnWords)
@@ -199,7 +213,9 @@ TEST_F(SelfTestOnSimulator, EachInjectedFaultIsFoundByItsTestInItsOwnWords)
         {"mem fault ssram0 address 19 0", "mem fault ssram0 none", "ssram-0.address-bus", Outcome::Fail,
             "SSRAM-0 address line A19 stuck"},
         {"mem fault eeprom data 3 1", "mem fault eeprom none", "eeprom", Outcome::Fail,
-            "EEPROM word 0x000: expected 0x0001, read 0x0009"},
+            "EEPROM data line 3 stuck at 1"},
+        {"mem fault eeprom data 14 0", "mem fault eeprom none", "eeprom", Outcome::Fail,
+            "EEPROM data line 14 stuck at 0"},
         {"mem fault flash data 0 0", "mem fault flash none", "flash", Outcome::Fail,
             "FLASH word 0x000000: expected 0xFFFF, read 0xFFFE"},
         {"set gsensor 0 0 0", "set gsensor 0 0 16384", "gsensor", Outcome::Fail, "G-sensor reads |g| = 0.00 g"},
@@ -222,7 +238,7 @@ TEST_F(SelfTestOnSimulator, EachInjectedFaultIsFoundByItsTestInItsOwnWords)
         ASSERT_NE(t, nullptr) << c.test;
         EXPECT_EQ(t->outcome, c.outcome) << c.fault << ": " << t->message;
         EXPECT_EQ(t->message.rfind(c.words, 0), 0u) << c.fault << ": " << t->message;
-        EXPECT_EQ(report.Passed(), c.outcome != Outcome::Fail) << c.fault;
+        EXPECT_EQ(report.Result(), c.outcome == Outcome::Fail ? RunResult::Failed : RunResult::NothingRun) << c.fault;
     }
 }
 
@@ -246,23 +262,37 @@ TEST_F(SelfTestOnSimulator, SelectionSkipsAndALostLinkEndTheRunCleanly)
     EXPECT_EQ(Find(report, "flash")->message, "erases the chip (run with --destructive)");
     EXPECT_EQ(Find(report, "leds")->message, "no terminal to ask");
 
-    // Ctrl-C during the first test: the rest is skipped, none is failed.
+    // Nothing run is no pass: every selected test skipped, or none selected.
+    TOptions flashOnly;
+    flashOnly.only = {"flash"};
+    EXPECT_EQ(Run(flashOnly).Result(), RunResult::NothingRun);
+    flashOnly.skip = {"flash"};
+    EXPECT_EQ(Run(flashOnly).Result(), RunResult::NothingRun);
+
+    // Ctrl-C during the first test: the rest is skipped, none is failed, and the run says
+    // it was stopped.
     TBoardAccess access(board);
     TNobody nobody;
     int asked = 0;
     report = selftest::Run(access, nobody, TOptions{}, {}, [&asked] { return ++asked > 3; });
     EXPECT_EQ(report.tests[0].outcome, Outcome::Pass);
     EXPECT_EQ(report.tests.back().message, "stopped");
-    EXPECT_TRUE(report.Passed());
+    EXPECT_EQ(report.Result(), RunResult::Stopped);
+    EXPECT_NE(TextReport(report).find(": stopped; the board was not judged\n"), std::string::npos);
 
+    // A lost link is the run's error, not a fault of the board.
     sim->Ctl("unplug");
     report = Run(TOptions{});
     sim->Ctl("plug");
-    EXPECT_EQ(report.tests[0].outcome, Outcome::Fail);
+    EXPECT_EQ(report.tests[0].outcome, Outcome::Error);
     EXPECT_EQ(report.tests[0].message.rfind("link lost while", 0), 0u) << report.tests[0].message;
     for (std::size_t i = 1; i < report.tests.size(); ++i)
         EXPECT_EQ(report.tests[i].message, "link lost") << report.tests[i].name;
-    EXPECT_FALSE(report.Passed());
+    EXPECT_EQ(report.Result(), RunResult::LinkLost);
+    EXPECT_EQ(nlohmann::json::parse(JsonReport(report))["tests"][0]["result"], "ERROR");
+    const std::string junit = JunitReport(report);
+    EXPECT_NE(junit.find("errors=\"1\""), std::string::npos);
+    EXPECT_NE(junit.find("<error message=\"link lost while"), std::string::npos);
 }
 
 TEST_F(SelfTestOnSimulator, InteractiveTestsAskTheirQuestionsAndWatchTheInputs)

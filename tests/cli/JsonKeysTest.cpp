@@ -1,0 +1,91 @@
+// The JSON of every command that prints data against the keys docs/command-line.md
+// promises scripts: each documented command is run and its keys compared, and every
+// data command has its row.
+#include "CliHarness.h"
+
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+
+using clitest::CliTest;
+using nlohmann::json;
+
+namespace {
+
+struct TDocumentedKeys {
+    std::string command;
+    std::string object; // "" for the object itself, "name" or "name[]" for one inside it
+    std::set<std::string> keys;
+};
+
+// The rows "| `COMMAND` | OBJECT | `key`, `key` |" of the JSON table.
+std::vector<TDocumentedKeys> DocumentedKeys()
+{
+    std::ifstream file(VX5H_COMMAND_LINE_DOC);
+    std::stringstream text;
+    text << file.rdbuf();
+    std::vector<TDocumentedKeys> rows;
+    const std::regex row(R"(^\| `([^`]*--json[^`]*)` \| ([^|]*) \| (.*) \|$)");
+    const std::regex key("`([a-z_]+)`");
+    std::string line;
+    while (std::getline(text, line)) {
+        std::smatch match;
+        if (!std::regex_match(line, match, row))
+            continue;
+        TDocumentedKeys documented{match[1], match[2], {}};
+        if (documented.object.front() == '`')
+            documented.object = documented.object.substr(1, documented.object.find('`', 1) - 1);
+        else
+            documented.object.clear();
+        const std::string keys = match[3];
+        for (std::sregex_iterator k(keys.begin(), keys.end(), key), end; k != end; ++k)
+            documented.keys.insert((*k)[1]);
+        rows.push_back(documented);
+    }
+    return rows;
+}
+
+// What the receivers need to have something to print, and how a watch is ended.
+std::string During(const std::string& command)
+{
+    std::string during = command.rfind("ir", 0) == 0 ? "CTL ir 0x05" : command.rfind("rs232", 0) == 0 ? "CTL rs232 hi" : "";
+    if (command.find("--watch") != std::string::npos)
+        during += std::string(during.empty() ? "" : "; ") + "sleep 0.3; kill -INT $PID";
+    return during;
+}
+
+TEST_F(CliTest, EveryDataCommandsJsonHasTheDocumentedKeys)
+{
+    sim->Ctl("hsmc adapter");
+    const std::vector<TDocumentedKeys> rows = DocumentedKeys();
+    std::map<std::string, json> outputs;
+    std::set<std::string> commands;
+    for (const TDocumentedKeys& row : rows) {
+        SCOPED_TRACE(row.command + " " + row.object);
+        if (!outputs.count(row.command)) {
+            const std::string during = During(row.command);
+            const clitest::TRun run = during.empty()
+                ? clitest::Vx5h(row.command)
+                : clitest::Vx5hWhile(row.command, 500, clitest::WithSimControl(during, *sim));
+            ASSERT_EQ(run.code, 0) << run.err;
+            outputs[row.command] = json::parse(run.out.substr(0, run.out.find('\n')));
+        }
+        json object = outputs[row.command];
+        if (row.object.size() > 2 && row.object.substr(row.object.size() - 2) == "[]")
+            object = object.at(row.object.substr(0, row.object.size() - 2)).at(0);
+        else if (!row.object.empty())
+            object = object.at(row.object);
+        std::set<std::string> keys;
+        for (const auto& item : object.items())
+            keys.insert(item.key());
+        EXPECT_EQ(keys, row.keys);
+        commands.insert(row.command.substr(0, row.command.find(" -")));
+    }
+    for (const char* command : {"info", "switches", "keys", "gsensor", "ir", "rs232 receive", "mem read sdram 0 10",
+             "vga", "sd", "hsmc", "doctor", "selftest"})
+        EXPECT_TRUE(commands.count(command)) << command << " has no documented keys";
+}
+
+} // namespace
