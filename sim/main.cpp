@@ -1,20 +1,15 @@
-// vx5h-board-sim: the simulated VX5h-260 board, served on a per-user Unix socket, and the
+// vx5h-board-sim: the simulated VX5h-260 board, served on a per-user Unix socket
+// (a named pipe on Windows), and the
 // control commands that play the world around it (see README.md).
 #include "sim/Endpoint.h"
 #include "sim/Image.h"
-#include "sim/Replay.h"
-#include "sim/Server.h"
+#include "sim/Serve.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
-#include <memory>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -26,7 +21,8 @@ void PrintUsage(std::FILE* to)
         "         (the board of a transcript; exits 0 when every step on record was asked for)\n"
         "       vx5h-board-sim ctl COMMAND [ARGS...]   (ctl help lists the commands)\n"
         "The socket is $VX5H_SIM_SOCKET, else vx5h-board-sim.sock in this user's own folder:\n"
-        "$XDG_RUNTIME_DIR/vx5h, else /tmp/vx5h-<uid> (owner only, mode 0700).\n");
+        "$XDG_RUNTIME_DIR/vx5h, else /tmp/vx5h-<uid> (owner only, mode 0700). On Windows it\n"
+        "is the named pipe \\\\.\\pipe\\vx5h-board-sim-<the user's SID>, open to this user only.\n");
 }
 
 // The socket of this user's simulator; empty after saying why there is none.
@@ -78,57 +74,6 @@ int RunControlCommand(int argc, char** argv)
     return reply.status;
 }
 
-// Detaches from the caller; the caller's process returns only once the daemon listens (0)
-// or could not (1), so that whoever starts it can connect right away.
-int Daemonize(const std::string& path, std::uint32_t idleExit)
-{
-    int ready[2];
-    if (::pipe2(ready, O_CLOEXEC) != 0)
-        return 1;
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        return 1;
-    if (pid > 0) {
-        ::close(ready[1]);
-        char answer = 0;
-        while (::read(ready[0], &answer, 1) < 0 && errno == EINTR) { }
-        ::waitpid(pid, nullptr, 0); // the intermediate child, gone right after its fork
-        return answer == 'R' ? 0 : 1;
-    }
-    ::close(ready[0]);
-    ::setsid();
-    if (::fork() > 0)
-        ::_exit(0); // not a session leader: the daemon can never gain a terminal
-    if (::chdir("/") != 0) { }
-    // Nothing of the starter's may stay open here, or a test runner waiting for its
-    // child's output would wait for the daemon too.
-    const int null = ::open("/dev/null", O_RDWR);
-    for (int fd = 0; fd < 3; ++fd)
-        ::dup2(null, fd);
-    if (ready[1] != 3) {
-        ::dup2(ready[1], 3);
-        ready[1] = 3;
-    }
-    ::close_range(4, ~0U, 0);
-
-    // Its output goes to its own bounded log beside the socket, not to /dev/null.
-    sim::TDaemonLog log(sim::TDaemonLog::PathFor(path), sim::TDaemonLog::DEFAULT_MAX_BYTES, true);
-    sim::InstallStopSignals();
-    sim::TServer server(path, idleExit);
-    server.SetLog(&log);
-    std::string error;
-    if (!server.Listen(error)) {
-        log.Write("cannot serve " + path + ": " + error);
-        (void)!::write(ready[1], "E", 1);
-        ::_exit(1);
-    }
-    log.Write("serving the VX5h-260 on " + path + " (pid " + std::to_string(::getpid()) + ")");
-    (void)!::write(ready[1], "R", 1);
-    ::close(ready[1]);
-    server.Run();
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -165,32 +110,5 @@ int main(int argc, char** argv)
     }
     if (path.empty() && (path = SocketPathOrComplain()).empty())
         return 1;
-    if (daemon && replayPath.empty())
-        return Daemonize(path, idleExit);
-    std::unique_ptr<sim::TReplay> replay;
-    if (!replayPath.empty()) {
-        std::string error;
-        replay = sim::LoadReplay(replayPath, std::max(replaySpeed, 0.0),
-            [](const std::string& line) { std::fprintf(stderr, "vx5h-board-sim: %s\n", line.c_str()); }, error);
-        if (!replay || daemon) {
-            std::fprintf(stderr, "vx5h-board-sim: --replay: %s\n", daemon ? "runs in the foreground only" : error.c_str());
-            return 2;
-        }
-    }
-
-    sim::InstallStopSignals();
-    sim::TServer server(path, idleExit);
-    std::string error;
-    if (!server.Listen(error)) {
-        std::fprintf(stderr, "vx5h-board-sim: %s\n", error.c_str());
-        return 1;
-    }
-    if (replay)
-        sim::AttachReplay(server, *replay);
-    std::fprintf(stderr, "vx5h-board-sim: serving the VX5h-260 on %s\n", path.c_str());
-    server.Run();
-    if (!replay)
-        return 0;
-    std::fprintf(stderr, "vx5h-board-sim: replay %s\n", replay->Status().c_str());
-    return replay->Complete() ? 0 : 1;
+    return sim::Serve({path, idleExit, daemon, replayPath, replaySpeed});
 }
