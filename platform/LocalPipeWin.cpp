@@ -211,6 +211,7 @@ void LocalPipe::Break()
 }
 
 struct LocalPipeListener::Impl {
+    THandle claim; // the name's mutex, held while we serve it
     std::wstring name;
     std::string securityText; // this user alone may open it
     THandle waiting;          // the instance the next client connects to
@@ -280,6 +281,16 @@ std::unique_ptr<LocalPipeListener> LocalPipeListener::Listen(const std::string& 
     }
     auto impl = std::make_unique<Impl>();
     impl->name = win::Widen(name);
+    // Besides the pipe's own first-instance rule (which wine does not keep), a mutex named
+    // after the endpoint: whoever made it serves the name. The system drops it with its
+    // process, so a simulator that crashed leaves no claim behind.
+    std::wstring claim = L"Local\\" + impl->name;
+    std::replace(claim.begin() + 6, claim.end(), L'\\', L'/');
+    impl->claim.Reset(::CreateMutexW(nullptr, FALSE, claim.c_str()));
+    if (!impl->claim.h || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        error = "another process serves " + name;
+        return nullptr;
+    }
     // Protected (no inherited entries): full access for this user, nobody else.
     impl->securityText = "D:P(A;;GA;;;" + me + ")";
     if (impl->name.empty() || !impl->connected.h || !impl->Offer(true, error))

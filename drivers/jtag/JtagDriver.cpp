@@ -6,6 +6,7 @@
 #include "drivers/common/VendorLibrary.h"
 #include "drivers/jtag/SimLink.h"
 #include "drivers/jtag/VendorLink.h"
+#include "platform/Export.h"
 
 #include <cstdio>
 #include <cstring>
@@ -14,7 +15,7 @@
 #include <mutex>
 #include <string>
 
-#define JTAG_EXPORT extern "C" __attribute__((visibility("default")))
+#define JTAG_EXPORT VX5H_EXPORT
 
 namespace {
 

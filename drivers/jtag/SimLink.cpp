@@ -19,21 +19,6 @@ constexpr int WRITE_TIMEOUT_MS = 5000;
 constexpr int SOCKET_BUFFER = 2 * 1024 * 1024;
 constexpr std::size_t READ_BUFFER = 256 * 1024;
 constexpr long IDLE_WAIT_NS = 125000;
-constexpr const char* DESCRIPTION = "USB-Blaster [VX5h-260 simulator]";
-
-Failure Refusal(char answer)
-{
-    switch (answer) {
-    case sim::JTAG_REFUSED:
-        return {LinkError::InUse, "The board is in use by another program: the simulated cable is taken"};
-    case sim::JTAG_UNPLUGGED:
-        return {LinkError::NoCable, "The simulated board's cable is unplugged"};
-    case sim::JTAG_NO_UART:
-        return {LinkError::NoJtagUart, "The simulated board's FPGA is not configured: no JTAG UART"};
-    default:
-        return {LinkError::ServerUnreachable, "The board simulator does not answer"};
-    }
-}
 
 } // namespace
 
@@ -55,7 +40,7 @@ std::unique_ptr<Link> SimLink::Open(Failure& failure)
     if (!sim::SendAll(fd, &sim::HELLO_JTAG, 1, HANDSHAKE_TIMEOUT_MS)
         || !sim::ReceiveAll(fd, &answer, 1, HANDSHAKE_TIMEOUT_MS) || answer != sim::JTAG_ACCEPTED) {
         ::close(fd);
-        failure = Refusal(answer);
+        failure = SimulatorRefusal(answer);
         return nullptr;
     }
     return std::unique_ptr<Link>(new SimLink(fd));
@@ -68,7 +53,7 @@ SimLink::SimLink(int socket)
 
 SimLink::~SimLink() { ::close(fd_); }
 
-std::string SimLink::Description() const { return DESCRIPTION; }
+std::string SimLink::Description() const { return SIMULATOR_DESCRIPTION; }
 
 std::int32_t SimLink::Read(std::uint8_t* dest, std::int32_t count)
 {

@@ -8,7 +8,13 @@
 
 namespace drivers {
 
-// The simulated board's cable: its byte stream over the simulator's Unix socket. The
+constexpr const char* SIMULATOR_DESCRIPTION = "USB-Blaster [VX5h-260 simulator]";
+
+// Why the simulator did not give us its cable, from its answer to our hello.
+Failure SimulatorRefusal(char answer);
+
+// The simulated board's cable: its byte stream over the simulator's Unix socket (on
+// Windows its named pipe, SimLinkPipe.cpp, whose Open returns a link of its own). The
 // simulator is started on demand, as a JTAG server daemon would be, from the folder this
 // library was loaded from.
 class SimLink : public Link {
