@@ -4,7 +4,10 @@ add_executable(windows_driver_tests ${CMAKE_CURRENT_LIST_DIR}/DriversTest.cpp)
 target_link_libraries(windows_driver_tests PRIVATE board config simlink platform GTest::gtest_main)
 target_compile_definitions(windows_driver_tests PRIVATE VX5H_TEST_BIN_DIR="${VX5H_BIN_DIR}")
 add_dependencies(windows_driver_tests qelvano_jtag qelvano_download vx5h-board-sim vx5h-image)
-gtest_discover_tests(windows_driver_tests PROPERTIES LABELS "core;wine" DISCOVERY_TIMEOUT 120)
+# The tools' folder is the machine's registry, which the core tests and the vendor tests
+# set side by side with these; with none, the automatic choice is the simulator.
+gtest_discover_tests(windows_driver_tests PROPERTIES LABELS "core;wine" RESOURCE_LOCK vx5h_tools_registry
+  DISCOVERY_TIMEOUT 120)
 
 # The vendor's way on Windows: stand-ins of its tools in an installation of their own
 # layout (bin64 for 64-bit, bin for 32-bit), which the test names in the registry.
@@ -36,4 +39,11 @@ target_compile_definitions(windows_vendor_tests PRIVATE VX5H_TEST_BIN_DIR="${VX5
   VX5H_STANDIN_QUARTUS="${standin_quartus}" VX5H_WORK_DIR="${CMAKE_CURRENT_BINARY_DIR}")
 add_dependencies(windows_vendor_tests qelvano_jtag qelvano_download standin_jtag_client standin_jtag_atlantic
   standin_quartus_pgm)
-gtest_discover_tests(windows_vendor_tests PROPERTIES LABELS "core;wine" DISCOVERY_TIMEOUT 120)
+gtest_discover_tests(windows_vendor_tests PROPERTIES LABELS "core;wine" RESOURCE_LOCK vx5h_tools_registry
+  DISCOVERY_TIMEOUT 120)
+
+# The benchmark of the simulated board through our libraries, for bench/sim-under-wine.sh
+# (the Windows cross build has no bench/ of its own).
+add_executable(vx5h-bench-endpoint ${PROJECT_SOURCE_DIR}/bench/SimOverEndpoint.cpp)
+target_link_libraries(vx5h-bench-endpoint PRIVATE board config simlink platform)
+add_dependencies(vx5h-bench-endpoint qelvano_jtag qelvano_download vx5h-board-sim vx5h-image)
