@@ -165,6 +165,37 @@ answer_dialog() {
     e2e_fail "the dialog '$1' stayed"
 }
 
+# LED (the active page after the connect): Unlight All, then GLED0 alone lit; $1 is the
+# command that tells whether the board's state holds a text.
+led_steps() {
+    page_click $(( 218 + 32 )) $(( 243 + 8 ))
+    e2e_wait_for 5 "$1 '\"leds\":0,'" || e2e_fail "Unlight All did not reach the board"
+    page_click $(( 332 + 12 )) $(( 40 + 18 ))
+    e2e_wait_for 5 "$1 '\"leds\":1,'" || e2e_fail "the LED click did not reach the board"
+}
+
+# Memory: BEEF to word 12h of SSRAM-0 (bytes 24h-25h), read back, then words 0-1Fh dumped
+# to the HEX file $1.
+memory_steps() {
+    local file=$1 before dump
+    e2e_click_tab "Memory"
+    sleep 0.5
+    page_type 98 69 "12"
+    page_type 219 69 "BEEF"
+    page_click $(( 189 + 32 )) $(( 89 + 8 ))
+    before=$(page_crop_sum 306 60 62 19)
+    page_click $(( 306 + 32 )) $(( 89 + 8 ))
+    e2e_wait_for 5 '[ "$(page_crop_sum 306 60 62 19)" != "$before" ]' || e2e_fail "rDATA did not change"
+    page_type 98 213 "0"
+    page_type 220 213 "20"
+    page_click $(( 187 + 88 )) $(( 236 + 8 ))
+    answer_dialog "Load Memory Content to a File" "$file"
+    e2e_wait_for 15 '[ -s "$file" ]' || e2e_fail "no dump file"
+    dump=$(cat "$file")
+    [ "${#dump}" = 128 ] && [ "${dump:72:4}" = EFBE ] || e2e_fail "the dump lacks the word written: $dump"
+    sleep 0.3
+}
+
 e2e_start_xvfb
 make_prefix
 
@@ -183,27 +214,9 @@ e2e_log "connected to the simulator $E2E_CONNECTED_MS ms after the start (simula
 sim_state_has '"configured":true' || e2e_fail "the simulator does not hold the image"
 log_has "simulator" || e2e_fail "connected to something other than the simulator"
 e2e_shot sim-connected
-page_click $(( 218 + 32 )) $(( 243 + 8 ))
-e2e_wait_for 5 'sim_state_has "\"leds\":0,"' || e2e_fail "Unlight All did not reach the simulator"
-page_click $(( 332 + 12 )) $(( 40 + 18 ))
-e2e_wait_for 5 'sim_state_has "\"leds\":1,"' || e2e_fail "the LED click did not reach the simulator"
+led_steps sim_state_has
 e2e_shot sim-led-page
-e2e_click_tab "Memory"
-sleep 0.5
-page_type 98 69 "12"
-page_type 219 69 "BEEF"
-page_click $(( 189 + 32 )) $(( 89 + 8 ))
-before=$(page_crop_sum 306 60 62 19)
-page_click $(( 306 + 32 )) $(( 89 + 8 ))
-e2e_wait_for 5 '[ "$(page_crop_sum 306 60 62 19)" != "$before" ]' || e2e_fail "rDATA did not change"
-page_type 98 213 "0"
-page_type 220 213 "20"
-page_click $(( 187 + 88 )) $(( 236 + 8 ))
-answer_dialog "Load Memory Content to a File" "$E2E_TMP/sim-dump.hex"
-e2e_wait_for 15 '[ -s "$E2E_TMP/sim-dump.hex" ]' || e2e_fail "no dump file from the simulator"
-dump=$(cat "$E2E_TMP/sim-dump.hex")
-[ "${#dump}" = 128 ] && [ "${dump:72:4}" = EFBE ] || e2e_fail "the simulator's dump lacks the word written: $dump"
-sleep 0.3
+memory_steps "$E2E_TMP/sim-dump.hex"
 e2e_shot sim-memory-page
 sim_ctl set gsensor 4000 -2000 15000 >/dev/null
 e2e_click_tab "G-Sensor"
@@ -259,31 +272,10 @@ press_ok "$(e2e_window_of "$second")"
 e2e_wait_for 15 '! kill -0 $second' || e2e_fail "the second start did not end"
 kill -0 "$E2E_PANEL_PID" || e2e_fail "the first program ended"
 
-# LED (the active page after the connect): Unlight All, then GLED0 alone lit.
-page_click $(( 218 + 32 )) $(( 243 + 8 ))
-e2e_wait_for 5 'e2e_state_has "\"leds\":0,"' || e2e_fail "Unlight All did not reach the board"
-page_click $(( 332 + 12 )) $(( 40 + 18 ))
-e2e_wait_for 5 'e2e_state_has "\"leds\":1,"' || e2e_fail "the LED click did not reach the board"
+led_steps e2e_state_has
 e2e_shot led-page
 
-# Memory: BEEF to word 12h of SSRAM-0 (bytes 24h-25h), read back, then words 0-1Fh dumped
-# to a HEX file.
-e2e_click_tab "Memory"
-sleep 0.5
-page_type 98 69 "12"
-page_type 219 69 "BEEF"
-page_click $(( 189 + 32 )) $(( 89 + 8 ))
-before=$(page_crop_sum 306 60 62 19)
-page_click $(( 306 + 32 )) $(( 89 + 8 ))
-e2e_wait_for 5 '[ "$(page_crop_sum 306 60 62 19)" != "$before" ]' || e2e_fail "rDATA did not change"
-page_type 98 213 "0"
-page_type 220 213 "20"
-page_click $(( 187 + 88 )) $(( 236 + 8 ))
-answer_dialog "Load Memory Content to a File" "$E2E_TMP/dump.hex"
-e2e_wait_for 15 '[ -s "$E2E_TMP/dump.hex" ]' || e2e_fail "no dump file"
-dump=$(cat "$E2E_TMP/dump.hex")
-[ "${#dump}" = 128 ] && [ "${dump:72:4}" = EFBE ] || e2e_fail "the dump lacks the word written: $dump"
-sleep 0.3
+memory_steps "$E2E_TMP/dump.hex"
 e2e_shot memory-page
 
 e2e_click_tab "G-Sensor"
