@@ -8,7 +8,49 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <utility>
+
+namespace {
+
+// The programmer tools' folder is current while any link opens, and the folder that was
+// current before the first of them once the last has ended: ports of several boards may
+// open side by side, none may pull the folder from under another's open, and a script's
+// relative file names count from its own folder.
+class TToolsFolderVisit {
+public:
+    TToolsFolderVisit()
+    {
+        const std::lock_guard<std::mutex> guard(Shared().lock);
+        if (Shared().visitors++ == 0) {
+            Shared().home = platform::CurrentDirectory();
+            if (const auto tools = platform::ProgrammerToolsFolder())
+                platform::SetCurrentDirectory(*tools);
+        }
+    }
+    ~TToolsFolderVisit()
+    {
+        const std::lock_guard<std::mutex> guard(Shared().lock);
+        if (--Shared().visitors == 0)
+            platform::SetCurrentDirectory(Shared().home.empty() ? platform::ExecutableFolder() : Shared().home);
+    }
+    TToolsFolderVisit(const TToolsFolderVisit&) = delete;
+    TToolsFolderVisit& operator=(const TToolsFolderVisit&) = delete;
+
+private:
+    struct TShared {
+        std::mutex lock;
+        int visitors = 0;
+        std::string home;
+    };
+    static TShared& Shared()
+    {
+        static TShared shared;
+        return shared;
+    }
+};
+
+} // namespace
 
 TJtagPort::TJtagPort(std::int32_t cableIndex, std::string cableName)
     : m_CableIndex(cableIndex)
@@ -58,11 +100,13 @@ bool TJtagPort::Open()
     if (!m_Library || !m_Open)
         return false;
     Close();
+    if (!platform::LinkOpenNeedsToolsFolder()) {
+        m_Link = m_Open(m_CableIndex, m_CableName.c_str());
+        return m_Link != 0;
+    }
     // The library finds the programmer tools' helpers relative to the current directory.
-    if (const auto tools = platform::ProgrammerToolsFolder())
-        platform::SetCurrentDirectory(*tools);
+    const TToolsFolderVisit visit;
     m_Link = m_Open(m_CableIndex, m_CableName.c_str());
-    platform::SetCurrentDirectory(platform::ExecutableFolder());
     return m_Link != 0;
 }
 

@@ -56,6 +56,8 @@ std::optional<std::string> ProgrammerToolsFolder()
     return WithSeparator(root) + "bin";
 }
 
+bool LinkOpenNeedsToolsFolder() { return false; }
+
 bool FileExists(const std::string& path)
 {
     std::error_code ec;
