@@ -534,8 +534,10 @@ void TServer::Run()
         std::erase_if(connections_, [](const std::unique_ptr<Connection>& c) { return c->dead; });
         if (jtag_)
             Touch(now);
-        if (idleExitSeconds_ && connections_.empty()
-            && now - LastActivityUs() > std::uint64_t(idleExitSeconds_) * 1000000) {
+        // Another board of the lab may have been busy after `now` was taken.
+        const std::uint64_t last = LastActivityUs();
+        if (idleExitSeconds_ && connections_.empty() && now > last
+            && now - last > std::uint64_t(idleExitSeconds_) * 1000000) {
             Note("idle for " + std::to_string(idleExitSeconds_) + " s: leaving");
             break;
         }
