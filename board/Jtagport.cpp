@@ -13,26 +13,23 @@
 
 namespace {
 
-// The programmer tools' folder is current while any link opens, and the folder that was
-// current before the first of them once the last has ended: ports of several boards may
-// open side by side, none may pull the folder from under another's open, and a script's
-// relative file names count from its own folder.
+// The programmer tools' folder is current while any link opens, and the program's own
+// folder once the last open has ended: ports of several boards may open side by side,
+// and none may pull the folder from under another's open.
 class TToolsFolderVisit {
 public:
     TToolsFolderVisit()
     {
         const std::lock_guard<std::mutex> guard(Shared().lock);
-        if (Shared().visitors++ == 0) {
-            Shared().home = platform::CurrentDirectory();
+        if (Shared().visitors++ == 0)
             if (const auto tools = platform::ProgrammerToolsFolder())
                 platform::SetCurrentDirectory(*tools);
-        }
     }
     ~TToolsFolderVisit()
     {
         const std::lock_guard<std::mutex> guard(Shared().lock);
         if (--Shared().visitors == 0)
-            platform::SetCurrentDirectory(Shared().home.empty() ? platform::ExecutableFolder() : Shared().home);
+            platform::SetCurrentDirectory(platform::ExecutableFolder());
     }
     TToolsFolderVisit(const TToolsFolderVisit&) = delete;
     TToolsFolderVisit& operator=(const TToolsFolderVisit&) = delete;
@@ -41,7 +38,6 @@ private:
     struct TShared {
         std::mutex lock;
         int visitors = 0;
-        std::string home;
     };
     static TShared& Shared()
     {
@@ -100,10 +96,6 @@ bool TJtagPort::Open()
     if (!m_Library || !m_Open)
         return false;
     Close();
-    if (!platform::LinkOpenNeedsToolsFolder()) {
-        m_Link = m_Open(m_CableIndex, m_CableName.c_str());
-        return m_Link != 0;
-    }
     // The library finds the programmer tools' helpers relative to the current directory.
     const TToolsFolderVisit visit;
     m_Link = m_Open(m_CableIndex, m_CableName.c_str());

@@ -56,8 +56,6 @@ std::optional<std::string> ProgrammerToolsFolder()
     return WithSeparator(root) + "bin";
 }
 
-bool LinkOpenNeedsToolsFolder() { return false; }
-
 bool FileExists(const std::string& path)
 {
     std::error_code ec;

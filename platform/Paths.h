@@ -39,12 +39,6 @@ bool SetCurrentDirectory(const std::string& folder);
 // counts as not installed.
 std::optional<std::string> ProgrammerToolsFolder();
 
-// Whether a JTAG link is opened with the programmer tools' folder as the current one: the
-// board maker's library for Windows finds the tools' helpers there. Elsewhere our own
-// libraries load everything by full path, and a process-wide folder moved by one
-// thread's open would move under another thread's relative file names.
-bool LinkOpenNeedsToolsFolder();
-
 // Last path component ("/a/b/c.sof" -> "c.sof").
 std::string FileNameOf(const std::string& path);
 

@@ -109,8 +109,6 @@ bool SetCurrentDirectory(const std::string& folder)
     return !wide.empty() && ::SetCurrentDirectoryW(wide.c_str()) != 0;
 }
 
-bool LinkOpenNeedsToolsFolder() { return true; }
-
 std::optional<std::string> ProgrammerToolsFolder()
 {
     // The key is opened with creation allowed (where the user may, a missing key is made,
