@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <unistd.h>
 
@@ -202,5 +203,48 @@ TEST_F(LabOfThree, WhatSeveralBoardsCannotShareIsAUsageError)
         EXPECT_NE(run.err.find(refusal.why), std::string::npos) << run.err;
     }
 }
+
+#ifdef VX5H_FAKE_QUARTUS
+// The vendor's stand-in serves the lab's boards as one local and two remote cables, named
+// as jtagconfig names them: spaces, colons and brackets reach the library and the
+// programmer intact, and a remote cable one program holds is "in use" to another.
+TEST_F(LabOfThree, RemoteCableNamesReachTheLibraryAndTheProgrammerIntact)
+{
+    const std::string remote = "USB-BlasterII on labhost:1310 [3-1.4.1]";
+    const std::string log = Folder() + "/vendor.log";
+    const std::pair<const char*, std::string> environment[] = {{"QUARTUS_ROOTDIR", VX5H_FAKE_QUARTUS},
+        {"FAKE_ATLANTIC", "cables=USB-Blaster [1-1]|USB-Blaster on labhost [1-1]|" + remote},
+        {"FAKE_VENDOR_LOG", log}};
+    for (const auto& [name, value] : environment)
+        ::setenv(name, value.c_str(), 1);
+    const clitest::TRun configured
+        = Vx5h("--cable '" + remote + "' configure " VX5H_FAKE_QUARTUS "/board/VX5h_260_ControlPanel.sof");
+    EXPECT_EQ(configured.code, 0) << configured.err;
+    EXPECT_NE(Slurp(log).find("quartus_pgm\n-c\n" + remote + "\n-m\nJTAG\n"), std::string::npos) << Slurp(log);
+    const clitest::TRun led = Vx5h("--cable '" + remote + "' led 7");
+    EXPECT_EQ(led.code, 0) << led.err;
+    EXPECT_EQ(StateOf("sim-3").at("leds"), 7);
+    EXPECT_EQ(StateOf("sim-2").at("leds"), 0);
+
+    const std::string second = Folder() + "/second.txt";
+    clitest::Vx5hWhile("--cable '" + remote + "' ir --watch", 800,
+        "'" + testsupport::SimulatedBoard::BinFolder() + "vx5h' --cable '" + remote + "' info >'" + second
+            + "' 2>&1; echo \"exit $?\" >>'" + second + "'; kill -INT $PID");
+    EXPECT_NE(Slurp(second).find("in use by another program"), std::string::npos) << Slurp(second);
+    EXPECT_NE(Slurp(second).find("exit 4"), std::string::npos) << Slurp(second);
+
+    const clitest::TRun boards = Vx5h("boards --json --budget 3");
+    const json found = json::parse(boards.out);
+    std::map<std::string, std::string> where;
+    for (const json& cable : found)
+        where[cable["cable"]] = cable["where"];
+    EXPECT_EQ(where["USB-Blaster [1-1]"], "local");
+    EXPECT_EQ(where["USB-Blaster on labhost [1-1]"], "remote");
+    EXPECT_EQ(where[remote], "remote");
+    EXPECT_EQ(where["sim-3"], "simulated");
+    for (const auto& entry : environment)
+        ::unsetenv(entry.first);
+}
+#endif
 
 } // namespace
