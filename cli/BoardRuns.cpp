@@ -75,15 +75,6 @@ std::string HostOf(const std::string& cable)
     return remote.empty() ? platform::HostName() : remote;
 }
 
-const char* WhereText(const std::string& cable)
-{
-    switch (cables::WhereIs(cable)) {
-    case cables::TWhere::Simulated: return "simulated";
-    case cables::TWhere::Remote: return "remote";
-    default: return "local";
-    }
-}
-
 // The exit code a board's run stands for.
 int ExitOf(const platform::TProgramRun& run)
 {
@@ -254,7 +245,7 @@ int TBoardRuns::Report()
         worst = std::max(worst, board->exitCode);
         const std::string errors = board->run.errors + EndText(*board, m_BudgetMs);
         if (m_Json) {
-            nlohmann::json one = {{"where", WhereText(board->cable)}, {"exit", board->exitCode},
+            nlohmann::json one = {{"where", cables::WhereName(cables::WhereIs(board->cable))}, {"exit", board->exitCode},
                 {"seconds", board->elapsedMs / 1000.0}};
             const nlohmann::json result = nlohmann::json::parse(board->run.output, nullptr, false);
             if (!board->run.output.empty() && !result.is_discarded())

@@ -27,22 +27,13 @@ struct TBoardsArgs {
     std::string probe; // the one cable this vx5h asks, for the vx5h that lists them all
 };
 
-const char* WhereText(cables::TWhere where)
-{
-    switch (where) {
-    case cables::TWhere::Simulated: return "simulated";
-    case cables::TWhere::Remote: return "remote";
-    default: return "local";
-    }
-}
-
 // Asks one cable's board, without configuring its FPGA. The link's own words tell a cable
 // another program holds: the driver libraries say "in use by another program: <who>",
 // naming the holder where the vendor's server does.
 nlohmann::json Probe(const std::string& cable)
 {
     const connection::TConnectOutcome outcome = connection::ConnectBoard({cable, false, {}, {}, {}});
-    nlohmann::json probe = {{"cable", cable}, {"where", WhereText(cables::WhereIs(cable))},
+    nlohmann::json probe = {{"cable", cable}, {"where", cables::WhereName(cables::WhereIs(cable))},
         {"answers", outcome.board != nullptr}, {"image", nullptr}, {"in_use", false}, {"held_by", nullptr},
         {"detail", outcome.message}};
     if (outcome.board)
@@ -70,7 +61,7 @@ nlohmann::json Asked(const std::string& cable, const platform::TProgramRun& run,
     const std::string detail = run.end == platform::TProgramRun::TEnd::OutOfTime
         ? std::string("no answer within ") + budget + " s"
         : "could not be asked";
-    return {{"cable", cable}, {"where", WhereText(cables::WhereIs(cable))}, {"answers", false}, {"image", nullptr},
+    return {{"cable", cable}, {"where", cables::WhereName(cables::WhereIs(cable))}, {"answers", false}, {"image", nullptr},
         {"in_use", false}, {"held_by", nullptr}, {"detail", detail}};
 }
 

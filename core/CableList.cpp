@@ -89,6 +89,15 @@ TWhere WhereIs(const std::string& cable)
     return RemoteHost(cable).empty() ? TWhere::Local : TWhere::Remote;
 }
 
+const char* WhereName(TWhere where)
+{
+    switch (where) {
+    case TWhere::Simulated: return "simulated";
+    case TWhere::Remote: return "remote";
+    default: return "local";
+    }
+}
+
 std::string RemoteHost(const std::string& cable)
 {
     // The host stands between " on " and the port's " [": a cable type never holds " on ".

@@ -26,6 +26,8 @@ enum class TWhere { Simulated, Local, Remote };
 // Where a cable named as jtagconfig names it is: a remote one reads
 // "USB-Blaster on labhost [1-1]" or "USB-BlasterII on labhost:1310 [3-1.4.1]".
 TWhere WhereIs(const std::string& cable);
+// "simulated", "local" or "remote", as vx5h shows it.
+const char* WhereName(TWhere where);
 // The host of a remote cable ("labhost", "labhost:1310"); empty for any other.
 std::string RemoteHost(const std::string& cable);
 
