@@ -45,7 +45,8 @@ std::string CommandOf(const std::vector<std::string>& args)
     return command;
 }
 
-// Refuses what several boards cannot share: one transcript file, one person at the keys.
+// Refuses what several boards cannot share: one transcript file, one person at the keys,
+// one standard input (the first board's load would take all of it, the others none).
 void RefuseShared(const TManyBoards& asked)
 {
     const bool traced = std::any_of(asked.args.begin(), asked.args.end(),
@@ -53,6 +54,8 @@ void RefuseShared(const TManyBoards& asked)
     const char* traceEnv = std::getenv("VX5H_TRACE");
     if (traced || (traceEnv && *traceEnv))
         Fail(exitcode::USAGE, "a transcript records one board's link: name one cable with --cable to record it");
+    if ((asked.command == "mem load" || asked.command == "mem verify") && Has(asked.args, "-"))
+        Fail(exitcode::USAGE, "standard input can feed one board: save it to a file to " + asked.command + " several");
     if (asked.command == "selftest" && Has(asked.args, "--interactive"))
         Fail(exitcode::USAGE, "selftest --interactive needs a person at each board: name one cable with --cable");
 }

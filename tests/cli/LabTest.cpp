@@ -196,6 +196,7 @@ TEST_F(LabOfThree, WhatSeveralBoardsCannotShareIsAUsageError)
         {"--cable all mem read sdram 0 4", "not with 'mem read'"},
         {"--cable all --trace x.vxt info", "a transcript records one board's link"},
         {"--cable sim,sim-2 selftest --interactive", "needs a person at each board"},
+        {"--cable all mem load sdram -", "standard input can feed one board"},
     };
     for (const auto& refusal : refusals) {
         const clitest::TRun run = Vx5h(refusal.args);
