@@ -264,7 +264,7 @@ int TBoardRuns::Report()
         std::fflush(stderr);
     }
     if (m_Json)
-        std::printf("%s\n", all.dump(2).c_str());
+        std::printf("%s\n", all.dump().c_str());
     std::fflush(stdout);
     if (!m_Junit.empty() && !WriteJunit())
         worst = std::max(worst, exitcode::FILE);

@@ -119,7 +119,7 @@ void RunBoards(const TBoardsArgs& args)
     }
     const std::vector<nlohmann::json> found = AskAll(cables::KnownCables(), args.budgetS);
     if (args.json) {
-        std::printf("%s\n", nlohmann::json(found).dump(2).c_str());
+        std::printf("%s\n", nlohmann::json(found).dump().c_str());
         return;
     }
     if (found.empty()) {
