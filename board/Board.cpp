@@ -43,7 +43,7 @@ bool TBoard::Connect(std::string& errorText, std::int32_t cableIndex)
     std::lock_guard guard(m_Lock);
     Disconnect();
     const std::uint64_t start = m_Trace ? TTraceRecorder::Now() : 0;
-    auto link = std::make_unique<TJtagPort>(cableIndex, std::string());
+    auto link = std::make_unique<TJtagPort>(cableIndex, m_Cable);
     link->SetTrace(m_Trace.get());
     m_LinkErrorText.clear();
     m_LinkErrorCode = 0;

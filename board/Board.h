@@ -24,6 +24,10 @@ public:
     TBoard& operator=(const TBoard&) = delete;
 
     // --- connection ---
+    // The cable the next Connect opens, named as the JTAG library takes it; empty (the
+    // window's choice) lets the library choose as the user told it. A program with
+    // several boards names each one's cable here.
+    void SetCable(std::string cable) { m_Cable = std::move(cable); }
     bool Connect(std::string& errorText, std::int32_t cableIndex = 0);
     void Disconnect();
     bool IsOpen() const;
@@ -107,6 +111,7 @@ private:
     LinkFailureSink m_FailureSink;
     std::uint32_t m_LastActivity = 0;
     std::string m_LinkDescription;
+    std::string m_Cable; // empty: the library's own choice
     std::int32_t m_LinkErrorCode = 0;
     std::string m_LinkErrorText;
     std::recursive_mutex m_Lock;

@@ -10,7 +10,45 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <utility>
+
+namespace {
+
+// The programmer tools' folder is current while any link opens, and the program's own
+// folder once the last open has ended: ports of several boards may open side by side,
+// and none may pull the folder from under another's open.
+class TToolsFolderVisit {
+public:
+    TToolsFolderVisit()
+    {
+        const std::lock_guard<std::mutex> guard(Shared().lock);
+        if (Shared().visitors++ == 0)
+            if (const auto tools = platform::ProgrammerToolsFolder())
+                platform::SetCurrentDirectory(*tools);
+    }
+    ~TToolsFolderVisit()
+    {
+        const std::lock_guard<std::mutex> guard(Shared().lock);
+        if (--Shared().visitors == 0)
+            platform::SetCurrentDirectory(platform::ExecutableFolder());
+    }
+    TToolsFolderVisit(const TToolsFolderVisit&) = delete;
+    TToolsFolderVisit& operator=(const TToolsFolderVisit&) = delete;
+
+private:
+    struct TShared {
+        std::mutex lock;
+        int visitors = 0;
+    };
+    static TShared& Shared()
+    {
+        static TShared shared;
+        return shared;
+    }
+};
+
+} // namespace
 
 TJtagPort::TJtagPort(std::int32_t cableIndex, std::string cableName)
     : m_CableIndex(cableIndex)
@@ -56,10 +94,8 @@ bool TJtagPort::Open()
         return false;
     Close();
     // The library finds the programmer tools' helpers relative to the current directory.
-    if (const auto tools = platform::ProgrammerToolsFolder())
-        platform::SetCurrentDirectory(*tools);
+    const TToolsFolderVisit visit;
     m_Link = platform::CallForeign(m_Open, m_CableIndex, m_CableName.c_str());
-    platform::SetCurrentDirectory(platform::ExecutableFolder());
     return m_Link != 0;
 }
 

@@ -88,8 +88,9 @@ std::unique_ptr<CLI::App> MakeCommandLine(TContext& context)
     app->fallthrough();
     app->option_defaults()->always_capture_default();
     app->add_option("--cable", context.options.cable,
-        "The board to use: 'sim' for the simulator, a cable's name as jtagconfig lists it, or its index "
-        "(default: VX5H_CABLE)");
+        "The board to use: 'sim' for the simulator, a cable's name as jtagconfig lists it (remote ones too), or "
+        "its index (default: VX5H_CABLE); 'all' or A,B run info, configure, led, seg7, lcd, mem load, mem verify "
+        "and selftest on each board side by side");
     app->add_flag("--no-configure", context.options.noConfigure,
         "Leave an unconfigured FPGA as it is instead of configuring it");
     app->add_flag("-q,--quiet", context.options.quiet, "No progress line, no notes");
@@ -101,7 +102,7 @@ std::unique_ptr<CLI::App> MakeCommandLine(TContext& context)
     using Adder = void (*)(CLI::App&, TContext&);
     for (Adder add : {AddInfoCommand, AddConfigureCommand, AddLedCommand, AddSeg7Command, AddSwitchesCommand,
              AddKeysCommand, AddLcdCommand, AddMemCommand, AddVgaCommand, AddSdCommand, AddHsmcCommand,
-             AddGsensorCommand, AddIrCommand, AddRs232Command, AddDoctorCommand, AddSelfTestCommand, AddTraceCommand})
+             AddGsensorCommand, AddIrCommand, AddRs232Command, AddDoctorCommand, AddSelfTestCommand, AddTraceCommand, AddBoardsCommand})
         add(*app, context);
     return app;
 }

@@ -28,5 +28,6 @@ void AddRs232Command(CLI::App& app, TContext& context);
 void AddDoctorCommand(CLI::App& app, TContext& context);
 void AddSelfTestCommand(CLI::App& app, TContext& context);
 void AddTraceCommand(CLI::App& app, TContext& context);
+void AddBoardsCommand(CLI::App& app, TContext& context);
 
 } // namespace cli

@@ -114,7 +114,7 @@ const std::shared_ptr<TTraceRecorder>& TContext::Trace()
     if (!m_TraceStarted) {
         m_TraceStarted = true;
         std::string error;
-        m_Trace = trace::StartRecording("vx5h", {options.trace, options.traceData}, error);
+        m_Trace = trace::StartRecording("vx5h", {options.trace, options.traceData, options.cable}, error);
         if (!error.empty())
             Fail(exitcode::FILE, (options.trace.empty() ? "VX5H_TRACE: " : "--trace: ") + error);
     }

@@ -91,10 +91,11 @@ std::size_t FindIgnoringCase(std::string_view text, std::string_view word, std::
     return it == text.end() ? std::string_view::npos : static_cast<std::size_t>(it - text.begin());
 }
 
-// The host of the first remote server in a JTAG configuration: a "Remote..." entry with
+// The hosts of the remote servers in a JTAG configuration: each "Remote..." entry with
 // `Host = "name";` before the entry's closing brace.
-std::string_view RemoteHost(std::string_view conf)
+std::vector<std::string_view> RemoteHostsIn(std::string_view conf)
 {
+    std::vector<std::string_view> hosts;
     // Each entry is searched once: the next one is looked for after this one's brace.
     for (std::size_t remote = FindIgnoringCase(conf, "remote", 0); remote != std::string_view::npos;) {
         const std::size_t end = conf.find('}', remote);
@@ -113,9 +114,9 @@ std::string_view RemoteHost(std::string_view conf)
         while (length < value.size() && value[length] != '"' && value[length] != ';' && !IsBlank(value[length]))
             ++length;
         if (length > 0)
-            return value.substr(0, length);
+            hosts.push_back(value.substr(0, length));
     }
-    return {};
+    return hosts;
 }
 
 TCheck FileCheck(const fs::path& path, const char* what, const char* fix)
@@ -249,14 +250,40 @@ TCheck ReadJtagconfigNodes(const std::string& output, bool ran)
     return {false, "JTAG UART", "the FPGA holds no design with a JTAG UART: `vx5h configure` loads the panel's"};
 }
 
-TCheck CheckRemoteServers(const std::string& jtagConf, bool exists)
+std::vector<TCheck> CheckRemoteServers(const std::string& jtagConf, bool exists, const ServerAnswersFn& answers)
 {
-    const std::string_view host = exists ? RemoteHost(jtagConf) : std::string_view();
-    if (!host.empty())
-        return {false, "remote JTAG servers",
-            "~/.jtag.conf names the remote server " + Shown(host)
-                + ", which every call waits for; remove it (jtagconfig --remove) unless you need it"};
-    return {true, "remote JTAG servers", "none configured"};
+    const std::vector<std::string_view> hosts = exists ? RemoteHostsIn(jtagConf) : std::vector<std::string_view>{};
+    if (hosts.empty())
+        return {{true, "remote JTAG servers", "none configured"}};
+    std::vector<TCheck> checks;
+    for (const std::string_view server : hosts) {
+        if (checks.size() == MAX_SERVERS_ASKED) {
+            checks.push_back({false, "remote JTAG servers",
+                std::to_string(hosts.size() - MAX_SERVERS_ASKED) + " more not asked; remove those you do not need"});
+            break;
+        }
+        // "HOST" or "HOST:PORT"; the server's port is 1309 unless the entry names another.
+        const std::size_t colon = server.rfind(':');
+        std::string host(server.substr(0, colon));
+        unsigned long port = DEFAULT_JTAG_PORT;
+        if (colon != std::string_view::npos) {
+            const std::string digits(server.substr(colon + 1));
+            char* end = nullptr;
+            port = std::strtoul(digits.c_str(), &end, 10);
+            if (digits.empty() || *end != '\0' || port == 0 || port > 65535)
+                port = 0;
+        }
+        const std::string name = "remote JTAG server " + Shown(server);
+        if (port == 0)
+            checks.push_back({false, name, "its port is no number from 1 to 65535; add it again with jtagconfig --addserver HOST[:PORT] PASSWORD"});
+        else if (answers && answers(host, static_cast<std::uint16_t>(port)))
+            checks.push_back({true, name, "answers on port " + std::to_string(port)});
+        else
+            checks.push_back({false, name, "does not answer on port " + std::to_string(port)
+                + ": start jtagd there (jtagconfig --enableremote PASSWORD), or its ssh tunnel; every jtagconfig "
+                  "call waits for it, so remove it (jtagconfig --remove) unless you need it"});
+    }
+    return checks;
 }
 
 TCheck CheckCableChoice(const std::string& cable)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,8 +41,13 @@ bool IsFullRoot(const std::string& quartusRoot);
 std::vector<TCheck> ReadJtagconfig(const std::string& output, bool ran);
 // jtagconfig -n: a JTAG UART node inside the FPGA.
 TCheck ReadJtagconfigNodes(const std::string& output, bool ran);
-// Remote JTAG servers in the user's JTAG configuration (~/.jtag.conf).
-TCheck CheckRemoteServers(const std::string& jtagConf, bool exists);
+// Each remote JTAG server in the user's JTAG configuration, and whether `answers` finds
+// it answering on its port (1309 unless the entry says HOST:PORT).
+using ServerAnswersFn = std::function<bool(const std::string& host, std::uint16_t port)>;
+constexpr unsigned long DEFAULT_JTAG_PORT = 1309;
+// Each server may take its budget to answer; a configuration naming more is cut short.
+constexpr std::size_t MAX_SERVERS_ASKED = 64;
+std::vector<TCheck> CheckRemoteServers(const std::string& jtagConf, bool exists, const ServerAnswersFn& answers);
 
 // Which board VX5H_CABLE selects.
 TCheck CheckCableChoice(const std::string& cable);

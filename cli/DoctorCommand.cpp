@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 #include "cli/DoctorChecks.h"
 #include "core/MemoryTransfer.h"
+#include "platform/Network.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/Tick.h"
@@ -29,6 +30,8 @@ constexpr int PINGS = 21;
 constexpr std::uint32_t THROUGHPUT_BYTES = 1u << 20;
 // More of ~/.jtag.conf than anybody writes by hand.
 constexpr std::size_t JTAG_CONF_READ = 64 * 1024;
+// A JTAG server answers a connection at once, or it is not there.
+constexpr std::uint32_t SERVER_BUDGET_MS = 2000;
 
 // Where the system keeps what doctor reads; tests point it at stand-ins.
 std::string Place(const char* variable, const char* standard)
@@ -85,19 +88,26 @@ private:
     bool m_LastOk = false;
 };
 
+// The vendor's client keeps the servers added with jtagconfig --addserver in the user's
+// home folder, under either of these names depending on its version.
 std::string ReadJtagConf(bool& exists)
 {
-    // Only a regular file: opening a FIFO put there would wait for a writer.
-    const std::string path = Environment("HOME") + "/.jtag.conf";
-    std::error_code error;
-    exists = std::filesystem::is_regular_file(path, error);
-    if (!exists)
-        return {};
-    std::ifstream in(path, std::ios::binary);
-    std::string text(JTAG_CONF_READ, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-    return text;
+    exists = false;
+    std::string all;
+    for (const char* name : {"/.jtag.conf", "/.jtagd.conf"}) {
+        // Only a regular file: opening a FIFO put there would wait for a writer.
+        const std::string path = Environment("HOME") + name;
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error))
+            continue;
+        exists = true;
+        std::ifstream in(path, std::ios::binary);
+        std::string text(JTAG_CONF_READ, '\0');
+        in.read(text.data(), static_cast<std::streamsize>(text.size()));
+        text.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+        all += text + "\n";
+    }
+    return all;
 }
 
 void VendorChecks(TReport& report, const std::string& quartusRoot)
@@ -118,7 +128,9 @@ void VendorChecks(TReport& report, const std::string& quartusRoot)
     report.Add(doctor::ReadJtagconfigNodes(nodes.output, nodes.end == platform::TProgramRun::TEnd::Exited));
     bool exists = false;
     const std::string conf = ReadJtagConf(exists);
-    report.Add(doctor::CheckRemoteServers(conf, exists));
+    report.Add(doctor::CheckRemoteServers(conf, exists, [](const std::string& host, std::uint16_t port) {
+        return platform::TcpAnswers(host, port, SERVER_BUDGET_MS);
+    }));
 }
 
 // The link once a board answers: the round trip of a ping and the read throughput.

@@ -1,6 +1,7 @@
 // vx5h: the board from the command line, on the core the control panel uses.
 #include "cli/Cli.h"
 #include "cli/CommandLine.h"
+#include "cli/ManyBoards.h"
 #include "platform/Console.h"
 
 #include <CLI/CLI.hpp>
@@ -21,6 +22,9 @@ int Run(int argc, char** argv)
         return cli::exitcode::USAGE;
     }
     try {
+        // Several boards: each gets a vx5h of its own, which parses the arguments.
+        if (const auto many = cli::ManyBoardsAsked(std::vector<std::string>(argv + 1, argv + argc)))
+            return cli::RunOnEachBoard(*many);
         app->parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         return cli::ParseErrorExit(*app, error, std::cout, std::cerr);

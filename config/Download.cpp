@@ -27,6 +27,7 @@ TDownload::TDownload()
     m_LastError = library->ResolveAs<QELVANO_DownloadLastError_t>(downloadapi::LAST_ERROR_NAME);
     m_ProgrammerOutput = library->ResolveAs<QELVANO_DownloadLastOutput_t>(downloadapi::PROGRAMMER_OUTPUT_NAME);
     m_Cancel = library->ResolveAs<QELVANO_DownloadCancel_t>(downloadapi::CANCEL_NAME);
+    m_DownloadCable = library->ResolveAs<QELVANO_JtagDownloadCable_t>(downloadapi::JTAG_DOWNLOAD_CABLE_NAME);
     m_Library = std::move(library);
 }
 
@@ -48,14 +49,26 @@ bool TDownload::DownloadImage(const std::string& path, std::int32_t time, std::u
 {
     if (!m_Library)
         return false;
-    const auto download = reinterpret_cast<QELVANO_JtagDownload_t>(m_Entries[downloadapi::JTAG_DOWNLOAD_SLOT]);
     const std::string libraryPath = platform::LibraryPathText(path);
+    m_CableError.clear();
+    m_CableErrorKind = downloadapi::LAST_ERROR_OTHER;
+    if (!m_Cable.empty() && m_DownloadCable) {
+        char why[4096] = {};
+        const std::int32_t result =
+            m_DownloadCable(m_Cable.c_str(), libraryPath.c_str(), time, why, sizeof why, &m_CableErrorKind);
+        why[sizeof why - 1] = '\0';
+        m_CableError = why;
+        return (result & 0xFF) != 0;
+    }
+    const auto download = reinterpret_cast<QELVANO_JtagDownload_t>(m_Entries[downloadapi::JTAG_DOWNLOAD_SLOT]);
     const std::int32_t result = platform::CallForeign(download, libraryPath.c_str(), time, a, b, c, d, e);
     return (result & 0xFF) != 0;
 }
 
 std::string TDownload::LastError() const
 {
+    if (!m_CableError.empty())
+        return m_CableError;
     if (!m_Library || !m_LastError)
         return {};
     char text[4096] = {};
@@ -67,6 +80,8 @@ std::string TDownload::LastError() const
 
 bool TDownload::LastErrorConcernsImage() const
 {
+    if (!m_CableError.empty())
+        return m_CableErrorKind == downloadapi::LAST_ERROR_IMAGE;
     char text[2] = {};
     return m_Library && m_LastError && m_LastError(text, sizeof text) == downloadapi::LAST_ERROR_IMAGE;
 }

@@ -27,6 +27,10 @@ public:
     // The installed programmer tools' version; 0.0 when none are installed or there is
     // no library.
     double GetQuartusVersion() const;
+    // The board to configure: a cable named as for the JTAG library's open. A program
+    // with several boards names each one's cable here; with none (the window), or with a
+    // library that cannot take one, the library chooses as it does for the open.
+    void SetCable(std::string cable) { m_Cable = std::move(cable); }
     // Configures the FPGA with the image at `path`; the other arguments go to the library
     // unchanged. Blocks until the attempt has ended.
     bool DownloadImage(const std::string& path, std::int32_t time, std::uint8_t a, std::int32_t b, std::int32_t c,
@@ -52,4 +56,10 @@ private:
     QELVANO_DownloadLastError_t m_LastError = nullptr; // optional
     QELVANO_DownloadLastOutput_t m_ProgrammerOutput = nullptr;
     QELVANO_DownloadCancel_t m_Cancel = nullptr; // optional
+    QELVANO_JtagDownloadCable_t m_DownloadCable = nullptr; // optional
+    std::string m_Cable;
+    // Why the last download to a named cable failed: that call's own reason, not the
+    // library's last one, which may be another thread's.
+    mutable std::string m_CableError;
+    mutable std::int32_t m_CableErrorKind = downloadapi::LAST_ERROR_OTHER;
 };

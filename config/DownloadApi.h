@@ -25,6 +25,13 @@ typedef std::int32_t (*QELVANO_DownloadLastOutput_t)(char* buffer, std::int32_t 
 // Optional, only in our own library: ends a QELVANO_JtagDownload under way on another
 // thread at once (it then fails); callable from any thread.
 typedef std::int32_t (*QELVANO_DownloadCancel_t)(void);
+// Optional, only in our own library: configures the board of the cable named as for
+// QELVANO_JtagOpen (empty: the library's own choice) with the image at `path`, as
+// QELVANO_JtagDownload does; the reason for a failure goes to `why` (`whySize` bytes) and
+// its kind, as QELVANO_DownloadLastError returns it, to `kind` (when not null): that call's
+// own, since the library's last one may be another board's.
+typedef std::int32_t (*QELVANO_JtagDownloadCable_t)(
+    const char* cable, const char* path, std::int32_t time, char* why, std::int32_t whySize, std::int32_t* kind);
 }
 
 namespace downloadapi {
@@ -66,5 +73,6 @@ constexpr std::int32_t LAST_ERROR_OTHER = 1;
 constexpr std::int32_t LAST_ERROR_IMAGE = 2;
 constexpr const char* PROGRAMMER_OUTPUT_NAME = "QELVANO_DownloadLastOutput";
 constexpr const char* CANCEL_NAME = "QELVANO_DownloadCancel";
+constexpr const char* JTAG_DOWNLOAD_CABLE_NAME = "QELVANO_JtagDownloadCable";
 
 } // namespace downloadapi

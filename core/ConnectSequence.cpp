@@ -3,7 +3,6 @@
 #include "config/Download.h"
 #include "core/Connection.h"
 #include "core/FileAccess.h"
-#include "platform/Console.h"
 #include "platform/Paths.h"
 #include "platform/Tick.h"
 
@@ -12,49 +11,12 @@
 #include <cstdlib>
 #include <future>
 #include <mutex>
-#include <optional>
 
 namespace connection {
 
 namespace {
 
 constexpr const char* CABLE_ENV = "VX5H_CABLE";
-
-// The process' turn to connect: the cable named for the drivers, the folder kept.
-class TProcessTurn {
-public:
-    explicit TProcessTurn(const std::string& cable)
-        : m_Guard(Lock())
-        , m_Folder(platform::CurrentDirectory())
-    {
-        if (cable.empty())
-            return;
-        if (const char* previous = std::getenv(CABLE_ENV))
-            m_PreviousCable = previous;
-        platform::SetEnvironment(CABLE_ENV, cable);
-        m_Named = true;
-    }
-    ~TProcessTurn()
-    {
-        if (m_Named)
-            platform::SetEnvironment(CABLE_ENV, m_PreviousCable.value_or(""));
-        platform::SetCurrentDirectory(m_Folder);
-    }
-    TProcessTurn(const TProcessTurn&) = delete;
-    TProcessTurn& operator=(const TProcessTurn&) = delete;
-
-private:
-    static std::mutex& Lock()
-    {
-        static std::mutex lock;
-        return lock;
-    }
-
-    std::lock_guard<std::mutex> m_Guard;
-    std::string m_Folder;
-    std::optional<std::string> m_PreviousCable;
-    bool m_Named = false;
-};
 
 // Why the image cannot be given to the download library, which reads whatever it is
 // handed: a folder, a device that never ends or a file this user may not read is refused
@@ -71,12 +33,46 @@ std::string ImageFileProblem(const std::string& imagePath)
     return {};
 }
 
-TConfigureOutcome Configure(
-    const std::string& imagePath, const ConfiguringFn& configuring, const StopFn& stop, TTraceRecorder* trace)
+// Opening a link moves the current folder; the caller's folder is current again once
+// the last of the connects under way has ended, so that a script's relative file names
+// count from its own folder while boards connect side by side.
+class TFolderKept {
+public:
+    TFolderKept()
+    {
+        const std::lock_guard<std::mutex> guard(Shared().lock);
+        if (Shared().keepers++ == 0)
+            Shared().folder = platform::CurrentDirectory();
+    }
+    ~TFolderKept()
+    {
+        const std::lock_guard<std::mutex> guard(Shared().lock);
+        if (--Shared().keepers == 0)
+            platform::SetCurrentDirectory(Shared().folder);
+    }
+    TFolderKept(const TFolderKept&) = delete;
+    TFolderKept& operator=(const TFolderKept&) = delete;
+
+private:
+    struct TShared {
+        std::mutex lock;
+        int keepers = 0;
+        std::string folder;
+    };
+    static TShared& Shared()
+    {
+        static TShared shared;
+        return shared;
+    }
+};
+
+TConfigureOutcome Configure(const std::string& cable, const std::string& imagePath,
+    const ConfiguringFn& configuring, const StopFn& stop, TTraceRecorder* trace)
 {
     if (const std::string problem = ImageFileProblem(imagePath); !problem.empty())
         return {TConnectFailure::NoImage, problem};
-    const TDownload download;
+    TDownload download;
+    download.SetCable(cable);
     const std::string obstacle = ConfigureObstacle(download, imagePath);
     if (!obstacle.empty())
         return {TConnectFailure::CannotConfigure, obstacle};
@@ -113,6 +109,7 @@ TConnectOutcome OpenIdentified(
 {
     TConnectOutcome outcome;
     auto board = std::make_unique<TBoard>();
+    board->SetCable(request.cable);
     board->SetTrace(trace);
     std::string errorText;
     if (!board->Connect(errorText, 0)) {
@@ -139,7 +136,7 @@ TConnectOutcome OpenIdentified(
         }
     }
     board.reset();
-    outcome.configuration = Configure(DefaultImagePath(), request.configuring, request.stop, trace.get());
+    outcome.configuration = Configure(request.cable, DefaultImagePath(), request.configuring, request.stop, trace.get());
     if (outcome.configuration.failure != TConnectFailure::None) {
         outcome.failure = outcome.configuration.failure;
         outcome.message = outcome.configuration.message;
@@ -165,7 +162,7 @@ TConnectOutcome OpenIdentified(
 
 TConnectOutcome ConnectBoard(const TConnectRequest& request)
 {
-    const TProcessTurn turn(request.cable);
+    const TFolderKept folder;
     const std::shared_ptr<TTraceRecorder> trace = request.trace ? request.trace() : nullptr;
     return OpenIdentified(request, trace, request.configure);
 }
@@ -181,9 +178,9 @@ std::string ChosenCable(const std::string& requested)
 TConfigureOutcome ConfigureFpga(const std::string& cable, const std::string& imagePath,
     const ConfiguringFn& configuring, const TraceFn& trace, const StopFn& stop)
 {
-    const TProcessTurn turn(cable);
+    const TFolderKept folder;
     const std::shared_ptr<TTraceRecorder> recorder = trace ? trace() : nullptr;
-    return Configure(imagePath, configuring, stop, recorder.get());
+    return Configure(cable, imagePath, configuring, stop, recorder.get());
 }
 
 } // namespace connection

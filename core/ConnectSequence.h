@@ -12,11 +12,9 @@
 // and when the FPGA does not answer, configure it with the program folder's image and try
 // once more, as the window's connect sequence does with its dialogs.
 //
-// Connecting changes what the whole process shares: the driver libraries read the cable
-// from VX5H_CABLE, and opening a link moves the current folder. So one connect runs at a
-// time in a process, names its cable only for as long as it runs, and gives the folder
-// back, so that boards connected from several threads neither swap cables nor move the
-// folder a script's relative file names count from.
+// Each connect names its cable to the libraries at its own open and download, never
+// through the process-wide VX5H_CABLE, so that boards connected from several threads
+// neither swap cables nor wait for each other.
 namespace connection {
 
 // Told about every CONFIGURE_REDRAW_MS while the FPGA is configured: the image's file

@@ -64,7 +64,8 @@ std::shared_ptr<TTraceRecorder> StartRecording(const std::string& program, TRequ
         }
         options.limitBytes = *bytes;
     }
-    const THeader header{program, VX5H_VERSION, platform::SystemDescription(), Variable("VX5H_CABLE")};
+    const THeader header{program, VX5H_VERSION, platform::SystemDescription(),
+        request.cable.empty() ? Variable("VX5H_CABLE") : request.cable};
     std::string why;
     auto recorder = TTraceRecorder::Create(request.path, header, options, why);
     if (!recorder) {

@@ -16,6 +16,7 @@ namespace trace {
 struct TRequest {
     std::string path;      // empty: VX5H_TRACE's, if any
     bool keepData = false; // or VX5H_TRACE_DATA=1
+    std::string cable;     // the board asked for, for the header; empty: VX5H_CABLE's
 };
 
 // The recorder the user asked for, with its header written; nullptr when nobody asked

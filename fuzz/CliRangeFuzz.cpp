@@ -88,12 +88,12 @@ TExpected Expect(bool fileRange, const std::string& memoryText, const std::strin
     const std::uint32_t words = memory::TMemoryGeometry().SizeWords(*type);
     const auto first = HexWithin(fileRange && address.empty() ? "0" : address, 0, words - 1);
     if (!first) {
-        expected.brokenArgument = "ADDRESS:";
+        expected.brokenArgument = fileRange ? "--start:" : "ADDRESS:";
         return expected;
     }
     const auto count = fileRange && length.empty() ? std::optional(words - *first) : HexWithin(length, 1, words - *first);
     if (!count) {
-        expected.brokenArgument = "LENGTH:";
+        expected.brokenArgument = fileRange ? "--length:" : "COUNT:";
         return expected;
     }
     expected.range = {*type, *first, *count};

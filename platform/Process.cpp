@@ -23,59 +23,99 @@ constexpr int LEFTOVER_READS = 64;
 
 using TClock = std::chrono::steady_clock;
 
-enum class TPipe {
-    Read,
-    Empty, // nothing came in time
-    Closed
+// One of the program's outputs, read into `text` up to `kept` bytes.
+struct TOutput {
+    int fd = -1;
+    std::string* text = nullptr;
+    std::size_t kept = OUTPUT_KEPT;
+    bool open = false;
 };
 
-// Reads what comes through `fd` within `waitMs`, keeping up to OUTPUT_KEPT bytes.
-TPipe ReadSome(int fd, std::string& output, int waitMs)
+// Reads what comes through the open outputs within `waitMs`; false once all are closed.
+bool ReadSome(TOutput* outputs, std::size_t count, int waitMs)
 {
-    pollfd p{fd, POLLIN, 0};
-    const int ready = ::poll(&p, 1, waitMs);
-    if (ready <= 0)
-        return ready < 0 && errno != EINTR ? TPipe::Closed : TPipe::Empty;
-    char buffer[4096];
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0)
-        return errno == EINTR || errno == EAGAIN ? TPipe::Empty : TPipe::Closed;
-    if (n == 0)
-        return TPipe::Closed;
-    const std::size_t room = OUTPUT_KEPT - std::min(OUTPUT_KEPT, output.size());
-    output.append(buffer, std::min(room, static_cast<std::size_t>(n)));
-    return TPipe::Read;
+    pollfd p[2];
+    std::size_t polled = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        if (outputs[i].open)
+            p[polled++] = {outputs[i].fd, POLLIN, 0};
+    if (polled == 0) {
+        ::poll(nullptr, 0, waitMs);
+        return false;
+    }
+    const int ready = ::poll(p, polled, waitMs);
+    if (ready < 0 && errno != EINTR) {
+        for (std::size_t i = 0; i < count; ++i)
+            outputs[i].open = false;
+        return false;
+    }
+    bool anyRead = false;
+    for (std::size_t i = 0, at = 0; ready > 0 && i < count; ++i) {
+        if (!outputs[i].open)
+            continue;
+        const short events = p[at++].revents;
+        if (events == 0)
+            continue;
+        char buffer[4096];
+        const ssize_t n = ::read(outputs[i].fd, buffer, sizeof buffer);
+        if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) {
+            outputs[i].open = false;
+            continue;
+        }
+        if (n < 0)
+            continue;
+        std::string& text = *outputs[i].text;
+        const std::size_t room = outputs[i].kept - std::min(outputs[i].kept, text.size());
+        text.append(buffer, std::min(room, static_cast<std::size_t>(n)));
+        anyRead = true;
+    }
+    return anyRead;
+}
+
+bool AnyOpen(const TOutput* outputs, std::size_t count)
+{
+    return std::any_of(outputs, outputs + count, [](const TOutput& o) { return o.open; });
 }
 
 bool StopAsked(const std::atomic<bool>* stop) { return stop && stop->load(); }
 
-// Waits for the program in process group `pid` to end, reading its output, until the
-// deadline or a stop request; then kills its whole group.
-void WaitFor(pid_t pid, int out, TClock::time_point deadline, const std::atomic<bool>* stop, TProgramRun& run)
+// Waits until the program ends, reading its outputs, or until `deadline`; true when it ended.
+bool WaitUntil(pid_t pid, TOutput* outputs, std::size_t count, TClock::time_point deadline,
+    const std::atomic<bool>* stop, int& status)
 {
-    bool outputOpen = true;
-    int status = 0;
-    bool ended = false;
-    while (!ended && !StopAsked(stop)) {
+    while (!StopAsked(stop)) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - TClock::now()).count();
         if (left <= 0)
-            break;
-        const int waitMs = static_cast<int>(std::min<long long>(left, CHECK_MS));
-        if (outputOpen)
-            outputOpen = ReadSome(out, run.output, waitMs) != TPipe::Closed;
-        else
-            ::poll(nullptr, 0, waitMs);
-        ended = ::waitpid(pid, &status, WNOHANG) == pid;
+            return false;
+        ReadSome(outputs, count, static_cast<int>(std::min<long long>(left, CHECK_MS)));
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return true;
+    }
+    return false;
+}
+
+// Waits for the program in process group `pid` to end, reading its outputs, until the
+// deadline or a stop request; then (after the grace asked for) kills its whole group.
+void WaitFor(pid_t pid, TOutput* outputs, std::size_t count, TClock::time_point deadline,
+    const std::atomic<bool>* stop, std::uint32_t stopGraceMs, TProgramRun& run)
+{
+    int status = 0;
+    bool ended = WaitUntil(pid, outputs, count, deadline, stop, status);
+    const bool stopped = !ended && StopAsked(stop);
+    if (stopped && stopGraceMs > 0) {
+        ::kill(-pid, SIGINT);
+        ended = WaitUntil(pid, outputs, count, TClock::now() + std::chrono::milliseconds(stopGraceMs), nullptr, status);
     }
     if (ended) {
-        // What it wrote before it ended, without waiting for anyone who still holds the pipe.
-        for (int piece = 0; outputOpen && piece < LEFTOVER_READS; ++piece)
-            outputOpen = ReadSome(out, run.output, 0) == TPipe::Read;
-        run.end = TProgramRun::TEnd::Exited;
+        // What it wrote before it ended, without waiting for anyone who still holds a pipe.
+        for (int piece = 0; AnyOpen(outputs, count) && piece < LEFTOVER_READS; ++piece)
+            if (!ReadSome(outputs, count, 0))
+                break;
+        run.end = stopped ? TProgramRun::TEnd::Stopped : TProgramRun::TEnd::Exited;
         run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         return;
     }
-    run.end = StopAsked(stop) ? TProgramRun::TEnd::Stopped : TProgramRun::TEnd::OutOfTime;
+    run.end = stopped ? TProgramRun::TEnd::Stopped : TProgramRun::TEnd::OutOfTime;
     ::kill(-pid, SIGKILL); // the group: the program and whatever it started
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
 }
@@ -84,13 +124,25 @@ void WaitFor(pid_t pid, int out, TClock::time_point deadline, const std::atomic<
 
 TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budgetMs, const std::atomic<bool>* stop)
 {
+    return RunProgram(args, budgetMs, stop, TRunOptions{});
+}
+
+TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budgetMs, const std::atomic<bool>* stop,
+    const TRunOptions& options)
+{
     TProgramRun run;
     if (args.empty() || args[0].empty() || args[0][0] != '/')
         return run;
     const auto deadline = TClock::now() + std::chrono::milliseconds(budgetMs);
     int out[2];
+    int err[2] = {-1, -1};
     if (::pipe2(out, O_CLOEXEC) != 0)
         return run;
+    if (options.separateErrors && ::pipe2(err, O_CLOEXEC) != 0) {
+        ::close(out[0]);
+        ::close(out[1]);
+        return run;
+    }
     // Everything the child needs is made here: posix_spawn allocates nothing between its
     // fork and the exec.
     std::vector<char*> argv;
@@ -101,7 +153,7 @@ TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budge
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 2);
+    posix_spawn_file_actions_adddup2(&actions, options.separateErrors ? err[1] : out[1], 2);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
@@ -111,9 +163,14 @@ TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budge
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
+    if (err[1] >= 0)
+        ::close(err[1]);
+    TOutput outputs[2] = {{out[0], &run.output, options.outputKept, true}, {err[0], &run.errors, options.outputKept, err[0] >= 0}};
     if (spawned == 0)
-        WaitFor(pid, out[0], deadline, stop, run);
+        WaitFor(pid, outputs, options.separateErrors ? 2 : 1, deadline, stop, options.stopGraceMs, run);
     ::close(out[0]);
+    if (err[0] >= 0)
+        ::close(err[0]);
     return run;
 }
 

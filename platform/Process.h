@@ -18,7 +18,9 @@ struct TProgramRun {
     };
     TEnd end = TEnd::NotStarted;
     int exitCode = -1; // Exited: its exit code, -1 when a signal ended it
-    std::string output; // the first OUTPUT_KEPT bytes it printed on either output
+    std::string output; // the first bytes it printed on either output (standard output only
+                        // with TRunOptions::separateErrors)
+    std::string errors; // with TRunOptions::separateErrors: the first bytes of its standard error
 
     bool Succeeded() const { return end == TEnd::Exited && exitCode == 0; }
 };
@@ -33,5 +35,15 @@ constexpr std::size_t OUTPUT_KEPT = 64 * 1024;
 // becomes true, the program's group is killed at once.
 TProgramRun RunProgram(
     const std::vector<std::string>& args, std::uint32_t budgetMs, const std::atomic<bool>* stop = nullptr);
+
+struct TRunOptions {
+    bool separateErrors = false;         // standard error apart, in TProgramRun::errors
+    std::size_t outputKept = OUTPUT_KEPT; // of each output
+    // When more than 0, a stop first asks the group to end (SIGINT, as Ctrl-C would) and
+    // kills it only when it has not ended this long after, so that it can tidy up.
+    std::uint32_t stopGraceMs = 0;
+};
+TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budgetMs, const std::atomic<bool>* stop,
+    const TRunOptions& options);
 
 } // namespace platform

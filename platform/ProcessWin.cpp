@@ -53,43 +53,89 @@ std::wstring CommandLine(const std::vector<std::string>& args)
     return line;
 }
 
-// Whatever the pipe holds now, without waiting, up to OUTPUT_KEPT bytes kept; false once
-// every writer has closed its end.
-bool Drain(HANDLE pipe, std::string& output)
-{
-    for (;;) {
-        DWORD available = 0;
-        if (!::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr))
+// One output of the program: the pipe's reading end and what of it is kept.
+struct TOutput {
+    THandle readEnd;
+    THandle writeEnd; // the program's end, closed here once it has it
+    std::string* kept = nullptr;
+    std::size_t limit = OUTPUT_KEPT;
+
+    bool Open()
+    {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        if (!::CreatePipe(readEnd.Out(), writeEnd.Out(), &inherit, 0))
             return false;
-        if (available == 0)
-            return true;
-        char buffer[4096];
-        DWORD got = 0;
-        if (!::ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr))
-            return false;
-        const std::size_t room = OUTPUT_KEPT - std::min(OUTPUT_KEPT, output.size());
-        output.append(buffer, std::min<std::size_t>(room, got));
+        return ::SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0) != 0;
     }
-}
+
+    // Whatever the pipe holds now, without waiting: a program that is silent, or children
+    // that hold the pipe after it ended, keep no one waiting.
+    void Drain()
+    {
+        for (;;) {
+            DWORD available = 0;
+            if (!readEnd.Get() || !::PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr)
+                || available == 0)
+                return;
+            char buffer[4096];
+            DWORD got = 0;
+            if (!::ReadFile(readEnd.Get(), buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr))
+                return;
+            const std::size_t room = limit - std::min(limit, kept->size());
+            kept->append(buffer, std::min<std::size_t>(room, got));
+        }
+    }
+};
 
 bool StopAsked(const std::atomic<bool>* stop) { return stop && stop->load(); }
+
+// Waits for `process` to end until `deadline`, reading its outputs; true when it ended.
+bool WaitFor(HANDLE process, TOutput* outputs, int count, ULONGLONG deadline, const std::atomic<bool>* stop)
+{
+    for (;;) {
+        for (int i = 0; i < count; ++i)
+            outputs[i].Drain();
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline || StopAsked(stop))
+            return false;
+        const DWORD waitMs = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, CHECK_MS));
+        if (::WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0)
+            return true;
+    }
+}
 
 } // namespace
 
 TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budgetMs, const std::atomic<bool>* stop)
 {
+    return RunProgram(args, budgetMs, stop, TRunOptions{});
+}
+
+TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budgetMs, const std::atomic<bool>* stop,
+    const TRunOptions& options)
+{
     TProgramRun run;
     if (args.empty() || !IsFullPath(args[0]))
         return run;
     const ULONGLONG deadline = ::GetTickCount64() + budgetMs;
-    const std::wstring file = win::NativePath(args[0]);
+    std::wstring file = win::NativePath(args[0]);
     if (file.empty())
         return run;
+    // A program named without its extension, as the same call names it on every system,
+    // is its .exe: Windows' own command line finds it so too.
+    const std::size_t name = file.find_last_of(L'\\');
+    if (file.find(L'.', name == std::wstring::npos ? 0 : name) == std::wstring::npos)
+        file += L".exe";
+    TOutput outputs[2];
+    outputs[0].kept = &run.output;
+    outputs[1].kept = &run.errors;
+    const int count = options.separateErrors ? 2 : 1;
+    for (int i = 0; i < count; ++i) {
+        outputs[i].limit = options.outputKept;
+        if (!outputs[i].Open())
+            return run;
+    }
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    THandle readEnd, writeEnd;
-    if (!::CreatePipe(readEnd.Out(), writeEnd.Out(), &inherit, 0))
-        return run;
-    ::SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0);
     THandle nothing(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
     // A job holds the program and everything it starts, so that a deadline ends them all.
     // What it leaves running after it ended by itself (the vendor's JTAG server, started
@@ -99,14 +145,17 @@ TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budge
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nothing.Get();
-    startup.hStdOutput = writeEnd.Get();
-    startup.hStdError = writeEnd.Get();
+    startup.hStdOutput = outputs[0].writeEnd.Get();
+    startup.hStdError = outputs[count - 1].writeEnd.Get();
+    // A gentle stop is a Ctrl-Break to the program's own group, which reaches it only
+    // through this program's console; without one it gets none, and no window either.
+    const bool gentle = options.stopGraceMs > 0 && ::GetConsoleWindow() != nullptr;
+    const DWORD flags = CREATE_SUSPENDED | (gentle ? CREATE_NEW_PROCESS_GROUP : CREATE_NO_WINDOW);
     std::wstring line = CommandLine(args);
     PROCESS_INFORMATION started{};
     // Suspended until it is in the job, so that nothing it starts escapes the job.
     if (!job.Get()
-        || !::CreateProcessW(file.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW,
-            nullptr, nullptr, &startup, &started))
+        || !::CreateProcessW(file.c_str(), line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup, &started))
         return run;
     THandle process(started.hProcess), thread(started.hThread);
     if (!::AssignProcessToJobObject(job.Get(), process.Get())) {
@@ -114,27 +163,21 @@ TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budge
         return run;
     }
     ::ResumeThread(thread.Get());
-    writeEnd.Reset(); // the pipe ends when the program and its children close their ends
+    for (int i = 0; i < count; ++i)
+        outputs[i].writeEnd.Reset(); // the pipes end when the program and its children close theirs
 
-    bool ended = false;
-    while (!ended && !StopAsked(stop)) {
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline)
-            break;
-        Drain(readEnd.Get(), run.output);
-        const DWORD waitMs = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, CHECK_MS));
-        ended = ::WaitForSingleObject(process.Get(), waitMs) == WAIT_OBJECT_0;
-    }
-    // What it wrote before it ended, without waiting for anyone who still holds the pipe.
-    Drain(readEnd.Get(), run.output);
+    bool ended = WaitFor(process.Get(), outputs, count, deadline, stop);
+    const bool stopped = !ended && StopAsked(stop);
+    if (stopped && gentle && ::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, started.dwProcessId))
+        ended = WaitFor(process.Get(), outputs, count, ::GetTickCount64() + options.stopGraceMs, nullptr);
     if (ended) {
         DWORD code = 0;
         ::GetExitCodeProcess(process.Get(), &code);
-        run.end = TProgramRun::TEnd::Exited;
+        run.end = stopped ? TProgramRun::TEnd::Stopped : TProgramRun::TEnd::Exited;
         run.exitCode = static_cast<int>(code);
         return run;
     }
-    run.end = StopAsked(stop) ? TProgramRun::TEnd::Stopped : TProgramRun::TEnd::OutOfTime;
+    run.end = stopped ? TProgramRun::TEnd::Stopped : TProgramRun::TEnd::OutOfTime;
     ::TerminateJobObject(job.Get(), 1);
     ::WaitForSingleObject(process.Get(), 5000);
     return run;

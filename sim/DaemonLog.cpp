@@ -54,6 +54,7 @@ void TDaemonLog::Rotate()
 
 void TDaemonLog::Write(const std::string& line)
 {
+    std::lock_guard<std::mutex> guard(m_Lock);
     if (m_Fd < 0)
         return;
     char stamp[32];

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <mutex>
 #include <string>
 
 namespace sim {
@@ -22,6 +23,7 @@ public:
     // False when the file could not be opened, or is not a regular file of this user's;
     // then lines are dropped.
     bool IsOpen() const { return m_Fd >= 0; }
+    // May be called from several threads: the boards of a lab share one log.
     void Write(const std::string& line);
 
     // The log of the daemon whose socket is `socketPath`: beside it, in the same folder.
@@ -36,6 +38,7 @@ private:
     bool m_TakeStderr;
     int m_Fd = -1;
     std::size_t m_Size = 0;
+    std::mutex m_Lock;
 };
 
 } // namespace sim

@@ -23,6 +23,8 @@ extern char** environ;
 
 namespace sim {
 
+bool EndpointNameFits(const std::string& path) { return path.size() < sizeof(sockaddr_un::sun_path); }
+
 std::string SocketPath(std::string* error)
 {
     if (const char* path = std::getenv(SOCKET_ENV); path && *path)

@@ -12,6 +12,9 @@
 
 namespace sim {
 
+// A pipe's name is at most 256 characters, the \\.\pipe\ prefix included.
+bool EndpointNameFits(const std::string& path) { return path.size() <= 256; }
+
 std::string SocketPath(std::string* error)
 {
     const char* chosen = std::getenv(SOCKET_ENV);

@@ -13,6 +13,7 @@ struct ServeOptions {
     bool daemon = false;     // return once the board is served by another process
     std::string replayPath;  // the board of a transcript instead of the model
     double replaySpeed = 1.0;
+    int boards = 1;          // a lab of this many boards, each on an endpoint of its own
 };
 
 // The program's exit code.

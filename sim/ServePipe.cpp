@@ -17,6 +17,10 @@ int Serve(const ServeOptions& options)
         std::fprintf(stderr, "vx5h-board-sim: --replay is served on Unix sockets only\n");
         return 2;
     }
+    if (options.boards > 1) {
+        std::fprintf(stderr, "vx5h-board-sim: --boards: a lab of boards is served on Unix sockets only\n");
+        return 2;
+    }
     const std::string endpoint = platform::PrivateEndpoint(options.endpoint);
     if (options.daemon) {
         std::string problem;

@@ -164,7 +164,7 @@ bool TServer::Listen(std::string& error)
     struct stat st { };
     if (::stat(path_.c_str(), &st) == 0)
         socketId_ = {st.st_dev, st.st_ino};
-    lastActivityUs_ = MonotonicUs();
+    Touch(MonotonicUs());
     return true;
 }
 
@@ -329,7 +329,9 @@ void TServer::ReadControl(Connection& c)
         return;
     }
     ControlAnswer answer;
-    if (!controlHook_ || !controlHook_(args, answer))
+    if (!args.empty() && args[0] == "boards")
+        answer = LabBoards();
+    else if (!controlHook_ || !controlHook_(args, answer))
         answer = RunControl(args, board_, *this);
     NoteControl(args, answer.status);
     c.in.clear();
@@ -438,11 +440,31 @@ void TServer::NoteControl(const std::vector<std::string>& args, int status) cons
     Note(line + (status == 0 ? "" : ": refused (" + std::to_string(status) + ")"));
 }
 
+void TServer::Touch(std::uint64_t nowUs)
+{
+    lastActivityUs_ = nowUs;
+    if (lab_)
+        lab_->lastActivityUs = nowUs;
+}
+
+std::uint64_t TServer::LastActivityUs() const
+{
+    return lab_ ? std::max<std::uint64_t>(lastActivityUs_, lab_->lastActivityUs) : lastActivityUs_;
+}
+
+ControlAnswer TServer::LabBoards() const
+{
+    std::string names;
+    for (int board = 1; board <= (lab_ ? lab_->boards : 1); ++board)
+        names += BoardName(board) + "\n";
+    return {0, names};
+}
+
 void TServer::Run()
 {
     std::vector<pollfd> fds;
     std::vector<Connection*> owners;
-    while (!quit_ && !StopRequested()) {
+    while (!quit_ && !StopRequested() && !LabLeaving()) {
         std::uint64_t now = MonotonicUs();
         fds.clear();
         owners.clear();
@@ -480,7 +502,7 @@ void TServer::Run()
             Connection& c = *owners[i];
             if (c.dead || fds[i].revents == 0)
                 continue;
-            lastActivityUs_ = now;
+            Touch(now);
             if (c.kind == Connection::Kind::Hello)
                 ReadHello(c);
             else if (c.kind == Connection::Kind::Control && !c.closeWhenFlushed)
@@ -511,9 +533,11 @@ void TServer::Run()
         }
         std::erase_if(connections_, [](const std::unique_ptr<Connection>& c) { return c->dead; });
         if (jtag_)
-            lastActivityUs_ = now;
-        if (idleExitSeconds_ && connections_.empty()
-            && now - lastActivityUs_ > std::uint64_t(idleExitSeconds_) * 1000000) {
+            Touch(now);
+        // Another board of the lab may have been busy after `now` was taken.
+        const std::uint64_t last = LastActivityUs();
+        if (idleExitSeconds_ && connections_.empty() && now > last
+            && now - last > std::uint64_t(idleExitSeconds_) * 1000000) {
             Note("idle for " + std::to_string(idleExitSeconds_) + " s: leaving");
             break;
         }
@@ -530,6 +554,9 @@ void TServer::Run()
     }
     if (quit_ || StopRequested())
         Note(quit_ ? "quit" : "stopped by a signal");
+    // One board of a lab gone takes the others with it: the lab is one daemon.
+    if (lab_)
+        lab_->leaving = true;
     // Answer a "quit" before going.
     for (auto& c : connections_)
         if (!c->dead && c->outSent < c->out.size())

@@ -3,8 +3,10 @@
 #include "sim/CableEnd.h"
 #include "sim/Control.h"
 #include "sim/DaemonLog.h"
+#include "sim/Lab.h"
 #include "sim/SimBoard.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,6 +16,17 @@
 #include <vector>
 
 namespace sim {
+
+// What the servers of one lab share, each serving one board on its own thread: when one
+// leaves they all go, and activity on any board keeps them all from their idle exit.
+struct TLab {
+    explicit TLab(int boardCount)
+        : boards(boardCount)
+    { }
+    const int boards;
+    std::atomic<bool> leaving{false};
+    std::atomic<std::uint64_t> lastActivityUs{0};
+};
 
 // Serves one simulated board on a Unix socket: at most one JTAG client (the cable) and
 // any number of short control connections, in one thread around poll(2).
@@ -37,6 +50,12 @@ public:
     // Where the server tells what happens to its cable and which commands it ran; none by
     // default. The log must outlive the server.
     void SetLog(TDaemonLog* log) { log_ = log; }
+    // Serves board `board` (from 1) of `lab`, which must outlive the server.
+    void JoinLab(TLab* lab, int board)
+    {
+        lab_ = lab;
+        boardIndex_ = board;
+    }
 
     bool JtagClientConnected() const override { return jtag_ != nullptr; }
     bool CablePlugged() const override { return plugged_; }
@@ -45,6 +64,14 @@ public:
 
 private:
     struct Connection;
+
+    // Something happened on this board's socket.
+    void Touch(std::uint64_t nowUs);
+    bool LabLeaving() const { return lab_ && lab_->leaving; }
+    // The last activity on this board, or on any board of its lab.
+    std::uint64_t LastActivityUs() const;
+    // The answer to "boards": the cable names of the lab, one a line.
+    ControlAnswer LabBoards() const;
 
     void Accept(std::uint64_t nowUs);
     bool DropOldestSilent();
@@ -61,7 +88,7 @@ private:
     void Note(const std::string& line) const
     {
         if (log_)
-            log_->Write(line);
+            log_->Write(boardIndex_ > 1 ? BoardName(boardIndex_) + ": " + line : line);
     }
     int PollTimeoutMs(std::uint64_t nowUs) const;
     // The JTAG client does not take our replies as fast as we make them.
@@ -89,6 +116,8 @@ private:
     bool listenLost_ = false;
     std::uint64_t listenRestUntilUs_ = 0; // no new connection is taken before then
     TDaemonLog* log_ = nullptr;
+    TLab* lab_ = nullptr;
+    int boardIndex_ = 1;
 };
 
 // Set by SIGTERM/SIGINT.

@@ -1,8 +1,9 @@
-// vx5h-board-sim: the simulated VX5h-260 board, served on a per-user Unix socket
-// (a named pipe on Windows), and the
+// vx5h-board-sim: the simulated VX5h-260 board, served on a per-user Unix socket (a named
+// pipe on Windows), and the
 // control commands that play the world around it (see README.md).
 #include "sim/Endpoint.h"
 #include "sim/Image.h"
+#include "sim/Lab.h"
 #include "sim/Serve.h"
 
 #include <cstdio>
@@ -16,13 +17,16 @@ namespace {
 void PrintUsage(std::FILE* to)
 {
     std::fprintf(to,
-        "usage: vx5h-board-sim [--daemon] [--socket=PATH] [--idle-exit=SECONDS]\n"
+        "usage: vx5h-board-sim [--daemon] [--socket=PATH] [--idle-exit=SECONDS] [--boards=N]\n"
         "       vx5h-board-sim --replay FILE [--replay-speed X] [--socket=PATH]\n"
         "         (the board of a transcript; exits 0 when every step on record was asked for)\n"
-        "       vx5h-board-sim ctl COMMAND [ARGS...]   (ctl help lists the commands)\n"
+        "       vx5h-board-sim ctl [--board NAME] COMMAND [ARGS...]   (ctl help lists the commands)\n"
         "The socket is $VX5H_SIM_SOCKET, else vx5h-board-sim.sock in this user's own folder:\n"
         "$XDG_RUNTIME_DIR/vx5h, else /tmp/vx5h-<uid> (owner only, mode 0700). On Windows it\n"
-        "is the named pipe \\\\.\\pipe\\vx5h-board-sim-<the user's SID>, open to this user only.\n");
+        "is the named pipe \\\\.\\pipe\\vx5h-board-sim-<the user's SID>, open to this user only.\n"
+        "--boards=N (or $VX5H_SIM_BOARDS; Unix) serves a lab of N boards (1-64), each a cable of its own:\n"
+        "sim (the first, on that socket), sim-2 ... sim-N (on sockets beside it); ctl --board NAME\n"
+        "controls one of them, ctl boards lists them.\n");
 }
 
 // The socket of this user's simulator; empty after saying why there is none.
@@ -35,9 +39,33 @@ std::string SocketPathOrComplain()
     return path;
 }
 
+// The board a control command goes to: "--board NAME" (or "--board=NAME") before the
+// command, taken off `args`; 1 without it, 0 (after saying why) for a name of no board.
+int ControlledBoard(std::vector<std::string>& args)
+{
+    std::string name;
+    if (!args.empty() && args[0] == "--board" && args.size() >= 2) {
+        name = args[1];
+        args.erase(args.begin(), args.begin() + 2);
+    } else if (!args.empty() && args[0].rfind("--board=", 0) == 0) {
+        name = args[0].substr(8);
+        args.erase(args.begin());
+    } else {
+        return 1;
+    }
+    const int board = sim::BoardOfCable(name);
+    if (board == 0)
+        std::fprintf(stderr, "vx5h-board-sim: --board: '%s' is not a simulated board's name (sim, sim-2 ... sim-%d)\n",
+            name.c_str(), sim::MAX_BOARDS);
+    return board;
+}
+
 int RunControlCommand(int argc, char** argv)
 {
     std::vector<std::string> args(argv, argv + argc);
+    const int board = ControlledBoard(args);
+    if (board == 0)
+        return 2;
     if (args.empty()) {
         PrintUsage(stderr);
         return 2;
@@ -58,13 +86,17 @@ int RunControlCommand(int argc, char** argv)
         }
         args = {"configure-image", image};
     }
-    const std::string path = SocketPathOrComplain();
+    const std::string first = SocketPathOrComplain();
+    const std::string path = first.empty() ? first : sim::BoardSocketPath(first, board);
     if (path.empty())
         return 3;
     sim::ControlReply reply;
     std::string refusal;
     if (!sim::SendControl(path, args, reply, 10000, &refusal)) {
-        if (refusal.empty())
+        if (refusal.empty() && board > 1)
+            std::fprintf(stderr, "vx5h-board-sim: no simulator serves %s at %s (vx5h-board-sim --boards N starts a lab)\n",
+                sim::BoardName(board).c_str(), path.c_str());
+        else if (refusal.empty())
             std::fprintf(stderr, "vx5h-board-sim: no simulator answers at %s\n", path.c_str());
         else
             std::fprintf(stderr, "vx5h-board-sim: %s\n", refusal.c_str());
@@ -86,6 +118,11 @@ int main(int argc, char** argv)
     std::string replayPath;
     double replaySpeed = 1.0;
     std::uint32_t idleExit = 0;
+    int boards = 1;
+    if (const char* count = std::getenv(sim::BOARDS_ENV); count && *count && !(boards = sim::ParseBoardCount(count))) {
+        std::fprintf(stderr, "vx5h-board-sim: %s must be a number of boards from 1 to %d\n", sim::BOARDS_ENV, sim::MAX_BOARDS);
+        return 2;
+    }
     if (const char* idle = std::getenv("VX5H_SIM_IDLE_EXIT"))
         idleExit = static_cast<std::uint32_t>(std::strtoul(idle, nullptr, 10));
     for (int i = 1; i < argc; ++i) {
@@ -98,7 +135,13 @@ int main(int argc, char** argv)
             replayPath = argv[++i];
         else if (arg == "--replay-speed" && i + 1 < argc)
             replaySpeed = std::strtod(argv[++i], nullptr);
-        else if (arg.rfind("--idle-exit=", 0) == 0)
+        else if (arg.rfind("--boards=", 0) == 0 || (arg == "--boards" && i + 1 < argc)) {
+            boards = sim::ParseBoardCount(arg == "--boards" ? argv[++i] : arg.substr(9));
+            if (boards == 0) {
+                std::fprintf(stderr, "vx5h-board-sim: --boards takes a number of boards from 1 to %d\n", sim::MAX_BOARDS);
+                return 2;
+            }
+        } else if (arg.rfind("--idle-exit=", 0) == 0)
             idleExit = static_cast<std::uint32_t>(std::strtoul(arg.c_str() + 12, nullptr, 10));
         else if (arg == "--help" || arg == "-h") {
             PrintUsage(stdout);
@@ -110,5 +153,5 @@ int main(int argc, char** argv)
     }
     if (path.empty() && (path = SocketPathOrComplain()).empty())
         return 1;
-    return sim::Serve({path, idleExit, daemon, replayPath, replaySpeed});
+    return sim::Serve({path, idleExit, daemon, replayPath, replaySpeed, boards});
 }

@@ -1,5 +1,7 @@
 #include "drivers/common/CableChoice.h"
 
+#include "sim/Lab.h"
+
 #include <cstdlib>
 
 namespace drivers {
@@ -9,8 +11,8 @@ CableRequest RequestedCable(const char* programCable)
     const char* name = programCable && *programCable ? programCable : std::getenv(CABLE_ENV);
     if (!name || !*name)
         return {};
-    if (std::string(name) == SIMULATOR_CABLE)
-        return {CableRequest::Kind::Simulator, {}};
+    if (const int board = sim::BoardOfCable(name))
+        return {CableRequest::Kind::Simulator, {}, board};
     return {CableRequest::Kind::Named, name};
 }
 

@@ -9,9 +9,9 @@ namespace drivers {
 
 class VendorLibrary;
 
-// Which board the user asked for: VX5H_CABLE is "sim" (the simulator), a cable name as
-// the vendor's jtagconfig lists it ("USB-Blaster [1-1]") or its index ("1"), or unset or
-// empty (automatic).
+// Which board the user asked for: VX5H_CABLE is "sim" (the simulator's first board),
+// "sim-k" (its board k, when it serves a lab), a cable name as the vendor's jtagconfig
+// lists it ("USB-Blaster [1-1]") or its index ("1"), or unset or empty (automatic).
 constexpr const char* CABLE_ENV = "VX5H_CABLE";
 constexpr const char* SIMULATOR_CABLE = "sim";
 
@@ -21,10 +21,13 @@ struct CableRequest {
         Simulator,
         Named
     } kind = Kind::Automatic;
-    std::string name; // for Named
+    std::string name;  // for Named
+    int simBoard = 1;  // for Simulator: which board of the simulator's lab
 };
 
-// The cable name the program passes when it passes one, else the user's VX5H_CABLE.
+// The cable name the program passes when it passes one, else the user's VX5H_CABLE. A
+// program with several boards names each one's cable at its open, so that the
+// process-wide variable never has to change under another thread's open.
 CableRequest RequestedCable(const char* programCable);
 
 enum class Way {

@@ -14,6 +14,7 @@
 #include "platform/VendorTools.h"
 #include "sim/Endpoint.h"
 #include "sim/Image.h"
+#include "sim/Lab.h"
 
 #include <algorithm>
 #include <atomic>
@@ -50,11 +51,18 @@ void KeepOutput(const std::string& output)
     lastOutput = output;
 }
 
+// Why this thread's download failed, for QELVANO_JtagDownloadCable: several boards may be
+// configured side by side. Plain data, so that the library can still be unloaded.
+thread_local char t_why[1024];
+thread_local std::int32_t t_kind = downloadapi::LAST_ERROR_OTHER;
+
 // Says why on standard error, the one place a library can always reach the user, and
 // keeps it for QELVANO_DownloadLastError.
 std::int32_t Fail(const std::string& why, std::int32_t kind = downloadapi::LAST_ERROR_OTHER)
 {
     std::fprintf(stderr, "QELVANO_DOWNLOAD.DLL: %s\n", why.c_str());
+    drivers::CopyText(why, t_why, sizeof t_why);
+    t_kind = kind;
     std::lock_guard<std::mutex> guard(lastLock);
     lastError = why;
     lastKind = kind;
@@ -102,16 +110,18 @@ double VendorVersion(const std::string& programmer)
 struct Target {
     drivers::Choice choice;
     std::string cable;
+    int simBoard = 1;
 };
-Target ChooseTarget()
+Target ChooseTarget(const char* cableName)
 {
-    const drivers::CableRequest request = drivers::RequestedCable(nullptr);
+    const drivers::CableRequest request = drivers::RequestedCable(cableName);
     std::string whyNoVendor;
     std::unique_ptr<drivers::VendorLibrary> vendor;
     if (request.kind != drivers::CableRequest::Kind::Simulator)
         vendor = drivers::VendorLibrary::Load(whyNoVendor);
     Target target;
     target.cable = request.name.empty() ? FIRST_CABLE : request.name;
+    target.simBoard = request.simBoard;
     target.choice = drivers::ChooseBoard(
         request, vendor.get(), whyNoVendor, [&](drivers::VendorLibrary& library, const std::string& cable) {
             drivers::Failure failure;
@@ -132,7 +142,7 @@ Target ChooseTarget()
     return target;
 }
 
-std::int32_t ToSimulator(const std::string& image, int timeoutMs)
+std::int32_t ToSimulator(const std::string& image, int board, int timeoutMs)
 {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(image.data());
     if (!sim::LooksLikeImage(bytes, image.size()))
@@ -141,8 +151,12 @@ std::int32_t ToSimulator(const std::string& image, int timeoutMs)
     if (image.size() > sim::MAX_CONTROL_IMAGE)
         return FailImage("The image is too large for the simulated board");
     sim::ControlReply reply;
-    if (!Simulator() || !sim::SendControl(sim::SocketPath(), {"configure-image", image}, reply, timeoutMs))
+    if (!Simulator())
         return Fail("The board simulator does not answer");
+    if (!sim::SendControl(sim::BoardSocketPath(sim::SocketPath(), board), {"configure-image", image}, reply, timeoutMs))
+        return Fail(board > 1 ? "The board simulator serves no board " + sim::BoardName(board)
+                           + " (vx5h-board-sim --daemon --boards N starts a lab of N)"
+                              : "The board simulator does not answer");
     KeepOutput("simulator: " + reply.text);
     return reply.status == 0 ? 1 : FailImage("The simulated board refused the image: " + reply.text);
 }
@@ -181,24 +195,59 @@ std::int32_t ToProgrammer(const std::string& path, const std::string& image, con
     return Fail("quartus_pgm was stopped on request");
 }
 
-std::int32_t Download(const char* path, int timeoutMs)
+// Configures the board of `cable` (empty: VX5H_CABLE's).
+std::int32_t Attempt(const char* cable, const char* path, std::int32_t time)
 {
-    std::string image, why;
+    std::string image, reason;
     if (!path || !*path)
         return FailImage("No image was named");
-    if (!sim::ReadImageFile(path, image, why))
-        return FailImage("Cannot read the image: " + why);
-    const Target target = ChooseTarget();
+    if (!sim::ReadImageFile(path, image, reason))
+        return FailImage("Cannot read the image: " + reason);
+    const int timeoutMs = std::max<int>(time, MIN_DOWNLOAD_TIMEOUT_MS);
+    const Target target = ChooseTarget(cable);
     if (cancelRequested)
         return Fail("The download was stopped on request");
     switch (target.choice.way) {
     case drivers::Way::Simulator:
-        return ToSimulator(image, timeoutMs);
+        return ToSimulator(image, target.simBoard, timeoutMs);
     case drivers::Way::Vendor:
         return ToProgrammer(path, image, target.cable, timeoutMs);
     default:
         return Fail(target.choice.failure.text);
     }
+}
+
+// As Attempt; the reason for a 0 also goes to `why` and its kind to `kind`, so that
+// configurations of several boards side by side each get their own.
+std::int32_t Download(
+    const char* cable, const char* path, std::int32_t time, char* why, std::int32_t whySize, std::int32_t* kind)
+{
+    {
+        std::lock_guard<std::mutex> guard(lastLock);
+        lastError.clear();
+    }
+    KeepOutput({});
+    const std::int32_t result = Attempt(cable, path, time);
+    if (result == 0) {
+        drivers::CopyText(t_why, why, whySize);
+        if (kind)
+            *kind = t_kind;
+    }
+    return result;
+}
+
+// A stop asked for while several downloads run ends them all (Ctrl-C stops every board);
+// it is forgotten only once the last of them has ended.
+std::atomic<int> downloadsUnderWay{0};
+
+std::int32_t CancellableDownload(
+    const char* cable, const char* path, std::int32_t time, char* why, std::int32_t whySize, std::int32_t* kind)
+{
+    ++downloadsUnderWay;
+    const std::int32_t result = Download(cable, path, time, why, whySize, kind);
+    if (--downloadsUnderWay == 0)
+        cancelRequested = false;
+    return result;
 }
 
 } // namespace
@@ -216,22 +265,24 @@ DOWNLOAD_EXPORT double QELVANO_GetQuatusVersion(void)
 DOWNLOAD_EXPORT std::int32_t QELVANO_JtagDownload(
     const char* path, std::int32_t time, std::uint8_t, std::int32_t, std::int32_t, std::uint8_t, std::uint8_t)
 {
-    {
-        std::lock_guard<std::mutex> guard(lastLock);
-        lastError.clear();
-    }
-    KeepOutput({});
-    const std::int32_t result = Download(path, std::max<int>(time, MIN_DOWNLOAD_TIMEOUT_MS));
-    cancelRequested = false;
-    return result;
+    return CancellableDownload(nullptr, path, time, nullptr, 0, nullptr);
 }
 
-// Not one of the nineteen: stops a download that is under way at once (the programmer
+// Not one of the nineteen: stops every download that is under way at once (the programmer
 // and whatever it started are killed; it then fails), for a caller that was interrupted.
 DOWNLOAD_EXPORT std::int32_t QELVANO_DownloadCancel(void)
 {
     cancelRequested = true;
     return 1;
+}
+
+// Not one of the nineteen: configures the board of a named cable, as QELVANO_JtagOpen
+// opens one, without going through the process-wide VX5H_CABLE.
+DOWNLOAD_EXPORT std::int32_t QELVANO_JtagDownloadCable(
+    const char* cable, const char* path, std::int32_t time, char* why, std::int32_t whySize, std::int32_t* kind)
+{
+    drivers::CopyText({}, why, whySize);
+    return CancellableDownload(cable, path, time, why, whySize, kind);
 }
 
 // Not one of the nineteen: why the last download failed, for a program that asks.

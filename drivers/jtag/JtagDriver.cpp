@@ -7,13 +7,16 @@
 #include "drivers/jtag/SimLink.h"
 #include "drivers/jtag/VendorLink.h"
 #include "platform/Export.h"
+#include "sim/Lab.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #define JTAG_EXPORT VX5H_EXPORT
 
@@ -30,15 +33,31 @@ struct OpenLink {
     std::string requested; // the cable as asked for; empty for the automatic choice
 };
 
-// Everything this library keeps between calls.
+// Everything this library keeps between calls. The lock guards the table, never an
+// open itself: a cable whose server takes its time must not hold up another cable's open
+// on another thread.
 struct Links {
     std::mutex lock;
     std::map<std::uint32_t, OpenLink> open;
+    std::vector<std::string> opening; // the cables of opens under way, by key
     std::uint32_t next = 1;
     std::unique_ptr<drivers::VendorLibrary> vendor;
     std::string whyNoVendor;
-    Failure last;
 };
+
+// Why the last open of this thread failed. Each thread asks about its own open, and
+// threads open side by side. Plain data, so that the library can still be unloaded.
+struct LastFailure {
+    std::int32_t code = 0;
+    char text[512] = {};
+};
+thread_local LastFailure t_last;
+
+void SetLast(const Failure& failure)
+{
+    t_last.code = static_cast<std::int32_t>(failure.code);
+    drivers::CopyText(failure.text, t_last.text, sizeof t_last.text);
+}
 Links& AllLinks()
 {
     static Links links;
@@ -53,33 +72,72 @@ std::shared_ptr<drivers::Link> Find(std::uint32_t handle)
     return it == links.open.end() ? nullptr : it->second.link;
 }
 
+// A simulated board by its one name ("sim", "sim-2"), whatever it was called.
 std::string KeyOf(const CableRequest& request)
 {
-    return request.kind == CableRequest::Kind::Simulator ? drivers::SIMULATOR_CABLE : request.name;
+    return request.kind == CableRequest::Kind::Simulator ? sim::BoardName(request.simBoard) : request.name;
 }
 
 // Two programs, or two parts of one, interleaving frames on one byte stream corrupt
-// both; so a cable already open here is not opened again, whatever it was called.
+// both; so a cable already open here, or being opened, is not opened again, whatever it
+// was called.
 bool AlreadyOpen(const Links& links, const std::string& key)
 {
     // A cable's index ("1") may name any real cable that is open.
     const bool index = !key.empty() && key.find_first_not_of("0123456789") == std::string::npos;
     for (const auto& [handle, open] : links.open) {
-        const bool simulator = open.link->Description().find("simulator") != std::string::npos;
-        if (key == AUTOMATIC_KEY || open.requested == key || open.link->Description() == key
-            || (simulator && key == drivers::SIMULATOR_CABLE) || (!simulator && index))
+        const bool simulator = sim::BoardOfCable(open.link->Description()) != 0;
+        if (key == AUTOMATIC_KEY || open.requested == key || open.link->Description() == key || (!simulator && index))
             return true;
     }
+    for (const std::string& opening : links.opening)
+        if (key == AUTOMATIC_KEY || opening == AUTOMATIC_KEY || opening == key)
+            return true;
     return false;
+}
+
+// Marks a cable as being opened for as long as its open runs.
+class OpeningTurn {
+public:
+    OpeningTurn(Links& links, std::string key)
+        : m_Links(links)
+        , m_Key(std::move(key))
+    {
+        m_Links.opening.push_back(m_Key);
+    }
+    ~OpeningTurn()
+    {
+        std::lock_guard<std::mutex> guard(m_Links.lock);
+        const auto it = std::find(m_Links.opening.begin(), m_Links.opening.end(), m_Key);
+        if (it != m_Links.opening.end())
+            m_Links.opening.erase(it);
+    }
+    OpeningTurn(const OpeningTurn&) = delete;
+    OpeningTurn& operator=(const OpeningTurn&) = delete;
+
+private:
+    Links& m_Links;
+    std::string m_Key;
+};
+
+// The vendor's libraries, loaded on first need and kept while this library is loaded.
+drivers::VendorLibrary* Vendor(Links& links, std::string& whyNot)
+{
+    std::lock_guard<std::mutex> guard(links.lock);
+    if (!links.vendor)
+        links.vendor = drivers::VendorLibrary::Load(links.whyNoVendor);
+    whyNot = links.whyNoVendor;
+    return links.vendor.get();
 }
 
 std::unique_ptr<drivers::Link> OpenChosen(Links& links, const CableRequest& request, Failure& failure)
 {
-    if (request.kind != CableRequest::Kind::Simulator && !links.vendor)
-        links.vendor = drivers::VendorLibrary::Load(links.whyNoVendor);
+    std::string whyNoVendor;
+    drivers::VendorLibrary* vendorLibrary
+        = request.kind != CableRequest::Kind::Simulator ? Vendor(links, whyNoVendor) : nullptr;
     std::unique_ptr<drivers::Link> vendorLink;
     const drivers::Choice choice = drivers::ChooseBoard(
-        request, links.vendor.get(), links.whyNoVendor, [&](drivers::VendorLibrary& vendor, const std::string& cable) {
+        request, vendorLibrary, whyNoVendor, [&](drivers::VendorLibrary& vendor, const std::string& cable) {
             Failure why;
             vendorLink = drivers::VendorLink::Open(vendor, cable, why);
             return why;
@@ -87,7 +145,7 @@ std::unique_ptr<drivers::Link> OpenChosen(Links& links, const CableRequest& requ
     if (choice.way == drivers::Way::Vendor)
         return vendorLink;
     if (choice.way == drivers::Way::Simulator)
-        return drivers::SimLink::Open(failure);
+        return drivers::SimLink::Open(request.kind == CableRequest::Kind::Simulator ? request.simBoard : 1, failure);
     failure = choice.failure;
     return nullptr;
 }
@@ -96,24 +154,30 @@ std::unique_ptr<drivers::Link> OpenChosen(Links& links, const CableRequest& requ
 
 JTAG_EXPORT std::uint32_t QELVANO_JtagOpen(std::int32_t cableIndex, const char* cableName)
 {
-    Links& links = AllLinks();
-    std::lock_guard<std::mutex> guard(links.lock);
-    links.last = {};
+    SetLast({});
     if (cableIndex != 0) {
-        links.last = {LinkError::NoCable, "Only cable index 0 exists; choose a cable with VX5H_CABLE"};
+        SetLast({LinkError::NoCable, "Only cable index 0 exists; choose a cable with VX5H_CABLE"});
         return 0;
     }
+    Links& links = AllLinks();
     const CableRequest request = drivers::RequestedCable(cableName);
+    std::unique_lock<std::mutex> guard(links.lock);
     if (AlreadyOpen(links, KeyOf(request))) {
-        links.last = {LinkError::InUse, "The board is in use by another program: this one has its cable open"};
+        SetLast({LinkError::InUse, "The board is in use by another program: this one has its cable open"});
         return 0;
     }
-    std::unique_ptr<drivers::Link> link = OpenChosen(links, request, links.last);
+    std::unique_ptr<drivers::Link> link;
+    Failure failure;
+    {
+        const OpeningTurn turn(links, KeyOf(request));
+        guard.unlock();
+        link = OpenChosen(links, request, failure);
+    }
     if (!link) {
-        if (!links.last)
-            links.last = {LinkError::Other, "The cable could not be opened"};
+        SetLast(failure ? failure : Failure{LinkError::Other, "The cable could not be opened"});
         return 0;
     }
+    guard.lock();
     const std::uint32_t handle = links.next++;
     if (links.next == 0)
         links.next = 1;
@@ -164,8 +228,6 @@ JTAG_EXPORT std::int32_t QELVANO_JtagGetInfo(std::uint32_t link, std::uint8_t* r
 
 JTAG_EXPORT std::int32_t QELVANO_JtagLastError(char* text, std::int32_t size)
 {
-    Links& links = AllLinks();
-    std::lock_guard<std::mutex> guard(links.lock);
-    drivers::CopyText(links.last.text, text, size);
-    return static_cast<std::int32_t>(links.last.code);
+    drivers::CopyText(t_last.text, text, size);
+    return t_last.code;
 }

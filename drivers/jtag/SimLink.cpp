@@ -1,6 +1,7 @@
 #include "drivers/jtag/SimLink.h"
 
 #include "sim/Endpoint.h"
+#include "sim/Lab.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,18 +20,31 @@ constexpr int WRITE_TIMEOUT_MS = 5000;
 constexpr int SOCKET_BUFFER = 2 * 1024 * 1024;
 constexpr std::size_t READ_BUFFER = 256 * 1024;
 constexpr long IDLE_WAIT_NS = 125000;
+constexpr int LAB_QUERY_TIMEOUT_MS = 1000;
+
+// A board the simulator's lab does not have is a cable that is not there.
+Failure NoSuchBoard(int board)
+{
+    sim::ControlReply reply;
+    const bool answered = sim::SendControl(sim::SocketPath(), {"boards"}, reply, LAB_QUERY_TIMEOUT_MS);
+    const auto count = answered ? std::count(reply.text.begin(), reply.text.end(), '\n') : 1;
+    return {LinkError::NoCable,
+        "There is no simulated board " + sim::BoardName(board) + ": the simulator serves "
+            + (count > 1 ? "sim to " + sim::BoardName(static_cast<int>(count)) : std::string("sim alone"))
+            + " (vx5h-board-sim --daemon --boards N starts a lab of N)"};
+}
 
 } // namespace
 
-std::unique_ptr<Link> SimLink::Open(Failure& failure)
+std::unique_ptr<Link> SimLink::Open(int board, Failure& failure)
 {
     if (!sim::EnsureSimulatorBeside(START_TIMEOUT_MS)) {
         failure = {LinkError::ServerUnreachable, "The board simulator (vx5h-board-sim) cannot be started"};
         return nullptr;
     }
-    const int fd = sim::ConnectSocket(sim::SocketPath());
+    const int fd = sim::ConnectSocket(sim::BoardSocketPath(sim::SocketPath(), board));
     if (fd < 0) {
-        failure = {LinkError::ServerUnreachable, "The board simulator does not answer"};
+        failure = board > 1 ? NoSuchBoard(board) : Failure{LinkError::ServerUnreachable, "The board simulator does not answer"};
         return nullptr;
     }
     int size = SOCKET_BUFFER;
@@ -43,17 +57,18 @@ std::unique_ptr<Link> SimLink::Open(Failure& failure)
         failure = SimulatorRefusal(answer);
         return nullptr;
     }
-    return std::unique_ptr<Link>(new SimLink(fd));
+    return std::unique_ptr<Link>(new SimLink(fd, board));
 }
 
-SimLink::SimLink(int socket)
+SimLink::SimLink(int socket, int board)
     : fd_(socket)
+    , board_(board)
     , buffer_(std::make_unique<std::uint8_t[]>(READ_BUFFER))
 { }
 
 SimLink::~SimLink() { ::close(fd_); }
 
-std::string SimLink::Description() const { return SIMULATOR_DESCRIPTION; }
+std::string SimLink::Description() const { return sim::BoardDescription(board_); }
 
 std::int32_t SimLink::Read(std::uint8_t* dest, std::int32_t count)
 {

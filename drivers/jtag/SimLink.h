@@ -8,18 +8,16 @@
 
 namespace drivers {
 
-constexpr const char* SIMULATOR_DESCRIPTION = "USB-Blaster [VX5h-260 simulator]";
-
 // Why the simulator did not give us its cable, from its answer to our hello.
 Failure SimulatorRefusal(char answer);
 
-// The simulated board's cable: its byte stream over the simulator's Unix socket (on
-// Windows its named pipe, SimLinkPipe.cpp, whose Open returns a link of its own). The
-// simulator is started on demand, as a JTAG server daemon would be, from the folder this
-// library was loaded from.
+// A simulated board's cable: its byte stream over the simulator's Unix socket (board k of
+// a lab over that board's own socket; on Windows the one board over its named pipe,
+// SimLinkPipe.cpp, whose Open returns a link of its own). The simulator is started on
+// demand, as a JTAG server daemon would be, from the folder this library was loaded from.
 class SimLink : public Link {
 public:
-    static std::unique_ptr<Link> Open(Failure& failure);
+    static std::unique_ptr<Link> Open(int board, Failure& failure);
     ~SimLink() override;
 
     std::int32_t Read(std::uint8_t* dest, std::int32_t count) override;
@@ -27,10 +25,11 @@ public:
     std::string Description() const override;
 
 private:
-    explicit SimLink(int socket);
+    SimLink(int socket, int board);
 
     std::mutex lock_;
     int fd_;
+    int board_;
     bool broken_ = false; // the simulator went away or the cable was pulled
     // Reads come out of a buffer that one non-blocking receive fills as far as it can,
     // so that the caller's byte-by-byte reads do not cost a system call each.

@@ -3,6 +3,7 @@
 
 #include "platform/LocalPipe.h"
 #include "sim/Endpoint.h"
+#include "sim/Lab.h"
 
 #include <algorithm>
 #include <cstring>
@@ -57,7 +58,7 @@ public:
         return !broken_;
     }
 
-    std::string Description() const override { return SIMULATOR_DESCRIPTION; }
+    std::string Description() const override { return sim::BoardDescription(1); }
 
 private:
     std::mutex lock_;
@@ -69,8 +70,15 @@ private:
 
 } // namespace
 
-std::unique_ptr<Link> SimLink::Open(Failure& failure)
+std::unique_ptr<Link> SimLink::Open(int board, Failure& failure)
 {
+    // The simulator serves a lab of several boards on Unix only: its boards beside the
+    // first are sockets of their own, and a pipe per board is not worth it here.
+    if (board > 1) {
+        failure = {LinkError::NoCable,
+            "There is no simulated board " + sim::BoardName(board) + ": on Windows the simulator serves sim alone"};
+        return nullptr;
+    }
     if (!sim::EnsureSimulatorBeside(START_TIMEOUT_MS)) {
         failure = {LinkError::ServerUnreachable, "The board simulator (vx5h-board-sim) cannot be started"};
         return nullptr;

@@ -10,10 +10,10 @@ namespace pyvx5h {
 namespace {
 
 // A transcript of the link where VX5H_TRACE asks for one, as the panel and vx5h record.
-std::shared_ptr<TTraceRecorder> StartTrace()
+std::shared_ptr<TTraceRecorder> StartTrace(const std::string& cable)
 {
     std::string error;
-    std::shared_ptr<TTraceRecorder> recorder = trace::StartRecording("python", {}, error);
+    std::shared_ptr<TTraceRecorder> recorder = trace::StartRecording("python", {{}, false, cable}, error);
     if (!error.empty())
         throw TFileError("VX5H_TRACE: " + error);
     return recorder;
@@ -27,7 +27,7 @@ TSession::TSession(std::string cable, bool configure)
     connection::TConnectOutcome outcome;
     {
         py::gil_scoped_release release;
-        outcome = connection::ConnectBoard({m_Cable, configure, {}, &StartTrace, {}});
+        outcome = connection::ConnectBoard({m_Cable, configure, {}, [this] { return StartTrace(m_Cable); }, {}});
     }
     if (!outcome.board)
         throw TLinkError(

@@ -3,8 +3,13 @@
 #include "CliHarness.h"
 
 #include "cli/DoctorChecks.h"
+#include "platform/Network.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -67,8 +72,39 @@ TEST(DoctorChecks, JtagconfigIsReadAsAPersonReadsIt)
     EXPECT_FALSE(doctor::ReadJtagconfig("", false).front().ok) << "a jtagconfig that did not run";
     EXPECT_TRUE(doctor::ReadJtagconfigNodes("1) USB-Blaster [1-1]\n    Node 0C006E00  JTAG UART #0\n", true).ok);
     EXPECT_FALSE(doctor::ReadJtagconfigNodes("1) USB-Blaster [1-1]\n  020F30DD   EP3C25\n", true).ok);
-    EXPECT_FALSE(doctor::CheckRemoteServers("Remote1 {\n  Host = \"lab-pc\";\n  Password = \"x\";\n}\n", true).ok);
-    EXPECT_TRUE(doctor::CheckRemoteServers("", false).ok);
+}
+
+// Each remote server the client knows is listed, asked on its own port (1309 unless
+// named), and one that does not answer is something to fix.
+TEST(RemoteServers, EachIsListedWithWhetherItAnswers)
+{
+    const std::string conf = "Remote1 {\n  Host = \"lab-pc\";\n  Password = \"x\";\n}\n"
+                             "Remote2 { Host = \"lab2:1310\"; Password = \"y\"; }\nRemote3 { Host = \"lab3:99999\"; }\n";
+    std::vector<std::pair<std::string, std::uint16_t>> asked;
+    const auto checks = doctor::CheckRemoteServers(conf, true, [&](const std::string& host, std::uint16_t port) {
+        asked.emplace_back(host, port);
+        return port == 1310;
+    });
+    ASSERT_EQ(checks.size(), 3u);
+    EXPECT_EQ(doctor::Line(checks[0]).rfind("FIX   remote JTAG server lab-pc: does not answer on port 1309", 0), 0u)
+        << doctor::Line(checks[0]);
+    EXPECT_EQ(doctor::Line(checks[1]), "OK    remote JTAG server lab2:1310: answers on port 1310");
+    EXPECT_FALSE(checks[2].ok);
+    EXPECT_EQ(asked, (std::vector<std::pair<std::string, std::uint16_t>>{{"lab-pc", 1309}, {"lab2", 1310}}));
+    EXPECT_TRUE(doctor::CheckRemoteServers("", false, {}).front().ok);
+
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    const std::uint16_t port = ntohs(address.sin_port);
+    EXPECT_TRUE(platform::TcpAnswers("127.0.0.1", port, 1000));
+    ::close(listener);
+    EXPECT_FALSE(platform::TcpAnswers("127.0.0.1", port, 1000));
 }
 
 TEST_F(DoctorFolder, UsbCablesComeFromSysfsAndTheirDeviceNodes)
@@ -130,7 +166,7 @@ TEST_F(DoctorOnSimulator, EndsInTimeWhateverJtagconfigAndTheFilesHold)
         {"FOLDER", "sleep 60 & " + cable, "", "OK    jtagconfig: cable USB-Blaster [1-1]"},
         {"FOLDER", "exec yes '1) USB-Blaster [1-1]'", "", "FIX   jtagconfig: could not be run"},
         {"FOLDER", "echo '1) " + huge + "'", "", "OK    jtagconfig: cable xxxxx"},
-        {"FOLDER", cable, "Remote1 { Host = \"" + huge + "\"; }", "names the remote server hhh"},
+        {"FOLDER", cable, "Remote1 { Host = \"" + huge + "\"; }", "FIX   remote JTAG server hhh"},
         {"quartus", "touch ran; " + cable, "", "QUARTUS_ROOTDIR is not a full path (quartus)"},
     };
     for (const TMisbehaviour& c : cases) {

@@ -60,4 +60,40 @@ TEST(RunProgram, StopsAtOnceWhenAsked)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
 
+// A program run for its results keeps its two outputs apart, and a stop with a grace lets
+// it tidy up (as vx5h restores a board's EEPROM on Ctrl-C) before it is killed; one that
+// ignores the request is killed when the grace runs out.
+TEST(RunProgram, GentleStopLetsTheProgramTidyUpWithinItsGrace)
+{
+    const struct {
+        const char* script;
+        int exitCode;
+        const char* output;
+        double atMostSeconds;
+    } cases[] = {
+        {"trap 'echo tidied; exit 130' INT; echo started; echo why >&2; while :; do sleep 0.05; done", 130,
+            "started\ntidied\n", 1.5},
+        {"trap '' INT; echo started; echo why >&2; exec sleep 30", -1, "started\n", 2.0},
+    };
+    for (const auto& c : cases) {
+        std::atomic<bool> stop{false};
+        std::thread asker([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            stop = true;
+        });
+        const auto start = std::chrono::steady_clock::now();
+        platform::TRunOptions options;
+        options.separateErrors = true;
+        options.stopGraceMs = 800;
+        const platform::TProgramRun run = platform::RunProgram({"/bin/sh", "-c", c.script}, 20000, &stop, options);
+        asker.join();
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(run.end, TEnd::Stopped) << c.script;
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.script;
+        EXPECT_EQ(run.output, c.output) << c.script;
+        EXPECT_EQ(run.errors, "why\n") << c.script;
+        EXPECT_LT(seconds, c.atMostSeconds) << c.script;
+    }
+}
+
 } // namespace

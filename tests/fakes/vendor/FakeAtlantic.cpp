@@ -3,6 +3,8 @@
 // environment variable FAKE_ATLANTIC (read at each open: "key=value,..." ) to behave as
 // the real one does when things go wrong:
 //   cable=NAME        the cable's name (default "USB-Blaster [1-1]"); it also answers "1"
+//   cables=A|B|...    several cables, local or remote ("USB-Blaster on labhost [1-1]"):
+//                     the k-th is board k of a simulated lab (vx5h-board-sim --boards N)
 //   no_cable=1        no cable attached: every open fails with -3
 //   open_error=N      every open fails with code N; open_detail=TEXT its detail
 //   open_delay_ms=N   open blocks this long first (a slow chain scan)
@@ -14,6 +16,7 @@
 #include "FakeClient.h"
 #include "drivers/common/VendorApi.h"
 #include "sim/Endpoint.h"
+#include "sim/Lab.h"
 
 #include <algorithm>
 #include <chrono>
@@ -73,6 +76,19 @@ std::map<std::string, std::string> ReadScript()
     return script;
 }
 
+// The lab's board behind `cable` in a "cables" list (from 1); 0 when it lists no such cable.
+int BoardOfListed(const std::string& list, const std::string& cable)
+{
+    std::string rest = list;
+    for (int board = 1; !rest.empty(); ++board) {
+        const auto bar = rest.find('|');
+        if (rest.substr(0, bar) == cable || cable == std::to_string(board))
+            return board;
+        rest = bar == std::string::npos ? "" : rest.substr(bar + 1);
+    }
+    return 0;
+}
+
 JTAGATLANTIC* Failed(int code, const std::string& detail)
 {
     lastError = code;
@@ -113,9 +129,16 @@ FAKE_EXPORT JTAGATLANTIC* jtagatlantic_open(const char* cable, int, int, const c
     std::this_thread::sleep_for(std::chrono::milliseconds(link->Number("open_delay_ms")));
     if (const long long code = link->Number("open_error"))
         return Failed(static_cast<int>(code), link->script["open_detail"]);
-    if (link->Number("no_cable") || (cable && link->cable != cable && std::string(cable) != "1"))
+    int board = 1;
+    if (link->script.count("cables")) {
+        board = BoardOfListed(link->script["cables"], cable ? cable : "1");
+        if (board == 0)
+            return Failed(vendorapi::CABLE_NOT_EXISTING, "");
+        link->cable = cable ? cable : "";
+    } else if (link->Number("no_cable") || (cable && link->cable != cable && std::string(cable) != "1")) {
         return Failed(vendorapi::CABLE_NOT_EXISTING, "");
-    link->fd = sim::ConnectSocket(sim::SocketPath());
+    }
+    link->fd = sim::ConnectSocket(sim::BoardSocketPath(sim::SocketPath(), board));
     if (link->fd < 0)
         return Failed(vendorapi::CABLE_NOT_EXISTING, "");
     char answer = 0;

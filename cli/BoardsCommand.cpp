@@ -1,0 +1,147 @@
+// vx5h boards: every cable a board can be had on, and what each one's board is doing.
+// Each cable is asked by a vx5h of its own, side by side, within its own time budget: a
+// cable that hangs costs that budget and holds up none of the others.
+#include "cli/Cli.h"
+#include "cli/Commands.h"
+#include "core/CableList.h"
+#include "core/ConnectSequence.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+namespace cli {
+
+namespace {
+
+constexpr double DEFAULT_BUDGET_S = 5.0;
+constexpr const char* IN_USE = "in use by another program";
+
+struct TBoardsArgs {
+    bool json = false;
+    double budgetS = DEFAULT_BUDGET_S;
+    std::string probe; // the one cable this vx5h asks, for the vx5h that lists them all
+};
+
+// Asks one cable's board, without configuring its FPGA. The link's own words tell a cable
+// another program holds: the driver libraries say "in use by another program: <who>",
+// naming the holder where the vendor's server does.
+nlohmann::json Probe(const std::string& cable)
+{
+    const connection::TConnectOutcome outcome = connection::ConnectBoard({cable, false, {}, {}, {}});
+    nlohmann::json probe = {{"cable", cable}, {"where", cables::WhereName(cables::WhereIs(cable))},
+        {"answers", outcome.board != nullptr}, {"image", nullptr}, {"in_use", false}, {"held_by", nullptr},
+        {"detail", outcome.message}};
+    if (outcome.board)
+        probe["image"] = true;
+    else if (outcome.failure == connection::TConnectFailure::Silent || outcome.configureMayHelp)
+        probe["image"] = false;
+    const std::size_t inUse = outcome.message.find(IN_USE);
+    if (inUse != std::string::npos) {
+        probe["in_use"] = true;
+        const std::size_t who = outcome.message.find(": ", inUse);
+        if (who != std::string::npos)
+            probe["held_by"] = outcome.message.substr(who + 2);
+    }
+    return probe;
+}
+
+// What a cable's vx5h found, or why it found nothing within its budget.
+nlohmann::json Asked(const std::string& cable, const platform::TProgramRun& run, double budgetS)
+{
+    nlohmann::json probe = nlohmann::json::parse(run.output, nullptr, false);
+    if (run.Succeeded() && probe.is_object() && probe.value("cable", "") == cable)
+        return probe;
+    char budget[32];
+    std::snprintf(budget, sizeof budget, "%.1f", budgetS);
+    const std::string detail = run.end == platform::TProgramRun::TEnd::OutOfTime
+        ? std::string("no answer within ") + budget + " s"
+        : "could not be asked";
+    return {{"cable", cable}, {"where", cables::WhereName(cables::WhereIs(cable))}, {"answers", false}, {"image", nullptr},
+        {"in_use", false}, {"held_by", nullptr}, {"detail", detail}};
+}
+
+std::vector<nlohmann::json> AskAll(const std::vector<std::string>& names, double budgetS)
+{
+    const std::string program = platform::ExecutableFolder() + "vx5h";
+    const auto budgetMs = static_cast<std::uint32_t>(budgetS * 1000);
+    std::vector<nlohmann::json> found(names.size());
+    std::vector<std::thread> askers;
+    askers.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        askers.emplace_back([&, i] {
+            platform::TRunOptions options;
+            options.separateErrors = true;
+            const platform::TProgramRun run
+                = platform::RunProgram({program, "boards", "--probe", names[i]}, budgetMs, nullptr, options);
+            found[i] = Asked(names[i], run, budgetS);
+        });
+    for (std::thread& asker : askers)
+        asker.join();
+    return found;
+}
+
+std::string YesNo(const nlohmann::json& value)
+{
+    return value.is_boolean() ? (value.get<bool>() ? "yes" : "no") : "-";
+}
+
+void PrintTable(const std::vector<nlohmann::json>& found)
+{
+    std::size_t width = 5;
+    for (const auto& probe : found)
+        width = std::max(width, probe["cable"].get<std::string>().size());
+    std::printf("%-*s  %-9s  %-5s  %-5s  %s\n", static_cast<int>(width), "CABLE", "WHERE", "BOARD", "IMAGE", "HELD BY");
+    for (const auto& probe : found) {
+        std::string held = "-";
+        if (probe["in_use"].get<bool>())
+            held = probe["held_by"].is_string() ? probe["held_by"].get<std::string>() : "another program";
+        std::string line = probe["cable"].get<std::string>();
+        std::printf("%-*s  %-9s  %-5s  %-5s  %s", static_cast<int>(width), line.c_str(),
+            probe["where"].get<std::string>().c_str(), YesNo(probe["answers"]).c_str(), YesNo(probe["image"]).c_str(),
+            held.c_str());
+        const std::string detail = probe["detail"].get<std::string>();
+        if (!probe["answers"].get<bool>() && !probe["in_use"].get<bool>() && !detail.empty())
+            std::printf("  (%s)", detail.c_str());
+        std::printf("\n");
+    }
+}
+
+void RunBoards(const TBoardsArgs& args)
+{
+    if (!args.probe.empty()) {
+        std::printf("%s\n", Probe(args.probe).dump().c_str());
+        return;
+    }
+    const std::vector<nlohmann::json> found = AskAll(cables::KnownCables(), args.budgetS);
+    if (args.json) {
+        std::printf("%s\n", nlohmann::json(found).dump().c_str());
+        return;
+    }
+    if (found.empty()) {
+        std::printf("No cable is known: no simulator beside vx5h, and no JTAG tools (QUARTUS_ROOTDIR).\n");
+        return;
+    }
+    PrintTable(found);
+}
+
+} // namespace
+
+void AddBoardsCommand(CLI::App& app, TContext&)
+{
+    auto args = std::make_shared<TBoardsArgs>();
+    auto* command = app.add_subcommand("boards",
+        "Every cable a board can be had on (simulated, local, remote through a JTAG server): whether a board "
+        "answers, whether its FPGA holds the image, whether another program holds it. The FPGAs are not configured.");
+    command->add_flag("--json", args->json, "The list as JSON on standard output");
+    command->add_option("--budget", args->budgetS, "Seconds each cable has to answer (default 5)")
+        ->check(CLI::Range(0.5, 120.0));
+    command->add_option("--probe", args->probe, "Ask this one cable (for vx5h's own use)")->group("");
+    command->callback([args] { RunBoards(*args); });
+}
+
+} // namespace cli
