@@ -1,4 +1,5 @@
 #include "RegularFile.h"
+#include "RegularFileCommon.h"
 
 #include <cerrno>
 #include <cstring>
@@ -10,39 +11,22 @@ namespace platform {
 
 namespace {
 
-// Reads to the end, or until more than `limit` bytes came.
-bool ReadUpTo(int fd, std::string& bytes, std::size_t limit)
-{
-    char chunk[65536];
-    while (bytes.size() <= limit) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        bytes.append(chunk, static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 TRegularFileRead ReadOpen(int fd, std::size_t limit, std::string& bytes)
 {
-    TRegularFileRead result;
     struct stat status { };
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        result.end = TRegularFileRead::TEnd::NotRegular;
-        return result;
-    }
-    result.size = static_cast<std::uint64_t>(status.st_size);
-    if (result.size > limit)
-        result.end = TRegularFileRead::TEnd::TooLarge;
-    else if (!ReadUpTo(fd, bytes, limit)) {
-        result.end = TRegularFileRead::TEnd::CannotRead;
-        result.reason = std::strerror(errno);
-    } else
-        result.end = bytes.size() > limit ? TRegularFileRead::TEnd::Grew : TRegularFileRead::TEnd::Read;
+    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    int error = 0;
+    TRegularFileRead result = detail::ReadOpenFile(regular, regular ? static_cast<std::uint64_t>(status.st_size) : 0,
+        limit, bytes, [fd, &error](char* chunk, std::size_t capacity) {
+            ssize_t n;
+            do
+                n = ::read(fd, chunk, capacity);
+            while (n < 0 && errno == EINTR);
+            error = errno;
+            return static_cast<long>(n);
+        });
+    if (result.end == TRegularFileRead::TEnd::CannotRead)
+        result.reason = std::strerror(error);
     return result;
 }
 

@@ -1,4 +1,5 @@
 #include "RegularFile.h"
+#include "RegularFileCommon.h"
 
 #include "platform/TextWin.h"
 
@@ -7,21 +8,6 @@
 namespace platform {
 
 namespace {
-
-// Reads to the end, or until more than `limit` bytes came.
-bool ReadUpTo(HANDLE file, std::string& bytes, std::size_t limit)
-{
-    char chunk[65536];
-    while (bytes.size() <= limit) {
-        DWORD got = 0;
-        if (!::ReadFile(file, chunk, sizeof chunk, &got, nullptr))
-            return false;
-        if (got == 0)
-            break;
-        bytes.append(chunk, got);
-    }
-    return true;
-}
 
 // A disk file that is no folder; a pipe, a console or a device is not one.
 bool IsRegular(HANDLE file)
@@ -33,20 +19,19 @@ bool IsRegular(HANDLE file)
 
 TRegularFileRead ReadOpen(HANDLE file, std::size_t limit, std::string& bytes)
 {
-    TRegularFileRead result;
     LARGE_INTEGER size { };
-    if (!IsRegular(file) || !::GetFileSizeEx(file, &size)) {
-        result.end = TRegularFileRead::TEnd::NotRegular;
-        return result;
-    }
-    result.size = static_cast<std::uint64_t>(size.QuadPart);
-    if (result.size > limit)
-        result.end = TRegularFileRead::TEnd::TooLarge;
-    else if (!ReadUpTo(file, bytes, limit)) {
-        result.end = TRegularFileRead::TEnd::CannotRead;
-        result.reason = win::ErrorText(::GetLastError());
-    } else
-        result.end = bytes.size() > limit ? TRegularFileRead::TEnd::Grew : TRegularFileRead::TEnd::Read;
+    const bool regular = IsRegular(file) && ::GetFileSizeEx(file, &size);
+    DWORD error = 0;
+    TRegularFileRead result = detail::ReadOpenFile(regular, regular ? static_cast<std::uint64_t>(size.QuadPart) : 0,
+        limit, bytes, [file, &error](char* chunk, std::size_t capacity) {
+            DWORD got = 0;
+            if (::ReadFile(file, chunk, static_cast<DWORD>(capacity), &got, nullptr))
+                return static_cast<long>(got);
+            error = ::GetLastError();
+            return -1L;
+        });
+    if (result.end == TRegularFileRead::TEnd::CannotRead)
+        result.reason = win::ErrorText(error);
     return result;
 }
 

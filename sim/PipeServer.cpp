@@ -69,7 +69,11 @@ void TPipeServer::Run()
     std::signal(SIGTERM, OnStopSignal);
     std::vector<std::uint8_t> lost(IO_CHUNK);
     while (!quit_ && !g_stop) {
-        if (auto pipe = listener_->Accept(ACCEPT_WAIT_MS)) {
+        // At the limit the pipe is not offered: a client's connect waits (within its own
+        // budget) until a silent one times out or one ends.
+        if (clients_.size() >= MAX_CONNECTIONS)
+            std::this_thread::sleep_for(std::chrono::milliseconds(ACCEPT_WAIT_MS));
+        else if (auto pipe = listener_->Accept(ACCEPT_WAIT_MS)) {
             lastActivityUs_ = MonotonicUs();
             Client& client = clients_.emplace_back();
             client.pipe = std::move(pipe);
@@ -176,6 +180,13 @@ bool TPipeServer::TakeCable(platform::LocalPipe& pipe)
     return false;
 }
 
+// The PC waits while the board has not taken what it sent, as on a real cable.
+bool TPipeServer::CableFull()
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    return board_.InboundBytes() >= MAX_INBOUND_BYTES;
+}
+
 int TPipeServer::JtagWaitMs(std::uint64_t nowUs) const
 {
     const std::uint64_t next = cable_.NextEventUs();
@@ -195,7 +206,11 @@ void TPipeServer::ServeJtag(platform::LocalPipe& pipe)
     for (;;) {
         // Like the firmware, no new requests are taken while replies back up: the reply
         // below is written out before the next read.
-        const long n = pipe.Receive(in.data(), in.size(), waitMs);
+        long n = 0;
+        if (CableFull())
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::max(waitMs, 1)));
+        else
+            n = pipe.Receive(in.data(), in.size(), waitMs);
         std::size_t reply = 0;
         {
             std::lock_guard<std::mutex> guard(lock_);

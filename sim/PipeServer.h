@@ -52,6 +52,7 @@ private:
     void ServeControl(platform::LocalPipe& pipe);
     void ServeJtag(platform::LocalPipe& pipe);
     bool TakeCable(platform::LocalPipe& pipe);
+    bool CableFull();
     int JtagWaitMs(std::uint64_t nowUs) const;
     void DropJtag(); // with the lock held
     void ReapClients(bool all);

@@ -5,6 +5,7 @@
 #include "config/Download.h"
 #include "platform/LocalPipe.h"
 #include "platform/Paths.h"
+#include "platform/RegularFile.h"
 #include "sim/Endpoint.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <aclapi.h>
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <sddl.h>
 #include <string>
 #include <vector>
@@ -135,6 +137,43 @@ TEST(PrivateEndpoint, AdmitsThisUserAloneAndOneServer)
     ::LocalFree(sid);
     ::LocalFree(descriptor);
     ::CloseHandle(client);
+}
+
+// An image the user names is read only when it is a disk file of at most the limit: a
+// device, a pipe or a folder must neither hold the reader nor be taken for an image.
+TEST(ReadRegularFile, OnlyADiskFileWithinTheLimitIsRead)
+{
+    using End = platform::TRegularFileRead::TEnd;
+    const std::string folder = BinFolder();
+    const std::string small = folder + "regular-file-test-" + std::to_string(::GetCurrentProcessId()) + ".bin";
+    std::ofstream(small, std::ios::binary) << std::string(1000, 'x');
+    std::string error;
+    const std::string pipeName = platform::PrivateEndpoint("vx5h-read-test-" + std::to_string(::GetCurrentProcessId()));
+    const auto listener = platform::LocalPipeListener::Listen(pipeName, error);
+    ASSERT_TRUE(listener) << error;
+
+    const struct {
+        std::string path;
+        std::size_t limit;
+        End end;
+        std::uint64_t size;
+    } cases[] = {
+        {small, 1000, End::Read, 1000},
+        {small, 999, End::TooLarge, 1000},
+        {"NUL", 1000, End::NotRegular, 0},
+        {pipeName, 1000, End::NotRegular, 0},
+        {folder + "no-such-file.bin", 1000, End::CannotOpen, 0},
+    };
+    for (const auto& c : cases) {
+        std::string bytes = "left over";
+        const auto result = platform::ReadRegularFile(c.path, c.limit, bytes);
+        EXPECT_EQ(result.end, c.end) << c.path;
+        EXPECT_EQ(result.size, c.size) << c.path;
+        EXPECT_EQ(bytes.size(), c.end == End::Read ? c.size : 0) << c.path;
+    }
+    std::string bytes;
+    EXPECT_NE(platform::ReadRegularFile(folder, 1000, bytes).end, End::Read) << "a folder";
+    ::DeleteFileA(small.c_str());
 }
 
 } // namespace
