@@ -1,5 +1,7 @@
 #include "DynamicLibrary.h"
 
+#include "platform/VendorTools.h"
+
 #include <dlfcn.h>
 
 namespace platform {
@@ -28,5 +30,12 @@ std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& path, st
 DynamicLibrary::~DynamicLibrary() { ::dlclose(handle_); }
 
 void* DynamicLibrary::Resolve(const char* name) const { return ::dlsym(handle_, name); }
+
+void PinModuleOf(const void* address)
+{
+    Dl_info info{};
+    if (::dladdr(address, &info) && info.dli_fname)
+        ::dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+}
 
 } // namespace platform

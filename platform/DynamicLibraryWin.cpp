@@ -1,6 +1,7 @@
 #include "DynamicLibrary.h"
 
 #include "platform/TextWin.h"
+#include "platform/VendorTools.h"
 
 #include <windows.h>
 
@@ -63,6 +64,13 @@ DynamicLibrary::~DynamicLibrary() { ::FreeLibrary(static_cast<HMODULE>(handle_))
 void* DynamicLibrary::Resolve(const char* name) const
 {
     return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(handle_), name));
+}
+
+void PinModuleOf(const void* address)
+{
+    HMODULE module = nullptr;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+        static_cast<LPCWSTR>(address), &module);
 }
 
 } // namespace platform

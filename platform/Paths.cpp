@@ -1,6 +1,7 @@
 #include "Paths.h"
 
 #include "platform/Native.h"
+#include "platform/VendorTools.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -69,5 +70,19 @@ std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) { retur
 bool SyncFile(std::FILE* file) { return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0; }
 
 std::string LibraryPathText(const std::string& path) { return path; }
+
+std::optional<VendorToolFiles> FindVendorTools(std::string& why)
+{
+    const char* root = std::getenv("QUARTUS_ROOTDIR");
+    if (!root || *root != '/') {
+        why = "QUARTUS_ROOTDIR is not set to the vendor's programmer tools";
+        return std::nullopt;
+    }
+    const std::string folder = WithSeparator(root);
+    return VendorToolFiles{
+        folder + "linux64/libjtag_client.so", folder + "linux64/libjtag_atlantic.so", folder + "bin/quartus_pgm"};
+}
+
+CppNameScheme VendorNameScheme() { return CppNameScheme::Itanium; }
 
 } // namespace platform

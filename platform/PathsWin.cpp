@@ -2,6 +2,7 @@
 
 #include "platform/Native.h"
 #include "platform/TextWin.h"
+#include "platform/VendorTools.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -109,7 +110,10 @@ bool SetCurrentDirectory(const std::string& folder)
     return !wide.empty() && ::SetCurrentDirectoryW(wide.c_str()) != 0;
 }
 
-std::optional<std::string> ProgrammerToolsFolder()
+namespace {
+
+// The tools' installation folder, as the registry gives it.
+std::optional<std::string> ToolsRoot()
 {
     // The key is opened with creation allowed (where the user may, a missing key is made,
     // empty), asking for no more than the right to query it, which every user has.
@@ -122,7 +126,41 @@ std::optional<std::string> ProgrammerToolsFolder()
     ::RegCloseKey(key);
     if (!root || root->empty())
         return std::nullopt;
-    return WithSeparator(win::Narrow(*root)) + "bin";
+    return WithSeparator(win::Narrow(*root));
+}
+
+// "C:\..." or "\\server\share\...": one folder whatever the current directory.
+bool IsFullPath(const std::string& path)
+{
+    const bool drive = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+    const bool unc = path.size() >= 3 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/');
+    return drive || unc;
+}
+
+} // namespace
+
+std::optional<std::string> ProgrammerToolsFolder()
+{
+    const auto root = ToolsRoot();
+    return root ? std::optional<std::string>(*root + "bin") : std::nullopt;
+}
+
+std::optional<VendorToolFiles> FindVendorTools(std::string& why)
+{
+    const auto root = ToolsRoot();
+    if (!root || !IsFullPath(*root)) {
+        why = "the vendor's programmer tools are not installed (no full path in the registry's \"Quartus Install "
+              "Directory\")";
+        return std::nullopt;
+    }
+    // The tools keep their 64-bit programs and libraries in bin64, the 32-bit ones in bin.
+    const std::string folder = *root + (sizeof(void*) == 8 ? "bin64\\" : "bin\\");
+    return VendorToolFiles{folder + "jtag_client.dll", folder + "jtag_atlantic.dll", folder + "quartus_pgm.exe"};
+}
+
+CppNameScheme VendorNameScheme()
+{
+    return sizeof(void*) == 8 ? CppNameScheme::Microsoft64 : CppNameScheme::Microsoft32;
 }
 
 bool FileExists(const std::string& path)

@@ -1,6 +1,7 @@
 #include "PrivateFile.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -75,6 +76,17 @@ std::string SystemDescription()
     if (::uname(&names) != 0)
         return "unknown";
     return std::string(names.sysname) + " " + names.release + " " + names.machine;
+}
+
+std::string MakeTemporaryFolder(const std::string& prefix, const std::string& avoid)
+{
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/" + prefix + "XXXXXX";
+    if (pattern.find_first_of(avoid) != std::string::npos)
+        pattern = "/tmp/" + prefix + "XXXXXX";
+    if (pattern.find_first_of(avoid) != std::string::npos || !::mkdtemp(pattern.data()))
+        return {};
+    return pattern;
 }
 
 } // namespace platform

@@ -16,4 +16,9 @@ std::FILE* CreatePrivateFile(const std::string& path, std::string& error);
 // The system's name and machine for a report ("Linux 6.1.0 x86_64").
 std::string SystemDescription();
 
+// Makes a new folder of this user's in the temp folder, named `prefix` and something
+// unique, whose full path holds none of the characters in `avoid`; its path, or empty
+// when no such folder could be made.
+std::string MakeTemporaryFolder(const std::string& prefix, const std::string& avoid);
+
 } // namespace platform

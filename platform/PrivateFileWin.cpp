@@ -47,4 +47,24 @@ std::string SystemDescription()
     }
 }
 
+std::string MakeTemporaryFolder(const std::string& prefix, const std::string& avoid)
+{
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
+    if (length == 0 || length > MAX_PATH)
+        return {};
+    // The user's own temp folder: what is made in it is the user's alone.
+    const std::string base = win::Narrow(std::wstring(temp, length)) + prefix + std::to_string(::GetCurrentProcessId());
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        const std::string folder = base + "-" + std::to_string(::GetTickCount()) + "-" + std::to_string(attempt);
+        if (folder.find_first_of(avoid) != std::string::npos)
+            return {};
+        if (::CreateDirectoryW(win::Widen(folder).c_str(), nullptr))
+            return folder;
+        if (::GetLastError() != ERROR_ALREADY_EXISTS)
+            return {};
+    }
+    return {};
+}
+
 } // namespace platform

@@ -14,6 +14,7 @@ packages=(
   tigervnc-standalone-server tigervnc-tools xauth # headless mode: private X server over VNC
   iproute2 openssl                                # its test: listeners (ss), a VNC password (DES)
   clang libclang-rt-14-dev                        # the fuzz targets: libFuzzer and the sanitizers
+  llvm                                            # llvm-undname: reads back the vendor's Windows names
 )
 # "install-deps.sh windows": what the Windows cross build and its tests under wine need
 # instead (scripts/build-windows.sh, scripts/test-windows.sh): the host's Qt tools and

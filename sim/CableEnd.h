@@ -8,6 +8,13 @@
 
 namespace sim {
 
+// Far more than a panel, its tests and a few scripts open at once, and far fewer than
+// the files (or threads) a process may hold.
+constexpr std::size_t MAX_CONNECTIONS = 64;
+// What the PC may have sent down a (throttled) cable that the board has not taken yet;
+// beyond it the cable stops taking bytes, as a real one does.
+constexpr std::size_t MAX_INBOUND_BYTES = 4 * 1024 * 1024;
+
 // What the server's cable reaches: the simulated board, or a transcript replayed as the
 // board.
 class ICableEnd {

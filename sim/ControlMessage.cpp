@@ -3,6 +3,8 @@
 #include "board/Protocol.h"
 #include "sim/Endpoint.h"
 
+#include <chrono>
+
 namespace sim {
 
 namespace {
@@ -41,6 +43,29 @@ bool DecodeControl(const std::vector<std::uint8_t>& in, std::vector<std::string>
         next += 4 + std::size_t(length);
     }
     return true;
+}
+
+std::uint64_t MonotonicUs()
+{
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
+}
+
+std::vector<std::uint8_t> EncodeControl(const std::vector<std::string>& args)
+{
+    std::vector<std::uint8_t> message;
+    auto put32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            message.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    };
+    message.push_back(static_cast<std::uint8_t>(HELLO_CONTROL));
+    put32(static_cast<std::uint32_t>(args.size()));
+    for (const auto& arg : args) {
+        put32(static_cast<std::uint32_t>(arg.size()));
+        message.insert(message.end(), arg.begin(), arg.end());
+    }
+    return message;
 }
 
 } // namespace sim

@@ -23,6 +23,8 @@ extern char** environ;
 
 namespace sim {
 
+bool EndpointNameFits(const std::string& path) { return path.size() < sizeof(sockaddr_un::sun_path); }
+
 std::string SocketPath(std::string* error)
 {
     if (const char* path = std::getenv(SOCKET_ENV); path && *path)
@@ -32,13 +34,6 @@ std::string SocketPath(std::string* error)
     if (error)
         *error = why;
     return folder ? *folder + EXECUTABLE_NAME + ".sock" : std::string();
-}
-
-std::uint64_t MonotonicUs()
-{
-    return static_cast<std::uint64_t>(
-        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
-            .count());
 }
 
 bool PeerIsThisUser(int fd, std::string* refusal)
@@ -139,22 +134,6 @@ bool ReceiveAll(int fd, void* data, std::size_t count, int timeoutMs)
         return false; // closed, failed or out of time
     }
     return true;
-}
-
-std::vector<std::uint8_t> EncodeControl(const std::vector<std::string>& args)
-{
-    std::vector<std::uint8_t> message;
-    auto put32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            message.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    };
-    message.push_back(static_cast<std::uint8_t>(HELLO_CONTROL));
-    put32(static_cast<std::uint32_t>(args.size()));
-    for (const auto& arg : args) {
-        put32(static_cast<std::uint32_t>(arg.size()));
-        message.insert(message.end(), arg.begin(), arg.end());
-    }
-    return message;
 }
 
 bool SendControl(const std::string& path, const std::vector<std::string>& args, ControlReply& reply, int timeoutMs,

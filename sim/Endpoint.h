@@ -31,6 +31,8 @@ constexpr std::size_t MAX_CONTROL_IMAGE = MAX_CONTROL_MESSAGE - 64;
 // be made safely.
 std::string SocketPath(std::string* error = nullptr);
 
+// Whether `path` can name an endpoint on this system (a Unix socket's path is short).
+bool EndpointNameFits(const std::string& path);
 std::uint64_t MonotonicUs();
 
 // True when the process at the other end of the connected Unix socket `fd` runs as this

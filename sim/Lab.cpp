@@ -1,6 +1,6 @@
 #include "sim/Lab.h"
 
-#include <sys/un.h>
+#include "sim/Endpoint.h"
 
 namespace sim {
 
@@ -60,7 +60,7 @@ std::string BoardSocketPath(const std::string& firstSocket, int board)
         && firstSocket.compare(firstSocket.size() - suffix.size(), suffix.size(), suffix) == 0;
     const std::string path = named ? firstSocket.substr(0, firstSocket.size() - suffix.size()) + number + suffix
                                    : firstSocket + number;
-    return path.size() < sizeof(sockaddr_un::sun_path) ? path : std::string();
+    return EndpointNameFits(path) ? path : std::string();
 }
 
 int ParseBoardCount(const std::string& text) { return SmallNumber(text); }

@@ -30,15 +30,9 @@ constexpr std::uint64_t CONTROL_TIMEOUT_US = 60000000;
 // A new connection says what it is at once; one that stays silent holds a place another
 // (a control command, the cable) may need.
 constexpr std::uint64_t HELLO_TIMEOUT_US = 1000000;
-// Far more than a panel, its tests and a few scripts open at once, and far fewer than
-// the files a process may hold.
-constexpr std::size_t MAX_CONNECTIONS = 64;
 // When no connection can be taken, the listening socket rests this long rather than wake
 // the loop at once again.
 constexpr std::uint64_t LISTEN_REST_US = 100000;
-// What the PC may have sent down a (throttled) cable that the board has not taken yet;
-// beyond it the cable stops taking bytes, as a real one does.
-constexpr std::size_t MAX_INBOUND_BYTES = 4 * 1024 * 1024;
 
 volatile std::sig_atomic_t g_stop = 0;
 void OnStopSignal(int) { g_stop = 1; }

@@ -1,22 +1,15 @@
-// vx5h-board-sim: the simulated VX5h-260 board, served on a per-user Unix socket, and the
+// vx5h-board-sim: the simulated VX5h-260 board, served on a per-user Unix socket (a named
+// pipe on Windows), and the
 // control commands that play the world around it (see README.md).
 #include "sim/Endpoint.h"
 #include "sim/Image.h"
 #include "sim/Lab.h"
-#include "sim/Replay.h"
-#include "sim/Server.h"
+#include "sim/Serve.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
-#include <memory>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
+#include <string>
 #include <vector>
 
 namespace {
@@ -29,8 +22,9 @@ void PrintUsage(std::FILE* to)
         "         (the board of a transcript; exits 0 when every step on record was asked for)\n"
         "       vx5h-board-sim ctl [--board NAME] COMMAND [ARGS...]   (ctl help lists the commands)\n"
         "The socket is $VX5H_SIM_SOCKET, else vx5h-board-sim.sock in this user's own folder:\n"
-        "$XDG_RUNTIME_DIR/vx5h, else /tmp/vx5h-<uid> (owner only, mode 0700).\n"
-        "--boards=N (or $VX5H_SIM_BOARDS) serves a lab of N boards (1-64), each a cable of its own:\n"
+        "$XDG_RUNTIME_DIR/vx5h, else /tmp/vx5h-<uid> (owner only, mode 0700). On Windows it\n"
+        "is the named pipe \\\\.\\pipe\\vx5h-board-sim-<the user's SID>, open to this user only.\n"
+        "--boards=N (or $VX5H_SIM_BOARDS; Unix) serves a lab of N boards (1-64), each a cable of its own:\n"
         "sim (the first, on that socket), sim-2 ... sim-N (on sockets beside it); ctl --board NAME\n"
         "controls one of them, ctl boards lists them.\n");
 }
@@ -112,101 +106,6 @@ int RunControlCommand(int argc, char** argv)
     return reply.status;
 }
 
-// The boards of one simulator, each served on its own socket by a server on its own
-// thread (the first on the caller's); they come and go together.
-class TLabServers {
-public:
-    TLabServers(const std::string& path, std::uint32_t idleExit, int boards)
-        : m_Lab(boards)
-    {
-        for (int board = 1; board <= boards; ++board) {
-            m_Servers.push_back(std::make_unique<sim::TServer>(sim::BoardSocketPath(path, board), idleExit));
-            m_Servers.back()->JoinLab(&m_Lab, board);
-        }
-    }
-
-    // Takes every board's socket; false, with the socket that failed and why, when one
-    // cannot be had.
-    bool Listen(sim::TDaemonLog* log, std::string& error)
-    {
-        for (std::size_t i = 0; i < m_Servers.size(); ++i) {
-            m_Servers[i]->SetLog(log);
-            if (!m_Servers[i]->Listen(error)) {
-                error = sim::BoardName(static_cast<int>(i) + 1) + ": " + error;
-                return false;
-            }
-        }
-        return true;
-    }
-
-    sim::TServer& First() { return *m_Servers.front(); }
-
-    void Run()
-    {
-        std::vector<std::thread> others;
-        for (std::size_t i = 1; i < m_Servers.size(); ++i)
-            others.emplace_back([server = m_Servers[i].get()] { server->Run(); });
-        m_Servers.front()->Run();
-        for (std::thread& other : others)
-            other.join();
-    }
-
-private:
-    sim::TLab m_Lab;
-    std::vector<std::unique_ptr<sim::TServer>> m_Servers;
-};
-
-// Detaches from the caller; the caller's process returns only once the daemon listens (0)
-// or could not (1), so that whoever starts it can connect right away.
-int Daemonize(const std::string& path, std::uint32_t idleExit, int boards)
-{
-    int ready[2];
-    if (::pipe2(ready, O_CLOEXEC) != 0)
-        return 1;
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        return 1;
-    if (pid > 0) {
-        ::close(ready[1]);
-        char answer = 0;
-        while (::read(ready[0], &answer, 1) < 0 && errno == EINTR) { }
-        ::waitpid(pid, nullptr, 0); // the intermediate child, gone right after its fork
-        return answer == 'R' ? 0 : 1;
-    }
-    ::close(ready[0]);
-    ::setsid();
-    if (::fork() > 0)
-        ::_exit(0); // not a session leader: the daemon can never gain a terminal
-    if (::chdir("/") != 0) { }
-    // Nothing of the starter's may stay open here, or a test runner waiting for its
-    // child's output would wait for the daemon too.
-    const int null = ::open("/dev/null", O_RDWR);
-    for (int fd = 0; fd < 3; ++fd)
-        ::dup2(null, fd);
-    if (ready[1] != 3) {
-        ::dup2(ready[1], 3);
-        ready[1] = 3;
-    }
-    ::close_range(4, ~0U, 0);
-
-    // Its output goes to its own bounded log beside the socket, not to /dev/null.
-    sim::TDaemonLog log(sim::TDaemonLog::PathFor(path), sim::TDaemonLog::DEFAULT_MAX_BYTES, true);
-    sim::InstallStopSignals();
-    TLabServers lab(path, idleExit, boards);
-    std::string error;
-    if (!lab.Listen(&log, error)) {
-        log.Write("cannot serve " + error);
-        (void)!::write(ready[1], "E", 1);
-        ::_exit(1);
-    }
-    log.Write("serving the VX5h-260 on " + path + (boards > 1 ? " and " + std::to_string(boards - 1) + " more boards" : "")
-        + " (pid " + std::to_string(::getpid()) + ")");
-    (void)!::write(ready[1], "R", 1);
-    ::close(ready[1]);
-    lab.Run();
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -254,34 +153,5 @@ int main(int argc, char** argv)
     }
     if (path.empty() && (path = SocketPathOrComplain()).empty())
         return 1;
-    if (daemon && replayPath.empty())
-        return Daemonize(path, idleExit, boards);
-    std::unique_ptr<sim::TReplay> replay;
-    if (!replayPath.empty()) {
-        std::string error;
-        replay = sim::LoadReplay(replayPath, std::max(replaySpeed, 0.0),
-            [](const std::string& line) { std::fprintf(stderr, "vx5h-board-sim: %s\n", line.c_str()); }, error);
-        if (!replay || daemon || boards > 1) {
-            std::fprintf(stderr, "vx5h-board-sim: --replay: %s\n",
-                daemon ? "runs in the foreground only" : boards > 1 ? "plays one board" : error.c_str());
-            return 2;
-        }
-    }
-
-    sim::InstallStopSignals();
-    TLabServers lab(path, idleExit, boards);
-    std::string error;
-    if (!lab.Listen(nullptr, error)) {
-        std::fprintf(stderr, "vx5h-board-sim: %s\n", error.c_str());
-        return 1;
-    }
-    if (replay)
-        sim::AttachReplay(lab.First(), *replay);
-    std::fprintf(stderr, "vx5h-board-sim: serving the VX5h-260 on %s%s\n", path.c_str(),
-        boards > 1 ? (" and " + std::to_string(boards - 1) + " more boards beside it").c_str() : "");
-    lab.Run();
-    if (!replay)
-        return 0;
-    std::fprintf(stderr, "vx5h-board-sim: replay %s\n", replay->Status().c_str());
-    return replay->Complete() ? 0 : 1;
+    return sim::Serve({path, idleExit, daemon, replayPath, replaySpeed, boards});
 }

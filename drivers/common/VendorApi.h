@@ -1,6 +1,7 @@
 #pragma once
 
-// The vendor's client library for JTAG UARTs (libjtag_atlantic.so), as its users know it.
+// The vendor's client library for JTAG UARTs (libjtag_atlantic.so, jtag_atlantic.dll), as its
+// users know it.
 // Its entry points are C++ functions: declared with exactly these signatures they mangle
 // to the names the library exports, which is how our stand-in for it gets them too.
 struct JTAGATLANTIC;
@@ -16,15 +17,52 @@ void jtagatlantic_get_info(JTAGATLANTIC* link, const char** cable, int* device, 
 
 namespace vendorapi {
 
-// The exported names of the declarations above.
-constexpr const char* OPEN_NAME = "_Z17jtagatlantic_openPKciiS0_";
-constexpr const char* GET_ERROR_NAME = "_Z22jtagatlantic_get_errorPPKc";
-constexpr const char* CLOSE_NAME = "_Z18jtagatlantic_closeP12JTAGATLANTIC";
-constexpr const char* WRITE_NAME = "_Z18jtagatlantic_writeP12JTAGATLANTICPKcj";
-constexpr const char* FLUSH_NAME = "_Z18jtagatlantic_flushP12JTAGATLANTIC";
-constexpr const char* READ_NAME = "_Z17jtagatlantic_readP12JTAGATLANTICPcj";
-constexpr const char* BYTES_AVAILABLE_NAME = "_Z28jtagatlantic_bytes_availableP12JTAGATLANTIC";
-constexpr const char* GET_INFO_NAME = "_Z21jtagatlantic_get_infoP12JTAGATLANTICPPKcPiS4_";
+// The exported names of the declarations above, as each compiler decorates them: GCC on
+// Linux, Microsoft's for the 64-bit and the 32-bit Windows libraries (__cdecl, its
+// default; a type met again among the parameters is named by its index, "0", "2").
+struct EntryNames {
+    const char* open;
+    const char* getError;
+    const char* close;
+    const char* write;
+    const char* flush;
+    const char* read;
+    const char* bytesAvailable;
+    const char* getInfo;
+};
+
+constexpr EntryNames ITANIUM_NAMES{
+    "_Z17jtagatlantic_openPKciiS0_",
+    "_Z22jtagatlantic_get_errorPPKc",
+    "_Z18jtagatlantic_closeP12JTAGATLANTIC",
+    "_Z18jtagatlantic_writeP12JTAGATLANTICPKcj",
+    "_Z18jtagatlantic_flushP12JTAGATLANTIC",
+    "_Z17jtagatlantic_readP12JTAGATLANTICPcj",
+    "_Z28jtagatlantic_bytes_availableP12JTAGATLANTIC",
+    "_Z21jtagatlantic_get_infoP12JTAGATLANTICPPKcPiS4_",
+};
+
+constexpr EntryNames MICROSOFT64_NAMES{
+    "?jtagatlantic_open@@YAPEAUJTAGATLANTIC@@PEBDHH0@Z",
+    "?jtagatlantic_get_error@@YAHPEAPEBD@Z",
+    "?jtagatlantic_close@@YAXPEAUJTAGATLANTIC@@@Z",
+    "?jtagatlantic_write@@YAHPEAUJTAGATLANTIC@@PEBDI@Z",
+    "?jtagatlantic_flush@@YAHPEAUJTAGATLANTIC@@@Z",
+    "?jtagatlantic_read@@YAHPEAUJTAGATLANTIC@@PEADI@Z",
+    "?jtagatlantic_bytes_available@@YAHPEAUJTAGATLANTIC@@@Z",
+    "?jtagatlantic_get_info@@YAXPEAUJTAGATLANTIC@@PEAPEBDPEAH2@Z",
+};
+
+constexpr EntryNames MICROSOFT32_NAMES{
+    "?jtagatlantic_open@@YAPAUJTAGATLANTIC@@PBDHH0@Z",
+    "?jtagatlantic_get_error@@YAHPAPBD@Z",
+    "?jtagatlantic_close@@YAXPAUJTAGATLANTIC@@@Z",
+    "?jtagatlantic_write@@YAHPAUJTAGATLANTIC@@PBDI@Z",
+    "?jtagatlantic_flush@@YAHPAUJTAGATLANTIC@@@Z",
+    "?jtagatlantic_read@@YAHPAUJTAGATLANTIC@@PADI@Z",
+    "?jtagatlantic_bytes_available@@YAHPAUJTAGATLANTIC@@@Z",
+    "?jtagatlantic_get_info@@YAXPAUJTAGATLANTIC@@PAPBDPAH2@Z",
+};
 
 // jtagatlantic_get_error's codes.
 enum Error : int {
@@ -39,11 +77,5 @@ enum Error : int {
     NODE_NOT_EXISTING = -8,
     HARDWARE_BROKEN = -9,
 };
-
-// Where the libraries lie below QUARTUS_ROOTDIR; the client library goes first, with its
-// symbols global, because the UART library relies on them.
-constexpr const char* LIBRARY_FOLDER = "/linux64/";
-constexpr const char* CLIENT_LIBRARY = "libjtag_client.so";
-constexpr const char* ATLANTIC_LIBRARY = "libjtag_atlantic.so";
 
 } // namespace vendorapi

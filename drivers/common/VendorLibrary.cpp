@@ -1,74 +1,69 @@
 #include "drivers/common/VendorLibrary.h"
 
-#include <cstdlib>
-#include <dlfcn.h>
+#include "platform/VendorTools.h"
 
 namespace drivers {
 
 namespace {
 
-void* OpenByPath(const std::string& path, int scope, std::string& why)
+template<typename Fn>
+bool Find(const platform::DynamicLibrary& library, const char* name, Fn& fn, std::string& why)
 {
-    void* handle = ::dlopen(path.c_str(), RTLD_NOW | scope);
-    if (!handle) {
-        const char* error = ::dlerror();
-        why = error ? error : "cannot load " + path;
-    }
-    return handle;
-}
-
-template<typename Fn> bool Find(void* library, const char* name, Fn& fn, std::string& why)
-{
-    fn = reinterpret_cast<Fn>(::dlsym(library, name));
+    fn = library.ResolveAs<Fn>(name);
     if (!fn)
         why = std::string("the vendor's JTAG library lacks ") + name;
     return fn != nullptr;
+}
+
+const vendorapi::EntryNames& NamesHere()
+{
+    switch (platform::VendorNameScheme()) {
+    case platform::CppNameScheme::Microsoft64:
+        return vendorapi::MICROSOFT64_NAMES;
+    case platform::CppNameScheme::Microsoft32:
+        return vendorapi::MICROSOFT32_NAMES;
+    default:
+        return vendorapi::ITANIUM_NAMES;
+    }
 }
 
 } // namespace
 
 std::unique_ptr<VendorLibrary> VendorLibrary::Load(std::string& why)
 {
-    const char* root = std::getenv("QUARTUS_ROOTDIR");
-    if (!root || *root != '/') {
-        why = "QUARTUS_ROOTDIR is not set to the vendor's programmer tools";
+    const auto tools = platform::FindVendorTools(why);
+    if (!tools)
         return nullptr;
-    }
-    const std::string folder = std::string(root) + vendorapi::LIBRARY_FOLDER;
     std::unique_ptr<VendorLibrary> library(new VendorLibrary);
-    library->client_ = OpenByPath(folder + vendorapi::CLIENT_LIBRARY, RTLD_GLOBAL, why);
+    // The client library goes first, its names shared, because the UART library relies
+    // on them.
+    library->client_ = platform::DynamicLibrary::Load(tools->clientLibrary, &why, true);
     if (!library->client_)
         return nullptr;
-    library->atlantic_ = OpenByPath(folder + vendorapi::ATLANTIC_LIBRARY, RTLD_LOCAL, why);
-    if (!library->atlantic_ || !library->Resolve(why))
+    library->atlantic_ = platform::DynamicLibrary::Load(tools->atlanticLibrary, &why);
+    if (!library->atlantic_ || !library->Resolve(NamesHere(), why))
         return nullptr;
     return library;
 }
 
-bool VendorLibrary::Resolve(std::string& why)
+bool VendorLibrary::Resolve(const vendorapi::EntryNames& names, std::string& why)
 {
-    using namespace vendorapi;
-    return Find(atlantic_, OPEN_NAME, open, why) && Find(atlantic_, GET_ERROR_NAME, getError, why)
-        && Find(atlantic_, CLOSE_NAME, close, why) && Find(atlantic_, WRITE_NAME, write, why)
-        && Find(atlantic_, FLUSH_NAME, flush, why) && Find(atlantic_, READ_NAME, read, why)
-        && Find(atlantic_, GET_INFO_NAME, getInfo, why);
+    const platform::DynamicLibrary& lib = *atlantic_;
+    return Find(lib, names.open, open, why) && Find(lib, names.getError, getError, why)
+        && Find(lib, names.close, close, why) && Find(lib, names.write, write, why)
+        && Find(lib, names.flush, flush, why) && Find(lib, names.read, read, why)
+        && Find(lib, names.getInfo, getInfo, why);
 }
 
 VendorLibrary::~VendorLibrary()
 {
-    if (pinned_)
+    if (!pinned_)
         return;
-    if (atlantic_)
-        ::dlclose(atlantic_);
-    if (client_)
-        ::dlclose(client_);
+    // Left loaded for good: nothing unloads what a stray thread may still be running.
+    (void)client_.release();
+    (void)atlantic_.release();
 }
 
-void PinThisLibrary()
-{
-    Dl_info info{};
-    if (::dladdr(reinterpret_cast<void*>(&PinThisLibrary), &info) && info.dli_fname)
-        ::dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-}
+void PinThisLibrary() { platform::PinModuleOf(reinterpret_cast<const void*>(&PinThisLibrary)); }
 
 } // namespace drivers

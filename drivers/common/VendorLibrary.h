@@ -2,17 +2,21 @@
 
 #include "drivers/common/VendorApi.h"
 
+#include "platform/DynamicLibrary.h"
+
 #include <memory>
 #include <string>
 
 namespace drivers {
 
-// The vendor's JTAG client libraries, loaded by full path from $QUARTUS_ROOTDIR/linux64
-// (never from a search path or the current directory) and released when this dies.
+// The vendor's JTAG client libraries, loaded by full path from the tools' folder that the
+// installation names (never from a search path or the current directory), their entry
+// points resolved by the names the vendor's compiler gave them on this system, and
+// released when this dies.
 class VendorLibrary {
 public:
-    // nullptr, with `why` set, when QUARTUS_ROOTDIR is unset or a library or entry point
-    // is missing.
+    // nullptr, with `why` set, when the tools are not installed or a library or entry
+    // point is missing.
     static std::unique_ptr<VendorLibrary> Load(std::string& why);
     ~VendorLibrary();
     VendorLibrary(const VendorLibrary&) = delete;
@@ -32,10 +36,10 @@ public:
 
 private:
     VendorLibrary() = default;
-    bool Resolve(std::string& why);
+    bool Resolve(const vendorapi::EntryNames& names, std::string& why);
 
-    void* client_ = nullptr;
-    void* atlantic_ = nullptr;
+    std::unique_ptr<platform::DynamicLibrary> client_;
+    std::unique_ptr<platform::DynamicLibrary> atlantic_;
     bool pinned_ = false;
 };
 

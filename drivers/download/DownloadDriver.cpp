@@ -8,7 +8,10 @@
 #include "drivers/common/VendorLibrary.h"
 #include "drivers/common/VendorOpen.h"
 #include "drivers/download/ProgrammerImage.h"
+#include "platform/Export.h"
+#include "platform/Paths.h"
 #include "platform/Process.h"
+#include "platform/VendorTools.h"
 #include "sim/Endpoint.h"
 #include "sim/Image.h"
 #include "sim/Lab.h"
@@ -19,9 +22,8 @@
 #include <cstdlib>
 #include <mutex>
 #include <string>
-#include <unistd.h>
 
-#define DOWNLOAD_EXPORT extern "C" __attribute__((visibility("default")))
+#define DOWNLOAD_EXPORT VX5H_EXPORT
 
 namespace {
 
@@ -72,14 +74,18 @@ std::int32_t FailImage(const std::string& why) { return Fail(why, downloadapi::L
 
 bool Simulator() { return sim::EnsureSimulatorBeside(START_TIMEOUT_MS); }
 
-// The vendor's programmer, where its installation says it is.
-std::string VendorProgrammer()
+// The vendor's programmer, where its installation says it is; empty, with `why` set, when
+// it is not there.
+std::string VendorProgrammer(std::string& why)
 {
-    const char* root = std::getenv("QUARTUS_ROOTDIR");
-    if (!root || *root != '/')
+    const auto tools = platform::FindVendorTools(why);
+    if (!tools)
         return {};
-    const std::string path = std::string(root) + "/bin/quartus_pgm";
-    return ::access(path.c_str(), X_OK) == 0 ? path : std::string();
+    if (!platform::FileExists(tools->programmer)) {
+        why = tools->programmer + " is missing";
+        return {};
+    }
+    return tools->programmer;
 }
 
 // "Version 13.0.1 Build 232 ..." -> 13.0
@@ -160,9 +166,10 @@ std::int32_t ToProgrammer(const std::string& path, const std::string& image, con
     if (sim::LooksLikeImage(reinterpret_cast<const std::uint8_t*>(image.data()), image.size()))
         return FailImage("This is the simulated board's image; a real board needs the board maker's "
                     "VX5h_260_ControlPanel.sof in the program's folder in its place");
-    const std::string programmer = VendorProgrammer();
+    std::string why;
+    const std::string programmer = VendorProgrammer(why);
     if (programmer.empty())
-        return Fail("The vendor's programmer ($QUARTUS_ROOTDIR/bin/quartus_pgm) is not installed");
+        return Fail("The vendor's programmer (quartus_pgm) is not installed: " + why);
     // The programmer reads any argument that starts with '-' as one of its options.
     if (cable.empty() || cable.front() == '-')
         return Fail("The cable name \"" + cable + "\" cannot be passed to the programmer: it would read it as an option");
@@ -248,7 +255,8 @@ std::int32_t CancellableDownload(
 DOWNLOAD_EXPORT double QELVANO_GetQuatusVersion(void)
 {
     KeepOutput({});
-    if (const std::string programmer = VendorProgrammer(); !programmer.empty())
+    std::string notInstalled;
+    if (const std::string programmer = VendorProgrammer(notInstalled); !programmer.empty())
         if (const double version = VendorVersion(programmer); version > 0)
             return version;
     return Simulator() ? SIMULATED_PROGRAMMER_VERSION : 0.0;

@@ -1,6 +1,7 @@
 #include "drivers/download/ProgrammerImage.h"
 
-#include <cstdlib>
+#include "platform/PrivateFile.h"
+
 #include <filesystem>
 
 namespace drivers {
@@ -11,14 +12,10 @@ ProgrammerImage::ProgrammerImage(const std::string& path)
         path_ = path;
         return;
     }
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/vx5h-image-XXXXXX";
-    if (pattern.find_first_of(";@") != std::string::npos)
-        pattern = "/tmp/vx5h-image-XXXXXX";
-    if (!::mkdtemp(pattern.data()))
+    folder_ = platform::MakeTemporaryFolder("vx5h-image-", ";@");
+    if (folder_.empty())
         return;
-    folder_ = pattern;
-    const std::string copy = folder_ + "/image.sof";
+    const std::string copy = (std::filesystem::path(folder_) / "image.sof").string();
     std::error_code ec;
     if (std::filesystem::copy_file(path, copy, ec))
         path_ = copy;

@@ -6,6 +6,7 @@
 #include "drivers/common/VendorLibrary.h"
 #include "drivers/jtag/SimLink.h"
 #include "drivers/jtag/VendorLink.h"
+#include "platform/Export.h"
 #include "sim/Lab.h"
 
 #include <algorithm>
@@ -17,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#define JTAG_EXPORT extern "C" __attribute__((visibility("default")))
+#define JTAG_EXPORT VX5H_EXPORT
 
 namespace {
 

@@ -22,20 +22,6 @@ constexpr std::size_t READ_BUFFER = 256 * 1024;
 constexpr long IDLE_WAIT_NS = 125000;
 constexpr int LAB_QUERY_TIMEOUT_MS = 1000;
 
-Failure Refusal(char answer)
-{
-    switch (answer) {
-    case sim::JTAG_REFUSED:
-        return {LinkError::InUse, "The board is in use by another program: the simulated cable is taken"};
-    case sim::JTAG_UNPLUGGED:
-        return {LinkError::NoCable, "The simulated board's cable is unplugged"};
-    case sim::JTAG_NO_UART:
-        return {LinkError::NoJtagUart, "The simulated board's FPGA is not configured: no JTAG UART"};
-    default:
-        return {LinkError::ServerUnreachable, "The board simulator does not answer"};
-    }
-}
-
 // A board the simulator's lab does not have is a cable that is not there.
 Failure NoSuchBoard(int board)
 {
@@ -68,7 +54,7 @@ std::unique_ptr<Link> SimLink::Open(int board, Failure& failure)
     if (!sim::SendAll(fd, &sim::HELLO_JTAG, 1, HANDSHAKE_TIMEOUT_MS)
         || !sim::ReceiveAll(fd, &answer, 1, HANDSHAKE_TIMEOUT_MS) || answer != sim::JTAG_ACCEPTED) {
         ::close(fd);
-        failure = Refusal(answer);
+        failure = SimulatorRefusal(answer);
         return nullptr;
     }
     return std::unique_ptr<Link>(new SimLink(fd, board));

@@ -8,9 +8,13 @@
 
 namespace drivers {
 
+// Why the simulator did not give us its cable, from its answer to our hello.
+Failure SimulatorRefusal(char answer);
+
 // A simulated board's cable: its byte stream over the simulator's Unix socket (board k of
-// a lab over that board's own socket). The simulator is started on demand, as a JTAG
-// server daemon would be, from the folder this library was loaded from.
+// a lab over that board's own socket; on Windows the one board over its named pipe,
+// SimLinkPipe.cpp, whose Open returns a link of its own). The simulator is started on
+// demand, as a JTAG server daemon would be, from the folder this library was loaded from.
 class SimLink : public Link {
 public:
     static std::unique_ptr<Link> Open(int board, Failure& failure);

@@ -7,6 +7,7 @@
 #include "board/Board.h"
 #include "board/JtagApi.h"
 #include "board/Protocol.h"
+#include "drivers/common/VendorApi.h"
 #include "platform/Paths.h"
 #include "platform/Tick.h"
 
@@ -19,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <unistd.h>
 
 using simtest::Bin;
 using simtest::Download;
@@ -395,3 +397,43 @@ INSTANTIATE_TEST_SUITE_P(Cases, VendorDownload,
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+// The names by which our libraries find the vendor's functions on Windows, read back by
+// an independent demangler of Microsoft's scheme: each must be the very declaration our
+// libraries call through (a name off by one letter would load and then crash, or fail
+// to resolve, only on a user's machine).
+TEST(VendorNames, MicrosoftsDecorationsSpellTheDeclarations)
+{
+    if (std::system("llvm-undname --help >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "llvm-undname (LLVM) is not installed";
+    const char* const declarations[] = {
+        "struct JTAGATLANTIC * __cdecl jtagatlantic_open(char const *, int, int, char const *)",
+        "int __cdecl jtagatlantic_get_error(char const **)",
+        "void __cdecl jtagatlantic_close(struct JTAGATLANTIC *)",
+        "int __cdecl jtagatlantic_write(struct JTAGATLANTIC *, char const *, unsigned int)",
+        "int __cdecl jtagatlantic_flush(struct JTAGATLANTIC *)",
+        "int __cdecl jtagatlantic_read(struct JTAGATLANTIC *, char *, unsigned int)",
+        "int __cdecl jtagatlantic_bytes_available(struct JTAGATLANTIC *)",
+        "void __cdecl jtagatlantic_get_info(struct JTAGATLANTIC *, char const **, int *, int *)",
+    };
+    for (const vendorapi::EntryNames& table : {vendorapi::MICROSOFT64_NAMES, vendorapi::MICROSOFT32_NAMES}) {
+        const char* const names[] = {table.open, table.getError, table.close, table.write, table.flush, table.read,
+            table.bytesAvailable, table.getInfo};
+        std::string input;
+        for (const char* name : names)
+            input += std::string(name) + "\n";
+        const std::string file = std::filesystem::temp_directory_path() / ("vx5h-names-" + std::to_string(::getpid()));
+        std::ofstream(file) << input;
+        std::FILE* pipe = ::popen(("llvm-undname < " + file).c_str(), "r");
+        ASSERT_TRUE(pipe);
+        std::string output;
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            output.append(buffer, n);
+        ::pclose(pipe);
+        std::filesystem::remove(file);
+        for (std::size_t i = 0; i < std::size(names); ++i)
+            EXPECT_NE(output.find(std::string(names[i]) + "\n" + declarations[i] + "\n"), std::string::npos)
+                << names[i] << "\n" << output;
+    }
+}

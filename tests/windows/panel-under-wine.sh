@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # The Windows program under wine, started from its zip unpacked into a fresh wine prefix,
 # in a real window on a private X server:
+#  0. as shipped, with our own two libraries and the simulated board: connected (the FPGA
+#     configured through our download library), an LED lit, a memory word written, read
+#     back and dumped, the G-sensor read, checked through the simulator's control commands;
+#     the cable pulled ("Disconnected"), plugged in again and connected anew;
 #  1. with stand-ins of the board maker's two libraries beside it (the firmware model in
 #     process): its window, a second start refused, and the way to the board: the FPGA
 #     configured, connected, an LED lit, a memory word written and read back, a range
@@ -81,13 +85,15 @@ make_prefix() {
     e2e_log "wine prefix ready after $(( $(e2e_now) - start )) ms"
 }
 
-# The zip unpacked into $E2E_TMP/$1 with the libraries of folder $2 (if any) beside the
-# program; sets E2E_PANEL_DIR.
+# The zip unpacked into $E2E_TMP/$1 with the libraries of folder $2 (if any) in place of
+# ours beside the program, or none at all for "-"; sets E2E_PANEL_DIR.
 unpack() {
     mkdir -p "$E2E_TMP/$1"
     (cd "$E2E_TMP/$1" && cmake -E tar xf "$VX5H_ZIP") || e2e_fail "cannot unpack $VX5H_ZIP"
     E2E_PANEL_DIR=$(echo "$E2E_TMP/$1"/VX5h_260_ControlPanel-*)
-    if [ -n "${2:-}" ]; then
+    if [ "${2:-}" = - ]; then
+        rm "$E2E_PANEL_DIR/QELVANO_JTAG.DLL" "$E2E_PANEL_DIR/QELVANO_DOWNLOAD.DLL"
+    elif [ -n "${2:-}" ]; then
         cp "$2/QELVANO_JTAG.DLL" "$2/QELVANO_DOWNLOAD.DLL" "$E2E_PANEL_DIR/" || e2e_fail "no libraries in $2"
     fi
 }
@@ -159,8 +165,80 @@ answer_dialog() {
     e2e_fail "the dialog '$1' stayed"
 }
 
+# LED (the active page after the connect): Unlight All, then GLED0 alone lit; $1 is the
+# command that tells whether the board's state holds a text.
+led_steps() {
+    page_click $(( 218 + 32 )) $(( 243 + 8 ))
+    e2e_wait_for 5 "$1 '\"leds\":0,'" || e2e_fail "Unlight All did not reach the board"
+    page_click $(( 332 + 12 )) $(( 40 + 18 ))
+    e2e_wait_for 5 "$1 '\"leds\":1,'" || e2e_fail "the LED click did not reach the board"
+}
+
+# Memory: BEEF to word 12h of SSRAM-0 (bytes 24h-25h), read back, then words 0-1Fh dumped
+# to the HEX file $1.
+memory_steps() {
+    local file=$1 before dump
+    e2e_click_tab "Memory"
+    sleep 0.5
+    page_type 98 69 "12"
+    page_type 219 69 "BEEF"
+    page_click $(( 189 + 32 )) $(( 89 + 8 ))
+    before=$(page_crop_sum 306 60 62 19)
+    page_click $(( 306 + 32 )) $(( 89 + 8 ))
+    e2e_wait_for 5 '[ "$(page_crop_sum 306 60 62 19)" != "$before" ]' || e2e_fail "rDATA did not change"
+    page_type 98 213 "0"
+    page_type 220 213 "20"
+    page_click $(( 187 + 88 )) $(( 236 + 8 ))
+    answer_dialog "Load Memory Content to a File" "$file"
+    e2e_wait_for 15 '[ -s "$file" ]' || e2e_fail "no dump file"
+    dump=$(cat "$file")
+    [ "${#dump}" = 128 ] && [ "${dump:72:4}" = EFBE ] || e2e_fail "the dump lacks the word written: $dump"
+    sleep 0.3
+}
+
 e2e_start_xvfb
 make_prefix
+
+# --- 0. As shipped: our libraries and the simulated board ----------------------------
+# The simulator our JTAG library starts lives in this prefix's wine server, which the
+# trap ends; its named pipe is this prefix's alone.
+sim_ctl() { wine "$E2E_PANEL_DIR/vx5h-board-sim.exe" ctl "$@" </dev/null 2>/dev/null; }
+sim_state_has() { sim_ctl state | grep -qF -- "$1"; }
+unpack shipped
+for file in QELVANO_JTAG.DLL QELVANO_DOWNLOAD.DLL vx5h-board-sim.exe README-Windows.txt; do
+    [ -f "$E2E_PANEL_DIR/$file" ] || e2e_fail "the zip lacks $file"
+done
+start_panel
+e2e_wait_connected "$E2E_PANEL_START_MS" 60
+e2e_log "connected to the simulator $E2E_CONNECTED_MS ms after the start (simulator started, FPGA configured)"
+sim_state_has '"configured":true' || e2e_fail "the simulator does not hold the image"
+log_has "simulator" || e2e_fail "connected to something other than the simulator"
+e2e_shot sim-connected
+led_steps sim_state_has
+e2e_shot sim-led-page
+memory_steps "$E2E_TMP/sim-dump.hex"
+e2e_shot sim-memory-page
+sim_ctl set gsensor 4000 -2000 15000 >/dev/null
+e2e_click_tab "G-Sensor"
+e2e_wait_for 5 'sim_state_has "\"gsensor_ready\":true"' || e2e_fail "the G-sensor was not read"
+sleep 0.5
+e2e_shot sim-gsensor-page
+# The G-sensor page reads the board all the time: a pulled cable shows at once.
+pulled=$(e2e_now)
+sim_ctl unplug >/dev/null
+e2e_wait_for 15 'e2e_status_is Disconnected' || e2e_fail "no Disconnected after the cable was pulled"
+e2e_log "Disconnected $(( $(e2e_now) - pulled )) ms after the cable was pulled"
+sleep 0.5
+e2e_shot sim-cable-pulled
+while box_shown; do press_ok "$(windows_of "$E2E_PANEL_PID" | grep -vx "$E2E_WINDOW" | head -n1)"; sleep 0.5; done
+sim_ctl plug >/dev/null
+reconnect=$(e2e_now)
+e2e_click_connect
+e2e_wait_connected "$reconnect" 30
+e2e_log "connected again $E2E_CONNECTED_MS ms after the cable came back"
+e2e_shot sim-reconnected
+close_panel
+sim_ctl quit >/dev/null
 
 # --- 1. The stand-ins of the board maker's libraries beside the program ---------------
 unpack board "$VX5H_STANDINS"
@@ -194,31 +272,10 @@ press_ok "$(e2e_window_of "$second")"
 e2e_wait_for 15 '! kill -0 $second' || e2e_fail "the second start did not end"
 kill -0 "$E2E_PANEL_PID" || e2e_fail "the first program ended"
 
-# LED (the active page after the connect): Unlight All, then GLED0 alone lit.
-page_click $(( 218 + 32 )) $(( 243 + 8 ))
-e2e_wait_for 5 'e2e_state_has "\"leds\":0,"' || e2e_fail "Unlight All did not reach the board"
-page_click $(( 332 + 12 )) $(( 40 + 18 ))
-e2e_wait_for 5 'e2e_state_has "\"leds\":1,"' || e2e_fail "the LED click did not reach the board"
+led_steps e2e_state_has
 e2e_shot led-page
 
-# Memory: BEEF to word 12h of SSRAM-0 (bytes 24h-25h), read back, then words 0-1Fh dumped
-# to a HEX file.
-e2e_click_tab "Memory"
-sleep 0.5
-page_type 98 69 "12"
-page_type 219 69 "BEEF"
-page_click $(( 189 + 32 )) $(( 89 + 8 ))
-before=$(page_crop_sum 306 60 62 19)
-page_click $(( 306 + 32 )) $(( 89 + 8 ))
-e2e_wait_for 5 '[ "$(page_crop_sum 306 60 62 19)" != "$before" ]' || e2e_fail "rDATA did not change"
-page_type 98 213 "0"
-page_type 220 213 "20"
-page_click $(( 187 + 88 )) $(( 236 + 8 ))
-answer_dialog "Load Memory Content to a File" "$E2E_TMP/dump.hex"
-e2e_wait_for 15 '[ -s "$E2E_TMP/dump.hex" ]' || e2e_fail "no dump file"
-dump=$(cat "$E2E_TMP/dump.hex")
-[ "${#dump}" = 128 ] && [ "${dump:72:4}" = EFBE ] || e2e_fail "the dump lacks the word written: $dump"
-sleep 0.3
+memory_steps "$E2E_TMP/dump.hex"
 e2e_shot memory-page
 
 e2e_click_tab "G-Sensor"
@@ -232,7 +289,7 @@ info=$(wine "$E2E_PANEL_DIR/vx5h.exe" info --json 2>&1 </dev/null) || e2e_fail "
 grep -qF '"board":"VX5h-260","link":"Stand-in cable' <<<"$info" || e2e_fail "vx5h info said: $info"
 
 # --- 2. No library beside the program -------------------------------------------------
-unpack none
+unpack none -
 start_panel
 dismiss_three_boxes no-libraries
 log_has "fail to load dll - Z:" || e2e_fail "no word of the missing JTAG library"
