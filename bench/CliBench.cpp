@@ -13,6 +13,7 @@
 //   vx5h-bench-cli --trace                 only 4
 //   vx5h-bench-cli --trace-modelled FILE   only 4, once, on the 102400 B/s cable with 1.5 ms
 //                                          latency (about 6 minutes), keeping the transcript
+#include "QuietChild.h"
 #include "SimulatedBoard.h"
 #include "BytePattern.h"
 
@@ -28,16 +29,12 @@
 #include <cstring>
 #include <tuple>
 #include <utility>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <spawn.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -57,17 +54,10 @@ struct TRun {
 TRun Vx5h(std::vector<std::string> args)
 {
     args.insert(args.begin(), {testsupport::SimulatedBoard::BinFolder() + "vx5h", "-q"});
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     TRun run;
     const auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+    const pid_t pid = bench::StartQuiet(std::move(args), true);
+    if (pid > 0) {
         int status = 0;
         struct rusage usage {};
         ::wait4(pid, &status, 0, &usage);
@@ -75,7 +65,6 @@ TRun Vx5h(std::vector<std::string> args)
         run.peakKb = usage.ru_maxrss;
     }
     run.seconds = Seconds(start);
-    posix_spawn_file_actions_destroy(&actions);
     return run;
 }
 

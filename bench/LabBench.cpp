@@ -6,22 +6,19 @@
 //     (goal: within it plus 0.5 s), and against the same listing with none hung.
 //
 //   vx5h-bench-lab [--smoke]   (--smoke: two boards on the unthrottled cable, for CI)
+#include "QuietChild.h"
 #include "SimulatedBoard.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -68,18 +65,10 @@ std::set<pid_t> ChildrenOf(pid_t pid)
 TRun Vx5h(std::vector<std::string> args)
 {
     args.insert(args.begin(), testsupport::SimulatedBoard::BinFolder() + "vx5h");
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     TRun run;
     const auto start = Clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+    const pid_t pid = bench::StartQuiet(std::move(args));
+    if (pid > 0) {
         int status = 0;
         while (::waitpid(pid, &status, WNOHANG) == 0) {
             const auto [threads, kb] = ThreadsAndKb(pid);
@@ -92,7 +81,6 @@ TRun Vx5h(std::vector<std::string> args)
         run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     run.seconds = Seconds(start);
-    posix_spawn_file_actions_destroy(&actions);
     return run;
 }
 
