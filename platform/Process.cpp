@@ -122,11 +122,6 @@ void WaitFor(pid_t pid, TOutput* outputs, std::size_t count, TClock::time_point 
 
 } // namespace
 
-TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budgetMs, const std::atomic<bool>* stop)
-{
-    return RunProgram(args, budgetMs, stop, TRunOptions{});
-}
-
 TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budgetMs, const std::atomic<bool>* stop,
     const TRunOptions& options)
 {

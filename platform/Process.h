@@ -28,14 +28,6 @@ struct TProgramRun {
 // Output beyond this is read (so that the program is not held up) but not kept.
 constexpr std::size_t OUTPUT_KEPT = 64 * 1024;
 
-// Runs args[0] (a full path: no shell, no search path) with `args`, its input from
-// /dev/null, in a process group of its own, until it ends and `budgetMs` at most. A
-// program that closes its output may still run, and whatever it started may hold its
-// output open after it ended: neither keeps the caller past the deadline. When `stop`
-// becomes true, the program's group is killed at once.
-TProgramRun RunProgram(
-    const std::vector<std::string>& args, std::uint32_t budgetMs, const std::atomic<bool>* stop = nullptr);
-
 struct TRunOptions {
     bool separateErrors = false;         // standard error apart, in TProgramRun::errors
     std::size_t outputKept = OUTPUT_KEPT; // of each output
@@ -43,7 +35,13 @@ struct TRunOptions {
     // kills it only when it has not ended this long after, so that it can tidy up.
     std::uint32_t stopGraceMs = 0;
 };
-TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budgetMs, const std::atomic<bool>* stop,
-    const TRunOptions& options);
+
+// Runs args[0] (a full path: no shell, no search path) with `args`, its input from
+// /dev/null, in a process group of its own, until it ends and `budgetMs` at most. A
+// program that closes its output may still run, and whatever it started may hold its
+// output open after it ended: neither keeps the caller past the deadline. When `stop`
+// becomes true, the program's group is killed at once.
+TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budgetMs,
+    const std::atomic<bool>* stop = nullptr, const TRunOptions& options = {});
 
 } // namespace platform

@@ -106,11 +106,6 @@ bool WaitFor(HANDLE process, TOutput* outputs, int count, ULONGLONG deadline, co
 
 } // namespace
 
-TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budgetMs, const std::atomic<bool>* stop)
-{
-    return RunProgram(args, budgetMs, stop, TRunOptions{});
-}
-
 TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budgetMs, const std::atomic<bool>* stop,
     const TRunOptions& options)
 {
