@@ -7,12 +7,12 @@
 set -euo pipefail
 linux=$(cd "$1" && pwd) windows=$(cd "$2" && pwd) mb=${3:-16}
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/vx5h-bench-wine.XXXXXX")
-trap 'WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
+trap 'WINEPREFIX=$prefix/wine timeout 30 wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
 export VX5H_SIM_SOCKET=vx5h-bench-$$ VX5H_SIM_IDLE_EXIT=60 VX5H_CABLE=sim
 echo "== Linux"
 VX5H_SIM_SOCKET=$prefix/linux.sock "$linux/bin/vx5h-bench-endpoint" "$linux/bin" "$mb" | tee "$prefix/linux.txt"
 echo "== Windows under wine ($(wine --version))"
-WINEPREFIX=$prefix/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wineboot --init >/dev/null 2>&1
+WINEPREFIX=$prefix/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" timeout -k 5 180 wineboot --init >/dev/null 2>&1
 bin="Z:${windows//\//\\}\\bin"
 WINEPREFIX=$prefix/wine "$windows/wine-run" "$windows/bin/vx5h-bench-endpoint.exe" "$bin" "$mb" | tr -d '\r' |
     tee "$prefix/wine.txt"

@@ -35,7 +35,8 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libgcc_s_dw2-1.dll libwinpthread-
 endforeach()
 
 # wine runs the build's programs through a script that puts the runtime's and Qt's
-# folders on the Windows PATH, where wine looks for DLLs.
+# folders on the Windows PATH, where wine looks for DLLs. Each run has a budget below
+# ctest's, and the budget ends every process the program started in its process group.
 set(VX5H_WINE_RUN ${CMAKE_BINARY_DIR}/wine-run)
 if(VX5H_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${VX5H_WINE_RUN})
@@ -74,7 +75,7 @@ QT_PLUGIN_PATH="${QT_PLUGIN_PATH:-@plugins@}" \
 WINEPREFIX="${WINEPREFIX:-@CMAKE_BINARY_DIR@/wine-prefix}" \
 WINEDEBUG="${WINEDEBUG:--all}" \
 WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}" \
-exec "@VX5H_WINE@" "$@"
+exec timeout -k 10 "${VX5H_WINE_BUDGET:-290}" "@VX5H_WINE@" "$@"
 ]])
   file(CHMOD ${VX5H_WINE_RUN} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
     WORLD_READ WORLD_EXECUTE)

@@ -25,8 +25,33 @@ if [ "${1:-}" = windows ]; then
     qt6-base-dev-tools libcli11-dev nlohmann-json3-dev xvfb xdotool imagemagick fonts-liberation)
   # The 32-bit wine comes from the mirror's i386 lists, which are now and then out of step
   # with the 64-bit ones; without it the 32-bit tests are built but cannot run, and
-  # scripts/test-windows.sh says so.
-  optional=(wine32:i386)
+  # scripts/test-windows.sh says so. Only a machine that runs 32-bit programs gets it:
+  # elsewhere its install scripts fail, and Debian's `wine` would then start its 32-bit
+  # loader for every program, the 64-bit ones too.
+  . "$(dirname "$0")/host-i386.sh"
+  if host_runs_i386; then
+    optional=(wine32:i386)
+  else
+    no_i386=1
+  fi
+fi
+as_root=()
+if [ "$(id -u)" -ne 0 ] && command -v sudo >/dev/null; then
+  as_root=(sudo)
+fi
+# A 32-bit wine that an earlier run installed on a machine that cannot run it goes, with
+# whatever i386 packages its failed install scripts left half-configured, so that `wine`
+# works again and dpkg has nothing left unfinished.
+if [ "${no_i386:-}" = 1 ]; then
+  stale=$(i386_wine_packages)
+  if [ -n "$stale" ]; then
+    echo "install-deps: this machine cannot run 32-bit programs: removing the 32-bit wine ($(tr '\n' ' ' <<<"$stale"| sed 's/ $//'))"
+    # shellcheck disable=SC2086
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq $stale >/dev/null 2>&1 ||
+      "${as_root[@]}" dpkg --purge --force-remove-reinstreq --force-depends $stale >/dev/null
+  else
+    echo "install-deps: this machine cannot run 32-bit programs: the 32-bit wine is left out"
+  fi
 fi
 missing=()
 for p in "${packages[@]}"; do
@@ -38,7 +63,6 @@ for p in ${optional[@]+"${optional[@]}"}; do
 done
 [ ${#missing[@]} -eq 0 ] && [ ${#optional_missing[@]} -eq 0 ] && exit 0
 echo "Installing: ${missing[*]} ${optional_missing[*]}"
-as_root=()
 if [ "$(id -u)" -ne 0 ]; then
   command -v sudo >/dev/null || {
     echo "install-deps: these packages are missing and installing them needs root or sudo: ${missing[*]} ${optional_missing[*]}" >&2

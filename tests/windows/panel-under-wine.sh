@@ -28,7 +28,7 @@ unset WINEPATH QT_PLUGIN_PATH
 # The stand-ins' board: its FPGA's image and its state after every request.
 BOARD=$E2E_TMP/board
 export VX5H_STANDIN_BOARD="Z:${BOARD//\//\\}"
-trap 'wineserver -k 2>/dev/null; e2e_cleanup' EXIT
+trap 'timeout 30 wineserver -k 2>/dev/null; e2e_cleanup' EXIT
 
 e2e_state_has() { grep -qF -- "$1" "$BOARD/state.json" 2>/dev/null; }
 windows_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null; }
@@ -56,14 +56,14 @@ program_other_than() {
     return 1
 }
 
-reg_add() { wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f </dev/null >/dev/null 2>&1; }
+reg_add() { timeout -k 5 60 wine reg add "$1" /v "$2" /t REG_SZ /d "$3" /f </dev/null >/dev/null 2>&1; }
 
 # A fresh prefix on this display. Arial (the program's font) is Liberation Sans, the
 # metric-compatible face, as on a Windows machine it would be Arial itself.
 make_prefix() {
     local start face
     start=$(e2e_now)
-    wineboot --init >/dev/null 2>&1
+    timeout -k 5 180 wineboot --init >/dev/null 2>&1 || e2e_fail "wineboot did not make the prefix"
     for face in "Arial:Liberation Sans" "Times New Roman:Liberation Serif" "MS Sans Serif:Liberation Sans"; do
         reg_add 'HKCU\Software\Wine\Fonts\Replacements' "${face%%:*}" "${face#*:}"
     done
@@ -76,12 +76,12 @@ make_prefix() {
     # No window manager runs here: wine draws the frames of dialogs itself, instead of
     # waiting two seconds for a window manager to let each one go.
     reg_add 'HKCU\Software\Wine\X11 Driver' Managed N
-    wineserver --kill
-    wineserver --wait
+    timeout 30 wineserver --kill
+    timeout 60 wineserver --wait
     # One server and the system processes it starts for all starts of the program:
     # otherwise each start would bring them up anew.
-    wineserver --persistent </dev/null >/dev/null 2>&1
-    wine cmd /c exit </dev/null >/dev/null 2>&1
+    timeout 30 wineserver --persistent </dev/null >/dev/null 2>&1
+    timeout -k 5 120 wine cmd /c exit </dev/null >/dev/null 2>&1 || e2e_fail "wine does not start a program"
     e2e_log "wine prefix ready after $(( $(e2e_now) - start )) ms"
 }
 
@@ -101,7 +101,7 @@ unpack() {
 # Starts the program of $E2E_PANEL_DIR and waits for its window.
 start_panel() {
     E2E_PANEL_START_MS=$(e2e_now)
-    wine "$E2E_PANEL_DIR/VX5h_260_ControlPanel.exe" >"$E2E_TMP/panel.log" 2>&1 &
+    timeout -k 5 280 wine "$E2E_PANEL_DIR/VX5h_260_ControlPanel.exe" >"$E2E_TMP/panel.log" 2>&1 &
     e2e_wait_for 30 'program_other_than' || e2e_fail "no window appeared"
     E2E_PANEL_PID=$(program_other_than)
     e2e_wait_for 10 'main_window_of $E2E_PANEL_PID' || e2e_fail "no main window"
@@ -202,7 +202,7 @@ make_prefix
 # --- 0. As shipped: our libraries and the simulated board ----------------------------
 # The simulator our JTAG library starts lives in this prefix's wine server, which the
 # trap ends; its named pipe is this prefix's alone.
-sim_ctl() { wine "$E2E_PANEL_DIR/vx5h-board-sim.exe" ctl "$@" </dev/null 2>/dev/null; }
+sim_ctl() { timeout -k 5 30 wine "$E2E_PANEL_DIR/vx5h-board-sim.exe" ctl "$@" </dev/null 2>/dev/null; }
 sim_state_has() { sim_ctl state | grep -qF -- "$1"; }
 unpack shipped
 for file in QELVANO_JTAG.DLL QELVANO_DOWNLOAD.DLL vx5h-board-sim.exe README-Windows.txt; do
@@ -262,7 +262,7 @@ log_has "connected to Stand-in cable" || e2e_fail "connected to something else"
 e2e_shot connected
 
 # A second start says "The application is running." and ends when that is dismissed.
-wine "$E2E_PANEL_DIR/VX5h_260_ControlPanel.exe" >"$E2E_TMP/second.log" 2>&1 &
+timeout -k 5 120 wine "$E2E_PANEL_DIR/VX5h_260_ControlPanel.exe" >"$E2E_TMP/second.log" 2>&1 &
 e2e_wait_for 30 'program_other_than $E2E_PANEL_PID' || e2e_fail "the second start showed nothing"
 second=$(program_other_than "$E2E_PANEL_PID")
 E2E_EXTRA_PIDS=$second
@@ -285,7 +285,7 @@ e2e_shot gsensor-page
 close_panel
 
 # vx5h from the same folder reaches the same board through the same libraries.
-info=$(wine "$E2E_PANEL_DIR/vx5h.exe" info --json 2>&1 </dev/null) || e2e_fail "vx5h info failed: $info"
+info=$(timeout -k 5 60 wine "$E2E_PANEL_DIR/vx5h.exe" info --json 2>&1 </dev/null) || e2e_fail "vx5h info failed: $info"
 grep -qF '"board":"VX5h-260","link":"Stand-in cable' <<<"$info" || e2e_fail "vx5h info said: $info"
 
 # --- 2. No library beside the program -------------------------------------------------
