@@ -13,7 +13,8 @@ namespace cli {
 
 namespace {
 
-// One reading a code: the code in hex and the remote's key position (row, column), if any.
+// One reading a code: the code in hex and the remote's key it belongs to, if any, by the
+// label printed on it, with its row and column on the remote.
 TReading CodeReading(std::uint8_t code)
 {
     char hex[4];
@@ -26,11 +27,12 @@ TReading CodeReading(std::uint8_t code)
         reading.columns = {hex, "", "", ""};
         return reading;
     }
-    const int row = key / ir::KEY_COLUMNS, column = key % ir::KEY_COLUMNS;
-    reading.text = std::string(hex) + " key " + std::to_string(key) + " (row " + std::to_string(row) + ", column "
+    const std::string label = ir::IR_KEYS[key].label;
+    const int row = ir::KeyRow(key), column = ir::KeyColumn(key);
+    reading.text = std::string(hex) + " key " + label + " (row " + std::to_string(row) + ", column "
         + std::to_string(column) + ")";
-    reading.columns = {hex, std::to_string(key), std::to_string(row), std::to_string(column)};
-    reading.json["key"] = key;
+    reading.columns = {hex, label, std::to_string(row), std::to_string(column)};
+    reading.json["key"] = label;
     reading.json["row"] = row;
     reading.json["column"] = column;
     return reading;
@@ -40,8 +42,9 @@ TReading CodeReading(std::uint8_t code)
 
 void AddIrCommand(CLI::App& app, TContext& context)
 {
-    auto* command = app.add_subcommand("ir", "The IR remote's scan codes as they arrive, one a line, with the key "
-                                             "each belongs to (without --watch: for --timeout seconds)");
+    auto* command = app.add_subcommand("ir",
+        "The IR remote's scan codes as they arrive, one a line, with the key "
+        "each belongs to by its label (5, POWER, VOL+ ...) and its row and column");
     auto options = std::make_shared<TWatchOptions>();
     AddWatchOptions(*command, *options, TInputKind::Arrivals);
     command->callback([&context, options] {

@@ -6,19 +6,11 @@
 
 namespace ir {
 
-const std::array<std::uint8_t, KEY_COUNT> IR_KEY_CODES = {
-    0x0F, 0x13, 0x10, 0x12, //
-    0x01, 0x02, 0x03, 0x1A, //
-    0x04, 0x05, 0x06, 0x1E, //
-    0x07, 0x08, 0x09, 0x1B, //
-    0x11, 0x00, 0x17, 0x1F, //
-    0x16, 0x14, 0x18, 0x0C, //
-};
-
 int KeyForCode(std::uint8_t code)
 {
-    const auto found = std::find(IR_KEY_CODES.begin(), IR_KEY_CODES.end(), code);
-    return found == IR_KEY_CODES.end() ? -1 : static_cast<int>(found - IR_KEY_CODES.begin());
+    const auto found
+        = std::find_if(IR_KEYS.begin(), IR_KEYS.end(), [code](const TIrKey& key) { return key.code == code; });
+    return found == IR_KEYS.end() ? -1 : static_cast<int>(found - IR_KEYS.begin());
 }
 
 std::uint8_t FadeLevel(std::uint8_t level) { return level <= 150 ? 0 : static_cast<std::uint8_t>(level - 15); }

@@ -4,6 +4,7 @@
 // Switches, keys and digits are drawn with their bottom-left pixel as the transparent
 // colour, so each is a plate with rounded corners whose outside is that one colour: the
 // page colour, so that the corner's soft edge also blends into the page.
+#include "core/IrKeys.h"
 #include "resources/Art.h"
 #include "resources/Paint.h"
 #include "resources/Resources.h"
@@ -37,37 +38,15 @@ enum class KeyLook {
     Power
 };
 
-struct RemoteKey {
-    const char* label;
-    KeyLook look;
-};
-
-// Labels in the order of the key positions (scan codes 0F 13 10 12 / 01 02 03 1A / ...).
-const RemoteKey kRemoteKeys[24] = {
-    {"A", KeyLook::Red},
-    {"B", KeyLook::Green},
-    {"C", KeyLook::Yellow},
-    {"", KeyLook::Power},
-    {"1", KeyLook::Digit},
-    {"2", KeyLook::Digit},
-    {"3", KeyLook::Digit},
-    {"CH+", KeyLook::Function},
-    {"4", KeyLook::Digit},
-    {"5", KeyLook::Digit},
-    {"6", KeyLook::Digit},
-    {"CH-", KeyLook::Function},
-    {"7", KeyLook::Digit},
-    {"8", KeyLook::Digit},
-    {"9", KeyLook::Digit},
-    {"VOL+", KeyLook::Function},
-    {"MENU", KeyLook::Blue},
-    {"0", KeyLook::Digit},
-    {"RTN", KeyLook::Blue},
-    {"VOL-", KeyLook::Function},
-    {"\u25c0\u25c0", KeyLook::Function},
-    {"\u25b6", KeyLook::Function},
-    {"\u25b6\u25b6", KeyLook::Function},
-    {"MUTE", KeyLook::Function},
+// The look of each key position; what is printed on it comes from the remote's key table,
+// which every face names the keys by.
+const KeyLook kRemoteLooks[ir::KEY_COUNT] = {
+    KeyLook::Red, KeyLook::Green, KeyLook::Yellow, KeyLook::Power,              //
+    KeyLook::Digit, KeyLook::Digit, KeyLook::Digit, KeyLook::Function,          //
+    KeyLook::Digit, KeyLook::Digit, KeyLook::Digit, KeyLook::Function,          //
+    KeyLook::Digit, KeyLook::Digit, KeyLook::Digit, KeyLook::Function,          //
+    KeyLook::Blue, KeyLook::Digit, KeyLook::Blue, KeyLook::Function,            //
+    KeyLook::Function, KeyLook::Function, KeyLook::Function, KeyLook::Function, //
 };
 
 QColor KeyColour(KeyLook look)
@@ -91,13 +70,13 @@ QColor KeyColour(KeyLook look)
     return QColor(96, 102, 112);
 }
 
-void RemoteButton(QPainter& p, const QRectF& r, const RemoteKey& key)
+void RemoteButton(QPainter& p, const QRectF& r, KeyLook look, const char* printed)
 {
     // A round rubber key inscribed in its rectangle, so that the page's glow ring (an
     // ellipse inscribed in the same rectangle) hugs it.
     const QPointF c = r.center();
     const qreal rad = 7.6;
-    const QColor base = KeyColour(key.look);
+    const QColor base = KeyColour(look);
     p.save();
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0, 140));
@@ -111,12 +90,12 @@ void RemoteButton(QPainter& p, const QRectF& r, const RemoteKey& key)
     p.setPen(QPen(QColor(255, 255, 255, 50), 0.7));
     p.setBrush(Qt::NoBrush);
     p.drawArc(QRectF(c - QPointF(rad - 1, rad - 1), QSizeF(2 * rad - 2, 2 * rad - 2)), 40 * 16, 100 * 16);
-    if (key.look == KeyLook::Power) {
+    if (look == KeyLook::Power) {
         p.setPen(QPen(Qt::white, 1.4, Qt::SolidLine, Qt::RoundCap));
         p.drawArc(QRectF(c - QPointF(3.6, 3.1), QSizeF(7.2, 7.2)), 125 * 16, 290 * 16);
         p.drawLine(c + QPointF(0, -4.2), c + QPointF(0, 0));
     } else {
-        const QString text = QString::fromUtf8(key.label);
+        const QString text = QString::fromUtf8(printed);
         const int px = text.size() >= 4 ? 5 : text.size() == 3 ? 6 : text.size() == 2 ? 7 : 9;
         p.setFont(Font("Arial", px, true));
         p.setPen(QColor(248, 250, 252));
@@ -164,8 +143,8 @@ void Remote(QPainter& p)
     p.setPen(QColor(170, 178, 190));
     p.drawText(QRectF(229, 38, 100, 14), Qt::AlignCenter, QStringLiteral("QELVANO"));
     p.restore();
-    for (int i = 0; i < 24; ++i)
-        RemoteButton(p, KeyRect(i), kRemoteKeys[i]);
+    for (int i = 0; i < ir::KEY_COUNT; ++i)
+        RemoteButton(p, KeyRect(i), kRemoteLooks[i], ir::IR_KEYS[i].printed);
     // A navigation ring below the keys.
     const QPointF nav(279, 240);
     p.save();

@@ -147,7 +147,9 @@ TVerdict IrTest(TContext& ctx)
     if (count == 0)
         return Fail("no IR code received");
     const int key = ir::KeyForCode(data[0]);
-    return Pass(Format("received scan code 0x%02X%s", data[0], key < 0 ? " (not a key of the remote)" : ""));
+    if (key < 0)
+        return Pass(Format("received scan code 0x%02X (not a key of the remote)", data[0]));
+    return Pass(Format("received scan code 0x%02X, key %s", data[0], ir::IR_KEYS[key].label));
 }
 
 } // namespace selftest

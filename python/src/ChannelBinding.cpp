@@ -3,6 +3,7 @@
 #include "Memory.h"
 
 #include "board/Protocol.h"
+#include "core/IrKeys.h"
 #include "core/Rs232Text.h"
 
 #include <chrono>
@@ -143,6 +144,20 @@ void AddChannels(py::module_& module, py::class_<TSession, TSessionPtr>& board)
             "Sends bytes-like data, or text as Latin-1 characters (others raise ValueError), exactly as given.")
         .def("__iter__", [](py::object self) { return self; })
         .def("__next__", [](TRs232Port& self) { return py::bytes(NextArrival(self)); });
+
+    // The same names as vx5h ir gives: the label printed on the key, and its place.
+    const py::object irKey = py::reinterpret_borrow<py::object>(NamedTuple(module, "IrKey", "code key row column",
+        "A key of the IR remote: its scan code, its label as printed on it ('5', 'POWER', 'VOL+' ...), and its "
+        "row and column on the remote (from 0, top left)."));
+    module.def(
+        "ir_key",
+        [irKey](int code) -> py::object {
+            const int key = code >= 0 && code <= 0xFF ? ir::KeyForCode(static_cast<std::uint8_t>(code)) : -1;
+            if (key < 0)
+                return py::none();
+            return irKey(code, ir::IR_KEYS[key].label, ir::KeyRow(key), ir::KeyColumn(key));
+        },
+        py::arg("code"), "The key of the remote that sends this scan code (an IrKey), or None.");
 
     board.def_property_readonly(
         "ir",

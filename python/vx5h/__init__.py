@@ -20,6 +20,7 @@ from ._vx5h import (  # noqa: F401 (the package's names)
     GSensor,
     Hsmc,
     Info,
+    IrKey,
     IrReceiver,
     LinkError,
     Memory,
@@ -30,6 +31,7 @@ from ._vx5h import (  # noqa: F401 (the package's names)
     TestResult,
     __version__,
     boards,
+    ir_key,
 )
 from ._vx5h import _set_program_folder
 
@@ -47,6 +49,7 @@ __all__ = [
     "GSensor",
     "Hsmc",
     "Info",
+    "IrKey",
     "IrReceiver",
     "LinkError",
     "Memory",
@@ -56,4 +59,5 @@ __all__ = [
     "SelfTestReport",
     "TestResult",
     "boards",
+    "ir_key",
 ]

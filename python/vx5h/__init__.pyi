@@ -42,6 +42,14 @@ class Hsmc(NamedTuple):
     xcvr_errors: int
     report: str
 
+class IrKey(NamedTuple):
+    code: int
+    key: str
+    row: int
+    column: int
+
+def ir_key(code: int) -> Optional[IrKey]: ...
+
 class TestResult(NamedTuple):
     name: str
     result: str

@@ -148,6 +148,26 @@ TEST(IrKeys, CodesFindTheirKeysTheListKeepsTheEightMostRecentAndGlowFades)
     EXPECT_EQ(ir::KeyForCode(0x0F), 0);
     EXPECT_EQ(ir::KeyForCode(0x0C), 23);
     EXPECT_EQ(ir::KeyForCode(0x40), -1);
+    // A key is named by what is printed on it, not by its place: 0x05 is the key "5" in
+    // row 2, column 1, and 0x12 the power key.
+    const std::pair<std::uint8_t, const char*> named[]
+        = {{0x05, "5"}, {0x00, "0"}, {0x09, "9"}, {0x12, "POWER"}, {0x1A, "CH+"}, {0x1F, "VOL-"}, {0x0C, "MUTE"}};
+    for (const auto& [code, label] : named)
+        EXPECT_STREQ(ir::IR_KEYS[ir::KeyForCode(code)].label, label) << int(code);
+    EXPECT_EQ(ir::KeyRow(ir::KeyForCode(0x05)), 2);
+    EXPECT_EQ(ir::KeyColumn(ir::KeyForCode(0x05)), 1);
+    // Every digit key's label is its digit, and no two keys share a code or a label.
+    std::set<std::uint8_t> codes;
+    std::set<std::string> labels;
+    for (const ir::TIrKey& key : ir::IR_KEYS) {
+        codes.insert(key.code);
+        labels.insert(key.label);
+        if (key.code <= 9) {
+            EXPECT_EQ(key.label, std::to_string(key.code));
+        }
+    }
+    EXPECT_EQ(codes.size(), ir::IR_KEYS.size());
+    EXPECT_EQ(labels.size(), ir::IR_KEYS.size());
 
     ir::TScanCodeList list;
     const std::uint8_t first[] = {1, 2, 3, 4, 5, 6, 7, 8};

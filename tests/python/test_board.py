@@ -89,6 +89,10 @@ def test_channels_receive_with_a_time_budget(board, sim):
     sim.ctl("ir", 0x12, 0x0F)
     codes = iter(board.ir)
     assert [next(codes), next(codes)] == [0x12, 0x0F]
+    # Keys are named by what is printed on them, as vx5h ir names them.
+    assert vx5h.ir_key(0x12) == vx5h.IrKey(code=0x12, key="POWER", row=0, column=3)
+    assert vx5h.ir_key(0x05) == (0x05, "5", 2, 1)
+    assert vx5h.ir_key(0x40) is None and vx5h.ir_key(-1) is None
 
     board.close()
     assert sim.state()["ir_enabled"] is False, "closing switches the receivers off"
