@@ -36,23 +36,33 @@ std::string WithoutHexPrefix(const std::string& text)
 }
 
 std::uint32_t HexArgument(const std::string& text, const std::string& name, std::uint32_t maximum,
-    std::uint32_t minimum)
+    std::uint32_t minimum, const std::string& scope)
 {
     const std::string digits = WithoutHexPrefix(text);
     const bool allDigits = !digits.empty()
         && std::all_of(digits.begin(), digits.end(), [](char c) { return hexcodec::NibbleOf(c) >= 0; });
+    const std::string largest = "the largest " + name + scope + " is " + memory::HexText(maximum);
     // The window's field takes eight digits as a signed number; said plainly here instead
     // of as a bound that a number too large for it would seem to break the other way.
     if (allDigits && digits.size() > 8)
-        Fail(exitcode::USAGE, name + ": '" + text + "' has more than eight hex digits; the largest " + name + " is "
-                + memory::HexText(maximum));
+        Fail(exitcode::USAGE, name + ": '" + text + "' has more than eight hex digits; " + largest);
     if (allDigits && std::stoul(digits, nullptr, 16) > 0x7FFFFFFFul)
-        Fail(exitcode::USAGE, name + ": " + text + " is too large; the largest " + name + " is " + memory::HexText(maximum));
+        Fail(exitcode::USAGE, name + ": " + text + " is too large; " + largest);
+    // The window's rules, in vx5h's words: its error boxes speak of fields.
     const memory::THexField field = memory::ParseHexField(
         digits, name, static_cast<std::int32_t>(maximum), static_cast<std::int32_t>(minimum));
-    if (field.ok)
+    switch (field.fault) {
+    case memory::THexField::TFault::None:
         return static_cast<std::uint32_t>(field.value);
-    Fail(exitcode::USAGE, name + ": " + field.error);
+    case memory::THexField::TFault::Above:
+        Fail(exitcode::USAGE, name + ": " + text + " is too large; " + largest);
+    case memory::THexField::TFault::Below:
+        Fail(exitcode::USAGE,
+            name + ": " + text + " is too small; the smallest " + name + " is " + memory::HexText(minimum));
+    case memory::THexField::TFault::NotHex:
+        break;
+    }
+    Fail(exitcode::USAGE, name + ": '" + text + "' is not a hex number (one to eight hex digits, 0x allowed)");
 }
 
 std::uint8_t MemoryArgument(const std::string& text)
@@ -74,5 +84,7 @@ memory::TFileFormat FormatArgument(const std::string& text, const std::string& f
 CLI::Validator RateCheck() { return RangeCheck(0.1, 1000, "samples a second must lie between 0.1 and 1000"); }
 
 CLI::Validator TimeoutCheck() { return RangeCheck(0, 86400, "seconds must lie between 0 and 86400"); }
+
+CLI::Validator BudgetCheck() { return RangeCheck(0.5, 120, "seconds must lie between 0.5 and 120"); }
 
 } // namespace cli

@@ -15,9 +15,10 @@ class Validator;
 // check runs before the board is touched.
 namespace cli {
 
-// `maximum` is below 2^31, as the window's fields are.
+// `maximum` is below 2^31, as the window's fields are; `scope` tells what bounds it, for
+// the message (" in SDRAM": "the largest ADDRESS in SDRAM is 3FFFFFF").
 std::uint32_t HexArgument(const std::string& text, const std::string& name, std::uint32_t maximum,
-    std::uint32_t minimum = 0);
+    std::uint32_t minimum = 0, const std::string& scope = "");
 
 // The digits of a hexadecimal argument without its 0x.
 std::string WithoutHexPrefix(const std::string& text);
@@ -32,5 +33,7 @@ memory::TFileFormat FormatArgument(const std::string& text, const std::string& f
 // listens (0 to a day), refused before any command runs.
 CLI::Validator RateCheck();
 CLI::Validator TimeoutCheck();
+// How long each cable has to answer when boards are listed (0.5 to 120 seconds).
+CLI::Validator BudgetCheck();
 
 } // namespace cli

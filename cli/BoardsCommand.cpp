@@ -1,6 +1,7 @@
 // vx5h boards: every cable a board can be had on, and what each one's board is doing.
 // Each cable is asked by a vx5h of its own, side by side, within its own time budget: a
 // cable that hangs costs that budget and holds up none of the others.
+#include "cli/Args.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 #include "core/CableList.h"
@@ -138,8 +139,9 @@ void AddBoardsCommand(CLI::App& app, TContext&)
         "Every cable a board can be had on (simulated, local, remote through a JTAG server): whether a board "
         "answers, whether its FPGA holds the image, whether another program holds it. The FPGAs are not configured.");
     command->add_flag("--json", args->json, "The list as JSON on standard output");
-    command->add_option("--budget", args->budgetS, "Seconds each cable has to answer (default 5)")
-        ->check(CLI::Range(0.5, 120.0));
+    command->add_option("--budget", args->budgetS, "Seconds each cable has to answer (0.5 to 120)")
+        ->check(BudgetCheck())
+        ->option_text("SECONDS");
     command->add_option("--probe", args->probe, "Ask this one cable (for vx5h's own use)")->group("");
     command->callback([args] { RunBoards(*args); });
 }

@@ -2,9 +2,11 @@
 
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "cli/Usage.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cctype>
 
 namespace cli {
 
@@ -30,26 +32,83 @@ std::size_t EditDistance(const std::string& a, const std::string& b)
     return row[b.size()];
 }
 
-std::string UnknownAt(const CLI::App& level, const std::string& word, const std::string& path)
+// The one of `names` nearest to `word`, when it is near enough to be a typing slip.
+std::string Nearest(const std::string& word, const std::vector<std::string>& names)
 {
-    std::string nearest, names;
+    std::string nearest;
     std::size_t best = SLIP_EDITS + 1;
-    for (const CLI::App* command : level.get_subcommands([](const CLI::App*) { return true; })) {
-        const std::string& name = command->get_name();
-        names += (names.empty() ? "" : ", ") + name;
+    for (const std::string& name : names) {
         const std::size_t distance = name.rfind(word, 0) == 0 ? 1 : EditDistance(word, name);
         if (distance < best) {
             best = distance;
             nearest = name;
         }
     }
+    return nearest;
+}
+
+std::string UnknownCommandText(const CLI::App& level, const std::string& word, const std::string& path)
+{
+    std::vector<std::string> names;
+    for (const CLI::App* command : level.get_subcommands([](const CLI::App*) { return true; }))
+        names.push_back(command->get_name());
+    const std::string nearest = Nearest(word, names);
+    std::string list;
+    for (const std::string& name : names)
+        list += (list.empty() ? "" : ", ") + name;
     const std::string text = "unknown command '" + path + word + "'";
-    return nearest.empty() ? text + "; the commands are " + names : text + " (did you mean " + path + nearest + "?)";
+    return nearest.empty() ? text + "; the commands are " + list : text + " (did you mean " + path + nearest + "?)";
+}
+
+// An option of this command or of one it was given to (their options may follow it).
+const CLI::Option* OptionAt(const CLI::App* level, const std::string& name)
+{
+    for (; level; level = level->get_parent())
+        if (const CLI::Option* option = level->get_option_no_throw(name))
+            return option;
+    return nullptr;
+}
+
+std::string UnknownOptionText(const CLI::App* level, const std::string& word)
+{
+    std::vector<std::string> names;
+    for (; level; level = level->get_parent())
+        for (const CLI::Option* option : level->get_options([](const CLI::Option* o) { return o->nonpositional(); }))
+            for (const std::string& name : option->get_lnames())
+                names.push_back("--" + name);
+    const std::string nearest = word.rfind("--", 0) == 0 ? Nearest(word, names) : std::string();
+    return "unknown option '" + word + "'" + (nearest.empty() ? "" : " (did you mean " + nearest + "?)");
+}
+
+bool TakesValue(const CLI::Option* option) { return option->get_items_expected_min() > 0; }
+
+// How many of the words after `word` it takes as its value, or -1 for an option nobody has.
+// A word of one dash and a digit is a negative number, which commands take as a value.
+int OptionWords(const CLI::App* level, const std::string& word)
+{
+    if (word.rfind("--", 0) == 0) {
+        const std::size_t equals = word.find('=');
+        const CLI::Option* option = OptionAt(level, word.substr(0, equals));
+        if (!option)
+            return -1;
+        return TakesValue(option) && equals == std::string::npos ? 1 : 0;
+    }
+    if (std::isdigit(static_cast<unsigned char>(word[1])) || word[1] == '.')
+        return 0;
+    // Short options may come together (-qw); one that takes a value takes the rest.
+    for (std::size_t i = 1; i < word.size(); ++i) {
+        const CLI::Option* option = OptionAt(level, std::string("-") + word[i]);
+        if (!option)
+            return -1;
+        if (TakesValue(option))
+            return i + 1 == word.size() ? 1 : 0;
+    }
+    return 0;
 }
 
 } // namespace
 
-std::string UnknownCommand(const CLI::App& app, const std::vector<std::string>& args)
+TUnknownWord UnknownWord(const CLI::App& app, const std::vector<std::string>& args)
 {
     const CLI::App* level = &app;
     std::string path;
@@ -58,19 +117,19 @@ std::string UnknownCommand(const CLI::App& app, const std::vector<std::string>& 
         if (word == "--")
             return {};
         if (word.size() > 1 && word[0] == '-') {
-            // An option's value is no command: skip it when it comes as the next word.
-            const CLI::Option* option = level->get_option_no_throw(word.substr(0, word.find('=')));
-            if (option && option->get_items_expected_min() > 0 && word.find('=') == std::string::npos)
-                ++i;
+            const int taken = OptionWords(level, word);
+            if (taken < 0)
+                return {UnknownOptionText(level, word), level};
+            i += static_cast<std::size_t>(taken);
             continue;
         }
         const auto commands = level->get_subcommands([](const CLI::App*) { return true; });
         if (commands.empty())
-            return {};
+            continue; // a value of the command
         const auto named = std::find_if(
             commands.begin(), commands.end(), [&word](const CLI::App* command) { return command->check_name(word); });
         if (named == commands.end())
-            return UnknownAt(*level, word, path);
+            return {UnknownCommandText(*level, word, path), level};
         level = *named;
         path += word + " ";
     }
@@ -82,6 +141,7 @@ std::unique_ptr<CLI::App> MakeCommandLine(TContext& context)
     auto app = std::make_unique<CLI::App>("vx5h: the VX5h-260 board from the command line.\n"
                                           "The board is the simulator or a cable's board, chosen as VX5H_CABLE chooses it.",
         "vx5h");
+    app->formatter(MakeHelpFormatter());
     app->footer(ExitCodeHelp());
     app->set_version_flag("--version", std::string("vx5h ") + Version(), "The program's version");
     app->require_subcommand(1);
@@ -95,7 +155,8 @@ std::unique_ptr<CLI::App> MakeCommandLine(TContext& context)
         "Leave an unconfigured FPGA as it is instead of configuring it");
     app->add_flag("-q,--quiet", context.options.quiet, "No progress line, no notes");
     app->add_option("--trace", context.options.trace,
-        "Record every byte of the link, with its time, into this file (VX5H_TRACE does the same)");
+           "Record every byte of the link, with its time, into FILE (VX5H_TRACE does the same)")
+        ->option_text("FILE");
     app->add_flag("--trace-data", context.options.traceData,
         "Keep memory contents whole in the transcript, not only their length and CRC-32");
 
@@ -109,8 +170,22 @@ std::unique_ptr<CLI::App> MakeCommandLine(TContext& context)
 
 int ParseErrorExit(const CLI::App& app, const CLI::ParseError& error, std::ostream& out, std::ostream& err)
 {
-    const int shown = app.exit(error, out, err);
-    return shown == 0 ? exitcode::OK : exitcode::USAGE;
+    if (dynamic_cast<const CLI::CallForHelp*>(&error)) {
+        out << app.help();
+        return exitcode::OK;
+    }
+    if (dynamic_cast<const CLI::CallForVersion*>(&error)) {
+        out << error.what() << "\n";
+        return exitcode::OK;
+    }
+    const CLI::App& command = CommandReached(app);
+    // Nothing typed at all: what a user wants then is what there is to type.
+    if (NothingTyped(app) && dynamic_cast<const CLI::RequiredError*>(&error)) {
+        err << app.help();
+        return exitcode::USAGE;
+    }
+    err << UsageErrorText(command, ParseErrorMessage(command, error));
+    return exitcode::USAGE;
 }
 
 } // namespace cli

@@ -18,13 +18,18 @@ class TContext;
 
 std::unique_ptr<CLI::App> MakeCommandLine(TContext& context);
 
-// Empty when every word of `args` (the command line after the program's name) that names
-// a command names one of `app`'s; else the message for the first that does not, with the
-// command nearest to it: "unknown command 'inf' (did you mean info?)".
-std::string UnknownCommand(const CLI::App& app, const std::vector<std::string>& args);
+// A word of `args` (the command line after the program's name) that names no command or
+// option of the level it stands at: the message for the first, with the name nearest to
+// it ("unknown command 'inf' (did you mean info?)"), and the command it was given to.
+struct TUnknownWord {
+    std::string message; // empty when every word is known
+    const CLI::App* command = nullptr;
+};
+TUnknownWord UnknownWord(const CLI::App& app, const std::vector<std::string>& args);
 
 // The exit code for what the parser raised: help is a success, anything else a usage
-// error. Help and the error's message go to `out` and `err` as the parser formats them.
+// error. Help goes to `out`; an error to `err`, in vx5h's words with the usage line of the
+// command it concerns, and bare `vx5h` gets the whole help there.
 int ParseErrorExit(const CLI::App& app, const CLI::ParseError& error, std::ostream& out, std::ostream& err);
 
 } // namespace cli

@@ -24,10 +24,10 @@ std::size_t Characters(const std::string& utf8)
 void AddLcdCommand(CLI::App& app, TContext& context)
 {
     auto* command = app.add_subcommand("lcd", "Write the two lines of the LCD (16 characters each)");
-    auto lines = std::make_shared<std::vector<std::string>>();
-    command->add_option("LINES", *lines, "LINE0 [LINE1]")->required()->expected(1, 2);
+    auto lines = std::make_shared<std::vector<std::string>>(2);
+    command->add_option("LINE0", (*lines)[0], "The first line")->required();
+    command->add_option("LINE1", (*lines)[1], "The second line (empty when left out)");
     command->callback([&context, lines] {
-        lines->resize(2);
         for (int i = 0; i < 2; ++i)
             if (Characters((*lines)[i]) > lcd::LINE_CHARS)
                 Fail(exitcode::USAGE, "LINE" + std::to_string(i) + ": '" + (*lines)[i] + "' is longer than the LCD's "

@@ -12,8 +12,10 @@ TMemRange WordRange(const std::string& memory, const std::string& address, const
     TMemRange range;
     range.type = MemoryArgument(memory);
     const std::uint32_t words = memory::TMemoryGeometry().SizeWords(range.type);
-    range.address = HexArgument(address, addressName, words - 1);
-    range.words = HexArgument(length, lengthName, words - range.address, 1);
+    const std::string name = memory::MemoryTypeName(range.type);
+    range.address = HexArgument(address, addressName, words - 1, 0, " in " + name);
+    range.words = HexArgument(length, lengthName, words - range.address, 1,
+        " from " + addressName + " " + memory::HexText(range.address) + " in " + name);
     return range;
 }
 

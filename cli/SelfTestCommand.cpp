@@ -153,9 +153,11 @@ void AddSelfTestCommand(CLI::App& app, TContext& context)
                     "Exit codes: 0 the board passed, 1 a test failed, 2 no test ran, 4 the link was lost, "
                     "130 stopped.");
     command->add_option("--only", args->options.only, "Run only these tests or groups (comma-separated)")
-        ->delimiter(',');
+        ->delimiter(',')
+        ->option_text("NAME,...");
     command->add_option("--skip", args->options.skip, "Leave out these tests or groups (comma-separated)")
-        ->delimiter(',');
+        ->delimiter(',')
+        ->option_text("NAME,...");
     command->add_flag(
         "--full", args->options.full, "Test every word of the RAMs, not sampled blocks (slow on a real cable)");
     command->add_flag("--destructive", args->options.destructive,
@@ -163,7 +165,7 @@ void AddSelfTestCommand(CLI::App& app, TContext& context)
     command->add_flag("--interactive", args->options.interactive,
         "Also the tests a person watches or touches: LEDs, digits, switches, keys, IR (needs a terminal)");
     command->add_flag("--json", args->json, "The report as JSON on standard output");
-    command->add_option("--junit", args->junit, "Also write the report as JUnit XML to FILE")->type_name("FILE");
+    command->add_option("--junit", args->junit, "Also write the report as JUnit XML to FILE")->option_text("FILE");
     command->callback([&context, args] { RunSelfTest(context, *args); });
 }
 

@@ -2,6 +2,7 @@
 #include "cli/Cli.h"
 #include "cli/CommandLine.h"
 #include "cli/ManyBoards.h"
+#include "cli/Usage.h"
 #include "platform/Console.h"
 
 #include <CLI/CLI.hpp>
@@ -16,20 +17,25 @@ int Run(int argc, char** argv)
 {
     cli::TContext context;
     const std::unique_ptr<CLI::App> app = cli::MakeCommandLine(context);
-    const std::string unknown = cli::UnknownCommand(*app, std::vector<std::string>(argv + 1, argv + argc));
-    if (!unknown.empty()) {
-        std::fprintf(stderr, "vx5h: %s\n", unknown.c_str());
+    const std::vector<std::string> words(argv + 1, argv + argc);
+    const cli::TUnknownWord unknown = cli::UnknownWord(*app, words);
+    if (!unknown.message.empty()) {
+        std::cerr << cli::UsageErrorText(*unknown.command, unknown.message);
         return cli::exitcode::USAGE;
     }
     try {
         // Several boards: each gets a vx5h of its own, which parses the arguments.
-        if (const auto many = cli::ManyBoardsAsked(std::vector<std::string>(argv + 1, argv + argc)))
+        if (const auto many = cli::ManyBoardsAsked(words))
             return cli::RunOnEachBoard(*many);
         app->parse(argc, argv);
     } catch (const CLI::ParseError& error) {
         return cli::ParseErrorExit(*app, error, std::cout, std::cerr);
     } catch (const cli::TFailure& failure) {
-        std::fprintf(stderr, "vx5h: %s\n", failure.message.c_str());
+        // A command's own check of what was typed ends as the parser's do, with the usage.
+        if (failure.code == cli::exitcode::USAGE)
+            std::cerr << cli::UsageErrorText(cli::CommandReached(*app), failure.message);
+        else
+            std::fprintf(stderr, "vx5h: %s\n", failure.message.c_str());
         return failure.code;
     }
     return cli::exitcode::OK;

@@ -42,17 +42,20 @@ THexField ParseHexField(
     }
     if (!valid) {
         result.error = Quoted("Value '%s' is invalid for '%s'", text, fieldName);
+        result.fault = THexField::TFault::NotHex;
         return result;
     }
     const auto signedValue = static_cast<std::int32_t>(value);
     if (signedValue > maximum) {
         result.error = Bounded(
             "The input value(%s) for the field '%s' is expected to less or equal to %Xh.", text, fieldName, maximum);
+        result.fault = THexField::TFault::Above;
         return result;
     }
     if (signedValue < minimum) {
         result.error = Bounded(
             "The intput value(%s) for the field '%s' is expected to larger or equal to %Xh.", text, fieldName, minimum);
+        result.fault = THexField::TFault::Below;
         return result;
     }
     result.ok = true;

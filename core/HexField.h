@@ -10,9 +10,16 @@ namespace memory {
 // Result of checking one hexadecimal input field. On failure `error` is the text of the
 // error box the page shows.
 struct THexField {
+    enum class TFault {
+        None,
+        NotHex, // empty, too long, or a character that is no hexadecimal digit
+        Above,  // above the maximum
+        Below,  // below the minimum (a value with the top bit set is negative)
+    };
     bool ok = false;
     std::int32_t value = 0;
     std::string error;
+    TFault fault = TFault::None;
 };
 
 // Checks the text of a hexadecimal field: one to eight hexadecimal digits and nothing

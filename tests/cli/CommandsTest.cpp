@@ -105,25 +105,32 @@ TEST_F(OtherDesign, BadArgumentsAreRefusedWithTheirRuleBeforeTheBoardIsTouched)
         {"inf", 2, "unknown command 'inf' (did you mean info?)"},
         {"mem reed sdram 0", 2, "unknown command 'mem reed' (did you mean mem read?)"},
         {"info extra", 2, "not expected: extra"},
-        {"led 8000000", 2, "MASK: The input value(8000000) for the field 'MASK' is expected to less or equal to 7FFFFFFh."},
+        {"--bogus", 2, "vx5h: unknown option '--bogus'\nUsage: vx5h [OPTIONS] COMMAND\n"},
+        {"info --jsno", 2, "unknown option '--jsno' (did you mean --json?)"},
+        {"rs232", 2, "vx5h: a command is missing: one of send, receive, term\nUsage: vx5h rs232 [OPTIONS] COMMAND\n"},
+        {"lcd", 2, "LINE0 is missing: the first line"},
+        {"lcd one two three", 2, "vx5h: not expected: three\nUsage: vx5h lcd [OPTIONS] LINE0 [LINE1]\n"},
+        {"boards --budget 200", 2, "--budget: seconds must lie between 0.5 and 120, not '200'"},
+        {"led 8000000", 2, "MASK: 8000000 is too large; the largest MASK is 7FFFFFF"},
         {"led 123456789", 2, "MASK: '123456789' has more than eight hex digits; the largest MASK is 7FFFFFF"},
         {"led FFFFFFFF", 2, "MASK: FFFFFFFF is too large; the largest MASK is 7FFFFFF"},
-        {"led xyz", 2, "Value 'xyz' is invalid for 'MASK'"},
-        {"led", 2, "MASK is required"},
+        {"led xyz", 2, "MASK: 'xyz' is not a hex number (one to eight hex digits, 0x allowed)"},
+        {"led", 2, "vx5h: MASK is missing: hex mask, at most 7FFFFFF\nUsage: vx5h led [OPTIONS] MASK\n"},
         {"seg7 123456789", 2, "DIGITS: '123456789' must have one to eight hexadecimal digits"},
         {"seg7 12G4", 2, "hexadecimal digits only"},
         {"lcd 12345678901234567", 2, "LINE0: '12345678901234567' is longer than the LCD's 16 characters"},
         {"lcd ok '\xC3\xA9'", 2, "LINE1: character 1, \"\xC3\xA9\", is not in the LCD's character set"},
-        {"mem read dram 0", 2, "MEMORY: 'dram' is not a memory of the board; it is one of SSRAM-0, SSRAM-1, SDRAM, EEPROM, EPCS, FLASH"},
-        {"mem read sdram 4000000", 2, "ADDRESS: The input value(4000000) for the field 'ADDRESS' is expected to less or equal to 3FFFFFFh."},
-        {"mem read eeprom 0 0", 2, "COUNT: The intput value(0) for the field 'COUNT' is expected to larger or equal to 1h."},
-        {"mem read eeprom 7FF 2", 2, "'COUNT' is expected to less or equal to 1h."},
-        {"mem write sdram 0 10000", 2, "WORD 1: The input value(10000)"},
-        {"mem write sdram 0 5 -1", 2, "WORD 2: Value '-1' is invalid"},
+        {"mem read dram 0", 2,
+            "MEMORY: 'dram' is not a memory of the board; it is one of SSRAM-0, SSRAM-1, SDRAM, EEPROM, EPCS, FLASH"},
+        {"mem read sdram 4000000", 2, "ADDRESS: 4000000 is too large; the largest ADDRESS in SDRAM is 3FFFFFF"},
+        {"mem read eeprom 0 0", 2, "COUNT: 0 is too small; the smallest COUNT is 1"},
+        {"mem read eeprom 7FF 2", 2, "COUNT: 2 is too large; the largest COUNT from ADDRESS 7FF in EEPROM is 1"},
+        {"mem write sdram 0 10000", 2, "WORD 1: 10000 is too large; the largest WORD 1 is FFFF"},
+        {"mem write sdram 0 5 -1", 2, "WORD 2: '-1' is not a hex number"},
         {"mem write eeprom 7FF 1 2", 2, "WORD: 2 words from ADDRESS 7FF run past the end of EEPROM; 1 fits"},
         {"mem dump sdram x.bin --format elf", 2, "--format: 'elf' is none of bin, hex, ihex"},
         {"mem load sdram x.bin --erase", 2, "--erase: SDRAM has no erase; only FLASH and EPCS are erased"},
-        {"mem verify sdram x.bin --start 4000000", 2, "--start: The input value(4000000)"},
+        {"mem verify sdram x.bin --start 4000000", 2, "--start: 4000000 is too large"},
         {"mem erase sdram", 2, "MEMORY: SDRAM has no erase"},
         {"configure /nonexistent/image.sof", 5, "IMAGE: cannot read '/nonexistent/image.sof'"},
         {"vga nosuch", 2, "PATTERN: 'nosuch' is neither a pattern's number (0-9) nor its name: 'Color Scale', 'Red',"},
@@ -136,9 +143,10 @@ TEST_F(OtherDesign, BadArgumentsAreRefusedWithTheirRuleBeforeTheBoardIsTouched)
         {"ir --rate 0", 2, "--rate: samples a second must lie between 0.1 and 1000"},
         {"ir --timeout -1", 2, "--timeout: seconds must lie between 0 and 86400"},
         {"rs232 receive --rate x", 2, "--rate: samples a second must lie between 0.1 and 1000"},
-        {"rs232 send", 2, "TEXT is required"},
+        {"rs232 send", 2, "TEXT is missing: the text"},
+        {"rs232 term", 2, "rs232 term needs a terminal on standard input"},
         {"rs232 term extra", 2, "not expected: extra"},
-        {"gsensor --csv --json", 2, "--csv excludes --json"},
+        {"gsensor --csv --json", 2, "--csv and --json exclude each other"},
         {"selftest --only nosuch", 2, "--only: no test named \"nosuch\""},
         {"selftest --only sdram --skip sdram", 2, "--only and --skip leave no test to run"},
         {"selftest --interactive --only leds", 2, "--interactive: the tests a person watches need a terminal"},
@@ -149,6 +157,10 @@ TEST_F(OtherDesign, BadArgumentsAreRefusedWithTheirRuleBeforeTheBoardIsTouched)
         EXPECT_EQ(run.code, input.code) << input.args;
         EXPECT_NE(run.err.find(input.message), std::string::npos) << input.args << ": " << run.err;
         EXPECT_TRUE(run.out.empty()) << input.args;
+        // Every usage error ends with the usage line of the command it concerns.
+        if (input.code == 2) {
+            EXPECT_EQ(run.err.substr(run.err.rfind('\n', run.err.size() - 2) + 1, 12), "Usage: vx5h ") << run.err;
+        }
     }
     const json state = State();
     EXPECT_FALSE(state.at("configured").get<bool>()) << "the other design stays";
@@ -164,6 +176,39 @@ TEST_F(CliTest, HelpListsTheExitCodes)
              "5    a file could not be read"})
         EXPECT_NE(run.out.find(line), std::string::npos) << line;
     EXPECT_EQ(Vx5h("--version").out, "vx5h " VX5H_VERSION "\n");
+
+    // Bare vx5h is a usage error that shows what there is to type.
+    const clitest::TRun bare = Vx5h("");
+    EXPECT_EQ(bare.code, 2);
+    EXPECT_EQ(bare.err.rfind("Usage: vx5h [OPTIONS] COMMAND\n", 0), 0u) << bare.err;
+    EXPECT_NE(bare.err.find("\nCommands:\n  info "), std::string::npos) << bare.err;
+}
+
+// Every command's help names its arguments as its errors do, its rules and defaults in
+// words, and nothing of the parser's own notation.
+TEST_F(CliTest, EveryHelpSpeaksInTheCommandsOwnWords)
+{
+    const char* commands[] = {"", "info", "configure", "led", "seg7", "switches", "keys", "lcd", "mem", "mem read",
+        "mem write", "mem dump", "mem load", "mem verify", "mem erase", "vga", "sd", "hsmc", "gsensor", "ir", "rs232",
+        "rs232 send", "rs232 receive", "rs232 term", "doctor", "selftest", "trace", "trace show", "trace stats",
+        "boards"};
+    for (const char* command : commands) {
+        const clitest::TRun run = Vx5h(std::string(command) + " --help");
+        EXPECT_EQ(run.code, 0) << command;
+        const std::string path = *command ? std::string("vx5h ") + command : "vx5h";
+        EXPECT_EQ(run.out.rfind("Usage: " + path + " ", 0), 0u) << run.out;
+        for (const char* parserWord : {"REQUIRED", "TEXT=", "TEXT ...", "FLOAT", "UINT", " INT", "=[]", "(1x)",
+                 "POSITIONALS", "SUBCOMMAND", "Excludes:", "HELP", " in ["})
+            EXPECT_EQ(run.out.find(parserWord), std::string::npos) << command << " says " << parserWord << ":\n"
+                                                                   << run.out;
+    }
+    const std::string lcd = Vx5h("lcd --help").out;
+    EXPECT_NE(lcd.find("Usage: vx5h lcd [OPTIONS] LINE0 [LINE1]\n"), std::string::npos) << lcd;
+    EXPECT_NE(lcd.find("\n  LINE1 "), std::string::npos) << lcd;
+    const std::string boards = Vx5h("boards --help").out;
+    EXPECT_NE(boards.find("--budget SECONDS "), std::string::npos) << boards;
+    EXPECT_NE(boards.find("(0.5 to 120; default 5)"), std::string::npos) << boards;
+    EXPECT_NE(Vx5h("ir --help").out.find("(0.1 to 1000; default 10)"), std::string::npos);
 }
 
 } // namespace

@@ -206,8 +206,9 @@ TEST_F(MemFiles, BadFilesAndFoldersChangeNothingOnTheBoardOrOnDisk)
         {"mem load sdram FOLDER/empty.bin", 5, "FILE: 'FOLDER/empty.bin' is empty"},
         {"mem verify sdram FOLDER/missing.bin", 5, "cannot open"},
         {"mem dump sdram FOLDER/no/such/folder.bin", 5, "FILE: cannot create 'FOLDER/no/such/folder.bin'"},
-        {"mem dump sdram FOLDER/old.bin --start 4000000", 2, "--start: The input value(4000000)"},
-        {"mem dump eeprom FOLDER/old.bin --start 7FF --length 2", 2, "'--length' is expected to less or equal to 1h."},
+        {"mem dump sdram FOLDER/old.bin --start 4000000", 2, "--start: 4000000 is too large"},
+        {"mem dump eeprom FOLDER/old.bin --start 7FF --length 2", 2,
+            "--length: 2 is too large; the largest --length from --start 7FF in EEPROM is 1"},
         {"mem load flash FOLDER/four.bin --start 400000", 2, "--start"},
         {"mem erase sdram", 2, "MEMORY: SDRAM has no erase; only FLASH and EPCS are erased"},
         // A file that runs past the memory's end is refused whole, not cut.
