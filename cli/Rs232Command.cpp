@@ -38,6 +38,11 @@ void PrintReceived(const std::string& bytes)
 // key, the end of the input or Ctrl-C. The terminal's mode comes back however it ends.
 void Terminal(TContext& context)
 {
+    // Without a keyboard there is nobody to type or to leave: a script sends with rs232 send.
+    if (!platform::IsTerminal(platform::TStream::Input))
+        Fail(exitcode::USAGE,
+            "rs232 term needs a terminal on standard input; a script sends with rs232 send "
+            "and reads with rs232 receive");
     const TChannelReception reception(context, protocol::CHANNEL_RS232, "rs232 term");
     const platform::TRawTerminal raw;
     if (raw.Active())

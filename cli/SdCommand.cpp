@@ -12,23 +12,34 @@ namespace cli {
 
 namespace {
 
-// The register texts' lines, without their line ends, for JSON.
-nlohmann::json Lines(const std::string& text)
+// The register texts' lines, without their line ends and without the blank the window's
+// text leaves at the end of one ("(x100 cycle) "): a script compares fields exactly.
+std::vector<std::string> Lines(const std::string& text)
 {
-    nlohmann::json lines = nlohmann::json::array();
+    std::vector<std::string> lines;
     std::string line;
+    auto keep = [&lines, &line] {
+        line.erase(line.find_last_not_of(' ') + 1);
+        if (!line.empty())
+            lines.push_back(line);
+        line.clear();
+    };
     for (char c : text) {
-        if (c == '\n') {
-            if (!line.empty())
-                lines.push_back(line);
-            line.clear();
-        } else if (c != '\r') {
+        if (c == '\n')
+            keep();
+        else if (c != '\r')
             line += c;
-        }
     }
-    if (!line.empty())
-        lines.push_back(line);
+    keep();
     return lines;
+}
+
+std::string Joined(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
 }
 
 } // namespace
@@ -52,7 +63,8 @@ void AddSdCommand(CLI::App& app, TContext& context)
             std::printf("%s\n",
                 nlohmann::json{{"csd", Lines(csd)}, {"file_system", fileSystem}, {"cid", Lines(cid)}}.dump().c_str());
         else
-            std::printf("CSD\n%sFile system: %s\nCID\n%s", csd.c_str(), fileSystem.c_str(), cid.c_str());
+            std::printf("CSD\n%sFile system: %s\nCID\n%s", Joined(Lines(csd)).c_str(), fileSystem.c_str(),
+                Joined(Lines(cid)).c_str());
     });
 }
 

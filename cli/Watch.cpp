@@ -64,14 +64,28 @@ std::string CsvField(const std::string& text)
 
 void AddWatchOptions(CLI::App& command, TWatchOptions& options, TInputKind kind)
 {
-    command.add_flag("-w,--watch", options.watch, "Keep reading and print every change, until Ctrl-C");
-    auto* csv = command.add_flag("--csv", options.csv, "CSV with a header (and a time column in seconds while watching)");
-    command.add_flag("--json", options.json, "JSON, one object a line (JSON Lines; with a time_s key while watching)")
+    const bool receiver = kind == TInputKind::Arrivals;
+    command.add_flag("-w,--watch", options.watch,
+        receiver ? "Keep listening until Ctrl-C, printing each arrival as it comes"
+                 : "Keep reading until Ctrl-C, printing the first reading and then each change");
+    auto* csv = command.add_flag("--csv", options.csv,
+        "CSV: a header, then a row for each line the text would print (time_s first while watching)");
+    command
+        .add_flag("--json", options.json,
+            "JSON Lines: an object for each line the text would print (with time_s while watching)")
         ->excludes(csv);
-    command.add_option("--rate", options.rate, "Readings a second (0.1 to 1000)")->check(RateCheck())->capture_default_str();
-    if (kind == TInputKind::Arrivals)
-        command.add_option("--timeout", options.timeout, "Without --watch: seconds to listen for what arrives (0 to 86400)")
+    command
+        .add_option("--rate", options.rate,
+            receiver ? "How often the receiver is asked, a second (0.1 to 1000)"
+                     : "How often the board is read while watching, a second (0.1 to 1000)")
+        ->check(RateCheck())
+        ->capture_default_str();
+    if (receiver)
+        command
+            .add_option(
+                "--timeout", options.timeout, "Without --watch: seconds to listen for what arrives (0 to 86400)")
             ->check(TimeoutCheck())
+            ->option_text("SECONDS")
             ->capture_default_str();
 }
 
@@ -89,15 +103,19 @@ void Watch(const TWatchOptions& options, TInputKind kind, const std::string& csv
     bool first = true;
     for (;;) {
         for (const TReading& reading : sample()) {
+            // Every form prints the same readings: each arrival, or a state when it is new.
+            const bool news = kind == TInputKind::Arrivals || first || reading.text != last;
+            last = reading.text;
+            first = false;
+            if (!news)
+                continue;
             const double seconds = platform::TicksSince(start) / 1000.0;
             if (options.csv)
                 PrintRow(reading, seconds, options.watch);
             else if (options.json)
                 PrintJson(reading, seconds, options.watch);
-            else if (kind == TInputKind::Arrivals || first || reading.text != last)
+            else
                 std::printf("%s\n", reading.text.c_str());
-            last = reading.text;
-            first = false;
         }
         std::fflush(stdout);
         // A receiver's last look is at the end of its time, so that nothing sent before

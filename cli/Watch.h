@@ -42,9 +42,9 @@ struct TReading {
     nlohmann::json json;              // the JSON object
 };
 
-// `sample` reads once and returns what is new: one reading of a state, or a reading per
-// arrival (none when nothing came). States are printed as plain lines when they differ
-// from the one before, as CSV and JSON for every reading, so that a plot has its samples.
+// `sample` reads once and returns what it read: one reading of a state, or a reading per
+// arrival (none when nothing came). Text, CSV and JSON print the same readings: every
+// arrival, and a state when it is the first or differs from the one before.
 using TSampler = std::function<std::vector<TReading>()>;
 void Watch(const TWatchOptions& options, TInputKind kind, const std::string& csvHeader, const TSampler& sample);
 
