@@ -118,7 +118,11 @@ TConnectOutcome OpenIdentified(
         const bool mayHelp = ConfigurationMayHelp(board->LinkErrorCode());
         if (!configureWhenSilent || !mayHelp) {
             outcome.failure = TConnectFailure::NoBoard;
-            outcome.message = "no board: " + (board->LinkErrorText().empty() ? errorText : board->LinkErrorText());
+            // The window's own words for this ("Fail to connect FPGA borad.") are its; a
+            // library that gives no reason gets plain ones here.
+            outcome.message = "no board: "
+                + (board->LinkErrorText().empty() ? "the cable could not be opened (its library gives no reason)"
+                                                  : board->LinkErrorText());
             outcome.configureMayHelp = mayHelp && !request.configure;
             return outcome;
         }

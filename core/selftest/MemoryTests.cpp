@@ -1,6 +1,7 @@
 #include "core/selftest/MemoryTests.h"
 
 #include "core/MemoryGeometry.h"
+#include "core/Counted.h"
 
 #include <algorithm>
 #include <map>
@@ -191,7 +192,7 @@ std::string Coverage(const TMemory& m, const std::vector<TRange>& ranges)
         words += r.count;
     if (words == m.Words())
         return Format("all %u words", static_cast<unsigned>(m.Words()));
-    return Format("%u blocks, %u of %u words (--full: every word)", static_cast<unsigned>(ranges.size()),
+    return Format("%s, %u of %u words (--full: every word)", text::Counted(ranges.size(), "block").c_str(),
         static_cast<unsigned>(words), static_cast<unsigned>(m.Words()));
 }
 

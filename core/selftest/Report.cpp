@@ -1,5 +1,6 @@
 #include "core/selftest/Report.h"
 
+#include "core/Counted.h"
 #include "core/selftest/TestContext.h"
 
 #include <algorithm>
@@ -147,7 +148,7 @@ std::string Verdict(const TReport& r)
 std::string Summary(const TReport& r)
 {
     const int errors = r.Count(Outcome::Error);
-    return Format("%u tests: %d passed, %d failed, %s%d skipped in %.1f s", static_cast<unsigned>(r.tests.size()),
+    return Format("%s: %d passed, %d failed, %s%d skipped in %.1f s", text::Counted(r.tests.size(), "test").c_str(),
         r.Count(Outcome::Pass), r.Count(Outcome::Fail),
         errors ? Format("%d %s, ", errors, errors == 1 ? "error" : "errors").c_str() : "", r.Count(Outcome::Skip),
         r.seconds);

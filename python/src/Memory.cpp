@@ -2,6 +2,7 @@
 
 #include "board/Protocol.h"
 #include "core/MemoryGeometry.h"
+#include "core/Counted.h"
 
 #include <cstdio>
 
@@ -36,8 +37,9 @@ TRange RangeOf(const TMemory& memory, long long offset, std::optional<long long>
     if (count < 0)
         throw py::value_error("length " + std::to_string(count) + " is negative");
     if (count > room)
-        throw py::value_error(std::to_string(count) + " bytes from offset " + Hex(offset) + " run past the end of "
-            + memory.Name() + " (" + Hex(memory.size) + " bytes)");
+        throw py::value_error(text::Counted(count, "byte") + " from offset " + Hex(offset)
+            + (count == 1 ? " runs" : " run") + " past the end of " + memory.Name() + " (" + Hex(memory.size)
+            + " bytes)");
     return {static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(count)};
 }
 
@@ -127,8 +129,9 @@ void CheckProgrammed(TMemory& memory, TPyProgress& progress, const TRange& range
     const memory::TVerifyResult result = Compare(memory, progress, range, expected);
     if (result.differentBytes > 0)
         throw TRefusedError(memory.Name() + " does not hold what was written from byte offset "
-            + Hex(result.firstDifference) + " on (" + std::to_string(result.differentBytes)
-            + " bytes differ): programming only clears bits, so erase() it first");
+            + Hex(result.firstDifference) + " on (" + text::Counted(result.differentBytes, "byte")
+            + (result.differentBytes == 1 ? " differs" : " differ")
+            + "): programming only clears bits, so erase() it first");
 }
 
 } // namespace pyvx5h

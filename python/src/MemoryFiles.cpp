@@ -7,6 +7,7 @@
 #include "core/FileAccess.h"
 #include "core/MemoryFile.h"
 #include "core/MemoryGeometry.h"
+#include "core/Counted.h"
 
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
@@ -172,7 +173,7 @@ TVerifyOutcome VerifyData(TMemory& memory, const py::handle data, long long offs
     const long long size = static_cast<long long>(bytes.Size());
     if (length && *length > size)
         throw py::value_error(
-            "length " + std::to_string(*length) + " asks for more than the data's " + std::to_string(size) + " bytes");
+            "length " + std::to_string(*length) + " asks for more than the data's " + text::Counted(size, "byte"));
     const TRange range = RangeOf(memory, offset, length.value_or(size));
     TPyProgress watch(*memory.session, progress);
     memory::TBufferSource source(bytes.Data());
@@ -221,7 +222,8 @@ void AddMemoryFiles(py::class_<TMemory>& memory)
         .def("__repr__", [](const TVerifyOutcome& self) {
             if (self.same)
                 return "<vx5h.Memory.Verify same, " + std::to_string(self.checked) + " bytes>";
-            return "<vx5h.Memory.Verify " + std::to_string(self.differentWords) + " words differ, the first at byte "
+            return "<vx5h.Memory.Verify " + text::Counted(self.differentWords, "word")
+                + (self.differentWords == 1 ? " differs" : " differ") + ", the first at byte "
                 + std::to_string(*self.firstDifference) + ">";
         });
 
