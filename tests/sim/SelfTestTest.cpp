@@ -262,6 +262,11 @@ TEST_F(SelfTestOnSimulator, SelectionSkipsAndALostLinkEndTheRunCleanly)
     EXPECT_EQ(Find(report, "flash")->message, "erases the chip (run with --destructive)");
     EXPECT_EQ(Find(report, "leds")->message, "no terminal to ask");
 
+    // One test is counted as one.
+    TOptions one;
+    one.only = {"gsensor"};
+    EXPECT_NE(TextReport(Run(one)).find("\n1 test: 1 passed, 0 failed, 0 skipped in "), std::string::npos);
+
     // Nothing run is no pass: every selected test skipped, or none selected.
     TOptions flashOnly;
     flashOnly.only = {"flash"};
