@@ -213,17 +213,15 @@ std::string ParseErrorMessage(const CLI::App& command, const CLI::ParseError& er
         return RequiredMessage(command, text);
     if (dynamic_cast<const CLI::ExtrasError*>(&error))
         return "not expected: " + After(text, "expected: ");
-    if (dynamic_cast<const CLI::ExcludesError*>(&error)) {
-        const std::size_t at = text.find(" excludes ");
-        return text.substr(0, at) + " and " + text.substr(at + 10) + " exclude each other";
-    }
+    const std::size_t excludes = text.find(" excludes ");
+    if (dynamic_cast<const CLI::ExcludesError*>(&error) && excludes != std::string::npos)
+        return text.substr(0, excludes) + " and " + text.substr(excludes + 10) + " exclude each other";
     if (dynamic_cast<const CLI::ArgumentMismatch*>(&error))
         return MismatchMessage(text);
-    if (dynamic_cast<const CLI::ConversionError*>(&error) && text.rfind("Could not convert: ", 0) == 0) {
-        const std::string what = After(text, "Could not convert: ");
-        const std::size_t equals = what.find(" = ");
-        return what.substr(0, equals) + ": '" + what.substr(equals + 3) + "' is not a number";
-    }
+    const std::string converted = After(text, "Could not convert: ");
+    const std::size_t equals = converted.find(" = ");
+    if (dynamic_cast<const CLI::ConversionError*>(&error) && equals != std::string::npos)
+        return converted.substr(0, equals) + ": '" + converted.substr(equals + 3) + "' is not a number";
     return text;
 }
 

@@ -18,14 +18,17 @@ int Run(int argc, char** argv)
     cli::TContext context;
     const std::unique_ptr<CLI::App> app = cli::MakeCommandLine(context);
     const std::vector<std::string> words(argv + 1, argv + argc);
-    const cli::TUnknownWord unknown = cli::UnknownWord(*app, words);
-    if (!unknown.message.empty()) {
-        std::cerr << cli::UsageErrorText(*unknown.command, unknown.message);
-        return cli::exitcode::USAGE;
-    }
     try {
-        // Several boards: each gets a vx5h of its own, which parses the arguments.
-        if (const auto many = cli::ManyBoardsAsked(words))
+        // Several boards: each gets a vx5h of its own, which parses the arguments as they
+        // are given to it (--json moved to where its command takes it).
+        const auto many = cli::ManyBoardsAsked(words);
+        const cli::TUnknownWord unknown
+            = cli::UnknownWord(*app, many ? cli::ArgumentsFor(*many, many->cables.front()) : words);
+        if (!unknown.message.empty()) {
+            std::cerr << cli::UsageErrorText(*unknown.command, unknown.message);
+            return cli::exitcode::USAGE;
+        }
+        if (many)
             return cli::RunOnEachBoard(*many);
         app->parse(argc, argv);
     } catch (const CLI::ParseError& error) {
