@@ -213,9 +213,13 @@ private:
                 out << command.line << "\nstatus=$?; printf '\\036%d\\n' \"$status\"; (exit $status)\n";
         }
         const std::string bin = testsupport::SimulatedBoard::BinFolder();
-        const std::string shell = "env -u QUARTUS_ROOTDIR -u VX5H_CABLE -u VX5H_TRACE PATH='" + bin
-            + "':\"$PATH\" _STDBUF_O=L _STDBUF_E=0 LD_PRELOAD=/usr/libexec/coreutils/libstdbuf.so timeout 600 bash '"
-            + script.string() + "' 2>&1";
+        // Standard output line by line, as on a terminal, so that it keeps its place
+        // among the lines of standard error (coreutils' stdbuf, for every program run).
+        const char* lineBuffer = "/usr/libexec/coreutils/libstdbuf.so";
+        const std::string lines
+            = fs::exists(lineBuffer) ? std::string("_STDBUF_O=L _STDBUF_E=0 LD_PRELOAD=") + lineBuffer + " " : "";
+        const std::string shell = "env -u QUARTUS_ROOTDIR -u VX5H_CABLE -u VX5H_TRACE PATH='" + bin + "':\"$PATH\" "
+            + lines + "timeout 600 bash '" + script.string() + "' 2>&1";
         const std::string all = testsupport::RunCommand(shell);
         std::vector<TRunResult> results;
         std::size_t from = 0;
