@@ -30,6 +30,7 @@ from ._vx5h import (  # noqa: F401 (the package's names)
     TestResult,
     __version__,
     boards,
+    configure,
 )
 from ._vx5h import _set_program_folder
 
@@ -56,4 +57,5 @@ __all__ = [
     "SelfTestReport",
     "TestResult",
     "boards",
+    "configure",
 ]
