@@ -10,6 +10,7 @@ packages=(
   libcli11-dev                                    # vx5h's arguments
   libgtest-dev                                    # the tests
   pybind11-dev python3-dev python3-pytest         # the Python module and its tests
+  python3-labgrid                                 # its labgrid resource, drivers and strategy, tested
   xvfb xdotool imagemagick                        # end-to-end tests: X server, clicks, screenshots
   tigervnc-standalone-server tigervnc-tools xauth # headless mode: private X server over VNC
   iproute2 openssl                                # its test: listeners (ss), a VNC password (DES)

@@ -15,6 +15,7 @@ void AddBoard(pybind11::module_& module, pybind11::class_<TSession, TSessionPtr>
 void AddMemory(pybind11::module_& module, pybind11::class_<TSession, TSessionPtr>& board);
 void AddChannels(pybind11::module_& module, pybind11::class_<TSession, TSessionPtr>& board);
 void AddSelfTest(pybind11::module_& module, pybind11::class_<TSession, TSessionPtr>& board);
+void AddConfigure(pybind11::module_& module);
 
 // A named tuple type made in the module (collections.namedtuple), borrowed from it.
 pybind11::handle NamedTuple(pybind11::module_& module, const char* name, const char* fields, const char* doc);

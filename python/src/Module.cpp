@@ -68,6 +68,7 @@ PYBIND11_MODULE(_vx5h, module)
     AddMemory(module, board);
     AddChannels(module, board);
     AddSelfTest(module, board);
+    AddConfigure(module);
 
     module.def("boards", &Boards,
         "The cables a board can be had on, by the names Board(cable=...) takes: 'sim' when the simulator lies in "

@@ -88,6 +88,10 @@ selftest::TReport Run(
         selftest::TNobody nobody;
         selftest::TReport result = selftest::Run(access, nobody, options, {}, [&] { return stop.AbortRequested(); });
         result.board = board.LinkDescription();
+        // The report names the cable it was asked for and the module's version, as vx5h
+        // selftest's does; a lab's reports of many boards are told apart by them.
+        result.cable = session->Cable();
+        result.version = VX5H_VERSION;
         return result;
     });
     stop.RaiseIfStopped();

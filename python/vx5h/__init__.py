@@ -31,6 +31,7 @@ from ._vx5h import (  # noqa: F401 (the package's names)
     TestResult,
     __version__,
     boards,
+    configure,
     ir_key,
 )
 from ._vx5h import _set_program_folder
@@ -59,5 +60,6 @@ __all__ = [
     "SelfTestReport",
     "TestResult",
     "boards",
+    "configure",
     "ir_key",
 ]

@@ -63,6 +63,11 @@ if [ -d "$build/python/vx5h" ]; then
     [[ $info == *simulator* ]] || fail "the installed Python module reached no board: $info"
     (cd / && PYTHONPATH=$site /usr/bin/python3 -m pytest -p no:cacheprovider --help) | grep -q -- --vx5h-cable ||
         fail "pytest does not find the installed plugin"
+    # labgrid's drivers of the board, in their own folder of the package.
+    if /usr/bin/python3 -c 'import labgrid' 2>/dev/null; then
+        lab=$(cd / && PYTHONPATH=$site /usr/bin/python3 -c 'import vx5h.labgrid as l; print(l.VX5hStrategy.__name__)' 2>&1) ||
+            fail "the installed labgrid drivers: $lab"
+    fi
 fi
 
 # The installed program, through its launcher, on a simulator of its own.

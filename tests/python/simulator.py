@@ -12,14 +12,15 @@ IMAGE = os.path.join(BIN, "VX5h_260_ControlPanel.sof")
 
 
 class Simulator:
-    """A `vx5h-board-sim --daemon` on a socket in a fresh folder. A program reaches it
-    through VX5H_SIM_SOCKET; `env` is an environment that names it."""
+    """A `vx5h-board-sim --daemon` on a socket in a fresh folder, serving `boards` boards
+    (sim, sim-2 ...). A program reaches it through VX5H_SIM_SOCKET; `env` is an environment
+    that names it."""
 
-    def __init__(self, configured=True):
+    def __init__(self, configured=True, boards=1):
         self.folder = tempfile.mkdtemp(prefix="vx5h-py-")
         self.socket = os.path.join(self.folder, "board.sock")
         self.env = dict(os.environ, VX5H_SIM_SOCKET=self.socket)
-        subprocess.run([SIM, "--daemon"], env=self.env, check=True, timeout=30)
+        subprocess.run([SIM, "--daemon", "--boards", str(boards)], env=self.env, check=True, timeout=30)
         deadline = time.monotonic() + 3
         while not os.path.exists(self.socket) and time.monotonic() < deadline:
             time.sleep(0.01)

@@ -1,0 +1,158 @@
+"""The strategy, the board driver and the bootstrap driver on simulated boards, each checked
+through the simulator's control."""
+import json
+import re
+import time
+
+import pytest
+import vx5h
+from conftest import EXAMPLES, run_pytest
+from labgrid.step import steps
+
+
+@pytest.fixture
+def main(environment):
+    """The target of examples/labgrid/sim.yaml and its strategy."""
+    target = environment(EXAMPLES / "sim.yaml").get_target()
+    return target, target.get_driver("Strategy")
+
+
+@pytest.fixture
+def step_titles():
+    titles = []
+
+    def note(event):
+        if event.data.get("state") == "start":
+            titles.append(f"{event.step.source.__class__.__name__}.{event.step.title}")
+
+    steps.subscribe(note)
+    yield titles
+    steps.unsubscribe(note)
+
+
+def test_a_simulated_board_is_driven_to_ready_and_tested(main, lab, step_titles):
+    target, strategy = main
+    strategy.transition("ready")
+    driver = target.get_driver("VX5hDriver")
+    driver.set_leds(0x2A5)
+    driver.set_led(26, True)
+    assert lab["sim"].state()["leds"] == 0x40002A5
+
+    driver.write(0x1000, 4, b"\x01\x02\x03\x04\x05\x06\x07\x08")
+    driver.write(0x1009, 1, b"\xAA")
+    assert lab["sim"].memory("sdram", 0x1000, 10) == b"\x01\x02\x03\x04\x05\x06\x07\x08\x00\xAA"
+    assert driver.read(0x1000, 2, 5) == lab["sim"].memory("sdram", 0x1000, 10)
+    assert driver.read(0x1009, 1, 1) == b"\xAA" and driver.read(0, 4, 0) == b""
+
+    report = driver.selftest(only="eeprom,gsensor")
+    assert report.passed and [t.name for t in report.tests] == ["eeprom", "gsensor"]
+    header = json.loads(report.to_json())
+    assert (header["cable"], header["version"]) == ("sim", vx5h.__version__), "a lab's reports say which board"
+
+    strategy.transition("ready")  # a board that answers is left as it is
+    assert driver.board.leds == 0x40002A5
+    assert step_titles[:2] == ["VX5hStrategy.transition", "VX5hDriver.set_leds"]
+    assert {"VX5hDriver.write", "VX5hDriver.read", "VX5hDriver.selftest"} <= set(step_titles)
+    assert "VX5hBootstrapDriver.load" not in step_titles, "a configured FPGA is not configured again"
+
+
+@pytest.mark.parametrize(
+    "access, message",
+    [
+        (lambda d: d.read(0x1001, 2, 1), "address 0x1001 is not a multiple of the access size 2"),
+        (lambda d: d.read(0, 3, 1), "size must be one of 1, 2, 4 bytes, not 3"),
+        (lambda d: d.read(-4, 4, 1), "address must be a whole number from 0, not -4"),
+        (lambda d: d.read(0x7FFFFFC, 4, 2), "8 bytes from offset 0x7FFFFFC run past the end of SDRAM"),
+        (lambda d: d.write(0, 4, b"\x00" * 6), "6 bytes are not whole accesses of 4 bytes"),
+        (lambda d: d.write(0x8000002, 2, b"\x00\x00"), "offset 0x8000002 lies outside SDRAM"),
+    ],
+)
+def test_memory_accesses_a_bus_could_not_make_are_refused(main, lab, access, message):
+    target, strategy = main
+    strategy.transition("ready")
+    with pytest.raises(ValueError, match=re.escape(message)):
+        access(target.get_driver("VX5hDriver"))
+    assert lab["sim"].memory("sdram", 0, 8) == bytes(8)
+
+
+def test_a_bare_fpga_is_configured_by_the_bootstrap_driver(main, lab, step_titles, tmp_path):
+    lab["sim"].ctl("power-cycle")
+    target, strategy = main
+    strategy.transition("ready")
+    assert lab["sim"].state()["configured"]
+    assert "VX5hBootstrapDriver.load" in step_titles
+
+    # Asked to, the bootstrap driver configures anew, closing the board's link first.
+    bootstrap = target.get_driver("VX5hBootstrapDriver")
+    bad = tmp_path / "other.sof"
+    bad.write_bytes(b"not an image of this board")
+    with pytest.raises(ValueError):
+        bootstrap.load(str(bad))
+    with pytest.raises(OSError, match="missing.sof"):
+        bootstrap.load(str(tmp_path / "missing.sof"))
+    assert bootstrap.load() > 0
+    strategy.transition("ready")
+    target.get_driver("VX5hDriver").set_leds(7)
+    assert lab["sim"].state()["leds"] == 7
+
+
+LOST_LINK_TEST = """
+import subprocess, sys
+
+def test_the_cable_is_pulled(target, strategy):
+    strategy.transition("ready")
+    board = target.get_driver("VX5hDriver")
+    board.set_leds(1)
+    subprocess.run([{sim!r}, "ctl", "unplug"], check=True)
+    try:
+        board.set_leds(2)
+    finally:
+        subprocess.run([{sim!r}, "ctl", "plug"], check=True)
+
+def test_the_next_test_gets_a_board(target, strategy):
+    strategy.transition("ready")
+    target.get_driver("VX5hDriver").set_leds(3)
+"""
+
+
+def test_a_pulled_cable_fails_its_test_and_the_next_one_gets_a_board(lab, tmp_path):
+    from simulator import SIM
+
+    test = tmp_path / "test_lost_link.py"
+    test.write_text(LOST_LINK_TEST.format(sim=SIM))
+    done = run_pytest("--lg-env", EXAMPLES / "sim.yaml", test)
+    assert "1 failed, 1 passed" in done.stdout, done.stdout + done.stderr
+    assert re.search(r"vx5h\.LinkError: leds: .*the link is lost", done.stdout), done.stdout
+    assert lab["sim"].state()["leds"] == 3
+
+
+MISSING = """
+imports: [vx5h.labgrid]
+targets:
+  main:
+    resources:
+      VX5hCable: {{cable: "{cable}"}}
+    drivers: [VX5hBootstrapDriver: {{}}, VX5hDriver: {{}}, VX5hStrategy: {{}}]
+"""
+
+
+@pytest.mark.parametrize(
+    "cable, vendor_cables, message",
+    [
+        ("sim-9", None, r"cable 'sim-9': no board: .*sim-9"),
+        ("USB-Blaster [9-9]", ("USB-Blaster [1-1]",), r"cable 'USB-Blaster \[9-9\]': no board: "),
+    ],
+)
+def test_a_cable_that_is_not_there_fails_in_time_and_says_which(
+    environment, request, tmp_path, cable, vendor_cables, message
+):
+    if vendor_cables:
+        request.getfixturevalue("vendor")(*vendor_cables)
+    path = tmp_path / "missing.yaml"
+    path.write_text(MISSING.format(cable=cable))
+    strategy = environment(path).get_target().get_driver("Strategy")
+    start = time.monotonic()
+    with pytest.raises(vx5h.LinkError, match=message):
+        strategy.transition("ready")
+    assert time.monotonic() - start < 5
+    assert strategy.status.name == "unknown"
