@@ -3,11 +3,13 @@
 // A simulator that takes no connection: stopped (as a debugger or a suspended terminal
 // stops a process) while clients keep coming, until its queue of new connections is full.
 #include <csignal>
+#include <fcntl.h>
 #include <cstring>
 #include <string>
 #include <sys/socket.h>
 #include <sys/types.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -40,7 +42,8 @@ inline pid_t ServingProcess(const std::string& path)
 }
 
 // Stops the simulator serving `path` and fills its queue; it runs again, its queue empty,
-// when the object dies.
+// when the object dies, and at the latest after a minute, should the test die first (a
+// stopped simulator would never reach its idle exit).
 class StoppedSimulator {
 public:
     explicit StoppedSimulator(const std::string& path)
@@ -48,6 +51,16 @@ public:
     {
         if (m_Pid <= 0)
             return;
+        m_Watchdog = ::fork();
+        if (m_Watchdog == 0) {
+            // Holding nobody's output, so that no test runner waits for it.
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, STDOUT_FILENO);
+            ::dup2(null, STDERR_FILENO);
+            ::sleep(60);
+            ::kill(m_Pid, SIGCONT);
+            ::_exit(0);
+        }
         ::kill(m_Pid, SIGSTOP);
         for (int fd; m_Queued.size() < 1000 && (fd = ConnectAtOnce(path)) >= 0;)
             m_Queued.push_back(fd);
@@ -56,6 +69,10 @@ public:
     {
         if (m_Pid > 0)
             ::kill(m_Pid, SIGCONT);
+        if (m_Watchdog > 0) {
+            ::kill(m_Watchdog, SIGKILL);
+            ::waitpid(m_Watchdog, nullptr, 0);
+        }
         for (int fd : m_Queued)
             ::close(fd);
     }
@@ -67,6 +84,7 @@ public:
 
 private:
     pid_t m_Pid;
+    pid_t m_Watchdog = -1;
     std::vector<int> m_Queued;
 };
 
