@@ -24,6 +24,18 @@ namespace {
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
+// The board maker's JTAG library finds the programmer tools' helpers in the current folder.
+// The window is a program of its own, and this its one thread: here alone the tools' folder
+// is made current for the open, and the program's folder after it, whatever the open did.
+template<typename Open> bool OpenInToolsFolder(Open&& open)
+{
+    if (const auto tools = platform::ProgrammerToolsFolder())
+        platform::SetCurrentDirectory(*tools);
+    const bool ok = open();
+    platform::SetCurrentDirectory(platform::ExecutableFolder());
+    return ok;
+}
+
 } // namespace
 
 void TFormMain::SetBusyCursor(bool busy)
@@ -112,9 +124,11 @@ bool TFormMain::RunConnect()
             if (ok) {
                 // A fresh link after the identification, as the firmware expects.
                 Board.Disconnect();
-                ok = RunOffUiThread([this] {
-                    std::string ignored;
-                    return Board.Connect(ignored, 0);
+                ok = OpenInToolsFolder([this] {
+                    return RunOffUiThread([this] {
+                        std::string ignored;
+                        return Board.Connect(ignored, 0);
+                    });
                 });
             }
         }
@@ -137,7 +151,7 @@ bool TFormMain::TryConnect(bool showMessages)
     bool ok = true;
     if (!Board.IsOpen()) {
         ShowInfo(QStringLiteral("Detect board type..."), INFO_YELLOW);
-        ok = RunOffUiThread([&] { return Board.Connect(errorText, 0); });
+        ok = OpenInToolsFolder([&] { return RunOffUiThread([&] { return Board.Connect(errorText, 0); }); });
         qCInfo(lcConnect) << "open link:" << (ok ? "open," : "failed:")
                           << (ok ? Board.LinkDescription() : errorText).c_str();
         if (ok) {

@@ -37,7 +37,7 @@ class RawLink {
 public:
     bool Open()
     {
-        fd_ = sim::ConnectSocket(sim::SocketPath());
+        fd_ = sim::ConnectSocket(sim::SocketPath(), sim::CONNECT_TIMEOUT_MS);
         char answer = 0;
         return fd_ >= 0 && sim::SendAll(fd_, &sim::HELLO_JTAG, 1, 3000) && sim::ReceiveAll(fd_, &answer, 1, 3000)
             && answer == sim::JTAG_ACCEPTED;

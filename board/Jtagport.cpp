@@ -5,50 +5,11 @@
 #include "platform/ForeignCall.h"
 #include "platform/Hooks.h"
 #include "platform/LibraryKind.h"
-#include "platform/Paths.h"
 #include "platform/Tick.h"
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 #include <utility>
-
-namespace {
-
-// The programmer tools' folder is current while any link opens, and the program's own
-// folder once the last open has ended: ports of several boards may open side by side,
-// and none may pull the folder from under another's open.
-class TToolsFolderVisit {
-public:
-    TToolsFolderVisit()
-    {
-        const std::lock_guard<std::mutex> guard(Shared().lock);
-        if (Shared().visitors++ == 0)
-            if (const auto tools = platform::ProgrammerToolsFolder())
-                platform::SetCurrentDirectory(*tools);
-    }
-    ~TToolsFolderVisit()
-    {
-        const std::lock_guard<std::mutex> guard(Shared().lock);
-        if (--Shared().visitors == 0)
-            platform::SetCurrentDirectory(platform::ExecutableFolder());
-    }
-    TToolsFolderVisit(const TToolsFolderVisit&) = delete;
-    TToolsFolderVisit& operator=(const TToolsFolderVisit&) = delete;
-
-private:
-    struct TShared {
-        std::mutex lock;
-        int visitors = 0;
-    };
-    static TShared& Shared()
-    {
-        static TShared shared;
-        return shared;
-    }
-};
-
-} // namespace
 
 TJtagPort::TJtagPort(std::int32_t cableIndex, std::string cableName)
     : m_CableIndex(cableIndex)
@@ -93,8 +54,10 @@ bool TJtagPort::Open()
     if (!m_Library || !m_Open)
         return false;
     Close();
-    // The library finds the programmer tools' helpers relative to the current directory.
-    const TToolsFolderVisit visit;
+    // The current folder is the process's, shared by every thread of whoever loaded us:
+    // it stays as it is. Our library loads the vendor's by full path; the board maker's
+    // looks for the tools' helpers in the current folder, which the window alone, a
+    // program of its own, makes the tools' folder around its connect.
     m_Link = platform::CallForeign(m_Open, m_CableIndex, m_CableName.c_str());
     return m_Link != 0;
 }

@@ -105,6 +105,22 @@ std::string EndText(const TBoardRun& board, std::uint32_t budgetMs)
     }
 }
 
+// What a board's vx5h said on standard error, each line carrying its cable ("vx5h: sim-2:
+// ..."), so that the lines of two boards that failed alike tell which said what.
+std::string EachLineWithCable(const std::string& said, const std::string& cable)
+{
+    const std::string self = "vx5h: ";
+    std::string out;
+    for (std::size_t from = 0; from < said.size();) {
+        const std::size_t end = std::min(said.find('\n', from), said.size());
+        const std::string line = said.substr(from, end - from);
+        out += line.rfind(self, 0) == 0 ? self + cable + ": " + line.substr(self.size()) : cable + ": " + line;
+        out += '\n';
+        from = end + 1;
+    }
+    return out;
+}
+
 std::string ReadBounded(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -186,6 +202,7 @@ void TBoardRuns::RunOne(TBoardRun& board)
     options.separateErrors = true;
     options.outputKept = OUTPUT_KEPT;
     options.stopGraceMs = STOP_GRACE_MS;
+    options.killNow = &m_KillNow;
     const std::uint32_t start = platform::TickCount();
     board.run = platform::RunProgram(args, m_BudgetMs, &m_Stop, options);
     board.elapsedMs = platform::TicksSince(start);
@@ -215,6 +232,7 @@ void TBoardRuns::DrawLines(bool first)
 
 void TBoardRuns::Run()
 {
+    platform::HoldRepeatedInterrupts();
     if (!m_Junit.empty())
         for (std::size_t i = 0; i < m_Boards.size(); ++i)
             m_Boards[i]->junitPart = JunitPart(i);
@@ -225,10 +243,13 @@ void TBoardRuns::Run()
         workers.emplace_back([this, &board] { RunOne(*board); });
     DrawLines(true);
     // Ctrl-C comes to this process alone (each board's runs in a group of its own): it is
-    // handed on to every board, which then ends its work tidily.
+    // handed on to every board, which then ends its work tidily. A second one ends every
+    // board's work at once, and then this process: none is left running on its own.
     while (!std::all_of(m_Boards.begin(), m_Boards.end(), [](const auto& b) { return b->done.load(); })) {
         if (platform::InterruptRequested())
             m_Stop = true;
+        if (platform::RepeatedInterruptRequested())
+            m_KillNow = true;
         std::this_thread::sleep_for(std::chrono::milliseconds(REDRAW_MS / 4));
         DrawLines(false);
     }
@@ -243,7 +264,6 @@ int TBoardRuns::Report()
     nlohmann::json all = nlohmann::json::object();
     for (const auto& board : m_Boards) {
         worst = std::max(worst, board->exitCode);
-        const std::string errors = board->run.errors + EndText(*board, m_BudgetMs);
         if (m_Json) {
             nlohmann::json one = {{"where", cables::WhereName(cables::WhereIs(board->cable))}, {"exit", board->exitCode},
                 {"seconds", board->elapsedMs / 1000.0}};
@@ -252,7 +272,7 @@ int TBoardRuns::Report()
                 one["result"] = result;
             else
                 one["output"] = board->run.output;
-            one["errors"] = errors;
+            one["errors"] = board->run.errors + EndText(*board, m_BudgetMs);
             all[board->cable] = one;
             continue;
         }
@@ -260,7 +280,7 @@ int TBoardRuns::Report()
             board->exitCode == 0 ? "" : (" (exit " + std::to_string(board->exitCode) + ")").c_str(),
             board->run.output.c_str());
         std::fflush(stdout);
-        std::fputs(errors.c_str(), stderr);
+        std::fputs((EachLineWithCable(board->run.errors, board->cable) + EndText(*board, m_BudgetMs)).c_str(), stderr);
         std::fflush(stderr);
     }
     if (m_Json)

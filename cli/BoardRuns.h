@@ -50,6 +50,7 @@ private:
     bool m_Json = false;
     bool m_Live = false;
     std::atomic<bool> m_Stop{false};
+    std::atomic<bool> m_KillNow{false};
     std::uint32_t m_Start = 0;
 };
 

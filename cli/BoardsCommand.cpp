@@ -6,11 +6,14 @@
 #include "cli/Commands.h"
 #include "core/CableList.h"
 #include "core/ConnectSequence.h"
+#include "platform/Console.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <thread>
@@ -20,6 +23,8 @@ namespace cli {
 namespace {
 
 constexpr double DEFAULT_BUDGET_S = 5.0;
+constexpr std::size_t SIDE_BY_SIDE = 32;
+constexpr int WATCH_MS = 20;
 constexpr const char* IN_USE = "in use by another program";
 
 struct TBoardsArgs {
@@ -43,6 +48,8 @@ nlohmann::json Probe(const std::string& cable)
         probe["image"] = false;
     const std::size_t inUse = outcome.message.find(IN_USE);
     if (inUse != std::string::npos) {
+        // A board is there: another program talks to it.
+        probe["answers"] = true;
         probe["in_use"] = true;
         const std::size_t who = outcome.message.find(": ", inUse);
         if (who != std::string::npos)
@@ -66,23 +73,61 @@ nlohmann::json Asked(const std::string& cable, const platform::TProgramRun& run,
         {"in_use", false}, {"held_by", nullptr}, {"detail", detail}};
 }
 
-std::vector<nlohmann::json> AskAll(const std::vector<std::string>& names, double budgetS)
+// Sets its flag once Ctrl-C has come, for waits that end on a flag of their own.
+class TInterruptWatch {
+public:
+    TInterruptWatch()
+        : m_Watcher([this] {
+            while (!m_Done && !Interrupted())
+                std::this_thread::sleep_for(std::chrono::milliseconds(WATCH_MS));
+        })
+    { }
+    ~TInterruptWatch()
+    {
+        m_Done = true;
+        m_Watcher.join();
+    }
+    TInterruptWatch(const TInterruptWatch&) = delete;
+    TInterruptWatch& operator=(const TInterruptWatch&) = delete;
+
+    const std::atomic<bool>& Flag() const { return m_Interrupted; }
+    bool Interrupted()
+    {
+        if (platform::InterruptRequested())
+            m_Interrupted = true;
+        return m_Interrupted;
+    }
+
+private:
+    std::atomic<bool> m_Interrupted{false};
+    std::atomic<bool> m_Done{false};
+    std::thread m_Watcher;
+};
+
+// At most SIDE_BY_SIDE cables are asked at once, each by a vx5h of its own with its own
+// budget from its own start: hundreds started at once would share the processors so
+// thinly that healthy cables could not answer in their budgets.
+std::vector<nlohmann::json> AskAll(const std::vector<std::string>& names, double budgetS, TInterruptWatch& watch)
 {
     const std::string program = platform::ExecutableFolder() + "vx5h";
     const auto budgetMs = static_cast<std::uint32_t>(budgetS * 1000);
     std::vector<nlohmann::json> found(names.size());
+    std::atomic<std::size_t> next{0};
     std::vector<std::thread> askers;
-    askers.reserve(names.size());
-    for (std::size_t i = 0; i < names.size(); ++i)
-        askers.emplace_back([&, i] {
+    for (std::size_t k = 0; k < std::min(names.size(), SIDE_BY_SIDE); ++k)
+        askers.emplace_back([&] {
             platform::TRunOptions options;
             options.separateErrors = true;
-            const platform::TProgramRun run
-                = platform::RunProgram({program, "boards", "--probe", names[i]}, budgetMs, nullptr, options);
-            found[i] = Asked(names[i], run, budgetS);
+            for (std::size_t i = next++; i < names.size() && !watch.Flag(); i = next++) {
+                const platform::TProgramRun run
+                    = platform::RunProgram({program, "boards", "--probe", names[i]}, budgetMs, &watch.Flag(), options);
+                found[i] = Asked(names[i], run, budgetS);
+            }
         });
     for (std::thread& asker : askers)
         asker.join();
+    if (watch.Interrupted())
+        Fail(exitcode::CANCELLED, "boards stopped with Ctrl-C");
     return found;
 }
 
@@ -118,7 +163,9 @@ void RunBoards(const TBoardsArgs& args)
         std::printf("%s\n", Probe(args.probe).dump().c_str());
         return;
     }
-    const std::vector<nlohmann::json> found = AskAll(cables::KnownCables(), args.budgetS);
+    TInterruptWatch watch;
+    const std::vector<std::string> names = cables::KnownCables(&watch.Flag());
+    const std::vector<nlohmann::json> found = AskAll(names, args.budgetS, watch);
     if (args.json) {
         std::printf("%s\n", nlohmann::json(found).dump().c_str());
         return;

@@ -38,7 +38,7 @@ const char* ExitCodeHelp()
            "  4    no board, the link broke, or another program holds the board\n"
            "  5    a file could not be read or written\n"
            "  70   an internal error of vx5h\n"
-           "  130  stopped with Ctrl-C\n";
+           "  130  stopped with Ctrl-C (or SIGTERM)\n";
 }
 
 void Fail(int code, const std::string& message) { throw TFailure{code, message}; }
@@ -131,6 +131,10 @@ TBoard& TContext::Board()
             Configured(connection::DefaultImagePath(), drawn, outcome.configuration.elapsedMs);
         else if (drawn)
             std::fprintf(stderr, "\r\x1b[K");
+        // Ctrl-C (or SIGTERM) while the link opened: its waits have a budget and end by
+        // themselves; then nothing more is done.
+        if (platform::InterruptRequested() && outcome.failure != connection::TConnectFailure::Stopped)
+            Fail(exitcode::CANCELLED, "stopped with Ctrl-C while connecting to the board");
         if (!outcome.board)
             FailConnect(outcome.failure, ConnectMessage(outcome), outcome.configureMayHelp);
         m_Board = std::move(outcome.board);

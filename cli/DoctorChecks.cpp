@@ -4,12 +4,14 @@
 #include "platform/Paths.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string_view>
+#include <thread>
 #include <unistd.h>
 
 namespace doctor {
@@ -20,6 +22,8 @@ namespace {
 
 constexpr const char* UDEV_RULE = "70-vx5h-usb-blaster.rules";
 constexpr const char* VENDOR_ID = "09fb";
+// How many remote servers are asked at once.
+constexpr std::size_t SIDE_BY_SIDE = 64;
 
 std::string FirstLine(const fs::path& path)
 {
@@ -119,6 +123,46 @@ std::vector<std::string_view> RemoteHostsIn(std::string_view conf)
     return hosts;
 }
 
+struct TServerEntry {
+    std::string_view entry; // as the configuration has it: "HOST" or "HOST:PORT"
+    std::string host;
+    std::uint16_t port = 0; // 0: no port number
+};
+
+// The server's port is 1309 unless the entry names another.
+TServerEntry ServerEntry(std::string_view entry)
+{
+    const std::size_t colon = entry.rfind(':');
+    TServerEntry server{entry, std::string(entry.substr(0, colon)), static_cast<std::uint16_t>(DEFAULT_JTAG_PORT)};
+    if (colon != std::string_view::npos) {
+        const std::string digits(entry.substr(colon + 1));
+        char* end = nullptr;
+        const unsigned long port = std::strtoul(digits.c_str(), &end, 10);
+        server.port
+            = digits.empty() || *end != '\0' || port == 0 || port > 65535 ? 0 : static_cast<std::uint16_t>(port);
+    }
+    return server;
+}
+
+// Whether each server answers, asked SIDE_BY_SIDE at a time, so that the wait is about one
+// server's budget however many are configured.
+std::vector<char> AskSideBySide(const std::vector<TServerEntry>& servers, const ServerAnswersFn& answers)
+{
+    std::vector<char> answered(servers.size(), 0);
+    if (!answers)
+        return answered;
+    std::atomic<std::size_t> next{0};
+    std::vector<std::thread> askers;
+    for (std::size_t k = 0; k < std::min(servers.size(), SIDE_BY_SIDE); ++k)
+        askers.emplace_back([&] {
+            for (std::size_t i = next++; i < servers.size(); i = next++)
+                answered[i] = servers[i].port != 0 && answers(servers[i].host, servers[i].port);
+        });
+    for (std::thread& asker : askers)
+        asker.join();
+    return answered;
+}
+
 TCheck FileCheck(const fs::path& path, const char* what, const char* fix)
 {
     std::error_code ec;
@@ -149,7 +193,14 @@ std::vector<TCheck> CheckVendorTools(const std::string& quartusRoot)
         return {{false, "vendor tools",
             "QUARTUS_ROOTDIR is not a full path (" + Shown(quartusRoot)
                 + "): the driver libraries ignore it, and nothing is run from it; set it to the installation's folder"}};
-    std::vector<TCheck> checks{{true, "vendor tools", "QUARTUS_ROOTDIR=" + Shown(quartusRoot)}};
+    // A folder that is not there, or not the installation's, is no vendor's tools.
+    std::error_code ec;
+    const std::string root = "QUARTUS_ROOTDIR=" + Shown(quartusRoot);
+    if (!fs::is_directory(quartusRoot, ec))
+        return {{false, "vendor tools", root + " is no folder: set it to the programmer tools' installation folder"}};
+    const bool jtagconfig = fs::is_regular_file(fs::path(quartusRoot) / "bin" / "jtagconfig", ec);
+    std::vector<TCheck> checks{{jtagconfig, "vendor tools",
+        jtagconfig ? root : root + " holds no bin/jtagconfig: is it the programmer tools' installation folder?"}};
     // The UART library finds the client library's names among those already loaded, as
     // the JTAG server's clients load them: client first, kept while the other loads.
     std::vector<std::unique_ptr<platform::DynamicLibrary>> loaded;
@@ -255,34 +306,28 @@ std::vector<TCheck> CheckRemoteServers(const std::string& jtagConf, bool exists,
     const std::vector<std::string_view> hosts = exists ? RemoteHostsIn(jtagConf) : std::vector<std::string_view>{};
     if (hosts.empty())
         return {{true, "remote JTAG servers", "none configured"}};
+    std::vector<TServerEntry> servers;
+    for (std::size_t i = 0; i < std::min(hosts.size(), MAX_SERVERS_ASKED); ++i)
+        servers.push_back(ServerEntry(hosts[i]));
+    const std::vector<char> answered = AskSideBySide(servers, answers);
     std::vector<TCheck> checks;
-    for (const std::string_view server : hosts) {
-        if (checks.size() == MAX_SERVERS_ASKED) {
-            checks.push_back({false, "remote JTAG servers",
-                std::to_string(hosts.size() - MAX_SERVERS_ASKED) + " more not asked; remove those you do not need"});
-            break;
-        }
-        // "HOST" or "HOST:PORT"; the server's port is 1309 unless the entry names another.
-        const std::size_t colon = server.rfind(':');
-        std::string host(server.substr(0, colon));
-        unsigned long port = DEFAULT_JTAG_PORT;
-        if (colon != std::string_view::npos) {
-            const std::string digits(server.substr(colon + 1));
-            char* end = nullptr;
-            port = std::strtoul(digits.c_str(), &end, 10);
-            if (digits.empty() || *end != '\0' || port == 0 || port > 65535)
-                port = 0;
-        }
-        const std::string name = "remote JTAG server " + Shown(server);
-        if (port == 0)
+    for (std::size_t i = 0; i < servers.size(); ++i) {
+        const TServerEntry& server = servers[i];
+        const std::string name = "remote JTAG server " + Shown(server.entry);
+        const std::string port = std::to_string(server.port);
+        if (server.port == 0)
             checks.push_back({false, name, "its port is no number from 1 to 65535; add it again with jtagconfig --addserver HOST[:PORT] PASSWORD"});
-        else if (answers && answers(host, static_cast<std::uint16_t>(port)))
-            checks.push_back({true, name, "answers on port " + std::to_string(port)});
+        else if (answered[i])
+            checks.push_back({true, name, "answers on port " + port});
         else
-            checks.push_back({false, name, "does not answer on port " + std::to_string(port)
-                + ": start jtagd there (jtagconfig --enableremote PASSWORD), or its ssh tunnel; every jtagconfig "
-                  "call waits for it, so remove it (jtagconfig --remove) unless you need it"});
+            checks.push_back({false, name,
+                "does not answer on port " + port
+                    + ": start jtagd there (jtagconfig --enableremote PASSWORD), or its ssh tunnel; every jtagconfig "
+                      "call waits for it, so remove it (jtagconfig --remove) unless you need it"});
     }
+    if (hosts.size() > MAX_SERVERS_ASKED)
+        checks.push_back({false, "remote JTAG servers",
+            std::to_string(hosts.size() - MAX_SERVERS_ASKED) + " more not asked; remove those you do not need"});
     return checks;
 }
 

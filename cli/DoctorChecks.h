@@ -42,11 +42,12 @@ std::vector<TCheck> ReadJtagconfig(const std::string& output, bool ran);
 // jtagconfig -n: a JTAG UART node inside the FPGA.
 TCheck ReadJtagconfigNodes(const std::string& output, bool ran);
 // Each remote JTAG server in the user's JTAG configuration, and whether `answers` finds
-// it answering on its port (1309 unless the entry says HOST:PORT).
+// it answering on its port (1309 unless the entry says HOST:PORT). The servers are asked
+// side by side, `answers` on several threads at once.
 using ServerAnswersFn = std::function<bool(const std::string& host, std::uint16_t port)>;
 constexpr unsigned long DEFAULT_JTAG_PORT = 1309;
-// Each server may take its budget to answer; a configuration naming more is cut short.
-constexpr std::size_t MAX_SERVERS_ASKED = 64;
+// More than a lab's worth; a configuration naming more is cut short.
+constexpr std::size_t MAX_SERVERS_ASKED = 256;
 std::vector<TCheck> CheckRemoteServers(const std::string& jtagConf, bool exists, const ServerAnswersFn& answers);
 
 // Which board VX5H_CABLE selects.

@@ -110,19 +110,19 @@ std::string RemoteHost(const std::string& cable)
     return host.find(' ') == std::string::npos ? host : std::string();
 }
 
-std::vector<std::string> KnownCables()
+std::vector<std::string> KnownCables(const std::atomic<bool>* stop)
 {
     std::vector<std::string> names;
     const std::string simulator = platform::ExecutableFolder() + "vx5h-board-sim";
     if (platform::FileExists(simulator)) {
-        const platform::TProgramRun lab = platform::RunProgram({simulator, "ctl", "boards"}, LAB_BUDGET_MS);
+        const platform::TProgramRun lab = platform::RunProgram({simulator, "ctl", "boards"}, LAB_BUDGET_MS, stop);
         std::vector<std::string> boards = lab.Succeeded() ? LabBoardsListed(lab.output) : std::vector<std::string>{};
         if (boards.empty())
             boards.push_back(SIMULATOR);
         names.insert(names.end(), boards.begin(), boards.end());
     }
     if (const auto tools = platform::ProgrammerToolsFolder()) {
-        const platform::TProgramRun run = platform::RunProgram({*tools + "/jtagconfig"}, JTAGCONFIG_BUDGET_MS);
+        const platform::TProgramRun run = platform::RunProgram({*tools + "/jtagconfig"}, JTAGCONFIG_BUDGET_MS, stop);
         if (run.Succeeded())
             for (const std::string& name : CablesListed(run.output))
                 names.push_back(name);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,10 @@ std::vector<std::string> CablesListed(const std::string& jtagconfigOutput);
 
 // The simulator's boards when it answers (sim, sim-2 ... of a lab), else "sim" when the
 // simulator lies in the program folder; then every cable, local or remote, the vendor's
-// jtagconfig lists when its tools are installed (QUARTUS_ROOTDIR). Asks no board.
-std::vector<std::string> KnownCables();
+// jtagconfig lists when its tools are installed (QUARTUS_ROOTDIR). Asks no board. When
+// `stop` (optional) becomes true, the programs asked are ended and the list is what was
+// found so far.
+std::vector<std::string> KnownCables(const std::atomic<bool>* stop = nullptr);
 
 // The boards of the simulator's answer to "boards", one name a line; any line that is
 // not a simulated board's name is left out.

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <future>
-#include <mutex>
 
 namespace connection {
 
@@ -32,39 +31,6 @@ std::string ImageFileProblem(const std::string& imagePath)
         return "'" + imagePath + "' is empty, not a configuration image";
     return {};
 }
-
-// Opening a link moves the current folder; the caller's folder is current again once
-// the last of the connects under way has ended, so that a script's relative file names
-// count from its own folder while boards connect side by side.
-class TFolderKept {
-public:
-    TFolderKept()
-    {
-        const std::lock_guard<std::mutex> guard(Shared().lock);
-        if (Shared().keepers++ == 0)
-            Shared().folder = platform::CurrentDirectory();
-    }
-    ~TFolderKept()
-    {
-        const std::lock_guard<std::mutex> guard(Shared().lock);
-        if (--Shared().keepers == 0)
-            platform::SetCurrentDirectory(Shared().folder);
-    }
-    TFolderKept(const TFolderKept&) = delete;
-    TFolderKept& operator=(const TFolderKept&) = delete;
-
-private:
-    struct TShared {
-        std::mutex lock;
-        int keepers = 0;
-        std::string folder;
-    };
-    static TShared& Shared()
-    {
-        static TShared shared;
-        return shared;
-    }
-};
 
 TConfigureOutcome Configure(const std::string& cable, const std::string& imagePath,
     const ConfiguringFn& configuring, const StopFn& stop, TTraceRecorder* trace)
@@ -166,7 +132,6 @@ TConnectOutcome OpenIdentified(
 
 TConnectOutcome ConnectBoard(const TConnectRequest& request)
 {
-    const TFolderKept folder;
     const std::shared_ptr<TTraceRecorder> trace = request.trace ? request.trace() : nullptr;
     return OpenIdentified(request, trace, request.configure);
 }
@@ -182,7 +147,6 @@ std::string ChosenCable(const std::string& requested)
 TConfigureOutcome ConfigureFpga(const std::string& cable, const std::string& imagePath,
     const ConfiguringFn& configuring, const TraceFn& trace, const StopFn& stop)
 {
-    const TFolderKept folder;
     const std::shared_ptr<TTraceRecorder> recorder = trace ? trace() : nullptr;
     return Configure(cable, imagePath, configuring, stop, recorder.get());
 }

@@ -12,7 +12,8 @@ namespace platform {
 
 namespace {
 
-volatile std::sig_atomic_t g_Interrupted = 0;
+volatile std::sig_atomic_t g_Interrupted = 0; // how many came, up to 2
+volatile std::sig_atomic_t g_HoldRepeated = 0;
 
 // The terminal's mode before raw mode, for the exit paths that skip destructors. A
 // program holds one terminal, so one saved mode is all there is.
@@ -27,13 +28,13 @@ void RestoreMode()
 
 void OnInterrupt(int signal)
 {
-    if (g_Interrupted) {
+    if (g_Interrupted && !g_HoldRepeated) {
         RestoreMode();
         std::signal(signal, SIG_DFL);
         std::raise(signal);
         return;
     }
-    g_Interrupted = 1;
+    g_Interrupted = g_Interrupted ? 2 : 1;
 }
 
 void OnFatalSignal(int signal)
@@ -75,6 +76,10 @@ void CatchInterrupts()
 bool InterruptRequested() { return g_Interrupted != 0; }
 
 void ClearInterrupt() { g_Interrupted = 0; }
+
+void HoldRepeatedInterrupts() { g_HoldRepeated = 1; }
+
+bool RepeatedInterruptRequested() { return g_Interrupted > 1; }
 
 void SetEnvironment(const std::string& name, const std::string& value)
 {

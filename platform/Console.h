@@ -21,6 +21,11 @@ void CatchInterrupts();
 bool InterruptRequested();
 // Clears the flag (tests, and a watch that ends cleanly on it).
 void ClearInterrupt();
+// For a program that runs work of its own in other processes (each board's vx5h), which
+// must end that work before it goes: from now on the second Ctrl-C no longer ends the
+// program at once either, but is only noted (RepeatedInterruptRequested).
+void HoldRepeatedInterrupts();
+bool RepeatedInterruptRequested();
 
 // Sets (or, with an empty value, removes) an environment variable of this process.
 void SetEnvironment(const std::string& name, const std::string& value);

@@ -13,7 +13,8 @@ namespace {
 
 constexpr DWORD POLL_MS = 10;
 
-std::atomic<bool> g_Interrupted{false};
+std::atomic<int> g_Interrupted{0}; // how many came, up to 2
+std::atomic<bool> g_HoldRepeated{false};
 
 // The console's input mode before raw mode. A console outlives the program and keeps the
 // mode it was left in, so every way out puts it back.
@@ -30,7 +31,9 @@ BOOL WINAPI OnControl(DWORD event)
 {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
         return FALSE; // closing the console or logging off ends the program as usual
-    if (g_Interrupted.exchange(true)) {
+    const int before = g_Interrupted.load();
+    g_Interrupted = before > 0 ? 2 : 1;
+    if (before > 0 && !g_HoldRepeated) {
         RestoreMode();
         return FALSE; // the second Ctrl-C: the system's handler ends the program
     }
@@ -114,9 +117,13 @@ bool IsTerminal(TStream stream)
 
 void CatchInterrupts() { ::SetConsoleCtrlHandler(OnControl, TRUE); }
 
-bool InterruptRequested() { return g_Interrupted; }
+bool InterruptRequested() { return g_Interrupted > 0; }
 
-void ClearInterrupt() { g_Interrupted = false; }
+void ClearInterrupt() { g_Interrupted = 0; }
+
+void HoldRepeatedInterrupts() { g_HoldRepeated = true; }
+
+bool RepeatedInterruptRequested() { return g_Interrupted > 1; }
 
 void SetEnvironment(const std::string& name, const std::string& value)
 {

@@ -40,11 +40,11 @@ std::unique_ptr<DynamicLibrary> DynamicLibrary::Load(const std::string& path, st
             *error = "not a full path: " + path;
         return nullptr;
     }
-    // The library's own folder and the system folder serve its dependencies; the current
-    // directory and PATH never do, so no file planted there stands in for them. The flags
-    // apply to this load only: the maker's libraries load the programmer tools' DLLs
-    // themselves, relative to the current directory that the JTAG open switches to, and
-    // a process-wide SetDefaultDllDirectories would break exactly that.
+    // The library's own folder and the system folder serve its dependencies, so that the
+    // vendor's libraries find their companions beside them by full path, whatever folder
+    // is current; the current directory and PATH never do, so no file planted there stands
+    // in for them. The flags apply to this load only: a process-wide
+    // SetDefaultDllDirectories would change every later load of whoever loaded us.
     const DWORD search = LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
     HMODULE handle = nullptr;
     {

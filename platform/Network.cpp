@@ -1,5 +1,7 @@
 #include "Network.h"
 
+#include "platform/BoundedCall.h"
+
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -35,17 +37,29 @@ bool Connects(const addrinfo& address, std::chrono::steady_clock::time_point dea
 
 bool TcpAnswers(const std::string& host, std::uint16_t port, std::uint32_t budgetMs)
 {
-    addrinfo hints{};
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICSERV;
-    addrinfo* found = nullptr;
-    if (host.empty() || ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
+    if (host.empty())
         return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(budgetMs);
+    const std::optional<addrinfo*> found = CallWithin<addrinfo*>(
+        budgetMs,
+        [host, port] {
+            addrinfo hints{};
+            hints.ai_socktype = SOCK_STREAM;
+            hints.ai_flags = AI_NUMERICSERV;
+            addrinfo* addresses = nullptr;
+            return ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses) == 0 ? addresses
+                                                                                                      : nullptr;
+        },
+        [](addrinfo* addresses) {
+            if (addresses)
+                ::freeaddrinfo(addresses);
+        });
+    if (!found || !*found)
+        return false;
     bool answers = false;
-    for (const addrinfo* address = found; address && !answers; address = address->ai_next)
+    for (const addrinfo* address = *found; address && !answers; address = address->ai_next)
         answers = Connects(*address, deadline);
-    ::freeaddrinfo(found);
+    ::freeaddrinfo(*found);
     return answers;
 }
 

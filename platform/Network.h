@@ -6,8 +6,8 @@
 namespace platform {
 
 // Whether something accepts a TCP connection on `host`:`port` within `budgetMs` (the
-// connection is closed at once). Looking the name up waits as long as the system's
-// resolver is set to, before the budget starts.
+// connection is closed at once). Looking the name up counts within the budget: a
+// resolver that takes longer makes the answer no.
 bool TcpAnswers(const std::string& host, std::uint16_t port, std::uint32_t budgetMs);
 
 } // namespace platform

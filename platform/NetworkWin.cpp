@@ -1,5 +1,7 @@
 #include "platform/Network.h"
 
+#include "platform/BoundedCall.h"
+
 #include <chrono>
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -61,18 +63,30 @@ bool TcpAnswers(const std::string& host, std::uint16_t port, std::uint32_t budge
     TWinsock winsock;
     if (!winsock.Started() || host.empty())
         return false;
-    addrinfo hints{};
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    hints.ai_flags = AI_NUMERICSERV;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
-        return false;
     const auto deadline = TClock::now() + std::chrono::milliseconds(budgetMs);
+    const std::optional<addrinfo*> found = CallWithin<addrinfo*>(
+        budgetMs,
+        [host, port] {
+            TWinsock own; // the lookup may outlive the caller's
+            addrinfo hints{};
+            hints.ai_socktype = SOCK_STREAM;
+            hints.ai_protocol = IPPROTO_TCP;
+            hints.ai_flags = AI_NUMERICSERV;
+            addrinfo* addresses = nullptr;
+            return own.Started() && ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses) == 0
+                ? addresses
+                : nullptr;
+        },
+        [](addrinfo* addresses) {
+            if (addresses)
+                ::freeaddrinfo(addresses);
+        });
+    if (!found || !*found)
+        return false;
     bool answers = false;
-    for (const addrinfo* address = found; address && !answers; address = address->ai_next)
+    for (const addrinfo* address = *found; address && !answers; address = address->ai_next)
         answers = Connects(*address, deadline);
-    ::freeaddrinfo(found);
+    ::freeaddrinfo(*found);
     return answers;
 }
 

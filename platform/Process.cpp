@@ -96,15 +96,15 @@ bool WaitUntil(pid_t pid, TOutput* outputs, std::size_t count, TClock::time_poin
 
 // Waits for the program in process group `pid` to end, reading its outputs, until the
 // deadline or a stop request; then (after the grace asked for) kills its whole group.
-void WaitFor(pid_t pid, TOutput* outputs, std::size_t count, TClock::time_point deadline,
-    const std::atomic<bool>* stop, std::uint32_t stopGraceMs, TProgramRun& run)
+void WaitFor(pid_t pid, TOutput* outputs, std::size_t count, TClock::time_point deadline, const std::atomic<bool>* stop,
+    std::uint32_t stopGraceMs, const std::atomic<bool>* killNow, TProgramRun& run)
 {
     int status = 0;
     bool ended = WaitUntil(pid, outputs, count, deadline, stop, status);
     const bool stopped = !ended && StopAsked(stop);
     if (stopped && stopGraceMs > 0) {
         ::kill(-pid, SIGINT);
-        ended = WaitUntil(pid, outputs, count, TClock::now() + std::chrono::milliseconds(stopGraceMs), nullptr, status);
+        ended = WaitUntil(pid, outputs, count, TClock::now() + std::chrono::milliseconds(stopGraceMs), killNow, status);
     }
     if (ended) {
         // What it wrote before it ended, without waiting for anyone who still holds a pipe.
@@ -162,7 +162,8 @@ TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budge
         ::close(err[1]);
     TOutput outputs[2] = {{out[0], &run.output, options.outputKept, true}, {err[0], &run.errors, options.outputKept, err[0] >= 0}};
     if (spawned == 0)
-        WaitFor(pid, outputs, options.separateErrors ? 2 : 1, deadline, stop, options.stopGraceMs, run);
+        WaitFor(
+            pid, outputs, options.separateErrors ? 2 : 1, deadline, stop, options.stopGraceMs, options.killNow, run);
     ::close(out[0]);
     if (err[0] >= 0)
         ::close(err[0]);

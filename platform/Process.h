@@ -34,6 +34,9 @@ struct TRunOptions {
     // When more than 0, a stop first asks the group to end (SIGINT, as Ctrl-C would) and
     // kills it only when it has not ended this long after, so that it can tidy up.
     std::uint32_t stopGraceMs = 0;
+    // When this becomes true during that grace, the group is killed at once (a second
+    // Ctrl-C: the person will not wait for the tidying).
+    const std::atomic<bool>* killNow = nullptr;
 };
 
 // Runs args[0] (a full path: no shell, no search path) with `args`, its input from

@@ -164,7 +164,7 @@ TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budge
     bool ended = WaitFor(process.Get(), outputs, count, deadline, stop);
     const bool stopped = !ended && StopAsked(stop);
     if (stopped && gentle && ::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, started.dwProcessId))
-        ended = WaitFor(process.Get(), outputs, count, ::GetTickCount64() + options.stopGraceMs, nullptr);
+        ended = WaitFor(process.Get(), outputs, count, ::GetTickCount64() + options.stopGraceMs, options.killNow);
     if (ended) {
         DWORD code = 0;
         ::GetExitCodeProcess(process.Get(), &code);

@@ -58,4 +58,18 @@ void TBoardState::PowerCycle()
             memories[chip.code]->Clear();
 }
 
+void TBoardState::Rs232Sent(const std::uint8_t* bytes, std::size_t count)
+{
+    rs232Sent.append(reinterpret_cast<const char*>(bytes), count);
+    // Trimmed now and then rather than at every byte: the text moves once per KEPT bytes.
+    if (rs232Sent.size() > 2 * RS232_SENT_KEPT)
+        rs232Sent.erase(0, rs232Sent.size() - RS232_SENT_KEPT);
+}
+
+std::string_view TBoardState::Rs232SentTail() const
+{
+    const std::string_view sent = rs232Sent;
+    return sent.size() > RS232_SENT_KEPT ? sent.substr(sent.size() - RS232_SENT_KEPT) : sent;
+}
+
 } // namespace sim

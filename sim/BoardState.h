@@ -8,6 +8,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace sim {
 
@@ -46,6 +47,9 @@ struct RxChannel {
 
 // Two lines of 16 characters.
 constexpr std::size_t LCD_COLUMNS = 16;
+// How many of the bytes last sent out of the RS232 port `state` shows: a terminal session's
+// worth, and as JSON (a control byte may take six characters) far within an answer's limit.
+constexpr std::size_t RS232_SENT_KEPT = 64 * 1024;
 
 // Everything the board's firmware and its peripherals hold.
 struct TBoardState {
@@ -59,6 +63,8 @@ struct TBoardState {
     std::string lcdPending; // text of an LCD write whose NUL has not arrived yet
     std::uint8_t vgaMode = 2;
     std::uint8_t vgaPattern = 0;
+    // What the panel sent out of the RS232 port: its last bytes, at least RS232_SENT_KEPT
+    // of them (Rs232SentTail), so that a board that sends for hours grows nothing.
     std::string rs232Sent;
 
     // Inputs the outside world drives.
@@ -83,6 +89,10 @@ struct TBoardState {
     void ResetFirmware();
     // Power off and on: the firmware's state and every volatile memory are gone.
     void PowerCycle();
+    // Notes bytes sent out of the RS232 port, forgetting the oldest beyond what is kept.
+    void Rs232Sent(const std::uint8_t* bytes, std::size_t count);
+    // The last RS232_SENT_KEPT bytes sent out of the RS232 port (all, when fewer).
+    std::string_view Rs232SentTail() const;
 };
 
 } // namespace sim

@@ -2,6 +2,7 @@
 
 #include "platform/RuntimeFolder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <dlfcn.h>
@@ -53,28 +54,10 @@ bool PeerIsThisUser(int fd, std::string* refusal)
     return false;
 }
 
-int ConnectSocket(const std::string& path, std::string* refusal)
+int MsLeft(std::uint64_t deadlineUs)
 {
-    sockaddr_un address{};
-    if (path.empty() || path.size() >= sizeof address.sun_path)
-        return -1;
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    std::string why;
-    if (!PeerIsThisUser(fd, &why)) {
-        ::close(fd);
-        if (refusal)
-            *refusal = "the simulator socket " + path + " is not used: " + why;
-        return -1;
-    }
-    return fd;
+    const std::uint64_t now = MonotonicUs();
+    return now >= deadlineUs ? 0 : static_cast<int>((deadlineUs - now + 999) / 1000);
 }
 
 namespace {
@@ -82,11 +65,11 @@ namespace {
 bool WaitFor(int fd, short events, std::uint64_t deadlineUs)
 {
     for (;;) {
-        const std::uint64_t now = MonotonicUs();
-        if (now >= deadlineUs)
+        const int left = MsLeft(deadlineUs);
+        if (left == 0)
             return false;
         pollfd p{fd, events, 0};
-        const int r = ::poll(&p, 1, static_cast<int>((deadlineUs - now + 999) / 1000));
+        const int r = ::poll(&p, 1, left);
         if (r > 0)
             return true;
         if (r < 0 && errno != EINTR)
@@ -94,7 +77,83 @@ bool WaitFor(int fd, short events, std::uint64_t deadlineUs)
     }
 }
 
+// One connect that does not wait: the connected socket, or -1 with `busy` set when
+// something listens there and has no room for us now.
+int ConnectOnce(const sockaddr_un& address, std::uint64_t deadlineUs, bool& busy)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return -1;
+    int error = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 ? 0 : errno;
+    if (error == EINPROGRESS) {
+        socklen_t length = sizeof error;
+        if (!WaitFor(fd, POLLOUT, deadlineUs) || ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+            error = EAGAIN;
+    }
+    busy = error == EAGAIN || error == EINTR || error == EINPROGRESS;
+    // Whoever reads and writes the socket bounds those waits by itself.
+    if (error != 0 || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::string Seconds(int ms)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", ms / 1000.0);
+    return text;
+}
+
+std::string TakesNoConnection(const std::string& path, int timeoutMs)
+{
+    return "the simulator at " + path + " took no connection within " + Seconds(timeoutMs)
+        + " (is it stopped, or swamped with connections?)";
+}
+
 } // namespace
+
+int ConnectSocket(const std::string& path, int timeoutMs, std::string* refusal, Reach* reach)
+{
+    Reach ignored = Reach::Nobody;
+    Reach& how = reach ? *reach : ignored;
+    how = Reach::Nobody;
+    sockaddr_un address{};
+    if (path.empty() || path.size() >= sizeof address.sun_path)
+        return -1;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const std::uint64_t deadline = MonotonicUs() + static_cast<std::uint64_t>(std::max(timeoutMs, 0)) * 1000;
+    // A full queue of new connections empties as the simulator accepts them; until then
+    // the connect is tried again, ever less often, until the budget is spent.
+    int fd = -1;
+    for (int pauseMs = 1;; pauseMs = std::min(pauseMs * 2, 50)) {
+        bool busy = false;
+        fd = ConnectOnce(address, deadline, busy);
+        if (fd >= 0 || !busy)
+            break;
+        how = Reach::Busy;
+        const int left = MsLeft(deadline);
+        if (left == 0)
+            return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(pauseMs, left)));
+    }
+    if (fd < 0) {
+        how = Reach::Nobody;
+        return -1;
+    }
+    std::string why;
+    if (!PeerIsThisUser(fd, &why)) {
+        ::close(fd);
+        how = Reach::OtherUser;
+        if (refusal)
+            *refusal = "the simulator socket " + path + " is not used: " + why;
+        return -1;
+    }
+    how = Reach::Connected;
+    return fd;
+}
 
 bool SendAll(int fd, const void* data, std::size_t count, int timeoutMs)
 {
@@ -139,13 +198,18 @@ bool ReceiveAll(int fd, void* data, std::size_t count, int timeoutMs)
 bool SendControl(const std::string& path, const std::vector<std::string>& args, ControlReply& reply, int timeoutMs,
     std::string* refusal)
 {
-    const int fd = ConnectSocket(path, refusal);
-    if (fd < 0)
+    const std::uint64_t deadline = MonotonicUs() + static_cast<std::uint64_t>(std::max(timeoutMs, 0)) * 1000;
+    Reach reach = Reach::Nobody;
+    const int fd = ConnectSocket(path, timeoutMs, refusal, &reach);
+    if (fd < 0) {
+        if (reach == Reach::Busy && refusal)
+            *refusal = TakesNoConnection(path, timeoutMs);
         return false;
+    }
     const std::vector<std::uint8_t> message = EncodeControl(args);
     std::uint8_t header[5];
-    bool ok
-        = SendAll(fd, message.data(), message.size(), timeoutMs) && ReceiveAll(fd, header, sizeof header, timeoutMs);
+    bool ok = SendAll(fd, message.data(), message.size(), MsLeft(deadline))
+        && ReceiveAll(fd, header, sizeof header, MsLeft(deadline));
     if (ok) {
         const std::uint32_t length = std::uint32_t(header[1]) | std::uint32_t(header[2]) << 8
             | std::uint32_t(header[3]) << 16 | std::uint32_t(header[4]) << 24;
@@ -153,18 +217,22 @@ bool SendControl(const std::string& path, const std::vector<std::string>& args, 
         if (ok) {
             reply.status = header[0];
             reply.text.assign(length, '\0');
-            ok = ReceiveAll(fd, reply.text.data(), length, timeoutMs);
+            ok = ReceiveAll(fd, reply.text.data(), length, MsLeft(deadline));
         }
     }
     ::close(fd);
+    if (!ok && refusal)
+        *refusal = "the simulator at " + path + " gave no answer within " + Seconds(timeoutMs);
     return ok;
 }
 
 bool EnsureSimulator(const std::string& executable, const std::string& path, int timeoutMs, std::string* problem)
 {
+    const std::uint64_t deadline = MonotonicUs() + static_cast<std::uint64_t>(std::max(timeoutMs, 0)) * 1000;
     std::string refusal;
+    Reach reach = Reach::Nobody;
     auto reachable = [&] {
-        const int fd = ConnectSocket(path, &refusal);
+        const int fd = ConnectSocket(path, MsLeft(deadline), &refusal, &reach);
         if (fd < 0)
             return false;
         ::close(fd);
@@ -172,13 +240,13 @@ bool EnsureSimulator(const std::string& executable, const std::string& path, int
     };
     if (reachable())
         return true;
-    if (!refusal.empty()) {
-        // Another user's process has the path; a simulator of ours could not take it.
+    if (reach != Reach::Nobody) {
+        // Another user's process has the path, or a simulator that takes no connection
+        // holds it: a simulator of ours could not take it.
         if (problem)
-            *problem = refusal;
+            *problem = reach == Reach::OtherUser ? refusal : TakesNoConnection(path, timeoutMs);
         return false;
     }
-    const std::uint64_t deadline = MonotonicUs() + static_cast<std::uint64_t>(timeoutMs) * 1000;
     // The daemon finds its socket through the environment, which the child inherits; pass
     // the path explicitly in case the caller's environment has none.
     const std::string socketArg = "--socket=" + path;
@@ -218,7 +286,7 @@ std::string ModuleFolder()
     return path.substr(0, path.rfind('/') + 1);
 }
 
-bool EnsureSimulatorBeside(int timeoutMs)
+bool EnsureSimulatorBeside(int timeoutMs, std::string* why)
 {
     std::string problem;
     const std::string path = SocketPath(&problem);
@@ -227,7 +295,9 @@ bool EnsureSimulatorBeside(int timeoutMs)
         problem = "the folder of the driver library cannot be found, and the simulator is started from there only";
     else if (!path.empty() && EnsureSimulator(folder + EXECUTABLE_NAME, path, timeoutMs, &problem))
         return true;
-    if (!problem.empty())
+    if (why)
+        *why = problem;
+    else if (!problem.empty())
         std::fprintf(stderr, "%s: %s\n", EXECUTABLE_NAME, problem.c_str());
     return false;
 }

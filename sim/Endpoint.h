@@ -6,10 +6,10 @@
 
 // How the simulator is reached: a per-user Unix socket. A connection says what it is with
 // its first byte: 'J' for the JTAG cable's byte stream (answered '+' when the cable is
-// taken, '-' when another client holds it, 'u' when it is unplugged, 'n' when the FPGA
-// holds no JTAG UART), 'C' for one control command (then the
-// argument count and each argument as a u32 length and its bytes; the answer is a status
-// byte, a u32 length and the text).
+// taken, '-' when another client holds it, followed by who up to the connection's end,
+// 'u' when it is unplugged, 'n' when the FPGA holds no JTAG UART), 'C' for one control
+// command (then the argument count and each argument as a u32 length and its bytes; the
+// answer is a status byte, a u32 length and the text).
 namespace sim {
 
 constexpr char HELLO_JTAG = 'J';
@@ -39,11 +39,27 @@ std::uint64_t MonotonicUs();
 // user. Anybody else could read what we send and forge what we receive.
 bool PeerIsThisUser(int fd, std::string* refusal = nullptr);
 
+// How a connect to a simulator's socket ended.
+enum class Reach {
+    Connected,
+    Nobody,    // nothing listens there
+    Busy,      // something listens but took no connection in time: stopped, or swamped
+    OtherUser, // it runs as another user
+};
+// What a connect may wait for a simulator that listens and takes no connection: one that
+// runs takes it at once.
+constexpr int CONNECT_TIMEOUT_MS = 3000;
+
 // A connected socket to a simulator of this user, or -1; `refusal` (optional) is set when
-// something answers at `path` that runs as another user. Blocking; close-on-exec.
-int ConnectSocket(const std::string& path, std::string* refusal = nullptr);
+// something answers at `path` that runs as another user, `reach` (optional) to how it
+// ended. The connect never blocks: a simulator that is stopped, or whose queue of new
+// connections is full, costs `timeoutMs` at most. The socket is blocking; close-on-exec.
+int ConnectSocket(const std::string& path, int timeoutMs, std::string* refusal = nullptr, Reach* reach = nullptr);
 bool SendAll(int fd, const void* data, std::size_t count, int timeoutMs);
 bool ReceiveAll(int fd, void* data, std::size_t count, int timeoutMs);
+
+// The milliseconds left until `deadlineUs` (of MonotonicUs), 0 once it has passed.
+int MsLeft(std::uint64_t deadlineUs);
 
 std::vector<std::uint8_t> EncodeControl(const std::vector<std::string>& args);
 
@@ -51,14 +67,17 @@ struct ControlReply {
     int status = 0;
     std::string text;
 };
-// Sends one control command to the simulator at `path`; false when none of this user
-// answers (`refusal` as for ConnectSocket).
+// Sends one control command to the simulator at `path` and takes its answer, all within
+// `timeoutMs`; false when none of this user answers. `refusal` (optional) says why when
+// something is there and still gives no answer: another user's, or a simulator that took
+// no connection or sent no answer in time.
 bool SendControl(const std::string& path, const std::vector<std::string>& args, ControlReply& reply,
     int timeoutMs = 10000, std::string* refusal = nullptr);
 
 // Makes sure a simulator of this user serves `path`: when none answers, starts
 // `executable --daemon` and waits for it, at most `timeoutMs`. True when one answers;
-// `problem` (optional) says why not when `path` is taken by another user.
+// `problem` (optional) says why not when `path` is taken by another user, or by a
+// simulator that takes no connection (another one would not get the path either).
 bool EnsureSimulator(
     const std::string& executable, const std::string& path, int timeoutMs, std::string* problem = nullptr);
 
@@ -67,8 +86,9 @@ bool EnsureSimulator(
 std::string ModuleFolder();
 
 // EnsureSimulator for SocketPath() with the simulator beside this module, as our driver
-// libraries find it. A socket or folder that is not safely the user's is reported on
-// standard error, the only place a driver library can tell the user why.
-bool EnsureSimulatorBeside(int timeoutMs);
+// libraries find it. Why there is none (a socket or folder that is not safely the user's,
+// a simulator that takes no connection) goes to `why`, or without it to standard error,
+// the only place a driver library can tell the user.
+bool EnsureSimulatorBeside(int timeoutMs, std::string* why = nullptr);
 
 } // namespace sim

@@ -74,13 +74,15 @@ std::string ModuleFolder()
     return folder.empty() ? "./" : folder;
 }
 
-bool EnsureSimulatorBeside(int timeoutMs)
+bool EnsureSimulatorBeside(int timeoutMs, std::string* why)
 {
     std::string problem;
     const std::string path = SocketPath(&problem);
     if (!path.empty() && EnsureSimulator(ModuleFolder() + EXECUTABLE_NAME + ".exe", path, timeoutMs, &problem))
         return true;
-    if (!problem.empty())
+    if (why)
+        *why = problem;
+    else if (!problem.empty())
         std::fprintf(stderr, "%s: %s\n", EXECUTABLE_NAME, problem.c_str());
     return false;
 }

@@ -275,7 +275,7 @@ void TFirmware::ChannelWrite(const std::uint8_t* request, std::uint32_t, Firmwar
 
 void TFirmware::SendRs232(const std::uint8_t* bytes, std::uint32_t count)
 {
-    state_.rs232Sent.append(reinterpret_cast<const char*>(bytes), count);
+    state_.Rs232Sent(bytes, count);
     // With a loopback plug every byte sent arrives at the receiver, which keeps it only
     // while it is switched on and has room.
     if (!state_.rs232Loopback || !state_.rs232.enabled)

@@ -52,15 +52,19 @@ int BoardOfCable(const std::string& cable)
 
 std::string BoardSocketPath(const std::string& firstSocket, int board)
 {
+    const std::string path = BoardSocketName(firstSocket, board);
+    return board <= 1 || EndpointNameFits(path) ? path : std::string();
+}
+
+std::string BoardSocketName(const std::string& firstSocket, int board)
+{
     if (board <= 1)
         return firstSocket;
     const std::string suffix = SOCKET_SUFFIX;
     const std::string number = "-" + std::to_string(board);
     const bool named = firstSocket.size() > suffix.size()
         && firstSocket.compare(firstSocket.size() - suffix.size(), suffix.size(), suffix) == 0;
-    const std::string path = named ? firstSocket.substr(0, firstSocket.size() - suffix.size()) + number + suffix
-                                   : firstSocket + number;
-    return EndpointNameFits(path) ? path : std::string();
+    return named ? firstSocket.substr(0, firstSocket.size() - suffix.size()) + number + suffix : firstSocket + number;
 }
 
 int ParseBoardCount(const std::string& text) { return SmallNumber(text); }

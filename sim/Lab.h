@@ -22,7 +22,10 @@ std::string BoardDescription(int board);
 int BoardOfCable(const std::string& cable);
 // The socket of board `board` of the simulator whose first board serves `firstSocket`:
 // "x/board.sock" for board 1, "x/board-2.sock" for board 2 (a name without ".sock" gets
-// "-2" appended). Empty when the result would not fit a Unix socket's address.
+// "-2" appended), whatever its length.
+std::string BoardSocketName(const std::string& firstSocket, int board);
+// BoardSocketName, or for a board after the first empty when it would not fit a Unix
+// socket's address.
 std::string BoardSocketPath(const std::string& firstSocket, int board);
 // The number of boards asked for in `text` (VX5H_SIM_BOARDS, --boards): 1 to MAX_BOARDS,
 // or 0 when `text` is no such number.

@@ -30,7 +30,7 @@ public:
         : m_Lab(boards)
     {
         for (int board = 1; board <= boards; ++board) {
-            m_Servers.push_back(std::make_unique<TServer>(BoardSocketPath(path, board), idleExit));
+            m_Servers.push_back(std::make_unique<TServer>(BoardSocketName(path, board), idleExit));
             m_Servers.back()->JoinLab(&m_Lab, board);
         }
     }
@@ -66,8 +66,18 @@ private:
     std::vector<std::unique_ptr<TServer>> m_Servers;
 };
 
+// Why the boards' sockets cannot be made at `path`, found before anything is made (empty
+// when they can): a lab whose last socket cannot be had must leave none of the others.
+std::string LabPathProblem(const std::string& path, int boards)
+{
+    for (int board = 1; board <= boards; ++board)
+        if (std::string problem = TServer::PathProblem(BoardSocketName(path, board)); !problem.empty())
+            return BoardName(board) + ": " + problem;
+    return {};
+}
+
 // Detaches from the caller; the caller's process returns only once the daemon listens (0)
-// or could not (1), so that whoever starts it can connect right away.
+// or could not (1, after saying why), so that whoever starts it can connect right away.
 int Daemonize(const std::string& path, std::uint32_t idleExit, int boards)
 {
     int ready[2];
@@ -78,10 +88,15 @@ int Daemonize(const std::string& path, std::uint32_t idleExit, int boards)
         return 1;
     if (pid > 0) {
         ::close(ready[1]);
-        char answer = 0;
-        while (::read(ready[0], &answer, 1) < 0 && errno == EINTR) { }
+        char answer[512] = {};
+        ssize_t n = 0;
+        while ((n = ::read(ready[0], answer, sizeof answer - 1)) < 0 && errno == EINTR) { }
         ::waitpid(pid, nullptr, 0); // the intermediate child, gone right after its fork
-        return answer == 'R' ? 0 : 1;
+        if (n > 0 && answer[0] == 'R')
+            return 0;
+        if (n > 1)
+            std::fprintf(stderr, "vx5h-board-sim: cannot serve %s\n", answer + 1);
+        return 1;
     }
     ::close(ready[0]);
     ::setsid();
@@ -102,18 +117,20 @@ int Daemonize(const std::string& path, std::uint32_t idleExit, int boards)
     // Its output goes to its own bounded log beside the socket, not to /dev/null.
     TDaemonLog log(TDaemonLog::PathFor(path), TDaemonLog::DEFAULT_MAX_BYTES, true);
     InstallStopSignals();
-    TLabServers lab(path, idleExit, boards);
+    auto lab = std::make_unique<TLabServers>(path, idleExit, boards);
     std::string error;
-    if (!lab.Listen(&log, error)) {
+    if (!lab->Listen(&log, error)) {
+        lab.reset(); // the sockets and locks of the boards that listened go with it
         log.Write("cannot serve " + error);
-        (void)!::write(ready[1], "E", 1);
+        const std::string said = "E" + error.substr(0, 500);
+        (void)!::write(ready[1], said.data(), said.size());
         ::_exit(1);
     }
     log.Write("serving the VX5h-260 on " + path + (boards > 1 ? " and " + std::to_string(boards - 1) + " more boards" : "")
         + " (pid " + std::to_string(::getpid()) + ")");
     (void)!::write(ready[1], "R", 1);
     ::close(ready[1]);
-    lab.Run();
+    lab->Run();
     return 0;
 }
 
@@ -122,6 +139,10 @@ int Daemonize(const std::string& path, std::uint32_t idleExit, int boards)
 int Serve(const ServeOptions& options)
 {
     const std::string& path = options.endpoint;
+    if (const std::string problem = LabPathProblem(path, options.boards); !problem.empty()) {
+        std::fprintf(stderr, "vx5h-board-sim: %s\n", problem.c_str());
+        return 1;
+    }
     if (options.daemon && options.replayPath.empty())
         return Daemonize(path, options.idleExitSeconds, options.boards);
     std::unique_ptr<TReplay> replay;

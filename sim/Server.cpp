@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <fcntl.h>
 #include <limits>
 #include <poll.h>
@@ -33,9 +34,30 @@ constexpr std::uint64_t HELLO_TIMEOUT_US = 1000000;
 // When no connection can be taken, the listening socket rests this long rather than wake
 // the loop at once again.
 constexpr std::uint64_t LISTEN_REST_US = 100000;
+// A connection that has said nothing for this long may make room for a new one.
+constexpr std::uint64_t SILENT_GRACE_US = 100000;
+// What a refusal tells of the program holding the cable, at most.
+constexpr std::size_t MAX_PROGRAM_NAME = 64;
+// Something at our path that listens, even if it takes no connection now, is a simulator.
+constexpr int PROBE_TIMEOUT_MS = 200;
 
 volatile std::sig_atomic_t g_stop = 0;
 void OnStopSignal(int) { g_stop = 1; }
+
+// The program at the other end of `fd` as a person knows it: its name and process id,
+// "VX5h_260_ControlPanel (pid 4242)".
+std::string ProgramOf(int fd)
+{
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
+        return "another program";
+    std::ifstream in("/proc/" + std::to_string(peer.pid) + "/cmdline", std::ios::binary);
+    std::string program;
+    std::getline(in, program, '\0');
+    program = program.substr(program.rfind('/') + 1).substr(0, MAX_PROGRAM_NAME);
+    return (program.empty() ? std::string("process") : program) + " (pid " + std::to_string(peer.pid) + ")";
+}
 
 void SetBigBuffers(int fd)
 {
@@ -99,11 +121,22 @@ TServer::~TServer()
     }
 }
 
+std::string TServer::PathProblem(const std::string& path)
+{
+    if (path.empty())
+        return "no socket path";
+    if (path.size() >= sizeof sockaddr_un::sun_path)
+        return "the socket path " + path + " is " + std::to_string(path.size())
+            + " characters long, more than this system takes (" + std::to_string(sizeof sockaddr_un::sun_path - 1)
+            + "); choose a shorter one (--socket, VX5H_SIM_SOCKET)";
+    return {};
+}
+
 bool TServer::Listen(std::string& error)
 {
     sockaddr_un address{};
-    if (path_.empty() || path_.size() >= sizeof address.sun_path) {
-        error = "socket path empty or too long: " + path_;
+    if (const std::string problem = PathProblem(path_); !problem.empty()) {
+        error = problem;
         return false;
     }
     // Whatever the path, the board is served only from a folder nobody else can put
@@ -126,10 +159,11 @@ bool TServer::Listen(std::string& error)
         return false;
     }
     std::string refusal;
-    if (const int probe = ConnectSocket(path_, &refusal); probe >= 0 || !refusal.empty()) {
+    Reach reach = Reach::Nobody;
+    if (const int probe = ConnectSocket(path_, PROBE_TIMEOUT_MS, &refusal, &reach); reach != Reach::Nobody) {
         if (probe >= 0)
             ::close(probe);
-        error = refusal.empty() ? "another simulator serves " + path_ : refusal;
+        error = reach == Reach::OtherUser ? refusal : "another simulator serves " + path_;
         return false;
     }
     // A stale socket of a simulator that died goes; any other file there is the user's.
@@ -148,7 +182,7 @@ bool TServer::Listen(std::string& error)
     const bool bound
         = listenFd_ >= 0 && ::bind(listenFd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     ::umask(oldMask);
-    if (!bound || ::listen(listenFd_, 16) != 0) {
+    if (!bound || ::listen(listenFd_, static_cast<int>(MAX_CONNECTIONS)) != 0) {
         error = "cannot listen on " + path_ + ": " + std::strerror(errno);
         if (listenFd_ >= 0)
             ::close(listenFd_);
@@ -200,18 +234,20 @@ void TServer::Close(Connection& c)
     c.dead = true;
 }
 
-// Makes room for a new connection by closing the oldest one that has not said what it is.
-bool TServer::DropOldestSilent()
+TServer::Connection* TServer::OldestSilent(std::uint64_t openedBeforeUs) const
 {
     Connection* oldest = nullptr;
-    for (auto& c : connections_)
-        if (!c->dead && c->kind == Connection::Kind::Hello && (!oldest || c->openedUs < oldest->openedUs))
+    for (const auto& c : connections_)
+        if (!c->dead && c->kind == Connection::Kind::Hello && c->openedUs <= openedBeforeUs
+            && (!oldest || c->openedUs < oldest->openedUs))
             oldest = c.get();
-    if (!oldest)
-        return false;
+    return oldest;
+}
+
+void TServer::DropForRoom(Connection& silent)
+{
     Note("dropped a connection that said nothing, to make room");
-    Close(*oldest);
-    return true;
+    Close(silent);
 }
 
 std::size_t TServer::LiveConnections() const
@@ -223,17 +259,26 @@ std::size_t TServer::LiveConnections() const
 void TServer::Accept(std::uint64_t nowUs)
 {
     for (;;) {
-        if (LiveConnections() >= MAX_CONNECTIONS && !DropOldestSilent()) {
+        // Room is made only for a connection that is there, and only by one that had its
+        // time to say what it is: else the newest would go before it could say a word.
+        const bool full = LiveConnections() >= MAX_CONNECTIONS;
+        Connection* room = full ? OldestSilent(nowUs > SILENT_GRACE_US ? nowUs - SILENT_GRACE_US : 0) : nullptr;
+        if (full && !room) {
             listenRestUntilUs_ = nowUs + LISTEN_REST_US;
             return;
         }
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             // Out of files: without room the listening socket would wake the loop for ever.
-            if ((errno == EMFILE || errno == ENFILE) && !DropOldestSilent())
+            Connection* any = errno == EMFILE || errno == ENFILE ? OldestSilent(nowUs) : nullptr;
+            if (any)
+                DropForRoom(*any);
+            else if (errno == EMFILE || errno == ENFILE)
                 listenRestUntilUs_ = nowUs + LISTEN_REST_US;
             return;
         }
+        if (room)
+            DropForRoom(*room);
         // The board is this user's: nobody else takes its cable or turns its switches.
         if (!PeerIsThisUser(fd)) {
             Note("refused a connection from another user");
@@ -275,10 +320,12 @@ void TServer::ReadHello(Connection& c)
     // One cable, one client; a pulled cable takes none, nor an FPGA without a JTAG UART.
     const char refusal = !plugged_ ? JTAG_UNPLUGGED : jtag_ ? JTAG_REFUSED : cable_->OpenCable();
     if (refusal != 0) {
-        Note(refusal == JTAG_UNPLUGGED ? "cable: refused, unplugged"
-                : refusal == JTAG_REFUSED ? "cable: refused, another client holds it"
+        Note(refusal == JTAG_UNPLUGGED    ? "cable: refused, unplugged"
+                : refusal == JTAG_REFUSED ? "cable: refused, " + jtagHolder_ + " holds it"
                                           : "cable: refused, the FPGA has no JTAG UART");
-        ::send(c.fd, &refusal, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+        // A cable that is taken says by whom, as the vendor's server does.
+        const std::string answer = std::string(1, refusal) + (refusal == JTAG_REFUSED ? jtagHolder_ : "");
+        ::send(c.fd, answer.data(), answer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         Close(c);
         return;
     }
@@ -288,7 +335,8 @@ void TServer::ReadHello(Connection& c)
     }
     SetBigBuffers(c.fd);
     c.kind = Connection::Kind::Jtag;
-    Note("cable: client connected");
+    jtagHolder_ = ProgramOf(c.fd);
+    Note("cable: client connected (" + jtagHolder_ + ")");
     jtag_ = &c;
     jtagOutLen_ = jtagOutSent_ = 0;
 }
@@ -327,6 +375,12 @@ void TServer::ReadControl(Connection& c)
         answer = LabBoards();
     else if (!controlHook_ || !controlHook_(args, answer))
         answer = RunControl(args, board_, *this);
+    // The client refuses an answer beyond the limit as no answer at all; it gets a
+    // refusal that says why instead.
+    if (answer.text.size() > MAX_CONTROL_MESSAGE)
+        answer = {1,
+            "the answer would be " + std::to_string(answer.text.size()) + " bytes, beyond the limit of "
+                + std::to_string(MAX_CONTROL_MESSAGE) + " bytes\n"};
     NoteControl(args, answer.status);
     c.in.clear();
     c.out.push_back(static_cast<std::uint8_t>(answer.status));

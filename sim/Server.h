@@ -35,6 +35,8 @@ public:
     TServer(std::string socketPath, std::uint32_t idleExitSeconds);
     ~TServer() override;
 
+    // Why `path` cannot be a socket's; empty when it can.
+    static std::string PathProblem(const std::string& path);
     // Takes the socket path; false (with a reason) when another simulator serves it.
     bool Listen(std::string& error);
     // Serves until quit, SIGTERM/SIGINT or the idle time-out.
@@ -74,7 +76,9 @@ private:
     ControlAnswer LabBoards() const;
 
     void Accept(std::uint64_t nowUs);
-    bool DropOldestSilent();
+    // The oldest connection opened by then that has not said what it is; null for none.
+    Connection* OldestSilent(std::uint64_t openedBeforeUs) const;
+    void DropForRoom(Connection& silent);
     std::size_t LiveConnections() const;
     void ServeJtag(std::uint64_t nowUs);
     void ReadJtag(std::uint64_t nowUs);
@@ -106,6 +110,7 @@ private:
     ControlHook controlHook_;
     std::vector<std::unique_ptr<Connection>> connections_;
     Connection* jtag_ = nullptr;
+    std::string jtagHolder_;                  // the program holding the cable, as a refusal names it
     std::unique_ptr<std::uint8_t[]> jtagOut_; // reply bytes the socket has not taken yet
     std::unique_ptr<std::uint8_t[]> jtagIn_;
     std::size_t jtagOutLen_ = 0;

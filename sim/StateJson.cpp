@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <nlohmann/json.hpp>
+#include <string_view>
 
 namespace sim {
 
@@ -11,7 +12,7 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 // Bytes are shown as Latin-1 code points, so that any byte stays valid JSON.
-std::string Latin1AsUtf8(const std::string& bytes)
+std::string Latin1AsUtf8(std::string_view bytes)
 {
     std::string text;
     text.reserve(bytes.size());
@@ -73,7 +74,7 @@ std::string StateJson(const TSimBoard& board, const IControlHost& host)
         {"lcd", {Latin1AsUtf8(s.lcd[0]), Latin1AsUtf8(s.lcd[1])}},
         {"vga", {{"mode", s.vgaMode}, {"pattern", s.vgaPattern}}},
         {"rs232_enabled", s.rs232.enabled},
-        {"rs232_sent", Latin1AsUtf8(s.rs232Sent)},
+        {"rs232_sent", Latin1AsUtf8(s.Rs232SentTail())},
         {"rs232_waiting", s.rs232.fifo.size()},
         {"rs232_loopback", s.rs232Loopback},
         {"ir_enabled", s.ir.enabled},

@@ -87,9 +87,14 @@ int RunControlCommand(int argc, char** argv)
         args = {"configure-image", image};
     }
     const std::string first = SocketPathOrComplain();
-    const std::string path = first.empty() ? first : sim::BoardSocketPath(first, board);
-    if (path.empty())
+    if (first.empty())
         return 3;
+    const std::string path = sim::BoardSocketPath(first, board);
+    if (path.empty()) {
+        std::fprintf(stderr, "vx5h-board-sim: the socket of %s, %s, is too long for this system\n",
+            sim::BoardName(board).c_str(), sim::BoardSocketName(first, board).c_str());
+        return 3;
+    }
     sim::ControlReply reply;
     std::string refusal;
     if (!sim::SendControl(path, args, reply, 10000, &refusal)) {

@@ -35,8 +35,8 @@ std::unique_ptr<VendorLibrary> VendorLibrary::Load(std::string& why)
     if (!tools)
         return nullptr;
     std::unique_ptr<VendorLibrary> library(new VendorLibrary);
-    // The client library goes first, its names shared, because the UART library relies
-    // on them.
+    // The client library goes first, by full path, its names shared: the UART library
+    // relies on them and finds its companion loaded already, whatever folder is current.
     library->client_ = platform::DynamicLibrary::Load(tools->clientLibrary, &why, true);
     if (!library->client_)
         return nullptr;

@@ -21,6 +21,10 @@ constexpr int SOCKET_BUFFER = 2 * 1024 * 1024;
 constexpr std::size_t READ_BUFFER = 256 * 1024;
 constexpr long IDLE_WAIT_NS = 125000;
 constexpr int LAB_QUERY_TIMEOUT_MS = 1000;
+constexpr const char* NO_CONNECTION
+    = "The board simulator takes no connection (is it stopped, or swamped with connections?)";
+constexpr const char* NO_ANSWER = "The board simulator does not answer";
+constexpr std::size_t MAX_HOLDER = 100;
 
 // A board the simulator's lab does not have is a cable that is not there.
 Failure NoSuchBoard(int board)
@@ -34,27 +38,49 @@ Failure NoSuchBoard(int board)
             + " (vx5h-board-sim --daemon --boards N starts a lab of N)"};
 }
 
+// Who holds a cable that is taken: what the simulator says after its refusal, up to its
+// end of the connection; printable text only, and not much of it.
+std::string Holder(int fd, std::uint64_t deadline)
+{
+    std::string holder;
+    char c = 0;
+    while (holder.size() < MAX_HOLDER && sim::ReceiveAll(fd, &c, 1, sim::MsLeft(deadline)))
+        if (c >= ' ' && c <= '~')
+            holder += c;
+    return holder;
+}
+
 } // namespace
 
 std::unique_ptr<Link> SimLink::Open(int board, Failure& failure)
 {
-    if (!sim::EnsureSimulatorBeside(START_TIMEOUT_MS)) {
-        failure = {LinkError::ServerUnreachable, "The board simulator (vx5h-board-sim) cannot be started"};
+    std::string why;
+    if (!sim::EnsureSimulatorBeside(START_TIMEOUT_MS, &why)) {
+        failure = {LinkError::ServerUnreachable,
+            why.empty() ? "The board simulator (vx5h-board-sim) cannot be started"
+                        : "The board simulator cannot be reached: " + why};
         return nullptr;
     }
-    const int fd = sim::ConnectSocket(sim::BoardSocketPath(sim::SocketPath(), board));
+    // A simulator that is stopped or swamped takes no connection or does not answer our
+    // hello; either costs this budget, not the caller's patience.
+    const std::uint64_t deadline = sim::MonotonicUs() + HANDSHAKE_TIMEOUT_MS * 1000ull;
+    sim::Reach reach = sim::Reach::Nobody;
+    const int fd
+        = sim::ConnectSocket(sim::BoardSocketPath(sim::SocketPath(), board), HANDSHAKE_TIMEOUT_MS, nullptr, &reach);
     if (fd < 0) {
-        failure = board > 1 ? NoSuchBoard(board) : Failure{LinkError::ServerUnreachable, "The board simulator does not answer"};
+        failure = reach == sim::Reach::Busy ? Failure{LinkError::ServerUnreachable, NO_CONNECTION}
+            : board > 1                     ? NoSuchBoard(board)
+                                            : Failure{LinkError::ServerUnreachable, NO_ANSWER};
         return nullptr;
     }
     int size = SOCKET_BUFFER;
     ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
     ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
     char answer = 0;
-    if (!sim::SendAll(fd, &sim::HELLO_JTAG, 1, HANDSHAKE_TIMEOUT_MS)
-        || !sim::ReceiveAll(fd, &answer, 1, HANDSHAKE_TIMEOUT_MS) || answer != sim::JTAG_ACCEPTED) {
+    if (!sim::SendAll(fd, &sim::HELLO_JTAG, 1, sim::MsLeft(deadline))
+        || !sim::ReceiveAll(fd, &answer, 1, sim::MsLeft(deadline)) || answer != sim::JTAG_ACCEPTED) {
+        failure = SimulatorRefusal(answer, answer == sim::JTAG_REFUSED ? Holder(fd, deadline) : std::string());
         ::close(fd);
-        failure = SimulatorRefusal(answer);
         return nullptr;
     }
     return std::unique_ptr<Link>(new SimLink(fd, board));

@@ -8,8 +8,9 @@
 
 namespace drivers {
 
-// Why the simulator did not give us its cable, from its answer to our hello.
-Failure SimulatorRefusal(char answer);
+// Why the simulator did not give us its cable, from its answer to our hello and, for a
+// cable that is taken, who holds it (empty when the simulator does not say).
+Failure SimulatorRefusal(char answer, const std::string& holder = {});
 
 // A simulated board's cable: its byte stream over the simulator's Unix socket (board k of
 // a lab over that board's own socket; on Windows the one board over its named pipe,

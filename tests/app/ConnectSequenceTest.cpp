@@ -89,8 +89,14 @@ TEST_F(AppTest, AConfiguredBoardConnectsAtOnceAndOpensTheLedPage)
 {
     SetUpBoard(true);
     MakeForm();
+    const std::string before = platform::CurrentDirectory();
+    ASSERT_TRUE(platform::SetCurrentDirectory("/tmp"));
     ASSERT_TRUE(StartAutoConnect());
     REPORT_CONNECT_TIME("configured board");
+    // The window, a program of its own, keeps the program's folder current after its open.
+    EXPECT_TRUE(std::filesystem::equivalent(platform::CurrentDirectory(), testsupport::SimulatedBoard::BinFolder()))
+        << platform::CurrentDirectory();
+    platform::SetCurrentDirectory(before);
 
     const TLook look = LookOf(*Form);
     EXPECT_EQ(look.status, "Connected");

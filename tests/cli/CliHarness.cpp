@@ -35,7 +35,12 @@ TRun RunShell(const std::string& program, const std::string& input)
     return run;
 }
 
-std::string Program() { return "'" + testsupport::SimulatedBoard::BinFolder() + "vx5h'"; }
+// Bounded, so that a vx5h that hangs fails its test instead of holding up the run; the
+// signals a test sends reach vx5h as they would from a shell.
+std::string Program()
+{
+    return "timeout --foreground -s KILL 300 '" + testsupport::SimulatedBoard::BinFolder() + "vx5h'";
+}
 
 } // namespace
 
@@ -46,6 +51,22 @@ TRun Vx5hWhile(const std::string& args, int afterMs, const std::string& during)
     return RunShell(Program() + " " + args + " & PID=$!; sleep " + std::to_string(afterMs / 1000.0) + "; { " + during
             + "; } >/dev/null 2>&1; wait $PID",
         "");
+}
+
+std::size_t RunningVx5h(const std::string& mark)
+{
+    std::size_t count = 0;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
+        const std::string pid = entry.path().filename().string();
+        if (pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::error_code missing;
+        const auto exe = std::filesystem::read_symlink(entry.path() / "exe", missing);
+        if (!missing && exe.filename() == "vx5h" && Slurp(entry.path() / "environ").find(mark) != std::string::npos)
+            ++count;
+    }
+    return count;
 }
 
 std::string WithSimControl(std::string words, const testsupport::SimulatedBoard& sim)

@@ -24,6 +24,9 @@ TRun Vx5h(const std::string& args, const std::string& input = "");
 // vx5h's), then waits for vx5h.
 TRun Vx5hWhile(const std::string& args, int afterMs, const std::string& during);
 
+// How many vx5h processes run whose environment holds `mark` (a test's simulator socket).
+std::size_t RunningVx5h(const std::string& mark);
+
 // `words` with each "CTL " made the simulator's control command for `sim`, for a shell.
 std::string WithSimControl(std::string words, const testsupport::SimulatedBoard& sim);
 

@@ -13,6 +13,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -81,10 +83,13 @@ TEST(RemoteServers, EachIsListedWithWhetherItAnswers)
     const std::string conf = "Remote1 {\n  Host = \"lab-pc\";\n  Password = \"x\";\n}\n"
                              "Remote2 { Host = \"lab2:1310\"; Password = \"y\"; }\nRemote3 { Host = \"lab3:99999\"; }\n";
     std::vector<std::pair<std::string, std::uint16_t>> asked;
+    std::mutex askedLock; // the servers are asked side by side
     const auto checks = doctor::CheckRemoteServers(conf, true, [&](const std::string& host, std::uint16_t port) {
+        const std::lock_guard<std::mutex> guard(askedLock);
         asked.emplace_back(host, port);
         return port == 1310;
     });
+    std::sort(asked.begin(), asked.end());
     ASSERT_EQ(checks.size(), 3u);
     EXPECT_EQ(doctor::Line(checks[0]).rfind("FIX   remote JTAG server lab-pc: does not answer on port 1309", 0), 0u)
         << doctor::Line(checks[0]);
@@ -139,6 +144,17 @@ TEST_F(DoctorFolder, FoldersAndTheCableChoice)
 
     EXPECT_FALSE(doctor::CheckVendorTools("").front().ok);
     EXPECT_FALSE(doctor::CheckVendorTools(root.string()).back().ok);
+    // A root that is no folder, or not the tools' installation, is no vendor's tools.
+    const struct {
+        std::string root;
+        std::string detail;
+    } wrongRoots[] = {{"/nonexistent", "QUARTUS_ROOTDIR=/nonexistent is no folder"},
+        {root.string(), "QUARTUS_ROOTDIR=" + root.string() + " holds no bin/jtagconfig"}};
+    for (const auto& wrong : wrongRoots) {
+        const doctor::TCheck check = doctor::CheckVendorTools(wrong.root).front();
+        EXPECT_FALSE(check.ok) << wrong.root;
+        EXPECT_EQ(check.detail.rfind(wrong.detail, 0), 0u) << check.detail;
+    }
     EXPECT_NE(doctor::CheckCableChoice("USB-Blaster [1-1]").detail.find("never the simulator"), std::string::npos);
 }
 
@@ -201,6 +217,74 @@ TEST_F(DoctorOnSimulator, EndsInTimeWhateverJtagconfigAndTheFilesHold)
         + testsupport::SimulatedBoard::BinFolder() + "vx5h' --cable sim doctor 2>&1");
     EXPECT_NE(killed.find("OK    vendor tools: QUARTUS_ROOTDIR="), std::string::npos) << killed;
     fs::remove_all(folder);
+}
+
+// A TCP server that takes no connection, as a host that is off: its queue of new ones is
+// full, and the system drops every further one unanswered.
+class TSilentServer {
+public:
+    TSilentServer()
+    {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        m_Listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        ::bind(m_Listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_Listener, 0);
+        ::getsockname(m_Listener, reinterpret_cast<sockaddr*>(&address), &length);
+        port = ntohs(address.sin_port);
+        for (int i = 0; i < 4; ++i) {
+            m_Queued.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+            ::connect(m_Queued.back(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+        }
+    }
+    ~TSilentServer()
+    {
+        for (int fd : m_Queued)
+            ::close(fd);
+        ::close(m_Listener);
+    }
+    std::uint16_t port = 0;
+
+private:
+    int m_Listener = -1;
+    std::vector<int> m_Queued;
+};
+
+// A hundred remote servers, none answering: asked side by side, doctor waits about one
+// server's budget, not a hundred.
+TEST_F(DoctorOnSimulator, ServersThatDoNotAnswerAreAskedSideBySide)
+{
+    const TSilentServer silent;
+    ASSERT_FALSE(platform::TcpAnswers("127.0.0.1", silent.port, 300)) << "a server that answers";
+    char pattern[] = "/tmp/vx5h-doctor-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const fs::path folder = pattern;
+    fs::create_directories(folder / "bin");
+    std::ofstream(folder / "bin" / "jtagconfig") << "#!/bin/sh\necho '1) USB-Blaster [1-1]'\n";
+    fs::permissions(folder / "bin" / "jtagconfig", fs::perms(0755));
+    {
+        std::ofstream conf(folder / ".jtag.conf");
+        for (int i = 1; i <= 100; ++i)
+            conf << "Remote" << i << " {\n  Host = \"127.0.0.1:" << silent.port << "\";\n  Password = \"x\";\n}\n";
+    }
+    const auto start = std::chrono::steady_clock::now();
+    int code = -1;
+    const std::string out = testsupport::RunCommand("HOME='" + folder.string() + "' QUARTUS_ROOTDIR='" + folder.string()
+            + "' VX5H_DOCTOR_JTAGCONFIG_MS=1000 timeout --foreground -s KILL 60 '"
+            + testsupport::SimulatedBoard::BinFolder() + "vx5h' --cable sim doctor 2>&1",
+        &code);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("vx5h doctor with 100 servers that do not answer: %.2f s\n", seconds);
+    fs::remove_all(folder);
+    EXPECT_EQ(code, 0) << out.substr(0, 2000);
+    std::size_t asked = 0;
+    for (std::size_t at = out.find("does not answer on port"); at != std::string::npos;
+         at = out.find("does not answer on port", at + 1))
+        ++asked;
+    EXPECT_EQ(asked, 100u) << out.substr(0, 2000);
+    EXPECT_LT(seconds, 12.0);
 }
 
 #ifdef VX5H_FAKE_QUARTUS

@@ -3,6 +3,9 @@
 // does.
 #include "CliHarness.h"
 
+#include "board/Board.h"
+#include "platform/Paths.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -185,6 +188,62 @@ TEST_F(LabOfThree, CtrlCDuringASelftestOfEveryBoardRestoresEachEeprom)
         const clitest::TRun read = Vx5h(std::string("--cable ") + board + " mem read eeprom 0 2");
         EXPECT_EQ(read.out, "00000000: 1234 5678\n") << board << ": " << read.err;
     }
+}
+
+// A second Ctrl-C ends every board's work at once, while it still tidies up, and vx5h
+// with it: no board's vx5h is left running on its own.
+TEST_F(LabOfThree, ASecondCtrlCEndsEveryBoardsWorkWithIt)
+{
+    ASSERT_EQ(Vx5h("-q --cable all configure").code, 0);
+    for (const char* board : {"sim", "sim-2", "sim-3"})
+        sim->Ctl(std::string("--board ") + board + " link 2048 1.5"); // seconds to test and to restore
+    const auto start = std::chrono::steady_clock::now();
+    const clitest::TRun run
+        = clitest::Vx5hWhile("--cable all selftest --only eeprom", 1200, "kill -INT $PID; sleep 0.3; kill -INT $PID");
+    EXPECT_EQ(run.code, 130) << run.err;
+    EXPECT_LT(SecondsSince(start), 3.5) << "the boards' tidying was not waited for";
+    EXPECT_EQ(clitest::RunningVx5h(sim->SocketPath()), 0u) << "a board's vx5h was left running";
+}
+
+// What each board's vx5h says on standard error carries its cable, so that two boards
+// that fail alike tell which said what; configuring a board on the way is said so too.
+TEST_F(LabOfThree, EachLineABoardSaysCarriesItsCable)
+{
+    const std::string file = Folder() + "/eeprom.bin";
+    {
+        std::ofstream(file, std::ios::binary) << std::string(4096, '\x5a');
+    }
+    ASSERT_EQ(Vx5h("-q --cable sim mem load eeprom " + file).code, 0);
+    const clitest::TRun run = Vx5h("--cable all mem verify eeprom " + file);
+    EXPECT_EQ(run.code, 1) << run.err;
+    for (const char* said : {"vx5h: sim-2: EEPROM differs from", "vx5h: sim-3: EEPROM differs from",
+             "sim-2: Configured the FPGA with", "sim-3: Configured the FPGA with"})
+        EXPECT_NE(run.err.find(said), std::string::npos) << said << " in\n" << run.err;
+    std::istringstream lines(run.err);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_TRUE(line.rfind("vx5h: sim", 0) == 0 || line.rfind("sim", 0) == 0) << line;
+}
+
+// A cable another program holds has a board: it is listed as there, with who holds it.
+TEST_F(LabOfThree, ABoardAnotherProgramHoldsIsListedWithItsHolder)
+{
+    ASSERT_EQ(Vx5h("-q --cable sim-2 configure").code, 0);
+    platform::OverrideExecutableFolder(testsupport::SimulatedBoard::BinFolder());
+    TBoard panel;
+    panel.SetCable("sim-2");
+    std::string error;
+    ASSERT_TRUE(panel.Connect(error, 0)) << error;
+    const std::string holder = "cli_tests (pid " + std::to_string(::getpid()) + ")";
+    const clitest::TRun run = Vx5h("boards --json --budget 3");
+    const clitest::TRun table = Vx5h("boards --budget 3");
+    panel.Disconnect();
+    platform::OverrideExecutableFolder(std::nullopt);
+    const json found = json::parse(run.out);
+    ASSERT_EQ(found.size(), 3u) << run.out;
+    EXPECT_EQ(found[1]["answers"], true) << found[1];
+    EXPECT_EQ(found[1]["in_use"], true) << found[1];
+    EXPECT_EQ(found[1]["held_by"], holder) << found[1];
+    EXPECT_NE(table.out.find("sim-2  simulated  yes    -      " + holder), std::string::npos) << table.out;
 }
 
 TEST_F(LabOfThree, WhatSeveralBoardsCannotShareIsAUsageError)

@@ -1,6 +1,7 @@
 // The firmware model alone: requests in, replies out.
 #include "ModelHarness.h"
 
+#include "sim/Endpoint.h"
 #include "sim/Firmware.h"
 
 #include <gtest/gtest.h>
@@ -283,6 +284,27 @@ TEST(FirmwareModel, ReceiversDeliverInChunksOf128OnlyWhileOn)
     const std::string text = std::string("hi") + '\0';
     h.Command(CMD_CHANNEL_WRITE, ChannelWrite(CHANNEL_RS232, 3, text), ok);
     EXPECT_EQ(s.rs232Sent, text);
+}
+
+// A board that sends for hours: `state` shows the last of what went out, and stays an
+// answer the control client takes.
+TEST(FirmwareModel, Rs232SentKeepsItsLastBytesWithinTheAnswersLimit)
+{
+    ModelHarness h;
+    FakeHost host;
+    bool ok = false;
+    const std::string nuls(128, '\0'); // six characters each as JSON
+    for (std::size_t sent = 0; sent < 1536 * 1024; sent += nuls.size())
+        h.Command(CMD_CHANNEL_WRITE, ChannelWrite(CHANNEL_RS232, 128, nuls), ok);
+    h.Command(CMD_CHANNEL_WRITE, ChannelWrite(CHANNEL_RS232, 4, "last"), ok);
+    ASSERT_TRUE(ok);
+    EXPECT_LE(h.board.State().rs232Sent.size(), 2 * sim::RS232_SENT_KEPT);
+    const std::string state = sim::RunControl({"state"}, h.board, host).text;
+    EXPECT_LT(state.size(), sim::MAX_CONTROL_MESSAGE);
+    std::string tail;
+    for (std::size_t i = 0; i + 4 < sim::RS232_SENT_KEPT; ++i)
+        tail += "\\u0000";
+    EXPECT_NE(state.find("\"rs232_sent\":\"" + tail + "last\""), std::string::npos) << "the last bytes, in order";
 }
 
 TEST(FirmwareModel, HsmcWordsComeBackAsTheSameMasksThroughThePanelsMapping)

@@ -1,25 +1,30 @@
 // The simulator stays itself however its clients behave: connections that never say what
-// they are (more of them than it may hold files), a control command of any size, and a
-// cable that sends faster than the board takes.
+// they are (more of them than it may hold files, or as many as it documents), a control
+// command of any size, and a cable that sends faster than the board takes; its clients
+// stay themselves however it behaves: stopped, its queue of new connections full. And a
+// lab whose sockets cannot all be made makes none.
+#include "DriverLibraries.h"
 #include "SimulatedBoard.h"
+#include "StoppedSimulator.h"
 
 #include "sim/Endpoint.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstring>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
+using testsupport::ConnectAtOnce;
 using testsupport::SimulatedBoard;
 
 std::string ProcFile(pid_t pid, const char* name)
@@ -34,14 +39,10 @@ class ServerLimits : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const int fd = Connect();
-        ucred peer{};
-        socklen_t size = sizeof peer;
-        ASSERT_EQ(::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size), 0);
-        ::close(fd);
-        pid = peer.pid;
+        pid = testsupport::ServingProcess(board.SocketPath());
+        ASSERT_GT(pid, 0);
     }
-    int Connect() const { return sim::ConnectSocket(board.SocketPath()); }
+    int Connect() const { return sim::ConnectSocket(board.SocketPath(), sim::CONNECT_TIMEOUT_MS); }
     // CPU time the simulator has used, in seconds.
     double CpuSeconds() const
     {
@@ -65,18 +66,78 @@ protected:
     pid_t pid = -1;
 };
 
-// A connection that never waits: -1 when the simulator's queue of new ones is full.
-int ConnectAtOnce(const std::string& path)
+double SecondsSince(std::chrono::steady_clock::time_point start)
 {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST_F(ServerLimits, AStoppedSimulatorCostsEachClientItsBudgetAndNoMore)
+{
+    ::setenv("VX5H_CABLE", "sim", 1);
+    {
+        const testsupport::StoppedSimulator stopped(board.SocketPath());
+        ASSERT_TRUE(stopped.Full());
+        auto start = std::chrono::steady_clock::now();
+        sim::ControlReply reply;
+        std::string why;
+        EXPECT_FALSE(sim::SendControl(board.SocketPath(), {"state"}, reply, 1000, &why));
+        EXPECT_LT(SecondsSince(start), 2.0) << "a control command within its budget";
+        EXPECT_NE(why.find("took no connection within 1 s"), std::string::npos) << why;
+
+        simtest::Jtag jtag;
+        const auto lastError = jtag.library->ResolveAs<QELVANO_JtagLastError_t>(jtagapi::LAST_ERROR_NAME);
+        start = std::chrono::steady_clock::now();
+        EXPECT_EQ(jtag.open(0, ""), 0u);
+        EXPECT_LT(SecondsSince(start), 5.0) << "the cable's open within its budget";
+        char text[512] = {};
+        EXPECT_EQ(lastError(text, sizeof text), jtagapi::JTAG_ERROR_SERVER_UNREACHABLE);
+        EXPECT_NE(std::string(text).find("took no connection within 3 s"), std::string::npos) << text;
     }
-    return fd;
+    ::unsetenv("VX5H_CABLE");
+    bool answered = false;
+    board.Ctl("state", &answered);
+    EXPECT_TRUE(answered) << "running again, it answers";
+}
+
+// As many connections as it documents: 63 control commands under way, and a 64th answered.
+TEST_F(ServerLimits, ItServesTheConnectionsItDocuments)
+{
+    std::vector<std::uint8_t> unfinished = sim::EncodeControl({"state"});
+    unfinished.pop_back();
+    std::vector<int> held;
+    for (std::size_t i = 0; i + 1 < 64; ++i) {
+        held.push_back(Connect());
+        ASSERT_TRUE(held.back() >= 0 && sim::SendAll(held.back(), unfinished.data(), unfinished.size(), 1000));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // each has said what it is
+    sim::ControlReply reply;
+    std::string why;
+    EXPECT_TRUE(sim::SendControl(board.SocketPath(), {"state"}, reply, 3000, &why)) << why;
+    for (int fd : held)
+        ::close(fd);
+}
+
+// A lab whose sockets cannot all be had makes none: the one that cannot is named, and
+// nothing is left in the folder.
+TEST(LabSockets, ALabWhosePathsDoNotFitLeavesNothingAndNamesThePath)
+{
+    char pattern[] = "/tmp/vx5h-lab-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string folder = pattern;
+    // The first board's socket fits a socket's address; the second's, two longer, does not.
+    const std::string first = folder + "/" + std::string(106 - folder.size() - 6, 'b') + ".sock";
+    ASSERT_EQ(first.size(), 106u);
+    for (const char* mode : {"--daemon ", ""}) {
+        int code = -1;
+        const std::string said = testsupport::RunCommand("timeout -s KILL 20 '" + simtest::Bin() + "vx5h-board-sim' "
+                + mode + "--boards 12 --socket=" + first + " 2>&1",
+            &code);
+        EXPECT_EQ(code, 1) << mode << said;
+        EXPECT_NE(said.find("sim-2: the socket path " + folder + "/"), std::string::npos) << said;
+        EXPECT_NE(said.find("-2.sock is 108 characters long"), std::string::npos) << said;
+        EXPECT_TRUE(std::filesystem::is_empty(folder)) << mode << "left behind in " << folder;
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(ServerLimits, SilentConnectionsBeyondItsFilesLeaveItAnsweringAndIdle)

@@ -138,7 +138,7 @@ FAKE_EXPORT JTAGATLANTIC* jtagatlantic_open(const char* cable, int, int, const c
     } else if (link->Number("no_cable") || (cable && link->cable != cable && std::string(cable) != "1")) {
         return Failed(vendorapi::CABLE_NOT_EXISTING, "");
     }
-    link->fd = sim::ConnectSocket(sim::BoardSocketPath(sim::SocketPath(), board));
+    link->fd = sim::ConnectSocket(sim::BoardSocketPath(sim::SocketPath(), board), sim::CONNECT_TIMEOUT_MS);
     if (link->fd < 0)
         return Failed(vendorapi::CABLE_NOT_EXISTING, "");
     char answer = 0;
