@@ -20,19 +20,6 @@ constexpr int WRITE_TIMEOUT_MS = 5000;
 constexpr int SOCKET_BUFFER = 2 * 1024 * 1024;
 constexpr std::size_t READ_BUFFER = 256 * 1024;
 constexpr long IDLE_WAIT_NS = 125000;
-constexpr int LAB_QUERY_TIMEOUT_MS = 1000;
-
-// A board the simulator's lab does not have is a cable that is not there.
-Failure NoSuchBoard(int board)
-{
-    sim::ControlReply reply;
-    const bool answered = sim::SendControl(sim::SocketPath(), {"boards"}, reply, LAB_QUERY_TIMEOUT_MS);
-    const auto count = answered ? std::count(reply.text.begin(), reply.text.end(), '\n') : 1;
-    return {LinkError::NoCable,
-        "There is no simulated board " + sim::BoardName(board) + ": the simulator serves "
-            + (count > 1 ? "sim to " + sim::BoardName(static_cast<int>(count)) : std::string("sim alone"))
-            + " (vx5h-board-sim --daemon --boards N starts a lab of N)"};
-}
 
 } // namespace
 
