@@ -112,6 +112,8 @@ int Serve(const ServeOptions& options)
     }
     std::fprintf(stderr, "vx5h-board-sim: serving the VX5h-260 on %s%s\n", endpoint.c_str(),
         options.boards > 1 ? (" and " + std::to_string(options.boards - 1) + " more boards beside it").c_str() : "");
+    // Started in the background, it holds nothing of its starter's while it serves.
+    platform::LetGoOfStarterOutput();
     lab.Run();
     return 0;
 }
