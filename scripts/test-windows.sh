@@ -11,7 +11,8 @@ cd "$(dirname "$0")/.."
 arches=(x86_64 i686)
 scripts/build-windows.sh "${arches[@]}"
 
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" # no .NET or Gecko installers
+# No .NET or Gecko installers, and no menu entries of the host made for Start-menu links.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/vx5h-wine.XXXXXX")"
 export WINEPREFIX
 unset DISPLAY WAYLAND_DISPLAY
