@@ -57,6 +57,9 @@ protected:
         // Started as a user starts it; it must come back at once, holding none of our output.
         const platform::TProgramRun lab = Run({Bin() + "vx5h-board-sim.exe", "--daemon", "--boards", "3"}, 20000);
         ASSERT_TRUE(lab.Succeeded()) << lab.output;
+        // vx5h.exe loaded once before three of it start at the same moment: wine may answer
+        // a program's first loads side by side with "could not be started".
+        Vx5h({"--version"});
     }
     void TearDown() override { Ctl({"quit"}); }
 
@@ -106,9 +109,10 @@ TEST_F(LabOfThree, EachBoardOnItsOwnPipeWithTheSameAccessList)
 
 TEST_F(LabOfThree, ACommandOnEveryBoardFailsOnlyWhereABoardDoes)
 {
-    ASSERT_TRUE(Vx5h({"-q", "--cable", "all", "configure"}).Succeeded());
+    const platform::TProgramRun configure = Vx5h({"-q", "--cable", "all", "configure"});
+    ASSERT_TRUE(configure.Succeeded()) << configure.output;
     const platform::TProgramRun leds = Vx5h({"--cable", "all", "led", "0x15"});
-    EXPECT_TRUE(leds.Succeeded()) << int(leds.end) << " " << leds.exitCode << " " << leds.output;
+    EXPECT_TRUE(leds.Succeeded()) << leds.output;
     for (const char* board : {"sim", "sim-2", "sim-3"})
         EXPECT_TRUE(StateHas(board, "\"leds\":21,")) << board << ": " << Ctl({"state"}, board);
 

@@ -10,7 +10,8 @@
 #  4. vx5h.exe's output captured through a pipe with no simulator running before: it comes
 #     at once, though the simulated board it started keeps running;
 #  5. the installed panel started through its Start-menu link, on board sim-2 of a lab of
-#     three, connected, an LED lit (checked through the simulator's control);
+#     three, connected, an LED lit (checked through the simulator's control); the setup
+#     program stops while the panel runs;
 #  6. the uninstall, with the lab still running: no file, link or registry entry of ours
 #     left, the PATH as it was, the user's file kept;
 #  7. for all users, into a folder named on the command line, and uninstalled again.
@@ -161,6 +162,9 @@ led_steps lab_has
 sleep 0.3
 e2e_shot installed-panel
 sim_ctl --board sim-3 state | grep -q '"configured":false' || e2e_fail "sim-3 was touched"
+# While the panel runs its files cannot be replaced: the setup program stops, saying so.
+w "Z:${VX5H_SETUP//\//\\}" /S
+[ $? = 2 ] || e2e_fail "the setup program did not stop while the panel ran"
 close_panel
 
 # --- 6. The uninstall, the lab still running ------------------------------------------
