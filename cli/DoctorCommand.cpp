@@ -3,6 +3,7 @@
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 #include "cli/DoctorChecks.h"
+#include "cli/DoctorSystem.h"
 #include "core/MemoryTransfer.h"
 #include "platform/Network.h"
 #include "platform/Paths.h"
@@ -163,11 +164,13 @@ doctor::TCheck BoardCheck(TContext& context)
 int RunDoctor(TContext& context, bool json)
 {
     TReport report(json);
-    report.Add(doctor::CheckProgramFolder(platform::ExecutableFolder()));
-    report.Add(doctor::CheckUsbCables(
-        Place("VX5H_DOCTOR_SYSFS", "/sys/bus/usb/devices"), Place("VX5H_DOCTOR_DEV", "/dev/bus/usb")));
-    report.Add(doctor::CheckUdevRule({Place("VX5H_DOCTOR_UDEV", "/etc/udev/rules.d"), "/usr/lib/udev/rules.d"}));
-    VendorChecks(report, Environment("QUARTUS_ROOTDIR"));
+    if (!doctor::SystemChecks([&report](const doctor::TCheck& check) { report.Add(check); })) {
+        report.Add(doctor::CheckProgramFolder(platform::ExecutableFolder()));
+        report.Add(doctor::CheckUsbCables(
+            Place("VX5H_DOCTOR_SYSFS", "/sys/bus/usb/devices"), Place("VX5H_DOCTOR_DEV", "/dev/bus/usb")));
+        report.Add(doctor::CheckUdevRule({Place("VX5H_DOCTOR_UDEV", "/etc/udev/rules.d"), "/usr/lib/udev/rules.d"}));
+        VendorChecks(report, Environment("QUARTUS_ROOTDIR"));
+    }
     report.Add(doctor::CheckCableChoice(connection::ChosenCable(context.options.cable)));
     report.Add(BoardCheck(context));
     report.Finish();

@@ -114,7 +114,7 @@ std::vector<std::string> KnownCables(const std::atomic<bool>* stop)
 {
     std::vector<std::string> names;
     const std::string simulator = platform::ExecutableFolder() + "vx5h-board-sim";
-    if (platform::FileExists(simulator)) {
+    if (platform::ProgramExists(simulator)) {
         const platform::TProgramRun lab = platform::RunProgram({simulator, "ctl", "boards"}, LAB_BUDGET_MS, stop);
         std::vector<std::string> boards = lab.Succeeded() ? LabBoardsListed(lab.output) : std::vector<std::string>{};
         if (boards.empty())

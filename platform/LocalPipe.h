@@ -67,6 +67,12 @@ std::string PrivateEndpoint(const std::string& base);
 // inherited, not waited for. False when it could not be started.
 bool StartDetached(const std::string& program, const std::vector<std::string>& args);
 
+// For a program started that way, once it runs on its own: it lets go of what it still
+// holds of its starter's output. (Under wine every program inherits its starter's Unix
+// standard error, whatever handles it was given, and a program that stays, such as the
+// simulated board, would keep whoever reads that output waiting until it ends.)
+void LetGoOfStarterOutput();
+
 // The folder (with its trailing separator) of the program or library that holds `address`.
 std::string ModuleFolderOf(const void* address);
 

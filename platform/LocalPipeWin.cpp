@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <sddl.h>
 
 namespace platform {
@@ -342,6 +343,65 @@ bool StartDetached(const std::string& program, const std::vector<std::string>& a
     ::CloseHandle(started.hThread);
     ::CloseHandle(started.hProcess);
     return true;
+}
+
+namespace {
+
+// A Linux system call from this process's own code. Wine runs Windows programs as Linux
+// processes and passes such a call straight to the kernel.
+#if defined(__x86_64__)
+std::intptr_t LinuxCall(std::intptr_t number, std::intptr_t a, std::intptr_t b, std::intptr_t c)
+{
+    std::intptr_t result;
+    asm volatile("syscall" : "=a"(result) : "a"(number), "D"(a), "S"(b), "d"(c) : "rcx", "r11", "memory");
+    return result;
+}
+constexpr std::intptr_t LINUX_OPEN = 2, LINUX_CLOSE = 3, LINUX_DUP2 = 33;
+#elif defined(__i386__)
+std::intptr_t LinuxCall(std::intptr_t number, std::intptr_t a, std::intptr_t b, std::intptr_t c)
+{
+    std::intptr_t result;
+    asm volatile("int $0x80" : "=a"(result) : "a"(number), "b"(a), "c"(b), "d"(c) : "memory");
+    return result;
+}
+constexpr std::intptr_t LINUX_OPEN = 5, LINUX_CLOSE = 6, LINUX_DUP2 = 63;
+#endif
+
+// Whether this process runs under wine on Linux (wine tells its host system).
+bool UnderWineOnLinux()
+{
+    using HostVersion = void(__cdecl*)(const char**, const char**);
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    const auto host = ntdll
+        ? reinterpret_cast<HostVersion>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "wine_get_host_version")))
+        : nullptr;
+    const char* system = nullptr;
+    const char* release = nullptr;
+    if (host)
+        host(&system, &release);
+    return system && std::string(system) == "Linux";
+}
+
+} // namespace
+
+void LetGoOfStarterOutput()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    // Windows itself gave this program none of its starter's handles; wine's Unix standard
+    // error is pointed at /dev/null. A program with a standard error of its own (started
+    // in a console) keeps it: that is the user's.
+    const HANDLE errors = ::GetStdHandle(STD_ERROR_HANDLE);
+    if ((errors != nullptr && errors != INVALID_HANDLE_VALUE) || !UnderWineOnLinux())
+        return;
+    static const char null[] = "/dev/null";
+    const std::intptr_t fd = LinuxCall(LINUX_OPEN, reinterpret_cast<std::intptr_t>(null), 1 /* O_WRONLY */, 0);
+    if (fd < 0)
+        return;
+    if (fd != 2) {
+        LinuxCall(LINUX_DUP2, fd, 2, 0);
+        LinuxCall(LINUX_CLOSE, fd, 0, 0);
+    }
+#endif
 }
 
 std::string ModuleFolderOf(const void* address)

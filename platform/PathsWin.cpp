@@ -25,29 +25,6 @@ std::string WithSeparator(std::string folder)
     return folder;
 }
 
-// The text value `name` of the open `key` (an expandable one comes back expanded);
-// nothing when it is missing or not text.
-std::optional<std::wstring> TextValue(HKEY key, const wchar_t* name)
-{
-    for (int attempt = 0; attempt < 3; ++attempt) { // the value may grow between the calls
-        DWORD bytes = 0;
-        if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS)
-            return std::nullopt;
-        std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-        bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        const LSTATUS status = ::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, text.data(), &bytes);
-        if (status == ERROR_MORE_DATA)
-            continue;
-        if (status != ERROR_SUCCESS)
-            return std::nullopt;
-        text.resize(bytes / sizeof(wchar_t));
-        while (!text.empty() && text.back() == L'\0')
-            text.pop_back();
-        return text;
-    }
-    return std::nullopt;
-}
-
 // `text` in the system's code page; nothing when the code page cannot spell all of it.
 std::optional<std::string> InCodePage(const std::wstring& text)
 {
@@ -122,7 +99,7 @@ std::optional<std::string> ToolsRoot()
             HKEY_LOCAL_MACHINE, TOOLS_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_QUERY_VALUE, nullptr, &key, nullptr)
         != ERROR_SUCCESS)
         return std::nullopt;
-    const std::optional<std::wstring> root = TextValue(key, TOOLS_VALUE);
+    const std::optional<std::wstring> root = win::RegistryText(key, TOOLS_VALUE);
     ::RegCloseKey(key);
     if (!root || root->empty())
         return std::nullopt;

@@ -170,4 +170,6 @@ TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budge
     return run;
 }
 
+bool ProgramExists(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
+
 } // namespace platform

@@ -47,4 +47,8 @@ struct TRunOptions {
 TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budgetMs,
     const std::atomic<bool>* stop = nullptr, const TRunOptions& options = {});
 
+// Whether `path` names a program that RunProgram can start: named without its extension,
+// as RunProgram takes it on every system, a Windows program is its .exe.
+bool ProgramExists(const std::string& path);
+
 } // namespace platform

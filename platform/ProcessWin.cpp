@@ -42,6 +42,17 @@ bool IsFullPath(const std::string& path)
     return drive || share;
 }
 
+// The program file `path` names: one named without its extension, as the same call names
+// it on every system, is its .exe (Windows' own command line finds it so too).
+std::wstring ProgramFile(const std::string& path)
+{
+    std::wstring file = win::NativePath(path);
+    const std::size_t name = file.find_last_of(L'\\');
+    if (!file.empty() && file.find(L'.', name == std::wstring::npos ? 0 : name) == std::wstring::npos)
+        file += L".exe";
+    return file;
+}
+
 std::wstring CommandLine(const std::vector<std::string>& args)
 {
     std::wstring line;
@@ -99,8 +110,12 @@ bool WaitFor(HANDLE process, TOutput* outputs, int count, ULONGLONG deadline, co
         if (now >= deadline || StopAsked(stop))
             return false;
         const DWORD waitMs = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, CHECK_MS));
-        if (::WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0)
+        if (::WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0) {
+            // What it wrote last, as it ended (its buffers flushed at exit), is read too.
+            for (int i = 0; i < count; ++i)
+                outputs[i].Drain();
             return true;
+        }
     }
 }
 
@@ -113,14 +128,9 @@ TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budge
     if (args.empty() || !IsFullPath(args[0]))
         return run;
     const ULONGLONG deadline = ::GetTickCount64() + budgetMs;
-    std::wstring file = win::NativePath(args[0]);
+    const std::wstring file = ProgramFile(args[0]);
     if (file.empty())
         return run;
-    // A program named without its extension, as the same call names it on every system,
-    // is its .exe: Windows' own command line finds it so too.
-    const std::size_t name = file.find_last_of(L'\\');
-    if (file.find(L'.', name == std::wstring::npos ? 0 : name) == std::wstring::npos)
-        file += L".exe";
     TOutput outputs[2];
     outputs[0].kept = &run.output;
     outputs[1].kept = &run.errors;
@@ -176,6 +186,13 @@ TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budge
     ::TerminateJobObject(job.Get(), 1);
     ::WaitForSingleObject(process.Get(), 5000);
     return run;
+}
+
+bool ProgramExists(const std::string& path)
+{
+    const std::wstring file = ProgramFile(path);
+    const DWORD attributes = file.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(file.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 } // namespace platform

@@ -67,4 +67,25 @@ std::wstring QuotedArgument(const std::wstring& argument)
     return quoted + L"\"";
 }
 
+std::optional<std::wstring> RegistryText(HKEY key, const wchar_t* name)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) { // the value may grow between the calls
+        DWORD bytes = 0;
+        if (::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS)
+            return std::nullopt;
+        std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+        bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        const LSTATUS status = ::RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, text.data(), &bytes);
+        if (status == ERROR_MORE_DATA)
+            continue;
+        if (status != ERROR_SUCCESS)
+            return std::nullopt;
+        text.resize(bytes / sizeof(wchar_t));
+        while (!text.empty() && text.back() == L'\0')
+            text.pop_back();
+        return text;
+    }
+    return std::nullopt;
+}
+
 } // namespace platform::win

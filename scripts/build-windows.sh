@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Cross-builds the control panel and vx5h for Windows with mingw-w64 against the Windows
-# Qt kit, and makes the zip of each program folder:
+# Qt kit, and makes the zip and the setup program of each program folder:
 #   scripts/build-windows.sh [x86_64] [i686]          (both when none is named)
 # gives build-mingw-x86_64/VX5h_260_ControlPanel-<version>-win64.zip and
-# build-mingw-i686/VX5h_260_ControlPanel-<version>-win32.zip. The kits
+# ...-win64-setup.exe, build-mingw-i686/VX5h_260_ControlPanel-<version>-win32.zip and
+# ...-win32-setup.exe. The kits
 # (qt6-6.4.2-mingw-<arch>.tar.xz) are taken from ../shared/toolchains, or from the folder
 # VX5H_WINDOWS_QT names, and unpacked into build-qt/.
 set -euo pipefail
@@ -49,6 +50,6 @@ for arch in "${arches[@]}"; do
     unpack_kit "$arch"
     cmake --preset "mingw-$arch" "${launcher[@]}" >/dev/null
     cmake --build --preset "mingw-$arch" -j"$(nproc)"
-    (cd "build-mingw-$arch" && cpack -G ZIP >/dev/null)
-    ls "build-mingw-$arch"/VX5h_260_ControlPanel-*.zip
+    (cd "build-mingw-$arch" && cpack -G ZIP >/dev/null && cpack -G NSIS >/dev/null)
+    ls "build-mingw-$arch"/VX5h_260_ControlPanel-*.zip "build-mingw-$arch"/VX5h_260_ControlPanel-*-setup.exe
 done

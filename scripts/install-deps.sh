@@ -19,11 +19,11 @@ packages=(
 )
 # "install-deps.sh windows": what the Windows cross build and its tests under wine need
 # instead (scripts/build-windows.sh, scripts/test-windows.sh): the host's Qt tools and
-# header-only libraries, and for the program's own test a private X server, xdotool,
-# screenshots and the metric-compatible fonts. 32-bit Windows programs need the 32-bit wine.
+# header-only libraries, NSIS for the setup program, and for the program's own test a
+# private X server, xdotool, screenshots and the metric-compatible fonts. 32-bit Windows programs need the 32-bit wine.
 if [ "${1:-}" = windows ]; then
   packages=(cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64
-    qt6-base-dev-tools libcli11-dev nlohmann-json3-dev xvfb xdotool imagemagick fonts-liberation)
+    qt6-base-dev-tools libcli11-dev nlohmann-json3-dev nsis xvfb xdotool imagemagick fonts-liberation)
   # The 32-bit wine comes from the mirror's i386 lists, which are now and then out of step
   # with the 64-bit ones; without it the 32-bit tests are built but cannot run, and
   # scripts/test-windows.sh says so. Only a machine that runs 32-bit programs gets it:

@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# Cross-builds the program for 64-bit and 32-bit Windows with its zips
+# Cross-builds the program for 64-bit and 32-bit Windows with its zips and setup programs
 # (scripts/build-windows.sh) and runs the Windows tests under wine: the core's against
 # their fake libraries (on 32-bit Windows once more with fakes of the other calling
-# convention), the artwork's, and the program itself started from its zip in a wine prefix
-# of its own on a private X server (tests/windows). The other tests share a Windows
-# prefix of this run's own that is thrown away at the end.
+# convention), the artwork's, our libraries, the simulated lab and doctor's checks, and
+# the program itself, started from its zip and installed by its setup program, each in a
+# wine prefix of its own on a private X server (tests/windows). The other tests share a
+# Windows prefix of this run's own that is thrown away at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/host-i386.sh
 arches=(x86_64 i686)
 scripts/build-windows.sh "${arches[@]}"
 
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" # no .NET or Gecko installers
+# No .NET or Gecko installers, and no menu entries of the host made for Start-menu links.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/vx5h-wine.XXXXXX")"
 export WINEPREFIX
 unset DISPLAY WAYLAND_DISPLAY

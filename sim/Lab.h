@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 
 // A simulator serves one board or a lab of several (vx5h-board-sim --boards N). Each board
@@ -30,5 +32,16 @@ std::string BoardSocketPath(const std::string& firstSocket, int board);
 // The number of boards asked for in `text` (VX5H_SIM_BOARDS, --boards): 1 to MAX_BOARDS,
 // or 0 when `text` is no such number.
 int ParseBoardCount(const std::string& text);
+
+// What the servers of one lab share, each serving one board on its own thread: when one
+// leaves they all go, and activity on any board keeps them all from their idle exit.
+struct TLab {
+    explicit TLab(int boardCount)
+        : boards(boardCount)
+    { }
+    const int boards;
+    std::atomic<bool> leaving{false};
+    std::atomic<std::uint64_t> lastActivityUs{0};
+};
 
 } // namespace sim

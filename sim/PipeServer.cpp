@@ -43,7 +43,7 @@ TPipeServer::~TPipeServer()
 bool TPipeServer::Listen(std::string& error)
 {
     listener_ = platform::LocalPipeListener::Listen(endpoint_, error);
-    lastActivityUs_ = MonotonicUs();
+    Touch();
     return listener_ != nullptr;
 }
 
@@ -63,18 +63,47 @@ void TPipeServer::DropJtag()
     cable_.CloseCable();
 }
 
+void TPipeServer::Touch()
+{
+    const std::uint64_t now = MonotonicUs();
+    lastActivityUs_ = now;
+    if (lab_)
+        lab_->lastActivityUs = now;
+}
+
+// Nobody has used this board, nor any board of its lab, for the idle time.
+bool TPipeServer::Idle(std::uint64_t nowUs) const
+{
+    if (!idleExitSeconds_ || !clients_.empty())
+        return false;
+    const std::uint64_t own = lastActivityUs_;
+    const std::uint64_t last = lab_ ? std::max<std::uint64_t>(own, lab_->lastActivityUs) : own;
+    return nowUs - last > std::uint64_t(idleExitSeconds_) * 1000000;
+}
+
+// With the board's lock held.
+ControlAnswer TPipeServer::Control(const std::vector<std::string>& args)
+{
+    if (args.empty() || args[0] != "boards")
+        return RunControl(args, board_, *this);
+    std::string names;
+    for (int board = 1; board <= (lab_ ? lab_->boards : 1); ++board)
+        names += BoardName(board) + "\n";
+    return {0, names};
+}
+
 void TPipeServer::Run()
 {
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
     std::vector<std::uint8_t> lost(IO_CHUNK);
-    while (!quit_ && !g_stop) {
+    while (!quit_ && !g_stop && !(lab_ && lab_->leaving)) {
         // At the limit the pipe is not offered: a client's connect waits (within its own
         // budget) until a silent one times out or one ends.
         if (clients_.size() >= MAX_CONNECTIONS)
             std::this_thread::sleep_for(std::chrono::milliseconds(ACCEPT_WAIT_MS));
         else if (auto pipe = listener_->Accept(ACCEPT_WAIT_MS)) {
-            lastActivityUs_ = MonotonicUs();
+            Touch();
             Client& client = clients_.emplace_back();
             client.pipe = std::move(pipe);
             client.thread = std::thread([this, &client] { Serve(client); });
@@ -88,12 +117,15 @@ void TPipeServer::Run()
                 cable_.Advance(now);
                 while (cable_.Transmit(now, lost.data(), lost.size())) { }
             } else {
-                lastActivityUs_ = now;
+                Touch();
             }
         }
-        if (idleExitSeconds_ && clients_.empty() && now - lastActivityUs_ > std::uint64_t(idleExitSeconds_) * 1000000)
+        if (Idle(now))
             break;
     }
+    // One board of a lab gone takes the others with it: the lab is one simulator.
+    if (lab_)
+        lab_->leaving = true;
     {
         std::lock_guard<std::mutex> guard(lock_);
         DropJtag();
@@ -124,7 +156,7 @@ void TPipeServer::Serve(Client& client)
             ServeJtag(pipe);
     }
     pipe.Break();
-    lastActivityUs_ = MonotonicUs();
+    Touch();
     client.done = true;
 }
 
@@ -148,7 +180,7 @@ void TPipeServer::ServeControl(platform::LocalPipe& pipe)
     ControlAnswer answer;
     {
         std::lock_guard<std::mutex> guard(lock_);
-        answer = RunControl(args, board_, *this);
+        answer = Control(args);
     }
     std::vector<std::uint8_t> out;
     out.push_back(static_cast<std::uint8_t>(answer.status));

@@ -2,6 +2,7 @@
 
 #include "sim/CableEnd.h"
 #include "sim/Control.h"
+#include "sim/Lab.h"
 #include "sim/SimBoard.h"
 
 #include <atomic>
@@ -11,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace platform {
 class LocalPipe;
@@ -22,7 +24,7 @@ namespace sim {
 // Serves one simulated board on a private named pipe (platform/LocalPipe.h), where the
 // system has no Unix sockets: the same hello bytes, cable and control commands as TServer.
 // A pipe cannot be polled, so each client has a thread of its own, and one lock keeps
-// the board to one of them at a time.
+// the board to one of them at a time. Each board of a lab has a server of its own.
 class TPipeServer : public IControlHost {
 public:
     TPipeServer(std::string endpoint, std::uint32_t idleExitSeconds);
@@ -34,6 +36,12 @@ public:
     void Run();
 
     TSimBoard& Board() { return board_; }
+    // Serves board `board` (from 1) of `lab`, which must outlive the server.
+    void JoinLab(TLab* lab, int board)
+    {
+        lab_ = lab;
+        boardIndex_ = board;
+    }
 
     // Called with the board's lock held (from RunControl).
     bool JtagClientConnected() const override { return jtag_ != nullptr; }
@@ -56,6 +64,9 @@ private:
     int JtagWaitMs(std::uint64_t nowUs) const;
     void DropJtag(); // with the lock held
     void ReapClients(bool all);
+    void Touch();
+    bool Idle(std::uint64_t nowUs) const;
+    ControlAnswer Control(const std::vector<std::string>& args);
 
     std::string endpoint_;
     std::uint32_t idleExitSeconds_;
@@ -68,6 +79,8 @@ private:
     std::atomic<bool> quit_{false};
     std::list<Client> clients_;
     std::atomic<std::uint64_t> lastActivityUs_{0};
+    TLab* lab_ = nullptr;
+    int boardIndex_ = 1;
 };
 
 } // namespace sim

@@ -17,17 +17,6 @@
 
 namespace sim {
 
-// What the servers of one lab share, each serving one board on its own thread: when one
-// leaves they all go, and activity on any board keeps them all from their idle exit.
-struct TLab {
-    explicit TLab(int boardCount)
-        : boards(boardCount)
-    { }
-    const int boards;
-    std::atomic<bool> leaving{false};
-    std::atomic<std::uint64_t> lastActivityUs{0};
-};
-
 // Serves one simulated board on a Unix socket: at most one JTAG client (the cable) and
 // any number of short control connections, in one thread around poll(2).
 class TServer : public IControlHost {

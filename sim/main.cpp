@@ -24,7 +24,7 @@ void PrintUsage(std::FILE* to)
         "The socket is $VX5H_SIM_SOCKET, else vx5h-board-sim.sock in this user's own folder:\n"
         "$XDG_RUNTIME_DIR/vx5h, else /tmp/vx5h-<uid> (owner only, mode 0700). On Windows it\n"
         "is the named pipe \\\\.\\pipe\\vx5h-board-sim-<the user's SID>, open to this user only.\n"
-        "--boards=N (or $VX5H_SIM_BOARDS; Unix) serves a lab of N boards (1-64), each a cable of its own:\n"
+        "--boards=N (or $VX5H_SIM_BOARDS) serves a lab of N boards (1-64), each a cable of its own:\n"
         "sim (the first, on that socket), sim-2 ... sim-N (on sockets beside it); ctl --board NAME\n"
         "controls one of them, ctl boards lists them.\n");
 }

@@ -1,8 +1,17 @@
 #include "drivers/jtag/SimLink.h"
 
 #include "sim/Endpoint.h"
+#include "sim/Lab.h"
+
+#include <algorithm>
 
 namespace drivers {
+
+namespace {
+
+constexpr int LAB_QUERY_TIMEOUT_MS = 1000;
+
+} // namespace
 
 Failure SimulatorRefusal(char answer, const std::string& holder)
 {
@@ -17,6 +26,17 @@ Failure SimulatorRefusal(char answer, const std::string& holder)
     default:
         return {LinkError::ServerUnreachable, "The board simulator does not answer (is it stopped?)"};
     }
+}
+
+Failure NoSuchBoard(int board)
+{
+    sim::ControlReply reply;
+    const bool answered = sim::SendControl(sim::SocketPath(), {"boards"}, reply, LAB_QUERY_TIMEOUT_MS);
+    const auto count = answered ? std::count(reply.text.begin(), reply.text.end(), '\n') : 1;
+    return {LinkError::NoCable,
+        "There is no simulated board " + sim::BoardName(board) + ": the simulator serves "
+            + (count > 1 ? "sim to " + sim::BoardName(static_cast<int>(count)) : std::string("sim alone"))
+            + " (vx5h-board-sim --daemon --boards N starts a lab of N)"};
 }
 
 } // namespace drivers

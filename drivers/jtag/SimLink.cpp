@@ -20,23 +20,10 @@ constexpr int WRITE_TIMEOUT_MS = 5000;
 constexpr int SOCKET_BUFFER = 2 * 1024 * 1024;
 constexpr std::size_t READ_BUFFER = 256 * 1024;
 constexpr long IDLE_WAIT_NS = 125000;
-constexpr int LAB_QUERY_TIMEOUT_MS = 1000;
 constexpr const char* NO_CONNECTION
     = "The board simulator takes no connection (is it stopped, or swamped with connections?)";
 constexpr const char* NO_ANSWER = "The board simulator does not answer";
 constexpr std::size_t MAX_HOLDER = 100;
-
-// A board the simulator's lab does not have is a cable that is not there.
-Failure NoSuchBoard(int board)
-{
-    sim::ControlReply reply;
-    const bool answered = sim::SendControl(sim::SocketPath(), {"boards"}, reply, LAB_QUERY_TIMEOUT_MS);
-    const auto count = answered ? std::count(reply.text.begin(), reply.text.end(), '\n') : 1;
-    return {LinkError::NoCable,
-        "There is no simulated board " + sim::BoardName(board) + ": the simulator serves "
-            + (count > 1 ? "sim to " + sim::BoardName(static_cast<int>(count)) : std::string("sim alone"))
-            + " (vx5h-board-sim --daemon --boards N starts a lab of N)"};
-}
 
 // Who holds a cable that is taken: what the simulator says after its refusal, up to its
 // end of the connection; printable text only, and not much of it.

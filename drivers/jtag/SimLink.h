@@ -11,9 +11,11 @@ namespace drivers {
 // Why the simulator did not give us its cable, from its answer to our hello and, for a
 // cable that is taken, who holds it (empty when the simulator does not say).
 Failure SimulatorRefusal(char answer, const std::string& holder = {});
+// A board the simulator's lab does not have is a cable that is not there.
+Failure NoSuchBoard(int board);
 
 // A simulated board's cable: its byte stream over the simulator's Unix socket (board k of
-// a lab over that board's own socket; on Windows the one board over its named pipe,
+// a lab over that board's own socket; on Windows over the board's named pipe,
 // SimLinkPipe.cpp, whose Open returns a link of its own). The simulator is started on
 // demand, as a JTAG server daemon would be, from the folder this library was loaded from.
 class SimLink : public Link {

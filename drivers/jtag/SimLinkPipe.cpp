@@ -23,8 +23,9 @@ constexpr int IDLE_WAIT_MS = 1;
 
 class PipeSimLink : public Link {
 public:
-    explicit PipeSimLink(std::unique_ptr<platform::LocalPipe> pipe)
+    PipeSimLink(std::unique_ptr<platform::LocalPipe> pipe, int board)
         : pipe_(std::move(pipe))
+        , board_(board)
         , buffer_(std::make_unique<std::uint8_t[]>(READ_BUFFER))
     { }
 
@@ -58,11 +59,12 @@ public:
         return !broken_;
     }
 
-    std::string Description() const override { return sim::BoardDescription(1); }
+    std::string Description() const override { return sim::BoardDescription(board_); }
 
 private:
     std::mutex lock_;
     std::unique_ptr<platform::LocalPipe> pipe_;
+    int board_;
     bool broken_ = false; // the simulator went away or the cable was pulled
     std::unique_ptr<std::uint8_t[]> buffer_;
     std::size_t begin_ = 0, end_ = 0;
@@ -72,20 +74,15 @@ private:
 
 std::unique_ptr<Link> SimLink::Open(int board, Failure& failure)
 {
-    // The simulator serves a lab of several boards on Unix only: its boards beside the
-    // first are sockets of their own, and a pipe per board is not worth it here.
-    if (board > 1) {
-        failure = {LinkError::NoCable,
-            "There is no simulated board " + sim::BoardName(board) + ": on Windows the simulator serves sim alone"};
-        return nullptr;
-    }
     if (!sim::EnsureSimulatorBeside(START_TIMEOUT_MS)) {
         failure = {LinkError::ServerUnreachable, "The board simulator (vx5h-board-sim) cannot be started"};
         return nullptr;
     }
-    auto pipe = platform::LocalPipe::Connect(sim::SocketPath());
+    // Board k of a lab has a pipe of its own beside the first one's.
+    auto pipe = platform::LocalPipe::Connect(sim::BoardSocketPath(sim::SocketPath(), board));
     if (!pipe) {
-        failure = {LinkError::ServerUnreachable, "The board simulator does not answer"};
+        failure = board > 1 ? NoSuchBoard(board)
+                            : Failure{LinkError::ServerUnreachable, "The board simulator does not answer"};
         return nullptr;
     }
     char answer = 0;
@@ -94,7 +91,7 @@ std::unique_ptr<Link> SimLink::Open(int board, Failure& failure)
         failure = SimulatorRefusal(answer);
         return nullptr;
     }
-    return std::make_unique<PipeSimLink>(std::move(pipe));
+    return std::make_unique<PipeSimLink>(std::move(pipe), board);
 }
 
 } // namespace drivers

@@ -1,0 +1,45 @@
+// A stand-in of the vendor's JTAG server, jtagserver.exe, as Windows runs it: a service
+// that runs until it is told to stop. It serves no cable; doctor only asks the service
+// manager about it.
+#include <windows.h>
+
+namespace {
+
+SERVICE_STATUS_HANDLE g_status = nullptr;
+HANDLE g_stop = nullptr;
+
+void Report(DWORD state)
+{
+    SERVICE_STATUS status{};
+    status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    status.dwCurrentState = state;
+    status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP : 0;
+    ::SetServiceStatus(g_status, &status);
+}
+
+DWORD WINAPI Control(DWORD control, DWORD, void*, void*)
+{
+    if (control == SERVICE_CONTROL_STOP) {
+        Report(SERVICE_STOP_PENDING);
+        ::SetEvent(g_stop);
+    }
+    return NO_ERROR;
+}
+
+void WINAPI ServiceMain(DWORD, wchar_t** args)
+{
+    g_status = ::RegisterServiceCtrlHandlerExW(args[0], Control, nullptr);
+    g_stop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    Report(SERVICE_RUNNING);
+    ::WaitForSingleObject(g_stop, INFINITE);
+    Report(SERVICE_STOPPED);
+}
+
+} // namespace
+
+int main()
+{
+    wchar_t name[] = L"";
+    const SERVICE_TABLE_ENTRYW table[] = {{name, ServiceMain}, {nullptr, nullptr}};
+    return ::StartServiceCtrlDispatcherW(table) ? 0 : 1;
+}
