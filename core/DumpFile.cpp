@@ -7,15 +7,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <new>
+#include <optional>
 #include <string>
 #include <system_error>
 
 namespace memory {
 
 namespace {
-
-// A new file's, before the umask: what fopen gives one.
-constexpr std::filesystem::perms NEW_FILE_PERMISSIONS = std::filesystem::perms(0666);
 
 // Room for `count` items in `buffer`, which grows only when it must.
 template<typename T> T* Reserve(std::unique_ptr<T[]>& buffer, std::size_t& size, std::size_t count)
@@ -28,9 +26,10 @@ template<typename T> T* Reserve(std::unique_ptr<T[]>& buffer, std::size_t& size,
 }
 
 // A new file beside `target` that no one else uses: ".<name>.partN", with the permissions
-// the dump will have from the start. On failure `temporary` is empty and `error` holds the
-// system's error number.
-TFilePtr CreateTemporaryBeside(const std::filesystem::path& target, std::filesystem::perms permissions,
+// the dump will have from the start: `keep`, those of the file it replaces, or what the
+// umask gives a new file. On failure `temporary` is empty and `error` holds the system's
+// error number.
+TFilePtr CreateTemporaryBeside(const std::filesystem::path& target, std::optional<std::filesystem::perms> keep,
     std::filesystem::path& temporary, int& error)
 {
     // Joined as paths, not as narrow text, which cannot spell every name on Windows.
@@ -41,7 +40,7 @@ TFilePtr CreateTemporaryBeside(const std::filesystem::path& target, std::filesys
     for (int i = 0; i < 1000; ++i) {
         temporary = target.parent_path() / name;
         temporary += std::to_string(i);
-        if (std::FILE* file = platform::CreateNewFile(temporary, permissions))
+        if (std::FILE* file = platform::CreateNewFile(temporary, keep))
             return TFilePtr(file);
         error = errno;
         std::error_code ignored;
@@ -89,7 +88,8 @@ TDumpStatus TDumpFileWriter::Begin(const std::filesystem::path& path, TFileForma
         return Fail(TDumpStatus::ReadOnly, SystemReason(EACCES));
     int error = EACCES;
     if (!exists || target.replaceable) {
-        m_File = CreateTemporaryBeside(m_Target, exists ? target.permissions : NEW_FILE_PERMISSIONS, m_Temporary, error);
+        const auto keep = exists ? std::optional(target.permissions) : std::nullopt;
+        m_File = CreateTemporaryBeside(m_Target, keep, m_Temporary, error);
         if (m_File)
             return TDumpStatus::Ok;
     }

@@ -118,15 +118,18 @@ TFileTarget InspectFileTarget(const fs::path& path)
     return target;
 }
 
-std::FILE* CreateNewFile(const fs::path& path, fs::perms permissions)
+std::FILE* CreateNewFile(const fs::path& path, std::optional<fs::perms> keep)
 {
-    const auto mode = static_cast<mode_t>(permissions) & PERMISSION_BITS;
+    // What fopen gives a new file; the umask takes its bits from it.
+    constexpr mode_t NEW_FILE_MODE = 0666;
+    const mode_t mode = keep ? static_cast<mode_t>(*keep) & PERMISSION_BITS : NEW_FILE_MODE;
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0)
         return nullptr;
-    // The umask may have taken bits the file it replaces had; give back exactly those.
+    // The umask may have taken bits the file it replaces had; give back exactly those, and
+    // nothing a new file's umask took.
     struct stat status { };
-    if (::fstat(fd, &status) == 0 && (status.st_mode & PERMISSION_BITS) != mode)
+    if (keep && ::fstat(fd, &status) == 0 && (status.st_mode & PERMISSION_BITS) != mode)
         ::fchmod(fd, mode);
     std::FILE* file = ::fdopen(fd, "wb");
     if (!file) {

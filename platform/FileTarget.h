@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 // A file the user names for writing, looked at before anything is opened for writing:
 // where its links lead, what kind of file is there, and what this user may do with it.
@@ -28,10 +29,11 @@ struct TFileTarget {
 
 TFileTarget InspectFileTarget(const std::filesystem::path& path);
 
-// Makes the file `path`, which must not exist yet (a link there counts as existing), with
-// `permissions` from the start (as far as the umask lets a new file have them, then
-// exactly), open for writing; nullptr with errno set on failure.
-std::FILE* CreateNewFile(const std::filesystem::path& path, std::filesystem::perms permissions);
+// Makes the file `path`, which must not exist yet (a link there counts as existing), open
+// for writing; nullptr with errno set on failure. Its permissions are what the umask
+// leaves a new file, or, with `keep` (those of a file it is to replace), exactly `keep`
+// from the start (as far as the umask lets a new file have them, then given back).
+std::FILE* CreateNewFile(const std::filesystem::path& path, std::optional<std::filesystem::perms> keep);
 
 // Opens the existing regular file `path` for writing from its start, emptied, without
 // following a link and without making a file; nullptr with errno set when it is no longer

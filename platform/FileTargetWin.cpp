@@ -48,7 +48,7 @@ TFileTarget InspectFileTarget(const fs::path& path)
     return target;
 }
 
-std::FILE* CreateNewFile(const fs::path& path, fs::perms) { return OpenFile(path, "wbx"); }
+std::FILE* CreateNewFile(const fs::path& path, std::optional<fs::perms>) { return OpenFile(path, "wbx"); }
 
 std::FILE* RewriteExistingFile(const fs::path& path)
 {

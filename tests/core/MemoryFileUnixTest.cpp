@@ -87,6 +87,40 @@ TEST(MemoryFilesUnix, DumpKeepsModesAndLinksAndWritesTheirTargets)
     EXPECT_EQ(2u, std::distance(fs::directory_iterator(folder / "sub"), fs::directory_iterator())) << "no temporary";
 }
 
+// A new dump is as private as the user's umask makes new files (a part file made 0666 and
+// given back the bits the umask took would leave every dump writable by everyone); a file
+// it replaces keeps its own mode, whatever the umask.
+TEST(MemoryFilesUnix, ANewDumpFollowsTheUmaskAReplacedOneKeepsItsMode)
+{
+    TempFolder folder;
+    WriteText(folder / "shared.bin", "old");
+    fs::permissions(folder / "shared.bin", fs::perms(0666));
+    const struct {
+        mode_t umask;
+        const char* name;
+        fs::perms mode;
+    } cases[] = {
+        {022, "new.bin", fs::perms(0644)},
+        {077, "private.hex", fs::perms(0600)},
+        {077, "shared.bin", fs::perms(0666)},
+    };
+    for (const auto& c : cases) {
+        const mode_t before = ::umask(c.umask);
+        TDumpFileWriter streamed; // as the command line and Python write, piece by piece
+        const TDumpStatus begun = streamed.Begin(folder / c.name, IsHexFileName(c.name));
+        const bool written = streamed.Write(BYTES, 2);
+        const TDumpStatus committed = streamed.Commit();
+        const TDumpStatus whole = WriteDumpFile(folder / (std::string("whole-") + c.name), BYTES, 2, false);
+        ::umask(before);
+        ASSERT_EQ(TDumpStatus::Ok, begun) << c.name;
+        EXPECT_TRUE(written && committed == TDumpStatus::Ok) << c.name;
+        EXPECT_EQ(c.mode, Mode(folder / c.name)) << c.name << " under umask 0" << std::oct << c.umask;
+        EXPECT_EQ(TDumpStatus::Ok, whole);
+        EXPECT_EQ(fs::perms(0666 & ~c.umask), Mode(folder / (std::string("whole-") + c.name)))
+            << "a new file, as the window writes it";
+    }
+}
+
 // Where the folder refuses a new file but the file may be written, the file is written in
 // place, and only once the whole range is at hand.
 TEST(MemoryFilesUnix, ReadOnlyFolderWritesAWritableFileInPlace)
