@@ -70,7 +70,7 @@ const char* MemoryTypeName(std::uint8_t memoryType)
 std::optional<std::uint8_t> FindMemoryType(std::string_view name)
 {
     for (const auto& facts : MEMORY_LIST)
-        if (names::EqualIgnoringCase(name, facts.name))
+        if (names::SameMemoryName(name, facts.name))
             return facts.code;
     return std::nullopt;
 }
@@ -80,7 +80,7 @@ std::string UnknownMemoryText(std::string_view name)
     std::string names;
     for (int position = 0; position < MEMORY_LIST_COUNT; ++position)
         names += std::string(position ? ", " : "") + MemoryTypeName(MemoryTypeOfPosition(position));
-    return "'" + std::string(name) + "' is not a memory of the board; it is one of " + names + " (any case)";
+    return "'" + std::string(name) + "' is not a memory of the board; it is one of " + names + " (in any case, with or without the hyphen)";
 }
 
 bool IsErasable(std::uint8_t memoryType)

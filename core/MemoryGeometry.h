@@ -18,11 +18,13 @@ std::uint8_t MemoryTypeOfPosition(int position);
 // Display name of a memory code ("SSRAM-0", "FLASH", ...); "" for an unknown code.
 const char* MemoryTypeName(std::uint8_t memoryType);
 
-// The memory code of a display name in any case ("sdram", "Ssram-0"), or nothing.
+// The memory code of a display name in any case, with or without the hyphen ("sdram",
+// "Ssram-0", "ssram0": the simulator's control commands spell them so), or nothing.
 std::optional<std::uint8_t> FindMemoryType(std::string_view name);
 
 // Why `name` is no memory's name, naming the memories: "'dram' is not a memory of the
-// board; it is one of SSRAM-0, SSRAM-1, SDRAM, EEPROM, EPCS, FLASH (any case)".
+// board; it is one of SSRAM-0, SSRAM-1, SDRAM, EEPROM, EPCS, FLASH (in any case, with or
+// without the hyphen)".
 std::string UnknownMemoryText(std::string_view name);
 
 // FLASH and EPCS are erased block by block before they are written; the others are RAM

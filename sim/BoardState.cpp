@@ -1,6 +1,7 @@
 #include "sim/BoardState.h"
 
 #include "board/Protocol.h"
+#include "core/Names.h"
 
 namespace sim {
 
@@ -25,7 +26,7 @@ const MemorySpec& MemorySpecOf(std::uint8_t code) { return MEMORY_SPECS[code]; }
 int MemoryCodeByName(const std::string& name)
 {
     for (const auto& chip : MEMORY_SPECS)
-        if (name == chip.name)
+        if (names::SameMemoryName(name, chip.name))
             return chip.code;
     return -1;
 }

@@ -28,7 +28,8 @@ struct MemorySpec {
 
 constexpr int MEMORY_COUNT = 6;
 const MemorySpec& MemorySpecOf(std::uint8_t code); // code < MEMORY_COUNT
-// Code for a control-command name ("sdram"), or -1.
+// Code for a memory's name in any case, with or without the hyphen ("sdram", "ssram0",
+// "SSRAM-0": the names vx5h takes too), or -1.
 int MemoryCodeByName(const std::string& name);
 
 enum class HsmcAdapter {

@@ -210,7 +210,7 @@ ControlAnswer Mem(const Args& a, TSimBoard& board, IControlHost&)
     if (a.size() >= 2 && a[1] == "fault")
         return MemFault(a, board.State());
     const char* usage = "mem read NAME ADDR LEN | mem write NAME ADDR HEXBYTES "
-                        "(NAME: ssram0 ssram1 sdram flash eeprom epcs)";
+                        "(NAME: ssram0 ssram1 sdram flash eeprom epcs; any case, SSRAM-0 too)";
     if (a.size() < 4)
         return Usage(usage);
     const int code = MemoryCodeByName(a[2]);
