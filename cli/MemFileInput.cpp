@@ -84,8 +84,7 @@ void OpenPlanned(memory::TMemoryFileReader& reader, const TInputArgs& args, cons
         Fail(exitcode::FILE, LoadProblem(reader, status, args.file));
     // The window reads a missing last digit as 0; here that would change the data silently.
     if (args.wholeFile && reader.OddText())
-        Fail(exitcode::FILE, "FILE: " + FileText(args.file) + " is not a valid HEX file: an odd number of hex digits, "
-                + "the last byte's second digit is missing at offset " + std::to_string(reader.ContentBytes() * 2 - 1));
+        Fail(exitcode::FILE, LoadProblem(reader, reader.RefuseOddText(), args.file));
     const char* memory = memory::MemoryTypeName(range.type);
     const std::uint32_t space = memory::TMemoryGeometry().SizeBytes(range.type) - 2 * range.address;
     if (args.wholeFile && reader.ContentBytes() > space) {

@@ -23,7 +23,8 @@ enum class TFileFormat {
 };
 
 // By the name, as the window decides: ".hex" in any case is HEX text, anything else raw.
-// A HEX file whose first character is ':' is read as Intel HEX (see TMemoryFileReader).
+// A HEX file whose first character after any blank lines is ':' is read as Intel HEX
+// (see TMemoryFileReader).
 TFileFormat FormatOfName(const std::filesystem::path& path);
 // "bin", "hex", "ihex": the names --format takes.
 const char* FormatName(TFileFormat format);

@@ -42,8 +42,10 @@ struct TDecodeResult {
 // Reads Intel HEX text from `text` up to its end-of-file record and writes the image it
 // describes to `image` (a new, empty file open for update). Bytes no record gives read FF,
 // as erased flash does, so that a gap programs nothing. Records that reach `limit` or
-// beyond are refused, so that a stray address cannot make a file of gigabytes. Blank
-// lines and line ends of any kind are allowed; a text without its end-of-file record is
+// beyond are refused, so that a stray address cannot make a file of gigabytes, and so
+// are two records that give the same byte (which of them a tool meant is not for us to
+// guess), naming both records' lines and the address. Blank lines, blanks around a
+// record and LF or CRLF line ends are allowed; a text without its end-of-file record is
 // refused as cut off.
 TDecodeResult DecodeIntelHex(std::FILE* text, std::FILE* image, std::uint64_t limit);
 

@@ -3,6 +3,7 @@
 #include "core/HexCodec.h"
 #include "core/IntelHex.h"
 #include "core/MemoryGeometry.h"
+#include "core/Names.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,6 +13,9 @@ namespace memory {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Followed by " at offset N": "a character that is not a hex digit, '\n', at offset 4".
+std::string NotAHexDigit(char c) { return "a character that is not a hex digit, " + names::QuotedCharacter(c) + ","; }
 
 // The size of the file without the blanks and line breaks at its end, read backwards in
 // small pieces; the position goes back to the start.
@@ -32,6 +36,16 @@ std::uint64_t SizeWithoutTrailingBlanks(std::FILE* file, std::uint64_t size)
     }
     std::rewind(file);
     return size;
+}
+
+// The first character of the file that is no blank or line break (EOF for none); the
+// position goes back to the start.
+int FirstNonBlank(std::FILE* file)
+{
+    int c = EOF;
+    while ((c = std::fgetc(file)) != EOF && IsBlank(static_cast<char>(c))) { }
+    std::rewind(file);
+    return c;
 }
 
 // No memory is larger: an Intel HEX file that addresses beyond it cannot be loaded.
@@ -72,12 +86,9 @@ TLoadStatus TMemoryFileReader::Open(TFilePtr file, TFileFormat format)
     m_Taken = 0;
     m_Reason.clear();
     m_BadOffset = 0;
-    if (m_Format == TFileFormat::Hex) {
-        const int first = std::fgetc(m_File.get());
-        std::rewind(m_File.get());
-        if (first == ':')
-            m_Format = TFileFormat::IntelHex;
-    }
+    // Blank lines before the first record are no reason to read records as HEX text.
+    if (m_Format == TFileFormat::Hex && FirstNonBlank(m_File.get()) == ':')
+        m_Format = TFileFormat::IntelHex;
     m_Hex = m_Format == TFileFormat::Hex;
     if (m_Format == TFileFormat::IntelHex)
         return DecodeIntelHex();
@@ -145,12 +156,35 @@ TLoadStatus TMemoryFileReader::Read(std::uint8_t* buffer, std::size_t count)
         const std::size_t decoded = hexcodec::DecodeHexPrefix(text, count, buffer);
         if (decoded < count) {
             // Decoding in place overwrote only the text before the bad pair.
-            return Invalid(start + 2 * decoded + (hexcodec::NibbleOf(text[2 * decoded]) < 0 ? 0 : 1),
-                "a character that is not a hex digit");
+            const std::size_t bad = 2 * decoded + (hexcodec::NibbleOf(text[2 * decoded]) < 0 ? 0 : 1);
+            return Invalid(start + bad, NotAHexDigit(text[bad]));
         }
     }
     m_Taken += static_cast<std::uint32_t>(count);
     return TLoadStatus::Ok;
+}
+
+TLoadStatus TMemoryFileReader::RefuseOddText()
+{
+    // A character that is not a hex digit says more about the file than the digit it lacks
+    // at its end: the line breaks of another tool's text, say.
+    char piece[4096];
+    std::uint64_t at = 0;
+    std::rewind(m_File.get());
+    while (at < m_FileSize) {
+        const auto n = std::fread(piece, 1, static_cast<std::size_t>(std::min<std::uint64_t>(sizeof piece, m_FileSize - at)),
+            m_File.get());
+        if (n == 0)
+            break;
+        for (std::size_t i = 0; i < n; ++i)
+            if (hexcodec::NibbleOf(piece[i]) < 0) {
+                Rewind();
+                return Invalid(at + i, NotAHexDigit(piece[i]));
+            }
+        at += n;
+    }
+    Rewind();
+    return Invalid(m_FileSize, "an odd number of hex digits, the last byte's second digit is missing");
 }
 
 TLoadStatus TMemoryFileReader::Rewind()

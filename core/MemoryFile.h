@@ -30,9 +30,10 @@ class TMemoryFileReader {
 public:
     // Opens the file. Line breaks (LF or CRLF) and blanks at the end of a HEX file are not
     // part of its content: other tools end their text files that way. A HEX file whose
-    // first character is ':' holds Intel HEX records (no HEX text can start so): those and
-    // a file opened as Intel HEX are decoded at once into a temporary image, from which
-    // the bytes are then read as from a raw file; a fault in them is InvalidHex.
+    // first character after any blank lines is ':' holds Intel HEX records (no HEX text
+    // can start so): those and a file opened as Intel HEX are decoded at once into a
+    // temporary image, from which the bytes are then read as from a raw file; a fault in
+    // them is InvalidHex.
     TLoadStatus Open(const std::filesystem::path& path, TFileFormat format);
     TLoadStatus Open(const std::filesystem::path& path, bool hex)
     {
@@ -46,6 +47,10 @@ public:
     // A HEX text of an odd number of characters: its last byte lacks a digit, which the
     // window takes as "0" when the whole file is read.
     bool OddText() const { return m_Hex && m_FileSize % 2 == 1; }
+    // Refuses an odd text, for a face that will not make up its missing digit: InvalidHex,
+    // naming the first character that is not a hex digit ("a character that is not a hex
+    // digit, '\n', at offset 4") or else the digit missing at the end. Back at the start.
+    TLoadStatus RefuseOddText();
 
     // How many bytes to take. With `wholeFile` the file's content (half its characters
     // rounded up for HEX: an odd last character counts as followed by "0"), cut to
@@ -68,7 +73,8 @@ public:
     TLoadStatus Rewind();
 
     // After OpenFailed, ReadError or NotRegular: the system's reason; after InvalidHex,
-    // what is wrong and where ("a record with a wrong checksum at offset 40").
+    // what is wrong and where ("a record with a wrong checksum at offset 40", "a character
+    // that is not a hex digit, 'G', at offset 7").
     const std::string& Reason() const { return m_Reason; }
     // After InvalidHex: where in the file the first fault is (a character that is not a
     // hex digit, or the start of a bad record).

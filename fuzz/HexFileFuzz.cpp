@@ -120,9 +120,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint32_t count = in.U16();
     const std::vector<std::uint8_t> content = in.Rest();
     file.Hold(content);
-    if (hex && !content.empty() && content[0] == ':') {
-        // Intel HEX records, which the reader decodes as a whole first: of them only that
-        // reading whole or in pieces ends without a fault, either way.
+    const auto first = std::find_if(
+        content.begin(), content.end(), [](std::uint8_t c) { return !std::strchr(" \t\r\n", c) || c == 0; });
+    if (hex && first != content.end() && *first == ':') {
+        // Intel HEX records (after any blank lines), which the reader decodes as a whole
+        // first: of them only that reading whole or in pieces ends without a fault, either way.
         std::vector<std::uint8_t> pieces;
         memory::ReadFilePortion(file.Path(), hex, wholeFile, count, count);
         ReadInPieces(file.Path(), hex, wholeFile, count, piece, pieces);

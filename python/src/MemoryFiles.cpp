@@ -40,8 +40,7 @@ std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
     case memory::TLoadStatus::InvalidHex:
         if (reader.Format() == memory::TFileFormat::IntelHex)
             throw py::value_error(Quoted(path) + " is not a valid Intel HEX file: " + reader.Reason());
-        throw py::value_error(Quoted(path) + " is not a valid HEX file: the character at offset "
-            + std::to_string(reader.BadOffset()) + " is not a hex digit");
+        throw py::value_error(Quoted(path) + " is not a valid HEX file: " + reader.Reason());
     case memory::TLoadStatus::NotRegular:
         throw TFileError(Quoted(path) + " is not a regular file");
     case memory::TLoadStatus::OpenFailed:
@@ -67,8 +66,7 @@ void OpenPlanned(memory::TMemoryFileReader& reader, const TMemory& memory, const
             + std::to_string(room.length) + "; pass length= to take a part of it");
     // The window reads a missing last digit as 0; a script would get a byte it never wrote.
     if (status == memory::TLoadStatus::Ok && !length && reader.OddText())
-        throw py::value_error(Quoted(path) + " is not a valid HEX file: an odd number of hex digits, the last "
-            + "byte's second digit is missing at offset " + std::to_string(reader.ContentBytes() * 2 - 1));
+        status = reader.RefuseOddText();
     if (status == memory::TLoadStatus::Ok)
         status = reader.Plan(!length, wanted.length, room.length);
     if (status != memory::TLoadStatus::Ok)

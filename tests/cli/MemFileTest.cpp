@@ -113,7 +113,7 @@ TEST_F(MemFiles, LoadThenDumpGivesTheFileBackInEveryFormat)
     const TTrip trips[] = {
         {"EEPROM", "eeprom", 0x7FD, 6, "bin", false},       // ends at the last byte
         {"sdram", "sdram", 0x3FFFFF0, 32, "hex", false},    // ends at the last byte
-        {"ssram-0", "ssram0", 0x123, 12345, "hex", false},  // odd length
+        {"ssram0", "SSRAM-0", 0x123, 12345, "hex", false},  // odd length; either tool takes either name
         {"EPCS", "epcs", 0x3FFF00, 512, "bin", false},      // flash, erased at power-on
         {"SDRAM", "sdram", 0, (3u << 20) + 1, "bin", false}, // several steps, odd
         {"ssram-1", "ssram1", 0x7FF0, 70000, "ihex", false}, // records past 64 KB
@@ -198,6 +198,8 @@ TEST_F(MemFiles, BadFilesAndFoldersChangeNothingOnTheBoardOrOnDisk)
     Put(File("four.bin"), "1234");
     Put(File("odd.hex"), "ABC");
     Put(File("records.hex"), ":0100000055AB\n:00000001FF\n");
+    Put(File("lines.hex"), "0011\n2233");
+    Put(File("overlap.hex"), "\n:0200000055AAFF\n:0100010056A8\n:00000001FF\n");
     const TBadFile cases[] = {
         {"mem load sdram FOLDER/missing.bin", 5, "FILE: cannot open 'FOLDER/missing.bin'"},
         {"mem load sdram FOLDER/garbage.hex", 5, "FILE: 'FOLDER/garbage.hex' is not a valid HEX file"},
@@ -223,6 +225,11 @@ TEST_F(MemFiles, BadFilesAndFoldersChangeNothingOnTheBoardOrOnDisk)
         {"mem load sdram FOLDER/records.hex", 5,
             "'FOLDER/records.hex' is not a valid Intel HEX file: a record with a wrong checksum at offset 0"},
         {"mem load sdram FOLDER/four.bin --format ihex", 5, "a record that does not start with ':' at offset 0"},
+        {"mem load sdram FOLDER/lines.hex", 5,
+            "'FOLDER/lines.hex' is not a valid HEX file: a character that is not a hex digit, '\\n', at offset 4"},
+        {"mem load sdram FOLDER/overlap.hex", 5,
+            "'FOLDER/overlap.hex' is not a valid Intel HEX file: the records on lines 2 and 3 overlap: both give the "
+            "byte at 0x1 at offset 17"},
         {"mem load sdram -", 5, "FILE: standard input is empty"},
     };
     for (const TBadFile& bad : cases) {
@@ -238,7 +245,7 @@ TEST_F(MemFiles, BadFilesAndFoldersChangeNothingOnTheBoardOrOnDisk)
     EXPECT_EQ(BoardHex("sdram", 0, 8), "0000000000000000");
     EXPECT_EQ(BoardHex("flash", 0, 4), "FFFFFFFF");
     EXPECT_EQ(Slurp(File("old.bin")), "keep me");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 7) << "no file left behind";
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 9) << "no file left behind";
 }
 
 // What a dump must not write is refused with its reason before the board is touched: the

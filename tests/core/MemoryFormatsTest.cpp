@@ -72,8 +72,10 @@ TEST(MemoryGeometry, NamesAreFoundInAnyCaseAndOnlyFlashAndEpcsErase)
         EXPECT_EQ(code, FindMemoryType(MemoryTypeName(code)));
         EXPECT_EQ(code == 2 || code == 3, IsErasable(code)) << lower;
     }
-    EXPECT_EQ(1, FindMemoryType("sSrAm-1"));
-    for (const char* unknown : {"", "SSRAM", "SSRAM0", "SDRAM ", "FLASH-0", "ssram-2"})
+    // With or without the hyphen, as the simulator's control commands name them.
+    for (const auto& [name, code] : {std::pair{"sSrAm-1", 1}, {"ssram0", 0}, {"SSRAM1", 1}})
+        EXPECT_EQ(code, FindMemoryType(name)) << name;
+    for (const char* unknown : {"", "SSRAM", "SSRAM2", "SDRAM ", "FLASH-0", "ssram-2", "ss-ram0", "ssram--0"})
         EXPECT_FALSE(FindMemoryType(unknown)) << unknown;
 }
 
@@ -247,6 +249,22 @@ TEST(MemoryFiles, HexTextEndsAndBadCharacters)
         }
         EXPECT_EQ(c.badOffset, portion.badOffset) << c.text;
     }
+    // The message names the character, escaped where it would not show.
+    WriteText(folder / "t.hex", "01\n02");
+    EXPECT_EQ("a character that is not a hex digit, '\\n', at offset 2",
+        ReadFilePortion(folder / "t.hex", true, true, 0, 1000).reason);
+    // A face that refuses an odd text names a bad character before it, else the missing digit.
+    for (const auto& [text, reason] : {std::pair{"0011\n2233", "a character that is not a hex digit, '\\n', at offset 4"},
+             {"0011\xC3\xA9" "2", "a character that is not a hex digit, '\\xc3', at offset 4"},
+             {"ABC\n", "an odd number of hex digits, the last byte's second digit is missing at offset 3"}}) {
+        WriteText(folder / "t.hex", text);
+        TMemoryFileReader reader;
+        ASSERT_EQ(TLoadStatus::Ok, reader.Open(folder / "t.hex", true));
+        ASSERT_TRUE(reader.OddText()) << text;
+        EXPECT_EQ(TLoadStatus::InvalidHex, reader.RefuseOddText());
+        EXPECT_EQ(reason, reader.Reason());
+    }
+
     // Read in pieces, the offset counts from the start of the file.
     WriteText(folder / "p.hex", "00112233445566x7");
     TMemoryFileReader reader;
@@ -383,10 +401,12 @@ TEST(MemoryFiles, IntelHexRoundTripsAndFaultsNameTheirOffset)
         {":020000021000EC\n:0100000055AA\n:00000001FF\n", TLoadStatus::Ok, {}, 0}, // checked by size below
         {":0100000055AB\n:00000001FF\n", TLoadStatus::InvalidHex, {}, 0},             // checksum
         {":0100000055AA\n:01000100G5AA\n", TLoadStatus::InvalidHex, {}, 23},          // not a digit
-        {":0100000055AA\n 0100000055AA\n", TLoadStatus::InvalidHex, {}, 14},          // no ':'
+        {":0100000055AA\n 0100000055AA\n", TLoadStatus::InvalidHex, {}, 15},          // no ':'
         {":0200000055AA\n:00000001FF\n", TLoadStatus::InvalidHex, {}, 0},             // byte count
         {":0100000055AA\n", TLoadStatus::InvalidHex, {}, 14},                         // cut off
         {":020000040800F2\n:0100000000FF\n:00000001FF\n", TLoadStatus::InvalidHex, {}, 16}, // past 128 MB
+        {"\r\n\n  :0100000055AA \n\t:00000001FF\n", TLoadStatus::Ok, {0x55}, 0}, // blank lines, indented
+        {":0100000055AA\n:0100010056A8\n:0200000057AAFD\n", TLoadStatus::InvalidHex, {}, 28}, // overlap
     };
     for (const auto& c : cases) {
         WriteText(folder / "t.hex", c.text);
@@ -400,6 +420,20 @@ TEST(MemoryFiles, IntelHexRoundTripsAndFaultsNameTheirOffset)
             EXPECT_NE(std::string::npos, portion.reason.find(" at offset ")) << portion.reason;
         }
     }
+    // Two records that give the same byte: which one a tool meant is not ours to guess. The
+    // earlier is named even when the later starts before it, past a 64 KB base.
+    for (const auto& [text, reason] : {
+             std::pair{":0100000055AA\n\n:0100010056A8\n:0200000057AAFD\n",
+                 "the records on lines 1 and 4 overlap: both give the byte at 0x0 at offset 29"},
+             {":020000040001F9\n:02001000AABB89\n:020000040000FA\n:0100000055AA\n:020000040001F9\n:04000E0001020304E4\n",
+                 "the records on lines 2 and 6 overlap: both give the byte at 0x10010 at offset 78"},
+         }) {
+        WriteText(folder / "overlap.hex", text);
+        const TFilePortion portion = ReadFilePortion(folder / "overlap.hex", true, true, 0, 1u << 20);
+        EXPECT_EQ(TLoadStatus::InvalidHex, portion.status) << text;
+        EXPECT_EQ(reason, portion.reason);
+    }
+
     WriteText(folder / "segment.hex", ":020000021000EC\n:0100000055AA\n:00000001FF\n");
     const TFilePortion segment = ReadFilePortion(folder / "segment.hex", true, true, 0, 1u << 20);
     ASSERT_EQ(0x10001u, segment.bytes.size);

@@ -115,13 +115,14 @@ def test_a_hex_file_of_intel_hex_records_is_read_as_records(eeprom, sim, tmp_pat
     "content, kwargs, error, message",
     [
         (b"x" * 0x101, {"offset": 0xF00}, ValueError, "holds 257 bytes, but from offset 3840 EEPROM has room for 256"),
-        (b"ABCG", {"name": "bad.hex"}, ValueError, "is not a valid HEX file: the character at offset 3"),
+        (b"ABCG", {"name": "bad.hex"}, ValueError, "valid HEX file: a character that is not a hex digit, 'G', at offset 3"),
         (b"ABC", {"name": "odd.hex"}, ValueError, "odd number of hex digits, .* missing at offset 3"),
+        (b"0011\n2233", {"name": "lines.hex"}, ValueError, r"a character that is not a hex digit, '\\n', at offset 4"),
         (b":02000000414200\n", {"name": "bad.hex"}, ValueError, "is not a valid Intel HEX file: .*wrong checksum"),
         (b"abc", {"length": 4}, ValueError, "holds fewer bytes than the length asks for"),
         (None, {}, OSError, "cannot open"),
     ],
-    ids=["too long", "bad hex", "odd hex", "bad intel hex", "too short", "missing"],
+    ids=["too long", "bad hex", "odd hex", "line break", "bad intel hex", "too short", "missing"],
 )
 def test_a_file_that_does_not_fit_writes_nothing(eeprom, sim, tmp_path, content, kwargs, error, message):
     path = tmp_path / kwargs.pop("name", "file.bin")
