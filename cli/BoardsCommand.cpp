@@ -4,6 +4,7 @@
 #include "cli/Args.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "cli/JsonText.h"
 #include "core/CableList.h"
 #include "core/ConnectSequence.h"
 #include "platform/Console.h"
@@ -160,14 +161,14 @@ void PrintTable(const std::vector<nlohmann::json>& found)
 void RunBoards(const TBoardsArgs& args)
 {
     if (!args.probe.empty()) {
-        std::printf("%s\n", Probe(args.probe).dump().c_str());
+        std::printf("%s\n", JsonText(Probe(args.probe)).c_str());
         return;
     }
     TInterruptWatch watch;
     const std::vector<std::string> names = cables::KnownCables(&watch.Flag());
     const std::vector<nlohmann::json> found = AskAll(names, args.budgetS, watch);
     if (args.json) {
-        std::printf("%s\n", nlohmann::json(found).dump().c_str());
+        std::printf("%s\n", JsonText(found).c_str());
         return;
     }
     if (found.empty()) {

@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 #include "cli/DoctorChecks.h"
 #include "cli/DoctorSystem.h"
+#include "cli/JsonText.h"
 #include "core/MemoryTransfer.h"
 #include "platform/Network.h"
 #include "platform/Paths.h"
@@ -80,7 +81,7 @@ public:
     void Finish() const
     {
         if (m_Json)
-            std::printf("%s\n", nlohmann::json{{"checks", m_Checks}, {"board_answers", m_LastOk}}.dump().c_str());
+            std::printf("%s\n", JsonText({{"checks", m_Checks}, {"board_answers", m_LastOk}}).c_str());
     }
 
 private:

@@ -2,6 +2,7 @@
 #include "board/Board.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "cli/JsonText.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -38,7 +39,7 @@ void AddInfoCommand(CLI::App& app, TContext& context)
         const TInfo info = Gather(context);
         if (*json) {
             const nlohmann::json object = {{"board", info.board}, {"link", info.link}, {"simulator", info.simulator}};
-            std::printf("%s\n", object.dump().c_str());
+            std::printf("%s\n", JsonText(object).c_str());
         } else {
             std::printf("board      %s\nlink       %s\nsimulator  %s\n", info.board.c_str(), info.link.c_str(),
                 info.simulator ? "yes" : "no");

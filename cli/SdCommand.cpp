@@ -2,6 +2,7 @@
 #include "board/Board.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "cli/JsonText.h"
 #include "core/SdCardOutcome.h"
 
 #include <CLI/CLI.hpp>
@@ -61,7 +62,7 @@ void AddSdCommand(CLI::App& app, TContext& context)
             Fail(exitcode::REFUSED, "sd: no SD card answers; is one in the slot?");
         if (*json)
             std::printf("%s\n",
-                nlohmann::json{{"csd", Lines(csd)}, {"file_system", fileSystem}, {"cid", Lines(cid)}}.dump().c_str());
+                JsonText({{"csd", Lines(csd)}, {"file_system", fileSystem}, {"cid", Lines(cid)}}).c_str());
         else
             std::printf("CSD\n%sFile system: %s\nCID\n%s", Joined(Lines(csd)).c_str(), fileSystem.c_str(),
                 Joined(Lines(cid)).c_str());

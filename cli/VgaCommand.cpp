@@ -2,6 +2,7 @@
 #include "board/Board.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "cli/JsonText.h"
 #include "core/VgaPattern.h"
 
 #include <CLI/CLI.hpp>
@@ -61,7 +62,7 @@ void AddVgaCommand(CLI::App& app, TContext& context)
     command->add_flag("--json", *json, "The list as JSON: patterns, each with number and name");
     command->callback([&context, pattern, json] {
         if (pattern->empty()) {
-            std::printf("%s", *json ? (PatternJson().dump() + "\n").c_str() : PatternList().c_str());
+            std::printf("%s", *json ? (JsonText(PatternJson()) + "\n").c_str() : PatternList().c_str());
             return;
         }
         const int index = PatternArgument(*pattern);

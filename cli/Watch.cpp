@@ -2,6 +2,7 @@
 
 #include "cli/Args.h"
 #include "cli/Cli.h"
+#include "cli/JsonText.h"
 #include "platform/Console.h"
 #include "platform/Tick.h"
 
@@ -39,7 +40,7 @@ void PrintJson(const TReading& reading, double seconds, bool withTime)
     if (withTime)
         object["time_s"] = std::round(seconds * 1000) / 1000;
     object.update(reading.json);
-    std::printf("%s\n", object.dump().c_str());
+    std::printf("%s\n", JsonText(object).c_str());
 }
 
 // Waits until `until` in short slices, so that Ctrl-C ends even a slow watch at once.

@@ -2,6 +2,7 @@
 // promises scripts: each documented command is run and its keys compared, and every
 // data command has its row.
 #include "CliHarness.h"
+#include "cli/JsonText.h"
 
 #include <fstream>
 #include <map>
@@ -89,6 +90,42 @@ TEST_F(CliTest, EveryDataCommandsJsonHasTheDocumentedKeys)
     for (const char* command : {"info", "switches", "keys", "gsensor", "ir", "rs232 receive", "mem read sdram 0 10",
              "vga", "sd", "hsmc", "doctor", "selftest", "boards"})
         EXPECT_TRUE(commands.count(command)) << command << " has no documented keys";
+}
+
+// JSON must be UTF-8, names need not be: each byte that is no part of a UTF-8 character
+// (Latin-1, an overlong form, a surrogate, beyond U+10FFFF, a cut sequence) is written as
+// \xHH, in keys and values at any depth, and UTF-8 comes through unchanged.
+TEST(JsonText, BytesThatAreNotUtf8AreEscapedAndUtf8PassesUnchanged)
+{
+    const struct {
+        std::string name;
+        std::string json; // as the JSON text spells it
+    } cases[] = {
+        {"sim-\xe9", R"(sim-\\xe9)"},
+        {"\xc3\xa9 \xf0\x9f\x98\x80 \xef\xbf\xbf", "\xc3\xa9 \xf0\x9f\x98\x80 \xef\xbf\xbf"},
+        {"\xc0\x80", R"(\\xc0\\x80)"},
+        {"\xed\xa0\x80", R"(\\xed\\xa0\\x80)"},
+        {"\xf4\x90\x80\x80", R"(\\xf4\\x90\\x80\\x80)"},
+        {"\xe2\x82"
+         "a\xe2\x82",
+            R"(\\xe2\\x82a\\xe2\\x82)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(cli::JsonText(json{{c.name, {{"cable", c.name}, {"n", 1}}}}),
+            "{\"" + c.json + "\":{\"cable\":\"" + c.json + "\",\"n\":1}}");
+}
+
+// A cable whose name is Latin-1 costs neither the JSON of the other boards nor the name in
+// the text.
+TEST_F(CliTest, ACableNameThatIsNotUtf8KeepsEveryBoardsJson)
+{
+    const std::string cables = "--cable \"sim,$(printf 'lab\\351')\" ";
+    const clitest::TRun run = clitest::Vx5h(cables + "--json info");
+    EXPECT_EQ(run.code, 4) << run.err;
+    const json all = json::parse(run.out);
+    EXPECT_EQ(all.at("sim").at("result").at("board"), "VX5h-260") << run.out;
+    EXPECT_EQ(all.at("lab\\xe9").at("exit"), 4) << run.out;
+    EXPECT_NE(clitest::Vx5h(cables + "info").out.find("== lab\xe9 (exit 4) =="), std::string::npos);
 }
 
 } // namespace
