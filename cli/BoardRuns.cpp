@@ -1,8 +1,10 @@
 #include "cli/BoardRuns.h"
 
 #include "cli/Cli.h"
+#include "cli/JsonText.h"
 #include "core/CableList.h"
-#include "core/FileAccess.h"
+#include "core/DumpFile.h"
+#include "core/selftest/Report.h"
 #include "platform/Console.h"
 #include "platform/Paths.h"
 #include "platform/RuntimeFolder.h"
@@ -54,19 +56,19 @@ std::string OptionValue(const std::vector<std::string>& args, const std::string&
     return {};
 }
 
-std::string Xml(const std::string& text)
+// Sets the attribute `name` of the opening tag `tag` (values as our reports write them:
+// escaped, so no quote inside), adding it when the tag has none.
+void SetAttribute(std::string& tag, const std::string& name, const std::string& value)
 {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
+    const std::string key = " " + name + "=\"";
+    const std::size_t at = tag.find(key);
+    const std::string attribute = key + selftest::XmlText(value) + "\"";
+    if (at == std::string::npos) {
+        tag += attribute;
+        return;
     }
-    return out;
+    const std::size_t valueEnd = tag.find('"', at + key.size());
+    tag.replace(at, (valueEnd == std::string::npos ? tag.size() : valueEnd + 1) - at, attribute);
 }
 
 std::string HostOf(const std::string& cable)
@@ -137,21 +139,17 @@ std::string ReadBounded(const std::string& path)
 
 std::string JunitSuiteOf(const std::string& report, const std::string& host, const std::string& cable)
 {
-    const std::string name = host + ": " + cable;
     const std::size_t from = report.find("<testsuite ");
     const std::size_t end = report.rfind("</testsuite>");
-    if (from == std::string::npos || end == std::string::npos || end < from)
+    const std::size_t tagEnd = report.find('>', from);
+    if (from == std::string::npos || end == std::string::npos || tagEnd == std::string::npos || end < tagEnd)
         return {};
-    std::string suite = report.substr(from, end + 12 - from);
-    // Its name, "vx5h selftest: <board> (<mode>)", becomes where the board was tested.
-    const std::size_t nameAt = suite.find(" name=\"");
-    const std::size_t tagEnd = suite.find('>');
-    if (nameAt != std::string::npos && nameAt < tagEnd) {
-        const std::size_t valueEnd = suite.find('"', nameAt + 7);
-        suite.replace(nameAt, valueEnd + 1 - nameAt,
-            " name=\"" + Xml(name) + "\" hostname=\"" + Xml(host) + "\"");
-    }
-    return "  " + suite + "\n";
+    // Its name, "vx5h selftest: <board> (<mode>)", becomes where the board was tested, and
+    // its host the one the cable is on; each stays one attribute, as XML demands.
+    std::string tag = report.substr(from, tagEnd - from);
+    SetAttribute(tag, "name", host + ": " + cable);
+    SetAttribute(tag, "hostname", host);
+    return "  " + tag + report.substr(tagEnd, end + 12 - tagEnd) + "\n";
 }
 
 TBoardRuns::TBoardRuns(const TManyBoards& asked)
@@ -284,7 +282,7 @@ int TBoardRuns::Report()
         std::fflush(stderr);
     }
     if (m_Json)
-        std::printf("%s\n", all.dump().c_str());
+        std::printf("%s\n", JsonText(all).c_str());
     std::fflush(stdout);
     if (!m_Junit.empty() && !WriteJunit())
         worst = std::max(worst, exitcode::FILE);
@@ -300,20 +298,22 @@ bool TBoardRuns::WriteJunit() const
         if (suite.empty()) {
             // The board never came to its tests: its suite says why, so that none is missing.
             const std::string why = board->run.errors + EndText(*board, m_BudgetMs);
-            suite = "  <testsuite name=\"" + Xml(host + ": " + board->cable) + "\" hostname=\"" + Xml(host)
+            suite = "  <testsuite name=\"" + selftest::XmlText(host + ": " + board->cable) + "\" hostname=\""
+                + selftest::XmlText(host)
                 + "\" tests=\"1\" failures=\"0\" errors=\"1\" skipped=\"0\">\n"
                   "    <testcase name=\"connect\" classname=\"vx5h.selftest\">\n      <error message=\""
-                + Xml(why) + "\"/>\n    </testcase>\n  </testsuite>\n";
+                + selftest::XmlText(why) + "\"/>\n    </testcase>\n  </testsuite>\n";
         }
         text += suite;
     }
     text += "</testsuites>\n";
-    memory::TFilePtr file(memory::OpenFile(m_Junit, "wb"));
-    bool written = file && std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-    const int error = errno;
-    written = file && std::fclose(file.release()) == 0 && written;
+    // Written as a dump is: whole or not at all, through no link another user planted.
+    std::string reason;
+    const bool written = memory::WriteDumpFile(m_Junit, reinterpret_cast<const std::uint8_t*>(text.data()),
+                             text.size(), false, &reason)
+        == memory::TDumpStatus::Ok;
     if (!written)
-        std::fprintf(stderr, "vx5h: --junit %s: %s\n", m_Junit.c_str(), memory::SystemReason(error).c_str());
+        std::fprintf(stderr, "vx5h: --junit %s: %s\n", m_Junit.c_str(), reason.c_str());
     return written;
 }
 

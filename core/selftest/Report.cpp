@@ -1,84 +1,28 @@
 #include "core/selftest/Report.h"
 
 #include "core/Counted.h"
+#include "core/Names.h"
 #include "core/selftest/TestContext.h"
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace selftest {
 
 namespace {
 
-// Length of the UTF-8 sequence at `i`, or 0 when the bytes there are not one.
-std::size_t Utf8Length(const std::string& text, std::size_t i)
-{
-    const auto c = static_cast<unsigned char>(text[i]);
-    const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-    if (n == 0 || i + n > text.size())
-        return 0;
-    for (std::size_t k = 1; k < n; ++k)
-        if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2)
-            return 0;
-    return n;
-}
-
-// Text that is valid UTF-8 whatever the board sent: stray bytes become '?'. Control
-// characters go through `control`.
-template<typename Control> std::string Clean(const std::string& text, Control control)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t n = Utf8Length(text, i);
-        if (n == 0) {
-            out += '?';
-            ++i;
-        } else if (n == 1 && static_cast<unsigned char>(text[i]) < 0x20) {
-            out += control(text[i++]);
-        } else {
-            out.append(text, i, n);
-            i += n;
-        }
-    }
-    return out;
-}
-
 std::string Json(const std::string& text)
 {
     std::string out = "\"";
-    for (char c : Clean(text, [](char c) { return std::string(1, c); })) {
+    // Valid UTF-8 whatever the board sent or the cable is called; control characters escaped.
+    for (char c : names::Utf8OrEscaped(text)) {
         if (static_cast<unsigned char>(c) < 0x20)
             out += c == '\n' ? std::string("\\n") : Format("\\u%04x", c);
         else
             out += (c == '"' || c == '\\' ? std::string("\\") : std::string()) + c;
     }
     return out + "\"";
-}
-
-std::string Xml(const std::string& text)
-{
-    std::string out;
-    for (char c : Clean(text, [](char c) { return c == '\n' || c == '\t' ? std::string(1, c) : std::string(" "); })) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&apos;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
 }
 
 std::string Seconds(double s) { return Format("%.3f", s); }
@@ -145,6 +89,35 @@ std::string Verdict(const TReport& r)
 
 } // namespace
 
+std::string XmlText(const std::string& text)
+{
+    // Line breaks and tabs as references too, so that an attribute keeps them.
+    static constexpr std::pair<char, const char*> REFERENCES[] = {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"},
+        {'"', "&quot;"}, {'\'', "&apos;"}, {'\n', "&#10;"}, {'\t', "&#9;"}, {'\r', "&#13;"}};
+    const std::string utf8 = names::Utf8OrEscaped(text);
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        const auto* reference = std::find_if(
+            std::begin(REFERENCES), std::end(REFERENCES), [c](const auto& r) { return r.first == c; });
+        // No other control character, and neither U+FFFE nor U+FFFF, is a character of XML
+        // at all, not even as a reference: they are escaped as bytes that are not UTF-8 are.
+        const bool nonCharacter = utf8.compare(i, 2, "\xEF\xBF") == 0 && i + 2 < utf8.size()
+            && (utf8[i + 2] == '\xBE' || utf8[i + 2] == '\xBF');
+        if (reference != std::end(REFERENCES)) {
+            out += reference->second;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            out += Format("\\x%02x", c);
+        } else if (nonCharacter) {
+            out += Format("\\xef\\xbf\\x%02x", static_cast<unsigned char>(utf8[i + 2]));
+            i += 2;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::string Summary(const TReport& r)
 {
     const int errors = r.Count(Outcome::Error);
@@ -194,29 +167,29 @@ std::string JsonReport(const TReport& r)
 
 std::string JunitReport(const TReport& r)
 {
-    const std::string counts = Format("tests=\"%u\" failures=\"%d\" errors=\"%d\" skipped=\"%d\" time=\"%s\"",
-        static_cast<unsigned>(r.tests.size()), r.Count(Outcome::Fail), r.Count(Outcome::Error), r.Count(Outcome::Skip),
-        Seconds(r.seconds).c_str());
+    const std::string counts = Format("tests=\"%u\" failures=\"%d\" errors=\"%d\" time=\"%s\"",
+        static_cast<unsigned>(r.tests.size()), r.Count(Outcome::Fail), r.Count(Outcome::Error), Seconds(r.seconds).c_str());
+    // The schema CI tools read JUnit files by has no skipped count for the root.
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"vx5h selftest\" " + counts
-        + ">\n  <testsuite name=\"" + Xml("vx5h selftest: " + r.board + " (" + Mode(r) + ")") + "\" " + counts
-        + " hostname=\"" + Xml(r.host) + "\" timestamp=\"" + Xml(r.started) + "\">\n    <properties>\n";
+        + ">\n  <testsuite name=\"" + XmlText("vx5h selftest: " + r.board + " (" + Mode(r) + ")") + "\" " + counts
+        + Format(" skipped=\"%d\"", r.Count(Outcome::Skip)) + " hostname=\"" + XmlText(r.host) + "\" timestamp=\"" + XmlText(r.started) + "\">\n    <properties>\n";
     for (const auto& [name, value] : {std::pair<const char*, std::string>{"board", r.board}, {"cable", CableText(r)},
              {"version", r.version}, {"options", OptionsText(r)}, {"result", RunResultName(r.Result())}})
-        out += "      <property name=\"" + std::string(name) + "\" value=\"" + Xml(value) + "\"/>\n";
+        out += "      <property name=\"" + std::string(name) + "\" value=\"" + XmlText(value) + "\"/>\n";
     out += "    </properties>\n";
     for (const auto& t : r.tests) {
-        out += "    <testcase classname=\"selftest." + Xml(t.name.substr(0, t.name.find('.'))) + "\" name=\""
-            + Xml(t.name) + "\" time=\"" + Seconds(t.seconds) + "\">\n";
+        out += "    <testcase classname=\"selftest." + XmlText(t.name.substr(0, t.name.find('.'))) + "\" name=\""
+            + XmlText(t.name) + "\" time=\"" + Seconds(t.seconds) + "\">\n";
         std::string body = t.message;
         for (const auto& d : t.details)
             body += "\n" + d;
         if (t.outcome == Outcome::Fail || t.outcome == Outcome::Error) {
             const char* tag = t.outcome == Outcome::Fail ? "failure" : "error";
-            out += std::string("      <") + tag + " message=\"" + Xml(t.message) + "\">" + Xml(body) + "</" + tag + ">\n";
+            out += std::string("      <") + tag + " message=\"" + XmlText(t.message) + "\">" + XmlText(body) + "</" + tag + ">\n";
         } else if (t.outcome == Outcome::Skip) {
-            out += "      <skipped message=\"" + Xml(t.message) + "\"/>\n";
+            out += "      <skipped message=\"" + XmlText(t.message) + "\"/>\n";
         } else {
-            out += "      <system-out>" + Xml(body) + "</system-out>\n";
+            out += "      <system-out>" + XmlText(body) + "</system-out>\n";
         }
         out += "    </testcase>\n";
     }

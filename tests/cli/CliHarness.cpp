@@ -69,6 +69,8 @@ std::size_t RunningVx5h(const std::string& mark)
     return count;
 }
 
+TRun CheckJunit(const std::string& path) { return RunShell("python3 '" VX5H_JUNIT_CHECK "' '" + path + "'", ""); }
+
 std::string WithSimControl(std::string words, const testsupport::SimulatedBoard& sim)
 {
     const std::string control = "VX5H_SIM_SOCKET='" + sim.SocketPath() + "' '" + testsupport::SimulatedBoard::BinFolder()

@@ -27,6 +27,10 @@ TRun Vx5hWhile(const std::string& args, int afterMs, const std::string& during);
 // How many vx5h processes run whose environment holds `mark` (a test's simulator socket).
 std::size_t RunningVx5h(const std::string& mark);
 
+// Checks the JUnit file at `path` as CI tools read it (tests/cli/check_junit.py): code 0
+// and the suites as JSON on standard output, or what is wrong.
+TRun CheckJunit(const std::string& path);
+
 // `words` with each "CTL " made the simulator's control command for `sim`, for a shell.
 std::string WithSimControl(std::string words, const testsupport::SimulatedBoard& sim);
 

@@ -170,6 +170,28 @@ TEST_F(LabOfThree, ACommandOnEveryBoardFailsOnlyWhereABoardDoes)
     EXPECT_NE(suites[0].find("failures=\"0\""), std::string::npos) << suites[0];
 }
 
+// The lab's JUnit file is read by CI tools: it must be XML, and JUnit's, whatever the cables
+// are called. A cable with markup, control characters, a byte that is not UTF-8 and a
+// character XML has no place for gets its suite all the same, its name escaped.
+TEST_F(LabOfThree, TheLabsJunitFileIsValidWhateverTheCablesAreCalled)
+{
+    const std::string junit = Folder() + "/lab.xml";
+    const clitest::TRun test = Vx5h("--cable \"sim,sim-2,$(printf 'lab<&\"\\047\\001\\033[31m\\377\\357\\277\\277')\" "
+                                    "selftest --only gsensor --junit "
+        + junit);
+    EXPECT_EQ(test.code, 4) << test.err << "the third cable is no board";
+    const clitest::TRun checked = clitest::CheckJunit(junit);
+    ASSERT_EQ(checked.code, 0) << checked.out << Slurp(junit);
+    const json suites = json::parse(checked.out);
+    ASSERT_EQ(suites.size(), 3u) << checked.out;
+    const std::string host = suites[0].at("hostname");
+    EXPECT_EQ(suites[0].at("name"), host + ": sim");
+    EXPECT_EQ(suites[1].at("name"), host + ": sim-2");
+    EXPECT_EQ(suites[1].at("failures"), "0");
+    EXPECT_EQ(suites[2].at("name"), host + ": lab<&\"'\\x01\\x1b[31m\\xff\\xef\\xbf\\xbf");
+    EXPECT_EQ(suites[2].at("errors"), "1");
+}
+
 // Ctrl-C reaches every board's selftest, and each puts its EEPROM's contents back.
 TEST_F(LabOfThree, CtrlCDuringASelftestOfEveryBoardRestoresEachEeprom)
 {

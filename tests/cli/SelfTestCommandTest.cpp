@@ -54,5 +54,7 @@ TEST_F(CliTest, SelfTestExitCodeAndReportsTellAGoodBoardFromABadOne)
         std::string::npos)
         << xml.str();
     EXPECT_NE(xml.str().find("<property name=\"version\" value=\"" VX5H_VERSION "\"/>"), std::string::npos);
+    const clitest::TRun checked = clitest::CheckJunit(junit);
+    EXPECT_EQ(checked.code, 0) << checked.out << xml.str();
     std::remove(junit.c_str());
 }
