@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -142,9 +143,23 @@ Target ChooseTarget(const char* cableName)
     return target;
 }
 
-std::int32_t ToSimulator(const std::string& image, int board, int timeoutMs)
+// The programmer configures an FPGA over JTAG from an SRAM Object File, which it knows by
+// its name: what is neither that nor the simulated board's image is no image at all.
+bool IsProgrammerImageName(const std::string& path)
+{
+    const std::size_t dot = path.rfind('.');
+    std::string extension = dot == std::string::npos ? std::string() : path.substr(dot);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".sof";
+}
+
+std::int32_t ToSimulator(const std::string& path, const std::string& image, int board, int timeoutMs)
 {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(image.data());
+    if (!sim::LooksLikeImage(bytes, image.size()) && !IsProgrammerImageName(path))
+        return FailImage("This file is no configuration image: it is neither the simulated board's "
+                         "VX5h_260_ControlPanel.sof nor an SRAM Object File (.sof) for a real board's FPGA");
     if (!sim::LooksLikeImage(bytes, image.size()))
         return FailImage("This image is for a real board's FPGA; the simulated board loads only its own "
                     "VX5h_260_ControlPanel.sof (set VX5H_CABLE to the real cable's name to program that board)");
@@ -209,7 +224,7 @@ std::int32_t Attempt(const char* cable, const char* path, std::int32_t time)
         return Fail("The download was stopped on request");
     switch (target.choice.way) {
     case drivers::Way::Simulator:
-        return ToSimulator(image, target.simBoard, timeoutMs);
+        return ToSimulator(path, image, target.simBoard, timeoutMs);
     case drivers::Way::Vendor:
         return ToProgrammer(path, image, target.cable, timeoutMs);
     default:

@@ -58,6 +58,7 @@ TEST_F(UnconfiguredBoard, ConfigureRefusesWhatIsNoImageOnceAndLoadsTheImage)
     ASSERT_NE(::mkdtemp(pattern), nullptr);
     const std::string folder = pattern;
     std::ofstream(folder + "/text.sof") << "not an image";
+    std::ofstream(folder + "/image.bin", std::ios::binary) << std::string("\x9c\x01\xf7\x42\x00\xe3\x5b\x10", 8);
     const struct {
         std::string image;
         std::string reason; // said once on standard error
@@ -66,6 +67,8 @@ TEST_F(UnconfiguredBoard, ConfigureRefusesWhatIsNoImageOnceAndLoadsTheImage)
         {folder, "IMAGE: '" + folder + "' is not a regular file"},
         {"/dev/zero", "IMAGE: '/dev/zero' is not a regular file"},
         {folder + "/text.sof", "for a real board's FPGA"},
+        // Random bytes by another name are neither the simulated board's image nor a real one's.
+        {folder + "/image.bin", "This file is no configuration image: it is neither the simulated board's"},
     };
     for (const auto& c : cases) {
         const clitest::TRun run = Vx5h("configure '" + c.image + "'");
