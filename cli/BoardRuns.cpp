@@ -309,8 +309,8 @@ bool TBoardRuns::WriteJunit() const
     text += "</testsuites>\n";
     // Written as a dump is: whole or not at all, through no link another user planted.
     std::string reason;
-    const bool written = memory::WriteDumpFile(m_Junit, reinterpret_cast<const std::uint8_t*>(text.data()),
-                             text.size(), false, &reason)
+    const bool written = memory::WriteDumpFile(
+                             m_Junit, reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), false, &reason)
         == memory::TDumpStatus::Ok;
     if (!written)
         std::fprintf(stderr, "vx5h: --junit %s: %s\n", m_Junit.c_str(), reason.c_str());

@@ -61,8 +61,8 @@ void AddSdCommand(CLI::App& app, TContext& context)
         if (!outcome.success)
             Fail(exitcode::REFUSED, "sd: no SD card answers; is one in the slot?");
         if (*json)
-            std::printf("%s\n",
-                JsonText({{"csd", Lines(csd)}, {"file_system", fileSystem}, {"cid", Lines(cid)}}).c_str());
+            std::printf(
+                "%s\n", JsonText({{"csd", Lines(csd)}, {"file_system", fileSystem}, {"cid", Lines(cid)}}).c_str());
         else
             std::printf("CSD\n%sFile system: %s\nCID\n%s", Joined(Lines(csd)).c_str(), fileSystem.c_str(),
                 Joined(Lines(cid)).c_str());

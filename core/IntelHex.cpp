@@ -106,7 +106,10 @@ struct TRecord {
 // after them, faults found in the text itself (not in what the records say).
 class TRecordReader {
 public:
-    enum class TNext { Record, Fault };
+    enum class TNext {
+        Record,
+        Fault
+    };
 
     explicit TRecordReader(std::FILE* text)
         : m_Lines(text)
@@ -310,9 +313,9 @@ std::uint64_t LineThatGave(std::FILE* text, long start, std::uint64_t address)
 TDecodeResult Overlap(std::FILE* text, long start, const TRecord& later, std::uint64_t address)
 {
     const std::uint64_t earlier = LineThatGave(text, start, address);
-    const std::string lines = earlier ? "the records on lines " + std::to_string(earlier) + " and "
-            + std::to_string(later.line) + " overlap"
-                                      : "the record on line " + std::to_string(later.line) + " overlaps an earlier one";
+    const std::string lines = earlier
+        ? "the records on lines " + std::to_string(earlier) + " and " + std::to_string(later.line) + " overlap"
+        : "the record on line " + std::to_string(later.line) + " overlaps an earlier one";
     return Fault(later.offset, lines + ": both give the byte at " + HexAddress(address));
 }
 

@@ -172,8 +172,8 @@ TLoadStatus TMemoryFileReader::RefuseOddText()
     std::uint64_t at = 0;
     std::rewind(m_File.get());
     while (at < m_FileSize) {
-        const auto n = std::fread(piece, 1, static_cast<std::size_t>(std::min<std::uint64_t>(sizeof piece, m_FileSize - at)),
-            m_File.get());
+        const auto n = std::fread(
+            piece, 1, static_cast<std::size_t>(std::min<std::uint64_t>(sizeof piece, m_FileSize - at)), m_File.get());
         if (n == 0)
             break;
         for (std::size_t i = 0; i < n; ++i)

@@ -80,7 +80,8 @@ std::string UnknownMemoryText(std::string_view name)
     std::string names;
     for (int position = 0; position < MEMORY_LIST_COUNT; ++position)
         names += std::string(position ? ", " : "") + MemoryTypeName(MemoryTypeOfPosition(position));
-    return "'" + std::string(name) + "' is not a memory of the board; it is one of " + names + " (in any case, with or without the hyphen)";
+    return "'" + std::string(name) + "' is not a memory of the board; it is one of " + names
+        + " (in any case, with or without the hyphen)";
 }
 
 bool IsErasable(std::uint8_t memoryType)

@@ -98,8 +98,8 @@ std::string XmlText(const std::string& text)
     std::string out;
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const char c = utf8[i];
-        const auto* reference = std::find_if(
-            std::begin(REFERENCES), std::end(REFERENCES), [c](const auto& r) { return r.first == c; });
+        const auto* reference
+            = std::find_if(std::begin(REFERENCES), std::end(REFERENCES), [c](const auto& r) { return r.first == c; });
         // No other control character, and neither U+FFFE nor U+FFFF, is a character of XML
         // at all, not even as a reference: they are escaped as bytes that are not UTF-8 are.
         const bool nonCharacter = utf8.compare(i, 2, "\xEF\xBF") == 0 && i + 2 < utf8.size()
@@ -167,12 +167,14 @@ std::string JsonReport(const TReport& r)
 
 std::string JunitReport(const TReport& r)
 {
-    const std::string counts = Format("tests=\"%u\" failures=\"%d\" errors=\"%d\" time=\"%s\"",
-        static_cast<unsigned>(r.tests.size()), r.Count(Outcome::Fail), r.Count(Outcome::Error), Seconds(r.seconds).c_str());
+    const std::string counts
+        = Format("tests=\"%u\" failures=\"%d\" errors=\"%d\" time=\"%s\"", static_cast<unsigned>(r.tests.size()),
+            r.Count(Outcome::Fail), r.Count(Outcome::Error), Seconds(r.seconds).c_str());
     // The schema CI tools read JUnit files by has no skipped count for the root.
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"vx5h selftest\" " + counts
         + ">\n  <testsuite name=\"" + XmlText("vx5h selftest: " + r.board + " (" + Mode(r) + ")") + "\" " + counts
-        + Format(" skipped=\"%d\"", r.Count(Outcome::Skip)) + " hostname=\"" + XmlText(r.host) + "\" timestamp=\"" + XmlText(r.started) + "\">\n    <properties>\n";
+        + Format(" skipped=\"%d\"", r.Count(Outcome::Skip)) + " hostname=\"" + XmlText(r.host) + "\" timestamp=\""
+        + XmlText(r.started) + "\">\n    <properties>\n";
     for (const auto& [name, value] : {std::pair<const char*, std::string>{"board", r.board}, {"cable", CableText(r)},
              {"version", r.version}, {"options", OptionsText(r)}, {"result", RunResultName(r.Result())}})
         out += "      <property name=\"" + std::string(name) + "\" value=\"" + XmlText(value) + "\"/>\n";
@@ -185,7 +187,8 @@ std::string JunitReport(const TReport& r)
             body += "\n" + d;
         if (t.outcome == Outcome::Fail || t.outcome == Outcome::Error) {
             const char* tag = t.outcome == Outcome::Fail ? "failure" : "error";
-            out += std::string("      <") + tag + " message=\"" + XmlText(t.message) + "\">" + XmlText(body) + "</" + tag + ">\n";
+            out += std::string("      <") + tag + " message=\"" + XmlText(t.message) + "\">" + XmlText(body) + "</"
+                + tag + ">\n";
         } else if (t.outcome == Outcome::Skip) {
             out += "      <skipped message=\"" + XmlText(t.message) + "\"/>\n";
         } else {
