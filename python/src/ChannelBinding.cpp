@@ -145,8 +145,8 @@ void AddChannels(py::module_& module, py::class_<TSession, TSessionPtr>& board)
         "A character channel of the board. Its receiver is switched on at the first use and stays on until the "
         "board is closed, so that what answers a write is not lost.");
     channel.def("read", &ReadWithin, py::arg("timeout") = 0.0,
-        "The bytes that have arrived, waiting up to `timeout` seconds for the first of them (0: only what is "
-        "there). b'' when nothing came.");
+        "The bytes that have arrived, waiting up to `timeout` seconds (0 to threading.TIMEOUT_MAX) for the first "
+        "of them (0: only what is there). b'' when nothing came.");
 
     py::class_<TIrReceiver, TChannel>(module, "IrReceiver",
         "The IR receiver: the remote's scan codes, one byte each. Iterating yields each code as an int as it "
@@ -165,7 +165,8 @@ void AddChannels(py::module_& module, py::class_<TSession, TSessionPtr>& board)
     py::class_<TRs232Port, TChannel>(
         module, "Rs232Port", "The RS232 port. Iterating yields the bytes as they arrive, until Ctrl-C or a break.")
         .def("write", &Write, py::arg("data"),
-            "Sends bytes-like data, or text as Latin-1 characters (others raise ValueError), exactly as given.")
+            "Sends bytes-like data, or text as Latin-1 characters (others raise ValueError), exactly as given and "
+            "all of it, however long; Ctrl-C and close() stop it between two pieces.")
         .def("__iter__", [](py::object self) { return self; })
         .def("__next__", [](TRs232Port& self) { return py::bytes(NextArrival(self)); });
 

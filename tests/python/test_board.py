@@ -303,3 +303,18 @@ def test_every_board_of_a_process_keeps_its_transcript(sim, own_boards, tmp_path
     (beside, events), = runs(tmp_path / "link-2.jsonl")
     assert beside["cable"] == "sim-2" and any(event["ev"] == "open" for event in events)
     assert sorted(os.listdir(tmp_path)) == ["link-2.jsonl", "link.jsonl"]
+
+
+def test_a_transcript_cut_at_its_limit_is_continued_beside_it(sim, own_boards, tmp_path, monkeypatch):
+    transcript = tmp_path / "link.jsonl"
+    monkeypatch.setenv("VX5H_TRACE", str(transcript))
+    monkeypatch.setenv("VX5H_TRACE_LIMIT", "4k")
+    with vx5h.Board(cable="sim") as board:
+        for _ in range(100):
+            board.leds = 1
+    with vx5h.Board(cable="sim") as board:
+        board.leds = 2
+    (_, events), = runs(transcript)
+    assert events[-1]["ev"] == "cut", "nothing follows the note that the file was cut"
+    (header, events), = runs(tmp_path / "link-2.jsonl")
+    assert header["limit"] == 4096 and any(event.get("ev") == "open" for event in events)
