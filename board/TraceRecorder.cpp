@@ -43,6 +43,19 @@ TTraceRecorder::TTraceRecorder(std::FILE* file, const trace::THeader& header, co
     , m_StartUs(Now())
 {
     std::lock_guard guard(m_Lock);
+    WriteHeader(header);
+}
+
+void TTraceRecorder::Restart(const trace::THeader& header)
+{
+    std::lock_guard guard(m_Lock);
+    m_StartUs = Now();
+    m_Scanner = {};
+    WriteHeader(header);
+}
+
+void TTraceRecorder::WriteHeader(const trace::THeader& header)
+{
     m_Line = "{\"vx5h_trace\":" + std::to_string(trace::FORMAT_VERSION) + ",\"program\":";
     AppendText(header.program);
     m_Line += ",\"version\":";
@@ -51,8 +64,8 @@ TTraceRecorder::TTraceRecorder(std::FILE* file, const trace::THeader& header, co
     AppendText(header.platform);
     m_Line += ",\"cable\":";
     AppendText(header.cable);
-    m_Line += options.keepData ? ",\"data\":\"whole\"" : ",\"data\":\"elided\"";
-    m_Line += ",\"limit\":" + std::to_string(options.limitBytes);
+    m_Line += m_Options.keepData ? ",\"data\":\"whole\"" : ",\"data\":\"elided\"";
+    m_Line += ",\"limit\":" + std::to_string(m_Options.limitBytes);
     End();
 }
 

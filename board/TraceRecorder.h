@@ -55,6 +55,10 @@ public:
     // The clock of the events: pass what Now() said when an operation began.
     static std::uint64_t Now();
 
+    // Starts the transcript of another run in the same file, after what is there: its
+    // header, and times counted from now. The size limit holds for the whole file.
+    void Restart(const trace::THeader& header);
+
     void Opened(bool ok, const std::string& description, std::int32_t errorCode, const std::string& reason,
         std::uint64_t startUs);
     void Closed();
@@ -87,6 +91,7 @@ private:
         std::uint32_t m_DataLeft = 0;
     };
 
+    void WriteHeader(const trace::THeader& header);
     void Begin(const char* event, std::uint64_t startUs);
     void AppendBytes(const std::uint8_t* bytes, std::size_t count, std::size_t gapAt, std::size_t gapLen);
     void AppendText(const std::string& text);

@@ -5,6 +5,7 @@
 #include <pybind11/pybind11.h>
 
 #include <memory>
+#include <string>
 
 // The module's parts, each adding its classes and functions to the module.
 namespace pyvx5h {
@@ -22,5 +23,10 @@ pybind11::handle NamedTuple(pybind11::module_& module, const char* name, const c
 
 // An integer argument checked against its range, with a message that names it.
 std::uint32_t InRange(long long value, long long maximum, const char* name);
+
+// A str argument as UTF-8; ValueError, naming the argument, for one that holds a lone
+// surrogate, which is no text (Python makes them of bytes that are not UTF-8, in file
+// names and the like).
+std::string TextOf(pybind11::handle text, const char* name);
 
 } // namespace pyvx5h

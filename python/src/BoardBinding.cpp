@@ -29,34 +29,39 @@ struct TResultTypes {
 };
 TResultTypes g_Types;
 
-std::uint32_t Seg7WordOf(const std::variant<long long, std::string>& digits)
+// An int, or a str argument (TextOf).
+using TNumberOrText = std::variant<long long, py::str>;
+
+std::uint32_t Seg7WordOf(const TNumberOrText& digits)
 {
     if (const auto* number = std::get_if<long long>(&digits))
         return InRange(*number, SEG7_MAXIMUM, "seg7");
     seg7::TDigits parsed{};
-    const std::string problem = seg7::DigitsOfText(std::get<std::string>(digits), parsed);
+    const std::string problem = seg7::DigitsOfText(TextOf(std::get<py::str>(digits), "seg7"), parsed);
     if (!problem.empty())
         throw py::value_error("seg7: " + problem);
     return seg7::Seg7Word(parsed);
 }
 
-int PatternOf(const std::variant<long long, std::string>& pattern)
+int PatternOf(const TNumberOrText& pattern)
 {
     if (const auto* number = std::get_if<long long>(&pattern))
         return static_cast<int>(InRange(*number, vga::PATTERN_COUNT - 1, "pattern"));
-    const int index = vga::FindPattern(std::get<std::string>(pattern));
+    const std::string name = TextOf(std::get<py::str>(pattern), "pattern");
+    const int index = vga::FindPattern(name);
     if (index < 0)
-        throw py::value_error("pattern: '" + std::get<std::string>(pattern)
-            + "' is neither a pattern's name nor its number; vx5h.VGA_PATTERNS lists them");
+        throw py::value_error(
+            "pattern: '" + name + "' is neither a pattern's name nor its number; vx5h.VGA_PATTERNS lists them");
     return index;
 }
 
 std::string LcdLine(const py::str& line, const char* name)
 {
+    std::string text = TextOf(line, name);
     if (py::len(line) > static_cast<std::size_t>(lcd::LINE_CHARS))
-        throw py::value_error(std::string(name) + ": '" + line.cast<std::string>() + "' is longer than the LCD's "
+        throw py::value_error(std::string(name) + ": '" + text + "' is longer than the LCD's "
             + std::to_string(lcd::LINE_CHARS) + " characters");
-    return line.cast<std::string>();
+    return text;
 }
 
 py::object Info(TSession& session)
@@ -88,7 +93,7 @@ void SetLed(TSession& session, long long index, bool on)
     });
 }
 
-void SetSeg7(TSession& session, const std::variant<long long, std::string>& digits)
+void SetSeg7(TSession& session, const TNumberOrText& digits)
 {
     const std::uint32_t word = Seg7WordOf(digits);
     session.Run([&](TBoard& board) {
@@ -120,7 +125,7 @@ void Lcd(TSession& session, const py::str& line0, const py::str& line1)
     });
 }
 
-void Vga(TSession& session, const std::variant<long long, std::string>& pattern)
+void Vga(TSession& session, const TNumberOrText& pattern)
 {
     const int index = PatternOf(pattern);
     session.Run([&](TBoard& board) {
@@ -200,8 +205,8 @@ void AddBoard(py::module_& module, py::class_<TSession, TSessionPtr>& board)
         "and transceiver pairs as masks, and the failing pins, one a line.");
     module.attr("VGA_PATTERNS") = py::tuple(py::cast(PatternNames()));
 
-    board.def(py::init([](std::optional<std::string> cable, bool configure) {
-        return std::make_shared<TSession>(cable.value_or(""), configure);
+    board.def(py::init([](const std::optional<py::str>& cable, bool configure) {
+        return std::make_shared<TSession>(cable ? TextOf(*cable, "cable") : "", configure);
     }),
         py::arg("cable") = py::none(), py::arg("configure") = true,
         "Connects to a board as the control panel does: the link is opened, the board's name asked, and when "

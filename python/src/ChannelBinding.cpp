@@ -23,6 +23,8 @@ using Clock = std::chrono::steady_clock;
 constexpr auto POLL_PERIOD = std::chrono::milliseconds(20);
 // A waiting iteration asks for this long at a time, then looks for Ctrl-C and goes on.
 constexpr double ITERATION_WAIT_S = 1.0;
+// The bytes of a write sent between two looks for Ctrl-C and close().
+constexpr std::size_t WRITE_PIECE = 32 * protocol::CHANNEL_CHUNK;
 
 struct TChannel {
     TSessionPtr session;
@@ -58,19 +60,32 @@ std::string ReadWaiting(TChannel& port)
     return bytes;
 }
 
+// `seconds` from now, or the clock's end where that lies beyond it.
+Clock::time_point DeadlineAfter(double seconds)
+{
+    const auto now = Clock::now();
+    const std::chrono::duration<double> left = Clock::time_point::max() - now;
+    if (seconds >= left.count())
+        return Clock::time_point::max();
+    return now + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
 py::bytes ReadWithin(TChannel& port, double timeout)
 {
-    if (!std::isfinite(timeout) || timeout < 0)
-        throw py::value_error("timeout must be a finite number of seconds, 0 or more");
-    const auto deadline
-        = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeout));
+    // The longest wait Python's own waits take (threading.TIMEOUT_MAX); a longer one
+    // would be cut short by the clock's arithmetic, not waited.
+    constexpr double LONGEST_S = static_cast<double>(PY_TIMEOUT_MAX / 1000000);
+    if (!std::isfinite(timeout) || timeout < 0 || timeout > LONGEST_S)
+        throw py::value_error("timeout must be a finite number of seconds, 0 to "
+            + std::to_string(PY_TIMEOUT_MAX / 1000000) + " (threading.TIMEOUT_MAX)");
+    const auto deadline = DeadlineAfter(timeout);
     for (;;) {
         const std::string bytes = ReadWaiting(port);
         const auto now = Clock::now();
         if (!bytes.empty() || now >= deadline)
             return py::bytes(bytes);
         {
-            py::gil_scoped_release release;
+            const TGilRelease release;
             std::this_thread::sleep_for(std::min<Clock::duration>(POLL_PERIOD, deadline - now));
         }
         if (PyErr_CheckSignals() != 0)
@@ -88,29 +103,39 @@ std::string NextArrival(TChannel& port)
     }
 }
 
+// Sends all of `size` bytes, in pieces between which Ctrl-C and close() stop it as they
+// stop a transfer: a write may be longer than any one call to the board takes.
+void SendAll(TRs232Port& port, const std::uint8_t* data, std::size_t size)
+{
+    TPyProgress stop(*port.session, py::none());
+    port.session->Run([&](TBoard& board) {
+        port.session->EnsureReception(port.channel);
+        for (std::size_t sent = 0; sent < size && !stop.AbortRequested();) {
+            const std::size_t piece = std::min<std::size_t>(WRITE_PIECE, size - sent);
+            bool accepted = false;
+            const bool exchanged
+                = board.ChannelWrite(accepted, port.channel, static_cast<std::int32_t>(piece), data + sent);
+            port.session->Check(exchanged, accepted, port.what);
+            sent += piece;
+        }
+    });
+    stop.RaiseIfStopped();
+}
+
 void Write(TRs232Port& port, const py::handle data)
 {
-    std::vector<std::uint8_t> bytes;
     if (py::isinstance<py::str>(data)) {
-        const std::string text = data.cast<std::string>();
+        const std::string text = TextOf(data, "data");
         const std::string unsendable = rs232::UnsendableText(text);
         if (!unsendable.empty())
             throw py::value_error(unsendable);
-        bytes = rs232::SendBytes(text);
+        std::vector<std::uint8_t> bytes = rs232::SendBytes(text);
         bytes.pop_back(); // the page's terminating NUL: a script sends what it writes
-    } else {
-        const TInputBytes input(data);
-        bytes.assign(input.Data(), input.Data() + input.Size());
+        SendAll(port, bytes.data(), bytes.size());
+        return;
     }
-    port.session->Run([&](TBoard& board) {
-        port.session->EnsureReception(port.channel);
-        if (bytes.empty())
-            return;
-        bool accepted = false;
-        const bool exchanged
-            = board.ChannelWrite(accepted, port.channel, static_cast<std::int32_t>(bytes.size()), bytes.data());
-        port.session->Check(exchanged, accepted, port.what);
-    });
+    const TInputBytes input(data);
+    SendAll(port, input.Data(), input.Size());
 }
 
 } // namespace
@@ -121,8 +146,8 @@ void AddChannels(py::module_& module, py::class_<TSession, TSessionPtr>& board)
         "A character channel of the board. Its receiver is switched on at the first use and stays on until the "
         "board is closed, so that what answers a write is not lost.");
     channel.def("read", &ReadWithin, py::arg("timeout") = 0.0,
-        "The bytes that have arrived, waiting up to `timeout` seconds for the first of them (0: only what is "
-        "there). b'' when nothing came.");
+        "The bytes that have arrived, waiting up to `timeout` seconds (0 to threading.TIMEOUT_MAX) for the first "
+        "of them (0: only what is there). b'' when nothing came.");
 
     py::class_<TIrReceiver, TChannel>(module, "IrReceiver",
         "The IR receiver: the remote's scan codes, one byte each. Iterating yields each code as an int as it "
@@ -141,7 +166,8 @@ void AddChannels(py::module_& module, py::class_<TSession, TSessionPtr>& board)
     py::class_<TRs232Port, TChannel>(
         module, "Rs232Port", "The RS232 port. Iterating yields the bytes as they arrive, until Ctrl-C or a break.")
         .def("write", &Write, py::arg("data"),
-            "Sends bytes-like data, or text as Latin-1 characters (others raise ValueError), exactly as given.")
+            "Sends bytes-like data, or text as Latin-1 characters (others raise ValueError), exactly as given and "
+            "all of it, however long; Ctrl-C and close() stop it between two pieces.")
         .def("__iter__", [](py::object self) { return self; })
         .def("__next__", [](TRs232Port& self) { return py::bytes(NextArrival(self)); });
 

@@ -72,7 +72,14 @@ std::string NotErasedText(const TMemory& memory, const memory::TRangeResult& res
         + words + "): programming only clears bits, so erase() it first";
 }
 
-std::filesystem::path AbsolutePath(const std::filesystem::path& path) { return std::filesystem::absolute(path); }
+std::filesystem::path AbsolutePath(const std::filesystem::path& path)
+{
+    // A path that has no absolute form (an empty one) is left for the open to refuse, with
+    // the system's reason, as any other file that cannot be had.
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute;
+}
 
 void ReadInto(TMemory& memory, const TRange& range, std::uint8_t* dest, const py::object& progress)
 {

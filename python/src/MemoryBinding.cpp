@@ -107,8 +107,9 @@ void SetItem(TMemory& memory, const py::handle key, const py::handle value)
     WriteFrom(memory, {index, 1}, &byte, py::none());
 }
 
-TMemory MemoryNamed(const TSessionPtr& session, const std::string& name)
+TMemory MemoryNamed(const TSessionPtr& session, const py::str& text)
 {
+    const std::string name = TextOf(text, "name");
     const auto type = memory::FindMemoryType(name);
     if (!type)
         throw py::value_error(memory::UnknownMemoryText(name));

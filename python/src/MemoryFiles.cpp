@@ -71,6 +71,10 @@ void OpenPlanned(memory::TMemoryFileReader& reader, const TMemory& memory, const
         status = reader.Plan(!length, wanted.length, room.length);
     if (status != memory::TLoadStatus::Ok)
         FailLoad(status, path, reader);
+    // An empty file, or one that says it is (a /proc file), holds no bytes to compare or
+    // to write: passing it as "same, 0 bytes" would hide that the wrong file was named.
+    if (!length && reader.Count() == 0)
+        throw py::value_error(Quoted(path) + " is empty");
 }
 
 // A HEX file is read through once before the first packet, so that bad text changes
@@ -95,7 +99,7 @@ void Dump(TMemory& memory, const fs::path& file, long long offset, std::optional
     TPyProgress watch(*memory.session, progress);
     memory::TDumpFileWriter writer;
     {
-        py::gil_scoped_release release;
+        const TGilRelease release;
         if (writer.Begin(path, memory::IsHexFileName(path)) != memory::TDumpStatus::Ok)
             throw TFileError("cannot create " + Quoted(file) + ": " + writer.Reason());
     }
@@ -105,7 +109,7 @@ void Dump(TMemory& memory, const fs::path& file, long long offset, std::optional
         return memory::ReadRangeWithProgress(
             board, watch, memory.type, range.offset, range.length, sink, protocol::MEMORY_READ_CHUNK);
     });
-    py::gil_scoped_release release;
+    const TGilRelease release;
     if (result.dataFailed || writer.Commit() != memory::TDumpStatus::Ok)
         throw TFileError("writing " + Quoted(file) + " failed: " + writer.Reason());
 }
@@ -116,7 +120,7 @@ std::uint32_t Load(TMemory& memory, const fs::path& file, long long offset, std:
     const fs::path path = AbsolutePath(file);
     memory::TMemoryFileReader reader;
     {
-        py::gil_scoped_release release;
+        const TGilRelease release;
         CheckHexText(memory, path, offset, length);
         OpenPlanned(reader, memory, path, offset, length);
     }
@@ -130,7 +134,7 @@ std::uint32_t Load(TMemory& memory, const fs::path& file, long long offset, std:
         FailLoad(source.Status(), path, reader);
     memory::TMemoryFileReader again;
     {
-        py::gil_scoped_release release;
+        const TGilRelease release;
         OpenPlanned(again, memory, path, offset, length);
     }
     memory::TFileSource written(again);
@@ -152,7 +156,7 @@ TVerifyOutcome VerifyFile(TMemory& memory, const fs::path& file, long long offse
     const fs::path path = AbsolutePath(file);
     memory::TMemoryFileReader reader;
     {
-        py::gil_scoped_release release;
+        const TGilRelease release;
         OpenPlanned(reader, memory, path, offset, length);
     }
     const TRange range{static_cast<std::uint32_t>(offset), reader.Count()};

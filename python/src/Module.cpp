@@ -34,11 +34,28 @@ std::uint32_t InRange(long long value, long long maximum, const char* name)
     return static_cast<std::uint32_t>(value);
 }
 
+std::string TextOf(py::handle text, const char* name)
+{
+    Py_ssize_t size = 0;
+    if (const char* utf8 = PyUnicode_AsUTF8AndSize(text.ptr(), &size))
+        return std::string(utf8, static_cast<std::size_t>(size));
+    PyErr_Clear();
+    const Py_ssize_t length = PyUnicode_GetLength(text.ptr());
+    Py_ssize_t at = 0;
+    while (at < length && !Py_UNICODE_IS_SURROGATE(PyUnicode_ReadChar(text.ptr(), at)))
+        ++at;
+    char why[64] = "it has no UTF-8 form";
+    if (at < length)
+        std::snprintf(why, sizeof why, "character %zd, U+%04X, is a lone surrogate", at + 1,
+            static_cast<unsigned>(PyUnicode_ReadChar(text.ptr(), at)));
+    throw py::value_error(std::string(name) + ": " + py::repr(text).cast<std::string>() + " is no text: " + why);
+}
+
 namespace {
 
 std::vector<std::string> Boards()
 {
-    py::gil_scoped_release release;
+    const TGilRelease release;
     return cables::KnownCables();
 }
 
@@ -55,6 +72,7 @@ PYBIND11_MODULE(_vx5h, module)
     const py::object ownName = module.attr("__name__");
     module.attr("__name__") = "vx5h";
     RememberMainThread();
+    WatchInterpreterExit(module);
     // A script has no use for the bell that marks a garbled reply: it gets an exception.
     platform::SetBeepHandler([] {});
     AddErrors(module);

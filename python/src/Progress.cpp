@@ -47,7 +47,10 @@ bool TPyProgress::AbortRequested()
         && (!m_Called || m_Done == m_Total || platform::TicksSince(m_LastCall) >= CALLBACK_PERIOD_MS);
     // Ctrl-C reaches the main thread only, and is asked there after every packet.
     if (m_OnMainThread || callbackDue) {
-        py::gil_scoped_acquire acquire;
+        const TGilAcquire acquire;
+        // An exiting interpreter stops the work: the process ends once no thread is in it.
+        if (!acquire.Held())
+            return true;
         if (m_OnMainThread && PyErr_CheckSignals() != 0) {
             m_Error.emplace();
             return true;
@@ -55,6 +58,8 @@ bool TPyProgress::AbortRequested()
         if (callbackDue && !CallPython())
             return true;
     }
+    if (InterpreterExiting())
+        return true;
     // Closed by another thread, or by the callable itself.
     m_Closed = m_Session.Stopping() || m_Session.Closed();
     return m_Closed;

@@ -2,6 +2,7 @@
 #include "Bindings.h"
 #include "Progress.h"
 
+#include "core/ConnectSequence.h"
 #include "core/FileAccess.h"
 #include "core/selftest/Report.h"
 #include "core/selftest/SelfTest.h"
@@ -27,7 +28,7 @@ std::vector<std::string> NamesOf(const py::object& names, const char* argument)
     if (names.is_none())
         return list;
     if (py::isinstance<py::str>(names)) {
-        std::string text = names.cast<std::string>();
+        const std::string text = TextOf(names, argument);
         for (std::size_t start = 0, comma; start <= text.size(); start = comma + 1) {
             comma = std::min(text.find(',', start), text.size());
             if (comma > start)
@@ -35,11 +36,14 @@ std::vector<std::string> NamesOf(const py::object& names, const char* argument)
         }
         return list;
     }
-    try {
-        return names.cast<std::vector<std::string>>();
-    } catch (const py::cast_error&) {
+    if (!py::isinstance<py::sequence>(names))
         throw py::type_error(std::string(argument) + " must be test or group names: a list of str, or one str");
+    for (const py::handle name : names) {
+        if (!py::isinstance<py::str>(name))
+            throw py::type_error(std::string(argument) + " must be test or group names: a list of str, or one str");
+        list.push_back(TextOf(name, argument));
     }
+    return list;
 }
 
 bool LinkLost(const selftest::TReport& report)
@@ -51,7 +55,7 @@ bool LinkLost(const selftest::TReport& report)
 void WriteJunit(const selftest::TReport& report, const std::filesystem::path& path)
 {
     const std::string text = selftest::JunitReport(report);
-    py::gil_scoped_release release;
+    const TGilRelease release;
     memory::TFilePtr file(memory::OpenFile(path, "wb"));
     bool written = file && std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
     const int error = errno;
@@ -87,10 +91,11 @@ selftest::TReport Run(
         selftest::TBoardAccess access(board);
         selftest::TNobody nobody;
         selftest::TReport result = selftest::Run(access, nobody, options, {}, [&] { return stop.AbortRequested(); });
+        // What vx5h's report says of where it comes from.
         result.board = board.LinkDescription();
-        // The report names the cable it was asked for and the module's version, as vx5h
-        // selftest's does; a lab's reports of many boards are told apart by them.
-        result.cable = session->Cable();
+        // The report names the cable it was asked for (or the one the automatic choice took) and
+        // the module's version, as vx5h selftest's does; a lab's reports are told apart by them.
+        result.cable = connection::ChosenCable(session->Cable());
         result.version = VX5H_VERSION;
         return result;
     });

@@ -1,33 +1,19 @@
 #include "Session.h"
 
 #include "core/ConnectSequence.h"
-#include "core/TraceSetup.h"
-
-namespace py = pybind11;
 
 namespace pyvx5h {
-
-namespace {
-
-// A transcript of the link where VX5H_TRACE asks for one, as the panel and vx5h record.
-std::shared_ptr<TTraceRecorder> StartTrace(const std::string& cable)
-{
-    std::string error;
-    std::shared_ptr<TTraceRecorder> recorder = trace::StartRecording("python", {{}, false, cable}, error);
-    if (!error.empty())
-        throw TFileError("VX5H_TRACE: " + error);
-    return recorder;
-}
-
-} // namespace
 
 TSession::TSession(std::string cable, bool configure)
     : m_Cable(std::move(cable))
 {
     connection::TConnectOutcome outcome;
     {
-        py::gil_scoped_release release;
-        outcome = connection::ConnectBoard({m_Cable, configure, {}, [this] { return StartTrace(m_Cable); }, {}});
+        const TGilRelease release;
+        // A transcript of the link where VX5H_TRACE asks for one, as the panel and vx5h
+        // record; a failed connect gives it back at once.
+        outcome
+            = connection::ConnectBoard({m_Cable, configure, {}, [this] { return m_Transcript.Start(m_Cable); }, {}});
     }
     if (!outcome.board)
         throw TLinkError(
@@ -40,15 +26,18 @@ TSession::~TSession() { m_Board->Disconnect(); }
 void TSession::Close()
 {
     m_Stopping = true;
-    {
-        py::gil_scoped_release release;
-        std::lock_guard guard(m_Lock);
+    try {
+        const TGilRelease release;
+        const TSessionGuard guard(m_Lock, Name());
         for (std::uint8_t channel = 0; channel < m_Reception.size(); ++channel) {
             bool accepted = false;
             if (m_Reception[channel] && !m_Closed)
                 m_Board->ChannelEnable(accepted, channel, 0);
         }
         Drop();
+    } catch (const TWaitCycle&) {
+        m_Stopping = false;
+        throw;
     }
     m_Stopping = false;
 }
@@ -56,9 +45,12 @@ void TSession::Close()
 void TSession::Drop()
 {
     m_Board->Disconnect();
+    m_Transcript.Release();
     m_Reception = {};
     m_Closed = true;
 }
+
+std::string TSession::Name() const { return m_Cable.empty() ? "the board" : "board '" + m_Cable + "'"; }
 
 void TSession::LinkLost(const std::string& message)
 {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "Errors.h"
+#include "Gil.h"
+#include "SessionLock.h"
+#include "Transcripts.h"
 
 #include "board/Board.h"
 
@@ -10,7 +13,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 
 // One board of a Python program: the connected TBoard, and the rules that let several
@@ -18,7 +20,7 @@
 // second board in another thread or a GUI runs meanwhile; this session's own lock, taken
 // only after the GIL is released (never the other way round), keeps two threads from
 // interleaving the work of one board. The lock is recursive: a progress callable may use
-// the board between two packets of the transfer that called it.
+// the board between two packets of the transfer that called it (TSessionLock).
 //
 // A closed session keeps its TBoard, disconnected, for as long as it lives: a transfer
 // further up the same thread may still hold it when a nested call closes the board.
@@ -45,8 +47,8 @@ public:
     // TLinkError when the board is closed. Called with the GIL.
     template<typename Work> auto Run(Work&& work) -> decltype(work(std::declval<TBoard&>()))
     {
-        pybind11::gil_scoped_release release;
-        std::lock_guard guard(m_Lock);
+        const TGilRelease release;
+        const TSessionGuard guard(m_Lock, Name());
         if (m_Closed)
             throw TLinkError("the board is closed");
         return work(*m_Board);
@@ -75,8 +77,11 @@ public:
 
 private:
     void Drop();
+    // "board 'sim-2'", for messages about the board as a whole.
+    std::string Name() const;
 
-    std::recursive_mutex m_Lock;
+    TSessionLock m_Lock;
+    TTranscriptLease m_Transcript; // before the board, which records into it
     std::unique_ptr<TBoard> m_Board;
     std::string m_Cable;
     std::atomic<bool> m_Closed{false};

@@ -8,7 +8,7 @@ from simulator import Simulator
 
 @pytest.fixture(scope="session", autouse=True)
 def sim():
-    simulator = Simulator()
+    simulator = Simulator(boards=2)
     os.environ["VX5H_SIM_SOCKET"] = simulator.socket
     yield simulator
     simulator.quit()

@@ -13,8 +13,8 @@ IMAGE = os.path.join(BIN, "VX5h_260_ControlPanel.sof")
 
 class Simulator:
     """A `vx5h-board-sim --daemon` on a socket in a fresh folder, serving `boards` boards
-    (sim, sim-2 ...). A program reaches it through VX5H_SIM_SOCKET; `env` is an environment
-    that names it."""
+    (sim, sim-2, ...). A program reaches it through VX5H_SIM_SOCKET; `env` is an
+    environment that names it."""
 
     def __init__(self, configured=True, boards=1):
         self.folder = tempfile.mkdtemp(prefix="vx5h-py-")
@@ -24,16 +24,19 @@ class Simulator:
         deadline = time.monotonic() + 3
         while not os.path.exists(self.socket) and time.monotonic() < deadline:
             time.sleep(0.01)
-        if configured:
-            self.ctl("configure", IMAGE)
+        for board in range(1, boards + 1 if configured else 1):
+            self.ctl("configure", IMAGE, board=board)
 
-    def ctl(self, *words):
-        done = subprocess.run([SIM, "ctl", *map(str, words)], env=self.env, capture_output=True, text=True, timeout=30)
+    def ctl(self, *words, board=1):
+        """`ctl` of the first board, or of board `board` (2: sim-2)."""
+        which = [] if board == 1 else ["--board", f"sim-{board}"]
+        done = subprocess.run([SIM, "ctl", *which, *map(str, words)], env=self.env, capture_output=True, text=True,
+                              timeout=30)
         assert done.returncode == 0, f"ctl {' '.join(map(str, words))}: {done.stderr}"
         return done.stdout
 
-    def state(self):
-        return json.loads(self.ctl("state"))
+    def state(self, board=1):
+        return json.loads(self.ctl("state", board=board))
 
     def memory(self, name, address, length):
         """Bytes of a memory as the chip holds them, past the firmware."""

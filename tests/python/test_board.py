@@ -1,11 +1,15 @@
 """The board's commands from Python, each checked through the simulator's control."""
 import json
+import mmap
 import os
 import re
+import subprocess
+import threading
 import time
 
 import pytest
 import vx5h
+from simulator import BIN
 
 
 def _set_led_sequence(board):
@@ -98,6 +102,41 @@ def test_channels_receive_with_a_time_budget(board, sim):
     assert sim.state()["ir_enabled"] is False, "closing switches the receivers off"
 
 
+def stopped_by_close(board, work):
+    """Runs `work` in a thread, checks that it is still at it after a moment, and closes
+    the board under it."""
+    outcome = {}
+
+    def run():
+        try:
+            outcome["result"] = work()
+        except vx5h.LinkError as error:
+            outcome["error"] = error
+
+    worker = threading.Thread(target=run, daemon=True)
+    worker.start()
+    worker.join(0.5)
+    running = worker.is_alive()
+    board.close()
+    worker.join(5)
+    assert not worker.is_alive()
+    return running, outcome
+
+
+def test_the_longest_wait_python_knows_is_waited(board):
+    running, outcome = stopped_by_close(board, lambda: board.rs232.read(timeout=threading.TIMEOUT_MAX))
+    assert running, f"returned at once with {outcome}"
+    assert "closed" in str(outcome["error"])
+
+
+def test_rs232_sends_all_of_a_write_beyond_32_bits(board, sim):
+    data = mmap.mmap(-1, (1 << 32) + 3)  # pages never touched cost no memory
+    data[:4] = b"head"
+    running, outcome = stopped_by_close(board, lambda: board.rs232.write(data))
+    assert running, f"returned at once with {outcome}"
+    assert "head\0\0\0\0" in sim.state()["rs232_sent"], "more than the low 32 bits' worth went"
+
+
 @pytest.mark.parametrize(
     "call, error, message",
     [
@@ -119,6 +158,17 @@ def test_channels_receive_with_a_time_budget(board, sim):
         (lambda b: b.rs232.write(["x"]), TypeError, "data must be a bytes-like object"),
         (lambda b: b.ir.read(timeout=-1), ValueError, "timeout must be a finite number"),
         (lambda b: b.ir.read(timeout=float("inf")), ValueError, "timeout must be a finite number"),
+        (lambda b: b.ir.read(timeout=1e18), ValueError, "timeout must be a finite number"),
+        (lambda b: b.rs232.read(timeout=1e300), ValueError, "seconds, 0 to 9223372036"),
+        (lambda b: b.rs232.read(timeout=2**70), ValueError, "seconds, 0 to 9223372036"),
+        (lambda b: b.lcd("\udc80"), ValueError, "line0: '\\udc80' is no text"),
+        (lambda b: b.lcd("ok", "a\ud800"), ValueError, "line1: 'a\\ud800' is no text"),
+        (lambda b: b.rs232.write("\udcff"), ValueError, "data: '\\udcff' is no text"),
+        (lambda b: setattr(b, "seg7", "1\udc80"), ValueError, "seg7: '1\\udc80' is no text"),
+        (lambda b: b.vga("\udc80"), ValueError, "pattern: '\\udc80' is no text"),
+        (lambda b: b.memory("\udc80"), ValueError, "name: '\\udc80' is no text"),
+        (lambda b: b.selftest(only="\udc80"), ValueError, "only: '\\udc80' is no text"),
+        (lambda b: vx5h.Board(cable="\udc80"), ValueError, "cable: '\\udc80' is no text"),
         (lambda b: b.selftest(only="sdram.nothing"), ValueError, "sdram.nothing"),
         (lambda b: b.selftest(skip=[1]), TypeError, "skip must be test or group names"),
     ],
@@ -181,13 +231,13 @@ def test_connecting_configures_a_bare_fpga_and_keeps_the_folder(sim, own_boards,
 
 def test_boards_lists_the_simulator_and_the_vendors_cables(monkeypatch):
     monkeypatch.delenv("QUARTUS_ROOTDIR", raising=False)
-    assert vx5h.boards() == ["sim"]
+    assert vx5h.boards() == ["sim", "sim-2"], "the session's simulator serves two boards"
     fake = os.environ.get("VX5H_FAKE_QUARTUS")
     if not fake or not os.path.isdir(fake):
         pytest.skip("the vendor's stand-in installation is not built")
     monkeypatch.setenv("QUARTUS_ROOTDIR", fake)
     monkeypatch.setenv("FAKE_ATLANTIC", "cable=USB-Blaster on labhost [1-1]")
-    assert vx5h.boards() == ["sim", "USB-Blaster on labhost [1-1]"]
+    assert vx5h.boards() == ["sim", "sim-2", "USB-Blaster on labhost [1-1]"]
 
 
 def test_boards_reads_any_listing_and_runs_nothing_from_a_relative_root(monkeypatch, tmp_path):
@@ -201,11 +251,11 @@ def test_boards_reads_any_listing_and_runs_nothing_from_a_relative_root(monkeypa
     jtagconfig("long", "echo '  2) USB-Blaster [3-1]  '; printf '1) %0100000d\\n' 0")
     monkeypatch.setenv("QUARTUS_ROOTDIR", str(tmp_path / "long"))
     listed = vx5h.boards()
-    assert listed[:2] == ["sim", "USB-Blaster [3-1]"] and set(listed[2]) == {"0"}
+    assert listed[:3] == ["sim", "sim-2", "USB-Blaster [3-1]"] and set(listed[3]) == {"0"}
     jtagconfig("relative", "touch ran; echo '1) USB-Blaster [1-1]'")
     monkeypatch.chdir(tmp_path)
     monkeypatch.setenv("QUARTUS_ROOTDIR", "relative")
-    assert vx5h.boards() == ["sim"]
+    assert vx5h.boards() == ["sim", "sim-2"]
     assert not (tmp_path / "ran").exists(), "a relative QUARTUS_ROOTDIR names whatever folder the program starts in"
 
 
@@ -220,3 +270,55 @@ def test_vx5h_trace_records_the_link_as_the_other_faces_do(sim, own_boards, tmp_
     monkeypatch.setenv("VX5H_TRACE", "/nonexistent/link.jsonl")
     with pytest.raises(OSError, match="VX5H_TRACE: cannot record the link into /nonexistent/link.jsonl"):
         vx5h.Board(cable="sim")
+
+
+def runs(transcript):
+    """The runs of a transcript, each its header and its events; `vx5h trace show` reads
+    it whole."""
+    shown = subprocess.run([os.path.join(BIN, "vx5h"), "trace", "show", str(transcript)], capture_output=True,
+                           text=True, timeout=30)
+    assert shown.returncode == 0, shown.stderr
+    found = []
+    for line in map(json.loads, transcript.read_text().splitlines()):
+        if "vx5h_trace" in line:
+            found.append((line, []))
+        else:
+            found[-1][1].append(line)
+    return found
+
+
+def test_every_board_of_a_process_keeps_its_transcript(sim, own_boards, tmp_path, monkeypatch):
+    transcript = tmp_path / "link.jsonl"
+    monkeypatch.setenv("VX5H_TRACE", str(transcript))
+    board = vx5h.Board(cable="sim")
+    sim.ctl("unplug")
+    with pytest.raises(vx5h.LinkError):
+        board.leds = 1
+    sim.ctl("plug")
+    with vx5h.Board(cable="sim") as again, vx5h.Board(cable="sim-2") as other:
+        again.leds, other.leds = 2, 3
+    with vx5h.Board(cable="sim") as last:
+        last.leds = 4
+
+    first, reconnected, fourth = runs(transcript)
+    assert [header["cable"] for header, _ in (first, reconnected, fourth)] == ["sim", "sim", "sim"]
+    assert any(event["ev"] == "fail" for event in first[1]), "the failure is kept after a reconnect"
+    assert all(any(event["ev"] == "open" for event in events) for _, events in (reconnected, fourth))
+    (beside, events), = runs(tmp_path / "link-2.jsonl")
+    assert beside["cable"] == "sim-2" and any(event["ev"] == "open" for event in events)
+    assert sorted(os.listdir(tmp_path)) == ["link-2.jsonl", "link.jsonl"]
+
+
+def test_a_transcript_cut_at_its_limit_is_continued_beside_it(sim, own_boards, tmp_path, monkeypatch):
+    transcript = tmp_path / "link.jsonl"
+    monkeypatch.setenv("VX5H_TRACE", str(transcript))
+    monkeypatch.setenv("VX5H_TRACE_LIMIT", "4k")
+    with vx5h.Board(cable="sim") as board:
+        for _ in range(100):
+            board.leds = 1
+    with vx5h.Board(cable="sim") as board:
+        board.leds = 2
+    (_, events), = runs(transcript)
+    assert events[-1]["ev"] == "cut", "nothing follows the note that the file was cut"
+    (header, events), = runs(tmp_path / "link-2.jsonl")
+    assert header["limit"] == 4096 and any(event.get("ev") == "open" for event in events)

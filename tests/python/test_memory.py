@@ -133,9 +133,26 @@ def test_a_file_that_does_not_fit_writes_nothing(eeprom, sim, tmp_path, content,
     assert chip(sim, "eeprom") == PATTERN
 
 
-def test_dump_to_a_folder_that_is_not_there(eeprom):
-    with pytest.raises(OSError, match="cannot create '/nonexistent/x.bin': No such file or directory"):
-        eeprom.dump("/nonexistent/x.bin")
+@pytest.mark.parametrize("name", ["empty.bin", "empty.hex", "/proc/self/status"])
+@pytest.mark.parametrize("use", ["load", "verify"])
+def test_a_file_with_nothing_in_it_is_refused(eeprom, sim, tmp_path, name, use):
+    path = tmp_path / name
+    if not name.startswith("/"):
+        path.write_bytes(b"")
+    with pytest.raises(ValueError, match=f"'{path}' is empty"):
+        getattr(eeprom, use)(path)
+    assert chip(sim, "eeprom") == PATTERN
+
+
+@pytest.mark.parametrize("call, message", [
+    (lambda m: m.dump("/nonexistent/x.bin"), "cannot create '/nonexistent/x.bin': No such file or directory"),
+    (lambda m: m.dump(""), "writing '' failed: No such file or directory"),
+    (lambda m: m.load(""), "cannot open '': No such file or directory"),
+    (lambda m: m.verify(""), "cannot open '': No such file or directory"),
+])
+def test_a_file_that_cannot_be_had_is_an_os_error(eeprom, call, message):
+    with pytest.raises(OSError, match=re.escape(message)):
+        call(eeprom)
 
 
 def test_flash_is_read_back_after_programming(board, sim):

@@ -1,11 +1,13 @@
 """What ships with the module besides the board: its type stubs and help, and the pytest
 plugin a lab uses for its own tests."""
 import ast
+import json
 import os
 import pathlib
 import pydoc
 import subprocess
 import sys
+import xml.etree.ElementTree as ElementTree
 
 import vx5h
 
@@ -78,8 +80,11 @@ def test_the_documented_production_test_tells_a_good_board_from_a_bad_one(sim, o
     block = guide.read_text().split("```python\n# test_board_production.py")[1].split("```")[0].partition("\n")[2]
     test = tmp_path / "test_board_production.py"
     test.write_text(block)
-    done = run_pytest(test, "--vx5h-cable", "sim")
+    done = run_pytest(test, "--vx5h-cable", "sim", f"--junitxml={tmp_path / 'board.xml'}")
     assert done.returncode == 0 and "6 passed" in done.stdout, done.stdout + done.stderr
+    assert "warning" not in done.stdout, done.stdout
+    properties = {p.get("name"): p.get("value") for p in ElementTree.parse(tmp_path / "board.xml").iter("property")}
+    assert json.loads(properties["selftest"])["passed"] is True
 
     sim.ctl("mem", "fault", "sdram", "data", 13, 0)
     try:

@@ -1,5 +1,6 @@
 """board.selftest(): the report and its three forms, a fault found, a lost link."""
 import json
+import socket
 import xml.etree.ElementTree as ElementTree
 
 import pytest
@@ -12,10 +13,16 @@ def test_a_healthy_board_passes_with_every_form_of_the_report(board, tmp_path):
     assert [(t.name, t.result) for t in report.tests] == [("eeprom", "PASS"), ("gsensor", "PASS")]
     assert all(t.duration >= 0 and isinstance(t.details, tuple) for t in report.tests)
     assert "simulator" in report.board and "the board passed" in str(report)
-    assert json.loads(report.to_json())["summary"]["passed"] == 2
+    assert f"cable sim, host {socket.gethostname()}, started 20" in str(report)
+    assert f", vx5h {vx5h.__version__}, options " in str(report)
+    fields = json.loads(report.to_json())
+    assert fields["summary"]["passed"] == 2
+    assert (fields["version"], fields["cable"]) == (vx5h.__version__, "sim")
     report.write_junit(tmp_path / "report.xml")
     suite = ElementTree.parse(tmp_path / "report.xml").getroot().find("testsuite")
     assert (suite.get("tests"), suite.get("failures")) == ("2", "0")
+    properties = {p.get("name"): p.get("value") for p in suite.iter("property")}
+    assert (properties["version"], properties["cable"]) == (vx5h.__version__, "sim")
     with pytest.raises(OSError, match="/nonexistent/r.xml"):
         report.write_junit("/nonexistent/r.xml")
 

@@ -1,6 +1,8 @@
 """Boards and threads: the GIL is released during exchanges, close() stops a transfer
 running elsewhere, and two boards work side by side."""
 import os
+import subprocess
+import sys
 import threading
 import time
 
@@ -96,3 +98,68 @@ def test_two_boards_in_two_threads_at_once(board, sim, second_board):
     assert time.monotonic() - start < 1.7, "each takes a second; side by side they take one"
     assert sim.memory("sdram", 0, 1 << 20) == first_data
     assert other.memory("sdram", 0, 1 << 20) == second_data
+
+
+@pytest.fixture
+def sim2(sim):
+    """The session simulator's second board, sim-2, connected."""
+    with vx5h.Board(cable="sim-2") as second:
+        yield second
+    sim.ctl("link", 0, 0, board=2)
+
+
+def test_progress_callables_that_use_each_others_board_do_not_wait_forever(board, sim, sim2):
+    """Each thread holds its board through a transfer and, from its progress callable,
+    asks for the board the other thread holds: one of them is told at once, the other
+    goes on."""
+    for number in (1, 2):
+        sim.ctl("link", 2000000, 0, board=number)
+    both = threading.Barrier(2, timeout=5)
+
+    def crossing(mine, other):
+        asked = []
+
+        def progress(done, total):
+            if not asked:
+                asked.append(done)
+                both.wait()  # both transfers hold their boards now
+                other.leds = 1
+        return lambda: mine.memory("sdram").read(0, 1 << 20, progress=progress)
+
+    results, errors = [], []
+    for worker in [Worker(crossing(board, sim2)), Worker(crossing(sim2, board))]:
+        try:
+            results.append(len(worker.outcome(10)))
+        except RuntimeError as error:
+            errors.append(str(error))
+    assert results == [1 << 20] and len(errors) == 1, errors
+    assert "would wait for each other forever" in errors[0]
+    assert not board.closed and not sim2.closed
+    board.leds, sim2.leds = 3, 4
+    assert (sim.state()["leds"], sim.state(board=2)["leds"]) == (3, 4)
+
+
+EXITING = """
+import sys, threading, time, vx5h
+board = vx5h.Board(cable="sim")
+def work():
+    while True:
+        {work}
+threading.Thread(target=work, daemon=True).start()
+time.sleep(0.3)
+sys.exit(3)
+"""
+
+
+@pytest.mark.parametrize("work", [
+    "board.memory('sdram')[0:64]",
+    "board.rs232.read(timeout=0.001)",
+    "board.memory('sdram').read(0, 1 << 16, progress=lambda done, total: None)",
+], ids=["read", "waiting read", "progress"])
+def test_python_exits_with_its_own_status_whatever_a_thread_does(sim, own_boards, work):
+    """The thread goes in and out of the board's work all the time, so that the exit meets
+    it on the way back to Python."""
+    for _ in range(6):
+        done = subprocess.run([sys.executable, "-c", EXITING.format(work=work)], capture_output=True, text=True,
+                              timeout=30)
+        assert (done.returncode, done.stderr) == (3, "")

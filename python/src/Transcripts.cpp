@@ -1,0 +1,102 @@
+#include "Transcripts.h"
+
+#include "Errors.h"
+
+#include "board/TraceRecorder.h"
+#include "core/ConnectSequence.h"
+#include "core/TraceSetup.h"
+#include "platform/PrivateFile.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <list>
+#include <mutex>
+
+namespace fs = std::filesystem;
+
+namespace pyvx5h {
+
+struct TTranscriptFile {
+    std::string path; // absolute
+    std::shared_ptr<TTraceRecorder> recorder;
+    bool recording = false; // a board holds it
+};
+
+namespace {
+
+struct TTranscriptFiles {
+    std::mutex lock;
+    std::list<TTranscriptFile> files; // never shrinks: leases point into it
+};
+
+TTranscriptFiles& Files()
+{
+    // Never destroyed: a board in another thread may still record while the process ends.
+    static TTranscriptFiles* files = new TTranscriptFiles;
+    return *files;
+}
+
+// "link.jsonl", "link-2.jsonl", "link-3.jsonl" ...
+std::string NumberedPath(const fs::path& path, int number)
+{
+    if (number == 1)
+        return path.string();
+    return (path.parent_path() / (path.stem().string() + "-" + std::to_string(number) + path.extension().string()))
+        .string();
+}
+
+TTranscriptFile* Named(TTranscriptFiles& files, const std::string& path)
+{
+    for (TTranscriptFile& file : files.files)
+        if (file.path == path)
+            return &file;
+    return nullptr;
+}
+
+} // namespace
+
+void TTranscriptLease::Release()
+{
+    if (!m_File)
+        return;
+    const std::lock_guard guard(Files().lock);
+    m_File->recording = false;
+    m_File = nullptr;
+}
+
+std::shared_ptr<TTraceRecorder> TTranscriptLease::Start(const std::string& cable)
+{
+    Release();
+    const char* asked = std::getenv("VX5H_TRACE");
+    if (!asked || !*asked)
+        return nullptr;
+    std::error_code error;
+    const fs::path base = fs::absolute(asked, error);
+    if (error)
+        throw TFileError(std::string("VX5H_TRACE: cannot record the link into ") + asked + ": " + error.message());
+    TTranscriptFiles& files = Files();
+    const std::lock_guard guard(files.lock);
+    for (int number = 1;; ++number) {
+        const std::string path = NumberedPath(base, number);
+        TTranscriptFile* file = Named(files, path);
+        if (file && (file->recording || file->recorder->Cut()))
+            continue;
+        if (file) {
+            // The header as trace::StartRecording writes it; the data and the limit stay
+            // those the file was started with.
+            file->recorder->Restart(
+                {"python", VX5H_VERSION, platform::SystemDescription(), connection::ChosenCable(cable)});
+        } else {
+            std::string why;
+            std::shared_ptr<TTraceRecorder> recorder = trace::StartRecording("python", {path, false, cable}, why);
+            if (!recorder)
+                throw TFileError("VX5H_TRACE: " + why);
+            file = &files.files.emplace_back(TTranscriptFile{path, std::move(recorder)});
+        }
+        file->recording = true;
+        m_File = file;
+        return file->recorder;
+    }
+}
+
+} // namespace pyvx5h
