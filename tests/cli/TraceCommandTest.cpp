@@ -56,6 +56,10 @@ TEST_F(TraceCommandTest, ARefusedOrDamagedFileIsSaidWithItsReason)
     EXPECT_EQ(show.code, 5);
     EXPECT_NE(show.out.find("SetLed mask=0000005  ok"), std::string::npos) << show.out;
     EXPECT_NE(show.err.find("the file ends inside this line"), std::string::npos) << show.err;
+
+    const TRun unnamed = Vx5h("--trace '' led 5");
+    EXPECT_EQ(unnamed.code, 5);
+    EXPECT_NE(unnamed.err.find("--trace: the file name is empty"), std::string::npos) << unnamed.err;
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace coretest;
 using testsupport::GiveTo;
@@ -16,6 +17,16 @@ using testsupport::Nobody;
 namespace {
 
 namespace fs = std::filesystem;
+
+// A folder of the user's with `group` and `mode`, and a file name in it.
+fs::path GroupFolder(const TempFolder& folder, gid_t group, unsigned mode)
+{
+    const fs::path shared = folder / "shared";
+    fs::create_directory(shared);
+    EXPECT_EQ(::chown(shared.c_str(), ::getuid(), group), 0);
+    EXPECT_EQ(::chmod(shared.c_str(), mode), 0);
+    return shared / "t.jsonl";
+}
 
 struct Place {
     const char* what;
@@ -62,6 +73,18 @@ TEST(PrivateFileTest, RefusesLinksAndPlacesOfOtherUsers)
                 return f / "open" / "t.jsonl";
             },
             "anybody"},
+        {"another name of a file (a hard link)",
+            [](const TempFolder& f) {
+                WriteText(f / "precious", "precious");
+                fs::create_hard_link(f / "precious", f / "h.jsonl");
+                return f / "h.jsonl";
+            },
+            "hard links"},
+        {"a folder another group may rearrange", [](const TempFolder& f) { return GroupFolder(f, Nobody().gid, 0775); },
+            "others of its group"},
+        {"a folder of the user's own group", [](const TempFolder& f) { return GroupFolder(f, ::getgid(), 0775); }, ""},
+        {"a folder of another group with the sticky bit",
+            [](const TempFolder& f) { return GroupFolder(f, Nobody().gid, 01775); }, ""},
     };
     for (const Place& place : places) {
         SCOPED_TRACE(place.what);
