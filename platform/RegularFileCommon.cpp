@@ -1,33 +1,27 @@
-#include "RegularFileCommon.h"
+#include "RegularFile.h"
 
-namespace platform::detail {
+namespace platform {
 
-TRegularFileRead ReadOpenFile(bool regular, std::uint64_t size, std::size_t limit, std::string& bytes,
-    const std::function<long(char*, std::size_t)>& read)
+TRegularFileRead ReadRegularFile(const std::string& path, std::size_t limit, std::string& bytes)
 {
-    TRegularFileRead result;
-    if (!regular) {
-        result.end = TRegularFileRead::TEnd::NotRegular;
-        return result;
-    }
-    result.size = size;
-    if (size > limit) {
-        result.end = TRegularFileRead::TEnd::TooLarge;
-        return result;
-    }
+    bytes.clear();
+    TRegularFileReader reader;
+    TRegularFileRead result = reader.Open(path, limit);
     char chunk[65536];
-    while (bytes.size() <= limit) {
-        const long n = read(chunk, sizeof chunk);
-        if (n < 0) {
+    while (result.end == TRegularFileRead::TEnd::Read && bytes.size() <= limit) {
+        const long n = reader.Read(chunk, sizeof chunk, result.reason);
+        if (n < 0)
             result.end = TRegularFileRead::TEnd::CannotRead;
-            return result;
-        }
-        if (n == 0)
+        else if (n == 0)
             break;
-        bytes.append(chunk, static_cast<std::size_t>(n));
+        else
+            bytes.append(chunk, static_cast<std::size_t>(n));
     }
-    result.end = bytes.size() > limit ? TRegularFileRead::TEnd::Grew : TRegularFileRead::TEnd::Read;
+    if (result.end == TRegularFileRead::TEnd::Read && bytes.size() > limit)
+        result.end = TRegularFileRead::TEnd::Grew;
+    if (result.end != TRegularFileRead::TEnd::Read)
+        bytes.clear();
     return result;
 }
 
-} // namespace platform::detail
+} // namespace platform

@@ -147,7 +147,7 @@ TEST_F(TraceRecorderTest, MemoryPayloadsBeyondSixtyFourBytesAreLeftOutUnlessAske
             EXPECT_TRUE(written.gaps.empty());
             EXPECT_TRUE(readGaps.empty());
             EXPECT_TRUE(
-                std::search(written.bytes.begin(), written.bytes.end(), data.begin(), data.end()) != written.bytes.end());
+                std::search(written.kept.begin(), written.kept.end(), data.begin(), data.end()) != written.kept.end());
         }
         for (const trace::TItem& item : trace::ReadExchanges(transcript)) {
             if (!item.event) {
