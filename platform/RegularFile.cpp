@@ -20,20 +20,16 @@ void TRegularFileReader::Close()
 TRegularFileRead TRegularFileReader::Open(const std::string& path, std::uint64_t limit)
 {
     Close();
-    TRegularFileRead result;
     // Non-blocking: opening a FIFO without a writer would otherwise wait for one.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
+        TRegularFileRead result;
         result.reason = std::strerror(errno);
         return result;
     }
     struct stat status { };
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
-        result.end = TRegularFileRead::TEnd::NotRegular;
-    else if ((result.size = static_cast<std::uint64_t>(status.st_size)) > limit)
-        result.end = TRegularFileRead::TEnd::TooLarge;
-    else
-        result.end = TRegularFileRead::TEnd::Read;
+    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    const TRegularFileRead result = Checked(regular, regular ? static_cast<std::uint64_t>(status.st_size) : 0, limit);
     if (result.end == TRegularFileRead::TEnd::Read)
         m_Handle = fd;
     else

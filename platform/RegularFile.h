@@ -44,6 +44,8 @@ public:
 
 private:
     void Close();
+    // What both systems decide once the file is open: Read, NotRegular or TooLarge.
+    static TRegularFileRead Checked(bool regular, std::uint64_t size, std::uint64_t limit);
 
     std::intptr_t m_Handle = -1; // the system's handle of the open file, or -1
 };

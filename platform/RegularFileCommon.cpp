@@ -2,6 +2,18 @@
 
 namespace platform {
 
+TRegularFileRead TRegularFileReader::Checked(bool regular, std::uint64_t size, std::uint64_t limit)
+{
+    TRegularFileRead result;
+    if (!regular)
+        result.end = TRegularFileRead::TEnd::NotRegular;
+    else if ((result.size = size) > limit)
+        result.end = TRegularFileRead::TEnd::TooLarge;
+    else
+        result.end = TRegularFileRead::TEnd::Read;
+    return result;
+}
+
 TRegularFileRead ReadRegularFile(const std::string& path, std::size_t limit, std::string& bytes)
 {
     bytes.clear();

@@ -32,23 +32,19 @@ void TRegularFileReader::Close()
 TRegularFileRead TRegularFileReader::Open(const std::string& path, std::uint64_t limit)
 {
     Close();
-    TRegularFileRead result;
     const std::wstring wide = win::NativePath(path);
     // A pipe's name opens at once or not at all (busy), so nothing here waits for a writer.
     const HANDLE file = wide.empty() ? INVALID_HANDLE_VALUE
                                      : ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
+        TRegularFileRead result;
         result.reason = wide.empty() ? "no usable file name" : win::ErrorText(::GetLastError());
         return result;
     }
     LARGE_INTEGER size{};
-    if (!IsRegular(file) || !::GetFileSizeEx(file, &size))
-        result.end = TRegularFileRead::TEnd::NotRegular;
-    else if ((result.size = static_cast<std::uint64_t>(size.QuadPart)) > limit)
-        result.end = TRegularFileRead::TEnd::TooLarge;
-    else
-        result.end = TRegularFileRead::TEnd::Read;
+    const bool regular = IsRegular(file) && ::GetFileSizeEx(file, &size);
+    const TRegularFileRead result = Checked(regular, regular ? static_cast<std::uint64_t>(size.QuadPart) : 0, limit);
     if (result.end == TRegularFileRead::TEnd::Read)
         m_Handle = reinterpret_cast<std::intptr_t>(file);
     else
