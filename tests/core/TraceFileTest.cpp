@@ -1,6 +1,7 @@
 // A transcript read back: what a damaged file says, and what the exchanges in it show.
 #include "core/TraceExchanges.h"
 #include "core/TraceFile.h"
+#include "core/TraceText.h"
 
 #include <gtest/gtest.h>
 
@@ -205,6 +206,37 @@ TEST(TraceFileTest, AChunkWithLeftOutStretchesReadsAsItsWholeBytes)
     sent[9] = 0;
     EXPECT_EQ(bytes.FirstDifference(sent.data(), sent.size()), 9u);
     EXPECT_EQ(bytes.FirstDifference(sent.data(), 9), 9u);
+}
+
+// A text of the file is shown as it is where it is printable UTF-8, and byte by byte
+// escaped where a terminal would act on it or could not show it.
+TEST(TraceTextTest, WhatATerminalWouldActOnIsEscapedByteByByte)
+{
+    const struct {
+        const char* what;
+        std::string text;
+        const char* shown;
+        bool escaped;
+    } cases[] = {
+        {"plain", "USB-Blaster [1-1]", "USB-Blaster [1-1]", false},
+        {"UTF-8 of two, three and four bytes", "\xc3\xbc \xe2\x82\xac \xf0\x9f\x94\x8c", "\xc3\xbc \xe2\x82\xac \xf0\x9f\x94\x8c", false},
+        {"a backslash", "a\\x41", "a\\\\x41", false},
+        {"escape sequences", "\x1b]0;t\x07\x1b[2J", "\\x1b]0;t\\x07\\x1b[2J", true},
+        {"line ends, a NUL and DEL", std::string("a\r\nb\0c\x7f", 7), "a\\x0d\\x0ab\\x00c\\x7f", true},
+        {"a C1 control", "\xc2\x9b" "2J", "\\xc2\\x9b2J", true},
+        {"direction marks", "a\xe2\x80\xae" "b\xe2\x81\xa6", "a\\xe2\\x80\\xaeb\\xe2\\x81\\xa6", true},
+        {"no UTF-8", "\xff\xfe", "\\xff\\xfe", true},
+        {"an overlong NUL", "\xc0\x80", "\\xc0\\x80", true},
+        {"a surrogate", "\xed\xa0\x80", "\\xed\\xa0\\x80", true},
+        {"a sequence cut short", "ok\xe2\x82", "ok\\xe2\\x82", true},
+        {"beyond U+10FFFF", "\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        bool escaped = false;
+        EXPECT_EQ(trace::PrintableText(c.text, &escaped), c.shown);
+        EXPECT_EQ(escaped, c.escaped);
+    }
 }
 
 } // namespace
