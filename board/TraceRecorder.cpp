@@ -27,6 +27,41 @@ void AppendHex(std::string& line, const std::uint8_t* bytes, std::size_t count)
     }
 }
 
+// `text` as a JSON string: UTF-8 as it is, control characters escaped.
+void AppendJsonText(std::string& line, const std::string& text)
+{
+    line += '"';
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            line += '\\';
+            line += c;
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+            line += escaped;
+        } else {
+            line += c; // UTF-8 passes as it is
+        }
+    }
+    line += '"';
+}
+
+std::string HeaderLine(const trace::THeader& header, const trace::TOptions& options)
+{
+    std::string line = "{\"vx5h_trace\":" + std::to_string(trace::FORMAT_VERSION) + ",\"program\":";
+    AppendJsonText(line, header.program);
+    line += ",\"version\":";
+    AppendJsonText(line, header.version);
+    line += ",\"platform\":";
+    AppendJsonText(line, header.platform);
+    line += ",\"cable\":";
+    AppendJsonText(line, header.cable);
+    line += options.keepData ? ",\"data\":\"whole\"" : ",\"data\":\"elided\"";
+    line += ",\"limit\":" + std::to_string(options.limitBytes);
+    return line;
+}
+
 std::uint8_t ByteSum(const std::uint8_t* bytes, std::size_t count)
 {
     unsigned sum = 0;
@@ -56,16 +91,7 @@ void TTraceRecorder::Restart(const trace::THeader& header)
 
 void TTraceRecorder::WriteHeader(const trace::THeader& header)
 {
-    m_Line = "{\"vx5h_trace\":" + std::to_string(trace::FORMAT_VERSION) + ",\"program\":";
-    AppendText(header.program);
-    m_Line += ",\"version\":";
-    AppendText(header.version);
-    m_Line += ",\"platform\":";
-    AppendText(header.platform);
-    m_Line += ",\"cable\":";
-    AppendText(header.cable);
-    m_Line += m_Options.keepData ? ",\"data\":\"whole\"" : ",\"data\":\"elided\"";
-    m_Line += ",\"limit\":" + std::to_string(m_Options.limitBytes);
+    m_Line = HeaderLine(header, m_Options);
     End();
 }
 
@@ -78,6 +104,13 @@ TTraceRecorder::~TTraceRecorder()
 std::unique_ptr<TTraceRecorder> TTraceRecorder::Create(
     const std::string& path, const trace::THeader& header, const trace::TOptions& options, std::string& error)
 {
+    // Checked before the file is made, so that a refusal leaves it as it was.
+    const std::size_t headerBytes = HeaderLine(header, options).size() + 2; // and "}\n"
+    if (headerBytes + CUT_NOTE_ROOM > options.limitBytes) {
+        error = "its size limit of " + std::to_string(options.limitBytes) + " bytes leaves no room for the header ("
+            + std::to_string(headerBytes) + " bytes)";
+        return nullptr;
+    }
     std::FILE* file = platform::CreatePrivateFile(path, error);
     if (!file)
         return nullptr;
@@ -209,33 +242,20 @@ void TTraceRecorder::AppendBytes(const std::uint8_t* bytes, std::size_t count, s
     m_Line += "\"]";
 }
 
-void TTraceRecorder::AppendText(const std::string& text)
-{
-    m_Line += '"';
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            m_Line += '\\';
-            m_Line += c;
-        } else if (byte < 0x20 || byte == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            m_Line += escaped;
-        } else {
-            m_Line += c; // UTF-8 passes as it is
-        }
-    }
-    m_Line += '"';
-}
+void TTraceRecorder::AppendText(const std::string& text) { AppendJsonText(m_Line, text); }
 
 void TTraceRecorder::End()
 {
     m_Line += "}\n";
     if (!m_File || m_Cut)
         return;
-    // The header always goes out: a file without one would be no transcript at all.
-    if (m_Written > 0 && m_Written + m_Line.size() + CUT_NOTE_ROOM > m_Options.limitBytes) {
+    // Every line keeps the limit, the header too. A file without its header would be no
+    // transcript at all, so a header that does not fit leaves the file empty (Create
+    // refuses such a limit).
+    if (m_Written + m_Line.size() + CUT_NOTE_ROOM > m_Options.limitBytes) {
         m_Cut = true;
+        if (m_Written == 0)
+            return;
         m_Line = "{\"t\":" + std::to_string(Now() - m_StartUs) + ",\"ev\":\"cut\",\"limit\":"
             + std::to_string(m_Options.limitBytes) + "}\n";
     }

@@ -3,6 +3,7 @@
 #include "core/ConnectSequence.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 // What every subcommand of vx5h shares: the exit codes, the way a command fails, and
@@ -39,7 +40,7 @@ struct TOptions {
     std::string cable;        // --cable: VX5H_CABLE for the driver libraries
     bool noConfigure = false; // --no-configure
     bool quiet = false;       // --quiet: no progress, no notes
-    std::string trace;        // --trace: a transcript of the link (else VX5H_TRACE's)
+    std::optional<std::string> trace; // --trace: a transcript of the link (else VX5H_TRACE's)
     bool traceData = false;   // --trace-data: memory contents whole in it
 };
 

@@ -116,7 +116,7 @@ const std::shared_ptr<TTraceRecorder>& TContext::Trace()
         std::string error;
         m_Trace = trace::StartRecording("vx5h", {options.trace, options.traceData, options.cable}, error);
         if (!error.empty())
-            Fail(exitcode::FILE, (options.trace.empty() ? "VX5H_TRACE: " : "--trace: ") + error);
+            Fail(exitcode::FILE, (options.trace ? "--trace: " : "VX5H_TRACE: ") + error);
     }
     return m_Trace;
 }

@@ -5,6 +5,7 @@
 #include "board/Protocol.h"
 #include "core/MemoryGeometry.h"
 #include "core/TraceExchanges.h"
+#include "core/TraceText.h"
 
 #include <cstdio>
 #include <string>
@@ -62,20 +63,22 @@ std::string MemoryName(std::uint8_t code)
 
 std::string ChannelName(std::uint8_t code) { return code < 3 ? CHANNEL_NAMES[code] : "channel " + std::to_string(code); }
 
-// Printable text of up to `count` bytes, the rest of a person's text escaped.
+// Up to `count` bytes of a person's text (sent to the LCD or the RS232 port) in quotes:
+// printable ASCII as it is, every other byte escaped.
 std::string Quoted(const std::uint8_t* bytes, std::size_t count)
 {
     std::string text = "\"";
     for (std::size_t i = 0; i < count; ++i)
-        text += bytes[i] >= 0x20 && bytes[i] < 0x7F && bytes[i] != '"' ? std::string(1, char(bytes[i]))
-                                                                         : Format("\\x%02X", bytes[i]);
+        text += bytes[i] >= 0x20 && bytes[i] < 0x7F && bytes[i] != '"' && bytes[i] != '\\'
+            ? std::string(1, char(bytes[i]))
+            : Format("\\x%02x", bytes[i]);
     return text + "\"";
 }
 
-// The request's arguments, where its payload has the length its command takes.
-std::string Arguments(std::uint8_t command, const std::vector<std::uint8_t>& p)
+// The request's arguments, where its payload (`p` the first bytes of `n`) has the length
+// its command takes.
+std::string Arguments(std::uint8_t command, const std::vector<std::uint8_t>& p, std::size_t n)
 {
-    const auto n = p.size();
     switch (command) {
     case CMD_SET_LED:
         return n == 4 ? Format(" mask=%07X", GetU32(&p[0])) : "";
@@ -102,10 +105,9 @@ std::string Arguments(std::uint8_t command, const std::vector<std::uint8_t>& p)
     }
 }
 
-// What a valid reply says beyond its status.
-std::string ReplyText(std::uint8_t command, const std::vector<std::uint8_t>& r)
+// What a valid reply (`r` the first bytes of `n`) says beyond its status.
+std::string ReplyText(std::uint8_t command, const std::vector<std::uint8_t>& r, std::size_t n)
 {
-    const auto n = r.size();
     switch (command) {
     case CMD_QUERY_BOARD_NAME: {
         std::size_t length = 0;
@@ -138,7 +140,7 @@ std::string Duration(std::uint64_t us)
     return us < 10000000 ? Format("%.2f ms", us / 1000.0) : Format("%.1f s", us / 1e6);
 }
 
-std::string Outcome(const trace::TExchange& e)
+std::string Outcome(const trace::TExchange& e, bool& escaped)
 {
     if (!e.written)
         return "  FAILED: the link refused the request";
@@ -146,9 +148,9 @@ std::string Outcome(const trace::TExchange& e)
         TLinkFailure cause{};
         if (!e.failure.empty() && LinkFailureFromKey(e.failure, cause))
             return std::string("  FAILED: ") + LinkFailureText(cause);
-        return e.failure.empty() ? "  no valid reply" : "  FAILED: " + e.failure;
+        return e.failure.empty() ? "  no valid reply" : "  FAILED: " + trace::PrintableText(e.failure, &escaped);
     }
-    const std::string extra = ReplyText(e.command, e.reply);
+    const std::string extra = ReplyText(e.command, e.reply, e.replyLength);
     if (e.reply.empty())
         return "  empty reply";
     if (e.reply[0] == 0)
@@ -156,26 +158,27 @@ std::string Outcome(const trace::TExchange& e)
     return Format("  refused (status %u)", unsigned(e.reply[0]));
 }
 
-std::string EventText(const trace::TEvent& event)
+std::string EventText(const trace::TEvent& event, bool& escaped)
 {
     using trace::TEventKind;
+    const auto text = [&escaped](const std::string& fromFile) { return trace::PrintableText(fromFile, &escaped); };
     switch (event.kind) {
     case TEventKind::Open:
-        return event.ok ? "open " + event.text
-                        : "open FAILED (" + std::to_string(event.number) + "): " + event.reason;
+        return event.ok ? "open " + text(event.text)
+                        : "open FAILED (" + std::to_string(event.number) + "): " + text(event.reason);
     case TEventKind::Close:
         return "close";
     case TEventKind::Configure:
-        return "configure " + event.text + (event.ok ? "  ok" : "  FAILED: " + event.reason) + "  "
+        return "configure " + text(event.text) + (event.ok ? "  ok" : "  FAILED: " + text(event.reason)) + "  "
             + Duration(event.us);
     case TEventKind::Cut:
         return "cut: the transcript reached its limit of " + std::to_string(event.number) + " bytes";
     case TEventKind::Start:
-        return "--- another run: " + event.text + " (times from its start)";
+        return "--- another run: " + text(event.text) + " (times from its start)";
     case TEventKind::Fail: {
         TLinkFailure cause{};
-        return CommandName(static_cast<std::uint8_t>(event.number)) + "  FAILED: "
-            + (LinkFailureFromKey(event.text, cause) ? LinkFailureText(cause) : event.text);
+        return CommandName(static_cast<std::uint8_t>(event.number))
+            + "  FAILED: " + (LinkFailureFromKey(event.text, cause) ? LinkFailureText(cause) : text(event.text));
     }
     default:
         return "";
@@ -188,28 +191,32 @@ std::string RequestText(const trace::TExchange& exchange)
 {
     if (!exchange.isFrame)
         return "bytes that are no request frame";
-    return CommandName(exchange.command) + Arguments(exchange.command, exchange.request);
+    return CommandName(exchange.command) + Arguments(exchange.command, exchange.request, exchange.requestLength);
 }
 
-std::string ShowTranscript(const trace::TTranscript& transcript)
+TTranscriptText ShowTranscript(const trace::TTranscript& transcript)
 {
-    std::string out = "# " + transcript.program + " " + transcript.version + " on " + transcript.platform
-        + (transcript.cable.empty() ? "" : ", cable " + transcript.cable)
+    TTranscriptText shown;
+    bool& escaped = shown.escaped;
+    const auto text = [&escaped](const std::string& fromFile) { return trace::PrintableText(fromFile, &escaped); };
+    std::string& out = shown.text;
+    out = "# " + text(transcript.program) + " " + text(transcript.version) + " on " + text(transcript.platform)
+        + (transcript.cable.empty() ? "" : ", cable " + text(transcript.cable))
         + (transcript.wholeData ? ", memory contents whole\n" : ", memory contents left out\n");
     for (const trace::TItem& item : trace::ReadExchanges(transcript)) {
         if (item.event) {
-            out += Seconds(item.event->t) + "  " + EventText(*item.event) + "\n";
+            out += Seconds(item.event->t) + "  " + EventText(*item.event, escaped) + "\n";
             continue;
         }
         const trace::TExchange& e = item.exchange;
-        out += Seconds(e.t) + "  " + RequestText(e) + Outcome(e) + "  " + Duration(e.end - e.t);
+        out += Seconds(e.t) + "  " + RequestText(e) + Outcome(e, escaped) + "  " + Duration(e.end - e.t);
         if (e.requestElided || e.replyElided)
             out += "  [data left out]";
         out += "\n";
         for (const std::string& mark : e.marks)
             out += "            " + mark + "\n";
     }
-    return out;
+    return shown;
 }
 
 } // namespace cli

@@ -4,6 +4,7 @@
 #include "board/LinkFailure.h"
 #include "board/Protocol.h"
 #include "core/TraceExchanges.h"
+#include "core/TraceText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -46,10 +47,10 @@ bool MemoryStep(const trace::TExchange& e, std::uint8_t& type, std::uint32_t& ad
 {
     if (!e.replied || e.reply.empty() || e.reply[0] != 0)
         return false;
-    if (e.command == CMD_MEMORY_READ && e.request.size() == 9)
+    if (e.command == CMD_MEMORY_READ && e.requestLength == 9)
         length = GetU32(&e.request[5]);
-    else if (e.command == CMD_MEMORY_WRITE && e.request.size() >= 5)
-        length = static_cast<std::uint32_t>(e.request.size() - 5);
+    else if (e.command == CMD_MEMORY_WRITE && e.requestLength >= 5)
+        length = static_cast<std::uint32_t>(e.requestLength - 5);
     else
         return false;
     type = e.request[0];
@@ -134,7 +135,7 @@ std::string Overheads(const trace::TTranscript& transcript, const std::vector<tr
         + Format("Keep-alives (Ping): %llu, %.3f s in all\n", static_cast<unsigned long long>(pings), pingUs / 1e6);
 }
 
-std::string Failures(const trace::TTranscript& transcript)
+std::string Failures(const trace::TTranscript& transcript, bool& escaped)
 {
     std::map<std::string, int> causes;
     for (const trace::TEvent& event : transcript.events)
@@ -145,7 +146,7 @@ std::string Failures(const trace::TTranscript& transcript)
     std::string out = "Failures\n";
     for (const auto& [key, count] : causes) {
         TLinkFailure cause{};
-        out += Format("  %-14s %5d  %s\n", key.c_str(), count,
+        out += Format("  %-14s %5d  %s\n", trace::PrintableText(key, &escaped).c_str(), count,
             LinkFailureFromKey(key, cause) ? LinkFailureText(cause) : "(a cause this program does not know)");
     }
     return out;
@@ -153,7 +154,7 @@ std::string Failures(const trace::TTranscript& transcript)
 
 } // namespace
 
-std::string TranscriptStats(const trace::TTranscript& transcript)
+TTranscriptText TranscriptStats(const trace::TTranscript& transcript)
 {
     const std::vector<trace::TItem> items = trace::ReadExchanges(transcript);
     std::uint64_t first = UINT64_MAX, last = 0, written = 0, read = 0;
@@ -162,16 +163,18 @@ std::string TranscriptStats(const trace::TTranscript& transcript)
         first = std::min(first, event.t);
         last = std::max(last, event.End());
         if (event.kind == trace::TEventKind::Write)
-            written += event.data.bytes.size();
+            written += event.data.Size();
         if (event.kind == trace::TEventKind::Read)
-            read += event.data.bytes.size();
+            read += event.data.Size();
     }
     for (const trace::TItem& item : items)
         exchanges += item.event ? 0 : 1;
     const double span = first <= last ? static_cast<double>(last - first) / 1e6 : 0.0;
-    return Format("Transcript: %.3f s, %d exchange(s), %llu bytes written, %llu bytes read\n", span, exchanges,
-               static_cast<unsigned long long>(written), static_cast<unsigned long long>(read))
-        + RoundTrips(items) + TransfersText(items) + Overheads(transcript, items) + Failures(transcript);
+    TTranscriptText stats;
+    stats.text = Format("Transcript: %.3f s, %d exchange(s), %llu bytes written, %llu bytes read\n", span, exchanges,
+                     static_cast<unsigned long long>(written), static_cast<unsigned long long>(read))
+        + RoundTrips(items) + TransfersText(items) + Overheads(transcript, items) + Failures(transcript, stats.escaped);
+    return stats;
 }
 
 } // namespace cli

@@ -12,32 +12,70 @@ namespace {
 using protocol::FRAME_OVERHEAD;
 using protocol::HEADER_LEN;
 
-// The bytes read after one request, with when each read ended.
-struct TReplyStream {
-    std::vector<std::uint8_t> bytes;
-    std::vector<std::pair<std::size_t, std::uint64_t>> reads; // bytes so far, end time
-    std::vector<std::pair<std::size_t, std::size_t>> gaps;    // left-out stretches: at, length
-
+// The bytes read after one request, with when each read ended: the reads themselves,
+// not a copy, since what they stand for may be far more than what the file holds.
+class TReplyStream {
+public:
     void Add(const TEvent& read)
     {
-        for (const TGap& gap : read.data.gaps)
-            gaps.emplace_back(bytes.size() + gap.at, gap.length);
-        bytes.insert(bytes.end(), read.data.bytes.begin(), read.data.bytes.end());
-        reads.emplace_back(bytes.size(), read.End());
+        m_Reads.push_back({&read.data, m_Size, read.End()});
+        m_Size += read.data.Size();
     }
+    std::size_t Size() const { return m_Size; }
+    bool Empty() const { return m_Reads.empty(); }
+    std::uint64_t LastEnd() const { return m_Reads.empty() ? 0 : m_Reads.back().end; }
     // When the first `count` bytes had come.
     std::uint64_t TimeOf(std::size_t count) const
     {
-        for (const auto& [sofar, end] : reads)
-            if (sofar >= count)
-                return end;
-        return reads.empty() ? 0 : reads.back().second;
+        for (const TRead& read : m_Reads)
+            if (read.at + read.bytes->Size() >= count)
+                return read.end;
+        return LastEnd();
     }
-    bool Elided(std::size_t from, std::size_t to) const
+    std::size_t Find(std::uint8_t value) const
     {
-        return std::any_of(gaps.begin(), gaps.end(), [&](const auto& g) { return g.first < to && g.first + g.second > from; });
+        for (const TRead& read : m_Reads)
+            if (const std::size_t found = read.bytes->Find(value); found < read.bytes->Size())
+                return read.at + found;
+        return m_Size;
     }
+    void Copy(std::size_t from, std::size_t count, std::uint8_t* out) const
+    {
+        for (const TRead& read : m_Reads)
+            ForOverlap(read, from, from + count, [&](std::size_t begin, std::size_t end) {
+                read.bytes->Copy(begin, end - begin, out + (read.at + begin - from));
+                return false;
+            });
+    }
+    bool LeftOut(std::size_t from, std::size_t to) const
+    {
+        return std::any_of(m_Reads.begin(), m_Reads.end(), [&](const TRead& read) {
+            return ForOverlap(
+                read, from, to, [&](std::size_t begin, std::size_t end) { return read.bytes->LeftOut(begin, end); });
+        });
+    }
+
+private:
+    struct TRead {
+        const TBytes* bytes;
+        std::size_t at; // where its bytes start in the stream
+        std::uint64_t end;
+    };
+    // `body` on the part of [from, to) that lies in `read`, in the read's own positions.
+    template<typename Body> static bool ForOverlap(const TRead& read, std::size_t from, std::size_t to, Body body)
+    {
+        const std::size_t begin = std::max(from, read.at), end = std::min(to, read.at + read.bytes->Size());
+        return begin < end && body(begin - read.at, end - read.at);
+    }
+
+    std::vector<TRead> m_Reads;
+    std::size_t m_Size = 0;
 };
+
+std::vector<std::uint8_t> Head(const std::uint8_t* payload, std::size_t length)
+{
+    return {payload, payload + std::min(length, PAYLOAD_HEAD)};
+}
 
 TExchange Request(const TEvent& write)
 {
@@ -46,13 +84,19 @@ TExchange Request(const TEvent& write)
     exchange.t = write.t;
     exchange.end = write.End();
     exchange.written = write.ok;
-    const auto& bytes = write.data.bytes;
-    if (bytes.size() >= FRAME_OVERHEAD && bytes[0] == protocol::START_MARKER
-        && protocol::GetU32(&bytes[2]) == bytes.size() - FRAME_OVERHEAD) {
+    const TBytes& bytes = write.data;
+    std::uint8_t header[HEADER_LEN + PAYLOAD_HEAD];
+    if (bytes.Size() < FRAME_OVERHEAD)
+        return exchange;
+    const std::size_t length = bytes.Size() - FRAME_OVERHEAD;
+    const std::size_t head = std::min(length, PAYLOAD_HEAD);
+    bytes.Copy(0, HEADER_LEN + head, header);
+    if (header[0] == protocol::START_MARKER && protocol::GetU32(&header[2]) == length) {
         exchange.isFrame = true;
-        exchange.command = bytes[1];
-        exchange.request.assign(bytes.begin() + HEADER_LEN, bytes.end() - 2);
-        exchange.requestElided = !write.data.gaps.empty();
+        exchange.command = header[1];
+        exchange.request = Head(header + HEADER_LEN, head);
+        exchange.requestLength = length;
+        exchange.requestElided = !bytes.gaps.empty();
     }
     return exchange;
 }
@@ -66,45 +110,48 @@ std::string Hex2(unsigned value)
 // The reply frame in what came after the request, and what broke it.
 void Reply(TExchange& exchange, const TReplyStream& stream)
 {
-    const auto& bytes = stream.bytes;
-    exchange.replyBytes = bytes.size();
-    if (!stream.reads.empty())
-        exchange.end = std::max(exchange.end, stream.reads.back().second);
-    if (bytes.empty())
+    exchange.replyBytes = stream.Size();
+    if (!stream.Empty())
+        exchange.end = std::max(exchange.end, stream.LastEnd());
+    if (stream.Size() == 0)
         return;
-    const auto start = static_cast<std::size_t>(
-        std::find(bytes.begin(), bytes.end(), protocol::START_MARKER) - bytes.begin());
+    const std::size_t start = stream.Find(protocol::START_MARKER);
+    const std::size_t after = stream.Size() - start; // the bytes from the marker on
     if (start > 0)
         exchange.marks.push_back("garbage before the header: " + std::to_string(start) + " byte(s)");
-    if (bytes.size() - start < HEADER_LEN) {
-        exchange.marks.push_back(start == bytes.size() ? "no header" : "short reply: the header cut short");
+    if (after < HEADER_LEN) {
+        exchange.marks.push_back(after == 0 ? "no header" : "short reply: the header cut short");
         return;
     }
-    const std::uint8_t* frame = bytes.data() + start;
-    const std::uint32_t length = protocol::GetU32(frame + 2);
-    if (frame[1] != exchange.command)
-        exchange.marks.push_back("a reply to another command (code " + std::to_string(frame[1]) + ")");
+    std::uint8_t header[HEADER_LEN];
+    stream.Copy(start, HEADER_LEN, header);
+    const std::uint32_t length = protocol::GetU32(header + 2);
+    if (header[1] != exchange.command)
+        exchange.marks.push_back("a reply to another command (code " + std::to_string(header[1]) + ")");
     if (length > protocol::PKT_PC2NIOS_MAX_PL_LEN) {
         exchange.marks.push_back("a length no reply has (" + std::to_string(length) + ")");
         return;
     }
     const std::size_t whole = length + FRAME_OVERHEAD;
-    if (bytes.size() - start < whole) {
-        exchange.marks.push_back(
-            "short reply: " + std::to_string(bytes.size() - start) + " of " + std::to_string(whole) + " bytes");
+    if (after < whole) {
+        exchange.marks.push_back("short reply: " + std::to_string(after) + " of " + std::to_string(whole) + " bytes");
         return;
     }
-    const bool sumRight = frame[HEADER_LEN + length] == protocol::Checksum(frame + 1, length + 5);
+    // One frame at most: the length is bounded above, whatever the stream stands for.
+    std::vector<std::uint8_t> frame(whole);
+    stream.Copy(start, whole, frame.data());
+    const bool sumRight = frame[HEADER_LEN + length] == protocol::Checksum(&frame[1], length + 5);
     if (!sumRight)
         exchange.marks.push_back("bad checksum (" + Hex2(frame[HEADER_LEN + length]) + ")");
     if (frame[whole - 1] != protocol::END_MARKER)
         exchange.marks.push_back("bad end marker (" + Hex2(frame[whole - 1]) + ")");
-    if (bytes.size() - start > whole)
-        exchange.marks.push_back(std::to_string(bytes.size() - start - whole) + " byte(s) after the reply");
+    if (after > whole)
+        exchange.marks.push_back(std::to_string(after - whole) + " byte(s) after the reply");
     if (sumRight && frame[whole - 1] == protocol::END_MARKER && frame[1] == exchange.command) {
         exchange.replied = true;
-        exchange.reply.assign(frame + HEADER_LEN, frame + HEADER_LEN + length);
-        exchange.replyElided = stream.Elided(start + HEADER_LEN, start + HEADER_LEN + length);
+        exchange.reply = Head(&frame[HEADER_LEN], length);
+        exchange.replyLength = length;
+        exchange.replyElided = stream.LeftOut(start + HEADER_LEN, start + HEADER_LEN + length);
         exchange.end = stream.TimeOf(start + whole);
     }
 }

@@ -11,6 +11,10 @@
 // what broke it when something did.
 namespace trace {
 
+// What is kept of a payload: more than any payload holds but a memory transfer's, whose
+// data is never put in words.
+constexpr std::size_t PAYLOAD_HEAD = 256;
+
 struct TExchange {
     int line = 0;          // the request's line
     std::uint64_t t = 0;   // when the request went out
@@ -18,10 +22,12 @@ struct TExchange {
     std::uint8_t command = 0;
     bool isFrame = false;  // the bytes written are a request frame
     bool written = false;  // the link took them
-    std::vector<std::uint8_t> request; // its payload
+    std::vector<std::uint8_t> request; // its payload's first PAYLOAD_HEAD bytes
+    std::size_t requestLength = 0;     // and its whole length
     bool requestElided = false;
     bool replied = false;  // a whole, valid reply to this command came, and the program took it
-    std::vector<std::uint8_t> reply; // its payload
+    std::vector<std::uint8_t> reply; // its payload's first PAYLOAD_HEAD bytes
+    std::size_t replyLength = 0;     // and its whole length
     bool replyElided = false;
     std::size_t replyBytes = 0; // everything read for it
     std::string failure;        // the program's cause ("no_reply"), when it gave up

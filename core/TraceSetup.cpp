@@ -50,10 +50,14 @@ std::optional<std::uint64_t> ParseSize(const std::string& text)
 std::shared_ptr<TTraceRecorder> StartRecording(const std::string& program, TRequest request, std::string& error)
 {
     error.clear();
-    if (request.path.empty())
-        request.path = Variable("VX5H_TRACE");
-    if (request.path.empty())
+    // An empty VX5H_TRACE is one that is not set, as with any variable; an empty name
+    // given on purpose is a mistake to say, not a wish for no transcript.
+    const std::string path = request.path ? *request.path : Variable("VX5H_TRACE");
+    if (path.empty()) {
+        if (request.path)
+            error = "the file name is empty";
         return nullptr;
+    }
     TOptions options;
     options.keepData = request.keepData || Variable("VX5H_TRACE_DATA") == "1";
     if (const std::string limit = Variable("VX5H_TRACE_LIMIT"); !limit.empty()) {
@@ -67,9 +71,9 @@ std::shared_ptr<TTraceRecorder> StartRecording(const std::string& program, TRequ
     const THeader header{program, VX5H_VERSION, platform::SystemDescription(),
         request.cable.empty() ? Variable("VX5H_CABLE") : request.cable};
     std::string why;
-    auto recorder = TTraceRecorder::Create(request.path, header, options, why);
+    auto recorder = TTraceRecorder::Create(path, header, options, why);
     if (!recorder) {
-        error = "cannot record the link into " + request.path + ": " + why;
+        error = "cannot record the link into " + path + ": " + why;
         return nullptr;
     }
     return recorder;

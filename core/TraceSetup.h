@@ -14,7 +14,7 @@ class TTraceRecorder;
 namespace trace {
 
 struct TRequest {
-    std::string path;      // empty: VX5H_TRACE's, if any
+    std::optional<std::string> path; // nothing: VX5H_TRACE's, if it names one; an empty name is refused
     bool keepData = false; // or VX5H_TRACE_DATA=1
     std::string cable;     // the board asked for, for the header; empty: VX5H_CABLE's
 };

@@ -3,9 +3,11 @@
 // Input: the file's bytes.
 //
 // Properties: reading either succeeds or names the line of the first fault; no event
-// holds more bytes than one chunk of the link; showing and summing up what was read never
-// fails; a replay driven through the transcript's own steps never answers more than was
-// on record, and reports a difference exactly when it stopped.
+// holds more bytes than one chunk of the link, and only the bytes on record are held
+// (left-out ones are made up when needed); showing and summing up what was read never
+// fails and prints no control character but line breaks; a replay driven
+// through the transcript's own steps never answers more than was on record, and reports
+// a difference exactly when it stopped.
 #include "fuzz/FuzzSupport.h"
 
 #include "cli/Trace.h"
@@ -14,6 +16,7 @@
 #include "sim/Replay.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -28,7 +31,7 @@ void Drive(const trace::TTranscript& transcript)
     std::size_t answered = 0, recorded = 0;
     for (const trace::TEvent& event : transcript.events) {
         if (event.kind == TEventKind::Read)
-            recorded += event.data.bytes.size();
+            recorded += event.data.Size();
         switch (event.kind) {
         case TEventKind::Open:
             replay.OpenCable();
@@ -37,8 +40,10 @@ void Drive(const trace::TTranscript& transcript)
             replay.CloseCable();
             break;
         case TEventKind::Write:
-            if (event.ok)
-                replay.Receive(event.data.bytes.data(), event.data.bytes.size(), event.t);
+            if (event.ok) {
+                const std::vector<std::uint8_t> request = event.data.Whole();
+                replay.Receive(request.data(), request.size(), event.t);
+            }
             break;
         case TEventKind::Configure: {
             sim::ControlAnswer answer;
@@ -69,13 +74,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!whole)
         Require(error.rfind("line ", 0) == 0 || error == "the file is empty", "a fault names its line");
     for (const trace::TEvent& event : transcript.events) {
-        Require(event.data.bytes.size() <= trace::MAX_EVENT_BYTES, "no event holds more than one chunk");
-        for (const trace::TGap& gap : event.data.gaps)
-            Require(gap.at + gap.length <= event.data.bytes.size(), "a left-out stretch lies inside its bytes");
+        const trace::TBytes& bytes = event.data;
+        Require(bytes.Size() <= trace::MAX_EVENT_BYTES, "no event holds more than one chunk");
+        Require(bytes.kept.size() <= size, "only bytes on record are held");
+        std::size_t leftOut = 0;
+        for (const trace::TGap& gap : bytes.gaps) {
+            Require(gap.at + gap.length <= bytes.Size(), "a left-out stretch lies inside its bytes");
+            Require(gap.keptBefore == gap.at - leftOut, "a left-out stretch knows the bytes on record before it");
+            leftOut += gap.length;
+        }
+        Require(bytes.kept.size() + leftOut == bytes.Size(), "the bytes on record and the left-out ones are all");
     }
     trace::ReadExchanges(transcript);
-    cli::ShowTranscript(transcript);
-    cli::TranscriptStats(transcript);
+    for (const cli::TTranscriptText& printed : {cli::ShowTranscript(transcript), cli::TranscriptStats(transcript)})
+        for (const char c : printed.text)
+            Require(c == '\n' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F),
+                "nothing printed is a control character");
     Drive(transcript);
     return 0;
 }

@@ -269,3 +269,16 @@ write("transcript", "joined-and-cut", HEADER
       + b'{"t":5,"ev":"configure","us":7,"image":"x.sof","ok":false,"reason":"r"}\n'
       + HEADER + b'{"t":1,"ev":"flush","us":1000,"n":2}\n{"t":2,"ev":"cut","limit":9999}\n')
 write("transcript", "damaged", HEADER + b'{"t":1,"ev":"w","ok":true,"hex":["aa",{"n":1,"crc32":"00000000","sum":0}')
+# A few bytes of text that stand for many: each left-out stretch of a read is 128 KiB
+# the reader must not make up until a replay sends it.
+STRETCH = b'{"t":3,"ev":"r","want":6,"hex":[{"n":131072,"crc32":"00000000","sum":170}]}\n'
+write("transcript", "amplifies", HEADER
+      + b'{"t":1,"ev":"open","ok":true,"cable":"c"}\n'
+      + b'{"t":2,"ev":"w","ok":true,"hex":"aa0100000000000155"}\n'
+      + STRETCH * 64
+      + b'{"t":4,"ev":"w","ok":true,"hex":["aa0c",{"n":131070,"crc32":"00000000","sum":1}]}\n')
+# Texts that would act on a terminal: escape sequences, a carriage return, a NUL, a
+# direction mark and a byte that is no UTF-8.
+write("transcript", "escapes", HEADER.replace(b'"p"', b'"p\\u001b]0;t\\u0007\\r\\u0000"')
+      + b'{"t":1,"ev":"open","ok":false,"error":3,"reason":"\\u009b2J\\u202e\xff"}\n'
+      + b'{"t":2,"ev":"fail","cmd":1,"cause":"x\\u001b[2J","ms":0}\n')

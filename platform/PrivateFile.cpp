@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -19,6 +21,27 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// A group nobody but this user is in: the user's own group, as systems that give every
+// user a group of the same name make it (and root's).
+bool GroupIsOwn(gid_t group)
+{
+    if (group != ::getgid())
+        return false;
+    std::string buffer(16384, '\0');
+    passwd user{};
+    passwd* userFound = nullptr;
+    ::group entry{};
+    ::group* groupFound = nullptr;
+    if (::getpwuid_r(::getuid(), &user, buffer.data(), buffer.size() / 2, &userFound) != 0 || !userFound
+        || ::getgrgid_r(group, &entry, buffer.data() + buffer.size() / 2, buffer.size() / 2, &groupFound) != 0
+        || !groupFound || std::strcmp(entry.gr_name, user.pw_name) != 0)
+        return false;
+    for (char** member = entry.gr_mem; member && *member; ++member)
+        if (std::strcmp(*member, user.pw_name) != 0)
+            return false;
+    return true;
+}
+
 bool FolderIsSafe(const std::string& folder, std::string& error)
 {
     struct stat st { };
@@ -32,6 +55,10 @@ bool FolderIsSafe(const std::string& folder, std::string& error)
     }
     if ((st.st_mode & S_IWOTH) && !(st.st_mode & S_ISVTX)) {
         error = "anybody may rename or replace files in its folder " + folder;
+        return false;
+    }
+    if ((st.st_mode & S_IWGRP) && !(st.st_mode & S_ISVTX) && !GroupIsOwn(st.st_gid)) {
+        error = "others of its group may rename or replace files in its folder " + folder;
         return false;
     }
     return true;
@@ -59,6 +86,10 @@ std::FILE* CreatePrivateFile(const std::string& path, std::string& error)
         error = "not a regular file";
     else if (st.st_uid != ::getuid())
         error = "the file belongs to another user";
+    else if (st.st_nlink > 1)
+        // Emptying it would empty the file of every other name it has.
+        error = "the file has " + std::to_string(st.st_nlink)
+            + " names (hard links): emptying it would empty another file";
     else if (::ftruncate(fd, 0) != 0 || ::fchmod(fd, 0600) != 0)
         error = std::strerror(errno);
     std::FILE* file = error.empty() ? ::fdopen(fd, "wb") : nullptr;

@@ -7,10 +7,12 @@ namespace platform {
 
 // Makes (or empties) a file that only this user can read, for what the user hands to
 // somebody on purpose, such as a transcript of the board's link. Refused, with the reason
-// in `error`: a path that is a symbolic link (it could point anywhere, into another
-// user's file too), a file that is not regular or belongs to another user, and a folder
-// that belongs to another user or that anybody may rearrange (world-writable without the
-// sticky bit), where somebody else could swap the file under us. nullptr when refused.
+// in `error`: an empty name, a path that is a symbolic link (it could point anywhere,
+// into another user's file too), a file that is not regular, belongs to another user or
+// has other names (hard links: emptying it would empty another file), and a folder that
+// belongs to another user or that others may rearrange (writable by anybody, or by a
+// group that is not the user's own, without the sticky bit), where somebody else could
+// swap the file under us. nullptr when refused.
 std::FILE* CreatePrivateFile(const std::string& path, std::string& error);
 
 // The system's name and machine for a report ("Linux 6.1.0 x86_64").

@@ -2,13 +2,17 @@
 
 #include "platform/TextWin.h"
 
+#include <cstdint>
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 namespace platform {
 
 // A new file in the user's folders inherits the folder's access list, which on Windows
 // keeps other users out of a profile; what is left to refuse here is a path that is a
-// link (a reparse point) to somewhere else.
+// link (a reparse point) to somewhere else, and a file with other names (hard links),
+// which emptying it would empty too.
 std::FILE* CreatePrivateFile(const std::string& path, std::string& error)
 {
     const std::wstring wide = win::NativePath(path);
@@ -25,9 +29,34 @@ std::FILE* CreatePrivateFile(const std::string& path, std::string& error)
         error = "not a regular file";
         return nullptr;
     }
-    std::FILE* file = ::_wfopen(wide.c_str(), L"wb");
-    if (!file)
+    // Opened first and emptied only once it is known to be a disk file of one name.
+    const HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
         error = win::ErrorText(::GetLastError());
+        return nullptr;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (::GetFileType(handle) != FILE_TYPE_DISK || !::GetFileInformationByHandle(handle, &info))
+        error = "not a regular file";
+    else if (info.nNumberOfLinks > 1)
+        error = "the file has " + std::to_string(info.nNumberOfLinks)
+            + " names (hard links): emptying it would empty another file";
+    else if (!::SetEndOfFile(handle))
+        error = win::ErrorText(::GetLastError());
+    const int fd
+        = error.empty() ? ::_open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_WRONLY | _O_BINARY) : -1;
+    if (fd < 0) {
+        if (error.empty())
+            error = "cannot write to it";
+        ::CloseHandle(handle);
+        return nullptr;
+    }
+    std::FILE* file = ::_fdopen(fd, "wb");
+    if (!file) {
+        error = "cannot write to it";
+        ::_close(fd); // closes the handle too
+    }
     return file;
 }
 

@@ -1,5 +1,4 @@
 #include "RegularFile.h"
-#include "RegularFileCommon.h"
 
 #include <cerrno>
 #include <cstring>
@@ -9,32 +8,18 @@
 
 namespace platform {
 
-namespace {
+TRegularFileReader::~TRegularFileReader() { Close(); }
 
-TRegularFileRead ReadOpen(int fd, std::size_t limit, std::string& bytes)
+void TRegularFileReader::Close()
 {
-    struct stat status { };
-    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-    int error = 0;
-    TRegularFileRead result = detail::ReadOpenFile(regular, regular ? static_cast<std::uint64_t>(status.st_size) : 0,
-        limit, bytes, [fd, &error](char* chunk, std::size_t capacity) {
-            ssize_t n;
-            do
-                n = ::read(fd, chunk, capacity);
-            while (n < 0 && errno == EINTR);
-            error = errno;
-            return static_cast<long>(n);
-        });
-    if (result.end == TRegularFileRead::TEnd::CannotRead)
-        result.reason = std::strerror(error);
-    return result;
+    if (m_Handle >= 0)
+        ::close(static_cast<int>(m_Handle));
+    m_Handle = -1;
 }
 
-} // namespace
-
-TRegularFileRead ReadRegularFile(const std::string& path, std::size_t limit, std::string& bytes)
+TRegularFileRead TRegularFileReader::Open(const std::string& path, std::uint64_t limit)
 {
-    bytes.clear();
+    Close();
     // Non-blocking: opening a FIFO without a writer would otherwise wait for one.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
@@ -42,11 +27,29 @@ TRegularFileRead ReadRegularFile(const std::string& path, std::size_t limit, std
         result.reason = std::strerror(errno);
         return result;
     }
-    const TRegularFileRead result = ReadOpen(fd, limit, bytes);
-    ::close(fd);
-    if (result.end != TRegularFileRead::TEnd::Read)
-        bytes.clear();
+    struct stat status { };
+    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    const TRegularFileRead result = Checked(regular, regular ? static_cast<std::uint64_t>(status.st_size) : 0, limit);
+    if (result.end == TRegularFileRead::TEnd::Read)
+        m_Handle = fd;
+    else
+        ::close(fd);
     return result;
+}
+
+long TRegularFileReader::Read(char* chunk, std::size_t capacity, std::string& reason)
+{
+    if (m_Handle < 0) {
+        reason = std::strerror(EBADF);
+        return -1;
+    }
+    ssize_t n;
+    do
+        n = ::read(static_cast<int>(m_Handle), chunk, capacity);
+    while (n < 0 && errno == EINTR);
+    if (n < 0)
+        reason = std::strerror(errno);
+    return static_cast<long>(n);
 }
 
 } // namespace platform

@@ -1,33 +1,39 @@
-#include "RegularFileCommon.h"
+#include "RegularFile.h"
 
-namespace platform::detail {
+namespace platform {
 
-TRegularFileRead ReadOpenFile(bool regular, std::uint64_t size, std::size_t limit, std::string& bytes,
-    const std::function<long(char*, std::size_t)>& read)
+TRegularFileRead TRegularFileReader::Checked(bool regular, std::uint64_t size, std::uint64_t limit)
 {
     TRegularFileRead result;
-    if (!regular) {
+    if (!regular)
         result.end = TRegularFileRead::TEnd::NotRegular;
-        return result;
-    }
-    result.size = size;
-    if (size > limit) {
+    else if ((result.size = size) > limit)
         result.end = TRegularFileRead::TEnd::TooLarge;
-        return result;
-    }
-    char chunk[65536];
-    while (bytes.size() <= limit) {
-        const long n = read(chunk, sizeof chunk);
-        if (n < 0) {
-            result.end = TRegularFileRead::TEnd::CannotRead;
-            return result;
-        }
-        if (n == 0)
-            break;
-        bytes.append(chunk, static_cast<std::size_t>(n));
-    }
-    result.end = bytes.size() > limit ? TRegularFileRead::TEnd::Grew : TRegularFileRead::TEnd::Read;
+    else
+        result.end = TRegularFileRead::TEnd::Read;
     return result;
 }
 
-} // namespace platform::detail
+TRegularFileRead ReadRegularFile(const std::string& path, std::size_t limit, std::string& bytes)
+{
+    bytes.clear();
+    TRegularFileReader reader;
+    TRegularFileRead result = reader.Open(path, limit);
+    char chunk[65536];
+    while (result.end == TRegularFileRead::TEnd::Read && bytes.size() <= limit) {
+        const long n = reader.Read(chunk, sizeof chunk, result.reason);
+        if (n < 0)
+            result.end = TRegularFileRead::TEnd::CannotRead;
+        else if (n == 0)
+            break;
+        else
+            bytes.append(chunk, static_cast<std::size_t>(n));
+    }
+    if (result.end == TRegularFileRead::TEnd::Read && bytes.size() > limit)
+        result.end = TRegularFileRead::TEnd::Grew;
+    if (result.end != TRegularFileRead::TEnd::Read)
+        bytes.clear();
+    return result;
+}
+
+} // namespace platform

@@ -1,5 +1,4 @@
 #include "RegularFile.h"
-#include "RegularFileCommon.h"
 
 #include "platform/TextWin.h"
 
@@ -17,29 +16,22 @@ bool IsRegular(HANDLE file)
         && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-TRegularFileRead ReadOpen(HANDLE file, std::size_t limit, std::string& bytes)
-{
-    LARGE_INTEGER size { };
-    const bool regular = IsRegular(file) && ::GetFileSizeEx(file, &size);
-    DWORD error = 0;
-    TRegularFileRead result = detail::ReadOpenFile(regular, regular ? static_cast<std::uint64_t>(size.QuadPart) : 0,
-        limit, bytes, [file, &error](char* chunk, std::size_t capacity) {
-            DWORD got = 0;
-            if (::ReadFile(file, chunk, static_cast<DWORD>(capacity), &got, nullptr))
-                return static_cast<long>(got);
-            error = ::GetLastError();
-            return -1L;
-        });
-    if (result.end == TRegularFileRead::TEnd::CannotRead)
-        result.reason = win::ErrorText(error);
-    return result;
-}
+HANDLE HandleOf(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 } // namespace
 
-TRegularFileRead ReadRegularFile(const std::string& path, std::size_t limit, std::string& bytes)
+TRegularFileReader::~TRegularFileReader() { Close(); }
+
+void TRegularFileReader::Close()
 {
-    bytes.clear();
+    if (m_Handle != -1)
+        ::CloseHandle(HandleOf(m_Handle));
+    m_Handle = -1;
+}
+
+TRegularFileRead TRegularFileReader::Open(const std::string& path, std::uint64_t limit)
+{
+    Close();
     const std::wstring wide = win::NativePath(path);
     // A pipe's name opens at once or not at all (busy), so nothing here waits for a writer.
     const HANDLE file = wide.empty() ? INVALID_HANDLE_VALUE
@@ -50,11 +42,28 @@ TRegularFileRead ReadRegularFile(const std::string& path, std::size_t limit, std
         result.reason = wide.empty() ? "no usable file name" : win::ErrorText(::GetLastError());
         return result;
     }
-    const TRegularFileRead result = ReadOpen(file, limit, bytes);
-    ::CloseHandle(file);
-    if (result.end != TRegularFileRead::TEnd::Read)
-        bytes.clear();
+    LARGE_INTEGER size{};
+    const bool regular = IsRegular(file) && ::GetFileSizeEx(file, &size);
+    const TRegularFileRead result = Checked(regular, regular ? static_cast<std::uint64_t>(size.QuadPart) : 0, limit);
+    if (result.end == TRegularFileRead::TEnd::Read)
+        m_Handle = reinterpret_cast<std::intptr_t>(file);
+    else
+        ::CloseHandle(file);
     return result;
+}
+
+long TRegularFileReader::Read(char* chunk, std::size_t capacity, std::string& reason)
+{
+    if (m_Handle == -1) {
+        reason = win::ErrorText(ERROR_INVALID_HANDLE);
+        return -1;
+    }
+    DWORD got = 0;
+    const DWORD wanted = capacity > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(capacity);
+    if (::ReadFile(HandleOf(m_Handle), chunk, wanted, &got, nullptr))
+        return static_cast<long>(got);
+    reason = win::ErrorText(::GetLastError());
+    return -1;
 }
 
 } // namespace platform

@@ -5,6 +5,7 @@
 #include "sim/Server.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 
@@ -15,6 +16,9 @@ using trace::TEvent;
 using trace::TEventKind;
 
 constexpr std::size_t SHOWN_BYTES = 24;
+// The longest wait a replay counts, in µs (290 000 years); what is longer is never over.
+constexpr double MAX_WAIT_US = 9.2e18;
+constexpr std::uint64_t NEVER = std::numeric_limits<std::uint64_t>::max();
 
 bool IsStep(const TEvent& event)
 {
@@ -50,6 +54,7 @@ std::string Hex(const std::uint8_t* bytes, std::size_t count)
     return count > SHOWN_BYTES ? text + "..." : text;
 }
 
+// `bytes`: at least the first SHOWN_BYTES of `count`, or all of them.
 std::string RequestText(const std::uint8_t* bytes, std::size_t count)
 {
     const std::string code = count > 1 ? "command " + std::to_string(bytes[1]) + ", " : "";
@@ -65,9 +70,25 @@ std::string StepText(const TEvent& event)
         return "the cable closed";
     case TEventKind::Configure:
         return "a configuration of the FPGA";
-    default:
-        return RequestText(event.data.bytes.data(), event.data.bytes.size());
+    default: {
+        std::uint8_t shown[SHOWN_BYTES];
+        event.data.Copy(0, std::min(SHOWN_BYTES, event.data.Size()), shown);
+        return RequestText(shown, event.data.Size());
     }
+    }
+}
+
+// When bytes read `afterUs` after the step they answer are due, the step having come at
+// `nowUs`: at once with speed 0, and never where the wait is longer than any clock counts.
+std::uint64_t DueAt(std::uint64_t nowUs, std::uint64_t afterUs, double speed)
+{
+    if (!(speed > 0))
+        return nowUs;
+    const double wait = static_cast<double>(afterUs) / speed;
+    if (!(wait < MAX_WAIT_US))
+        return NEVER;
+    const auto delay = static_cast<std::uint64_t>(wait);
+    return delay >= NEVER - nowUs ? NEVER : nowUs + delay;
 }
 
 } // namespace
@@ -86,9 +107,8 @@ void TReplay::Settle(const TEvent* anchor, std::uint64_t nowUs)
         const TEvent& event = events()[next_];
         if (event.kind != TEventKind::Read || !anchor)
             continue;
-        const double after = event.End() > anchor->t ? static_cast<double>(event.End() - anchor->t) : 0.0;
-        const auto delay = speed_ > 0 ? static_cast<std::uint64_t>(after / speed_) : 0;
-        out_.push_back({nowUs + delay, event.data.bytes});
+        const std::uint64_t after = event.End() > anchor->t ? event.End() - anchor->t : 0;
+        out_.push_back({DueAt(nowUs, after, speed_), &event.data});
     }
     // A request the link refused on record: the link breaks before it is sent.
     if (const TEvent* step = Expected(); step && step->kind == TEventKind::Write && !step->ok)
@@ -175,16 +195,11 @@ bool TReplay::MatchRequest(std::uint64_t nowUs)
         return false;
     }
     const trace::TBytes& expected = step->data;
-    const std::size_t length = expected.bytes.size();
+    const std::size_t length = expected.Size();
     const std::size_t have = std::min(in_.size(), length);
-    for (std::size_t i = 0, gap = 0; i < have; ++i) {
-        while (gap < expected.gaps.size() && expected.gaps[gap].at + expected.gaps[gap].length <= i)
-            ++gap;
-        const bool leftOut = gap < expected.gaps.size() && expected.gaps[gap].at <= i;
-        if (!leftOut && in_[i] != expected.bytes[i]) {
-            Mismatch(RequestText(in_.data(), in_.size()) + ", differing at byte " + std::to_string(i));
-            return false;
-        }
+    if (const std::size_t differs = expected.FirstDifference(in_.data(), have); differs < have) {
+        Mismatch(RequestText(in_.data(), in_.size()) + ", differing at byte " + std::to_string(differs));
+        return false;
     }
     if (in_.size() < length)
         return false;
@@ -205,11 +220,11 @@ std::size_t TReplay::Transmit(std::uint64_t nowUs, std::uint8_t* dest, std::size
     std::size_t n = 0;
     while (!out_.empty() && out_.front().dueUs <= nowUs && n < capacity) {
         TOutbound& chunk = out_.front();
-        const std::size_t take = std::min(chunk.bytes.size() - chunk.sent, capacity - n);
-        std::copy_n(chunk.bytes.begin() + static_cast<std::ptrdiff_t>(chunk.sent), take, dest + n);
+        const std::size_t take = std::min(chunk.bytes->Size() - chunk.sent, capacity - n);
+        chunk.bytes->Copy(chunk.sent, take, dest + n); // left-out bytes are made up only now
         chunk.sent += take;
         n += take;
-        if (chunk.sent == chunk.bytes.size())
+        if (chunk.sent == chunk.bytes->Size())
             out_.pop_front();
     }
     return n;
@@ -254,6 +269,15 @@ std::string TReplay::Status() const
 
 std::unique_ptr<TReplay> LoadReplay(const std::string& path, double speed, TReplay::Reporter report, std::string& error)
 {
+    if (std::isnan(speed) || speed < 0 || (speed > 0 && speed < MIN_REPLAY_SPEED)) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+            "a speed of %g cannot be waited: the slowest is %.6f (a millionth of the recorded pace), and 0 sends "
+            "everything at once",
+            speed, MIN_REPLAY_SPEED);
+        error = text;
+        return nullptr;
+    }
     trace::TTranscript transcript;
     if (!trace::ReadTranscriptFile(path, transcript, error))
         return nullptr;

@@ -48,9 +48,11 @@ public:
     std::string Status() const;
 
 private:
+    // A read on record, sent from the transcript's own events: their left-out bytes are
+    // made up as they go out, never all at once.
     struct TOutbound {
         std::uint64_t dueUs;
-        std::vector<std::uint8_t> bytes;
+        const trace::TBytes* bytes;
         std::size_t sent = 0;
     };
 
@@ -77,8 +79,13 @@ private:
     std::size_t requests_ = 0;
 };
 
+// The slowest replay: a recorded millisecond takes about 17 minutes. Anything slower
+// waits for nothing anybody would see.
+constexpr double MIN_REPLAY_SPEED = 1e-6;
+
 // Reads the transcript for a replay; nullptr and the reason (with the line) when it is
-// damaged. `speed`: 1 = the recorded pace, 2 = twice as fast, 0 = no waiting at all.
+// damaged, or when `speed` cannot be waited. `speed`: 1 = the recorded pace, 2 = twice
+// as fast, 0 = no waiting at all.
 std::unique_ptr<TReplay> LoadReplay(const std::string& path, double speed, TReplay::Reporter report, std::string& error);
 
 // The server's cable and control commands go to `replay` (which must outlive it).

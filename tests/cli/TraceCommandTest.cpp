@@ -56,6 +56,44 @@ TEST_F(TraceCommandTest, ARefusedOrDamagedFileIsSaidWithItsReason)
     EXPECT_EQ(show.code, 5);
     EXPECT_NE(show.out.find("SetLed mask=0000005  ok"), std::string::npos) << show.out;
     EXPECT_NE(show.err.find("the file ends inside this line"), std::string::npos) << show.err;
+
+    const TRun missing = Vx5h("trace show '" + (folder / "missing.jsonl").string() + "'");
+    EXPECT_EQ(missing.code, 5);
+    EXPECT_NE(missing.err.find("missing.jsonl: No such file or directory"), std::string::npos) << missing.err;
+
+    const TRun unnamed = Vx5h("--trace '' led 5");
+    EXPECT_EQ(unnamed.code, 5);
+    EXPECT_NE(unnamed.err.find("--trace: the file name is empty"), std::string::npos) << unnamed.err;
+}
+
+// A transcript comes from someone else: what its texts hold reaches the terminal as
+// printable text only, every line after a NUL too, and the reader is told.
+TEST_F(TraceCommandTest, TextsOfTheFileAreShownEscaped)
+{
+    std::ofstream(file, std::ios::binary)
+        << R"({"vx5h_trace":1,"program":"vx5h\u001b]0;title\u0007","version":"1\r2","platform":"p\u0000after","cable":"c\u009b2J"})"
+           "\n"
+           R"({"t":1,"ev":"open","ok":false,"error":3,"reason":"no \u00fcART \u202e"})"
+           "\n"
+           R"({"t":2,"ev":"fail","cmd":1,"cause":"odd\u001b[2J\u0000","ms":0})"
+           "\n"
+           "{\"t\":3,\"ev\":\"configure\",\"image\":\"x\xff.sof\",\"ok\":true}\n";
+    for (const char* command : {"show", "stats"}) {
+        SCOPED_TRACE(command);
+        const TRun run = Vx5h(std::string("trace ") + command + " '" + file + "'");
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(run.out.find_first_of(std::string("\x1b\r\x07\0", 4)), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("odd\\x1b[2J\\x00"), std::string::npos) << run.out;
+        EXPECT_NE(run.err.find("is not plain printable text: it is shown escaped"), std::string::npos) << run.err;
+    }
+    const TRun show = Vx5h("trace show '" + file + "'");
+    EXPECT_NE(show.out.find("# vx5h\\x1b]0;title\\x07 1\\x0d2 on p\\x00after, cable c\\xc2\\x9b2J,"), std::string::npos)
+        << show.out;
+    EXPECT_NE(show.out.find("no \xc3\xbc"
+                            "ART \\xe2\\x80\\xae"),
+        std::string::npos)
+        << show.out;
+    EXPECT_NE(show.out.find("configure x\\xff.sof  ok"), std::string::npos) << show.out;
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 // A transcript read back: what a damaged file says, and what the exchanges in it show.
 #include "core/TraceExchanges.h"
 #include "core/TraceFile.h"
+#include "core/TraceText.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -78,13 +81,14 @@ TEST(TraceFileTest, JoinedRunsAndLeftOutBytesReadBack)
     ASSERT_EQ(transcript.events.size(), 3u);
     const trace::TEvent& read = transcript.events[0];
     EXPECT_EQ(read.End(), 5u);
-    ASSERT_EQ(read.data.bytes.size(), 69u);
+    ASSERT_EQ(read.data.Size(), 69u);
     ASSERT_EQ(read.data.gaps.size(), 1u);
     EXPECT_EQ(read.data.gaps[0].at, 1u);
     EXPECT_EQ(read.data.gaps[0].crc, 0x0badcafeu);
+    const std::vector<std::uint8_t> bytes = read.data.Whole();
     unsigned sum = 0;
     for (std::size_t i = 1; i < 67; ++i)
-        sum += read.data.bytes[i];
+        sum += bytes[i];
     EXPECT_EQ(sum % 256, 7u);
     EXPECT_EQ(transcript.events[1].kind, trace::TEventKind::Start);
     EXPECT_EQ(transcript.events[2].line, 4);
@@ -130,6 +134,108 @@ TEST(TraceFileTest, ExchangesMarkWhatBrokeTheReply)
         } else {
             EXPECT_TRUE(e.marks.empty());
         }
+    }
+}
+
+std::string Repeated(const std::string& line, int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += line;
+    return text;
+}
+
+// A left-out stretch is a few bytes of text that stand for up to 128 KiB: it is held as
+// its length and checksums, and what it stands for is made up only for whoever reads it.
+TEST(TraceFileTest, ALeftOutStretchCostsItsLengthNotItsBytes)
+{
+    const std::string gap = R"({"t":0,"ev":"r","want":1,"hex":[{"n":131072,"crc32":"00000000","sum":0}]})"
+                            "\n";
+    trace::TTranscript transcript;
+    std::string error;
+    ASSERT_TRUE(trace::ParseTranscript(HEADER + Repeated(gap, 5000), transcript, error)) << error;
+    ASSERT_EQ(transcript.events.size(), 5000u);
+    for (const trace::TEvent& event : transcript.events) {
+        ASSERT_EQ(event.data.Size(), 131072u);
+        ASSERT_TRUE(event.data.kept.empty());
+    }
+    // The exchanges' bytes are looked at where they are, not gathered.
+    const std::string request = R"({"t":0,"ev":"w","ok":true,"hex":"aa0100000000000155"})"
+                                "\n";
+    ASSERT_TRUE(trace::ParseTranscript(HEADER + request + Repeated(gap, 5000), transcript, error)) << error;
+    const auto items = trace::ReadExchanges(transcript);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].exchange.replyBytes, 5000u * 131072u);
+    EXPECT_EQ(items[0].exchange.marks,
+        (std::vector<std::string>{"garbage before the header: 655360000 byte(s)", "no header"}));
+
+    // What one transcript may take is bounded, and the line where it would take more is named.
+    const std::uint64_t twenty = 20 * (sizeof(trace::TEvent) + sizeof(trace::TGap));
+    EXPECT_FALSE(trace::ParseTranscript(HEADER + Repeated(gap, 100), transcript, error, twenty));
+    EXPECT_EQ(error.rfind("line 22: more than this program holds of one transcript", 0), 0u) << error;
+    EXPECT_EQ(transcript.events.size(), 20u);
+}
+
+// The bytes of a chunk with left-out stretches, as a replay sends them and as the
+// exchanges read them: kept bytes where they were, each stretch its sum and zeros.
+TEST(TraceFileTest, AChunkWithLeftOutStretchesReadsAsItsWholeBytes)
+{
+    const std::string line = HEADER
+        + R"({"t":0,"ev":"r","want":1,"hex":["a1b2",{"n":3,"crc32":"00000000","sum":170},"c3",{"n":2,"crc32":"00000000","sum":0},{"n":1,"crc32":"00000000","sum":7},"d4e5"]})"
+          "\n";
+    trace::TTranscript transcript;
+    std::string error;
+    ASSERT_TRUE(trace::ParseTranscript(line, transcript, error)) << error;
+    const trace::TBytes& bytes = transcript.events.at(0).data;
+    const std::vector<std::uint8_t> whole = {0xa1, 0xb2, 0xaa, 0, 0, 0xc3, 0, 0, 7, 0xd4, 0xe5};
+    ASSERT_EQ(bytes.Whole(), whole);
+    for (std::size_t from = 0; from < whole.size(); ++from) {
+        SCOPED_TRACE("from " + std::to_string(from));
+        std::vector<std::uint8_t> part(whole.size() - from);
+        bytes.Copy(from, part.size(), part.data());
+        EXPECT_TRUE(std::equal(part.begin(), part.end(), whole.begin() + static_cast<std::ptrdiff_t>(from)));
+        for (const std::uint8_t value : {0xaa, 0x00, 0xd4, 0x07, 0x55}) {
+            const auto found = std::find(whole.begin() + static_cast<std::ptrdiff_t>(from), whole.end(), value);
+            EXPECT_EQ(bytes.Find(value, from), static_cast<std::size_t>(found - whole.begin())) << int(value);
+        }
+        EXPECT_EQ(bytes.LeftOut(from, from + 1), (from >= 2 && from <= 4) || (from >= 6 && from <= 8));
+    }
+    // A request is matched on the bytes on record only.
+    std::vector<std::uint8_t> sent = {0xa1, 0xb2, 1, 2, 3, 0xc3, 4, 5, 6, 0xd4, 0xe5};
+    EXPECT_EQ(bytes.FirstDifference(sent.data(), sent.size()), sent.size());
+    sent[9] = 0;
+    EXPECT_EQ(bytes.FirstDifference(sent.data(), sent.size()), 9u);
+    EXPECT_EQ(bytes.FirstDifference(sent.data(), 9), 9u);
+}
+
+// A text of the file is shown as it is where it is printable UTF-8, and byte by byte
+// escaped where a terminal would act on it or could not show it.
+TEST(TraceTextTest, WhatATerminalWouldActOnIsEscapedByteByByte)
+{
+    const struct {
+        const char* what;
+        std::string text;
+        const char* shown;
+        bool escaped;
+    } cases[] = {
+        {"plain", "USB-Blaster [1-1]", "USB-Blaster [1-1]", false},
+        {"UTF-8 of two, three and four bytes", "\xc3\xbc \xe2\x82\xac \xf0\x9f\x94\x8c", "\xc3\xbc \xe2\x82\xac \xf0\x9f\x94\x8c", false},
+        {"a backslash", "a\\x41", "a\\\\x41", false},
+        {"escape sequences", "\x1b]0;t\x07\x1b[2J", "\\x1b]0;t\\x07\\x1b[2J", true},
+        {"line ends, a NUL and DEL", std::string("a\r\nb\0c\x7f", 7), "a\\x0d\\x0ab\\x00c\\x7f", true},
+        {"a C1 control", "\xc2\x9b" "2J", "\\xc2\\x9b2J", true},
+        {"direction marks", "a\xe2\x80\xae" "b\xe2\x81\xa6", "a\\xe2\\x80\\xaeb\\xe2\\x81\\xa6", true},
+        {"no UTF-8", "\xff\xfe", "\\xff\\xfe", true},
+        {"an overlong NUL", "\xc0\x80", "\\xc0\\x80", true},
+        {"a surrogate", "\xed\xa0\x80", "\\xed\\xa0\\x80", true},
+        {"a sequence cut short", "ok\xe2\x82", "ok\\xe2\\x82", true},
+        {"beyond U+10FFFF", "\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        bool escaped = false;
+        EXPECT_EQ(trace::PrintableText(c.text, &escaped), c.shown);
+        EXPECT_EQ(escaped, c.escaped);
     }
 }
 

@@ -1,13 +1,17 @@
 // Where a transcript may be written: a file only its user reads, never through a link
-// or in a place another user controls.
+// or in a place another user controls. And what may be read as one: a regular file, a
+// line at a time.
 #include "tests/core/TestFiles.h"
 #include "tests/support/OtherUser.h"
 
+#include "core/TraceFile.h"
 #include "platform/PrivateFile.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace coretest;
 using testsupport::GiveTo;
@@ -16,6 +20,16 @@ using testsupport::Nobody;
 namespace {
 
 namespace fs = std::filesystem;
+
+// A folder of the user's with `group` and `mode`, and a file name in it.
+fs::path GroupFolder(const TempFolder& folder, gid_t group, unsigned mode)
+{
+    const fs::path shared = folder / "shared";
+    fs::create_directory(shared);
+    EXPECT_EQ(::chown(shared.c_str(), ::getuid(), group), 0);
+    EXPECT_EQ(::chmod(shared.c_str(), mode), 0);
+    return shared / "t.jsonl";
+}
 
 struct Place {
     const char* what;
@@ -62,6 +76,18 @@ TEST(PrivateFileTest, RefusesLinksAndPlacesOfOtherUsers)
                 return f / "open" / "t.jsonl";
             },
             "anybody"},
+        {"another name of a file (a hard link)",
+            [](const TempFolder& f) {
+                WriteText(f / "precious", "precious");
+                fs::create_hard_link(f / "precious", f / "h.jsonl");
+                return f / "h.jsonl";
+            },
+            "hard links"},
+        {"a folder another group may rearrange", [](const TempFolder& f) { return GroupFolder(f, Nobody().gid, 0775); },
+            "others of its group"},
+        {"a folder of the user's own group", [](const TempFolder& f) { return GroupFolder(f, ::getgid(), 0775); }, ""},
+        {"a folder of another group with the sticky bit",
+            [](const TempFolder& f) { return GroupFolder(f, Nobody().gid, 01775); }, ""},
     };
     for (const Place& place : places) {
         SCOPED_TRACE(place.what);
@@ -85,6 +111,61 @@ TEST(PrivateFileTest, RefusesLinksAndPlacesOfOtherUsers)
             }
         }
     }
+}
+
+// A transcript is read a line at a time from a regular file: nothing else is opened
+// for reading (a FIFO would hold the reader, a device never end), and a line longer than
+// any line a transcript holds ends the reading at once.
+TEST(TranscriptFileTest, OnlyARegularFileIsReadAndALineAtATime)
+{
+    TempFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "fifo.jsonl").c_str(), 0600), 0);
+    fs::create_directory(folder / "folder.jsonl");
+    {
+        std::ofstream sparse(folder / "sparse.jsonl", std::ios::binary);
+        sparse.seekp(512 << 20);
+        sparse.put('\n');
+    }
+    const struct {
+        std::string path;
+        const char* error;
+    } cases[] = {
+        {(folder / "missing.jsonl").string(), "cannot open %: No such file or directory"},
+        {(folder / "fifo.jsonl").string(), "% is not a regular file"},
+        {"/dev/zero", "% is not a regular file"},
+        {(folder / "folder.jsonl").string(), "% is not a regular file"},
+        {(folder / "sparse.jsonl").string(), "%, line 1: longer than any line a transcript holds"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::string expected = c.error;
+        expected.replace(expected.find('%'), 1, c.path);
+        trace::TTranscript transcript;
+        std::string error;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(trace::ReadTranscriptFile(c.path, transcript, error));
+        EXPECT_EQ(error, expected);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    }
+
+    // Lines across the pieces the file is read in, with either line end, read as the text.
+    std::string text = R"({"vx5h_trace":1})"
+                       "\n";
+    for (int i = 0; text.size() < 300000; ++i)
+        text += R"({"t":)" + std::to_string(i) + R"(,"ev":"w","ok":true,"hex":")" + std::string(2 * (i % 700), 'a')
+            + (i % 3 ? "\"}\n" : "\"}\r\n");
+    text += R"({"t":1,"ev":"close"})";
+    WriteText(folder / "long.jsonl", text);
+    trace::TTranscript fromFile, fromText;
+    std::string error;
+    ASSERT_TRUE(trace::ReadTranscriptFile((folder / "long.jsonl").string(), fromFile, error)) << error;
+    ASSERT_TRUE(trace::ParseTranscript(text, fromText, error)) << error;
+    ASSERT_EQ(fromFile.events.size(), fromText.events.size());
+    for (std::size_t i = 0; i < fromFile.events.size(); ++i) {
+        ASSERT_EQ(fromFile.events[i].line, fromText.events[i].line);
+        ASSERT_EQ(fromFile.events[i].data.kept, fromText.events[i].data.kept);
+    }
+    EXPECT_EQ(fromFile.events.back().kind, trace::TEventKind::Close);
 }
 
 } // namespace

@@ -146,8 +146,8 @@ TEST_F(TraceRecorderTest, MemoryPayloadsBeyondSixtyFourBytesAreLeftOutUnlessAske
         } else {
             EXPECT_TRUE(written.gaps.empty());
             EXPECT_TRUE(readGaps.empty());
-            EXPECT_TRUE(std::search(written.bytes.begin(), written.bytes.end(), data.begin(), data.end())
-                != written.bytes.end());
+            EXPECT_TRUE(
+                std::search(written.kept.begin(), written.kept.end(), data.begin(), data.end()) != written.kept.end());
         }
         for (const trace::TItem& item : trace::ReadExchanges(transcript)) {
             if (!item.event) {
@@ -172,6 +172,14 @@ TEST_F(TraceRecorderTest, TheFileStopsAtItsLimitWithANote)
     ASSERT_FALSE(transcript.events.empty());
     EXPECT_EQ(transcript.events.back().kind, trace::TEventKind::Cut);
     EXPECT_EQ(transcript.events.back().number, 4096);
+
+    // The header keeps the limit too: one that does not fit is refused before the file
+    // is made.
+    std::filesystem::remove(path);
+    std::string error;
+    EXPECT_FALSE(TTraceRecorder::Create(path.string(), {"tests", "1", "here", std::string(5000, 'c')}, options, error));
+    EXPECT_NE(error.find("leaves no room for the header"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -49,7 +51,8 @@ Bytes MemoryWrite(std::uint8_t fill = 0x11)
 
 class ReplayTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { Start(1.0); }
+    void Start(double speed)
     {
         reports.clear();
         std::string text = TRANSCRIPT;
@@ -60,9 +63,8 @@ protected:
         trace::TTranscript transcript;
         std::string error;
         ASSERT_TRUE(trace::ParseTranscript(text, transcript, error)) << error;
-        replay = std::make_unique<sim::TReplay>(std::move(transcript), 1.0, [this](const std::string& line) {
-            reports.push_back(line);
-        });
+        replay = std::make_unique<sim::TReplay>(
+            std::move(transcript), speed, [this](const std::string& line) { reports.push_back(line); });
     }
     // Up to the connected cable: the refused open, the configuration, the open.
     void Connect()
@@ -158,6 +160,62 @@ TEST_F(ReplayTest, TheFirstStepThatDiffersIsReportedAndStopsTheBoard)
         EXPECT_EQ(answer.status, 1);
         EXPECT_EQ(answer.text.rfind("mismatch: line ", 0), 0u) << answer.text;
     }
+}
+
+// A replay slowed down waits as long as it is told, up to what a clock can count; a speed
+// that makes every wait longer than that is refused before the replay starts.
+TEST_F(ReplayTest, ASlowReplayWaitsWhatCanBeWaited)
+{
+    const Bytes request = HexBytes("aa0504000000050000000e55");
+    const struct {
+        double speed;
+        std::uint64_t due; // of the first read, the request having come at 1 s
+    } cases[] = {
+        {1.0, 1000400},
+        {1.0 / 128, 1000000 + 400 * 128},
+        {1e-300, UINT64_MAX},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.speed);
+        Start(c.speed);
+        Connect();
+        replay->Receive(request.data(), request.size(), 1000000);
+        EXPECT_EQ(replay->NextEventUs(), c.due);
+        EXPECT_EQ(Out(c.due - 1).size(), 0u);
+    }
+    for (const double speed : {1e-300, 1e-7, -1.0, std::nan("")}) {
+        std::string error;
+        EXPECT_FALSE(sim::LoadReplay("no-such-transcript.jsonl", speed, nullptr, error)) << speed;
+        EXPECT_NE(error.find("cannot be waited: the slowest is 0.000001"), std::string::npos) << error;
+    }
+}
+
+// Memory contents left out of a read come back as made-up bytes with the recorded sum,
+// made as they go out.
+TEST(ReplayLeftOutTest, ALeftOutReadGoesOutWithItsSum)
+{
+    trace::TTranscript transcript;
+    std::string error;
+    ASSERT_TRUE(trace::ParseTranscript(R"({"vx5h_trace":1}
+{"t":0,"ev":"open","ok":true,"cable":"c"}
+{"t":1,"ev":"w","ok":true,"hex":"aa0100000000000155"}
+{"t":2,"ev":"r","want":1,"hex":["aa",{"n":131070,"crc32":"00000000","sum":7},"55"]}
+)",
+        transcript, error))
+        << error;
+    sim::TReplay replay(std::move(transcript), 0, nullptr);
+    ASSERT_EQ(replay.OpenCable(), 0);
+    const Bytes request = HexBytes("aa0100000000000155");
+    replay.Receive(request.data(), request.size(), 0);
+    Bytes all, piece(4096);
+    while (const std::size_t n = replay.Transmit(0, piece.data(), piece.size()))
+        all.insert(all.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(n));
+    ASSERT_EQ(all.size(), 131072u);
+    EXPECT_EQ(all[0], 0xaa);
+    EXPECT_EQ(all[1], 7);
+    EXPECT_EQ(std::count(all.begin() + 2, all.end() - 1, 0), 131069);
+    EXPECT_EQ(all.back(), 0x55);
+    EXPECT_TRUE(replay.Complete()) << replay.Status();
 }
 
 } // namespace
