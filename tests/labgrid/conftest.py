@@ -21,7 +21,8 @@ class LabBoard:
     def __init__(self, lab, name):
         self.lab, self.name = lab, name
 
-    def ctl(self, *words):
+    def ctl(self, *words, board=1):
+        """`ctl` of this board (`board` is the simulator's numbering, which a lab board has no use for)."""
         return self.lab.ctl("--board", self.name, *words)
 
     state = Simulator.state
