@@ -47,6 +47,14 @@ struct RxChannel {
 // Two lines of 16 characters.
 constexpr std::size_t LCD_COLUMNS = 16;
 
+// What the firmware shows once the FPGA is configured, before the PC has sent anything:
+// every LED lit, 8 on every digit and its greeting on the LCD. The panel's LED,
+// seven-segment and LCD pages start with the same, so that window and board agree after
+// a connect and the first click changes one LED, not 26.
+constexpr std::uint32_t START_LEDS = 0x07FFFFFF;
+constexpr std::uint32_t START_SEG7 = 0x88888888;
+constexpr const char* START_LCD[2] = {"VX5h-260", "Control Panel"};
+
 // Everything the board's firmware and its peripherals hold.
 struct TBoardState {
     TBoardState();
@@ -81,7 +89,9 @@ struct TBoardState {
 
     // What the firmware starts with after the FPGA was configured.
     void ResetFirmware();
-    // Power off and on: the firmware's state and every volatile memory are gone.
+    // No firmware runs (the FPGA is unconfigured): every output dark, every receiver off.
+    void StopFirmware();
+    // Power off and on: the firmware stops and every volatile memory is gone.
     void PowerCycle();
 };
 
