@@ -44,7 +44,7 @@ sleep 0.5
 e2e_shot about
 about=$(xdotool search --onlyvisible --pid "$E2E_PANEL_PID" | grep -vx "$E2E_WINDOW" | head -n1)
 e2e_window_pos "$about"
-xdotool mousemove $(( E2E_WX + 118 + 32 )) $(( E2E_WY + 277 + 8 )) click 1 # its Close button
+xdotool mousemove $(( E2E_WX + 118 + 32 )) $(( E2E_WY + 270 + 8 )) click 1 # its Close button
 e2e_wait_for 10 '[ "$(xdotool search --onlyvisible --pid $E2E_PANEL_PID | wc -l)" -eq 1 ]' || e2e_fail "the about box stayed"
 
 # The cable pulled while the switches page polls: "Disconnected" within the budgets.
