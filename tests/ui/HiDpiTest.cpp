@@ -197,10 +197,15 @@ TEST_F(HiDpi, ALongReportStaysInsideItsLinesAtEveryScale)
     }
 }
 
-// The boxes and the file dialog in the panel's look at every scale; the file dialog's
-// columns whole. The pictures are kept beside the windows'.
+// The boxes and the file dialog in the panel's dark face, accent and font at every
+// scale, the file dialog in its detail view with every column whole. The pictures are
+// kept beside the windows'.
 TEST_F(HiDpi, TheStandardDialogsAtEveryScale)
 {
+    const QColor face = ui::PanelPalette().color(QPalette::Window);
+    EXPECT_LT(face.lightness(), 60) << "a dark face, as the skin's";
+    EXPECT_EQ(ui::PanelPalette().color(QPalette::Highlight), QColor(0, 234, 255)) << "the skin's accent";
+    EXPECT_EQ(ui::MakeScrollingMessage(nullptr, "t", "x")->palette().color(QPalette::Window), face);
     QTemporaryDir folder;
     QFile file(folder.filePath(QStringLiteral("sdram-dump.bin")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -209,6 +214,9 @@ TEST_F(HiDpi, TheStandardDialogsAtEveryScale)
     for (qreal ratio : RATIOS) {
         const auto box = ui::MakeMessageBox(nullptr, ui::TMessageKind::Error, QStringLiteral("Error"),
             QStringLiteral("Write a File to FLASH Fail.[0.3sec]"));
+        EXPECT_EQ(box->icon(), QMessageBox::Critical);
+        EXPECT_EQ(box->palette().color(QPalette::Window), face);
+        EXPECT_EQ(box->font().family(), "Arial");
         ASSERT_TRUE(screens::ShowOn(*box, ratio));
         box->grab().save(SnapshotPath("message-error", ratio));
         box->hide();
@@ -217,7 +225,10 @@ TEST_F(HiDpi, TheStandardDialogsAtEveryScale)
             QStringLiteral("All files (*);;Hex files (*.HEX *.hex)"));
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         ui::PrepareFileDialog(dialog);
+        EXPECT_EQ(dialog.palette().color(QPalette::Window), face);
+        EXPECT_EQ(dialog.viewMode(), QFileDialog::Detail);
         ASSERT_TRUE(screens::ShowOn(dialog, ratio));
+        EXPECT_EQ(dialog.size(), ui::FILE_DIALOG_SIZE.boundedTo(dialog.screen()->availableSize() * 9 / 10));
         auto* view = dialog.findChild<QTreeView*>();
         ASSERT_NE(view, nullptr);
         ASSERT_TRUE(QTest::qWaitFor([view] { return view->model()->rowCount(view->rootIndex()) == 1; }, 5000));

@@ -1,10 +1,7 @@
 #include <QFileDialog>
-#include <QMessageBox>
-#include <QScreen>
 #include <QStringList>
 #include <gtest/gtest.h>
 
-#include "ui/DialogStyle.h"
 #include "ui/Seams.h"
 
 namespace {
@@ -63,29 +60,4 @@ TEST(SeamsTest, SaveSuffixFollowsTheChosenFilter)
     EXPECT_EQ("hex", dialog.defaultSuffix());
     Q_EMIT dialog.filterSelected("All files (*)");
     EXPECT_EQ("bin", dialog.defaultSuffix());
-}
-
-// The boxes and the file dialog beside the skinned window wear its dark face and its
-// font.
-TEST(SeamsTest, TheStandardDialogsWearThePanelsLook)
-{
-    const QPalette panel = ui::PanelPalette();
-    EXPECT_LT(panel.color(QPalette::Window).lightness(), 60) << "a dark face, as the skin's";
-    EXPECT_GT(panel.color(QPalette::WindowText).lightness(), 200);
-    EXPECT_EQ(panel.color(QPalette::Highlight), QColor(0, 234, 255)) << "the skin's accent";
-    const auto box = ui::MakeMessageBox(nullptr, ui::TMessageKind::Error, "Error", "Flash Erase fail");
-    EXPECT_EQ(box->icon(), QMessageBox::Critical);
-    EXPECT_EQ(box->palette().color(QPalette::Window), panel.color(QPalette::Window));
-    EXPECT_EQ(box->font().family(), "Arial");
-    EXPECT_EQ(ui::MakeMessageBox(nullptr, ui::TMessageKind::Warning, "t", "x")->icon(), QMessageBox::Warning);
-    EXPECT_EQ(
-        ui::MakeScrollingMessage(nullptr, "t", "x")->palette().color(QPalette::Window), panel.color(QPalette::Window));
-
-    // The file dialog at a size that shows its columns (HiDpiTest checks them at each scale).
-    QFileDialog dialog(nullptr, "Write a File to Memory", QString(), "All files (*);;Hex files (*.HEX *.hex)");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    ui::PrepareFileDialog(dialog);
-    EXPECT_EQ(dialog.size(), ui::FILE_DIALOG_SIZE.boundedTo(dialog.screen()->availableSize() * 9 / 10));
-    EXPECT_EQ(dialog.viewMode(), QFileDialog::Detail);
-    EXPECT_EQ(dialog.palette().color(QPalette::Window), panel.color(QPalette::Window));
 }
