@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QScreen>
+#include <QSplitter>
 #include <QTreeView>
 #include <QWidget>
 
@@ -20,6 +21,7 @@ const QColor FIELD(14, 16, 21);
 const QColor FIELD_ALTERNATE(22, 25, 32);
 const QColor BUTTON(50, 57, 68);
 const QColor DISABLED_TEXT(118, 126, 138);
+constexpr int PLACES_WIDTH = 150;
 
 } // namespace
 
@@ -71,6 +73,9 @@ void PrepareFileDialog(QFileDialog& dialog)
     if (const QScreen* screen = dialog.screen())
         size = size.boundedTo(screen->availableSize() * 9 / 10);
     dialog.resize(size);
+    // The places on the left ("Computer", the home folder) whole, the files beside them.
+    if (auto* splitter = dialog.findChild<QSplitter*>())
+        splitter->setSizes({PLACES_WIDTH, size.width() - PLACES_WIDTH});
     // The name takes the room the other columns leave; size, type and date are as wide
     // as what they show, never cut to "171...tes".
     for (QTreeView* view : dialog.findChildren<QTreeView*>()) {
