@@ -56,6 +56,10 @@ inline constexpr QRect CONNECT_STATUS_RECT{30, 540, 92, 22};
 inline constexpr QRect GAUGE_RECT{32, 538, 92, 21};
 inline constexpr QRect INFO_ICON_RECT{227, 564, 15, 13};
 inline constexpr QRect INFO_LINE_RECT{245, 562, 329, 16};
+// The lines a long report wraps to: the band below the page holds two. A little room is
+// left at the line's end, since text drawn for another scale may come out a pixel wider.
+inline constexpr int INFO_LINE_COUNT = 2;
+inline constexpr int INFO_WRAP_SLACK = 3;
 inline constexpr QPoint PAGE_AREA{204, 288};
 inline constexpr QPoint WELCOME_POS{204, 288};
 

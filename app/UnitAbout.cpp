@@ -10,29 +10,55 @@
 #include <QShowEvent>
 
 #include "ui/Fonts.h"
+#include "ui/TextLines.h"
+
+#include <algorithm>
 
 namespace {
 
 struct TTextLine {
     const char* text;
-    const char* family;
     bool bold;
     int x;
     int y;
 };
 
-// The lines written over the artwork, white on a transparent background.
+// The lines written over the artwork, white on a transparent background, in the panel's
+// own face (the skin's captions and headings are Arial too).
 constexpr TTextLine TEXT_LINES[] = {
-    {"VX5h-260 Control Panel", "MS Sans Serif", true, 96, 196},
-    {"Software Version V 1.0.0", "Times New Roman", false, 96, 223},
+    {"VX5h-260 Control Panel", true, 96, 196},
+    {"Software Version V 1.0.0", false, 96, 223},
 };
 constexpr int TEXT_PIXEL_SIZE = 13;
-// The board line: in the band between the picture and the title.
-constexpr int LINK_X = 36;
-constexpr int LINK_Y = 162;
-constexpr int LINK_WIDTH = 228;
+// The board's name fills the band between the picture and the title, on as many lines as
+// it needs there; a name too long for them in the smaller face is cut with an ellipsis.
+constexpr QRect LINK_BAND{36, 150, 228, 44};
+constexpr int LINK_PIXEL_SIZES[] = {13, 11};
 
 } // namespace
+
+TFormAbout::TBoardText TFormAbout::LayOutBoardText() const
+{
+    const QString text = QStringLiteral("Board: ")
+        + (m_LinkDescription.isEmpty() ? QStringLiteral("not connected") : m_LinkDescription);
+    TBoardText laid;
+    for (int size : LINK_PIXEL_SIZES) {
+        laid.font = ui::PixelFont(QStringLiteral("Arial"), size, false);
+        const int spacing = QFontMetrics(laid.font).lineSpacing();
+        const int room = std::max(1, LINK_BAND.height() / spacing);
+        // One line more than there is room for tells whether the name fits.
+        laid.lines = ui::WrapToLines(text, laid.font, LINK_BAND.width(), room + 1);
+        const bool fits = laid.lines.size() <= room;
+        if (!fits)
+            laid.lines = ui::WrapToLines(text, laid.font, LINK_BAND.width(), room);
+        const int height = static_cast<int>(laid.lines.size()) * spacing;
+        laid.rect
+            = QRect(LINK_BAND.left(), LINK_BAND.top() + (LINK_BAND.height() - height) / 2, LINK_BAND.width(), height);
+        if (fits)
+            break;
+    }
+    return laid;
+}
 
 TFormAbout::TFormAbout(QWidget* owner)
     : ui::TSkinnedWindow(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
@@ -42,7 +68,7 @@ TFormAbout::TFormAbout(QWidget* owner)
     Skin->Add(0, QStringLiteral("ABOUT_BK"), false);
     SetCanvasSize(Skin->GetSize(0));
     Buttons = std::make_unique<ui::TButtonManager>(this, ui::bmPush, Canvas());
-    Buttons->Add(BTN_EXIT, QStringLiteral("Close"), 277, 118, QStringLiteral("NORMAL_BTN"));
+    Buttons->Add(BTN_EXIT, QStringLiteral("Close"), CLOSE_POS.y(), CLOSE_POS.x(), QStringLiteral("NORMAL_BTN"));
 }
 
 TFormAbout::~TFormAbout() = default;
@@ -63,16 +89,18 @@ void TFormAbout::DrawTextLines()
     QPainter painter(Canvas());
     painter.setPen(Qt::white);
     for (const TTextLine& line : TEXT_LINES) {
-        const QFont font = ui::PixelFont(QString::fromLatin1(line.family), TEXT_PIXEL_SIZE, line.bold);
+        const QFont font = ui::PixelFont(QStringLiteral("Arial"), TEXT_PIXEL_SIZE, line.bold);
         painter.setFont(font);
         painter.drawText(line.x, line.y + QFontMetrics(font).ascent(), QString::fromLatin1(line.text));
     }
-    const QFont font = ui::PixelFont(QStringLiteral("Arial"), TEXT_PIXEL_SIZE, false);
-    const QFontMetrics metrics(font);
-    const QString text = QStringLiteral("Board: ")
-        + (m_LinkDescription.isEmpty() ? QStringLiteral("not connected") : m_LinkDescription);
-    painter.setFont(font);
-    painter.drawText(LINK_X, LINK_Y + metrics.ascent(), metrics.elidedText(text, Qt::ElideRight, LINK_WIDTH));
+    const TBoardText board = LayOutBoardText();
+    const QFontMetrics metrics(board.font);
+    painter.setFont(board.font);
+    int y = board.rect.top() + metrics.ascent();
+    for (const QString& line : board.lines) {
+        painter.drawText(board.rect.left(), y, line);
+        y += metrics.lineSpacing();
+    }
 }
 
 void TFormAbout::FormPaint()

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QFont>
+#include <QPoint>
+#include <QRect>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 #include "ui/BitmapManager.h"
@@ -23,9 +27,24 @@ public:
     void ShowModal();
     // The board the program is connected to (the link's description), shown under the
     // version; empty when not connected.
-    void SetLinkDescription(const QString& description) { m_LinkDescription = description; }
+    void SetLinkDescription(const QString& description)
+    {
+        m_LinkDescription = description;
+        setAccessibleDescription(description);
+    }
 
     static constexpr int BTN_EXIT = 0;
+    // Where Close stands: centred, about as far from the bottom edge as from the maker's
+    // line above it.
+    static constexpr QPoint CLOSE_POS{118, 270};
+
+    // The board line as drawn: its lines, their face and the rectangle they fill.
+    struct TBoardText {
+        QStringList lines;
+        QFont font;
+        QRect rect;
+    };
+    TBoardText LayOutBoardText() const;
 
     std::unique_ptr<ui::TBitmapManager> Skin;
     std::unique_ptr<ui::TButtonManager> Buttons;

@@ -11,18 +11,23 @@
 #include "resources/Resources.h"
 #include "ui/Assert.h"
 #include "ui/Blit.h"
+#include "ui/TextLines.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QToolTip>
 #include <QWindow>
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -255,6 +260,15 @@ void TFormMain::TimerRunTimer()
 
 bool TFormMain::event(QEvent* event)
 {
+    // The information line lets the mouse through (a press on it drags the window), so
+    // the window shows the line's tool tip for it.
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        if (LabelInfo->isVisible() && !m_InfoText.isEmpty() && LabelInfo->geometry().contains(help->pos())) {
+            QToolTip::showText(help->globalPos(), m_InfoText, this, LabelInfo->geometry());
+            return true;
+        }
+    }
     if (event->type() == WM_AUTO_CONNECT) {
         // The one automatic attempt to connect. Had the user connected already (a press
         // within the first 300 ms), running the Connect action would disconnect again.
@@ -306,9 +320,19 @@ void TFormMain::ShowInfoLine(const QString& text, const QColor& colour)
 {
     ImageInfo->setVisible(!text.isEmpty());
     LabelInfo->show();
-    LabelInfo->setFont(ArialFont(11));
+    const QFont font = ArialFont(11);
+    LabelInfo->setFont(font);
     SetLabelColour(LabelInfo, colour);
-    LabelInfo->setText(text);
+    // A long report wraps to the lines below the page instead of being cut at the
+    // line's end; the first line stays where a one-line report stands. The whole text is
+    // the line's tool tip and what a screen reader reads.
+    const QStringList lines = ui::WrapToLines(text, font, INFO_LINE_RECT.width() - INFO_WRAP_SLACK, INFO_LINE_COUNT);
+    const int extra = std::max(0, static_cast<int>(lines.size()) - 1);
+    LabelInfo->setGeometry(INFO_LINE_RECT.adjusted(0, 0, 0, extra * QFontMetrics(font).lineSpacing()));
+    m_InfoText = text;
+    LabelInfo->setText(lines.join(QLatin1Char('\n')));
+    LabelInfo->setToolTip(text);
+    LabelInfo->setAccessibleDescription(text);
     // Seen before a following blocking board operation.
     if (LabelInfo->isVisible())
         LabelInfo->repaint();

@@ -86,6 +86,8 @@ public:
     void SetConnectStatus(const QString& text, const QColor& colour);
     // The information line behind the global ShowInfo.
     void ShowInfoLine(const QString& text, const QColor& colour);
+    // Its whole text, however many lines it was wrapped to.
+    const QString& InfoLineText() const { return m_InfoText; }
 
     // --- connect sequence ---
     void ButtonConnectClick();
@@ -169,6 +171,7 @@ private:
     QPoint m_DragStartPos;
     int m_BusyDepth = 0;
     QElapsedTimer m_Created;
+    QString m_InfoText;
     qint64 m_FirstPaintMs = -1;
 };
 

@@ -236,7 +236,7 @@ void TFormMain::HandleLinkFailure()
 {
     // Disconnecting clears the information line; the page's red reason for the failure
     // is what the user needs to read, and without one the line says what happened.
-    const QString reason = LabelInfo->text();
+    const QString reason = m_InfoText;
     const bool red = LabelInfo->palette().color(QPalette::WindowText) == INFO_RED;
     DisconnectBoard();
     SelectPage(ActivePage);

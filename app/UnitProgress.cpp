@@ -10,6 +10,7 @@
 #include <QShowEvent>
 #include <algorithm>
 
+#include "ui/DialogStyle.h"
 #include "ui/Fonts.h"
 
 namespace {
@@ -36,6 +37,7 @@ TFormProgress::TFormProgress(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(QStringLiteral("Progress"));
+    ui::StyleDialog(this);
     setModal(false);
     setFixedSize(CLIENT_WIDTH, CLIENT_HEIGHT);
     // The work runs on this thread: the pointer shows that it is busy except over Abort.

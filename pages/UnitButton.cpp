@@ -70,6 +70,8 @@ void TFormButton::FormPaint()
             labelFont, pagetext::TEXT_WHITE);
     }
     const QFont headingFont = pagetext::PointFont("Arial", 10);
-    pagetext::TextOut(Canvas(), 20, 18, "Keys", headingFont, pagetext::CAPTION_CYAN);
-    pagetext::TextOut(Canvas(), 20, 98, "Switches", headingFont, pagetext::CAPTION_CYAN);
+    pagetext::TextOut(
+        Canvas(), switches::HEADING_LEFT, switches::KEYS_HEADING_TOP, "Keys", headingFont, pagetext::CAPTION_CYAN);
+    pagetext::TextOut(Canvas(), switches::HEADING_LEFT, switches::SWITCHES_HEADING_TOP, "Switches", headingFont,
+        pagetext::CAPTION_CYAN);
 }

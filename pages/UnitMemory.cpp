@@ -69,6 +69,22 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top, int p
     return pagetext::MakeLabel(parent, text, left, top, QFont(QStringLiteral("Arial"), pointSize), colour);
 }
 
+// Puts `label` at `left`, its text centred on the height of `control` beside it, so that
+// label and box read as one line whatever the font's height.
+void CentreOn(QLabel* label, int left, const QWidget* control)
+{
+    const QRect box = control->geometry();
+    label->move(left, box.top() + (box.height() - label->height()) / 2);
+}
+
+// The small white label before a box.
+QLabel* FieldLabel(QWidget* parent, const QString& text, int left, const QWidget* box)
+{
+    QLabel* label = MakeLabel(parent, text, left, 0, 8, LABEL_COLOUR);
+    CentreOn(label, left, box);
+    return label;
+}
+
 QLineEdit* MakeEdit(QWidget* parent, const QString& text, int left, int top, int width, int maxLength)
 {
     auto* edit = new QLineEdit(text, parent);
@@ -122,19 +138,19 @@ void TFormMemory::CreateControls()
     ComboBoxMemoryType->setGeometry(102, 12, 270, 21);
     connect(ComboBoxMemoryType, &QComboBox::activated, this, &TFormMemory::ComboBoxMemoryTypeChange);
 
-    MakeLabel(this, "Address: ", 16, 62, 8, LABEL_COLOUR);
     EditAddress = MakeEdit(this, "00000000", 62, 59, 72, 8);
-    MakeLabel(this, "wDATA:", 145, 64, 8, LABEL_COLOUR);
+    FieldLabel(this, "Address: ", 16, EditAddress);
     EditWriteData = MakeEdit(this, "0000", 187, 59, 64, 4);
-    MakeLabel(this, "rDATA: ", 265, 64, 8, LABEL_COLOUR);
+    FieldLabel(this, "wDATA:", 145, EditWriteData);
     EditReadData = MakeEdit(this, "0000", 305, 59, 64, 4);
+    FieldLabel(this, "rDATA: ", 265, EditReadData);
     EditReadData->setReadOnly(true);
     EditReadData->setStyleSheet(QStringLiteral("QLineEdit { color: white; background-color: black; }"));
 
-    MakeLabel(this, "Address: ", 16, 135, 8, LABEL_COLOUR);
     EditWriteAddress = MakeEdit(this, "00000000", 62, 132, 72, 0);
-    MakeLabel(this, "Length:", 148, 137, 8, LABEL_COLOUR);
+    FieldLabel(this, "Address: ", 16, EditWriteAddress);
     EditWriteLength = MakeEdit(this, "0", 187, 132, 66, 0);
+    FieldLabel(this, "Length:", 148, EditWriteLength);
     CheckBoxFileLength = new QCheckBox(this);
     CheckBoxFileLength->setGeometry(275, 134, 16, 16);
     connect(CheckBoxFileLength, &QCheckBox::clicked, this, &TFormMemory::CheckBoxFileLengthClick);
@@ -142,13 +158,13 @@ void TFormMemory::CreateControls()
         CheckBoxFileLength->setChecked(!CheckBoxFileLength->isChecked());
         CheckBoxFileLengthClick();
     });
-    LabelFileLength->move(295, 135);
     Style(LabelFileLength, 8, LABEL_COLOUR);
+    CentreOn(LabelFileLength, 295, CheckBoxFileLength);
 
-    MakeLabel(this, "Address: ", 16, 206, 8, LABEL_COLOUR);
     EditReadAddress = MakeEdit(this, "00000000", 62, 203, 72, 0);
-    MakeLabel(this, "Length:", 147, 207, 8, LABEL_COLOUR);
+    FieldLabel(this, "Address: ", 16, EditReadAddress);
     EditReadLength = MakeEdit(this, "0", 187, 203, 66, 0);
+    FieldLabel(this, "Length:", 147, EditReadLength);
     CheckBoxEntireMemory = new QCheckBox(this);
     CheckBoxEntireMemory->setGeometry(275, 208, 16, 16);
     connect(CheckBoxEntireMemory, &QCheckBox::clicked, this, &TFormMemory::CheckBoxEntireMemoryClick);
@@ -156,8 +172,8 @@ void TFormMemory::CreateControls()
         CheckBoxEntireMemory->setChecked(!CheckBoxEntireMemory->isChecked());
         CheckBoxEntireMemoryClick();
     });
-    LabelEntireMemory->move(295, 209);
     Style(LabelEntireMemory, 8, LABEL_COLOUR);
+    CentreOn(LabelEntireMemory, 295, CheckBoxEntireMemory);
 
     LabelNote = MakeLabel(this, "Note. Please erase flash first before writing data.", 44, 255, 10, NOTE_COLOUR);
     LabelNote->hide();

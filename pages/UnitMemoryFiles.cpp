@@ -30,7 +30,28 @@ std::filesystem::path PathOf(const QString& name)
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
-double Seconds(std::uint32_t startMs) { return platform::TicksSince(startMs) * 0.001; }
+// The time a transfer took: from the file the person picked to the end of the work on
+// board and file. Neither the file dialog nor a message box that waits for the person
+// counts; the first Stop ends the count.
+class TTransferClock {
+public:
+    void Stop()
+    {
+        if (!m_Stopped)
+            m_ElapsedMs = platform::TicksSince(m_StartMs);
+        m_Stopped = true;
+    }
+    double Seconds()
+    {
+        Stop();
+        return m_ElapsedMs * 0.001;
+    }
+
+private:
+    std::uint32_t m_StartMs = platform::TickCount();
+    std::uint32_t m_ElapsedMs = 0;
+    bool m_Stopped = false;
+};
 
 } // namespace
 
@@ -51,7 +72,6 @@ void TFormMemory::ButtonReadFileClick()
     if (!board)
         return;
     BeginOperation();
-    const std::uint32_t start = platform::TickCount();
     const std::uint8_t type = CurrentMemoryType();
     const char* name = MemoryTypeName(type);
     ShowInfo(QString::asprintf("Load %s Content to a File...", name), INFO_YELLOW);
@@ -73,6 +93,7 @@ void TFormMemory::ButtonReadFileClick()
     const QString fileName
         = ui::GetSaveFileName(this, {"Load Memory Content to a File", FILE_FILTER, "bin", DialogFolder()});
     RememberFolder(fileName);
+    TTransferClock clock;
     if (fileName.isEmpty()) {
         aborted = true;
     } else {
@@ -95,6 +116,7 @@ void TFormMemory::ButtonReadFileClick()
             linkLost = read.linkLost;
             if (read.ok) {
                 const memory::TDumpStatus status = writer.Commit(buffer.data.get(), byteCount);
+                clock.Stop();
                 if (status == memory::TDumpStatus::ShortWrite)
                     ShowWarning(
                         QString("Write file(%1) error.").arg(fileName) + "\n" + FileReason(fileName, writer.Reason()));
@@ -107,7 +129,7 @@ void TFormMemory::ButtonReadFileClick()
 
     const QString text = aborted
         ? QString::asprintf("Load %s Content to a File Aborted.", name)
-        : QString::asprintf("Load %s Content to a File %s. (%.1fsec)", name, ok ? "Success" : "Fail", Seconds(start));
+        : QString::asprintf("Load %s Content to a File %s. (%.1fsec)", name, ok ? "Success" : "Fail", clock.Seconds());
     ShowInfo(text, ok ? INFO_GREEN : INFO_RED);
     if (!ok && !aborted)
         ShowError(problem.isEmpty() ? text : text + "\n" + problem);
@@ -137,12 +159,12 @@ void TFormMemory::ButtonWriteFileClick()
         return;
     }
 
-    const std::uint32_t start = platform::TickCount();
     bool ok = false, aborted = false, boxShown = false, linkLost = false;
     QString problem; // which file and why, beside the result text
     QString fitNote; // a file larger than the space left says how much of it went in
     const QString fileName = ui::GetOpenFileName(this, {"Write a File to Memory", FILE_FILTER, "bin", DialogFolder()});
     RememberFolder(fileName);
+    TTransferClock clock;
     if (fileName.isEmpty()) {
         aborted = true;
     } else {
@@ -151,6 +173,9 @@ void TFormMemory::ButtonWriteFileClick()
         const std::filesystem::path path = PathOf(fileName);
         memory::TFilePortion portion = memory::ReadFilePortion(
             path, memory::IsHexFileName(path), wholeFile, 2u * static_cast<std::uint32_t>(length), space);
+        // A warning box waits for the person: a file that cannot be used ends the count.
+        if (portion.status != memory::TLoadStatus::Ok)
+            clock.Stop();
         switch (portion.status) {
         case memory::TLoadStatus::SizeLess:
             ShowWarning(QString("File(%1) size is less than the specified length.").arg(fileName));
@@ -179,6 +204,7 @@ void TFormMemory::ButtonWriteFileClick()
                 = memorypage::WithProgressDialog(this, 0, [&](memory::ITransferProgress& progress) {
                       return memory::WriteRangeWithProgress(*board, progress, type, byteAddress, byteCount, source);
                   });
+            clock.Stop();
             writeFailed = written.stepFailed;
             linkLost = written.linkLost;
             ok = written.ok;
@@ -196,7 +222,7 @@ void TFormMemory::ButtonWriteFileClick()
 
     const QString text = aborted
         ? QString::asprintf("Write a File to %s Aborted.", name)
-        : QString::asprintf("Write a File to %s %s.[%.1fsec]", name, ok ? "Success" : "Fail", Seconds(start));
+        : QString::asprintf("Write a File to %s %s.[%.1fsec]", name, ok ? "Success" : "Fail", clock.Seconds());
     ShowInfo(text + fitNote, ok ? INFO_GREEN : INFO_RED);
     if (!ok && !aborted && !boxShown)
         ShowError(problem.isEmpty() ? text : text + "\n" + problem);

@@ -47,6 +47,12 @@ void PaintPushButton(QPainter& p, const QRect& area, int frame);
 void PaintArrowButton(QPainter& p, const QRect& area, int frame, bool right);
 void PaintLedButton(QPainter& p, const QRect& area, int frame, LedColour colour, bool lit);
 
+// The switches page's rails: under the upper row of switches (the lower row's lies 85
+// pixels further down) and under the keys. Their frames start right of the headings.
+inline constexpr QRectF SWITCH_RAIL{74, 96, 280, 64};
+inline constexpr int SWITCH_ROW_STEP = 85;
+inline constexpr QRectF KEY_RAIL{74, 14, 198, 50};
+
 // ArtPages.cpp: page backgrounds, the about box, the composite preview, icons.
 void PaintPageBackground(QPainter& p, const QRect& area, PageKind kind);
 void PaintAboutBackground(QPainter& p, const QRect& area, int frame);

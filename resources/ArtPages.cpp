@@ -100,10 +100,11 @@ void SwitchesPage(QPainter& p, const QRect& area)
     PanelBase(p, area, 38702);
     Card(p, QRectF(6, 8, 375, 78));
     Card(p, QRectF(6, 92, 375, 176));
-    // Rails under the switch rows.
-    for (int y : {96, 181})
-        SunkenWell(p, QRectF(70, y, 290, 64), 5, QColor(21, 24, 30));
-    SunkenWell(p, QRectF(74, 14, 198, 50), 6, QColor(21, 24, 30));
+    // Rails under the switch rows and the keys, from x 74 on, clear of the headings
+    // "Switches" and "Keys" at x 16.
+    for (int row : {0, 1})
+        SunkenWell(p, SWITCH_RAIL.translated(0, row * SWITCH_ROW_STEP), 5, QColor(21, 24, 30));
+    SunkenWell(p, KEY_RAIL, 6, QColor(21, 24, 30));
 }
 
 void GsensorPage(QPainter& p, const QRect& area)
@@ -268,12 +269,11 @@ void PaintAboutBackground(QPainter& p, const QRect& area, int)
     rule.setColorAt(0, WithAlpha(palette::kAccent, 160));
     rule.setColorAt(1, WithAlpha(palette::kAccent, 0));
     p.fillRect(QRectF(96, 215, 190, 1), rule);
-    // The maker's lines, quiet, above the Close button at (118, 277).
+    // The maker's line, quiet, above the Close button at (118, 270), which stands about as far
+    // from the bottom edge as from this line.
     ShadowText(p, QRectF(20, 246, 260, 12), Qt::AlignCenter,
         QStringLiteral("Copyright \u00a9 2026 Qelvano Technologies. All rights reserved."), Font("Arial", 9),
         QColor(130, 140, 154));
-    ShadowText(p, QRectF(20, 259, 260, 12), Qt::AlignCenter, QStringLiteral("FPGA development boards and tools"),
-        Font("Arial", 9), QColor(100, 110, 124));
     Bevel(p, QRectF(area), 0, QColor(255, 255, 255, 40), QColor(0, 0, 0, 160));
 }
 

@@ -175,18 +175,18 @@ void Remote(QPainter& p)
 
 // ---- switches and keys -------------------------------------------------------------
 
-void SlideSwitchPicture(QPainter& p, const QRect& area, bool down)
+void SlideSwitchPicture(QPainter& p, const QRect& area, bool on)
 {
     KeyedBackdrop(p, area);
     const QRectF body = QRectF(area).adjusted(1, 0.5, -1, -0.5);
     RaisedPanel(p, body, 4, QColor(58, 62, 70), QColor(20, 22, 26));
-    // Indicator at the top: lit green while the switch is on (down).
-    Lamp(p, QPointF(body.center().x(), body.top() + 5.5), 2.4, palette::kLime, down);
-    // The slot and the knob.
+    // Indicator at the top: lit green while the switch is on.
+    Lamp(p, QPointF(body.center().x(), body.top() + 5.5), 2.4, palette::kLime, on);
+    // The slot and the knob: pushed up towards the lamp for on, as on the board.
     const QRectF slot(body.center().x() - 4, body.top() + 12, 8, body.height() - 18);
     SunkenWell(p, slot, 2, QColor(6, 7, 9));
     const qreal knobH = 17;
-    const QRectF knob(slot.left() + 0.8, down ? slot.bottom() - knobH - 1 : slot.top() + 1, slot.width() - 1.6, knobH);
+    const QRectF knob(slot.left() + 0.8, on ? slot.top() + 1 : slot.bottom() - knobH - 1, slot.width() - 1.6, knobH);
     QLinearGradient g(knob.topLeft(), knob.topRight());
     g.setColorAt(0, QColor(250, 251, 252));
     g.setColorAt(0.6, QColor(205, 210, 216));

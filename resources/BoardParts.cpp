@@ -245,8 +245,9 @@ void PaintMemories(QPainter& p)
     // SSRAM (408, 169, 25, 31); the second SSRAM sits under it on the back.
     Chip(p, QRectF(410.5, 171.5, 20, 26), PinsLeft | PinsRight | PinsTop | PinsBottom, 1.8, QStringLiteral("SSRAM"),
         4.5);
-    // FLASH (427, 209, 22, 22).
-    Chip(p, QRectF(429.5, 212.5, 17, 16), PinsTop | PinsBottom, 1.7, QStringLiteral("FLASH"), 4);
+    // FLASH (427, 209, 22, 22): a flat TSOP in the outline's lower part, below the LCD
+    // that spans the upper part.
+    Chip(p, QRectF(430, 222.5, 16, 7.5), PinsLeft | PinsRight, 1.4, QStringLiteral("FLASH"), 4);
     // G-sensor (447, 187, 15, 13): a tiny LGA package with its axes in silkscreen.
     SilkBox(p, QRectF(448.5, 188.5, 12, 10));
     Chip(p, QRectF(451, 190.5, 7, 6), PinsNone, 0);
@@ -279,9 +280,10 @@ void PaintSupportChips(QPainter& p)
 
 void PaintLcd(QPainter& p)
 {
-    // The character LCD (359, 186, 101, 35): its module board with the pin header, and the
-    // glass with two lines of dim characters.
-    const QRectF module(360, 203, 66, 18);
+    // The character LCD (359, 186, 101, 35): its module board, as wide as the outline, in
+    // the outline's lower part (the memories and the G-sensor stand above it), and the
+    // glass with two lines of sixteen dim characters.
+    const QRectF module(360, 203, 99, 18);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0, 110));
     p.drawRect(module.translated(1, 1));
@@ -293,14 +295,21 @@ void PaintLcd(QPainter& p)
     lit.setColorAt(1, QColor(140, 190, 50));
     p.setBrush(lit);
     p.drawRect(glass);
+    const qreal pitch = (glass.width() - 2) / 16;
+    const auto cell = [&](int row, int col) {
+        return QRectF(glass.left() + 1.5 + col * pitch, glass.top() + 1.5 + row * 6.2, pitch - 1.2, 4.6);
+    };
     p.setBrush(QColor(60, 90, 20, 150));
     for (int row = 0; row < 2; ++row)
         for (int col = 0; col < 16; ++col)
-            p.drawRect(QRectF(glass.left() + 1.2 + col * 3.7, glass.top() + 1.5 + row * 6.2, 2.9, 4.6));
-    // A greeting on the first line: the cells that carry it are drawn darker.
+            p.drawRect(cell(row, col));
+    // The firmware's greeting, "VX5h-260" and "Control Panel": the cells that carry it
+    // are drawn darker.
     p.setBrush(QColor(30, 50, 10, 200));
     for (int col = 0; col < 8; ++col)
-        p.drawRect(QRectF(glass.left() + 1.2 + col * 3.7, glass.top() + 1.5, 2.9, 4.6));
+        p.drawRect(cell(0, col));
+    for (int col = 0; col < 13; ++col)
+        p.drawRect(cell(1, col));
     Silk(p, QRectF(340, 205, 19, 7), QStringLiteral("LCD"), 5);
 }
 

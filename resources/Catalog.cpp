@@ -76,7 +76,8 @@ std::vector<Entry> BuildCatalog()
     c.push_back(Button("LEDR_UNLIGHT_BTN", 24, 36,
         [](QPainter& p, const QRect& r, int f) { PaintLedButton(p, r, f, LedColour::Red, false); }));
 
-    // Switches page: drawn with the bottom-left pixel as the transparent colour.
+    // Switches page: drawn with the bottom-left pixel as the transparent colour. The page
+    // draws a switch whose bit is set (on) with "SW_DOWN": its handle is up, by the lit lamp.
     c.push_back(Picture("SW_UP", 20, 60, [](QPainter& p, const QRect& r, int) { PaintSlideSwitch(p, r, false); }));
     c.push_back(Picture("SW_DOWN", 20, 60, [](QPainter& p, const QRect& r, int) { PaintSlideSwitch(p, r, true); }));
     c.push_back(Picture("BUTTON_UP", 44, 44, [](QPainter& p, const QRect& r, int) { PaintPushKey(p, r, false); }));

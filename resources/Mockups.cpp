@@ -148,8 +148,8 @@ QImage SwitchesPage()
         Keyed(p, j % 3 == 0 ? QStringLiteral("SW_DOWN") : QStringLiteral("SW_UP"), x, y);
         Text(p, x - 4, y + 64, QStringLiteral("SW%1").arg(j), Qt::white, 8);
     }
-    Text(p, 20, 18, QStringLiteral("Keys"), kHeading);
-    Text(p, 20, 98, QStringLiteral("Switches"), kHeading);
+    Text(p, 16, 18, QStringLiteral("Keys"), kHeading);
+    Text(p, 16, 98, QStringLiteral("Switches"), kHeading);
     return img;
 }
 

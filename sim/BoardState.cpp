@@ -39,6 +39,14 @@ TBoardState::TBoardState()
 
 void TBoardState::ResetFirmware()
 {
+    StopFirmware();
+    leds = START_LEDS;
+    seg7 = START_SEG7;
+    lcd = {START_LCD[0], START_LCD[1]};
+}
+
+void TBoardState::StopFirmware()
+{
     leds = 0;
     seg7 = 0;
     seg7Extra = 0;
@@ -53,7 +61,7 @@ void TBoardState::ResetFirmware()
 
 void TBoardState::PowerCycle()
 {
-    ResetFirmware();
+    StopFirmware();
     for (const auto& chip : MEMORY_SPECS)
         if (chip.isVolatile)
             memories[chip.code]->Clear();

@@ -52,6 +52,14 @@ constexpr std::size_t LCD_COLUMNS = 16;
 // worth, and as JSON (a control byte may take six characters) far within an answer's limit.
 constexpr std::size_t RS232_SENT_KEPT = 64 * 1024;
 
+// What the firmware shows once the FPGA is configured, before the PC has sent anything:
+// every LED lit, 8 on every digit and its greeting on the LCD. The panel's LED,
+// seven-segment and LCD pages start with the same, so that window and board agree after
+// a connect and the first click changes one LED, not 26.
+constexpr std::uint32_t START_LEDS = 0x07FFFFFF;
+constexpr std::uint32_t START_SEG7 = 0x88888888;
+constexpr const char* START_LCD[2] = {"VX5h-260", "Control Panel"};
+
 // Everything the board's firmware and its peripherals hold.
 struct TBoardState {
     TBoardState();
@@ -88,7 +96,9 @@ struct TBoardState {
 
     // What the firmware starts with after the FPGA was configured.
     void ResetFirmware();
-    // Power off and on: the firmware's state and every volatile memory are gone.
+    // No firmware runs (the FPGA is unconfigured): every output dark, every receiver off.
+    void StopFirmware();
+    // Power off and on: the firmware stops and every volatile memory is gone.
     void PowerCycle();
     // Notes bytes sent out of the RS232 port, forgetting the oldest beyond what is kept.
     void Rs232Sent(const std::uint8_t* bytes, std::size_t count);

@@ -70,8 +70,12 @@ TSimBoard::TSimBoard()
 bool TSimBoard::Configure(const std::uint8_t* image, std::size_t count, std::string& why)
 {
     ResetLink();
-    state_.ResetFirmware();
     configured_ = CheckImage(image, count, why);
+    // A refused image leaves the FPGA unconfigured: nothing drives the LEDs.
+    if (configured_)
+        state_.ResetFirmware();
+    else
+        state_.StopFirmware();
     return configured_;
 }
 

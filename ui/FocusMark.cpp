@@ -8,7 +8,9 @@
 
 namespace ui {
 
-QRect DrawFocusMark(QImage* canvas, const QRect& rect)
+QRect ControlMarkRect(const QRect& control) { return control.adjusted(-3, -3, 3, 3); }
+
+QRect DrawFocusMark(QImage* canvas, const QRect& rect, TMarkShape shape)
 {
     if (!canvas || canvas->isNull() || rect.width() < 6 || rect.height() < 6)
         return {};
@@ -17,7 +19,7 @@ QRect DrawFocusMark(QImage* canvas, const QRect& rect)
     painter.setBrush(Qt::NoBrush);
     // The skin's faces are round where a button is square (Connect) and gently rounded
     // elsewhere; the mark follows the face.
-    const bool round = std::abs(rect.width() - rect.height()) <= 4;
+    const bool round = shape == TMarkShape::Face && std::abs(rect.width() - rect.height()) <= 4;
     const QRectF outer = QRectF(rect).adjusted(1, 1, -1, -1);
     const qreal radius = round ? qMin(outer.width(), outer.height()) / 2 : 4;
     // A soft halo under a crisp line, readable on dark faces and on lit ones alike.

@@ -1,5 +1,7 @@
 #include "ui/Seams.h"
 
+#include "ui/DialogStyle.h"
+
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -30,6 +32,7 @@ QString RunFileDialog(QWidget* parent, const TFileDialogRequest& request, QFileD
         FollowFilterSuffix(dialog, request.defaultSuffix);
     // The caller replaces an existing file on purpose.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    PrepareFileDialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -56,10 +59,24 @@ void FollowFilterSuffix(QFileDialog& dialog, const QString& fallback)
         [&dialog, fallback](const QString& filter) { dialog.setDefaultSuffix(SuffixOfFilter(filter, fallback)); });
 }
 
+std::unique_ptr<QMessageBox> MakeMessageBox(
+    QWidget* parent, TMessageKind kind, const QString& title, const QString& text)
+{
+    QMessageBox::Icon icon = QMessageBox::Information;
+    if (kind == TMessageKind::Warning)
+        icon = QMessageBox::Warning;
+    else if (kind == TMessageKind::Error)
+        icon = QMessageBox::Critical;
+    auto box = std::make_unique<QMessageBox>(icon, title, text, QMessageBox::Ok, parent);
+    StyleDialog(box.get());
+    return box;
+}
+
 std::unique_ptr<QDialog> MakeScrollingMessage(QWidget* parent, const QString& title, const QString& text)
 {
     auto dialog = std::make_unique<QDialog>(parent);
     dialog->setWindowTitle(title);
+    StyleDialog(dialog.get());
     auto* view = new QPlainTextEdit(dialog.get());
     view->setReadOnly(true);
     view->setPlainText(QString(text).remove('\r'));
@@ -84,17 +101,7 @@ void ShowMessage(QWidget* parent, TMessageKind kind, const QString& title, const
         MakeScrollingMessage(parent, title, text)->exec();
         return;
     }
-    switch (kind) {
-    case TMessageKind::Information:
-        QMessageBox::information(parent, title, text, QMessageBox::Ok);
-        break;
-    case TMessageKind::Warning:
-        QMessageBox::warning(parent, title, text, QMessageBox::Ok);
-        break;
-    case TMessageKind::Error:
-        QMessageBox::critical(parent, title, text, QMessageBox::Ok);
-        break;
-    }
+    MakeMessageBox(parent, kind, title, text)->exec();
 }
 
 QString GetOpenFileName(QWidget* parent, const TFileDialogRequest& request)

@@ -6,6 +6,7 @@
 
 class QDialog;
 class QFileDialog;
+class QMessageBox;
 class QWidget;
 
 // The places where the program waits for a person or hands control to the event loop:
@@ -25,6 +26,10 @@ enum class TMessageKind {
 // on a 768-pixel screen.
 void ShowMessage(QWidget* parent, TMessageKind kind, const QString& title, const QString& text);
 inline constexpr int MAX_BOX_LINES = 24;
+// The box ShowMessage shows for a text of a few lines: its icon, the text and OK, in the
+// panel's look.
+std::unique_ptr<QMessageBox> MakeMessageBox(
+    QWidget* parent, TMessageKind kind, const QString& title, const QString& text);
 // The scrolling box: the text read-only in a box of at most MAX_BOX_LINES lines, and OK.
 std::unique_ptr<QDialog> MakeScrollingMessage(QWidget* parent, const QString& title, const QString& text);
 

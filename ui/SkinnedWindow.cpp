@@ -13,7 +13,9 @@
 #include "ui/Accessible.h"
 #include "ui/Blit.h"
 #include "ui/ButtonManager.h"
+#include "ui/FocusMark.h"
 
+#include "resources/Paint.h"
 #include "resources/Resources.h"
 
 namespace ui {
@@ -59,10 +61,20 @@ TSkinnedWindow::TSkinnedWindow(QWidget* parent, Qt::WindowFlags flags)
     InstallAccessibility();
     // What a window draws beside its canvas at construction is drawn for this ratio.
     m_ratio = WindowRatio(this);
+    // The standard controls on the canvas mark their focus and selection in the skin's
+    // accent, as the skinned buttons do.
+    QPalette accents = palette();
+    accents.setColor(QPalette::Highlight, resources::art::palette::kAccent);
+    accents.setColor(QPalette::HighlightedText, Qt::black);
+    setPalette(accents);
+    m_focusWatch
+        = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FollowControlFocus(now); });
 }
 
 TSkinnedWindow::~TSkinnedWindow()
 {
+    // The focus leaves the window's controls as QWidget's part of it goes, after this part.
+    disconnect(m_focusWatch);
     for (const auto& [key, id] : m_accessibleIds)
         QAccessible::deleteAccessibleInterface(id);
 }
@@ -136,6 +148,8 @@ void TSkinnedWindow::EnsureFormPainted()
     m_needsFormPaint = false;
     m_inFormPaint = true;
     FormPaint();
+    if (m_ringed && m_ringed->isVisible())
+        DrawFocusMark(&m_canvas, ControlMarkRect(m_ringed->geometry()), TMarkShape::Control);
     m_inFormPaint = false;
 }
 
@@ -275,6 +289,24 @@ void TSkinnedWindow::FocusButton(TButtonManager* group, int id, Qt::FocusReason 
     m_focusId = id;
     group->SetFocusId(id);
     NotifyButtonFocus(AccessibleButton(group, id));
+}
+
+void TSkinnedWindow::FollowControlFocus(QWidget* now)
+{
+    // The control of this window that holds the focus (itself, or the part of it that
+    // does, as in a list's edit).
+    QWidget* control = now;
+    while (control && control->parentWidget() != this)
+        control = control->isWindow() ? nullptr : control->parentWidget();
+    if (control && (qobject_cast<TSkinnedWindow*>(control) || !(control->focusPolicy() & Qt::TabFocus)))
+        control = nullptr;
+    if (control == m_ringed)
+        return;
+    m_ringed = control;
+    if (isVisible())
+        RepaintCanvas();
+    else
+        InvalidateCanvas();
 }
 
 void TSkinnedWindow::ClearButtonFocus()

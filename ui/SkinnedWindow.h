@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QImage>
+#include <QPointer>
 #include <QRect>
 #include <QSize>
 #include <QWidget>
@@ -53,8 +54,10 @@ void ShowCanvasChange(QWidget* window, const QRect& changed);
 //
 // Keyboard: Tab and Shift+Tab walk the window's skinned buttons and standard controls in
 // reading order (those of a page hosted in it first), the focused skinned button shows a
-// focus mark, and Space or Enter press it as a click at its centre would. Screen readers
-// see every skinned button as an accessible button with its name and state.
+// focus mark, and Space or Enter press it as a click at its centre would. A focused
+// standard control of the window shows the same mark, as a ring on the canvas around it.
+// Screen readers see every skinned button as an accessible button with its name and
+// state.
 //
 // Mouse: presses, moves and releases reach FormMouseDown/Move/Up in window coordinates.
 // Mouse tracking is on, so moves arrive while no button is held; Qt grabs the mouse
@@ -111,6 +114,8 @@ public:
     // Puts the keyboard focus, and the mark, on button `id` of `group` (one of this
     // window's groups).
     void FocusButton(TButtonManager* group, int id, Qt::FocusReason reason = Qt::TabFocusReason);
+    // The standard control of this window whose focus ring the canvas shows, or nullptr.
+    QWidget* RingedControl() const { return m_ringed; }
     // The skinned button that has the focus: its group (nullptr for none) and id.
     TButtonManager* FocusGroup() const { return m_focusGroup; }
     int FocusId() const { return m_focusId; }
@@ -158,6 +163,9 @@ private:
     // Makes the canvas for the window's present ratio; true when the ratio changed.
     bool FitCanvasToRatio();
     void ClearButtonFocus();
+    // The focus moved to `now`: the ring follows it onto a control of this window, or
+    // goes when it left them.
+    void FollowControlFocus(QWidget* now);
 
     QImage m_canvas;
     QSize m_canvasSize; // window coordinates
@@ -167,6 +175,8 @@ private:
     std::vector<TButtonManager*> m_groups;
     TButtonManager* m_focusGroup = nullptr;
     int m_focusId = -1;
+    QPointer<QWidget> m_ringed;
+    QMetaObject::Connection m_focusWatch;
     std::map<std::pair<const TButtonManager*, int>, QAccessible::Id> m_accessibleIds;
 };
 

@@ -363,11 +363,14 @@ TEST(Resources, PictureStatesShowWhatTheyMean)
         EXPECT_GT(qGreen(g), qRed(g) + 60);
         EXPECT_GT(qRed(r), qGreen(r) + 60);
     }
-    // A switch's knob sits high when up and low when down.
-    const QImage up = Load("SW_UP"), down = Load("SW_DOWN");
+    // The page draws a switch that is on (its bit set, its lamp lit) with "SW_DOWN": its
+    // handle sits high, by the lamp, as on the board; one that is off ("SW_UP") low.
+    const QImage off = Load("SW_UP"), on = Load("SW_DOWN");
     const QRect top(6, 16, 8, 12), bottom(6, 38, 8, 12);
-    EXPECT_GT(LumaStats(up, top).mean, LumaStats(up, bottom).mean + 40);
-    EXPECT_GT(LumaStats(down, bottom).mean, LumaStats(down, top).mean + 40);
+    EXPECT_GT(LumaStats(on, top).mean, LumaStats(on, bottom).mean + 40);
+    EXPECT_GT(LumaStats(off, bottom).mean, LumaStats(off, top).mean + 40);
+    const QRgb lampOn = on.pixel(10, 6), lampOff = off.pixel(10, 6);
+    EXPECT_GT(qGreen(lampOn), qGreen(lampOff) + 60);
     // Hover lights a control up; disabled dims it.
     for (const char* name : {"TAB_BUTTON", "NORMAL_BTN", "CONNECT_BTN", "LEFT_BTN"}) {
         const QImage normal = Frame(name, 0);

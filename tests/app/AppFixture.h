@@ -111,7 +111,7 @@ protected:
     }
 
     QString Status() const { return Form->LabelConnectStatus->text(); }
-    QString InfoText() const { return Form->LabelInfo->text(); }
+    QString InfoText() const { return Form->InfoLineText(); }
 
     std::string SimState() const { return m_Board->Ctl("state"); }
     bool SimSays(const std::string& fragment) const { return SimState().find(fragment) != std::string::npos; }

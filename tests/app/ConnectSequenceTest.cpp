@@ -2,11 +2,21 @@
 #include "AppFixture.h"
 #include "app/MainControls.h"
 #include "app/WelcomeAnimation.h"
+#include "core/Seg7Word.h"
+#include "pages/LedLayout.h"
 #include "pages/Page.h"
+#include "pages/UnitLCD.h"
+#include "pages/UnitLED.h"
+#include "pages/UnitSeg7.h"
 #include "platform/Hooks.h"
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QTest>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
@@ -133,6 +143,30 @@ TEST_F(AppTest, ABareFpgaIsConfiguredAtOnce)
             {"Configure FPGA success", INFO_GREEN},
             {"Check board ID...", INFO_YELLOW},
         }));
+}
+
+// The pages send nothing when they are shown: right after a connect they show what the
+// freshly configured board shows, and the first click changes one LED on the board.
+TEST_F(AppTest, AfterConnectTheWindowShowsWhatTheBoardShows)
+{
+    SetUpBoard(false);
+    MakeForm();
+    ASSERT_TRUE(StartAutoConnect(30000));
+    ASSERT_EQ(Status(), "Connected");
+    const auto state = [this] { return QJsonDocument::fromJson(QByteArray::fromStdString(SimState())).object(); };
+    const QJsonObject board = state();
+    const auto* led = qobject_cast<TFormLED*>(Form->Pages[PAGE_LED]);
+    const auto* seg7 = qobject_cast<TFormSeg7*>(Form->Pages[PAGE_SEG7]);
+    const auto* lcd = qobject_cast<TFormLCD*>(Form->Pages[PAGE_LCD]);
+    ASSERT_TRUE(led && seg7 && lcd);
+    EXPECT_EQ(board["leds"].toInteger(), led->CurrentMask());
+    EXPECT_EQ(board["seg7"].toInteger(), seg7::Seg7Word(seg7->Digits()));
+    EXPECT_EQ(board["lcd"].toArray(), (QJsonArray{lcd->EditLine0->text(), lcd->EditLine1->text()}));
+
+    const QPoint gled0 = leds::ButtonPlace(0) + QPoint(12, 18);
+    QTest::mouseMove(Form->Pages[PAGE_LED], gled0);
+    QTest::mouseClick(Form->Pages[PAGE_LED], Qt::LeftButton, {}, gled0);
+    EXPECT_EQ(state()["leds"].toInteger(), 0x07FFFFFE) << "GLED0 went out, the other 26 stay lit";
 }
 
 TEST_F(AppTest, AnUnconfiguredBoardIsConfiguredThenConnectedWhileTheWindowStaysAlive)

@@ -10,8 +10,11 @@
 #include "pages/UnitLED.h"
 #include "pages/UnitMemory.h"
 #include "pages/UnitRS232.h"
+#include "pages/UnitVGA.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
@@ -147,6 +150,48 @@ TEST_F(Keyboard, SpaceAndEnterPressTheFocusedButtonAsAClickDoes)
     TabTo("Disconnect");
     Key(Qt::Key_Space);
     EXPECT_EQ(Status(), "Disconnected");
+}
+
+// Pixels of the skin's accent in a ring just around `control`, as the window shows it.
+int RingPixels(const QWidget* control)
+{
+    QWidget* page = control->parentWidget();
+    const QRect ring = control->geometry().adjusted(-3, -3, 3, 3);
+    const QImage shot = page->grab(ring).toImage();
+    int count = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const QRgb p = shot.pixel(x, y);
+            count += qRed(p) < 80 && qGreen(p) > 180 && qBlue(p) > 200;
+        }
+    return count;
+}
+
+// Every control Tab reaches shows the same mark: the skinned buttons' cyan ring, and the
+// same ring around the boxes and the drop-down lists, so that Down on a list is never a
+// change made unseen.
+TEST_F(Keyboard, EveryFocusedControlShowsTheCyanRing)
+{
+    Form->StepPage(3);
+    ASSERT_EQ(Form->ActivePage, PAGE_MEMORY);
+    auto* memory = Page<TFormMemory>(PAGE_MEMORY);
+    EXPECT_EQ(RingPixels(memory->ComboBoxMemoryType), 0) << "no mark before the keyboard is used";
+    TabTo("Memory Type");
+    EXPECT_GT(RingPixels(memory->ComboBoxMemoryType), 40) << "the memory list";
+    Key(Qt::Key_Down);
+    EXPECT_EQ(memory->MemoryTypePosition(), 1);
+    EXPECT_GT(RingPixels(memory->ComboBoxMemoryType), 40) << "still marked after Down";
+    TabTo("Random access address");
+    EXPECT_EQ(RingPixels(memory->ComboBoxMemoryType), 0) << "the mark went with the focus";
+    EXPECT_GT(RingPixels(memory->EditAddress), 40) << "a box";
+    TabTo("File Length");
+    EXPECT_GT(RingPixels(memory->CheckBoxFileLength), 20) << "a check box";
+
+    Form->SelectPage(PAGE_VGA);
+    Form->TabButtons->SetSelected(PAGE_VGA, true);
+    auto* vga = Page<TFormVGA>(PAGE_VGA);
+    TabTo("Pattern");
+    EXPECT_GT(RingPixels(vga->ComboBoxVGA), 40) << "the pattern list";
 }
 
 TEST_F(Keyboard, EnterInABoxRunsTheButtonItGoesWith)

@@ -10,6 +10,10 @@
 #include "tests/support/OtherUser.h"
 #include "ui/BitmapLoader.h"
 
+#include <QFontMetrics>
+#include <QHelpEvent>
+#include <QToolTip>
+
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
@@ -87,6 +91,57 @@ TEST_F(AppTest, InformationLineShowsTextInItsColourAndAnEmptyTextHidesOnlyTheIco
     EXPECT_TRUE(Form->LabelInfo->isVisible());
     EXPECT_FALSE(Form->ImageInfo->isVisible());
     EXPECT_EQ(InfoText(), "");
+}
+
+// Reports as long as the program gives them: a FLASH word written over one that was not
+// erased fits two lines whole; a cable that is not there needs more than the window has.
+struct TLongReport {
+    QString text;
+    bool whole; // shown whole, or cut at the end of the second line
+};
+const TLongReport LONG_REPORTS[] = {
+    {QStringLiteral("FLASH Random Write Fail: the word reads 0E0F, not 0F0F. Erase first."), true},
+    {QStringLiteral("Cable \"USB-Blaster on labhost [1-1]\" needs the vendor's JTAG libraries, which do not load: "
+                    "QUARTUS_ROOTDIR is not set to the vendor's programmer tools"),
+        false},
+};
+
+TEST_F(AppTest, ALongReportWrapsBelowThePageAndIsWholeInItsToolTip)
+{
+    MakeForm();
+    const QFontMetrics metrics(Form->LabelInfo->font());
+    for (const TLongReport& report : LONG_REPORTS) {
+        SCOPED_TRACE(report.text.toStdString());
+        ShowInfo(report.text, INFO_RED);
+        const QStringList lines = Form->LabelInfo->text().split('\n');
+        EXPECT_EQ(lines.size(), 2);
+        const QString shown = lines.join(' ');
+        if (report.whole) {
+            EXPECT_EQ(shown, report.text) << "nothing cut";
+        } else {
+            ASSERT_TRUE(shown.endsWith(QChar(0x2026))) << "a cut shows";
+            EXPECT_TRUE(report.text.startsWith(shown.chopped(1)));
+            EXPECT_TRUE(shown.contains("which do not load")) << "the second line carries on the first";
+        }
+        for (const QString& line : lines)
+            EXPECT_LE(metrics.horizontalAdvance(line), INFO_LINE_RECT.width()) << line.toStdString();
+        // The first line stays where a short report stands; the second has the room below.
+        EXPECT_EQ(Form->LabelInfo->geometry().topLeft(), INFO_LINE_RECT.topLeft());
+        EXPECT_GE(Form->LabelInfo->height(), INFO_LINE_RECT.height() + metrics.lineSpacing());
+        EXPECT_LE(Form->LabelInfo->geometry().bottom(), Form->height() - 8);
+        // The whole text for the pointer and for a screen reader.
+        EXPECT_EQ(Form->LabelInfo->accessibleDescription(), report.text);
+        EXPECT_EQ(InfoText(), report.text);
+        const QPoint over = INFO_LINE_RECT.center();
+        QHelpEvent help(QEvent::ToolTip, over, Form->mapToGlobal(over));
+        QCoreApplication::sendEvent(Form.data(), &help);
+        EXPECT_EQ(QToolTip::text(), report.text);
+        QToolTip::hideText();
+    }
+    // A short one has its one line again.
+    ShowInfo("Check board ID...", INFO_YELLOW);
+    EXPECT_EQ(Form->LabelInfo->geometry(), INFO_LINE_RECT);
+    EXPECT_EQ(Form->LabelInfo->text(), "Check board ID...");
 }
 
 TEST_F(AppTest, TheInformationLineIsSeenOverAPageAndOverTheWelcomeView)

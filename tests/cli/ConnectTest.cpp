@@ -4,6 +4,7 @@
 
 #include "board/Board.h"
 #include "platform/Paths.h"
+#include "sim/BoardState.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -95,7 +96,7 @@ TEST_F(ConfiguredBoard, ABoardHeldByAnotherProgramIsRefusedWithTheLinkCode)
     EXPECT_NE(run.err.find("no board"), std::string::npos) << run.err;
     panel.Disconnect();
     platform::OverrideExecutableFolder(std::nullopt);
-    EXPECT_EQ(State().at("leds"), 0) << "no frame of vx5h reached the board";
+    EXPECT_EQ(State().at("leds"), sim::START_LEDS) << "no frame of vx5h reached the board";
 }
 
 TEST_F(ConfiguredBoard, AnUnpluggedCableGivesTheLinkCode)
@@ -113,7 +114,7 @@ TEST_F(ConfiguredBoard, ACableNamedInTheEnvironmentIsNeverReplacedByTheSimulator
     ::unsetenv("VX5H_CABLE");
     EXPECT_EQ(run.code, 4);
     EXPECT_NE(run.err.find("needs the vendor's JTAG libraries"), std::string::npos) << run.err;
-    EXPECT_EQ(State().at("leds"), 0);
+    EXPECT_EQ(State().at("leds"), sim::START_LEDS) << "as the firmware started";
 }
 
 #ifdef VX5H_FAKE_QUARTUS

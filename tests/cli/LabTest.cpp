@@ -2,6 +2,7 @@
 // each board keeps its own state, and a command on all of them fails only where a board
 // does.
 #include "CliHarness.h"
+#include "sim/BoardState.h"
 
 #include "board/Board.h"
 #include "platform/Paths.h"
@@ -138,8 +139,8 @@ TEST_F(LabOfThree, ACommandOnEveryBoardFailsOnlyWhereABoardDoes)
     const clitest::TRun two = Vx5h("--cable sim,sim-3 --json seg7 12345678");
     EXPECT_EQ(two.code, 0) << two.err;
     EXPECT_EQ(json::parse(two.out).size(), 2u) << two.out;
-    EXPECT_NE(StateOf("sim").at("seg7"), 0);
-    EXPECT_EQ(StateOf("sim-2").at("seg7"), 0) << "a board left out of the list is left alone";
+    EXPECT_EQ(StateOf("sim").at("seg7"), 0x12345678);
+    EXPECT_EQ(StateOf("sim-2").at("seg7"), sim::START_SEG7) << "a board left out of the list is left alone";
 
     const std::string file = Folder() + "/big.bin";
     {

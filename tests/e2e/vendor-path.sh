@@ -29,9 +29,10 @@ grep -qxF "p;$E2E_PANEL_DIR/VX5h_260_ControlPanel.sof" "$FAKE_VENDOR_LOG" ||
 e2e_state_has '"configured":true' || e2e_fail "the FPGA was not configured"
 grep -qF "connected to USB-Blaster [1-1]" "$E2E_TMP/panel.log" || e2e_fail "standard error does not name the cable"
 
-# A page at work through the vendor's library: Light All on the LED page.
-page_click $(( 106 + 32 )) $(( 243 + 8 ))
-e2e_wait_for 5 'e2e_state_has "\"leds\":134217727,"' || e2e_fail "Light All did not reach the board"
+# A page at work through the vendor's library: Unlight All on the LED page (the firmware
+# starts with every LED lit, as the page does).
+page_click $(( 218 + 32 )) $(( 243 + 8 ))
+e2e_wait_for 5 'e2e_state_has "\"leds\":0,"' || e2e_fail "Unlight All did not reach the board"
 e2e_ctl set switches 0x2A5 >/dev/null
 e2e_click_tab "Switches"
 sleep 1
@@ -44,7 +45,7 @@ sleep 0.5
 e2e_shot about
 about=$(xdotool search --onlyvisible --pid "$E2E_PANEL_PID" | grep -vx "$E2E_WINDOW" | head -n1)
 e2e_window_pos "$about"
-xdotool mousemove $(( E2E_WX + 118 + 32 )) $(( E2E_WY + 277 + 8 )) click 1 # its Close button
+xdotool mousemove $(( E2E_WX + 118 + 32 )) $(( E2E_WY + 270 + 8 )) click 1 # its Close button
 e2e_wait_for 10 '[ "$(xdotool search --onlyvisible --pid $E2E_PANEL_PID | wc -l)" -eq 1 ]' || e2e_fail "the about box stayed"
 
 # The cable pulled while the switches page polls: "Disconnected" within the budgets.

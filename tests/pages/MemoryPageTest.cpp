@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -123,6 +124,9 @@ protected:
     QString Answer(const ui::TFileDialogRequest& request)
     {
         lastRequest = request;
+        // The person takes their time in the dialog; the window goes on meanwhile.
+        if (dialogWaitMs > 0)
+            QTest::qWait(dialogWaitMs);
         return fileAnswer;
     }
     void Click(QPoint at)
@@ -177,6 +181,7 @@ protected:
     QString infoText;
     QColor infoColour;
     QString fileAnswer;
+    int dialogWaitMs = 0;
     ui::TFileDialogRequest lastRequest;
     std::function<void(int)> duringStep;
     int steps = 0;
@@ -228,6 +233,32 @@ TEST_F(MemoryPage, ListAndMemoryDependentControls)
     page->Activate(&Board());
     page->grab().save(
         QString::fromStdString(testsupport::SimulatedBoard::BinFolder() + "../snapshots/pages/memory.png"));
+}
+
+TEST_F(MemoryPage, LabelsStandLevelWithTheirBoxes)
+{
+    const QList<QWidget*> boxes{page->EditAddress, page->EditWriteData, page->EditReadData, page->EditWriteAddress,
+        page->EditWriteLength, page->CheckBoxFileLength, page->EditReadAddress, page->EditReadLength,
+        page->CheckBoxEntireMemory};
+    const auto middle = [](const QWidget* w) { return w->y() + w->height() / 2.0; };
+    int checked = 0;
+    for (const QLabel* label : page->findChildren<QLabel*>()) {
+        if (!QStringList{"Address: ", "wDATA:", "rDATA: ", "Length:", "File Length", "Entire Memory"}.contains(
+                label->text()))
+            continue;
+        // The box right of the label on its row; a check box's caption stands right of it.
+        const QWidget* box = label == page->LabelFileLength ? page->CheckBoxFileLength
+            : label == page->LabelEntireMemory              ? page->CheckBoxEntireMemory
+                                                            : nullptr;
+        for (const QWidget* candidate : boxes)
+            if (label != page->LabelFileLength && label != page->LabelEntireMemory && candidate->x() > label->x()
+                && std::abs(middle(candidate) - middle(label)) < 8 && (!box || candidate->x() < box->x()))
+                box = candidate;
+        ASSERT_NE(box, nullptr) << label->text().toStdString() << " at " << label->y();
+        EXPECT_LE(std::abs(middle(label) - middle(box)), 0.5) << label->text().toStdString() << " at " << label->y();
+        ++checked;
+    }
+    EXPECT_EQ(checked, 9);
 }
 
 TEST_F(MemoryPage, CheckBoxesFillTheRangeFields)
@@ -486,6 +517,33 @@ TEST_F(MemoryPage, BinaryAndHexFilesRoundTrip)
     EXPECT_EQ(back, ReadFile("again.bin"));
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(0, linkFailures);
+}
+
+// The seconds a result text gives: "...Success.[0.1sec]", "...Success. (0.1sec)".
+double SecondsOf(const QString& text)
+{
+    static const QRegularExpression seconds(QStringLiteral("[\\[(]([0-9]+\\.[0-9])sec[\\])]"));
+    const QRegularExpressionMatch match = seconds.match(text);
+    return match.hasMatch() ? match.captured(1).toDouble() : -1;
+}
+
+TEST_F(MemoryPage, TransferTimesLeaveOutTheFileDialog)
+{
+    WriteFile("eeprom.bin", std::string(4096, '\x3C'));
+    dialogWaitMs = 1500;
+    WriteWholeFile(EEPROM, "0", "eeprom.bin");
+    ASSERT_TRUE(infoText.startsWith("Write a File to EEPROM Success.[")) << infoText.toStdString();
+    EXPECT_GE(SecondsOf(infoText), 0.0);
+    EXPECT_LT(SecondsOf(infoText), 1.0) << infoText.toStdString();
+
+    page->CheckBoxEntireMemory->setChecked(true);
+    page->CheckBoxEntireMemoryClick();
+    fileAnswer = Path("eeprom-back.bin");
+    Click(READ_FILE);
+    ASSERT_TRUE(infoText.startsWith("Load EEPROM Content to a File Success. (")) << infoText.toStdString();
+    EXPECT_GE(SecondsOf(infoText), 0.0);
+    EXPECT_LT(SecondsOf(infoText), 1.0) << infoText.toStdString();
+    EXPECT_EQ(ReadFile("eeprom-back.bin"), std::string(4096, '\x3C'));
 }
 
 TEST_F(MemoryPage, FileKindAndWholeFileRules)

@@ -3,8 +3,12 @@
 // the link fails, and costs no drawing while the board is steady.
 
 #include "IoPageFixture.h"
+#include "pages/PageText.h"
 #include "pages/SwitchLayout.h"
+#include "resources/Art.h"
 #include "pages/UnitButton.h"
+
+#include <QFontMetrics>
 
 #include <sys/resource.h>
 
@@ -25,6 +29,21 @@ TEST(SwitchLayout, PlacesAndLabels)
     EXPECT_EQ(switches::LabelTop(0), 66);
     EXPECT_EQ(switches::LabelCentreX(21), 86);
     EXPECT_EQ(switches::LabelTop(21), 247);
+}
+
+TEST(SwitchLayout, TheHeadingsClearTheRails)
+{
+    // Both headings end left of their rails' frames, with room between.
+    const QFontMetrics heading(pagetext::PointFont("Arial", 10));
+    EXPECT_LE(switches::HEADING_LEFT + heading.horizontalAdvance("Switches") + 4, resources::art::SWITCH_RAIL.left());
+    EXPECT_LE(switches::HEADING_LEFT + heading.horizontalAdvance("Keys") + 4, resources::art::KEY_RAIL.left());
+    // The rails still hold every switch and key.
+    for (int bit = 0; bit < switches::INPUT_COUNT; ++bit) {
+        const QPoint place = switches::PicturePlace(bit);
+        const QRectF rail = switches::IsKey(bit) ? resources::art::KEY_RAIL : resources::art::SWITCH_RAIL;
+        EXPECT_GE(place.x(), rail.left()) << bit;
+        EXPECT_LE(place.x() + (switches::IsKey(bit) ? 44 : 20), rail.right()) << bit;
+    }
 }
 
 class SwitchesPage : public TPageSuite<TFormButton> {

@@ -4,6 +4,7 @@
 #include "sim/Endpoint.h"
 #include "sim/Firmware.h"
 
+#include <array>
 #include <gtest/gtest.h>
 
 using namespace protocol;
@@ -344,24 +345,46 @@ TEST(FirmwareModel, HsmcWordsComeBackAsTheSameMasksThroughThePanelsMapping)
     EXPECT_EQ(GetU32(&reply[13]), 0x09u);
 }
 
+// What the outputs show: lit LEDs, 8 on every digit and the greeting while the firmware
+// runs (as the panel's pages start), nothing while the FPGA is unconfigured.
+void ExpectOutputs(const sim::TBoardState& s, bool firmwareRuns)
+{
+    EXPECT_EQ(s.leds, firmwareRuns ? 0x07FFFFFFu : 0u);
+    EXPECT_EQ(s.seg7, firmwareRuns ? 0x88888888u : 0u);
+    EXPECT_EQ(s.seg7Extra, 0u);
+    const std::array<std::string, 2> greeting{"VX5h-260", "Control Panel"};
+    EXPECT_EQ(s.lcd, (firmwareRuns ? greeting : std::array<std::string, 2>{}));
+}
+
 TEST(FirmwareModel, ReconfiguringResetsTheFirmwareButPowerCycleAlsoClearsRam)
 {
+    ModelHarness fresh(false);
+    ExpectOutputs(fresh.board.State(), false);
+
     ModelHarness h;
+    ExpectOutputs(h.board.State(), true);
     bool ok = false;
     h.Command(CMD_SET_LED, U32(7), ok);
+    h.Command(CMD_SET_SEG7, Cat(U32(0x87654321), {1}), ok);
     h.Command(CMD_GSENSOR_INIT, {}, ok);
     h.Command(CMD_MEMORY_WRITE, MemWrite(MEM_SDRAM, 100, {9}), ok);
     h.Command(CMD_MEMORY_WRITE, MemWrite(MEM_FLASH, 100, {9}), ok);
     const auto image = sim::MakeImage(64);
     std::string why;
     ASSERT_TRUE(h.board.Configure(image.data(), image.size(), why));
-    EXPECT_EQ(h.board.State().leds, 0u);
+    ExpectOutputs(h.board.State(), true);
     EXPECT_FALSE(h.board.State().gsensorReady);
     EXPECT_EQ(h.Command(CMD_MEMORY_READ, MemRead(MEM_SDRAM, 100, 1), ok)[1], 9);
 
     h.board.PowerCycle();
     EXPECT_FALSE(h.board.Configured());
+    ExpectOutputs(h.board.State(), false);
+    // An image the FPGA refuses leaves it unconfigured and dark.
+    const std::vector<std::uint8_t> junk(64, 0x5A);
+    EXPECT_FALSE(h.board.Configure(junk.data(), junk.size(), why));
+    ExpectOutputs(h.board.State(), false);
     ASSERT_TRUE(h.board.Configure(image.data(), image.size(), why));
+    ExpectOutputs(h.board.State(), true);
     EXPECT_EQ(h.Command(CMD_MEMORY_READ, MemRead(MEM_SDRAM, 100, 1), ok)[1], 0);
     EXPECT_EQ(h.Command(CMD_MEMORY_READ, MemRead(MEM_FLASH, 100, 1), ok)[1], 9);
 }

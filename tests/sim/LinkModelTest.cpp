@@ -189,7 +189,7 @@ TEST(ControlCommands, DriveTheInputsAndReportTheState)
     for (const char* part : {"\"configured\":true", "\"keys\":15", "\"switches\":262143", "\"gsensor\":[-16384,0,16]",
              "\"sdcard\":false", "\"adapter\":\"fail\"", "\"io_fail\":1099511627777", "\"xcvr_fail\":9",
              "\"kind\":\"stall\",\"count\":3", "\"rate\":102400", "\"latency_ms\":1.5", "\"plugged\":false",
-             "\"lcd\":[\"\",\"\"]", "\"vga\":{\"mode\":2,\"pattern\":0}"})
+             "\"lcd\":[\"VX5h-260\",\"Control Panel\"]", "\"vga\":{\"mode\":2,\"pattern\":0}"})
         EXPECT_NE(state.find(part), std::string::npos) << part << " in " << state;
 
     // Text from outside reaches a receiver only while it is on.

@@ -1,3 +1,4 @@
+#include <QFontMetrics>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -8,6 +9,7 @@
 #include "SyntheticArt.h"
 #include "app/UnitAbout.h"
 #include "app/UnitProgress.h"
+#include "ui/DialogStyle.h"
 
 namespace {
 
@@ -43,6 +45,9 @@ TEST(ProgressDialogTest, EveryShowStartsEmptyAtZero)
     EXPECT_EQ(progress.windowTitle(), "Progress");
     EXPECT_EQ(progress.size(), QSize(348, 152));
     EXPECT_TRUE(progress.windowFlags() & Qt::WindowStaysOnTopHint);
+    // The panel's face and font, not a white box beside the skinned window.
+    EXPECT_EQ(progress.palette().color(QPalette::Window), ui::PanelPalette().color(QPalette::Window));
+    EXPECT_EQ(progress.ButtonAbort->font().family(), "Arial");
 
     progress.SetStatus("left over");
     progress.SetPercent(70);
@@ -73,7 +78,7 @@ protected:
         {"ABOUT_BK", testart::MakeFilled(300, 300, 0xFF202020)},
         {"NORMAL_BTN", testart::MakeButton(64, 68)},
     }};
-    const QPoint onClose{118 + 32, 277 + 8};
+    const QPoint onClose = TFormAbout::CLOSE_POS + QPoint(32, 8);
     const QPoint elsewhere{20, 20};
 };
 
@@ -83,7 +88,7 @@ TEST_F(AboutBoxTest, TakesItsSizeFromTheBackgroundAndShowsTheClose)
     EXPECT_EQ(about.windowTitle(), "About Control Panel");
     EXPECT_EQ(about.size(), QSize(300, 300));
     const QImage shot = about.grab().toImage();
-    EXPECT_EQ(shot.pixel(118, 277), testart::FRAME_COLOURS[0]);
+    EXPECT_EQ(shot.pixel(TFormAbout::CLOSE_POS), testart::FRAME_COLOURS[0]);
     EXPECT_EQ(shot.pixel(5, 5), 0xFF202020u);
     // The two white text lines.
     bool white = false;
@@ -91,6 +96,34 @@ TEST_F(AboutBoxTest, TakesItsSizeFromTheBackgroundAndShowsTheClose)
         for (int y = 196; y < 210 && !white; ++y)
             white = qRed(shot.pixel(x, y)) > 200 && qBlue(shot.pixel(x, y)) > 200;
     EXPECT_TRUE(white);
+}
+
+TEST_F(AboutBoxTest, TheBoardLineShowsTheWholeNameBetweenPictureAndTitle)
+{
+    const QString names[] = {
+        QStringLiteral("USB-Blaster [VX5h-260 simulator]"),
+        QStringLiteral("USB-Blaster [VX5h-260 simulator 3]"),
+        QStringLiteral("USB-Blaster on labhost [1-1]"),
+        QStringLiteral("USB-Blaster II on lab-bench-07.example.org [3-1.4]"),
+        QStringLiteral("USB-BlasterOnAHostWhoseNameHasNoBreakAnywhereAtAll.example.org"),
+    };
+    for (const QString& name : names) {
+        TFormAbout about;
+        about.SetLinkDescription(name);
+        const TFormAbout::TBoardText board = about.LayOutBoardText();
+        const QString shown = board.lines.join(QString());
+        EXPECT_FALSE(shown.contains(QChar(0x2026))) << name.toStdString();
+        EXPECT_EQ(QString(shown).remove(' '), QString("Board: " + name).remove(' ')) << name.toStdString();
+        // Below the board picture and its reflection, above the title at y 196.
+        EXPECT_GE(board.rect.top(), 148) << name.toStdString();
+        EXPECT_LE(board.rect.bottom(), 195) << name.toStdString();
+        const QFontMetrics metrics(board.font);
+        for (const QString& line : board.lines)
+            EXPECT_LE(metrics.horizontalAdvance(line), board.rect.width()) << line.toStdString();
+        EXPECT_EQ(about.accessibleDescription(), name);
+    }
+    TFormAbout unconnected;
+    EXPECT_EQ(unconnected.LayOutBoardText().lines, QStringList{"Board: not connected"});
 }
 
 TEST_F(AboutBoxTest, ClosesOnlyWhenReleasedOverClose)

@@ -5,6 +5,13 @@
 // screen of another scale draws it all again for that scale, and window coordinates
 // keep meaning the same places. The pictures are kept under snapshots/hidpi/.
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTreeView>
 #include <QTest>
 #include <cstdio>
 #include <functional>
@@ -14,16 +21,21 @@
 #include "Screens.h"
 #include "Sharpness.h"
 #include "app/MainLayout.h"
+#include "app/ShowInfo.h"
 #include "app/UnitAbout.h"
 #include "app/UnitMain.h"
 #include "app/UnitProgress.h"
 #include "app/WelcomeAnimation.h"
 #include "resources/Resources.h"
 #include "ui/Blit.h"
+#include "ui/DialogStyle.h"
+#include "ui/Seams.h"
 
 namespace {
 
 using screens::RATIOS;
+
+const QString LONG_REPORT = QStringLiteral("FLASH Random Write Fail: the word reads 0E0F, not 0F0F. Erase first.");
 
 QString SnapshotPath(const QString& name, qreal ratio)
 {
@@ -84,9 +96,16 @@ TEST_F(HiDpi, EveryWindowAndPageIsDrawnForItsScreensRatio)
         QString name = QString::fromLatin1(mainlayout::FindPage(index)->caption).toLower().remove(' ');
         views.push_back({"main-" + name, main.get(), [&main, index] { main->SelectPage(index); }});
     }
+    views.push_back({"main-long-report", main.get(), [&main] {
+                         main->SelectPage(PAGE_MEMORY);
+                         main->ShowInfoLine(LONG_REPORT, INFO_RED);
+                     }});
     TFormAbout about;
+    TFormAbout aboutLab;
+    aboutLab.SetLinkDescription(QStringLiteral("USB-Blaster II on lab-bench-07.example.org [3-1.4]"));
     TFormProgress progress(nullptr);
     views.push_back({"about", &about, {}});
+    views.push_back({"about-lab", &aboutLab, {}});
     views.push_back({"progress", &progress, [&progress] {
                          progress.SetPercent(40);
                          progress.SetStatus(QStringLiteral("Finish Percentage: 40%"));
@@ -146,6 +165,81 @@ TEST_F(HiDpi, AnotherScreensScaleDrawsEverythingAgainAtTheSamePlaces)
     // Back on the ordinary screen: the same pixels as before it moved.
     ASSERT_TRUE(ShowSettled(*main, 1.0));
     EXPECT_EQ(main->grab().toImage(), atOne);
+}
+
+// What the window draws of a long report lies inside the lines it was given, and reaches
+// the second line, at every scale: nothing cut at the line's end.
+TEST_F(HiDpi, ALongReportStaysInsideItsLinesAtEveryScale)
+{
+    const auto main = MakeMain();
+    main->AnimateWelcome->SetActive(false);
+    for (qreal ratio : RATIOS) {
+        ASSERT_TRUE(ShowSettled(*main, ratio));
+        main->ShowInfoLine(QString(), INFO_GREEN);
+        const QImage before = main->grab().toImage();
+        main->ShowInfoLine(LONG_REPORT, INFO_RED);
+        const QImage after = main->grab().toImage();
+        after.save(SnapshotPath("info-line", ratio));
+        const QRect line = main->LabelInfo->geometry();
+        const QRect icon = main->ImageInfo->geometry();
+        int outside = 0, secondLine = 0;
+        for (int y = 0; y < after.height(); ++y)
+            for (int x = 0; x < after.width(); ++x) {
+                if (after.pixel(x, y) == before.pixel(x, y))
+                    continue;
+                const QPoint at(int(x / ratio), int(y / ratio));
+                outside += !line.contains(at) && !icon.contains(at);
+                secondLine += line.contains(at) && at.y() >= mainlayout::INFO_LINE_RECT.bottom() + 2;
+            }
+        EXPECT_EQ(outside, 0) << "at " << ratio;
+        EXPECT_GT(secondLine, 20) << "at " << ratio;
+        EXPECT_EQ(main->LabelInfo->text().split('\n').join(' '), LONG_REPORT) << "at " << ratio;
+    }
+}
+
+// The boxes and the file dialog in the panel's dark face, accent and font at every
+// scale, the file dialog in its detail view with every column whole. The pictures are
+// kept beside the windows'.
+TEST_F(HiDpi, TheStandardDialogsAtEveryScale)
+{
+    const QColor face = ui::PanelPalette().color(QPalette::Window);
+    EXPECT_LT(face.lightness(), 60) << "a dark face, as the skin's";
+    EXPECT_EQ(ui::PanelPalette().color(QPalette::Highlight), QColor(0, 234, 255)) << "the skin's accent";
+    EXPECT_EQ(ui::MakeScrollingMessage(nullptr, "t", "x")->palette().color(QPalette::Window), face);
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("sdram-dump.bin")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(171, 'x'));
+    file.close();
+    for (qreal ratio : RATIOS) {
+        const auto box = ui::MakeMessageBox(nullptr, ui::TMessageKind::Error, QStringLiteral("Error"),
+            QStringLiteral("Write a File to FLASH Fail.[0.3sec]"));
+        EXPECT_EQ(box->icon(), QMessageBox::Critical);
+        EXPECT_EQ(box->palette().color(QPalette::Window), face);
+        EXPECT_EQ(box->font().family(), "Arial");
+        ASSERT_TRUE(screens::ShowOn(*box, ratio));
+        box->grab().save(SnapshotPath("message-error", ratio));
+        box->hide();
+
+        QFileDialog dialog(nullptr, QStringLiteral("Write a File to Memory"), folder.path(),
+            QStringLiteral("All files (*);;Hex files (*.HEX *.hex)"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        ui::PrepareFileDialog(dialog);
+        EXPECT_EQ(dialog.palette().color(QPalette::Window), face);
+        EXPECT_EQ(dialog.viewMode(), QFileDialog::Detail);
+        ASSERT_TRUE(screens::ShowOn(dialog, ratio));
+        EXPECT_EQ(dialog.size(), ui::FILE_DIALOG_SIZE.boundedTo(dialog.screen()->availableSize() * 9 / 10));
+        auto* view = dialog.findChild<QTreeView*>();
+        ASSERT_NE(view, nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([view] { return view->model()->rowCount(view->rootIndex()) == 1; }, 5000));
+        QTest::qWait(100);
+        dialog.grab().save(SnapshotPath("file-dialog", ratio));
+        // What a column's cells need (QTreeView hides the measure, its base shows it).
+        const QAbstractItemView* cells = view;
+        for (int column = 0; column < view->header()->count(); ++column)
+            EXPECT_GE(view->header()->sectionSize(column), cells->sizeHintForColumn(column))
+                << "column " << column << " at " << ratio;
+    }
 }
 
 } // namespace

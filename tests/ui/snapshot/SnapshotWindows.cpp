@@ -62,7 +62,7 @@ constexpr TPageName PAGE_NAMES[] = {
 
 std::vector<TSnapshotWindow> SnapshotWindows()
 {
-    const QPoint aboutClose(118 + 32, 277 + 8);
+    const QPoint aboutClose = TFormAbout::CLOSE_POS + QPoint(32, 8);
     std::vector<TSnapshotWindow> list = {
         {"about", Make<TFormAbout>, {}},
         {"about-hover-close", Make<TFormAbout>, [=](QWidget& w) { HoverAt(w, aboutClose); }},
