@@ -5,7 +5,8 @@
 // be left out; else a word command's), then MEMORY, ADDRESS and LENGTH separated by NUL
 // bytes.
 //
-// Properties: the range is taken exactly when the memory is one of the board's, the
+// Properties: the range is taken exactly when the memory is one of the board's (its
+// name in any case, with or without the hyphen: "ssram1" as the simulator spells it), the
 // address is one to eight hex digits naming one of its words, and the length is one to
 // eight hex digits from one word to the memory's end (a file command without a length
 // runs to the end, without an address from word 0); a taken range is the one typed; a
@@ -43,11 +44,23 @@ std::string Lower(std::string text)
     return text;
 }
 
+// A name is typed in any case, and "SSRAM-0" also without its hyphen; no other hyphen
+// may go or come.
+bool SameName(const std::string& typed, std::string name)
+{
+    name = Lower(name);
+    std::string bare = name;
+    if (const auto hyphen = bare.find('-'); hyphen != std::string::npos)
+        bare.erase(hyphen, 1);
+    const std::string lower = Lower(typed);
+    return lower == name || lower == bare;
+}
+
 std::optional<std::uint8_t> MemoryNamed(const std::string& text)
 {
     for (int position = 0; position < memory::MEMORY_LIST_COUNT; ++position) {
         const std::uint8_t type = memory::MemoryTypeOfPosition(position);
-        if (Lower(memory::MemoryTypeName(type)) == Lower(text))
+        if (SameName(text, memory::MemoryTypeName(type)))
             return type;
     }
     return std::nullopt;
