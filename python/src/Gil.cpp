@@ -17,62 +17,84 @@ namespace {
 // FPGA) is left to the process's end.
 constexpr auto EXIT_WAIT = std::chrono::seconds(5);
 
-// Held by a thread from its decision to take the GIL back until it has it, and by the
-// exit while it notes itself: no thread decides before the note and takes the GIL after
-// the interpreter began to end its threads.
-std::mutex g_ExitLock;
-std::condition_variable g_Idle;     // g_Working went down
-int g_Working = 0;                  // threads in the board's work without the GIL; under g_ExitLock
-std::atomic<bool> g_Exiting{false}; // set under g_ExitLock
+// A thread counts itself in g_Away when it gives the GIL up for the board's work, and out
+// once it holds the GIL again (or has decided never to take it). The exit sets g_Exiting
+// before it waits for g_Away to reach 0, so a thread that saw no exit on its way back is
+// still counted until it has the GIL: the interpreter cannot begin to end its threads
+// meanwhile. g_AwayLock guards the count only and is never held while anyone waits for
+// the GIL (nor taken by a thread that waits for it): the GIL's holder takes it on its way
+// into the work, so waiting for the GIL with it held stops both.
+std::mutex g_AwayLock;
+std::condition_variable g_Back; // g_Away went down
+int g_Away = 0;                 // under g_AwayLock
+std::atomic<bool> g_Exiting{false};
+// The thread that runs the exit: the interpreter's own atexit callables and finalization
+// run on it after the note, and may still use a board.
+std::atomic<std::thread::id> g_ExitingThread{};
 
-// The interpreter is exiting: this thread must not touch Python again, and must not
-// unwind either (it may be inside a destructor). The process ends around it.
+void GoAway()
+{
+    const std::lock_guard guard(g_AwayLock);
+    ++g_Away;
+}
+
+void ComeBack()
+{
+    {
+        const std::lock_guard guard(g_AwayLock);
+        --g_Away;
+    }
+    g_Back.notify_all();
+}
+
+// The interpreter is exiting and this thread is not the one that ends it: it must not
+// touch Python again, and must not unwind either (it may be inside a destructor). The
+// process ends around it.
 [[noreturn]] void WaitForTheEnd()
 {
     for (;;)
         std::this_thread::sleep_for(std::chrono::hours(1));
 }
 
+bool EndedAround() { return g_Exiting && g_ExitingThread.load() != std::this_thread::get_id(); }
+
 void NoteExit()
 {
+    g_ExitingThread = std::this_thread::get_id();
+    g_Exiting = true;
     PyThreadState* state = PyEval_SaveThread();
     {
-        std::unique_lock guard(g_ExitLock);
-        g_Exiting = true;
-        g_Idle.wait_for(guard, EXIT_WAIT, [] { return g_Working == 0; });
+        std::unique_lock guard(g_AwayLock);
+        g_Back.wait_for(guard, EXIT_WAIT, [] { return g_Away == 0; });
     }
     PyEval_RestoreThread(state);
 }
 
 } // namespace
 
-bool InterpreterExiting() { return g_Exiting; }
+bool InterpreterExiting() { return EndedAround(); }
 
 TGilRelease::TGilRelease()
 {
-    {
-        const std::lock_guard guard(g_ExitLock);
-        ++g_Working;
-    }
+    GoAway();
     m_State = PyEval_SaveThread();
 }
 
 TGilRelease::~TGilRelease()
 {
-    std::unique_lock guard(g_ExitLock);
-    --g_Working;
-    g_Idle.notify_all();
-    if (g_Exiting) {
-        guard.unlock();
+    if (EndedAround()) {
+        ComeBack();
         WaitForTheEnd();
     }
     PyEval_RestoreThread(m_State);
+    ComeBack();
 }
 
 TGilAcquire::TGilAcquire()
 {
-    const std::lock_guard guard(g_ExitLock);
-    if (g_Exiting)
+    // Inside a TGilRelease, so still counted away: an exit noted after this look waits
+    // until the callable has run and the work has ended.
+    if (EndedAround())
         return;
     m_State = PyGILState_Ensure();
     m_Held = true;
@@ -83,9 +105,8 @@ TGilAcquire::~TGilAcquire()
     if (!m_Held)
         return;
     // Python code run meanwhile may have been ended by the exit, which then unwinds to
-    // here without the GIL: giving back what it no longer holds would abort. (The lock
-    // is not taken here: a thread holding it may be waiting for this thread's GIL.)
-    if (g_Exiting && !PyGILState_Check())
+    // here without the GIL: giving back what it no longer holds would abort.
+    if (EndedAround() && !PyGILState_Check())
         WaitForTheEnd();
     PyGILState_Release(m_State);
 }

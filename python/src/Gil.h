@@ -12,8 +12,12 @@
 // still be inside one, in the middle of an exchange with the board. So the interpreter's
 // exit (an atexit callable, run while every thread may still take the GIL) notes that it
 // is exiting and waits, within a budget, for every thread of the module to leave the
-// board's work: transfers stop at their next packet, and a thread that would take the GIL
-// back waits for the process to end instead, holding nothing the exit needs.
+// board's work and be back in Python: transfers stop at their next packet, and a thread
+// that would take the GIL back after the note waits for the process to end instead,
+// holding nothing the exit needs. The thread that exits goes on as before (atexit
+// callables run after the note may still use a board). Two threads' boards never wait
+// for each other here: no thread waits for the GIL while it holds what another thread
+// needs on its way to giving the GIL up.
 namespace pyvx5h {
 
 // Releases the GIL for as long as it lives. Made with the GIL.
@@ -28,8 +32,8 @@ private:
     PyThreadState* m_State;
 };
 
-// Takes the GIL for as long as it lives, in a thread of Python's that released it; but
-// not once the interpreter is exiting (Held() says which).
+// Takes the GIL for as long as it lives, inside a TGilRelease (a progress callable in the
+// board's work); but not once the interpreter is exiting (Held() says which).
 class TGilAcquire {
 public:
     TGilAcquire();
@@ -44,7 +48,7 @@ private:
     bool m_Held = false;
 };
 
-// The interpreter has begun to exit: long work should stop.
+// The interpreter has begun to exit, on another thread: long work should stop.
 bool InterpreterExiting();
 
 // Registers the callable that notes the interpreter's exit; at import, with the GIL.

@@ -163,3 +163,35 @@ def test_python_exits_with_its_own_status_whatever_a_thread_does(sim, own_boards
         done = subprocess.run([sys.executable, "-c", EXITING.format(work=work)], capture_output=True, text=True,
                               timeout=30)
         assert (done.returncode, done.stderr) == (3, "")
+
+
+# Two boards, each used by a thread of its own in many short calls: a thread on its way
+# back from the board's work must never wait for the GIL while holding what the GIL's
+# holder needs on its way in. Run in a child so that a hang is a failure, not a hung run.
+TWO_BOARDS_SHORT_CALLS = """
+import sys, threading, time, vx5h
+boards = [vx5h.Board(cable="sim"), vx5h.Board(cable="sim-2")]
+counts, stop = [0, 0], False
+def work(i):
+    while not stop:
+        boards[i].leds = counts[i] & 0xFF
+        counts[i] += 1
+threads = [threading.Thread(target=work, args=(i,), daemon=True) for i in (0, 1)]
+for thread in threads:
+    thread.start()
+time.sleep(1)
+stop = True
+for thread in threads:
+    thread.join(5)
+print(min(counts), flush=True)
+"""
+
+
+def test_two_boards_in_short_calls_in_two_threads_never_stop_the_interpreter(sim, own_boards):
+    for _ in range(3):
+        try:
+            done = subprocess.run([sys.executable, "-c", TWO_BOARDS_SHORT_CALLS], capture_output=True, text=True,
+                                  timeout=15)
+        except subprocess.TimeoutExpired:
+            pytest.fail("two threads with a board each: the interpreter stopped (deadlock on the exit lock)")
+        assert done.returncode == 0 and int(done.stdout) > 10, done.stderr
