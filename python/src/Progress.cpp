@@ -43,6 +43,17 @@ void TPyProgress::Advance(std::uint64_t done, std::uint64_t total)
 
 bool TPyProgress::AbortRequested()
 {
+    // A stop once asked stays asked: Python forgets the signal once it has been reported,
+    // and the work may ask again (the self-test asks between its steps and in each
+    // transfer) before it has ended.
+    if (m_Stopped)
+        return true;
+    m_Stopped = Asked();
+    return m_Stopped;
+}
+
+bool TPyProgress::Asked()
+{
     const bool callbackDue = !m_Callback.is_none()
         && (!m_Called || m_Done == m_Total || platform::TicksSince(m_LastCall) >= CALLBACK_PERIOD_MS);
     // Ctrl-C reaches the main thread only, and is asked there after every packet.

@@ -34,6 +34,7 @@ public:
     void RaiseIfStopped();
 
 private:
+    bool Asked();
     bool CallPython();
 
     const TSession& m_Session;
@@ -44,6 +45,7 @@ private:
     std::uint32_t m_LastCall = 0;
     bool m_Called = false;
     bool m_Closed = false;
+    bool m_Stopped = false;
     std::optional<pybind11::error_already_set> m_Error;
 };
 
