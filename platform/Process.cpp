@@ -172,4 +172,6 @@ TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budge
 
 bool ProgramExists(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
 
+int CurrentProcessId() { return static_cast<int>(::getpid()); }
+
 } // namespace platform

@@ -188,6 +188,8 @@ TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budge
     return run;
 }
 
+int CurrentProcessId() { return static_cast<int>(::GetCurrentProcessId()); }
+
 bool ProgramExists(const std::string& path)
 {
     const std::wstring file = ProgramFile(path);

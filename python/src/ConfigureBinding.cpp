@@ -24,27 +24,14 @@ namespace {
 double Configure(const std::optional<std::filesystem::path>& image, const std::optional<std::string>& cable)
 {
     const std::string path = image ? AbsolutePath(*image).string() : connection::DefaultImagePath();
-    // Ctrl-C reaches the main thread only; the programmer is ended at once rather than
-    // after its whole budget.
-    const bool mainThread = OnMainThread();
-    std::optional<py::error_already_set> interrupt;
+    // Ctrl-C ends the programmer, or the load, at once rather than after its whole budget.
+    TInterruptWatch ctrlC;
     connection::TConfigureOutcome outcome;
     {
-        py::gil_scoped_release release;
-        outcome = connection::ConfigureFpga(cable.value_or(""), path, {}, {}, [&] {
-            if (!mainThread || interrupt)
-                return interrupt.has_value();
-            py::gil_scoped_acquire acquire;
-            if (PyErr_CheckSignals() != 0)
-                interrupt.emplace();
-            return interrupt.has_value();
-        });
+        const TGilRelease release;
+        outcome = connection::ConfigureFpga(cable.value_or(""), path, {}, {}, [&] { return ctrlC.Interrupted(); });
     }
-    if (interrupt) {
-        py::error_already_set error = std::move(*interrupt);
-        interrupt.reset();
-        throw error;
-    }
+    ctrlC.RaiseIfInterrupted();
     switch (outcome.failure) {
     case connection::TConnectFailure::None:
         return outcome.elapsedMs / 1000.0;

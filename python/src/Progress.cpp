@@ -89,6 +89,29 @@ bool TPyProgress::CallPython()
     }
 }
 
+TInterruptWatch::TInterruptWatch()
+    : m_OnMainThread(OnMainThread())
+{ }
+
+bool TInterruptWatch::Interrupted()
+{
+    if (!m_OnMainThread || m_Interrupt)
+        return m_Interrupt.has_value();
+    const TGilAcquire acquire;
+    if (acquire.Held() && PyErr_CheckSignals() != 0)
+        m_Interrupt.emplace();
+    return m_Interrupt.has_value();
+}
+
+void TInterruptWatch::RaiseIfInterrupted()
+{
+    if (!m_Interrupt)
+        return;
+    py::error_already_set error = std::move(*m_Interrupt);
+    m_Interrupt.reset();
+    throw error;
+}
+
 void TPyProgress::RaiseIfStopped()
 {
     if (m_Error) {

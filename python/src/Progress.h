@@ -49,6 +49,26 @@ private:
     std::optional<pybind11::error_already_set> m_Error;
 };
 
+// Ctrl-C while a connect or a configuration runs without the GIL: asked by the waiting
+// thread (a connection::StopFn), which then ends the programmer or the load at once, and
+// raised as KeyboardInterrupt afterwards. Only the main thread gets Ctrl-C.
+class TInterruptWatch {
+public:
+    // Made with the GIL.
+    TInterruptWatch();
+    TInterruptWatch(const TInterruptWatch&) = delete;
+    TInterruptWatch& operator=(const TInterruptWatch&) = delete;
+
+    // Without the GIL: whether Ctrl-C came (once it did, it stays so).
+    bool Interrupted();
+    // With the GIL, after the work: raises the KeyboardInterrupt that stopped it.
+    void RaiseIfInterrupted();
+
+private:
+    bool m_OnMainThread;
+    std::optional<pybind11::error_already_set> m_Interrupt;
+};
+
 // Whether this thread is the interpreter's main thread, the one Ctrl-C reaches.
 bool OnMainThread();
 // Remembers the main thread; at import, with the GIL.

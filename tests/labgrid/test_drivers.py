@@ -96,6 +96,28 @@ def test_a_bare_fpga_is_configured_by_the_bootstrap_driver(main, lab, step_title
     assert lab["sim"].state()["leds"] == 7
 
 
+TWO_TARGETS = "imports: [vx5h.labgrid]\ntargets:\n" + "".join(
+    f"  {name}:\n    resources: {{VX5hCable: {{cable: sim}}}}\n"
+    "    drivers: [VX5hBootstrapDriver: {}, VX5hDriver: {}, VX5hStrategy: {}]\n"
+    for name in ("a", "b")
+)
+
+
+def test_a_board_in_use_by_another_target_is_not_configured_under_it(environment, lab, tmp_path):
+    path = tmp_path / "two.yaml"
+    path.write_text(TWO_TARGETS)
+    env = environment(path)
+    a, b = env.get_target("a"), env.get_target("b")
+    a.get_driver("Strategy").transition("ready")
+    a.get_driver("VX5hDriver").set_leds(5)
+    for attempt in (lambda: b.get_driver("VX5hBootstrapDriver").load(), lambda: b.get_driver("Strategy").transition("configured")):
+        with pytest.raises(vx5h.LinkError, match="in use: this program has its cable open"):
+            attempt()
+    assert lab["sim"].state()["leds"] == 5
+    a.get_driver("VX5hDriver").set_leds(6)
+    assert lab["sim"].state()["leds"] == 6, "a's link is untouched"
+
+
 LOST_LINK_TEST = """
 import subprocess, sys
 

@@ -3,6 +3,7 @@ import json
 import mmap
 import os
 import re
+import signal
 import subprocess
 import threading
 import time
@@ -227,6 +228,35 @@ def test_connecting_configures_a_bare_fpga_and_keeps_the_folder(sim, own_boards,
         board.leds = 7
     assert sim.state()["configured"] and sim.state()["leds"] == 7
     assert os.getcwd() == str(tmp_path), "opening the link moves the folder; the module gives it back"
+
+
+def test_configuring_needs_a_plugged_cable_that_nobody_holds(board, sim):
+    board.leds = 5
+    with pytest.raises(vx5h.LinkError, match="in use: this program has its cable open"):
+        vx5h.configure(cable="sim")
+    assert sim.state()["leds"] == 5, "the board in use was not configured under its link"
+    board.close()
+    sim.ctl("unplug")
+    with pytest.raises(vx5h.LinkError, match="cable is unplugged"):
+        vx5h.configure(cable="sim")
+
+
+@pytest.mark.parametrize(
+    "connect", [lambda: vx5h.configure(cable="sim"), lambda: vx5h.Board(cable="sim")], ids=["configure", "Board"]
+)
+def test_ctrl_c_stops_configuring_a_bare_fpga_at_once(sim, own_boards, connect):
+    sim.ctl("power-cycle")
+    sim.ctl("timing", "real")  # a load takes 4 s
+    timer = threading.Timer(0.3, os.kill, (os.getpid(), signal.SIGINT))
+    start = time.monotonic()
+    timer.start()
+    try:
+        with pytest.raises(KeyboardInterrupt):
+            connect()
+    finally:
+        sim.ctl("timing", "fast")
+    assert time.monotonic() - start < 0.8
+    assert not sim.state()["configured"], "a load cut short leaves no design"
 
 
 def test_boards_lists_the_simulator_and_the_vendors_cables(monkeypatch):
