@@ -2,12 +2,14 @@
 through the simulator's control."""
 import json
 import re
+import threading
 import time
 
 import pytest
 import vx5h
 from conftest import EXAMPLES, run_pytest
 from labgrid.step import steps
+from labgrid.strategy import StrategyError
 
 
 @pytest.fixture
@@ -78,6 +80,9 @@ def test_memory_accesses_a_bus_could_not_make_are_refused(main, lab, access, mes
 def test_a_bare_fpga_is_configured_by_the_bootstrap_driver(main, lab, step_titles, tmp_path):
     lab["sim"].ctl("power-cycle")
     target, strategy = main
+    with pytest.raises(vx5h.LinkError, match=r"not configured: no JTAG UART; strategy.transition\('ready'\) configures") as raised:
+        target.get_driver("VX5hDriver")  # a board driver without the strategy leaves the FPGA alone
+    assert "configure=False" not in str(raised.value)
     strategy.transition("ready")
     assert lab["sim"].state()["configured"]
     assert "VX5hBootstrapDriver.load" in step_titles
@@ -94,6 +99,52 @@ def test_a_bare_fpga_is_configured_by_the_bootstrap_driver(main, lab, step_title
     strategy.transition("ready")
     target.get_driver("VX5hDriver").set_leds(7)
     assert lab["sim"].state()["leds"] == 7
+
+
+def _fail_the_first_connect(strategy, board):
+    board.ctl("power-cycle")
+    board.ctl("fault", "drop", 1000)  # the image loads, then the firmware stays silent
+    with pytest.raises(vx5h.LinkError, match="does not answer"):
+        strategy.transition("ready")
+    board.ctl("fault", "none")
+
+
+@pytest.mark.parametrize(
+    "leave",
+    [
+        pytest.param(lambda strategy, board: strategy.transition("configured"), id="configured"),
+        pytest.param(_fail_the_first_connect, id="after a failed first connect"),
+    ],
+)
+def test_ready_is_reached_from_a_board_that_lost_its_image(main, lab, leave):
+    target, strategy = main
+    leave(strategy, lab["sim"])
+    lab["sim"].ctl("power-cycle")  # whatever the strategy believes, the FPGA is bare now
+    strategy.transition("ready")
+    target.get_driver("VX5hDriver").set_leds(9)
+    assert lab["sim"].state()["leds"] == 9 and strategy.status.name == "ready"
+
+
+def test_the_strategy_is_one_threads_and_its_status_one_of_its_states(main, lab, environment, tmp_path):
+    path = tmp_path / "status.yaml"
+    path.write_text(MISSING.format(cable="sim").replace("VX5hStrategy: {}", "VX5hStrategy: {status: readyy}"))
+    with pytest.raises(ValueError, match="'readyy' is not a state of the board; it is one of unknown, configured"):
+        environment(path).get_target().get_driver("Strategy")
+
+    target, strategy = main
+    lab["sim"].ctl("power-cycle")
+    lab["sim"].ctl("timing", "real")  # the load takes 4 s
+    outcome = []
+    other = threading.Thread(target=lambda: outcome.append(strategy.transition("ready")))
+    other.start()
+    try:
+        time.sleep(0.5)
+        with pytest.raises(StrategyError, match="another thread is in a transition of this strategy"):
+            strategy.transition("ready")
+    finally:
+        other.join()
+        lab["sim"].ctl("timing", "fast")
+    assert outcome == [None] and strategy.status.name == "ready"
 
 
 TWO_TARGETS = "imports: [vx5h.labgrid]\ntargets:\n" + "".join(
