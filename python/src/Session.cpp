@@ -1,4 +1,5 @@
 #include "Session.h"
+#include "Arguments.h"
 #include "Progress.h"
 
 #include "core/ConnectSequence.h"
@@ -54,7 +55,7 @@ void TSession::Drop()
     m_Closed = true;
 }
 
-std::string TSession::Name() const { return m_Cable.empty() ? "the board" : "board '" + m_Cable + "'"; }
+std::string TSession::Name() const { return m_Cable.empty() ? "the board" : "board " + Quoted(m_Cable); }
 
 void TSession::LinkLost(const std::string& message)
 {

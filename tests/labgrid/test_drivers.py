@@ -67,6 +67,10 @@ def test_a_simulated_board_is_driven_to_ready_and_tested(main, lab, step_titles)
         (lambda d: d.read(0x7FFFFFC, 4, 2), "8 bytes from offset 0x7FFFFFC run past the end of SDRAM"),
         (lambda d: d.write(0, 4, b"\x00" * 6), "6 bytes are not whole accesses of 4 bytes"),
         (lambda d: d.write(0x8000002, 2, b"\x00\x00"), "offset 0x8000002 lies outside SDRAM"),
+        (lambda d: d.write(0, 0, b"\x00"), "size must be one of 1, 2, 4 bytes, not 0"),
+        (lambda d: d.read(2**64, 4, 1), "18446744073709551616 lies beyond 64 bits"),
+        (lambda d: d.write(2**63, 1, b"a"), "9223372036854775808 lies beyond 64 bits"),
+        (lambda d: d.read(0, 4, 2**62), "18446744073709551616 lies beyond 64 bits"),
     ],
 )
 def test_memory_accesses_a_bus_could_not_make_are_refused(main, lab, access, message):
@@ -210,14 +214,15 @@ targets:
 
 
 @pytest.mark.parametrize(
-    "cable, vendor_cables, message",
+    "cable, vendor_cables, error, message",
     [
-        ("sim-9", None, r"cable 'sim-9': no board: .*sim-9"),
-        ("USB-Blaster [9-9]", ("USB-Blaster [1-1]",), r"cable 'USB-Blaster \[9-9\]': no board: "),
+        ("sim-9", None, vx5h.LinkError, r"cable 'sim-9': no board: .*sim-9"),
+        ("USB-Blaster [9-9]", ("USB-Blaster [1-1]",), vx5h.LinkError, r"cable 'USB-Blaster \[9-9\]': no board: "),
+        ("sim\\0-other", None, ValueError, r"cable: 'sim\\x00-other' holds a NUL character"),
     ],
 )
 def test_a_cable_that_is_not_there_fails_in_time_and_says_which(
-    environment, request, tmp_path, cable, vendor_cables, message
+    environment, request, tmp_path, cable, vendor_cables, error, message
 ):
     if vendor_cables:
         request.getfixturevalue("vendor")(*vendor_cables)
@@ -225,7 +230,7 @@ def test_a_cable_that_is_not_there_fails_in_time_and_says_which(
     path.write_text(MISSING.format(cable=cable))
     strategy = environment(path).get_target().get_driver("Strategy")
     start = time.monotonic()
-    with pytest.raises(vx5h.LinkError, match=message):
+    with pytest.raises(error, match=message):
         strategy.transition("ready")
     assert time.monotonic() - start < 5
     assert strategy.status.name == "unknown"

@@ -172,6 +172,18 @@ def test_rs232_sends_all_of_a_write_beyond_32_bits(board, sim):
         (lambda b: vx5h.Board(cable="\udc80"), ValueError, "cable: '\\udc80' is no text"),
         (lambda b: b.selftest(only="sdram.nothing"), ValueError, "sdram.nothing"),
         (lambda b: b.selftest(skip=[1]), TypeError, "skip must be test or group names"),
+        # Numbers past 64 bits, a NUL in a name, text that would act on a terminal.
+        (lambda b: setattr(b, "leds", 2**64), ValueError, "18446744073709551616 lies beyond 64 bits"),
+        (lambda b: b.memory("sdram").read(2**63, 1), ValueError, "lies beyond 64 bits"),
+        (lambda b: b.memory("sdram").dump("a\0b", 0, 1), ValueError, "'a\\x00b' holds a NUL character"),
+        (lambda b: vx5h.Board(cable="sim\0-other"), ValueError, "cable: 'sim\\x00-other' holds a NUL character"),
+        (lambda b: vx5h.configure(cable="sim\0-other"), ValueError, "cable: 'sim\\x00-other' holds a NUL"),
+        (lambda b: vx5h.configure(cable="\udcff"), ValueError, "cable: '\\udcff' is no text"),
+        (lambda b: vx5h.configure(image="a\0b", cable="sim"), ValueError, "'a\\x00b' holds a NUL character"),
+        (lambda b: vx5h.configure(image="", cable="sim"), OSError, "cannot read '': No such file or directory"),
+        (lambda b: b.lcd("\x1b[2J"), ValueError, 'Line 1, character 1: "\\x1b" is not in the LCD'),
+        (lambda b: b.vga("\x1b]0;x\x07"), ValueError, "pattern: '\\x1b]0;x\\x07' is neither"),
+        (lambda b: vx5h.Board(cable="sim\x1b[31m\n"), vx5h.LinkError, 'Cable "sim\\x1b[31m\\x0a" needs the vendor'),
     ],
 )
 def test_bad_arguments_are_refused_before_the_board_is_asked(board, sim, call, error, message):
@@ -181,6 +193,14 @@ def test_bad_arguments_are_refused_before_the_board_is_asked(board, sim, call, e
     after = sim.state()
     assert [after[k] for k in ("leds", "seg7", "lcd", "vga")] == [before[k] for k in ("leds", "seg7", "lcd", "vga")]
     assert not board.closed
+
+
+def test_a_download_failure_is_said_once_in_the_faces_words(sim, own_boards, tmp_path, capfd):
+    other = tmp_path / "other.sof"
+    other.write_bytes(b"a bitstream of another kind")
+    with pytest.raises(ValueError, match=r"real board's FPGA; .*\(choose the real board's cable to program that board\)"):
+        vx5h.configure(image=other, cable="sim")
+    assert "QELVANO_DOWNLOAD.DLL" not in capfd.readouterr().err, "the exception says it; standard error does not again"
 
 
 def test_a_closed_board_says_so(sim, own_boards):

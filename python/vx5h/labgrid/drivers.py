@@ -140,7 +140,7 @@ class VX5hDriver(_CableDriver, MMIOProtocol):
     @step(args=["address", "size"])
     def write(self, address, size, data):
         length = memoryview(data).nbytes
-        _span(address, size, length // size)
+        _span(address, size, 0)
         if length % size:
             raise ValueError(f"{length} bytes are not whole accesses of {size} bytes")
         self._memory.write(address, data)
