@@ -12,20 +12,6 @@ namespace cli {
 
 namespace {
 
-// Our download library has said why on standard error already: said once, not twice.
-std::string ConfigureMessage(const connection::TConfigureOutcome& outcome)
-{
-    return outcome.libraryReason.empty() ? outcome.message
-                                         : outcome.summary + " (the download library's reason is above)";
-}
-
-std::string ConnectMessage(const connection::TConnectOutcome& outcome)
-{
-    return outcome.failure == outcome.configuration.failure && outcome.configuration.failure != connection::TConnectFailure::None
-        ? ConfigureMessage(outcome.configuration)
-        : outcome.message;
-}
-
 } // namespace
 
 const char* ExitCodeHelp()
@@ -136,7 +122,7 @@ TBoard& TContext::Board()
         if (platform::InterruptRequested() && outcome.failure != connection::TConnectFailure::Stopped)
             Fail(exitcode::CANCELLED, "stopped with Ctrl-C while connecting to the board");
         if (!outcome.board)
-            FailConnect(outcome.failure, ConnectMessage(outcome), outcome.configureMayHelp);
+            FailConnect(outcome.failure, outcome.message, outcome.configureMayHelp);
         m_Board = std::move(outcome.board);
     }
     return *m_Board;
@@ -153,7 +139,7 @@ void TContext::Configure(const std::string& imagePath)
     if (outcome.failure != connection::TConnectFailure::None) {
         if (drawn)
             std::fprintf(stderr, "\r\x1b[K");
-        FailConnect(outcome.failure, ConfigureMessage(outcome), false);
+        FailConnect(outcome.failure, outcome.message, false);
     }
     Configured(imagePath, drawn, outcome.elapsedMs);
 }

@@ -52,7 +52,9 @@ bool TDownload::DownloadImage(const std::string& path, std::int32_t time, std::u
     const std::string libraryPath = platform::LibraryPathText(path);
     m_CableError.clear();
     m_CableErrorKind = downloadapi::LAST_ERROR_OTHER;
-    if (!m_Cable.empty() && m_DownloadCable) {
+    // Our library's own entry gives this call's reason to us rather than to standard error,
+    // and takes an empty cable for the library's choice.
+    if (m_DownloadCable) {
         char why[4096] = {};
         const std::int32_t result =
             m_DownloadCable(m_Cable.c_str(), libraryPath.c_str(), time, why, sizeof why, &m_CableErrorKind);

@@ -29,7 +29,9 @@ public:
     double GetQuartusVersion() const;
     // The board to configure: a cable named as for the JTAG library's open. A program
     // with several boards names each one's cable here; with none (the window), or with a
-    // library that cannot take one, the library chooses as it does for the open.
+    // library that cannot take one, the library chooses as it does for the open. Our
+    // library hands the reason of a failure to LastError alone; the board maker's says it
+    // its own way.
     void SetCable(std::string cable) { m_Cable = std::move(cable); }
     // Configures the FPGA with the image at `path`; the other arguments go to the library
     // unchanged. Blocks until the attempt has ended.

@@ -58,12 +58,8 @@ TConfigureOutcome Configure(const std::string& cable, const std::string& imagePa
     if (!attempt.get()) {
         if (stopped || (stop && stop()))
             return {TConnectFailure::Stopped, "stopped; the FPGA may hold no design now"};
-        TConfigureOutcome failed{download.LastErrorConcernsImage() ? TConnectFailure::BadImage
-                                                                   : TConnectFailure::CannotConfigure,
+        return {download.LastErrorConcernsImage() ? TConnectFailure::BadImage : TConnectFailure::CannotConfigure,
             DownloadFailedText(imagePath, download.LastError()), platform::TicksSince(start)};
-        failed.summary = DownloadFailedText(imagePath);
-        failed.libraryReason = download.LastError();
-        return failed;
     }
     return {TConnectFailure::None, {}, platform::TicksSince(start)};
 }

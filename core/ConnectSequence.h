@@ -50,10 +50,6 @@ struct TConfigureOutcome {
     TConnectFailure failure = TConnectFailure::None;
     std::string message; // why it failed, in the window's words where it has some
     std::uint32_t elapsedMs = 0;
-    // A failed download: the message without the library's reason, and that reason (our
-    // download library also says it on standard error, so a console face need not repeat it).
-    std::string summary{};
-    std::string libraryReason{};
 };
 
 struct TConnectOutcome {

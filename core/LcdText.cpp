@@ -1,6 +1,7 @@
 #include "core/LcdText.h"
 
 #include "core/Latin1.h"
+#include "core/TraceText.h"
 
 namespace lcd {
 
@@ -18,7 +19,7 @@ std::string UnshowableText(std::string_view line0, std::string_view line1)
     for (int i = 0; i < 2; ++i) {
         if (const auto outside = latin1::FirstOutside(lines[i], FIRST_SHOWN, LAST_SHOWN))
             return "Line " + std::to_string(i + 1) + ", character " + std::to_string(outside->index + 1) + ": \""
-                + outside->character + "\" is not in the LCD's character set.";
+                + trace::PrintableText(outside->character) + "\" is not in the LCD's character set.";
     }
     return {};
 }

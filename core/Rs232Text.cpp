@@ -1,6 +1,7 @@
 #include "core/Rs232Text.h"
 
 #include "core/Latin1.h"
+#include "core/TraceText.h"
 
 #include <algorithm>
 
@@ -20,7 +21,7 @@ std::string UnsendableText(std::string_view text)
     const auto outside = latin1::FirstOutside(text, 0, 0xFF);
     if (!outside)
         return {};
-    return "Character " + std::to_string(outside->index + 1) + ": \"" + outside->character
+    return "Character " + std::to_string(outside->index + 1) + ": \"" + trace::PrintableText(outside->character)
         + "\" cannot be sent: the port carries Latin-1 characters only.";
 }
 

@@ -1,6 +1,7 @@
 #include "core/Seg7Word.h"
 
 #include "core/HexCodec.h"
+#include "core/TraceText.h"
 
 namespace seg7 {
 
@@ -17,12 +18,12 @@ std::uint32_t Seg7Word(const TDigits& digits)
 std::string DigitsOfText(const std::string& text, TDigits& digits)
 {
     if (text.empty() || text.size() > DIGIT_COUNT)
-        return "'" + text + "' must have one to eight hexadecimal digits";
+        return "'" + trace::PrintableText(text) + "' must have one to eight hexadecimal digits";
     digits = {};
     for (std::size_t i = 0; i < text.size(); ++i) {
         const int digit = hexcodec::NibbleOf(text[text.size() - 1 - i]);
         if (digit < 0)
-            return "'" + text + "' must hold hexadecimal digits only (0-9, A-F)";
+            return "'" + trace::PrintableText(text) + "' must hold hexadecimal digits only (0-9, A-F)";
         digits[i] = digit;
     }
     return {};

@@ -6,7 +6,8 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -120,6 +121,104 @@ void WaitFor(pid_t pid, TOutput* outputs, std::size_t count, TClock::time_point 
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
 }
 
+// The program's keeper: a child of this process that leads the program's process group,
+// starts the program and waits for it, and ends with its exit code (or its signal). When
+// this process dies first (a CI job cancelled with SIGTERM, a kill -9), the system tells
+// the keeper (PR_SET_PDEATHSIG, sent when the thread that forked it ends, and RunProgram
+// waits for it in that thread), which ends the whole group, as a deadline or a stop does.
+// Between the fork and the program's exec only calls that are safe in a child of a
+// process with threads are made: everything the keeper needs is made before.
+struct TKeeperSetup {
+    char* const* argv;
+    int input;      // /dev/null
+    int output;     // the write end of the output pipe
+    int errors;     // of the errors' pipe, or `output`
+    int execReport; // the write end of the pipe through which a failed exec is told
+    pid_t starter;
+    int openMax; // the highest file descriptor to close, where close_range is missing
+};
+
+// The keeper's descriptors: 0-2 the program's, then the exec report (closed by the exec).
+constexpr int EXEC_REPORT_FD = 3;
+
+void EndGroup(int) { ::kill(0, SIGKILL); }
+
+void SetAction(int signal, void (*handler)(int))
+{
+    struct sigaction action { };
+    action.sa_handler = handler;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(signal, &action, nullptr);
+}
+
+// `fd` moved above the keeper's own descriptors, so that setting those up cannot close it.
+int AboveKeepersOwn(int fd) { return fd > EXEC_REPORT_FD ? fd : ::fcntl(fd, F_DUPFD_CLOEXEC, EXEC_REPORT_FD + 1); }
+
+[[noreturn]] void Keep(const TKeeperSetup& setup)
+{
+    ::setpgid(0, 0); // a group of its own, to be killed as one
+    SetAction(SIGTERM, EndGroup);
+    SetAction(SIGINT, SIG_IGN); // a gentle stop is the program's, which the keeper waits out
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != setup.starter) // the starter died before it could be watched
+        EndGroup(0);
+    const int input = AboveKeepersOwn(setup.input), output = AboveKeepersOwn(setup.output);
+    const int errors = AboveKeepersOwn(setup.errors), report = AboveKeepersOwn(setup.execReport);
+    if (::dup2(input, 0) < 0 || ::dup2(output, 1) < 0 || ::dup2(errors, 2) < 0
+        || ::dup3(report, EXEC_REPORT_FD, O_CLOEXEC) < 0)
+        ::_exit(127);
+    // Nothing of the caller's stays open in the group: a socket or lock it closes is closed.
+    if (::close_range(EXEC_REPORT_FD + 1, ~0u, 0) != 0)
+        for (int fd = EXEC_REPORT_FD + 1; fd <= setup.openMax; ++fd)
+            ::close(fd);
+    const pid_t program = ::fork();
+    if (program == 0) {
+        SetAction(SIGINT, SIG_DFL);
+        ::execve(setup.argv[0], setup.argv, environ);
+    }
+    if (program <= 0) {
+        const int error = errno;
+        [[maybe_unused]] const ssize_t told = ::write(EXEC_REPORT_FD, &error, sizeof error);
+        ::_exit(127);
+    }
+    ::close(EXEC_REPORT_FD);
+    int status = 0;
+    while (::waitpid(program, &status, 0) < 0 && errno == EINTR) { }
+    if (WIFSIGNALED(status)) {
+        SetAction(WTERMSIG(status), SIG_DFL);
+        ::kill(::getpid(), WTERMSIG(status));
+    }
+    ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 127);
+}
+
+// Whether the program could not be started: its keeper or the exec says so through the
+// report pipe, which a successful exec closes.
+bool ExecFailed(int report, TClock::time_point deadline)
+{
+    int error = 0;
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - TClock::now()).count();
+        pollfd p{report, POLLIN, 0};
+        const int ready = ::poll(&p, 1, static_cast<int>(std::clamp<long long>(left, 0, 1000)));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready == 0 && left > 0)
+            continue;
+        return ready > 0 && ::read(report, &error, sizeof error) == sizeof error;
+    }
+}
+
+int OpenMax()
+{
+    rlimit limit{};
+    return ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+        ? static_cast<int>(std::min<rlim_t>(limit.rlim_cur, 1 << 20))
+        : 1 << 16;
+}
+
 } // namespace
 
 TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budgetMs, const std::atomic<bool>* stop,
@@ -131,45 +230,45 @@ TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budge
     const auto deadline = TClock::now() + std::chrono::milliseconds(budgetMs);
     int out[2];
     int err[2] = {-1, -1};
-    if (::pipe2(out, O_CLOEXEC) != 0)
-        return run;
-    if (options.separateErrors && ::pipe2(err, O_CLOEXEC) != 0) {
-        ::close(out[0]);
-        ::close(out[1]);
+    int report[2] = {-1, -1};
+    const int input = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    const bool piped = input >= 0 && ::pipe2(out, O_CLOEXEC) == 0;
+    if (!piped || ::pipe2(report, O_CLOEXEC) != 0 || (options.separateErrors && ::pipe2(err, O_CLOEXEC) != 0)) {
+        for (const int fd : {input, piped ? out[0] : -1, piped ? out[1] : -1, report[0], report[1]})
+            if (fd >= 0)
+                ::close(fd);
         return run;
     }
-    // Everything the child needs is made here: posix_spawn allocates nothing between its
-    // fork and the exec.
     std::vector<char*> argv;
     for (const std::string& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, options.separateErrors ? err[1] : out[1], 2);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0); // a group of its own, to be killed as one
-    pid_t pid = -1;
-    const int spawned = ::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    if (err[1] >= 0)
-        ::close(err[1]);
+    const TKeeperSetup setup{
+        argv.data(), input, out[1], options.separateErrors ? err[1] : out[1], report[1], ::getpid(), OpenMax()};
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        Keep(setup);
+    if (pid > 0)
+        ::setpgid(pid, pid); // as the keeper does itself: the group is there before anyone kills it
+    for (const int fd : {input, out[1], err[1], report[1]})
+        if (fd >= 0)
+            ::close(fd);
     TOutput outputs[2] = {{out[0], &run.output, options.outputKept, true}, {err[0], &run.errors, options.outputKept, err[0] >= 0}};
-    if (spawned == 0)
+    if (pid > 0 && ExecFailed(report[0], deadline)) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
+    } else if (pid > 0) {
         WaitFor(
             pid, outputs, options.separateErrors ? 2 : 1, deadline, stop, options.stopGraceMs, options.killNow, run);
-    ::close(out[0]);
-    if (err[0] >= 0)
-        ::close(err[0]);
+    }
+    for (const int fd : {out[0], err[0], report[0]})
+        if (fd >= 0)
+            ::close(fd);
     return run;
 }
 
 bool ProgramExists(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
+
+int CurrentProcessId() { return static_cast<int>(::getpid()); }
 
 } // namespace platform

@@ -47,6 +47,9 @@ struct TRunOptions {
 TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budgetMs,
     const std::atomic<bool>* stop = nullptr, const TRunOptions& options = {});
 
+// This process's id, as the system names it to other processes.
+int CurrentProcessId();
+
 // Whether `path` names a program that RunProgram can start: named without its extension,
 // as RunProgram takes it on every system, a Windows program is its .exe.
 bool ProgramExists(const std::string& path);

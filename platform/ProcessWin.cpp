@@ -142,9 +142,9 @@ TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budge
     }
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     THandle nothing(::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
-    // A job holds the program and everything it starts, so that a deadline ends them all.
-    // What it leaves running after it ended by itself (the vendor's JTAG server, started
-    // on demand) stays, as elsewhere.
+    // A job holds the program and everything it starts, so that a deadline, a stop or the
+    // death of this process ends them all. What it leaves running after it ended by itself
+    // (the vendor's JTAG server, started on demand) stays, as elsewhere.
     THandle job(::CreateJobObjectW(nullptr, nullptr));
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -163,7 +163,13 @@ TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budge
         || !::CreateProcessW(file.c_str(), line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup, &started))
         return run;
     THandle process(started.hProcess), thread(started.hThread);
-    if (!::AssignProcessToJobObject(job.Get(), process.Get())) {
+    // Should this process die while the program runs, the system closes the job's handle,
+    // and that ends the program with all it started: a cancelled CI job leaves no
+    // programmer working on the board the next one gets.
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!::SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)
+        || !::AssignProcessToJobObject(job.Get(), process.Get())) {
         ::TerminateProcess(process.Get(), 1);
         return run;
     }
@@ -176,6 +182,9 @@ TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budge
     if (stopped && gentle && ::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, started.dwProcessId))
         ended = WaitFor(process.Get(), outputs, count, ::GetTickCount64() + options.stopGraceMs, options.killNow);
     if (ended) {
+        // What it leaves running (the vendor's JTAG server) outlives the job's handle.
+        limits.BasicLimitInformation.LimitFlags = 0;
+        ::SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
         DWORD code = 0;
         ::GetExitCodeProcess(process.Get(), &code);
         run.end = stopped ? TProgramRun::TEnd::Stopped : TProgramRun::TEnd::Exited;
@@ -187,6 +196,8 @@ TProgramRun RunProgram(const std::vector<std::string>& args, std::uint32_t budge
     ::WaitForSingleObject(process.Get(), 5000);
     return run;
 }
+
+int CurrentProcessId() { return static_cast<int>(::GetCurrentProcessId()); }
 
 bool ProgramExists(const std::string& path)
 {

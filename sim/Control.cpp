@@ -324,6 +324,34 @@ ControlAnswer ConfigureImage(const Args& a, TSimBoard& board, IControlHost&)
     return answer;
 }
 
+// The download library's load goes down the cable, as the vendor's programmer sends a
+// bitstream: not through a pulled cable, nor past a program that holds the cable (its
+// board would change under it). A real load takes seconds, during which the FPGA holds no
+// design; pulling the cable meanwhile, or the loader giving up, leaves it so.
+ControlAnswer DownloadImage(const Args& a, TSimBoard& board, IControlHost& host)
+{
+    if (a.size() != 2)
+        return Usage("download-image IMAGE");
+    if (!host.CablePlugged())
+        return {CONTROL_CABLE_UNPLUGGED, "The simulated board's cable is unplugged\n"};
+    if (const std::string holder = host.CableHolder(); !holder.empty())
+        return {CONTROL_CABLE_HELD, holder + "\n"};
+    if (!board.RealTiming())
+        return ConfigureImage(a, board, host);
+    board.ClearConfiguration();
+    ControlAnswer answer = Ok("configuring");
+    answer.delayMs = REAL_CONFIGURATION_MS;
+    answer.finish = [&board, &host, image = a[1]] {
+        if (!host.CablePlugged())
+            return ControlAnswer{CONTROL_CABLE_UNPLUGGED,
+                "The simulated board's cable was unplugged during the configuration; its FPGA holds no design\n"};
+        std::string why;
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(image.data());
+        return board.Configure(bytes, image.size(), why) ? Ok("configured") : Fail("configuration failed: " + why);
+    };
+    return answer;
+}
+
 ControlAnswer Help(const Args&, TSimBoard&, IControlHost&)
 {
     return Ok("state | set keys N | set switches N | set gsensor X Y Z | sdcard insert|remove |\n"
@@ -360,6 +388,7 @@ const std::map<std::string, Command>& Commands()
         {"plug", Cable},
         {"unconfigured", Unconfigured},
         {"configure-image", ConfigureImage},
+        {"download-image", DownloadImage},
     };
     return commands;
 }

@@ -52,6 +52,12 @@ std::uint64_t MonotonicUs()
             .count());
 }
 
+int MsLeft(std::uint64_t deadlineUs)
+{
+    const std::uint64_t now = MonotonicUs();
+    return now >= deadlineUs ? 0 : static_cast<int>((deadlineUs - now + 999) / 1000);
+}
+
 std::vector<std::uint8_t> EncodeControl(const std::vector<std::string>& args)
 {
     std::vector<std::uint8_t> message;

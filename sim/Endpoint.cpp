@@ -54,12 +54,6 @@ bool PeerIsThisUser(int fd, std::string* refusal)
     return false;
 }
 
-int MsLeft(std::uint64_t deadlineUs)
-{
-    const std::uint64_t now = MonotonicUs();
-    return now >= deadlineUs ? 0 : static_cast<int>((deadlineUs - now + 999) / 1000);
-}
-
 namespace {
 
 bool WaitFor(int fd, short events, std::uint64_t deadlineUs)
@@ -195,8 +189,23 @@ bool ReceiveAll(int fd, void* data, std::size_t count, int timeoutMs)
     return true;
 }
 
+// Waits until the answer starts to come (or the connection ends), a slice at a time so
+// that a stop is seen at once; false when the deadline or the stop came first.
+bool AnswerComing(int fd, std::uint64_t deadlineUs, const std::atomic<bool>* stop)
+{
+    constexpr std::uint64_t STOP_CHECK_US = 20000;
+    while (!(stop && stop->load())) {
+        const std::uint64_t now = MonotonicUs();
+        if (now >= deadlineUs)
+            return false;
+        if (WaitFor(fd, POLLIN, std::min(deadlineUs, now + STOP_CHECK_US)))
+            return true;
+    }
+    return false;
+}
+
 bool SendControl(const std::string& path, const std::vector<std::string>& args, ControlReply& reply, int timeoutMs,
-    std::string* refusal)
+    std::string* refusal, const std::atomic<bool>* stop)
 {
     const std::uint64_t deadline = MonotonicUs() + static_cast<std::uint64_t>(std::max(timeoutMs, 0)) * 1000;
     Reach reach = Reach::Nobody;
@@ -208,7 +217,7 @@ bool SendControl(const std::string& path, const std::vector<std::string>& args, 
     }
     const std::vector<std::uint8_t> message = EncodeControl(args);
     std::uint8_t header[5];
-    bool ok = SendAll(fd, message.data(), message.size(), MsLeft(deadline))
+    bool ok = SendAll(fd, message.data(), message.size(), MsLeft(deadline)) && AnswerComing(fd, deadline, stop)
         && ReceiveAll(fd, header, sizeof header, MsLeft(deadline));
     if (ok) {
         const std::uint32_t length = std::uint32_t(header[1]) | std::uint32_t(header[2]) << 8

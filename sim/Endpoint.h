@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -70,9 +71,11 @@ struct ControlReply {
 // Sends one control command to the simulator at `path` and takes its answer, all within
 // `timeoutMs`; false when none of this user answers. `refusal` (optional) says why when
 // something is there and still gives no answer: another user's, or a simulator that took
-// no connection or sent no answer in time.
+// no connection or sent no answer in time. When `stop` (optional) becomes true while the
+// answer is awaited, the command is given up at once (false): the simulator sees the
+// connection end, which cuts a load through the cable short.
 bool SendControl(const std::string& path, const std::vector<std::string>& args, ControlReply& reply,
-    int timeoutMs = 10000, std::string* refusal = nullptr);
+    int timeoutMs = 10000, std::string* refusal = nullptr, const std::atomic<bool>* stop = nullptr);
 
 // Makes sure a simulator of this user serves `path`: when none answers, starts
 // `executable --daemon` and waits for it, at most `timeoutMs`. True when one answers;

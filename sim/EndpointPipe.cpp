@@ -5,6 +5,7 @@
 
 #include "platform/LocalPipe.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,14 +26,22 @@ std::string SocketPath(std::string* error)
 }
 
 bool SendControl(const std::string& path, const std::vector<std::string>& args, ControlReply& reply, int timeoutMs,
-    std::string* refusal)
+    std::string* refusal, const std::atomic<bool>* stop)
 {
     const auto pipe = platform::LocalPipe::Connect(path, refusal);
     if (!pipe)
         return false;
     const std::vector<std::uint8_t> message = EncodeControl(args);
     std::uint8_t header[5];
-    if (!pipe->SendAll(message.data(), message.size(), timeoutMs) || !pipe->ReceiveAll(header, sizeof header, timeoutMs))
+    if (!pipe->SendAll(message.data(), message.size(), timeoutMs))
+        return false;
+    // The answer's first byte a slice at a time, so that a stop is seen at once.
+    constexpr int STOP_CHECK_MS = 20;
+    const std::uint64_t deadline = MonotonicUs() + static_cast<std::uint64_t>(std::max(timeoutMs, 0)) * 1000;
+    long first = 0;
+    while (first == 0 && !(stop && stop->load()) && MsLeft(deadline) > 0)
+        first = pipe->Receive(header, 1, std::min(STOP_CHECK_MS, MsLeft(deadline)));
+    if (first != 1 || !pipe->ReceiveAll(header + 1, sizeof header - 1, MsLeft(deadline)))
         return false;
     const std::uint32_t length = std::uint32_t(header[1]) | std::uint32_t(header[2]) << 8
         | std::uint32_t(header[3]) << 16 | std::uint32_t(header[4]) << 24;

@@ -177,10 +177,17 @@ void TPipeServer::ServeControl(platform::LocalPipe& pipe)
             return;
         in.insert(in.end(), buffer, buffer + n);
     }
+    if (!args.empty() && args[0] == "download-image")
+        AwaitGoneClient();
     ControlAnswer answer;
     {
         std::lock_guard<std::mutex> guard(lock_);
         answer = Control(args);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(answer.delayMs));
+    if (answer.finish) {
+        std::lock_guard<std::mutex> guard(lock_);
+        answer = answer.finish();
     }
     std::vector<std::uint8_t> out;
     out.push_back(static_cast<std::uint8_t>(answer.status));
@@ -188,8 +195,22 @@ void TPipeServer::ServeControl(platform::LocalPipe& pipe)
     for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
     out.insert(out.end(), answer.text.begin(), answer.text.end());
-    std::this_thread::sleep_for(std::chrono::milliseconds(answer.delayMs));
     pipe.SendAll(out.data(), out.size(), REPLY_TIMEOUT_MS);
+}
+
+// A pipe cannot be asked whether its client has gone: the client's thread sees it within
+// one wait of its own. A load that follows its closed link at once waits that long, so
+// that it is not refused for a client that has already let go.
+void TPipeServer::AwaitGoneClient()
+{
+    for (int waited = 0; waited < 2 * MAX_JTAG_WAIT_MS; waited += ACCEPT_WAIT_MS) {
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            if (!jtag_)
+                return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(ACCEPT_WAIT_MS));
+    }
 }
 
 // One cable, one client; a pulled cable takes none, nor an FPGA without a JTAG UART.

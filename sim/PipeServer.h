@@ -45,6 +45,7 @@ public:
 
     // Called with the board's lock held (from RunControl).
     bool JtagClientConnected() const override { return jtag_ != nullptr; }
+    std::string CableHolder() override { return jtag_ ? "another program" : ""; }
     bool CablePlugged() const override { return plugged_; }
     void SetCablePlugged(bool plugged) override;
     void RequestQuit() override { quit_ = true; }
@@ -67,6 +68,7 @@ private:
     void Touch();
     bool Idle(std::uint64_t nowUs) const;
     ControlAnswer Control(const std::vector<std::string>& args);
+    void AwaitGoneClient();
 
     std::string endpoint_;
     std::uint32_t idleExitSeconds_;

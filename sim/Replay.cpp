@@ -243,7 +243,7 @@ bool TReplay::Control(const std::vector<std::string>& args, ControlAnswer& answe
         answer = {Complete() ? 0 : 1, Status() + "\n", 0};
         return true;
     }
-    if (args[0] != "configure-image")
+    if (args[0] != "configure-image" && args[0] != "download-image")
         return false;
     const TEvent* step = Expected();
     if (stopped_ || !step || step->kind != TEventKind::Configure) {

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <fcntl.h>
 #include <limits>
 #include <poll.h>
@@ -18,6 +19,7 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 
 namespace sim {
 
@@ -95,6 +97,7 @@ struct TServer::Connection {
     bool dead = false;
     std::uint64_t openedUs = 0;
     std::uint64_t answerAtUs = 0; // the answer is held back until then
+    std::function<ControlAnswer()> finish; // the rest of the command, run then
 };
 
 TServer::TServer(std::string socketPath, std::uint32_t idleExitSeconds)
@@ -220,6 +223,15 @@ void TServer::DropJtag()
     jtag_ = nullptr;
     jtagOutLen_ = jtagOutSent_ = 0;
     cable_->CloseCable();
+}
+
+std::string TServer::CableHolder()
+{
+    // A client that has just closed its end may not have been read since: what it sent
+    // last goes to the board and its end is seen.
+    if (jtag_)
+        ReadJtag(MonotonicUs());
+    return jtag_ ? jtagHolder_ : std::string();
 }
 
 void TServer::Close(Connection& c)
@@ -383,21 +395,35 @@ void TServer::ReadControl(Connection& c)
                 + std::to_string(MAX_CONTROL_MESSAGE) + " bytes\n"};
     NoteControl(args, answer.status);
     c.in.clear();
-    c.out.push_back(static_cast<std::uint8_t>(answer.status));
-    const auto length = static_cast<std::uint32_t>(answer.text.size());
-    for (int i = 0; i < 4; ++i)
-        c.out.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
-    c.out.insert(c.out.end(), answer.text.begin(), answer.text.end());
+    c.finish = std::move(answer.finish);
+    SetAnswer(c, answer);
     c.closeWhenFlushed = true;
     c.answerAtUs = MonotonicUs() + std::uint64_t(answer.delayMs) * 1000;
     if (answer.delayMs == 0)
         Flush(c);
 }
 
+void TServer::SetAnswer(Connection& c, const ControlAnswer& answer)
+{
+    c.out.clear();
+    c.out.push_back(static_cast<std::uint8_t>(answer.status));
+    const auto length = static_cast<std::uint32_t>(answer.text.size());
+    for (int i = 0; i < 4; ++i)
+        c.out.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
+    c.out.insert(c.out.end(), answer.text.begin(), answer.text.end());
+}
+
 void TServer::Flush(Connection& c)
 {
     if (MonotonicUs() < c.answerAtUs)
         return;
+    // A command that ends only now (a load through the cable) gives its answer now.
+    if (c.finish) {
+        const ControlAnswer answer = std::exchange(c.finish, nullptr)();
+        Note("ctl: finished"
+            + (answer.status == 0 ? std::string() : ": refused (" + std::to_string(answer.status) + ")"));
+        SetAnswer(c, answer);
+    }
     while (c.fd >= 0 && c.outSent < c.out.size()) {
         const ssize_t n = ::send(c.fd, c.out.data() + c.outSent, c.out.size() - c.outSent, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0)
@@ -480,8 +506,8 @@ void TServer::NoteControl(const std::vector<std::string>& args, int status) cons
     if (!log_ || args.empty() || args[0] == "state" || args[0] == "help")
         return;
     std::string line = "ctl";
-    if (args[0] == "configure-image")
-        line += " configure-image (" + std::to_string(args.size() > 1 ? args[1].size() : 0) + " bytes)";
+    if (args[0] == "configure-image" || args[0] == "download-image")
+        line += " " + args[0] + " (" + std::to_string(args.size() > 1 ? args[1].size() : 0) + " bytes)";
     else
         for (const std::string& arg : args)
             line += " " + arg.substr(0, 80);

@@ -49,6 +49,7 @@ public:
     }
 
     bool JtagClientConnected() const override { return jtag_ != nullptr; }
+    std::string CableHolder() override;
     bool CablePlugged() const override { return plugged_; }
     void SetCablePlugged(bool plugged) override;
     void RequestQuit() override { quit_ = true; }
@@ -74,6 +75,7 @@ private:
     void ReadHello(Connection& c);
     void ReadControl(Connection& c);
     void NoteControl(const std::vector<std::string>& args, int status) const;
+    void SetAnswer(Connection& c, const ControlAnswer& answer);
     void Flush(Connection& c);
     void Close(Connection& c);
     void DropJtag();

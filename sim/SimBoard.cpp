@@ -79,6 +79,13 @@ bool TSimBoard::Configure(const std::uint8_t* image, std::size_t count, std::str
     return configured_;
 }
 
+void TSimBoard::ClearConfiguration()
+{
+    ResetLink();
+    state_.ResetFirmware();
+    configured_ = false;
+}
+
 void TSimBoard::PowerCycle()
 {
     ResetLink();

@@ -43,6 +43,8 @@ public:
     // Loads an image; a bad one leaves the FPGA unconfigured, as a real device is cleared
     // when a configuration starts.
     bool Configure(const std::uint8_t* image, std::size_t count, std::string& why);
+    // A configuration has begun: the design the FPGA held is gone (and its link with it).
+    void ClearConfiguration();
     void PowerCycle();
     // What the cable finds in an unconfigured FPGA: by default no JTAG UART, so that no
     // byte stream opens; or, when `silent`, a UART of some other design that never

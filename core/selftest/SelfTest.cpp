@@ -2,6 +2,7 @@
 
 #include "board/Protocol.h"
 #include "core/MemoryGeometry.h"
+#include "core/TraceText.h"
 #include "core/selftest/InteractiveTests.h"
 #include "core/selftest/MemoryTests.h"
 #include "core/selftest/PeripheralTests.h"
@@ -220,7 +221,8 @@ std::string CheckSelection(const TOptions& options)
                 std::string all;
                 for (const auto& g : groups)
                     all += (all.empty() ? "" : " ") + g;
-                return std::string(option) + ": no test named \"" + name + "\" (tests: " + all + ")";
+                return std::string(option) + ": no test named \"" + trace::PrintableText(name) + "\" (tests: " + all
+                    + ")";
             }
         }
     return {};

@@ -27,7 +27,8 @@ Choice ChooseBoard(
             return {Way::Simulator, {}};
         return {Way::None,
             {LinkError::Other,
-                "Cable \"" + request.name + "\" needs the vendor's JTAG libraries, which do not load: " + whyNoVendor}};
+                "Cable " + QuotedCable(request.name)
+                    + " needs the vendor's JTAG libraries, which do not load: " + whyNoVendor}};
     }
     Failure failure = attempt(*vendor, request.name);
     if (!failure)

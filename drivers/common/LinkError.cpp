@@ -1,5 +1,6 @@
 #include "drivers/common/LinkError.h"
 
+#include "core/TraceText.h"
 #include "drivers/common/VendorApi.h"
 
 #include <algorithm>
@@ -9,7 +10,7 @@ namespace drivers {
 
 namespace {
 
-std::string Named(const std::string& cable) { return cable.empty() ? "the cable" : "cable \"" + cable + "\""; }
+std::string Named(const std::string& cable) { return cable.empty() ? "the cable" : "cable " + QuotedCable(cable); }
 
 std::string WithDetail(std::string text, const std::string& detail)
 {
@@ -17,6 +18,14 @@ std::string WithDetail(std::string text, const std::string& detail)
 }
 
 } // namespace
+
+std::string QuotedCable(const std::string& cable) { return "\"" + trace::PrintableText(cable) + "\""; }
+
+Failure OpenInThisProgram()
+{
+    return {LinkError::InUse,
+        "The board is in use: this program has its cable open already (a cable carries one link at a time)"};
+}
 
 Failure FailureFromVendor(int vendorCode, const std::string& detail, const std::string& cable)
 {
@@ -40,7 +49,7 @@ Failure FailureFromVendor(int vendorCode, const std::string& detail, const std::
     case LINK_BROKEN:
         return {LinkError::ServerUnreachable, WithDetail("The JTAG server (jtagd) is not reachable", detail)};
     case CABLE_NOT_UNIQUE:
-        return {LinkError::Other, WithDetail("Several cables match; name one with VX5H_CABLE", detail)};
+        return {LinkError::Other, WithDetail("Several cables match; name one of them as jtagconfig lists it", detail)};
     case NODE_NOT_UNIQUE:
         return {LinkError::Other, WithDetail("Several JTAG UARTs on " + Named(cable), detail)};
     default:

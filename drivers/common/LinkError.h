@@ -23,6 +23,15 @@ struct Failure {
     explicit operator bool() const { return code != LinkError::None; }
 };
 
+// A cable's name as a message quotes it: in double quotes, with whatever would act on a
+// terminal (escape sequences, line breaks) or is no UTF-8 escaped, since the name comes
+// from the user.
+std::string QuotedCable(const std::string& cable);
+
+// Why a cable that this program has open already cannot be had again: two parts of one
+// program interleaving frames on one byte stream would corrupt both.
+Failure OpenInThisProgram();
+
 // The vendor library's error code at open, with its detail text, as one of ours.
 Failure FailureFromVendor(int vendorCode, const std::string& detail, const std::string& cable);
 

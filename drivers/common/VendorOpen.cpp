@@ -68,7 +68,7 @@ JTAGATLANTIC* OpenWithinBudget(VendorLibrary& vendor, const std::string& cable, 
         PinThisLibrary();
         opener.detach();
         failure = {LinkError::ServerUnreachable,
-            "The JTAG server did not open " + (cable.empty() ? std::string("a cable") : "\"" + cable + "\"")
+            "The JTAG server did not open " + (cable.empty() ? std::string("a cable") : QuotedCable(cable))
                 + " in time (is jtagd running?)"};
         return nullptr;
     }

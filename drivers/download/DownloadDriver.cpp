@@ -8,10 +8,12 @@
 #include "drivers/common/VendorLibrary.h"
 #include "drivers/common/VendorOpen.h"
 #include "drivers/download/ProgrammerImage.h"
+#include "drivers/jtag/SimLink.h"
 #include "platform/Export.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/VendorTools.h"
+#include "sim/Control.h"
 #include "sim/Endpoint.h"
 #include "sim/Image.h"
 #include "sim/Lab.h"
@@ -56,12 +58,17 @@ void KeepOutput(const std::string& output)
 // configured side by side. Plain data, so that the library can still be unloaded.
 thread_local char t_why[1024];
 thread_local std::int32_t t_kind = downloadapi::LAST_ERROR_OTHER;
+// The caller of this thread's download takes the reason itself (QELVANO_JtagDownloadCable
+// with a buffer for it), so that it is not said twice.
+thread_local bool t_callerTakesReason = false;
 
-// Says why on standard error, the one place a library can always reach the user, and
-// keeps it for QELVANO_DownloadLastError.
+// Says why on standard error, the one place a library can always reach the user of a
+// program that only knows the board maker's entry points, and keeps it for
+// QELVANO_DownloadLastError.
 std::int32_t Fail(const std::string& why, std::int32_t kind = downloadapi::LAST_ERROR_OTHER)
 {
-    std::fprintf(stderr, "QELVANO_DOWNLOAD.DLL: %s\n", why.c_str());
+    if (!t_callerTakesReason)
+        std::fprintf(stderr, "QELVANO_DOWNLOAD.DLL: %s\n", why.c_str());
     drivers::CopyText(why, t_why, sizeof t_why);
     t_kind = kind;
     std::lock_guard<std::mutex> guard(lastLock);
@@ -107,7 +114,8 @@ double VendorVersion(const std::string& programmer)
 
 // The board our JTAG library would open, and for a real one the cable to name to the
 // programmer. Opening the UART tells whether a cable is there; a cable whose FPGA has
-// no UART yet, or whose UART another program holds, is a real board all the same.
+// no UART yet is a real board all the same. One whose UART a program holds is not
+// configured: that program's board would change under it.
 struct Target {
     drivers::Choice choice;
     std::string cable;
@@ -136,7 +144,7 @@ Target ChooseTarget(const char* cableName)
                 library.close(link);
                 return drivers::Failure{};
             }
-            if (failure.code == drivers::LinkError::NoJtagUart || failure.code == drivers::LinkError::InUse)
+            if (failure.code == drivers::LinkError::NoJtagUart)
                 return drivers::Failure{};
             return failure;
         });
@@ -162,18 +170,35 @@ std::int32_t ToSimulator(const std::string& path, const std::string& image, int 
                          "VX5h_260_ControlPanel.sof nor an SRAM Object File (.sof) for a real board's FPGA");
     if (!sim::LooksLikeImage(bytes, image.size()))
         return FailImage("This image is for a real board's FPGA; the simulated board loads only its own "
-                    "VX5h_260_ControlPanel.sof (set VX5H_CABLE to the real cable's name to program that board)");
+                         "VX5h_260_ControlPanel.sof (choose the real board's cable to program that board)");
     if (image.size() > sim::MAX_CONTROL_IMAGE)
         return FailImage("The image is too large for the simulated board");
     sim::ControlReply reply;
     if (!Simulator())
         return Fail("The board simulator does not answer");
-    if (!sim::SendControl(sim::BoardSocketPath(sim::SocketPath(), board), {"configure-image", image}, reply, timeoutMs))
+    // The image goes down the simulated cable; a stop cuts the load short at once.
+    if (!sim::SendControl(sim::BoardSocketPath(sim::SocketPath(), board), {"download-image", image}, reply, timeoutMs,
+            nullptr, &cancelRequested)) {
+        if (cancelRequested)
+            return Fail("The download was stopped on request");
         return Fail(board > 1 ? "The board simulator serves no board " + sim::BoardName(board)
                            + " (vx5h-board-sim --daemon --boards N starts a lab of N)"
                               : "The board simulator does not answer");
+    }
     KeepOutput("simulator: " + reply.text);
-    return reply.status == 0 ? 1 : FailImage("The simulated board refused the image: " + reply.text);
+    std::string text = reply.text;
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    switch (reply.status) {
+    case 0:
+        return 1;
+    case sim::CONTROL_CABLE_UNPLUGGED:
+        return Fail(text);
+    case sim::CONTROL_CABLE_HELD:
+        return Fail(drivers::SimulatorRefusal(sim::JTAG_REFUSED, text).text);
+    default:
+        return FailImage("The simulated board refused the image: " + text);
+    }
 }
 
 std::int32_t ToProgrammer(const std::string& path, const std::string& image, const std::string& cable, int timeoutMs)
@@ -187,7 +212,8 @@ std::int32_t ToProgrammer(const std::string& path, const std::string& image, con
         return Fail("The vendor's programmer (quartus_pgm) is not installed: " + why);
     // The programmer reads any argument that starts with '-' as one of its options.
     if (cable.empty() || cable.front() == '-')
-        return Fail("The cable name \"" + cable + "\" cannot be passed to the programmer: it would read it as an option");
+        return Fail("The cable name " + drivers::QuotedCable(cable)
+            + " cannot be passed to the programmer: it would read it as an option");
     drivers::ProgrammerImage safe(path);
     if (safe.Path().empty())
         return Fail("The image's name cannot be passed to the programmer, and no temporary copy could be made");
@@ -297,7 +323,10 @@ DOWNLOAD_EXPORT std::int32_t QELVANO_JtagDownloadCable(
     const char* cable, const char* path, std::int32_t time, char* why, std::int32_t whySize, std::int32_t* kind)
 {
     drivers::CopyText({}, why, whySize);
-    return CancellableDownload(cable, path, time, why, whySize, kind);
+    t_callerTakesReason = why && whySize > 0;
+    const std::int32_t result = CancellableDownload(cable, path, time, why, whySize, kind);
+    t_callerTakesReason = false;
+    return result;
 }
 
 // Not one of the nineteen: why the last download failed, for a program that asks.

@@ -163,7 +163,7 @@ JTAG_EXPORT std::uint32_t QELVANO_JtagOpen(std::int32_t cableIndex, const char* 
     const CableRequest request = drivers::RequestedCable(cableName);
     std::unique_lock<std::mutex> guard(links.lock);
     if (AlreadyOpen(links, KeyOf(request))) {
-        SetLast({LinkError::InUse, "The board is in use by another program: this one has its cable open"});
+        SetLast(drivers::OpenInThisProgram());
         return 0;
     }
     std::unique_ptr<drivers::Link> link;

@@ -1,5 +1,6 @@
 #include "drivers/jtag/SimLink.h"
 
+#include "platform/Process.h"
 #include "sim/Endpoint.h"
 #include "sim/Lab.h"
 
@@ -17,6 +18,9 @@ Failure SimulatorRefusal(char answer, const std::string& holder)
 {
     switch (answer) {
     case sim::JTAG_REFUSED:
+        // The simulator names the holder by its program and process id: it may be us.
+        if (holder.ends_with(" (pid " + std::to_string(platform::CurrentProcessId()) + ")"))
+            return OpenInThisProgram();
         return {LinkError::InUse,
             "The board is in use by another program: " + (holder.empty() ? "the simulated cable is taken" : holder)};
     case sim::JTAG_UNPLUGGED:

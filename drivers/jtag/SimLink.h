@@ -9,7 +9,8 @@
 namespace drivers {
 
 // Why the simulator did not give us its cable, from its answer to our hello and, for a
-// cable that is taken, who holds it (empty when the simulator does not say).
+// cable that is taken, who holds it (empty when the simulator does not say). The download
+// library says so too of a cable taken when it would configure the FPGA.
 Failure SimulatorRefusal(char answer, const std::string& holder = {});
 // A board the simulator's lab does not have is a cable that is not there.
 Failure NoSuchBoard(int board);

@@ -6,8 +6,9 @@ target too, each test once per board.
     VX5H_SIM_BOARDS=4 pytest --lg-env lab.yaml test_board.py
     LG_PLACE=+ pytest --lg-env place.yaml test_board.py          # a reserved board of a shared lab
 
-Add -vv to see each step the drivers take. Tests that need a VX5h-260 are skipped in an
-environment that has none (lg_feature).
+Add -vv to see each step the drivers take. Without an environment (--lg-env or LG_ENV) every
+test errors, saying so. In an environment whose targets lack the feature vx5h-260 every
+test is skipped (lg_feature): a run that says "6 skipped" tested no board; -rs says why.
 """
 import os
 
@@ -17,9 +18,21 @@ from labgrid.config import Config
 pytestmark = pytest.mark.lg_feature("vx5h-260")
 
 
+def _environment(config):
+    return config.getoption("lg_env") or os.environ.get("LG_ENV")
+
+
+@pytest.fixture(scope="session", autouse=True)
+def an_environment(request):
+    """Without an environment labgrid would skip every test, and a run that tested nothing
+    would pass."""
+    if not _environment(request.config):
+        pytest.fail("no labgrid environment: name one with --lg-env (examples/labgrid/sim.yaml) or LG_ENV", pytrace=False)
+
+
 def pytest_generate_tests(metafunc):
     if "lab_target" in metafunc.fixturenames:
-        path = metafunc.config.getoption("lg_env") or os.environ.get("LG_ENV")
+        path = _environment(metafunc.config)
         roles = sorted(Config(path).get_targets(), key=lambda role: role != "main") if path else ["main"]
         metafunc.parametrize("lab_target", roles, indirect=True, scope="session")
 
@@ -47,9 +60,10 @@ def test_it_is_a_vx5h_260(lab_board):
     assert lab_board.info().board == "VX5h-260"
 
 
-def test_acceptance(lab_board, record_property):
+def test_acceptance(lab_board, record_testsuite_property):
     report = lab_board.selftest()  # every memory, the G-sensor, SD card, HSMC, RS232
-    record_property("selftest", report.to_json())
+    # A property of the JUnit file's testsuite, one for each target's board.
+    record_testsuite_property(f"selftest[{lab_board.target.name}]", report.to_json())
     failed = [f"{t.name}: {t.message}" for t in report.tests if t.result == "FAIL"]
     assert not failed, "\n".join(failed)
 

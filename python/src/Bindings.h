@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Arguments.h"
 #include "Session.h"
 
 #include <pybind11/pybind11.h>
@@ -26,7 +27,8 @@ std::uint32_t InRange(long long value, long long maximum, const char* name);
 
 // A str argument as UTF-8; ValueError, naming the argument, for one that holds a lone
 // surrogate, which is no text (Python makes them of bytes that are not UTF-8, in file
-// names and the like).
-std::string TextOf(pybind11::handle text, const char* name);
+// names and the like), or a NUL, which no name or text of the board holds and which
+// would cut it short (`nulAllowed`: data, where a NUL is one more byte).
+std::string TextOf(pybind11::handle text, const char* name, bool nulAllowed = false);
 
 } // namespace pyvx5h

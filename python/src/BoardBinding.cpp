@@ -30,11 +30,11 @@ struct TResultTypes {
 TResultTypes g_Types;
 
 // An int, or a str argument (TextOf).
-using TNumberOrText = std::variant<long long, py::str>;
+using TNumberOrText = std::variant<TInteger, py::str>;
 
 std::uint32_t Seg7WordOf(const TNumberOrText& digits)
 {
-    if (const auto* number = std::get_if<long long>(&digits))
+    if (const auto* number = std::get_if<TInteger>(&digits))
         return InRange(*number, SEG7_MAXIMUM, "seg7");
     seg7::TDigits parsed{};
     const std::string problem = seg7::DigitsOfText(TextOf(std::get<py::str>(digits), "seg7"), parsed);
@@ -45,13 +45,13 @@ std::uint32_t Seg7WordOf(const TNumberOrText& digits)
 
 int PatternOf(const TNumberOrText& pattern)
 {
-    if (const auto* number = std::get_if<long long>(&pattern))
+    if (const auto* number = std::get_if<TInteger>(&pattern))
         return static_cast<int>(InRange(*number, vga::PATTERN_COUNT - 1, "pattern"));
     const std::string name = TextOf(std::get<py::str>(pattern), "pattern");
     const int index = vga::FindPattern(name);
     if (index < 0)
         throw py::value_error(
-            "pattern: '" + name + "' is neither a pattern's name nor its number; vx5h.VGA_PATTERNS lists them");
+            "pattern: " + Quoted(name) + " is neither a pattern's name nor its number; vx5h.VGA_PATTERNS lists them");
     return index;
 }
 
@@ -59,7 +59,7 @@ std::string LcdLine(const py::str& line, const char* name)
 {
     std::string text = TextOf(line, name);
     if (py::len(line) > static_cast<std::size_t>(lcd::LINE_CHARS))
-        throw py::value_error(std::string(name) + ": '" + text + "' is longer than the LCD's "
+        throw py::value_error(std::string(name) + ": " + Quoted(text) + " is longer than the LCD's "
             + std::to_string(lcd::LINE_CHARS) + " characters");
     return text;
 }
@@ -74,7 +74,7 @@ py::object Info(TSession& session)
     return g_Types.info(name, link, link.find("simulator") != std::string::npos);
 }
 
-void SetLeds(TSession& session, long long mask)
+void SetLeds(TSession& session, TInteger mask)
 {
     const std::uint32_t value = InRange(mask, leds::ALL_LEDS, "leds");
     session.Run([&](TBoard& board) {
@@ -83,7 +83,7 @@ void SetLeds(TSession& session, long long mask)
     });
 }
 
-void SetLed(TSession& session, long long index, bool on)
+void SetLed(TSession& session, TInteger index, bool on)
 {
     const std::uint32_t bit = 1u << InRange(index, leds::LED_COUNT - 1, "index");
     session.Run([&](TBoard& board) {

@@ -125,7 +125,7 @@ void SendAll(TRs232Port& port, const std::uint8_t* data, std::size_t size)
 void Write(TRs232Port& port, const py::handle data)
 {
     if (py::isinstance<py::str>(data)) {
-        const std::string text = TextOf(data, "data");
+        const std::string text = TextOf(data, "data", true);
         const std::string unsendable = rs232::UnsendableText(text);
         if (!unsendable.empty())
             throw py::value_error(unsendable);

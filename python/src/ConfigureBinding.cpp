@@ -10,7 +10,6 @@
 #include "core/Connection.h"
 
 #include <pybind11/stl.h>
-#include <pybind11/stl/filesystem.h>
 
 #include <filesystem>
 #include <optional>
@@ -21,30 +20,18 @@ namespace pyvx5h {
 
 namespace {
 
-double Configure(const std::optional<std::filesystem::path>& image, const std::optional<std::string>& cable)
+double Configure(const std::optional<std::filesystem::path>& image, const std::optional<py::str>& cableName)
 {
+    const std::string cable = cableName ? TextOf(*cableName, "cable") : std::string();
     const std::string path = image ? AbsolutePath(*image).string() : connection::DefaultImagePath();
-    // Ctrl-C reaches the main thread only; the programmer is ended at once rather than
-    // after its whole budget.
-    const bool mainThread = OnMainThread();
-    std::optional<py::error_already_set> interrupt;
+    // Ctrl-C ends the programmer, or the load, at once rather than after its whole budget.
+    TInterruptWatch ctrlC;
     connection::TConfigureOutcome outcome;
     {
-        py::gil_scoped_release release;
-        outcome = connection::ConfigureFpga(cable.value_or(""), path, {}, {}, [&] {
-            if (!mainThread || interrupt)
-                return interrupt.has_value();
-            py::gil_scoped_acquire acquire;
-            if (PyErr_CheckSignals() != 0)
-                interrupt.emplace();
-            return interrupt.has_value();
-        });
+        const TGilRelease release;
+        outcome = connection::ConfigureFpga(cable, path, {}, {}, [&] { return ctrlC.Interrupted(); });
     }
-    if (interrupt) {
-        py::error_already_set error = std::move(*interrupt);
-        interrupt.reset();
-        throw error;
-    }
+    ctrlC.RaiseIfInterrupted();
     switch (outcome.failure) {
     case connection::TConnectFailure::None:
         return outcome.elapsedMs / 1000.0;
@@ -65,8 +52,8 @@ void AddConfigure(py::module_& module)
         "Configures the FPGA of a board with a configuration image, as vx5h configure does, and returns the "
         "seconds it took; no board is asked and no link stays open.\n\n"
         "image: a .sof file (the program folder's VX5h_260_ControlPanel.sof when None). cable: as Board() takes "
-        "it; None picks the board as VX5H_CABLE does. Close a Board on the same cable first: a cable carries "
-        "one link at a time.\n"
+        "it; None picks the board as VX5H_CABLE does. Close a Board on the same cable first: a cable that this "
+        "process or another program holds is refused (LinkError, 'in use') and the board stays as it was.\n"
         "Raises OSError for an image that cannot be read, ValueError for one the board does not take, LinkError "
         "when the programmer or the cable failed (within the download library's budget), KeyboardInterrupt on "
         "Ctrl-C (the FPGA may then hold no design). Releases the GIL.");

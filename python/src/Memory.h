@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Arguments.h"
 #include "Progress.h"
 #include "Session.h"
 

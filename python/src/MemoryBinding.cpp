@@ -78,7 +78,7 @@ py::bytes Read(TMemory& memory, const TRange& range, const py::object& progress)
     return bytes;
 }
 
-void Write(TMemory& memory, long long offset, const py::handle data, const py::object& progress)
+void Write(TMemory& memory, TInteger offset, const py::handle data, const py::object& progress)
 {
     const TInputBytes bytes(data);
     WriteFrom(memory, RangeOf(memory, offset, static_cast<long long>(bytes.Size())), bytes.Data(), progress);
@@ -140,7 +140,7 @@ void AddMemory(py::module_& module, py::class_<TSession, TSessionPtr>& board)
     memory.def("__setitem__", &SetItem, py::arg("key"), py::arg("value"));
     memory.def(
         "read",
-        [](TMemory& self, long long offset, long long length, const py::object& progress) {
+        [](TMemory& self, TInteger offset, TInteger length, const py::object& progress) {
             return Read(self, RangeOf(self, offset, length), progress);
         },
         py::arg("offset"), py::arg("length"), py::arg("progress") = py::none(), "Reads `length` bytes from `offset`.");

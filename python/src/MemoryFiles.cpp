@@ -10,7 +10,6 @@
 #include "core/Counted.h"
 
 #include <pybind11/stl.h>
-#include <pybind11/stl/filesystem.h>
 
 #include <algorithm>
 
@@ -29,7 +28,7 @@ struct TVerifyOutcome {
     std::uint32_t checked = 0;
 };
 
-std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+std::string Quoted(const fs::path& path) { return pyvx5h::Quoted(path.string()); }
 
 // Why a memory file gives no bytes, as the exception Python code expects for it.
 [[noreturn]] void FailLoad(memory::TLoadStatus status, const fs::path& path, const memory::TMemoryFileReader& reader)
@@ -91,9 +90,10 @@ void CheckHexText(const TMemory& memory, const fs::path& path, long long offset,
             FailLoad(source.Status(), path, reader);
 }
 
-void Dump(TMemory& memory, const fs::path& file, long long offset, std::optional<long long> length,
+void Dump(TMemory& memory, const fs::path& file, TInteger offset, std::optional<TInteger> lengthAsked,
     const py::object& progress)
 {
+    const std::optional<long long> length = Plain(lengthAsked);
     const TRange range = RangeOf(memory, offset, length);
     const fs::path path = AbsolutePath(file);
     TPyProgress watch(*memory.session, progress);
@@ -114,9 +114,10 @@ void Dump(TMemory& memory, const fs::path& file, long long offset, std::optional
         throw TFileError("writing " + Quoted(file) + " failed: " + writer.Reason());
 }
 
-std::uint32_t Load(TMemory& memory, const fs::path& file, long long offset, std::optional<long long> length,
+std::uint32_t Load(TMemory& memory, const fs::path& file, TInteger offset, std::optional<TInteger> lengthAsked,
     const py::object& progress)
 {
+    const std::optional<long long> length = Plain(lengthAsked);
     const fs::path path = AbsolutePath(file);
     memory::TMemoryFileReader reader;
     {
@@ -182,12 +183,12 @@ TVerifyOutcome VerifyData(TMemory& memory, const py::handle data, long long offs
     return Outcome(Compare(memory, watch, range, source), range.length);
 }
 
-TVerifyOutcome Verify(TMemory& memory, const py::object& expected, long long offset, std::optional<long long> length,
+TVerifyOutcome Verify(TMemory& memory, const py::object& expected, TInteger offset, std::optional<TInteger> length,
     const py::object& progress)
 {
     if (py::isinstance<py::str>(expected) || py::hasattr(expected, "__fspath__"))
-        return VerifyFile(memory, expected.cast<fs::path>(), offset, length, progress);
-    return VerifyData(memory, expected, offset, length, progress);
+        return VerifyFile(memory, expected.cast<fs::path>(), offset, Plain(length), progress);
+    return VerifyData(memory, expected, offset, Plain(length), progress);
 }
 
 void Erase(TMemory& memory, const py::object& progress)

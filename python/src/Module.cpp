@@ -34,11 +34,16 @@ std::uint32_t InRange(long long value, long long maximum, const char* name)
     return static_cast<std::uint32_t>(value);
 }
 
-std::string TextOf(py::handle text, const char* name)
+std::string TextOf(py::handle text, const char* name, bool nulAllowed)
 {
     Py_ssize_t size = 0;
-    if (const char* utf8 = PyUnicode_AsUTF8AndSize(text.ptr(), &size))
-        return std::string(utf8, static_cast<std::size_t>(size));
+    if (const char* utf8 = PyUnicode_AsUTF8AndSize(text.ptr(), &size)) {
+        std::string result(utf8, static_cast<std::size_t>(size));
+        if (!nulAllowed && result.find('\0') != std::string::npos)
+            throw py::value_error(std::string(name) + ": " + py::repr(text).cast<std::string>()
+                + " holds a NUL character, which no name or text of the board holds");
+        return result;
+    }
     PyErr_Clear();
     const Py_ssize_t length = PyUnicode_GetLength(text.ptr());
     Py_ssize_t at = 0;

@@ -43,6 +43,17 @@ void TPyProgress::Advance(std::uint64_t done, std::uint64_t total)
 
 bool TPyProgress::AbortRequested()
 {
+    // A stop once asked stays asked: Python forgets the signal once it has been reported,
+    // and the work may ask again (the self-test asks between its steps and in each
+    // transfer) before it has ended.
+    if (m_Stopped)
+        return true;
+    m_Stopped = Asked();
+    return m_Stopped;
+}
+
+bool TPyProgress::Asked()
+{
     const bool callbackDue = !m_Callback.is_none()
         && (!m_Called || m_Done == m_Total || platform::TicksSince(m_LastCall) >= CALLBACK_PERIOD_MS);
     // Ctrl-C reaches the main thread only, and is asked there after every packet.
@@ -76,6 +87,29 @@ bool TPyProgress::CallPython()
         m_Error.emplace(std::move(error));
         return false;
     }
+}
+
+TInterruptWatch::TInterruptWatch()
+    : m_OnMainThread(OnMainThread())
+{ }
+
+bool TInterruptWatch::Interrupted()
+{
+    if (!m_OnMainThread || m_Interrupt)
+        return m_Interrupt.has_value();
+    const TGilAcquire acquire;
+    if (acquire.Held() && PyErr_CheckSignals() != 0)
+        m_Interrupt.emplace();
+    return m_Interrupt.has_value();
+}
+
+void TInterruptWatch::RaiseIfInterrupted()
+{
+    if (!m_Interrupt)
+        return;
+    py::error_already_set error = std::move(*m_Interrupt);
+    m_Interrupt.reset();
+    throw error;
 }
 
 void TPyProgress::RaiseIfStopped()

@@ -34,6 +34,7 @@ public:
     void RaiseIfStopped();
 
 private:
+    bool Asked();
     bool CallPython();
 
     const TSession& m_Session;
@@ -44,7 +45,28 @@ private:
     std::uint32_t m_LastCall = 0;
     bool m_Called = false;
     bool m_Closed = false;
+    bool m_Stopped = false;
     std::optional<pybind11::error_already_set> m_Error;
+};
+
+// Ctrl-C while a connect or a configuration runs without the GIL: asked by the waiting
+// thread (a connection::StopFn), which then ends the programmer or the load at once, and
+// raised as KeyboardInterrupt afterwards. Only the main thread gets Ctrl-C.
+class TInterruptWatch {
+public:
+    // Made with the GIL.
+    TInterruptWatch();
+    TInterruptWatch(const TInterruptWatch&) = delete;
+    TInterruptWatch& operator=(const TInterruptWatch&) = delete;
+
+    // Without the GIL: whether Ctrl-C came (once it did, it stays so).
+    bool Interrupted();
+    // With the GIL, after the work: raises the KeyboardInterrupt that stopped it.
+    void RaiseIfInterrupted();
+
+private:
+    bool m_OnMainThread;
+    std::optional<pybind11::error_already_set> m_Interrupt;
 };
 
 // Whether this thread is the interpreter's main thread, the one Ctrl-C reaches.

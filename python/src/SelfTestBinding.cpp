@@ -8,7 +8,6 @@
 #include "core/selftest/SelfTest.h"
 
 #include <pybind11/stl.h>
-#include <pybind11/stl/filesystem.h>
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,6 @@
 #include "Session.h"
+#include "Arguments.h"
+#include "Progress.h"
 
 #include "core/ConnectSequence.h"
 
@@ -8,13 +10,16 @@ TSession::TSession(std::string cable, bool configure)
     : m_Cable(std::move(cable))
 {
     connection::TConnectOutcome outcome;
+    // Ctrl-C while a bare FPGA is configured ends the load at once.
+    TInterruptWatch ctrlC;
     {
         const TGilRelease release;
         // A transcript of the link where VX5H_TRACE asks for one, as the panel and vx5h
         // record; a failed connect gives it back at once.
-        outcome
-            = connection::ConnectBoard({m_Cable, configure, {}, [this] { return m_Transcript.Start(m_Cable); }, {}});
+        outcome = connection::ConnectBoard({m_Cable, configure, {}, [this] { return m_Transcript.Start(m_Cable); },
+            [&] { return ctrlC.Interrupted(); }});
     }
+    ctrlC.RaiseIfInterrupted();
     if (!outcome.board)
         throw TLinkError(
             outcome.message + (outcome.configureMayHelp ? "; configure=False leaves its FPGA unconfigured" : ""));
@@ -50,7 +55,7 @@ void TSession::Drop()
     m_Closed = true;
 }
 
-std::string TSession::Name() const { return m_Cable.empty() ? "the board" : "board '" + m_Cable + "'"; }
+std::string TSession::Name() const { return m_Cable.empty() ? "the board" : "board " + Quoted(m_Cable); }
 
 void TSession::LinkLost(const std::string& message)
 {

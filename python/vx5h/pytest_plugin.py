@@ -7,9 +7,13 @@ Loaded by itself where vx5h is installed (an entry point), or with `-p vx5h.pyte
 
 The `board` fixture hands each test the session's one connected Board, with its outputs
 back in a known state (LEDs off, the digits 0, the LCD blank, the VGA's first pattern).
-When no board can be had, every test that asks for it is skipped with the reason.
+When no board can be had, every test that asks for it is skipped with the reason; when the
+session itself holds the board's cable (labgrid's target on the same cable), each fails.
 """
 import pytest
+
+# The drivers' words for a cable that this program has open already.
+_OPEN_HERE = "this program has its cable open already"
 
 
 def pytest_addoption(parser):
@@ -44,6 +48,15 @@ class _Connection:
                 self.board = vx5h.Board(cable=self.cable)
             except vx5h.LinkError as error:
                 where = f" on cable {self.cable!r}" if self.cable else ""
+                if _OPEN_HERE in str(error):
+                    # Not a board missing but two fixtures on one cable: skipping would pass a run
+                    # that tested nothing.
+                    which = f"on cable {self.cable!r}" if self.cable else "that VX5H_CABLE picks"
+                    pytest.fail(
+                        f"the VX5h-260 {which} is held by this session (labgrid's target?): name another "
+                        f"board with --vx5h-cable ({error})",
+                        pytrace=False,
+                    )
                 self.missing = f"no VX5h-260 board{where}: {error}"
                 pytest.skip(self.missing)
         return self.board

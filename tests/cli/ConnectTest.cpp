@@ -85,18 +85,22 @@ TEST_F(UnconfiguredBoard, ConfigureRefusesWhatIsNoImageOnceAndLoadsTheImage)
     EXPECT_TRUE(State().at("configured").get<bool>());
 }
 
+// Neither a command nor a configuration reaches a board that another program holds.
 TEST_F(ConfiguredBoard, ABoardHeldByAnotherProgramIsRefusedWithTheLinkCode)
 {
     platform::OverrideExecutableFolder(testsupport::SimulatedBoard::BinFolder());
     TBoard panel;
     std::string error;
     ASSERT_TRUE(panel.Connect(error, 0)) << error;
-    const clitest::TRun run = Vx5h("led 1");
-    EXPECT_EQ(run.code, 4);
-    EXPECT_NE(run.err.find("no board"), std::string::npos) << run.err;
+    ASSERT_TRUE(panel.SetLed(5));
+    for (const char* command : {"led 1", "configure"}) {
+        const clitest::TRun run = Vx5h(command);
+        EXPECT_EQ(run.code, 4) << command;
+        EXPECT_NE(run.err.find("The board is in use by another program"), std::string::npos) << run.err;
+    }
     panel.Disconnect();
     platform::OverrideExecutableFolder(std::nullopt);
-    EXPECT_EQ(State().at("leds"), sim::START_LEDS) << "no frame of vx5h reached the board";
+    EXPECT_EQ(State().at("leds"), 5) << "no frame of vx5h reached the board, nor did a configuration";
 }
 
 TEST_F(ConfiguredBoard, AnUnpluggedCableGivesTheLinkCode)

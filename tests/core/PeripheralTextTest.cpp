@@ -213,13 +213,15 @@ TEST(CharacterTexts, LcdAndRs232BytesAndTheirCharacters)
     } refusals[] = {
         {"VX5h-260", "~ !", "", ""},
         {"caf\u00e9", "", "Line 1, character 4: \"\u00e9\" is not in the LCD's character set.", ""},
-        {"ok", "tab\there", "Line 2, character 4: \"\t\" is not in the LCD's character set.", ""},
+        // What the message quotes of the user's text never acts on a terminal.
+        {"ok", "tab\there", "Line 2, character 4: \"\\x09\" is not in the LCD's character set.", ""},
+        {"\x1b[2J", "", "Line 1, character 1: \"\\x1b\" is not in the LCD's character set.", ""},
         {"\u20ac5", "", "Line 1, character 1: \"\u20ac\" is not in the LCD's character set.",
             "Character 1: \"\u20ac\" cannot be sent: the port carries Latin-1 characters only."},
         {"a\U0001F600", "", "Line 1, character 2: \"\U0001F600\" is not in the LCD's character set.",
             "Character 2: \"\U0001F600\" cannot be sent: the port carries Latin-1 characters only."},
-        {"\xff", "", "Line 1, character 1: \"\xff\" is not in the LCD's character set.",
-            "Character 1: \"\xff\" cannot be sent: the port carries Latin-1 characters only."},
+        {"\xff", "", "Line 1, character 1: \"\\xff\" is not in the LCD's character set.",
+            "Character 1: \"\\xff\" cannot be sent: the port carries Latin-1 characters only."},
     };
     for (const auto& r : refusals) {
         EXPECT_EQ(lcd::UnshowableText(r.line0, r.line1), r.lcd) << r.line0;

@@ -6,7 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -93,6 +98,48 @@ TEST(RunProgram, GentleStopLetsTheProgramTidyUpWithinItsGrace)
         EXPECT_EQ(run.output, c.output) << c.script;
         EXPECT_EQ(run.errors, "why\n") << c.script;
         EXPECT_LT(seconds, c.atMostSeconds) << c.script;
+    }
+}
+
+// Whether process `pid` still runs (one that ended and waits to be reaped does not).
+bool Running(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::size_t state = text.rfind(") ");
+    return state != std::string::npos && text.compare(state + 2, 1, "Z") != 0;
+}
+
+// A program and whatever it started end when the process that ran it dies, however it
+// died: a cancelled CI job must not leave a programmer working on the board the next job
+// gets. The program runs in a thread of its own, as the download library runs it.
+TEST(RunProgram, EndsWithTheProcessThatRanIt)
+{
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        char folder[] = "/tmp/vx5h-runner-XXXXXX";
+        ASSERT_NE(::mkdtemp(folder), nullptr);
+        const std::string pids = std::string(folder) + "/pids";
+        const std::string script = "sleep 60 & echo $$ $! > " + pids + ".part; mv " + pids + ".part " + pids + "; wait";
+        const pid_t runner = ::fork();
+        if (runner == 0) {
+            std::thread([&] { platform::RunProgram({"/bin/sh", "-c", script}, 60000); }).detach();
+            ::pause();
+            ::_exit(0);
+        }
+        pid_t program = 0, child = 0;
+        for (int i = 0; i < 300 && !(std::ifstream(pids) >> program >> child); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_GT(child, 0) << "the program did not start";
+        ::kill(runner, signal);
+        int status = 0;
+        ::waitpid(runner, &status, 0);
+        for (int i = 0; i < 100 && (Running(program) || Running(child)); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_FALSE(Running(program)) << "signal " << signal;
+        EXPECT_FALSE(Running(child)) << "signal " << signal << ": what the program started";
+        ::kill(program, SIGKILL);
+        ::kill(child, SIGKILL);
+        std::filesystem::remove_all(folder);
     }
 }
 

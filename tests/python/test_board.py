@@ -3,6 +3,7 @@ import json
 import mmap
 import os
 import re
+import signal
 import subprocess
 import threading
 import time
@@ -171,6 +172,18 @@ def test_rs232_sends_all_of_a_write_beyond_32_bits(board, sim):
         (lambda b: vx5h.Board(cable="\udc80"), ValueError, "cable: '\\udc80' is no text"),
         (lambda b: b.selftest(only="sdram.nothing"), ValueError, "sdram.nothing"),
         (lambda b: b.selftest(skip=[1]), TypeError, "skip must be test or group names"),
+        # Numbers past 64 bits, a NUL in a name, text that would act on a terminal.
+        (lambda b: setattr(b, "leds", 2**64), ValueError, "18446744073709551616 lies beyond 64 bits"),
+        (lambda b: b.memory("sdram").read(2**63, 1), ValueError, "lies beyond 64 bits"),
+        (lambda b: b.memory("sdram").dump("a\0b", 0, 1), ValueError, "'a\\x00b' holds a NUL character"),
+        (lambda b: vx5h.Board(cable="sim\0-other"), ValueError, "cable: 'sim\\x00-other' holds a NUL character"),
+        (lambda b: vx5h.configure(cable="sim\0-other"), ValueError, "cable: 'sim\\x00-other' holds a NUL"),
+        (lambda b: vx5h.configure(cable="\udcff"), ValueError, "cable: '\\udcff' is no text"),
+        (lambda b: vx5h.configure(image="a\0b", cable="sim"), ValueError, "'a\\x00b' holds a NUL character"),
+        (lambda b: vx5h.configure(image="", cable="sim"), OSError, "cannot read '': No such file or directory"),
+        (lambda b: b.lcd("\x1b[2J"), ValueError, 'Line 1, character 1: "\\x1b" is not in the LCD'),
+        (lambda b: b.vga("\x1b]0;x\x07"), ValueError, "pattern: '\\x1b]0;x\\x07' is neither"),
+        (lambda b: vx5h.Board(cable="sim\x1b[31m\n"), vx5h.LinkError, 'Cable "sim\\x1b[31m\\x0a" needs the vendor'),
     ],
 )
 def test_bad_arguments_are_refused_before_the_board_is_asked(board, sim, call, error, message):
@@ -180,6 +193,14 @@ def test_bad_arguments_are_refused_before_the_board_is_asked(board, sim, call, e
     after = sim.state()
     assert [after[k] for k in ("leds", "seg7", "lcd", "vga")] == [before[k] for k in ("leds", "seg7", "lcd", "vga")]
     assert not board.closed
+
+
+def test_a_download_failure_is_said_once_in_the_faces_words(sim, own_boards, tmp_path, capfd):
+    other = tmp_path / "other.sof"
+    other.write_bytes(b"a bitstream of another kind")
+    with pytest.raises(ValueError, match=r"real board's FPGA; .*\(choose the real board's cable to program that board\)"):
+        vx5h.configure(image=other, cable="sim")
+    assert "QELVANO_DOWNLOAD.DLL" not in capfd.readouterr().err, "the exception says it; standard error does not again"
 
 
 def test_a_closed_board_says_so(sim, own_boards):
@@ -227,6 +248,35 @@ def test_connecting_configures_a_bare_fpga_and_keeps_the_folder(sim, own_boards,
         board.leds = 7
     assert sim.state()["configured"] and sim.state()["leds"] == 7
     assert os.getcwd() == str(tmp_path), "opening the link moves the folder; the module gives it back"
+
+
+def test_configuring_needs_a_plugged_cable_that_nobody_holds(board, sim):
+    board.leds = 5
+    with pytest.raises(vx5h.LinkError, match="in use: this program has its cable open"):
+        vx5h.configure(cable="sim")
+    assert sim.state()["leds"] == 5, "the board in use was not configured under its link"
+    board.close()
+    sim.ctl("unplug")
+    with pytest.raises(vx5h.LinkError, match="cable is unplugged"):
+        vx5h.configure(cable="sim")
+
+
+@pytest.mark.parametrize(
+    "connect", [lambda: vx5h.configure(cable="sim"), lambda: vx5h.Board(cable="sim")], ids=["configure", "Board"]
+)
+def test_ctrl_c_stops_configuring_a_bare_fpga_at_once(sim, own_boards, connect):
+    sim.ctl("power-cycle")
+    sim.ctl("timing", "real")  # a load takes 4 s
+    timer = threading.Timer(0.3, os.kill, (os.getpid(), signal.SIGINT))
+    start = time.monotonic()
+    timer.start()
+    try:
+        with pytest.raises(KeyboardInterrupt):
+            connect()
+    finally:
+        sim.ctl("timing", "fast")
+    assert time.monotonic() - start < 0.8
+    assert not sim.state()["configured"], "a load cut short leaves no design"
 
 
 def test_boards_lists_the_simulator_and_the_vendors_cables(monkeypatch):

@@ -1,6 +1,10 @@
 """board.selftest(): the report and its three forms, a fault found, a lost link."""
 import json
+import os
+import signal
 import socket
+import threading
+import time
 import xml.etree.ElementTree as ElementTree
 
 import pytest
@@ -43,3 +47,15 @@ def test_a_lost_link_raises_with_the_report(board, sim):
         board.selftest(only="eeprom")
     assert raised.value.report.tests[0].message.startswith("link lost")
     assert board.closed
+
+
+def test_ctrl_c_stops_the_selftest_within_a_second(board, sim):
+    # A full run takes half a minute; Ctrl-C must not be forgotten after its first check.
+    timer = threading.Timer(0.3, os.kill, (os.getpid(), signal.SIGINT))
+    start = time.monotonic()
+    timer.start()
+    with pytest.raises(KeyboardInterrupt):
+        board.selftest(full=True)
+    assert time.monotonic() - start < 1.5
+    board.leds = 3
+    assert sim.state()["leds"] == 3 and not board.closed

@@ -65,7 +65,7 @@ TEST(DaemonLog, TheDaemonTellsItsCableAndCommandsBesideItsSocket)
         board.Ctl("state");
         const std::string log = Slurp(path);
         EXPECT_NE(log.find("serving the VX5h-260 on " + board.SocketPath()), std::string::npos) << log;
-        EXPECT_NE(log.find("ctl configure-image ("), std::string::npos) << log;
+        EXPECT_NE(log.find("ctl download-image ("), std::string::npos) << log;
         EXPECT_NE(log.find("ctl unplug"), std::string::npos) << log;
         EXPECT_EQ(log.find("ctl state"), std::string::npos) << "queries are left out";
     }

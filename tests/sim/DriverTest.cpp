@@ -16,6 +16,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -184,6 +185,69 @@ TEST(DownloadDriver, ExportsAllNamesAndConfiguresOnlyFromAnIntactImage)
     EXPECT_NE(board.Ctl("state").find("\"configured\":false"), std::string::npos);
     std::filesystem::remove(truncatedPath);
     std::filesystem::remove(corruptedPath);
+}
+
+// The image goes down the simulated cable, as the vendor's programmer sends a bitstream:
+// never through a pulled cable, nor past a program that has the cable open (here this one,
+// whose link stays as it was); a real load pulled or stopped midway fails at once and
+// leaves the FPGA without a design.
+TEST(DownloadDriver, LoadsOnlyThroughAPluggedCableThatNobodyHolds)
+{
+    SimulatedBoard board;
+    Download dl;
+    const auto lastError = dl.library->ResolveAs<QELVANO_DownloadLastError_t>(downloadapi::LAST_ERROR_NAME);
+    const auto cancel = dl.library->ResolveAs<QELVANO_DownloadCancel_t>(downloadapi::CANCEL_NAME);
+    ASSERT_TRUE(lastError && cancel);
+    const auto reason = [&] {
+        char text[512] = {};
+        lastError(text, sizeof text);
+        return std::string(text);
+    };
+    const auto configured = [&] { return board.Ctl("state").find("\"configured\":true") != std::string::npos; };
+    {
+        Jtag jtag;
+        const std::uint32_t link = jtag.open(0, "sim");
+        ASSERT_NE(link, 0u);
+        EXPECT_EQ(dl.Load(ImagePath()) & 0xFF, 0);
+        EXPECT_NE(reason().find("The board is in use: this program has its cable open"), std::string::npos) << reason();
+        EXPECT_TRUE(jtag.Send(link, PING));
+        EXPECT_EQ(jtag.Receive(link, PING_REPLY.size(), 2000), PING_REPLY) << "the link was not touched";
+        jtag.close(link);
+    }
+    board.Ctl("unplug");
+    EXPECT_EQ(dl.Load(ImagePath()) & 0xFF, 0);
+    EXPECT_EQ(reason(), "The simulated board's cable is unplugged");
+    board.Ctl("plug");
+    ASSERT_TRUE(configured());
+
+    board.Ctl("timing real"); // a load takes 4 s
+    struct {
+        const char* what;
+        std::function<void()> midway;
+        const char* reason;
+        std::uint32_t withinMs;
+    } const cuts[] = {
+        {"pulled", [&] { board.Ctl("unplug"); }, "The simulated board's cable was unplugged during the configuration",
+            5000},
+        {"stopped", [&] { cancel(); }, "The download was stopped on request", 600},
+    };
+    for (const auto& cut : cuts) {
+        std::thread cutter([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            cut.midway();
+        });
+        const std::uint32_t start = platform::TickCount();
+        EXPECT_EQ(dl.Load(ImagePath()) & 0xFF, 0) << cut.what;
+        EXPECT_LT(platform::TicksSince(start), cut.withinMs) << cut.what;
+        cutter.join();
+        EXPECT_NE(reason().find(cut.reason), std::string::npos) << reason();
+        board.Ctl("plug");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the simulator sees the stop's hang-up
+        EXPECT_FALSE(configured()) << cut.what << ": a load cut short leaves no design";
+    }
+    EXPECT_NE(dl.Load(ImagePath()) & 0xFF, 0) << reason();
+    EXPECT_TRUE(configured());
+    board.Ctl("timing fast");
 }
 
 TEST(DownloadDriver, UsesTheVendorsProgrammerWhereItIsInstalled)

@@ -72,7 +72,9 @@ struct ModelHarness {
 struct FakeHost : sim::IControlHost {
     bool plugged = true;
     bool quit = false;
-    bool JtagClientConnected() const override { return false; }
+    std::string holder; // who holds the cable
+    bool JtagClientConnected() const override { return !holder.empty(); }
+    std::string CableHolder() override { return holder; }
     bool CablePlugged() const override { return plugged; }
     void SetCablePlugged(bool p) override { plugged = p; }
     void RequestQuit() override { quit = true; }

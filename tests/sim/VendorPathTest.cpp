@@ -188,18 +188,24 @@ TEST_F(VendorPath, AnOpenThatHangsIsGivenUpAtItsBudgetByBothLibraries)
         "11111 The JTAG server did not open a cable in time.* / The JTAG server did not open a cable in time");
 }
 
-// Whatever the programmer is given, it is never an option in disguise; and a programmer
-// that hangs ends, with whatever it started, as soon as the caller asks.
+// Whatever the programmer is given, it is never an option in disguise, nor is it started
+// on a cable whose JTAG UART a program holds (its board would change under it); and a
+// programmer that hangs ends, with whatever it started, as soon as the caller asks.
 TEST_F(VendorPath, TheProgrammerIsNeverMisledAndStopsWhenAsked)
 {
-    Start(true, "", "cable=--help");
     const std::string image = FAKE_ROOT + "/board/VX5h_260_ControlPanel.sof";
-    {
+    const std::pair<const char*, const char*> refusals[] = {
+        {"cable=--help", "\"--help\" cannot be passed to the programmer"},
+        {"open_error=-6,open_detail=nios2-terminal (pid 4242)",
+            "The board is in use by another program: nios2-terminal (pid 4242)"},
+    };
+    for (const auto& [script, refusal] : refusals) {
+        Start(true, "", script);
         Download download;
         EXPECT_EQ(download.Load(image) & 0xFF, 0);
         std::string reason;
         LastError(*download.library, "QELVANO_DownloadLastError", reason);
-        EXPECT_NE(reason.find("\"--help\" cannot be passed to the programmer"), std::string::npos) << reason;
+        EXPECT_NE(reason.find(refusal), std::string::npos) << reason;
         EXPECT_EQ(ReadFile(log).find("quartus_pgm\n-c"), std::string::npos) << ReadFile(log);
     }
     Start(false, "", "");

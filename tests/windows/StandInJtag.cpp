@@ -24,6 +24,7 @@ constexpr const char* DESCRIPTION = "Stand-in cable (firmware model in process)"
 class TAlwaysPlugged : public sim::IControlHost {
 public:
     bool JtagClientConnected() const override { return true; }
+    std::string CableHolder() override { return "the program that loaded this library"; }
     bool CablePlugged() const override { return true; }
     void SetCablePlugged(bool) override { }
     void RequestQuit() override { }

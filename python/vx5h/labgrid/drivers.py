@@ -19,6 +19,9 @@ from .cable import CABLE_RESOURCES, cable_name
 # Sizes of one memory-mapped access: a byte, the memories' 16-bit word, two words.
 MMIO_SIZES = (1, 2, 4)
 
+# The vx5h module's words for a board that configuring might make answer.
+_CONFIGURE_FALSE = "; configure=False leaves its FPGA unconfigured"
+
 _optional_text = attr.validators.optional(attr.validators.instance_of(str))
 
 
@@ -97,7 +100,8 @@ class VX5hBootstrapDriver(_CableDriver, BootstrapProtocol):
 @attr.s(eq=False)
 class VX5hDriver(_CableDriver, MMIOProtocol):
     """The board whose firmware answers: connected while the driver is active (its FPGA left
-    as it is: configuring is the bootstrap driver's), `board` the vx5h.Board. read() and
+    as it is: configuring is the bootstrap driver's, so activate it through the strategy's
+    transition("ready")), `board` the vx5h.Board. read() and
     write() reach `memory` (SDRAM by default) at byte offsets, as the module's slices do."""
 
     memory = attr.ib(default="SDRAM", validator=_a_memory)
@@ -112,7 +116,14 @@ class VX5hDriver(_CableDriver, MMIOProtocol):
         try:
             self.board = vx5h.Board(cable=cable, configure=False)
         except vx5h.LinkError as error:
-            raise vx5h.LinkError(f"cable {cable!r}: {error}") from error
+            # The module says so of a link that a configured FPGA might have opened: a bare
+            # FPGA, or one holding another design. Here configuring is the bootstrap
+            # driver's, which the strategy calls for just that.
+            reason, configuring, _ = str(error).partition(_CONFIGURE_FALSE)
+            hint = "; strategy.transition('ready') configures its FPGA" if configuring else ""
+            failure = vx5h.LinkError(f"cable {cable!r}: {reason}{hint}")
+            failure.configure_may_help = bool(configuring)
+            raise failure from error
         self._memory = self.board.memory(self.memory)
 
     def on_deactivate(self):
@@ -129,7 +140,7 @@ class VX5hDriver(_CableDriver, MMIOProtocol):
     @step(args=["address", "size"])
     def write(self, address, size, data):
         length = memoryview(data).nbytes
-        _span(address, size, length // size)
+        _span(address, size, 0)
         if length % size:
             raise ValueError(f"{length} bytes are not whole accesses of {size} bytes")
         self._memory.write(address, data)

@@ -2,19 +2,14 @@
 and ready (its firmware answers "VX5h-260"), reached as the panel's Connect reaches them:
 the firmware is asked first, and the FPGA is configured only when that may help."""
 import enum
+import threading
 
 import attr
-from labgrid.binding import BindingState
 from labgrid.factory import target_factory
 from labgrid.step import step
 from labgrid.strategy import Strategy, StrategyError
 
 import vx5h
-
-# The module says so of a link that a configured FPGA might have opened: a bare FPGA, or
-# one holding another design. A cable that is missing, taken or unreachable is not
-# configured, where it could only fail again or overwrite the design of a board in use.
-_CONFIGURING_MAY_HELP = "configure=False leaves its FPGA unconfigured"
 
 
 class Status(enum.Enum):
@@ -23,27 +18,36 @@ class Status(enum.Enum):
     ready = 2
 
 
-def _status(status):
+def _status(status, error=StrategyError):
     if isinstance(status, Status):
         return status
     try:
         return Status[status]
-    except KeyError:
-        raise StrategyError(f"{status!r} is not a state of the board; it is one of unknown, configured, ready") from None
+    except (KeyError, TypeError):
+        raise error(f"{status!r} is not a state of the board; it is one of unknown, configured, ready") from None
+
+
+def _status_of_environment(status):
+    return _status(status, ValueError)
 
 
 @target_factory.reg_driver
 @attr.s(eq=False)
 class VX5hStrategy(Strategy):
     """strategy.transition("ready") gives a test a board whose firmware answers, whatever the
-    test before it left behind (a lost link, a bare FPGA)."""
+    test before it left behind (a lost link, a bare FPGA, a failed connect). A target and its
+    strategy are one thread's: a transition while another thread's runs is refused."""
 
     bindings = {"bootstrap": "VX5hBootstrapDriver", "driver": "VX5hDriver"}
 
-    status = attr.ib(default=Status.unknown)
+    status = attr.ib(default=Status.unknown, converter=_status_of_environment)
+
+    def __attrs_post_init__(self):
+        super().__attrs_post_init__()
+        self._turn = threading.Lock()
 
     def _answers(self):
-        board = self.driver.board if self.driver.state is BindingState.active else None
+        board = self.driver.board
         if board is None or board.closed:
             return False
         try:
@@ -59,21 +63,36 @@ class VX5hStrategy(Strategy):
         self.status = Status.configured
 
     def _connect(self):
-        # A link that broke is closed; the board gets a fresh one.
+        # A link that broke is closed; the board gets a fresh one. Whatever the status
+        # says, the firmware is asked first: the FPGA may have lost its image since.
         self.target.deactivate(self.driver)
-        if self.status is not Status.configured:
-            try:
-                self.target.activate(self.driver)
-                return
-            except vx5h.LinkError as error:
-                if _CONFIGURING_MAY_HELP not in str(error):
-                    self.status = Status.unknown
-                    raise
-            self._configure()
+        try:
+            self.target.activate(self.driver)
+            return
+        except vx5h.LinkError as error:
+            # A cable that is missing, taken or unreachable is not configured, where it could
+            # only fail again or overwrite the design of a board in use.
+            if not getattr(error, "configure_may_help", False):
+                self.status = Status.unknown
+                raise
+        self._configure()
         self.target.activate(self.driver)
 
-    @step(args=["status"])
-    def transition(self, status, *, step):
+    def _one_thread(self):
+        if not self._turn.acquire(blocking=False):
+            raise StrategyError(
+                "another thread is in a transition of this strategy: a target and its strategy are one thread's"
+            )
+
+    def transition(self, status):
+        self._one_thread()
+        try:
+            self._transition(status)
+        finally:
+            self._turn.release()
+
+    @step(title="transition", args=["status"])
+    def _transition(self, status, *, step):
         status = _status(status)
         if status is Status.unknown:
             raise StrategyError("can not transition to unknown")
@@ -86,10 +105,17 @@ class VX5hStrategy(Strategy):
             self._connect()
         self.status = status
 
-    @step(args=["status"])
-    def force(self, status, *, step):
+    def force(self, status):
         """Takes the board to be in `status` without doing anything for it but activating
         the driver of `ready`."""
+        self._one_thread()
+        try:
+            self._force(status)
+        finally:
+            self._turn.release()
+
+    @step(title="force", args=["status"])
+    def _force(self, status):
         status = _status(status)
         if status is Status.ready:
             self.target.activate(self.driver)
