@@ -7,6 +7,7 @@
 #include "cli/JsonText.h"
 #include "core/CableList.h"
 #include "core/ConnectSequence.h"
+#include "core/Names.h"
 #include "platform/Console.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
@@ -59,12 +60,16 @@ nlohmann::json Probe(const std::string& cable)
     return probe;
 }
 
-// What a cable's vx5h found, or why it found nothing within its budget.
+// What a cable's vx5h found, or why it found nothing within its budget. The probe's JSON
+// carries a name that is not UTF-8 escaped, so the name is compared as JSON carries it,
+// and the list keeps the name as it is.
 nlohmann::json Asked(const std::string& cable, const platform::TProgramRun& run, double budgetS)
 {
     nlohmann::json probe = nlohmann::json::parse(run.output, nullptr, false);
-    if (run.Succeeded() && probe.is_object() && probe.value("cable", "") == cable)
+    if (run.Succeeded() && probe.is_object() && probe.value("cable", "") == names::Utf8OrEscaped(cable)) {
+        probe["cable"] = cable;
         return probe;
+    }
     char budget[32];
     std::snprintf(budget, sizeof budget, "%.1f", budgetS);
     const std::string detail = run.end == platform::TProgramRun::TEnd::OutOfTime

@@ -328,6 +328,29 @@ TEST_F(LabOfThree, RemoteCableNamesReachTheLibraryAndTheProgrammerIntact)
     for (const auto& entry : environment)
         ::unsetenv(entry.first);
 }
+
+// A cable whose name is not UTF-8 is listed like any other: its board answers, the JSON
+// carries the name escaped and the table the name as it is.
+TEST_F(LabOfThree, BoardsListsACableWhoseNameIsNotUtf8LikeAnyOther)
+{
+    ::setenv("QUARTUS_ROOTDIR", VX5H_FAKE_QUARTUS, 1);
+    ::setenv("FAKE_ATLANTIC", "cables=Caf\xe9 [2-1]", 1);
+    const clitest::TRun run = Vx5h("boards --json --budget 3");
+    const clitest::TRun table = Vx5h("boards --budget 3");
+    ::unsetenv("QUARTUS_ROOTDIR");
+    ::unsetenv("FAKE_ATLANTIC");
+    json latin1;
+    for (const json& cable : json::parse(run.out))
+        if (cable["cable"] == "Caf\\xe9 [2-1]")
+            latin1 = cable;
+    ASSERT_TRUE(latin1.is_object()) << run.out;
+    EXPECT_EQ(latin1["answers"], true) << run.out;
+    EXPECT_EQ(latin1["where"], "local") << run.out;
+    std::istringstream lines(table.out);
+    std::string line;
+    while (std::getline(lines, line) && line.rfind("Caf\xe9 [2-1]", 0) != 0) { }
+    EXPECT_NE(line.find(" yes "), std::string::npos) << table.out;
+}
 #endif
 
 } // namespace
