@@ -24,7 +24,7 @@ const char* ExitCodeHelp()
            "  4    no board, the link broke, or another program holds the board\n"
            "  5    a file could not be read or written\n"
            "  70   an internal error of vx5h\n"
-           "  130  stopped with Ctrl-C (or SIGTERM)\n";
+           "  130  stopped with Ctrl-C (or SIGTERM, or a closed terminal)\n";
 }
 
 void Fail(int code, const std::string& message) { throw TFailure{code, message}; }

@@ -69,6 +69,9 @@ void CatchInterrupts()
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or ssh session: the work ends tidily, as on Ctrl-C, rather than
+    // leaving a part file and, with --cable A,B, each board's work running in its own group.
+    ::sigaction(SIGHUP, &action, nullptr);
     // A closed pipe (vx5h ... | head) is a write error to handle, not a death.
     std::signal(SIGPIPE, SIG_IGN);
 }

@@ -228,6 +228,26 @@ TEST_F(LabOfThree, ASecondCtrlCEndsEveryBoardsWorkWithIt)
     EXPECT_EQ(clitest::RunningVx5h(sim->SocketPath()), 0u) << "a board's vx5h was left running";
 }
 
+// A closed terminal (SIGHUP) or SIGTERM reaches vx5h alone, not each board's own group:
+// each is handed on to every board's work, which ends tidily, and none is left running.
+TEST_F(LabOfThree, AHangUpOrATerminationEndsEveryBoardsWork)
+{
+    const std::string file = Folder() + "/big.bin";
+    std::ofstream(file, std::ios::binary) << std::string(4u << 20, '\x5a');
+    for (const char* signal : {"HUP", "TERM"}) {
+        for (const char* board : {"sim", "sim-2"})
+            sim->Ctl(std::string("--board ") + board + " link 500000 0"); // seconds for the load
+        const clitest::TRun run = clitest::Vx5hWhile(
+            "-q --cable sim,sim-2 mem load sdram " + file, 700, std::string("kill -") + signal + " $PID");
+        EXPECT_EQ(run.code, 130) << signal << ": " << run.err;
+        EXPECT_EQ(clitest::RunningVx5h(sim->SocketPath()), 0u) << signal << ": a board's vx5h was left running";
+        for (const char* board : {"sim", "sim-2"}) {
+            sim->Ctl(std::string("--board ") + board + " link 0 0");
+            EXPECT_EQ(Vx5h(std::string("--cable ") + board + " led 1").code, 0) << signal << ", " << board;
+        }
+    }
+}
+
 // What each board's vx5h says on standard error carries its cable, so that two boards
 // that fail alike tell which said what; configuring a board on the way is said so too.
 TEST_F(LabOfThree, EachLineABoardSaysCarriesItsCable)

@@ -341,6 +341,8 @@ TEST_F(MemFiles, ATransferStoppedMidwayLeavesTheFilesAndAUsableBoardOrTheLinkCod
 {
     const TInterruption interruptions[] = {
         {"mem dump sdram FOLDER/old.bin", "kill -INT $PID", 130, "mem dump stopped with Ctrl-C at word"},
+        // A closed terminal stops it as Ctrl-C does.
+        {"mem dump sdram FOLDER/old.bin", "kill -HUP $PID", 130, "mem dump stopped with Ctrl-C at word"},
         {"mem dump sdram FOLDER/old.bin", "CTL unplug", 4, "mem dump stopped at word"},
         {"mem load sdram FOLDER/big.bin", "kill -INT $PID", 130, "mem load stopped with Ctrl-C at word"},
         {"mem load sdram FOLDER/big.bin", "CTL unplug", 4, "the link failed ("},
