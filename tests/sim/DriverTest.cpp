@@ -62,13 +62,17 @@ TEST(JtagDriver, UnconfiguredBoardIsSilentUntilTheImageIsLoaded)
     EXPECT_EQ(jtag.open(0, ""), 0u) << "a bare FPGA has no JTAG UART";
     // A board that holds another design with a JTAG UART opens, but does not answer.
     board.Ctl("unconfigured silent");
-    const std::uint32_t link = jtag.open(0, "");
+    std::uint32_t link = jtag.open(0, "");
     ASSERT_NE(link, 0u);
     EXPECT_TRUE(jtag.Send(link, PING));
     EXPECT_TRUE(jtag.Receive(link, PING_REPLY.size(), 200).empty());
     EXPECT_NE(board.Ctl("state").find("\"jtag_client\":true"), std::string::npos);
 
+    // The image goes down the cable, which no link may hold meanwhile.
+    jtag.close(link);
     ASSERT_TRUE(board.Configure());
+    link = jtag.open(0, "");
+    ASSERT_NE(link, 0u);
     EXPECT_TRUE(jtag.Send(link, PING));
     EXPECT_EQ(jtag.Receive(link, PING_REPLY.size(), 2000), PING_REPLY);
 
