@@ -6,9 +6,12 @@
 #include "sim/Lab.h"
 #include "sim/Serve.h"
 
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +30,36 @@ void PrintUsage(std::FILE* to)
         "--boards=N (or $VX5H_SIM_BOARDS) serves a lab of N boards (1-64), each a cable of its own:\n"
         "sim (the first, on that socket), sim-2 ... sim-N (on sockets beside it); ctl --board NAME\n"
         "controls one of them, ctl boards lists them.\n");
+}
+
+// `text` as a finite number, all of it ("1e", "abc" and "inf" are none); else nothing.
+std::optional<double> NumberOf(const std::string& text)
+{
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// Idle seconds before the simulator exits: a whole number from 0 (never) to a year,
+// written in full; else nothing.
+std::optional<std::uint32_t> IdleSecondsOf(const std::string& text)
+{
+    constexpr unsigned long A_YEAR = 366ul * 24 * 3600;
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const unsigned long seconds = std::strtoul(text.c_str(), nullptr, 10);
+    if (seconds > A_YEAR)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(seconds);
+}
+
+int RefuseIdle(const char* where)
+{
+    std::fprintf(stderr, "vx5h-board-sim: %s takes whole seconds from 0 (never) to 31622400 (a year)\n", where);
+    return 2;
 }
 
 // The socket of this user's simulator; empty after saying why there is none.
@@ -99,7 +132,8 @@ int RunControlCommand(int argc, char** argv)
     std::string refusal;
     if (!sim::SendControl(path, args, reply, 10000, &refusal)) {
         if (refusal.empty() && board > 1)
-            std::fprintf(stderr, "vx5h-board-sim: no simulator serves %s at %s (vx5h-board-sim --boards N starts a lab)\n",
+            std::fprintf(stderr,
+                "vx5h-board-sim: no simulator serves %s at %s (vx5h-board-sim --boards N starts a lab)\n",
                 sim::BoardName(board).c_str(), path.c_str());
         else if (refusal.empty())
             std::fprintf(stderr, "vx5h-board-sim: no simulator answers at %s\n", path.c_str());
@@ -125,11 +159,16 @@ int main(int argc, char** argv)
     std::uint32_t idleExit = 0;
     int boards = 1;
     if (const char* count = std::getenv(sim::BOARDS_ENV); count && *count && !(boards = sim::ParseBoardCount(count))) {
-        std::fprintf(stderr, "vx5h-board-sim: %s must be a number of boards from 1 to %d\n", sim::BOARDS_ENV, sim::MAX_BOARDS);
+        std::fprintf(
+            stderr, "vx5h-board-sim: %s must be a number of boards from 1 to %d\n", sim::BOARDS_ENV, sim::MAX_BOARDS);
         return 2;
     }
-    if (const char* idle = std::getenv("VX5H_SIM_IDLE_EXIT"))
-        idleExit = static_cast<std::uint32_t>(std::strtoul(idle, nullptr, 10));
+    if (const char* idle = std::getenv("VX5H_SIM_IDLE_EXIT"); idle && *idle) {
+        const auto seconds = IdleSecondsOf(idle);
+        if (!seconds)
+            return RefuseIdle("VX5H_SIM_IDLE_EXIT");
+        idleExit = *seconds;
+    }
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--daemon")
@@ -138,17 +177,27 @@ int main(int argc, char** argv)
             path = arg.substr(9);
         else if (arg == "--replay" && i + 1 < argc)
             replayPath = argv[++i];
-        else if (arg == "--replay-speed" && i + 1 < argc)
-            replaySpeed = std::strtod(argv[++i], nullptr);
-        else if (arg.rfind("--boards=", 0) == 0 || (arg == "--boards" && i + 1 < argc)) {
-            boards = sim::ParseBoardCount(arg == "--boards" ? argv[++i] : arg.substr(9));
-            if (boards == 0) {
-                std::fprintf(stderr, "vx5h-board-sim: --boards takes a number of boards from 1 to %d\n", sim::MAX_BOARDS);
+        else if (arg == "--replay-speed" && i + 1 < argc) {
+            const auto speed = NumberOf(argv[++i]);
+            if (!speed || *speed < 0) {
+                std::fprintf(stderr,
+                    "vx5h-board-sim: --replay-speed takes a number: 1 the recorded pace, 2 twice as fast, 0 at once\n");
                 return 2;
             }
-        } else if (arg.rfind("--idle-exit=", 0) == 0)
-            idleExit = static_cast<std::uint32_t>(std::strtoul(arg.c_str() + 12, nullptr, 10));
-        else if (arg == "--help" || arg == "-h") {
+            replaySpeed = *speed;
+        } else if (arg.rfind("--boards=", 0) == 0 || (arg == "--boards" && i + 1 < argc)) {
+            boards = sim::ParseBoardCount(arg == "--boards" ? argv[++i] : arg.substr(9));
+            if (boards == 0) {
+                std::fprintf(
+                    stderr, "vx5h-board-sim: --boards takes a number of boards from 1 to %d\n", sim::MAX_BOARDS);
+                return 2;
+            }
+        } else if (arg.rfind("--idle-exit=", 0) == 0) {
+            const auto seconds = IdleSecondsOf(arg.substr(12));
+            if (!seconds)
+                return RefuseIdle("--idle-exit");
+            idleExit = *seconds;
+        } else if (arg == "--help" || arg == "-h") {
             PrintUsage(stdout);
             return 0;
         } else {

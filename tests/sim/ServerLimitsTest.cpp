@@ -200,3 +200,35 @@ TEST_F(ServerLimits, ACableFasterThanTheBoardIsHeldBack)
 }
 
 } // namespace
+
+// Options the simulator cannot take are refused with what it takes, before it serves:
+// a typo must not become a replay sent all at once or an idle exit in 136 years.
+TEST(SimulatorOptions, ANumberThatIsNoneOrOutOfRangeIsRefused)
+{
+    const struct {
+        const char* args;
+        const char* said;
+    } refusals[] = {
+        {"--replay x.jsonl --replay-speed abc", "--replay-speed takes a number"},
+        {"--replay x.jsonl --replay-speed 1e", "--replay-speed takes a number"},
+        {"--replay x.jsonl --replay-speed inf", "--replay-speed takes a number"},
+        {"--replay x.jsonl --replay-speed -1", "--replay-speed takes a number"},
+        {"--idle-exit=-1", "--idle-exit takes whole seconds"},
+        {"--idle-exit=1.5", "--idle-exit takes whole seconds"},
+        {"--idle-exit=99999999999", "--idle-exit takes whole seconds"},
+        {"--idle-exit=", "--idle-exit takes whole seconds"},
+    };
+    for (const auto& refusal : refusals) {
+        int code = -1;
+        const std::string said = testsupport::RunCommand("cd /tmp && VX5H_SIM_SOCKET=/nonexistent/s timeout -s KILL 10 '"
+                + simtest::Bin() + "vx5h-board-sim' " + refusal.args + " 2>&1",
+            &code);
+        EXPECT_EQ(code, 2) << refusal.args << ": " << said;
+        EXPECT_NE(said.find(refusal.said), std::string::npos) << refusal.args << ": " << said;
+    }
+    int code = -1;
+    const std::string said = testsupport::RunCommand(
+        "VX5H_SIM_IDLE_EXIT=soon timeout -s KILL 10 '" + simtest::Bin() + "vx5h-board-sim' --daemon 2>&1", &code);
+    EXPECT_EQ(code, 2) << said;
+    EXPECT_NE(said.find("VX5H_SIM_IDLE_EXIT takes whole seconds"), std::string::npos) << said;
+}
