@@ -16,7 +16,7 @@ namespace trace {
 constexpr std::size_t PAYLOAD_HEAD = 256;
 
 struct TExchange {
-    int line = 0;          // the request's line
+    std::uint64_t line = 0; // the request's line
     std::uint64_t t = 0;   // when the request went out
     std::uint64_t end = 0; // when the reply was whole, or the exchange was given up
     std::uint8_t command = 0;

@@ -282,7 +282,7 @@ private:
     TTranscript& m_Transcript;
     const std::uint64_t m_MaxCost;
     std::string m_Error;
-    int m_Line = 0;
+    std::uint64_t m_Line = 0;
     bool m_Cut = false;
     std::uint64_t m_Cost = 0;
 };

@@ -52,7 +52,7 @@ enum class TEventKind { Open, Close, Write, Read, Flush, Fail, Configure, Cut, S
 
 struct TEvent {
     TEventKind kind = TEventKind::Close;
-    int line = 0;
+    std::uint64_t line = 0; // counted in 64 bits: a file of newlines may hold more than 2^31
     std::uint64_t t = 0;  // µs from the start of the recording, when the operation began
     std::uint64_t us = 0; // how long it took
     bool ok = false;      // open, write, configure

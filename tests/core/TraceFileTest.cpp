@@ -91,7 +91,7 @@ TEST(TraceFileTest, JoinedRunsAndLeftOutBytesReadBack)
         sum += bytes[i];
     EXPECT_EQ(sum % 256, 7u);
     EXPECT_EQ(transcript.events[1].kind, trace::TEventKind::Start);
-    EXPECT_EQ(transcript.events[2].line, 4);
+    EXPECT_EQ(transcript.events[2].line, 4u);
 }
 
 // The bytes after a request as the board's reply frame, and what broke it.
