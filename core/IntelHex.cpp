@@ -4,6 +4,8 @@
 #include "core/Names.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -144,6 +146,22 @@ public:
     }
     const std::string& Problem() const { return m_Problem; }
     std::uint64_t Offset() const { return m_FaultOffset; }
+
+    // After the end-of-file record: the offset and line of the first text that is not
+    // blank, if any.
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> TextAfter()
+    {
+        std::uint64_t offset = 0;
+        bool tooLong = false;
+        while (m_Lines.Next(m_Line, offset, tooLong)) {
+            std::size_t from = 0;
+            while (from < m_Line.size() && IsBlank(m_Line[from]))
+                ++from;
+            if (tooLong || from < m_Line.size())
+                return std::pair(offset + from, m_Lines.Line());
+        }
+        return std::nullopt;
+    }
 
 private:
     TNext Fault(std::uint64_t offset, std::string problem)
@@ -361,6 +379,11 @@ TDecodeResult DecodeIntelHex(std::FILE* text, std::FILE* image, std::uint64_t li
     TRecord record;
     while (records.Next(record) == TRecordReader::TNext::Record) {
         if (record.type == TYPE_END) {
+            // Records after the end would be left out unsaid: `cat a.hex b.hex` is a's alone.
+            if (const auto after = records.TextAfter())
+                return Fault(after->first,
+                    "text after the end-of-file record (line " + std::to_string(after->second)
+                        + "; two files joined?)");
             TDecodeResult result;
             result.ok = true;
             result.size = writer.Size();

@@ -407,6 +407,8 @@ TEST(MemoryFiles, IntelHexRoundTripsAndFaultsNameTheirOffset)
         {":020000040800F2\n:0100000000FF\n:00000001FF\n", TLoadStatus::InvalidHex, {}, 16}, // past 128 MB
         {"\r\n\n  :0100000055AA \n\t:00000001FF\n", TLoadStatus::Ok, {0x55}, 0}, // blank lines, indented
         {":0100000055AA\n:0100010056A8\n:0200000057AAFD\n", TLoadStatus::InvalidHex, {}, 28}, // overlap
+        {":0100000055AA\n:00000001FF\n:0100010056A8\n:00000001FF\n", TLoadStatus::InvalidHex, {}, 26}, // cat a b
+        {":0100000055AA\n:00000001FF\n\r\n \t\n", TLoadStatus::Ok, {0x55}, 0}, // blank lines after the end
     };
     for (const auto& c : cases) {
         WriteText(folder / "t.hex", c.text);
