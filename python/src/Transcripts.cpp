@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <list>
+#include <map>
 #include <mutex>
 
 namespace fs = std::filesystem;
@@ -27,6 +28,9 @@ namespace {
 struct TTranscriptFiles {
     std::mutex lock;
     std::list<TTranscriptFile> files; // never shrinks: leases point into it
+    // VX5H_TRACE as first resolved: a relative name names the one file of the folder that
+    // was current then, whatever folder the script moves to later.
+    std::map<std::string, fs::path> resolved;
 };
 
 TTranscriptFiles& Files()
@@ -70,12 +74,17 @@ std::shared_ptr<TTraceRecorder> TTranscriptLease::Start(const std::string& cable
     const char* asked = std::getenv("VX5H_TRACE");
     if (!asked || !*asked)
         return nullptr;
-    std::error_code error;
-    const fs::path base = fs::absolute(asked, error);
-    if (error)
-        throw TFileError(std::string("VX5H_TRACE: cannot record the link into ") + asked + ": " + error.message());
     TTranscriptFiles& files = Files();
     const std::lock_guard guard(files.lock);
+    auto known = files.resolved.find(asked);
+    if (known == files.resolved.end()) {
+        std::error_code error;
+        const fs::path absolute = fs::absolute(asked, error);
+        if (error)
+            throw TFileError(std::string("VX5H_TRACE: cannot record the link into ") + asked + ": " + error.message());
+        known = files.resolved.emplace(asked, absolute).first;
+    }
+    const fs::path base = known->second;
     for (int number = 1;; ++number) {
         const std::string path = NumberedPath(base, number);
         TTranscriptFile* file = Named(files, path);

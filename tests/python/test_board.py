@@ -339,8 +339,13 @@ def runs(transcript):
 
 def test_every_board_of_a_process_keeps_its_transcript(sim, own_boards, tmp_path, monkeypatch):
     transcript = tmp_path / "link.jsonl"
-    monkeypatch.setenv("VX5H_TRACE", str(transcript))
+    # A relative name is the file of the folder current at the first board, wherever the
+    # script goes later.
+    monkeypatch.chdir(tmp_path)
+    monkeypatch.setenv("VX5H_TRACE", "link.jsonl")
     board = vx5h.Board(cable="sim")
+    (tmp_path / "elsewhere").mkdir()
+    monkeypatch.chdir(tmp_path / "elsewhere")
     sim.ctl("unplug")
     with pytest.raises(vx5h.LinkError):
         board.leds = 1
@@ -356,7 +361,8 @@ def test_every_board_of_a_process_keeps_its_transcript(sim, own_boards, tmp_path
     assert all(any(event["ev"] == "open" for event in events) for _, events in (reconnected, fourth))
     (beside, events), = runs(tmp_path / "link-2.jsonl")
     assert beside["cable"] == "sim-2" and any(event["ev"] == "open" for event in events)
-    assert sorted(os.listdir(tmp_path)) == ["link-2.jsonl", "link.jsonl"]
+    assert sorted(os.listdir(tmp_path)) == ["elsewhere", "link-2.jsonl", "link.jsonl"]
+    assert not os.listdir(tmp_path / "elsewhere")
 
 
 def test_a_transcript_cut_at_its_limit_is_continued_beside_it(sim, own_boards, tmp_path, monkeypatch):
