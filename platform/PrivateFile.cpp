@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
@@ -42,24 +43,47 @@ bool GroupIsOwn(gid_t group)
     return true;
 }
 
-bool FolderIsSafe(const std::string& folder, std::string& error)
+// `folder` (`what` says which it is: "its folder", "a folder above it") may be changed by
+// nobody but this user and root.
+bool OneFolderIsSafe(const std::string& folder, const std::string& what, std::string& error)
 {
     struct stat st { };
     if (::stat(folder.c_str(), &st) != 0) {
-        error = "cannot reach its folder " + folder + ": " + std::strerror(errno);
+        error = "cannot reach " + what + " " + folder + ": " + std::strerror(errno);
         return false;
     }
     if (st.st_uid != ::getuid() && st.st_uid != 0) {
-        error = "its folder " + folder + " belongs to another user";
+        error = what + " " + folder + " belongs to another user";
         return false;
     }
     if ((st.st_mode & S_IWOTH) && !(st.st_mode & S_ISVTX)) {
-        error = "anybody may rename or replace files in its folder " + folder;
+        error = "anybody may rename or replace what is in " + what + " " + folder;
         return false;
     }
     if ((st.st_mode & S_IWGRP) && !(st.st_mode & S_ISVTX) && !GroupIsOwn(st.st_gid)) {
-        error = "others of its group may rename or replace files in its folder " + folder;
+        error = "others of its group may rename or replace what is in " + what + " " + folder;
         return false;
+    }
+    return true;
+}
+
+// The folder and every folder above it: whoever may replace a folder on the way may put
+// a file of their own where ours was meant to go.
+bool FolderIsSafe(const std::string& folder, std::string& error)
+{
+    if (!OneFolderIsSafe(folder, "its folder", error))
+        return false;
+    std::error_code failed;
+    const std::filesystem::path absolute = std::filesystem::absolute(folder, failed);
+    if (failed) {
+        error = "cannot reach its folder " + folder + ": " + failed.message();
+        return false;
+    }
+    for (std::filesystem::path above = absolute.parent_path(); !above.empty(); above = above.parent_path()) {
+        if (!OneFolderIsSafe(above.string(), "a folder above it,", error))
+            return false;
+        if (above == above.root_path())
+            break;
     }
     return true;
 }

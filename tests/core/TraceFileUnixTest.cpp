@@ -76,6 +76,13 @@ TEST(PrivateFileTest, RefusesLinksAndPlacesOfOtherUsers)
                 return f / "open" / "t.jsonl";
             },
             "anybody"},
+        {"a folder inside a folder anybody may rearrange",
+            [](const TempFolder& f) {
+                fs::create_directories(f / "open" / "sub");
+                fs::permissions(f / "open", fs::perms(0777));
+                return f / "open" / "sub" / "t.jsonl";
+            },
+            "anybody may rename or replace what is in a folder above it"},
         {"another name of a file (a hard link)",
             [](const TempFolder& f) {
                 WriteText(f / "precious", "precious");
