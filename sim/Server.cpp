@@ -246,11 +246,19 @@ void TServer::Close(Connection& c)
     c.dead = true;
 }
 
+// Said nothing yet, or a control command that never came whole: either may make room.
+// (A client sends its whole command with its hello; one that stops halfway holds a place
+// the next command needs.)
+bool TServer::Unfinished(const Connection& c)
+{
+    return c.kind == Connection::Kind::Hello || (c.kind == Connection::Kind::Control && !c.closeWhenFlushed);
+}
+
 TServer::Connection* TServer::OldestSilent(std::uint64_t openedBeforeUs) const
 {
     Connection* oldest = nullptr;
     for (const auto& c : connections_)
-        if (!c->dead && c->kind == Connection::Kind::Hello && c->openedUs <= openedBeforeUs
+        if (!c->dead && Unfinished(*c) && c->openedUs <= openedBeforeUs
             && (!oldest || c->openedUs < oldest->openedUs))
             oldest = c.get();
     return oldest;

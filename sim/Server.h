@@ -66,7 +66,9 @@ private:
     ControlAnswer LabBoards() const;
 
     void Accept(std::uint64_t nowUs);
-    // The oldest connection opened by then that has not said what it is; null for none.
+    static bool Unfinished(const Connection& c);
+    // The oldest connection opened by then that has not said what it is, or not all of
+    // its control command; null for none.
     Connection* OldestSilent(std::uint64_t openedBeforeUs) const;
     void DropForRoom(Connection& silent);
     std::size_t LiveConnections() const;
