@@ -9,7 +9,10 @@
 
 #include <pybind11/stl.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <future>
 
 namespace py = pybind11;
 
@@ -58,10 +61,23 @@ std::string TextOf(py::handle text, const char* name, bool nulAllowed)
 
 namespace {
 
+// Ctrl-C ends the listing at once (jtagconfig may take its whole budget) and raises
+// KeyboardInterrupt, rather than be swallowed by a list that looks whole.
 std::vector<std::string> Boards()
 {
-    const TGilRelease release;
-    return cables::KnownCables();
+    TInterruptWatch ctrlC;
+    std::atomic<bool> stop{false};
+    std::vector<std::string> cables;
+    {
+        const TGilRelease release;
+        auto listing = std::async(std::launch::async, [&stop] { return cables::KnownCables(&stop); });
+        while (listing.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+            if (ctrlC.Interrupted())
+                stop = true;
+        cables = listing.get();
+    }
+    ctrlC.RaiseIfInterrupted();
+    return cables;
 }
 
 } // namespace

@@ -279,6 +279,22 @@ def test_ctrl_c_stops_configuring_a_bare_fpga_at_once(sim, own_boards, connect):
     assert not sim.state()["configured"], "a load cut short leaves no design"
 
 
+def test_ctrl_c_ends_a_listing_that_hangs(monkeypatch, tmp_path):
+    # A jtagconfig that never answers: Ctrl-C raises KeyboardInterrupt at once, not a list
+    # that looks whole after the tools' budget.
+    tools = tmp_path / "bin"
+    tools.mkdir()
+    (tools / "jtagconfig").write_text("#!/bin/sh\nexec sleep 1000\n")
+    (tools / "jtagconfig").chmod(0o755)
+    monkeypatch.setenv("QUARTUS_ROOTDIR", str(tmp_path))
+    timer = threading.Timer(0.3, os.kill, (os.getpid(), signal.SIGINT))
+    start = time.monotonic()
+    timer.start()
+    with pytest.raises(KeyboardInterrupt):
+        vx5h.boards()
+    assert time.monotonic() - start < 2
+
+
 def test_boards_lists_the_simulator_and_the_vendors_cables(monkeypatch):
     monkeypatch.delenv("QUARTUS_ROOTDIR", raising=False)
     assert vx5h.boards() == ["sim", "sim-2"], "the session's simulator serves two boards"
