@@ -4,6 +4,7 @@
 #include "cli/Args.h"
 #include "cli/Cli.h"
 #include "cli/Commands.h"
+#include "cli/InterruptWatch.h"
 #include "cli/JsonText.h"
 #include "core/CableList.h"
 #include "core/ConnectSequence.h"
@@ -26,7 +27,6 @@ namespace {
 
 constexpr double DEFAULT_BUDGET_S = 5.0;
 constexpr std::size_t SIDE_BY_SIDE = 32;
-constexpr int WATCH_MS = 20;
 constexpr const char* IN_USE = "in use by another program";
 
 struct TBoardsArgs {
@@ -78,37 +78,6 @@ nlohmann::json Asked(const std::string& cable, const platform::TProgramRun& run,
     return {{"cable", cable}, {"where", cables::WhereName(cables::WhereIs(cable))}, {"answers", false}, {"image", nullptr},
         {"in_use", false}, {"held_by", nullptr}, {"detail", detail}};
 }
-
-// Sets its flag once Ctrl-C has come, for waits that end on a flag of their own.
-class TInterruptWatch {
-public:
-    TInterruptWatch()
-        : m_Watcher([this] {
-            while (!m_Done && !Interrupted())
-                std::this_thread::sleep_for(std::chrono::milliseconds(WATCH_MS));
-        })
-    { }
-    ~TInterruptWatch()
-    {
-        m_Done = true;
-        m_Watcher.join();
-    }
-    TInterruptWatch(const TInterruptWatch&) = delete;
-    TInterruptWatch& operator=(const TInterruptWatch&) = delete;
-
-    const std::atomic<bool>& Flag() const { return m_Interrupted; }
-    bool Interrupted()
-    {
-        if (platform::InterruptRequested())
-            m_Interrupted = true;
-        return m_Interrupted;
-    }
-
-private:
-    std::atomic<bool> m_Interrupted{false};
-    std::atomic<bool> m_Done{false};
-    std::thread m_Watcher;
-};
 
 // At most SIDE_BY_SIDE cables are asked at once, each by a vx5h of its own with its own
 // budget from its own start: hundreds started at once would share the processors so

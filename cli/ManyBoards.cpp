@@ -2,6 +2,7 @@
 
 #include "cli/BoardRuns.h"
 #include "cli/Cli.h"
+#include "cli/InterruptWatch.h"
 #include "core/CableList.h"
 
 #include <algorithm>
@@ -74,8 +75,14 @@ std::vector<std::string> CablesNamed(const std::string& value, bool& several)
     several = value == "all" || value.find(',') != std::string::npos;
     if (!several)
         return {};
-    if (value == "all")
-        return cables::KnownCables();
+    if (value == "all") {
+        // jtagconfig may take its whole budget; Ctrl-C ends it at once.
+        TInterruptWatch watch;
+        std::vector<std::string> known = cables::KnownCables(&watch.Flag());
+        if (watch.Interrupted())
+            Fail(exitcode::CANCELLED, "--cable all stopped with Ctrl-C while the cables were listed");
+        return known;
+    }
     std::vector<std::string> named;
     std::size_t from = 0;
     while (from <= value.size()) {

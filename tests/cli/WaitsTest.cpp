@@ -104,6 +104,20 @@ TEST_F(SlowCables, CtrlCEndsTheProbesAndBoards)
     EXPECT_LT(SecondsSince(start), 3.0);
     EXPECT_EQ(Running(), 0u) << "no probe left running";
 }
+
+// Ctrl-C while a slow JTAG server lists the cables for --cable all ends vx5h at once,
+// before any board's work began.
+TEST_F(SlowCables, CtrlCWhileTheCablesAreListedEndsCableAll)
+{
+    List(2, 0);
+    ::setenv("FAKE_ATLANTIC", "jtagconfig_delay_ms=20000,cables=USB-Blaster [9-1]|USB-Blaster [9-2]", 1);
+    const auto start = Clock::now();
+    const clitest::TRun run = clitest::Vx5hWhile("--cable all info", 700, "kill -INT $PID");
+    EXPECT_EQ(run.code, 130) << run.err;
+    EXPECT_NE(run.err.find("--cable all stopped with Ctrl-C while the cables were listed"), std::string::npos)
+        << run.err;
+    EXPECT_LT(SecondsSince(start), 3.0);
+}
 #endif
 
 } // namespace
