@@ -352,17 +352,7 @@ ControlAnswer DownloadImage(const Args& a, TSimBoard& board, IControlHost& host)
     return answer;
 }
 
-ControlAnswer Help(const Args&, TSimBoard&, IControlHost&)
-{
-    return Ok("state | set keys N | set switches N | set gsensor X Y Z | sdcard insert|remove |\n"
-              "ir CODE... | rs232 TEXT... | rs232-loopback on|off | clear-sent | hsmc adapter|none|fail IO XCVR |\n"
-              "mem read NAME ADDR LEN | mem write NAME ADDR HEXBYTES | configure PATH |\n"
-              "mem fault NAME data LINE 0|1 | mem fault NAME address LINE 0|1 | mem fault NAME short LINE LINE |\n"
-              "mem fault NAME none |\n"
-              "power-cycle | quit | link RATE LATENCY_MS | timing fast|real |\n"
-              "fault KIND [COUNT] (drop checksum echo length truncate refuse | stall MS | garbage N | none) |\n"
-              "unplug | plug | unconfigured closed|silent");
-}
+ControlAnswer Help(const Args&, TSimBoard&, IControlHost&) { return {0, ControlHelpText()}; }
 
 ControlAnswer State(const Args&, TSimBoard& board, IControlHost& host) { return {0, StateJson(board, host) + "\n"}; }
 
@@ -394,6 +384,19 @@ const std::map<std::string, Command>& Commands()
 }
 
 } // namespace
+
+std::string ControlHelpText()
+{
+    return "help | boards (the lab's cables) | replay (how far a --replay got) |\n"
+           "state | set keys N | set switches N | set gsensor X Y Z | sdcard insert|remove |\n"
+           "ir CODE... | rs232 TEXT... | rs232-loopback on|off | clear-sent | hsmc adapter|none|fail IO XCVR |\n"
+           "mem read NAME ADDR LEN | mem write NAME ADDR HEXBYTES | configure PATH |\n"
+           "mem fault NAME data LINE 0|1 | mem fault NAME address LINE 0|1 | mem fault NAME short LINE LINE |\n"
+           "mem fault NAME none |\n"
+           "power-cycle | quit | link RATE LATENCY_MS | timing fast|real |\n"
+           "fault KIND [COUNT] (drop checksum echo length truncate refuse | stall MS | garbage N | none) |\n"
+           "unplug | plug | unconfigured closed|silent\n";
+}
 
 bool ParseNumber(const std::string& text, std::int64_t& value)
 {

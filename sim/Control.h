@@ -42,6 +42,10 @@ struct ControlAnswer {
 // as their one argument.
 ControlAnswer RunControl(const std::vector<std::string>& args, TSimBoard& board, IControlHost& host);
 
+// What `ctl help` says: every control command, one line for a few. Known without a
+// simulator running.
+std::string ControlHelpText();
+
 // The board's state as one JSON object.
 std::string StateJson(const TSimBoard& board, const IControlHost& host);
 

@@ -1,6 +1,7 @@
 // vx5h-board-sim: the simulated VX5h-260 board, served on a per-user Unix socket (a named
 // pipe on Windows), and the
 // control commands that play the world around it (see README.md).
+#include "sim/Control.h"
 #include "sim/Endpoint.h"
 #include "sim/Image.h"
 #include "sim/Lab.h"
@@ -102,6 +103,10 @@ int RunControlCommand(int argc, char** argv)
     if (args.empty()) {
         PrintUsage(stderr);
         return 2;
+    }
+    if (args == std::vector<std::string>{"help"}) {
+        std::fputs(sim::ControlHelpText().c_str(), stdout);
+        return 0;
     }
     if (args[0] == "configure") {
         if (args.size() != 2) {

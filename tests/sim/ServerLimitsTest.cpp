@@ -209,7 +209,7 @@ TEST_F(ServerLimits, ACableFasterThanTheBoardIsHeldBack)
 
 // Options the simulator cannot take are refused with what it takes, before it serves:
 // a typo must not become a replay sent all at once or an idle exit in 136 years.
-TEST(SimulatorOptions, ANumberThatIsNoneOrOutOfRangeIsRefused)
+TEST(SimulatorOptions, ANumberThatIsNoneOrOutOfRangeIsRefusedAndHelpNeedsNoSimulator)
 {
     const struct {
         const char* args;
@@ -237,4 +237,10 @@ TEST(SimulatorOptions, ANumberThatIsNoneOrOutOfRangeIsRefused)
         "VX5H_SIM_IDLE_EXIT=soon timeout -s KILL 10 '" + simtest::Bin() + "vx5h-board-sim' --daemon 2>&1", &code);
     EXPECT_EQ(code, 2) << said;
     EXPECT_NE(said.find("VX5H_SIM_IDLE_EXIT takes whole seconds"), std::string::npos) << said;
+    // What the control commands are is known without a simulator running.
+    const std::string help = testsupport::RunCommand(
+        "VX5H_SIM_SOCKET=/nonexistent/s timeout -s KILL 10 '" + simtest::Bin() + "vx5h-board-sim' ctl help 2>&1", &code);
+    EXPECT_EQ(code, 0) << help;
+    EXPECT_NE(help.find("boards (the lab's cables)"), std::string::npos) << help;
+    EXPECT_NE(help.find("set keys N"), std::string::npos) << help;
 }
