@@ -166,7 +166,12 @@ std::string RequiredMessage(const CLI::App& command, const std::string& text)
 std::string MismatchMessage(const std::string& text)
 {
     static const std::regex counted(R"((.*): At (Most|least) (\d+) required but received (\d+))");
+    // An option typed last, without its value.
+    static const std::regex missing(R"((.*): (\d+) required \S+ missing)");
     std::smatch match;
+    if (std::regex_match(text, match, missing))
+        return match[1].str() + " needs " + (match[2] == "1" ? std::string("a value") : match[2].str() + " values")
+            + " after it";
     if (!std::regex_match(text, match, counted))
         return text;
     const std::string bound = match[2] == "Most" ? "at most " : "at least ";
