@@ -16,8 +16,7 @@ void AddSeg7Command(CLI::App& app, TContext& context)
     command->add_option("DIGITS", *text, "One to eight hex digits, e.g. 20260D09 or 0x20260D09")->required();
     command->callback([&context, text] {
         seg7::TDigits digits{};
-        // With or without 0x, as led and mem take their numbers.
-        const std::string problem = seg7::DigitsOfText(WithoutHexPrefix(*text), digits);
+        const std::string problem = seg7::DigitsOfText(*text, digits);
         if (!problem.empty())
             Fail(exitcode::USAGE, "DIGITS: " + problem);
         const std::uint32_t word = seg7::Seg7Word(digits);

@@ -15,8 +15,11 @@ std::uint32_t Seg7Word(const TDigits& digits)
     return word;
 }
 
-std::string DigitsOfText(const std::string& text, TDigits& digits)
+std::string DigitsOfText(const std::string& typed, TDigits& digits)
 {
+    // With or without 0x, as the numbers of vx5h and Python are taken.
+    const bool prefixed = typed.size() > 2 && typed[0] == '0' && (typed[1] == 'x' || typed[1] == 'X');
+    const std::string text = prefixed ? typed.substr(2) : typed;
     if (text.empty() || text.size() > DIGIT_COUNT)
         return "'" + trace::PrintableText(text) + "' must have one to eight hexadecimal digits";
     digits = {};

@@ -17,8 +17,8 @@ int StepDigit(int value, bool up);
 // Digit i in bits 4i to 4i+3 (HEX0 lowest); only each digit's low four bits count.
 std::uint32_t Seg7Word(const TDigits& digits);
 
-// The digits of a text written as a number is: one to eight hexadecimal digits, the last
-// one on HEX0, missing leading digits 0. Empty when the text is such a number, else why
+// The digits of a text written as a number is: one to eight hexadecimal digits after an
+// optional 0x, the last one on HEX0, missing leading digits 0. Empty when the text is such a number, else why
 // not ("'12G4' must hold hexadecimal digits only (0-9, A-F)").
 std::string DigitsOfText(const std::string& text, TDigits& digits);
 

@@ -26,6 +26,7 @@ def _set_led_sequence(board):
         (_set_led_sequence, "leds", 0x4000000),
         (lambda b: setattr(b, "seg7", "20260D09"), "seg7", 0x20260D09),
         (lambda b: setattr(b, "seg7", "f"), "seg7", 0xF),
+        (lambda b: setattr(b, "seg7", "0x20260D09"), "seg7", 0x20260D09),  # as vx5h seg7 takes it
         (lambda b: setattr(b, "seg7", 0xFFFFFFFF), "seg7", 0xFFFFFFFF),
         (lambda b: b.lcd("Hello", "world"), "lcd", ["Hello", "world"]),
         (lambda b: b.vga("red SCALE"), "vga", {"mode": 2, "pattern": 6}),
