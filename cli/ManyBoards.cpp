@@ -127,6 +127,8 @@ std::optional<TManyBoards> ManyBoardsAsked(const std::vector<std::string>& args)
                               "mem verify and selftest, not with '"
                 + asked.command + "'");
     RefuseShared(asked);
+    if (asked.cables.empty() && args[asked.cableAt].substr(asked.cablePrefix.size()) != "all")
+        Fail(exitcode::USAGE, "--cable: the list names no cable (--cable A,B names each)");
     if (asked.cables.empty())
         Fail(exitcode::LINK, "no cable is known: vx5h boards lists where boards can be had");
     return asked;

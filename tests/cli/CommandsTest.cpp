@@ -107,6 +107,7 @@ TEST_F(OtherDesign, BadArgumentsAreRefusedWithTheirRuleBeforeTheBoardIsTouched)
         {"info extra", 2, "not expected: extra"},
         {"--bogus", 2, "vx5h: unknown option '--bogus'\nUsage: vx5h [OPTIONS] COMMAND\n"},
         {"--cable", 2, "vx5h: --cable needs a value after it\n"},
+        {"--cable , info", 2, "vx5h: --cable: the list names no cable (--cable A,B names each)"},
         {"boards --budget", 2, "vx5h: --budget needs a value after it\n"},
         {"mem dump sdram x.bin --start", 2, "vx5h: --start needs a value after it\n"},
         {"info --jsno", 2, "unknown option '--jsno' (did you mean --json?)"},
