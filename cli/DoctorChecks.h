@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What `vx5h doctor` checks when nothing connects, each check a plain function of what
@@ -52,6 +53,11 @@ std::vector<TCheck> CheckRemoteServers(const std::string& jtagConf, bool exists,
 
 // Which board VX5H_CABLE selects.
 TCheck CheckCableChoice(const std::string& cable);
+
+// What a line shows of a value from outside (a variable, a registry value, a program's
+// output): at most MAX_SHOWN bytes of it, cut between two characters, then "...".
+constexpr std::size_t MAX_SHOWN = 200;
+std::string Shown(std::string_view text);
 
 // "OK    name: detail" or "FIX   name: detail".
 std::string Line(const TCheck& check);

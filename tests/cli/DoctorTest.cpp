@@ -158,6 +158,39 @@ TEST_F(DoctorFolder, FoldersAndTheCableChoice)
     EXPECT_NE(doctor::CheckCableChoice("USB-Blaster [1-1]").detail.find("never the simulator"), std::string::npos);
 }
 
+// Values doctor shows come from the environment in whatever bytes it holds (a code page's
+// on Windows): its JSON is valid whatever they are, shows bytes that are no UTF-8 as \xHH,
+// and cuts a long value between two characters, never inside one.
+TEST(DoctorJson, IsValidWhateverTheValuesHold)
+{
+    const std::string a199(199, 'a');
+    const struct {
+        const char* variable;
+        std::string value; // for printf: \351 is Latin-1's é, \303\251 UTF-8's
+        std::string name;
+        std::string detail;
+    } cases[] = {
+        {"VX5H_CABLE", "Blaster \\351", "VX5H_CABLE", "the cable Blaster \\xe9, never the simulator"},
+        {"VX5H_CABLE", a199 + "\\303\\251", "VX5H_CABLE", "the cable " + a199 + "..., never the simulator"},
+        {"VX5H_CABLE", std::string(198, 'a') + "\\303\\251b", "VX5H_CABLE",
+            "the cable " + std::string(198, 'a') + "\xc3\xa9..., never the simulator"},
+        {"QUARTUS_ROOTDIR", "q" + std::string(198, 'q') + "\\342\\202\\254", "vendor tools",
+            "QUARTUS_ROOTDIR is not a full path (" + std::string(199, 'q') + "...)"},
+    };
+    for (const auto& c : cases) {
+        const std::string out = testsupport::RunCommand(std::string("env -u QUARTUS_ROOTDIR -u VX5H_CABLE ")
+            + c.variable + "=\"$(printf '" + c.value + "')\" timeout 60 '" + testsupport::SimulatedBoard::BinFolder()
+            + "vx5h' doctor --json");
+        nlohmann::json report;
+        ASSERT_NO_THROW(report = nlohmann::json::parse(out)) << c.value << "\n" << out.substr(0, 2000);
+        bool found = false;
+        for (const nlohmann::json& check : report.at("checks"))
+            if (check.at("name") == c.name && check.at("detail").get<std::string>().find(c.detail, 0) == 0)
+                found = true;
+        EXPECT_TRUE(found) << c.value << "\n" << out.substr(0, 2000);
+    }
+}
+
 using DoctorOnSimulator = clitest::CliTest;
 
 struct TMisbehaviour {
