@@ -52,14 +52,16 @@ std::string Lower(std::string text)
     return text;
 }
 
-// A library of ours or the vendor's: there, and of the program's word size.
-TCheck LibraryCheck(const std::string& path, const char* what, const std::string& fixWhenMissing)
+// A library of ours or the vendor's: there, a Windows library, and of the program's word size.
+TCheck LibraryCheck(const std::string& path, const char* what, const std::string& fix)
 {
     if (!platform::FileExists(path))
-        return {false, what, "missing: " + path + "; " + fixWhenMissing};
+        return {false, what, "missing: " + path + "; " + fix};
     const std::string mismatch = platform::LibraryMismatch(path);
     if (!mismatch.empty())
-        return {false, what, path + ": " + mismatch};
+        return {false, what,
+            path + ": " + mismatch + " " + static_cast<char>(std::toupper(static_cast<unsigned char>(fix[0])))
+                + fix.substr(1) + "."};
     return {true, what, path + " (" + std::to_string(platform::ProgramMachine().bits) + "-bit, as this program)"};
 }
 

@@ -140,6 +140,18 @@ TEST_F(ToolsLayout, OurLibrariesMustBeOfTheProgramsKind)
     EXPECT_FALSE(checks[2].ok) << "no FPGA image";
     EXPECT_NE(checks[2].detail.find("install the program again"), std::string::npos);
     EXPECT_TRUE(checks[3].ok) << checks[3].detail;
+
+    // Bytes that are no Windows library, put where ours belong, cannot load either.
+    for (const char* bytes : {"garbage", "MZ", ""}) {
+        Put("QELVANO_JTAG.DLL", bytes);
+        const doctor::TCheck jtag = doctor::CheckWindowsProgramFolder(Root() + "\\").front();
+        EXPECT_FALSE(jtag.ok) << bytes;
+        EXPECT_NE(
+            jtag.detail.find("QELVANO_JTAG.DLL is not a Windows library: this program cannot load it. Install the "
+                             "program again"),
+            std::string::npos)
+            << jtag.detail;
+    }
 }
 
 // What Windows says of the cable and the server, read as a person would.
