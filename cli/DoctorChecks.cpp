@@ -1,6 +1,7 @@
 #include "cli/DoctorChecks.h"
 
 #include "core/Names.h"
+#include "core/TraceText.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/Paths.h"
 
@@ -348,6 +349,12 @@ std::string Shown(std::string_view text)
 
 bool IsFullRoot(const std::string& quartusRoot) { return !quartusRoot.empty() && quartusRoot.front() == '/'; }
 
-std::string Line(const TCheck& check) { return std::string(check.ok ? "OK    " : "FIX   ") + check.name + ": " + check.detail; }
+std::string Line(const TCheck& check)
+{
+    // What a check shows of a value may hold anything, and a terminal acts on escape
+    // sequences and carriage returns instead of showing them.
+    return std::string(check.ok ? "OK    " : "FIX   ") + trace::PrintableKeepingBackslashes(check.name) + ": "
+        + trace::PrintableKeepingBackslashes(check.detail);
+}
 
 } // namespace doctor

@@ -59,7 +59,8 @@ TCheck CheckCableChoice(const std::string& cable);
 constexpr std::size_t MAX_SHOWN = 200;
 std::string Shown(std::string_view text);
 
-// "OK    name: detail" or "FIX   name: detail".
+// "OK    name: detail" or "FIX   name: detail", each control character, each byte that is
+// no part of a UTF-8 character and each mark that turns the writing around shown as \xHH.
 std::string Line(const TCheck& check);
 
 } // namespace doctor

@@ -89,13 +89,13 @@ TCheck CableCheck(const TCable& cable, const std::string& toolsRoot)
     const std::string name = std::string("USB cable ") + id;
     if (device.service.empty() || device.problem == PROBLEM_FAILED_INSTALL || device.problem == PROBLEM_NOT_CONFIGURED)
         return {false, name,
-            "Windows has no driver for it (" + device.instance
+            "Windows has no driver for it (" + Shown(device.instance)
                 + "): in Device Manager, right-click the USB-Blaster (under Other devices), Update driver, Browse my "
                   "computer for drivers, and choose "
                 + DriverFolder(device.product, toolsRoot) + " (an administrator's task)"};
     if (device.problem != 0)
         return {false, name,
-            "Windows reports problem code " + std::to_string(device.problem) + " for it (" + device.instance
+            "Windows reports problem code " + std::to_string(device.problem) + " for it (" + Shown(device.instance)
                 + "): unplug it and plug it in again; if that stays, install its driver again from "
                 + DriverFolder(device.product, toolsRoot)};
     if (device.product == BLASTER_II_NO_FIRMWARE)
@@ -103,27 +103,28 @@ TCheck CableCheck(const TCable& cable, const std::string& toolsRoot)
             "a USB-Blaster II without its firmware yet: the vendor's JTAG server loads it; start the server"};
     if (cable.driver && *cable.driver != platform::TServiceState::Running)
         return {false, name,
-            "its driver " + device.service + " is " + platform::ServiceStateName(*cable.driver)
+            "its driver " + Shown(device.service) + " is " + platform::ServiceStateName(*cable.driver)
                 + ": unplug the cable and plug it in again"};
-    return {true, name, "driver " + device.service + (cable.driver ? " (running)" : "")};
+    return {true, name, "driver " + Shown(device.service) + (cable.driver ? " (running)" : "")};
 }
 
 TCheck ServerCheck(const platform::TServiceInfo& service, const std::string& toolsRoot)
 {
     const std::string name = "JTAG server";
+    const std::string shownName = "the service \"" + Shown(service.displayName) + "\"";
     if (service.state != platform::TServiceState::Running)
         return {false, name,
-            "the service \"" + service.displayName + "\" is installed but " + platform::ServiceStateName(service.state)
-                + ": start it in Services (services.msc), or run \"sc start " + service.name
+            shownName + " is installed but " + platform::ServiceStateName(service.state)
+                + ": start it in Services (services.msc), or run \"sc start " + Shown(service.name)
                 + "\" in a command prompt run as administrator"};
     if (!toolsRoot.empty() && Lower(service.command).find(Lower(Joined(toolsRoot, ""))) == std::string::npos)
         return {false, name,
-            "the service \"" + service.displayName + "\" runs " + service.command
-                + ", not the JTAG server of the tools the registry names (" + toolsRoot
+            shownName + " runs " + Shown(service.command) + ", not the JTAG server of the tools the registry names ("
+                + Shown(toolsRoot)
                 + "): another version may not find the cable; in a command prompt run as administrator, run "
                   "\"jtagserver --uninstall\" from that one's folder, then \"jtagserver --install\" from the tools' "
                   "bin64 folder"};
-    return {true, name, "the service \"" + service.displayName + "\" runs " + service.command};
+    return {true, name, shownName + " runs " + Shown(service.command)};
 }
 
 } // namespace
@@ -149,13 +150,17 @@ std::vector<TCheck> CheckToolsFromRegistry(const std::optional<std::string>& roo
                 + "): a real board needs the vendor's programmer tools; install them (the simulator needs none)"}};
     if (!IsFullWindowsPath(*root))
         return {{false, name,
-            "the registry's " + where + " is not a full path (" + *root
+            "the registry's " + where + " is not a full path (" + Shown(*root)
                 + "): nothing is loaded or run from it; install the tools again"}};
+    if (platform::FileExists(*root))
+        return {{false, name,
+            "the registry names " + Shown(*root) + " (" + where
+                + "), which is a file, not the tools' folder: install the tools again"}};
     if (!IsFolder(*root))
         return {{false, name,
-            "the registry names " + *root + " (" + where
+            "the registry names " + Shown(*root) + " (" + where
                 + "), which is not there: the tools were moved or removed; install them again"}};
-    std::vector<TCheck> checks{{true, name, *root + " (from the registry)"}};
+    std::vector<TCheck> checks{{true, name, Shown(*root) + " (from the registry)"}};
     const std::string bin = Joined(*root, BinFolder(programBits));
     if (!IsFolder(bin)) {
         const bool only64 = programBits == 32 && IsFolder(Joined(*root, BinFolder(64)));
@@ -179,7 +184,7 @@ std::vector<TCheck> CheckCableDrivers(
     const std::vector<TCable>& cables, bool asked, const std::string& why, const std::string& toolsRoot)
 {
     if (!asked)
-        return {{false, "USB cable", "Windows did not say which USB devices there are (" + why + ")"}};
+        return {{false, "USB cable", "Windows did not say which USB devices there are (" + Shown(why) + ")"}};
     if (cables.empty())
         return {{false, "USB cable", "no USB-Blaster is plugged in (fine for the simulator)"}};
     std::vector<TCheck> checks;
@@ -192,7 +197,7 @@ std::vector<TCheck> CheckJtagServer(const std::vector<platform::TServiceInfo>& s
     const std::string& why, const std::string& toolsRoot)
 {
     if (!asked)
-        return {{false, "JTAG server", "the service manager could not be asked (" + why + ")"}};
+        return {{false, "JTAG server", "the service manager could not be asked (" + Shown(why) + ")"}};
     if (services.empty() && toolsRoot.empty())
         return {{false, "JTAG server", "not installed: it comes with the vendor's tools (the simulator needs none)"}};
     if (services.empty()) {

@@ -122,6 +122,19 @@ TEST_F(ToolsLayout, EachMissingPieceIsNamedWithItsFix)
             EXPECT_EQ(checks.size(), 4u) << c.what;
         }
     }
+
+    // A value naming a file is named so; one holding escape sequences or 100 KB is shown
+    // escaped and cut, its path's backslashes as they are.
+    fs::remove_all(root);
+    Put("quartus", "a file");
+    EXPECT_NE(doctor::CheckToolsFromRegistry(Root() + "\\quartus", bits).front().detail.find("which is a file"),
+        std::string::npos);
+    const std::string odd = "C:\\tools\x1b[2J" + std::string(100000, 'x');
+    const std::string line = doctor::Line(doctor::CheckToolsFromRegistry(odd, bits).front());
+    EXPECT_EQ(
+        line.rfind("FIX   vendor tools: the registry names C:\\tools\\x1b[2J" + std::string(188, 'x') + "... (", 0), 0u)
+        << line.substr(0, 400);
+    EXPECT_LT(line.size(), 600u);
 }
 
 // Our libraries beside the program: there, and of its word size.
