@@ -19,7 +19,11 @@
 #     the install and the uninstall, and one that grew that long after the install too;
 #  9. a folder after /D= that cannot be used (quoted, forward slashes, relative, a drive's
 #     root, a file, a drive that is not there): nothing installed, exit code 267, the
-#     reason in the log; one with blanks, typed without quotes, is used.
+#     reason in the log; one with blanks, typed without quotes, is used;
+# 10. an upgrade while a simulator started from the folder serves a pipe of its own: it
+#     cannot replace that simulator and the runtime libraries it holds, so it stops with
+#     exit code 2 and says why, keeping no old file beside new ones; once the simulator
+#     ends, the setup program installs whole.
 # Environment: VX5H_SETUP (the setup program), VX5H_ZIP (the zip of the same folder),
 # VX5H_NSIS_PROJECT (the script CPack made it from), VX5H_FOLDER (its Start-menu folder).
 # Screenshots: <build>/screenshots/installer-win64-*.png (win32 for the 32-bit one).
@@ -247,4 +251,24 @@ w cmd /c "Z:${E2E_TMP//\//\\}\\setup.exe /S /D=C:\Lab Room\VX5h-260" ||
 [ "$(reg_value "HKCU\\$UNINSTALL_KEY" InstallLocation)" = 'C:\Lab Room\VX5h-260' ] ||
     e2e_fail "not installed into C:\Lab Room\VX5h-260"
 uninstall_user 'C:\Lab Room\VX5h-260'
+
+# --- 10. An upgrade while a program of the folder runs --------------------------------
+silent "Z:${VX5H_SETUP//\//\\}"
+INSTDIR_UNIX=$(unix_path "$(reg_value "HKCU\\$UNINSTALL_KEY" InstallLocation)")
+for file in vx5h-board-sim.exe libstdc++-6.dll; do printf OLD >>"$INSTDIR_UNIX/$file"; done
+VX5H_SIM_SOCKET=another timeout -k 5 120 wine "$INSTDIR_UNIX/vx5h-board-sim.exe" </dev/null >/dev/null 2>&1 &
+other_sim=$!
+e2e_wait_for 20 'VX5H_SIM_SOCKET=another sim_ctl state' || e2e_fail "no simulator on a pipe of its own"
+WINE_BUDGET=120 w "Z:${VX5H_SETUP//\//\\}" /S
+status=$?
+[ "$status" = 2 ] || e2e_fail "the upgrade with a simulator of the folder running ended with $status"
+setup_log | grep -qF "could not be replaced, as a program started from that folder still runs" ||
+    e2e_fail "the upgrade did not say why it stopped: $(setup_log)"
+VX5H_SIM_SOCKET=another sim_ctl quit >/dev/null
+wait "$other_sim"
+silent "Z:${VX5H_SETUP//\//\\}"
+for file in vx5h-board-sim.exe libstdc++-6.dll; do
+    [ "$(tail -c 3 "$INSTDIR_UNIX/$file")" != OLD ] || e2e_fail "the old $file stayed"
+done
+uninstall_user "$(reg_value "HKCU\\$UNINSTALL_KEY" InstallLocation)"
 e2e_pass
