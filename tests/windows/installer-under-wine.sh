@@ -18,7 +18,8 @@
 #  8. a PATH longer than the setup program's strings (1023 characters) left as it is by
 #     the install and the uninstall, and one that grew that long after the install too;
 #  9. a folder after /D= that cannot be used (quoted, forward slashes, relative, a drive's
-#     root, a file, a drive that is not there): nothing installed, exit code 267, the
+#     root, a file, a drive that is not there, too long to uninstall): nothing installed,
+#     exit code 267, the
 #     reason in the log; one with blanks, typed without quotes, is used;
 # 10. an upgrade while a simulator started from the folder serves a pipe of its own: it
 #     cannot replace that simulator and the runtime libraries it holds, so it stops with
@@ -235,7 +236,7 @@ uninstall_user "$(reg_value "HKCU\\$UNINSTALL_KEY" InstallLocation)"
 echo "not a folder" >"$(unix_path 'C:\')/a-file"
 declare -A unusable=(['/D="C:\Quoted\VX5h"']='it is in quotes' ['/D=C:/Lab/VX5h']='it holds a forward slash'
     ['/D=Lab\VX5h']='it is not a full path' ['/D=C:\']="it is a drive's root" ['/D=C:\a-file']='it is a file'
-    ['/D=Q:\Lab\VX5h']='Q: is not there')
+    ['/D=Q:\Lab\VX5h']='Q: is not there' ["/D=C:\\$(printf 'x%.0s' $(seq 210))"]='it is longer than 200 characters')
 for folder in "${!unusable[@]}"; do
     w "Z:${VX5H_SETUP//\//\\}" /S "$folder"
     status=$?
