@@ -140,10 +140,19 @@ std::vector<TCheck> CheckWindowsProgramFolder(const std::string& folder)
         FileCheck(folder + "vx5h-board-sim.exe", "simulator", "without it only a real board can answer")};
 }
 
-std::vector<TCheck> CheckToolsFromRegistry(const std::optional<std::string>& root, int programBits)
+std::vector<TCheck> CheckToolsFromRegistry(
+    const std::optional<std::string>& root, int programBits, const std::optional<std::string>& otherRoot)
 {
     const char* name = "vendor tools";
     const std::string where = std::string("\"") + TOOLS_VALUE + "\" under HKEY_LOCAL_MACHINE\\" + TOOLS_KEY;
+    const int otherBits = programBits == 64 ? 32 : 64;
+    if ((!root || root->empty()) && otherRoot && !otherRoot->empty())
+        return {{false, name,
+            "the registry names the tools only where " + std::to_string(otherBits) + "-bit programs look ("
+                + Shown(*otherRoot) + ", " + where + "): this " + std::to_string(programBits)
+                + "-bit program and its libraries do not see them; use the " + std::to_string(otherBits)
+                + "-bit program (VX5h_260_ControlPanel-*-win" + std::to_string(otherBits)
+                + "), or install the tools again for " + std::to_string(programBits) + "-bit programs"}};
     if (!root || root->empty())
         return {{false, name,
             "the registry names none (" + where
@@ -220,7 +229,9 @@ bool SystemChecks(const std::function<void(const TCheck&)>& add)
     };
     report(CheckWindowsProgramFolder(platform::ExecutableFolder()));
     const std::optional<std::string> root = platform::MachineRegistryText(TOOLS_KEY, TOOLS_VALUE);
-    const std::vector<TCheck> tools = CheckToolsFromRegistry(root, platform::ProgramMachine().bits);
+    const std::optional<std::string> otherRoot
+        = root ? std::nullopt : platform::MachineRegistryText(TOOLS_KEY, TOOLS_VALUE, true);
+    const std::vector<TCheck> tools = CheckToolsFromRegistry(root, platform::ProgramMachine().bits, otherRoot);
     report(tools);
     // Where the drivers and the server come from, once the registry names a folder that is there.
     const std::string toolsRoot = tools.front().ok ? *root : std::string();

@@ -123,6 +123,12 @@ TEST_F(ToolsLayout, EachMissingPieceIsNamedWithItsFix)
         }
     }
 
+    // Tools that only the other word size's registry names are that word size's: the
+    // other program is the one to use.
+    const std::string otherWords = "use the " + std::to_string(bits == 64 ? 32 : 64) + "-bit program";
+    EXPECT_NE(
+        doctor::CheckToolsFromRegistry(std::nullopt, bits, Root()).front().detail.find(otherWords), std::string::npos);
+
     // A value naming a file is named so; one holding escape sequences or 100 KB is shown
     // escaped and cut, its path's backslashes as they are.
     fs::remove_all(root);
