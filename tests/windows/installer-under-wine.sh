@@ -17,6 +17,7 @@
 #  7. for all users, into a folder named on the command line, and uninstalled again;
 #  8. a PATH longer than the setup program's strings (1023 characters) left as it is by
 #     the install and the uninstall, and one that grew that long after the install too;
+#     the program folder put on the PATH by the user stays there after the uninstall;
 #  9. a folder after /D= that cannot be used (quoted, forward slashes, relative, a drive's
 #     root, a file, a drive that is not there, too long to uninstall): nothing installed,
 #     exit code 267, the
@@ -231,6 +232,13 @@ grown="$(reg_value 'HKCU\Environment' Path);$long"
 w reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d "$grown" /f >/dev/null
 uninstall_user "$(reg_value "HKCU\\$UNINSTALL_KEY" InstallLocation)"
 [ "$(reg_value 'HKCU\Environment' Path)" = "$grown" ] || e2e_fail "the uninstall changed a PATH grown long"
+# The folder on the PATH already, put there by the user: it stays the user's.
+own="C:\\tools;$INSTDIR"
+w reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d "$own" /f >/dev/null
+silent "Z:${VX5H_SETUP//\//\\}" /AddToPath
+[ "$(reg_value 'HKCU\Environment' Path)" = "$own" ] || e2e_fail "the install changed a PATH that held its folder"
+uninstall_user "$(reg_value "HKCU\\$UNINSTALL_KEY" InstallLocation)"
+[ "$(reg_value 'HKCU\Environment' Path)" = "$own" ] || e2e_fail "the uninstall took the user's own PATH entry"
 
 # --- 9. A folder after /D= that cannot be used ----------------------------------------
 echo "not a folder" >"$(unix_path 'C:\')/a-file"
