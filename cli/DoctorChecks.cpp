@@ -1,5 +1,7 @@
 #include "cli/DoctorChecks.h"
 
+#include "core/Names.h"
+#include "core/TraceText.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/Paths.h"
 
@@ -34,16 +36,6 @@ std::string FirstLine(const fs::path& path)
 }
 
 bool Has(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
-
-// What a line shows of text from a program or a file: at most MAX_SHOWN characters.
-constexpr std::size_t MAX_SHOWN = 200;
-
-std::string Shown(std::string_view text)
-{
-    if (text.size() <= MAX_SHOWN)
-        return std::string(text);
-    return std::string(text.substr(0, MAX_SHOWN)) + "...";
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
@@ -340,8 +332,29 @@ TCheck CheckCableChoice(const std::string& cable)
     return {true, "VX5H_CABLE", "the cable " + Shown(cable) + ", never the simulator"};
 }
 
+std::string Shown(std::string_view text)
+{
+    if (text.size() <= MAX_SHOWN)
+        return std::string(text);
+    // Cut between characters: half of one would be no text in the JSON's UTF-8 either.
+    std::size_t cut = 0;
+    while (cut < MAX_SHOWN) {
+        const std::size_t length = std::max<std::size_t>(names::Utf8Length(text, cut), 1);
+        if (cut + length > MAX_SHOWN)
+            break;
+        cut += length;
+    }
+    return std::string(text.substr(0, cut)) + "...";
+}
+
 bool IsFullRoot(const std::string& quartusRoot) { return !quartusRoot.empty() && quartusRoot.front() == '/'; }
 
-std::string Line(const TCheck& check) { return std::string(check.ok ? "OK    " : "FIX   ") + check.name + ": " + check.detail; }
+std::string Line(const TCheck& check)
+{
+    // What a check shows of a value may hold anything, and a terminal acts on escape
+    // sequences and carriage returns instead of showing them.
+    return std::string(check.ok ? "OK    " : "FIX   ") + trace::PrintableKeepingBackslashes(check.name) + ": "
+        + trace::PrintableKeepingBackslashes(check.detail);
+}
 
 } // namespace doctor

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What `vx5h doctor` checks when nothing connects, each check a plain function of what
@@ -53,7 +54,13 @@ std::vector<TCheck> CheckRemoteServers(const std::string& jtagConf, bool exists,
 // Which board VX5H_CABLE selects.
 TCheck CheckCableChoice(const std::string& cable);
 
-// "OK    name: detail" or "FIX   name: detail".
+// What a line shows of a value from outside (a variable, a registry value, a program's
+// output): at most MAX_SHOWN bytes of it, cut between two characters, then "...".
+constexpr std::size_t MAX_SHOWN = 200;
+std::string Shown(std::string_view text);
+
+// "OK    name: detail" or "FIX   name: detail", each control character, each byte that is
+// no part of a UTF-8 character and each mark that turns the writing around shown as \xHH.
 std::string Line(const TCheck& check);
 
 } // namespace doctor

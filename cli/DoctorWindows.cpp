@@ -52,14 +52,16 @@ std::string Lower(std::string text)
     return text;
 }
 
-// A library of ours or the vendor's: there, and of the program's word size.
-TCheck LibraryCheck(const std::string& path, const char* what, const std::string& fixWhenMissing)
+// A library of ours or the vendor's: there, a Windows library, and of the program's word size.
+TCheck LibraryCheck(const std::string& path, const char* what, const std::string& fix)
 {
     if (!platform::FileExists(path))
-        return {false, what, "missing: " + path + "; " + fixWhenMissing};
+        return {false, what, "missing: " + path + "; " + fix};
     const std::string mismatch = platform::LibraryMismatch(path);
     if (!mismatch.empty())
-        return {false, what, path + ": " + mismatch};
+        return {false, what,
+            path + ": " + mismatch + " " + static_cast<char>(std::toupper(static_cast<unsigned char>(fix[0])))
+                + fix.substr(1) + "."};
     return {true, what, path + " (" + std::to_string(platform::ProgramMachine().bits) + "-bit, as this program)"};
 }
 
@@ -87,13 +89,13 @@ TCheck CableCheck(const TCable& cable, const std::string& toolsRoot)
     const std::string name = std::string("USB cable ") + id;
     if (device.service.empty() || device.problem == PROBLEM_FAILED_INSTALL || device.problem == PROBLEM_NOT_CONFIGURED)
         return {false, name,
-            "Windows has no driver for it (" + device.instance
+            "Windows has no driver for it (" + Shown(device.instance)
                 + "): in Device Manager, right-click the USB-Blaster (under Other devices), Update driver, Browse my "
                   "computer for drivers, and choose "
                 + DriverFolder(device.product, toolsRoot) + " (an administrator's task)"};
     if (device.problem != 0)
         return {false, name,
-            "Windows reports problem code " + std::to_string(device.problem) + " for it (" + device.instance
+            "Windows reports problem code " + std::to_string(device.problem) + " for it (" + Shown(device.instance)
                 + "): unplug it and plug it in again; if that stays, install its driver again from "
                 + DriverFolder(device.product, toolsRoot)};
     if (device.product == BLASTER_II_NO_FIRMWARE)
@@ -101,27 +103,28 @@ TCheck CableCheck(const TCable& cable, const std::string& toolsRoot)
             "a USB-Blaster II without its firmware yet: the vendor's JTAG server loads it; start the server"};
     if (cable.driver && *cable.driver != platform::TServiceState::Running)
         return {false, name,
-            "its driver " + device.service + " is " + platform::ServiceStateName(*cable.driver)
+            "its driver " + Shown(device.service) + " is " + platform::ServiceStateName(*cable.driver)
                 + ": unplug the cable and plug it in again"};
-    return {true, name, "driver " + device.service + (cable.driver ? " (running)" : "")};
+    return {true, name, "driver " + Shown(device.service) + (cable.driver ? " (running)" : "")};
 }
 
 TCheck ServerCheck(const platform::TServiceInfo& service, const std::string& toolsRoot)
 {
     const std::string name = "JTAG server";
+    const std::string shownName = "the service \"" + Shown(service.displayName) + "\"";
     if (service.state != platform::TServiceState::Running)
         return {false, name,
-            "the service \"" + service.displayName + "\" is installed but " + platform::ServiceStateName(service.state)
-                + ": start it in Services (services.msc), or run \"sc start " + service.name
+            shownName + " is installed but " + platform::ServiceStateName(service.state)
+                + ": start it in Services (services.msc), or run \"sc start " + Shown(service.name)
                 + "\" in a command prompt run as administrator"};
     if (!toolsRoot.empty() && Lower(service.command).find(Lower(Joined(toolsRoot, ""))) == std::string::npos)
         return {false, name,
-            "the service \"" + service.displayName + "\" runs " + service.command
-                + ", not the JTAG server of the tools the registry names (" + toolsRoot
+            shownName + " runs " + Shown(service.command) + ", not the JTAG server of the tools the registry names ("
+                + Shown(toolsRoot)
                 + "): another version may not find the cable; in a command prompt run as administrator, run "
                   "\"jtagserver --uninstall\" from that one's folder, then \"jtagserver --install\" from the tools' "
                   "bin64 folder"};
-    return {true, name, "the service \"" + service.displayName + "\" runs " + service.command};
+    return {true, name, shownName + " runs " + Shown(service.command)};
 }
 
 } // namespace
@@ -137,23 +140,36 @@ std::vector<TCheck> CheckWindowsProgramFolder(const std::string& folder)
         FileCheck(folder + "vx5h-board-sim.exe", "simulator", "without it only a real board can answer")};
 }
 
-std::vector<TCheck> CheckToolsFromRegistry(const std::optional<std::string>& root, int programBits)
+std::vector<TCheck> CheckToolsFromRegistry(
+    const std::optional<std::string>& root, int programBits, const std::optional<std::string>& otherRoot)
 {
     const char* name = "vendor tools";
     const std::string where = std::string("\"") + TOOLS_VALUE + "\" under HKEY_LOCAL_MACHINE\\" + TOOLS_KEY;
+    const int otherBits = programBits == 64 ? 32 : 64;
+    if ((!root || root->empty()) && otherRoot && !otherRoot->empty())
+        return {{false, name,
+            "the registry names the tools only where " + std::to_string(otherBits) + "-bit programs look ("
+                + Shown(*otherRoot) + ", " + where + "): this " + std::to_string(programBits)
+                + "-bit program and its libraries do not see them; use the " + std::to_string(otherBits)
+                + "-bit program (VX5h_260_ControlPanel-*-win" + std::to_string(otherBits)
+                + "), or install the tools again for " + std::to_string(programBits) + "-bit programs"}};
     if (!root || root->empty())
         return {{false, name,
             "the registry names none (" + where
                 + "): a real board needs the vendor's programmer tools; install them (the simulator needs none)"}};
     if (!IsFullWindowsPath(*root))
         return {{false, name,
-            "the registry's " + where + " is not a full path (" + *root
+            "the registry's " + where + " is not a full path (" + Shown(*root)
                 + "): nothing is loaded or run from it; install the tools again"}};
+    if (platform::FileExists(*root))
+        return {{false, name,
+            "the registry names " + Shown(*root) + " (" + where
+                + "), which is a file, not the tools' folder: install the tools again"}};
     if (!IsFolder(*root))
         return {{false, name,
-            "the registry names " + *root + " (" + where
+            "the registry names " + Shown(*root) + " (" + where
                 + "), which is not there: the tools were moved or removed; install them again"}};
-    std::vector<TCheck> checks{{true, name, *root + " (from the registry)"}};
+    std::vector<TCheck> checks{{true, name, Shown(*root) + " (from the registry)"}};
     const std::string bin = Joined(*root, BinFolder(programBits));
     if (!IsFolder(bin)) {
         const bool only64 = programBits == 32 && IsFolder(Joined(*root, BinFolder(64)));
@@ -177,7 +193,7 @@ std::vector<TCheck> CheckCableDrivers(
     const std::vector<TCable>& cables, bool asked, const std::string& why, const std::string& toolsRoot)
 {
     if (!asked)
-        return {{false, "USB cable", "Windows did not say which USB devices there are (" + why + ")"}};
+        return {{false, "USB cable", "Windows did not say which USB devices there are (" + Shown(why) + ")"}};
     if (cables.empty())
         return {{false, "USB cable", "no USB-Blaster is plugged in (fine for the simulator)"}};
     std::vector<TCheck> checks;
@@ -190,7 +206,7 @@ std::vector<TCheck> CheckJtagServer(const std::vector<platform::TServiceInfo>& s
     const std::string& why, const std::string& toolsRoot)
 {
     if (!asked)
-        return {{false, "JTAG server", "the service manager could not be asked (" + why + ")"}};
+        return {{false, "JTAG server", "the service manager could not be asked (" + Shown(why) + ")"}};
     if (services.empty() && toolsRoot.empty())
         return {{false, "JTAG server", "not installed: it comes with the vendor's tools (the simulator needs none)"}};
     if (services.empty()) {
@@ -213,7 +229,9 @@ bool SystemChecks(const std::function<void(const TCheck&)>& add)
     };
     report(CheckWindowsProgramFolder(platform::ExecutableFolder()));
     const std::optional<std::string> root = platform::MachineRegistryText(TOOLS_KEY, TOOLS_VALUE);
-    const std::vector<TCheck> tools = CheckToolsFromRegistry(root, platform::ProgramMachine().bits);
+    const std::optional<std::string> otherRoot
+        = root ? std::nullopt : platform::MachineRegistryText(TOOLS_KEY, TOOLS_VALUE, true);
+    const std::vector<TCheck> tools = CheckToolsFromRegistry(root, platform::ProgramMachine().bits, otherRoot);
     report(tools);
     // Where the drivers and the server come from, once the registry names a folder that is there.
     const std::string toolsRoot = tools.front().ok ? *root : std::string();

@@ -23,8 +23,11 @@ std::vector<TCheck> CheckWindowsProgramFolder(const std::string& folder);
 
 // The vendor's tools as the registry names them (`root`: the value; nothing when there is
 // none): the folder, its bin64 (bin for a 32-bit program, `programBits`), and in it the
-// two client libraries, of the program's word size, and the programmer.
-std::vector<TCheck> CheckToolsFromRegistry(const std::optional<std::string>& root, int programBits);
+// two client libraries, of the program's word size, and the programmer. Where the
+// program's own registry names none, `otherRoot` is the value programs of the other word
+// size see: tools of that word size, which this program cannot use.
+std::vector<TCheck> CheckToolsFromRegistry(const std::optional<std::string>& root, int programBits,
+    const std::optional<std::string>& otherRoot = std::nullopt);
 
 // A USB-Blaster plugged in, and the state of the driver bound to it (nothing when it has
 // none, or its state may not be asked).

@@ -64,9 +64,7 @@ void Escape(std::string& out, std::string_view bytes)
     }
 }
 
-} // namespace
-
-std::string PrintableText(std::string_view text, bool* escaped)
+std::string Printable(std::string_view text, bool* escaped, bool doubleBackslashes)
 {
     std::string out;
     out.reserve(text.size());
@@ -77,7 +75,7 @@ std::string PrintableText(std::string_view text, bool* escaped)
         if (length == 0 || Unprintable(point)) {
             Escape(out, text.substr(0, length == 0 ? 1 : length));
             any = true;
-        } else if (point == '\\') {
+        } else if (point == '\\' && doubleBackslashes) {
             out += "\\\\";
         } else {
             out.append(text.substr(0, length));
@@ -88,5 +86,11 @@ std::string PrintableText(std::string_view text, bool* escaped)
         *escaped = true;
     return out;
 }
+
+} // namespace
+
+std::string PrintableText(std::string_view text, bool* escaped) { return Printable(text, escaped, true); }
+
+std::string PrintableKeepingBackslashes(std::string_view text) { return Printable(text, nullptr, false); }
 
 } // namespace trace

@@ -16,4 +16,8 @@ namespace trace {
 // was escaped.
 std::string PrintableText(std::string_view text, bool* escaped = nullptr);
 
+// As PrintableText, but a backslash stays one: for lines in which backslashes are a
+// Windows path's or a registry key's (vx5h doctor's), which doubled would misname them.
+std::string PrintableKeepingBackslashes(std::string_view text);
+
 } // namespace trace

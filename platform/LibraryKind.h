@@ -16,19 +16,29 @@ namespace platform {
 struct TMachine {
     int bits = 0;             // 32 or 64; 0 when the header names no machine this knows
     const char* name = "";    // "x86", "x64", "ARM", "ARM64"
+    const char* format = "";  // "PE" (Windows) or "ELF" (Linux); empty when the bytes are neither
     bool operator==(const TMachine& other) const { return bits == other.bits && std::string(name) == other.name; }
 };
 
 // The machine named by the first bytes of a file (at least the first 4 KB where the
-// file has them); bits 0 when they are no PE or ELF header.
+// file has them); bits 0 when they are no PE or ELF header, or name no machine this knows.
 TMachine MachineOfHeader(const std::uint8_t* bytes, std::size_t count);
 
-// The machine this program runs as.
+// The machine this program runs as, and the format of its system's libraries.
 TMachine ProgramMachine();
 
-// Why this program cannot load the library at `path`, in words for a person ("QELVANO_JTAG.DLL
-// is a 32-bit library; this program is 64-bit ..."); empty when the library is of the
-// program's own machine, or when its header cannot be read (the loader then has its say).
+// Why a program of `program`'s machine cannot load a library whose file `name` starts
+// with `bytes`, in words for a person; empty when the header is of the program's own
+// machine (or the program's machine is unknown). Bytes that are no library of the
+// program's system at all (text, a cut file, "MZ" alone) are named so: the loader would
+// refuse them with a code nobody understands.
+std::string HeaderMismatch(
+    const std::uint8_t* bytes, std::size_t count, const std::string& name, const TMachine& program);
+
+// Why this program cannot load the library at `path` ("QELVANO_JTAG.DLL is a 32-bit
+// library; this program is 64-bit ...", "... is not a Windows library"): HeaderMismatch
+// of its first bytes; empty when it can, or when the file cannot be read (the loader
+// then has its say).
 std::string LibraryMismatch(const std::string& path);
 
 // Loads the library `name` from the program's own folder, and from nowhere else. When it

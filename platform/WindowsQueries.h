@@ -11,8 +11,11 @@
 namespace platform {
 
 // The text value `value` of HKEY_LOCAL_MACHINE\`key`, read without making anything;
-// nothing when the key or the value is missing or holds no text.
-std::optional<std::string> MachineRegistryText(const std::string& key, const std::string& value);
+// nothing when the key or the value is missing or holds no text. Windows keeps the
+// software keys of 32-bit and of 64-bit programs apart: `otherView` reads the one of the
+// other word size than this program's.
+std::optional<std::string> MachineRegistryText(
+    const std::string& key, const std::string& value, bool otherView = false);
 
 enum class TServiceState {
     Unknown,

@@ -95,10 +95,13 @@ std::wstring DeviceText(HDEVINFO devices, SP_DEVINFO_DATA& device, DWORD propert
 
 } // namespace
 
-std::optional<std::string> MachineRegistryText(const std::string& key, const std::string& value)
+std::optional<std::string> MachineRegistryText(const std::string& key, const std::string& value, bool otherView)
 {
+    const REGSAM other = sizeof(void*) == 4 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
     HKEY opened = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, win::Widen(key).c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(
+            HKEY_LOCAL_MACHINE, win::Widen(key).c_str(), 0, KEY_QUERY_VALUE | (otherView ? other : 0), &opened)
+        != ERROR_SUCCESS)
         return std::nullopt;
     const std::optional<std::wstring> text = win::RegistryText(opened, win::Widen(value).c_str());
     ::RegCloseKey(opened);

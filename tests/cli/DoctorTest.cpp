@@ -158,6 +158,55 @@ TEST_F(DoctorFolder, FoldersAndTheCableChoice)
     EXPECT_NE(doctor::CheckCableChoice("USB-Blaster [1-1]").detail.find("never the simulator"), std::string::npos);
 }
 
+// Values doctor shows come from the environment in whatever bytes it holds (a code page's
+// on Windows): its JSON is valid whatever they are and shows bytes that are no UTF-8 as
+// \xHH; its lines show control characters so, never to the terminal; both cut a long
+// value between two characters, never inside one.
+TEST(DoctorOutput, ShowsAnyValueValidEscapedAndCut)
+{
+    const std::string a199(199, 'a');
+    const std::string cable = "OK    VX5H_CABLE: the cable ";
+    const struct {
+        const char* variable;
+        std::string value; // for printf: \351 is Latin-1's é, \303\251 UTF-8's
+        std::string name;
+        std::string detail; // the start of the JSON's detail
+        std::string line;   // in the text
+    } cases[] = {
+        {"VX5H_CABLE", "Blaster \\351", "VX5H_CABLE", "the cable Blaster \\xe9, never",
+            cable + "Blaster \\xe9, never the simulator\n"},
+        {"VX5H_CABLE", a199 + "\\303\\251", "VX5H_CABLE", "the cable " + a199 + "..., never",
+            cable + a199 + "..., never the simulator\n"},
+        {"VX5H_CABLE", std::string(198, 'a') + "\\303\\251b", "VX5H_CABLE",
+            "the cable " + std::string(198, 'a') + "\xc3\xa9..., never",
+            cable + std::string(198, 'a') + "\xc3\xa9..., never the simulator\n"},
+        {"VX5H_CABLE", "a\\033]0;owned\\007b\\r\\nc", "VX5H_CABLE",
+            "the cable a\x1b]0;owned\x07"
+            "b\r\nc, never",
+            cable + "a\\x1b]0;owned\\x07b\\x0d\\x0ac, never the simulator\n"},
+        {"VX5H_CABLE", std::string(100000, 'x'), "VX5H_CABLE", "the cable " + std::string(200, 'x') + "..., never",
+            cable + std::string(200, 'x') + "..., never the simulator\n"},
+        {"QUARTUS_ROOTDIR", "q" + std::string(198, 'q') + "\\342\\202\\254", "vendor tools",
+            "QUARTUS_ROOTDIR is not a full path (" + std::string(199, 'q') + "...)",
+            "FIX   vendor tools: QUARTUS_ROOTDIR is not a full path (" + std::string(199, 'q') + "...)"},
+    };
+    for (const auto& c : cases) {
+        const std::string doctor = std::string("env -u QUARTUS_ROOTDIR -u VX5H_CABLE ") + c.variable + "=\"$(printf '"
+            + c.value + "')\" timeout 60 '" + testsupport::SimulatedBoard::BinFolder() + "vx5h' doctor";
+        const std::string out = testsupport::RunCommand(doctor + " --json");
+        nlohmann::json report;
+        ASSERT_NO_THROW(report = nlohmann::json::parse(out)) << c.line << "\n" << out.substr(0, 2000);
+        bool found = false;
+        for (const nlohmann::json& check : report.at("checks"))
+            found = found
+                || (check.at("name") == c.name && check.at("detail").get<std::string>().rfind(c.detail, 0) == 0);
+        EXPECT_TRUE(found) << c.line << "\n" << out.substr(0, 2000);
+        const std::string text = testsupport::RunCommand(doctor);
+        EXPECT_NE(text.find(c.line), std::string::npos) << c.line << "\n" << text.substr(0, 2000);
+        EXPECT_LT(text.size(), 10000u);
+    }
+}
+
 using DoctorOnSimulator = clitest::CliTest;
 
 struct TMisbehaviour {

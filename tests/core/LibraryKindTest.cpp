@@ -41,8 +41,14 @@ Bytes With(Bytes bytes, std::size_t at, std::initializer_list<std::uint8_t> patc
     return bytes;
 }
 
-// A header of the other word size than this program's.
-Bytes OtherWordSizeHeader() { return platform::ProgramMachine().bits == 64 ? PeHeader(0x014C) : PeHeader(0x8664); }
+// A header of this program's system, of the other word size than this program's.
+Bytes OtherWordSizeHeader()
+{
+    const bool own64 = platform::ProgramMachine().bits == 64;
+    if (std::string(platform::ProgramMachine().format) == "PE")
+        return own64 ? PeHeader(0x014C) : PeHeader(0x8664);
+    return own64 ? ElfHeader(1, 1, 3) : ElfHeader(2, 1, 62);
+}
 
 void WriteBytes(const std::filesystem::path& path, const Bytes& bytes)
 {
@@ -80,6 +86,40 @@ TEST(LibraryKind, HeadersNameTheirMachineAndAnythingElseNamesNone)
         const platform::TMachine machine = platform::MachineOfHeader(c.bytes.data(), c.bytes.size());
         EXPECT_EQ(machine.bits, c.bits) << c.what;
         EXPECT_EQ(std::string(machine.name), c.name) << c.what;
+    }
+}
+
+// What a program can load is a library of its own system's format and machine: a text
+// file, "MZ" alone or a library of the other system named as one of ours is refused in
+// words, never passed as loadable.
+TEST(LibraryKind, OnlyALibraryOfTheProgramsSystemAndMachinePasses)
+{
+    const platform::TMachine windows64{64, "x64", "PE"};
+    const platform::TMachine linux64{64, "x64", "ELF"};
+    const std::string garbage = "garbage";
+    const struct {
+        const char* what;
+        Bytes bytes;
+        platform::TMachine program;
+        std::string said; // the start of the words after the file's name; empty: loadable
+    } cases[] = {
+        {"its own kind", PeHeader(0x8664), windows64, ""},
+        {"a text file", Bytes(garbage.begin(), garbage.end()), windows64, " is not a Windows library"},
+        {"MZ alone", Bytes{'M', 'Z'}, windows64, " is not a Windows library"},
+        {"an empty file", Bytes{}, windows64, " is not a Windows library"},
+        {"a Linux library of the machine", ElfHeader(2, 1, 62), windows64, " is not a Windows library"},
+        {"a Windows library on Linux", PeHeader(0x8664), linux64, " is not a Linux library"},
+        {"PE of an unknown machine", PeHeader(0x0200), windows64, " is a library for a machine this program does"},
+        {"the other word size", PeHeader(0x014C), windows64, " is a 32-bit library; this program is 64-bit"},
+        {"another machine of the word size", PeHeader(0xAA64), windows64, " is a library for ARM64"},
+        {"a program of unknown machine", Bytes{'M', 'Z'}, platform::TMachine{0, "", "PE"}, ""},
+    };
+    for (const auto& c : cases) {
+        const std::string said = platform::HeaderMismatch(c.bytes.data(), c.bytes.size(), "X.DLL", c.program);
+        if (c.said.empty())
+            EXPECT_EQ(said, "") << c.what;
+        else
+            EXPECT_EQ(said.rfind("X.DLL" + c.said, 0), 0u) << c.what << ": " << said;
     }
 }
 

@@ -122,6 +122,25 @@ TEST_F(ToolsLayout, EachMissingPieceIsNamedWithItsFix)
             EXPECT_EQ(checks.size(), 4u) << c.what;
         }
     }
+
+    // Tools that only the other word size's registry names are that word size's: the
+    // other program is the one to use.
+    const std::string otherWords = "use the " + std::to_string(bits == 64 ? 32 : 64) + "-bit program";
+    EXPECT_NE(
+        doctor::CheckToolsFromRegistry(std::nullopt, bits, Root()).front().detail.find(otherWords), std::string::npos);
+
+    // A value naming a file is named so; one holding escape sequences or 100 KB is shown
+    // escaped and cut, its path's backslashes as they are.
+    fs::remove_all(root);
+    Put("quartus", "a file");
+    EXPECT_NE(doctor::CheckToolsFromRegistry(Root() + "\\quartus", bits).front().detail.find("which is a file"),
+        std::string::npos);
+    const std::string odd = "C:\\tools\x1b[2J" + std::string(100000, 'x');
+    const std::string line = doctor::Line(doctor::CheckToolsFromRegistry(odd, bits).front());
+    EXPECT_EQ(
+        line.rfind("FIX   vendor tools: the registry names C:\\tools\\x1b[2J" + std::string(188, 'x') + "... (", 0), 0u)
+        << line.substr(0, 400);
+    EXPECT_LT(line.size(), 600u);
 }
 
 // Our libraries beside the program: there, and of its word size.
@@ -140,6 +159,18 @@ TEST_F(ToolsLayout, OurLibrariesMustBeOfTheProgramsKind)
     EXPECT_FALSE(checks[2].ok) << "no FPGA image";
     EXPECT_NE(checks[2].detail.find("install the program again"), std::string::npos);
     EXPECT_TRUE(checks[3].ok) << checks[3].detail;
+
+    // Bytes that are no Windows library, put where ours belong, cannot load either.
+    for (const char* bytes : {"garbage", "MZ", ""}) {
+        Put("QELVANO_JTAG.DLL", bytes);
+        const doctor::TCheck jtag = doctor::CheckWindowsProgramFolder(Root() + "\\").front();
+        EXPECT_FALSE(jtag.ok) << bytes;
+        EXPECT_NE(
+            jtag.detail.find("QELVANO_JTAG.DLL is not a Windows library: this program cannot load it. Install the "
+                             "program again"),
+            std::string::npos)
+            << jtag.detail;
+    }
 }
 
 // What Windows says of the cable and the server, read as a person would.

@@ -14,7 +14,18 @@
 #     program stops while the panel runs;
 #  6. the uninstall, with the lab still running: no file, link or registry entry of ours
 #     left, the PATH as it was, the user's file kept;
-#  7. for all users, into a folder named on the command line, and uninstalled again.
+#  7. for all users, into a folder named on the command line, and uninstalled again;
+#  8. a PATH longer than the setup program's strings (1023 characters) left as it is by
+#     the install and the uninstall, and one that grew that long after the install too;
+#     the program folder put on the PATH by the user stays there after the uninstall;
+#  9. a folder after /D= that cannot be used (quoted, forward slashes, relative, a drive's
+#     root, a file, a drive that is not there, too long to uninstall): nothing installed,
+#     exit code 267, the
+#     reason in the log; one with blanks, typed without quotes, is used;
+# 10. an upgrade while a simulator started from the folder serves a pipe of its own: it
+#     cannot replace that simulator and the runtime libraries it holds, so it stops with
+#     exit code 2 and says why, keeping no old file beside new ones; once the simulator
+#     ends, the setup program installs whole.
 # Environment: VX5H_SETUP (the setup program), VX5H_ZIP (the zip of the same folder),
 # VX5H_NSIS_PROJECT (the script CPack made it from), VX5H_FOLDER (its Start-menu folder).
 # Screenshots: <build>/screenshots/installer-win64-*.png (win32 for the 32-bit one).
@@ -195,4 +206,78 @@ silent 'C:\Lab\VX5h-260\Uninstall.exe'
 e2e_wait_for 60 '! reg_key_exists "HKLM\\$UNINSTALL_KEY" "$BITS" && [ ! -e "$lab" ]' ||
     e2e_fail "the install for all users was not removed"
 [ ! -e "$common_menu" ] || e2e_fail "the Start-menu folder for all users stayed"
+# --- 8. A PATH longer than the setup program reads whole ------------------------------
+setup_log() { cat "$(unix_path "$(w cmd /c echo %TEMP% | tr -d '\r')")/$ENTRY-setup.log" 2>/dev/null; }
+# Removes the user's installation in $1 and waits until it is gone.
+uninstall_user() {
+    silent "$1\\Uninstall.exe"
+    local folder
+    folder=$(unix_path "$1")
+    e2e_wait_for 60 '! reg_key_exists "HKCU\\$UNINSTALL_KEY" && [ ! -e "$folder/Uninstall.exe" ]' ||
+        e2e_fail "the uninstall of $1 did not finish"
+}
+long=$(for i in $(seq 1 60); do printf 'C:\\tools\\folder%02d;' "$i"; done)
+long=${long%;}
+w reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d "$long" /f >/dev/null
+silent "Z:${VX5H_SETUP//\//\\}" /AddToPath
+[ "$(reg_value 'HKCU\Environment' Path)" = "$long" ] || e2e_fail "the install changed a PATH of ${#long} characters"
+setup_log | grep -q "The PATH is longer than the setup program can read or write whole" ||
+    e2e_fail "the install did not say that it left the PATH: $(setup_log)"
+uninstall_user "$(reg_value "HKCU\\$UNINSTALL_KEY" InstallLocation)"
+[ "$(reg_value 'HKCU\Environment' Path)" = "$long" ] || e2e_fail "the uninstall changed a PATH of ${#long} characters"
+# Short when installed, grown long before the uninstall: the uninstall leaves it whole.
+w reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d 'C:\tools' /f >/dev/null
+silent "Z:${VX5H_SETUP//\//\\}" /AddToPath
+grown="$(reg_value 'HKCU\Environment' Path);$long"
+w reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d "$grown" /f >/dev/null
+uninstall_user "$(reg_value "HKCU\\$UNINSTALL_KEY" InstallLocation)"
+[ "$(reg_value 'HKCU\Environment' Path)" = "$grown" ] || e2e_fail "the uninstall changed a PATH grown long"
+# The folder on the PATH already, put there by the user: it stays the user's.
+own="C:\\tools;$INSTDIR"
+w reg add 'HKCU\Environment' /v Path /t REG_EXPAND_SZ /d "$own" /f >/dev/null
+silent "Z:${VX5H_SETUP//\//\\}" /AddToPath
+[ "$(reg_value 'HKCU\Environment' Path)" = "$own" ] || e2e_fail "the install changed a PATH that held its folder"
+uninstall_user "$(reg_value "HKCU\\$UNINSTALL_KEY" InstallLocation)"
+[ "$(reg_value 'HKCU\Environment' Path)" = "$own" ] || e2e_fail "the uninstall took the user's own PATH entry"
+
+# --- 9. A folder after /D= that cannot be used ----------------------------------------
+echo "not a folder" >"$(unix_path 'C:\')/a-file"
+declare -A unusable=(['/D="C:\Quoted\VX5h"']='it is in quotes' ['/D=C:/Lab/VX5h']='it holds a forward slash'
+    ['/D=Lab\VX5h']='it is not a full path' ['/D=C:\']="it is a drive's root" ['/D=C:\a-file']='it is a file'
+    ['/D=Q:\Lab\VX5h']='Q: is not there' ["/D=C:\\$(printf 'x%.0s' $(seq 210))"]='it is longer than 200 characters')
+for folder in "${!unusable[@]}"; do
+    w "Z:${VX5H_SETUP//\//\\}" /S "$folder"
+    status=$?
+    [ "$status" = $((267 % 256)) ] || e2e_fail "setup /S $folder ended with $status"
+    ! reg_key_exists "HKCU\\$UNINSTALL_KEY" || e2e_fail "setup /S $folder installed into $(reg_value "HKCU\\$UNINSTALL_KEY" InstallLocation)"
+    setup_log | grep -qF "cannot be used: ${unusable[$folder]}." || e2e_fail "setup /S $folder said: $(setup_log)"
+done
+# Typed as a lab's script in a command prompt types it: blanks, no quotes (the setup
+# program copied to a folder whose name has none, so that the line needs no quotes either).
+cp "$VX5H_SETUP" "$E2E_TMP/setup.exe"
+w cmd /c "Z:${E2E_TMP//\//\\}\\setup.exe /S /D=C:\Lab Room\VX5h-260" ||
+    e2e_fail "setup /S /D=C:\Lab Room\VX5h-260 failed"
+[ "$(reg_value "HKCU\\$UNINSTALL_KEY" InstallLocation)" = 'C:\Lab Room\VX5h-260' ] ||
+    e2e_fail "not installed into C:\Lab Room\VX5h-260"
+uninstall_user 'C:\Lab Room\VX5h-260'
+
+# --- 10. An upgrade while a program of the folder runs --------------------------------
+silent "Z:${VX5H_SETUP//\//\\}"
+INSTDIR_UNIX=$(unix_path "$(reg_value "HKCU\\$UNINSTALL_KEY" InstallLocation)")
+for file in vx5h-board-sim.exe libstdc++-6.dll; do printf OLD >>"$INSTDIR_UNIX/$file"; done
+VX5H_SIM_SOCKET=another timeout -k 5 120 wine "$INSTDIR_UNIX/vx5h-board-sim.exe" </dev/null >/dev/null 2>&1 &
+other_sim=$!
+e2e_wait_for 20 'VX5H_SIM_SOCKET=another sim_ctl state' || e2e_fail "no simulator on a pipe of its own"
+WINE_BUDGET=120 w "Z:${VX5H_SETUP//\//\\}" /S
+status=$?
+[ "$status" = 2 ] || e2e_fail "the upgrade with a simulator of the folder running ended with $status"
+setup_log | grep -qF "could not be replaced, as a program started from that folder still runs" ||
+    e2e_fail "the upgrade did not say why it stopped: $(setup_log)"
+VX5H_SIM_SOCKET=another sim_ctl quit >/dev/null
+wait "$other_sim"
+silent "Z:${VX5H_SETUP//\//\\}"
+for file in vx5h-board-sim.exe libstdc++-6.dll; do
+    [ "$(tail -c 3 "$INSTDIR_UNIX/$file")" != OLD ] || e2e_fail "the old $file stayed"
+done
+uninstall_user "$(reg_value "HKCU\\$UNINSTALL_KEY" InstallLocation)"
 e2e_pass
