@@ -8,7 +8,9 @@
 #include "app/ShowInfo.h"
 #include "app/UnitMain.h"
 #include "app/WelcomeAnimation.h"
+#include "board/LinkFailure.h"
 #include "config/Download.h"
+#include "pages/Page.h"
 #include "platform/Paths.h"
 #include "platform/Tick.h"
 #include "ui/Seams.h"
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <algorithm>
 #include <cstdio>
+#include <mutex>
 
 using namespace mainlayout;
 
@@ -133,6 +136,7 @@ bool TFormMain::RunConnect()
             }
         }
     }
+    ok = ok && SendShownStates();
     if (!ok)
         SetConnectStatus(QStringLiteral("Disconnected"), INFO_RED);
     StopProgress();
@@ -142,6 +146,22 @@ bool TFormMain::RunConnect()
     SetBusyCursor(false);
     EnableControls(true, ALL_TABS);
     return ok;
+}
+
+bool TFormMain::SendShownStates()
+{
+    bool sent = true;
+    {
+        std::lock_guard<TBoard> guard(Board);
+        for (TPage* page : Pages)
+            sent = sent && page->SendShownState(Board);
+    }
+    if (!sent) {
+        qCInfo(lcConnect) << "sending the pages' state failed:" << LinkFailureText(Board.LastFailure());
+        Board.Disconnect();
+        ShowInfo(QString::fromLatin1(LINK_LOST_TEXT), INFO_RED);
+    }
+    return sent;
 }
 
 bool TFormMain::TryConnect(bool showMessages)
