@@ -135,10 +135,11 @@ void VendorChecks(TReport& report, const std::string& quartusRoot)
     }));
 }
 
-// The link once a board answers: the round trip of a ping and the read throughput.
+// The link once a board answers: the round trip of a ping and the read throughput. The
+// board is connected as every command connects it, an unconfigured FPGA configured first
+// unless --no-configure says not to: doctor tells whether the other commands would work.
 doctor::TCheck BoardCheck(TContext& context)
 {
-    context.options.noConfigure = true;
     try {
         TBoard& board = context.Board();
         std::vector<double> trips;
