@@ -10,6 +10,7 @@
 #include "app/WelcomeAnimation.h"
 #include "board/LinkFailure.h"
 #include "config/Download.h"
+#include "core/TraceText.h"
 #include "pages/Page.h"
 #include "platform/Paths.h"
 #include "platform/Tick.h"
@@ -182,8 +183,10 @@ bool TFormMain::TryConnect(bool showMessages)
         }
     }
     if (ok) {
-        // Whichever board was chosen, the user can tell which one this is.
-        std::fprintf(stderr, "VX5h_260_ControlPanel: connected to %s\n", Board.LinkDescription().c_str());
+        // Whichever board was chosen, the user can tell which one this is; a remote server's
+        // name for its cable may hold escape sequences meant for the terminal.
+        std::fprintf(
+            stderr, "VX5h_260_ControlPanel: connected to %s\n", trace::PrintableText(Board.LinkDescription()).c_str());
         SetConnectStatus(QStringLiteral("Connected"), INFO_GREEN);
         SetConnectButton(true);
         return true;

@@ -1,5 +1,7 @@
 #include "cli/DoctorChecks.h"
 
+#include "core/Names.h"
+#include "core/TraceText.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/Paths.h"
 
@@ -35,14 +37,23 @@ std::string FirstLine(const fs::path& path)
 
 bool Has(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
-// What a line shows of text from a program or a file: at most MAX_SHOWN characters.
+// What a line shows of text from a program or a file: at most MAX_SHOWN bytes, cut
+// between characters, escaped as a transcript's texts are (a cable's name from a remote
+// server may hold escape sequences meant for the terminal).
 constexpr std::size_t MAX_SHOWN = 200;
 
 std::string Shown(std::string_view text)
 {
-    if (text.size() <= MAX_SHOWN)
-        return std::string(text);
-    return std::string(text.substr(0, MAX_SHOWN)) + "...";
+    std::string shown;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = std::max<std::size_t>(1, names::Utf8Length(text, at));
+        const std::string piece = trace::PrintableText(text.substr(at, length));
+        if (shown.size() + piece.size() > MAX_SHOWN)
+            return shown + "...";
+        shown += piece;
+        at += length;
+    }
+    return shown;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }

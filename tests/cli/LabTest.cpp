@@ -328,6 +328,29 @@ TEST_F(LabOfThree, RemoteCableNamesReachTheLibraryAndTheProgrammerIntact)
     for (const auto& entry : environment)
         ::unsetenv(entry.first);
 }
+
+// A remote server names its cable as it likes: its escape sequences (a window title, a
+// cleared screen) reach the terminal escaped, as trace show shows them, wherever vx5h
+// prints the name.
+TEST_F(LabOfThree, ACableNameFromAServerReachesTheTerminalEscaped)
+{
+    const std::string hostile = "USB-Blaster on evil\x1b]0;pwned\x07\x1b[2J [1-1]";
+    const std::string shown = "USB-Blaster on evil\\x1b]0;pwned\\x07\\x1b[2J [1-1]";
+    ::setenv("QUARTUS_ROOTDIR", VX5H_FAKE_QUARTUS, 1);
+    ::setenv("FAKE_ATLANTIC", ("cables=USB-Blaster [1-1]|USB-Blaster on labhost [1-1]|" + hostile).c_str(), 1);
+    const clitest::TRun configured
+        = Vx5h("--cable '" + hostile + "' configure " VX5H_FAKE_QUARTUS "/board/VX5h_260_ControlPanel.sof");
+    ASSERT_EQ(configured.code, 0) << configured.err;
+    for (const std::string& args : {std::string("boards --budget 3"), "--cable '" + hostile + "' info",
+             std::string("--cable all info"), "--cable '" + hostile + "' doctor"}) {
+        const clitest::TRun run = Vx5h(args);
+        const std::string said = run.out + run.err;
+        EXPECT_EQ(said.find_first_of("\x1b\x07"), std::string::npos) << args << "\n" << said;
+        EXPECT_NE(said.find(shown), std::string::npos) << args << "\n" << said;
+    }
+    ::unsetenv("QUARTUS_ROOTDIR");
+    ::unsetenv("FAKE_ATLANTIC");
+}
 #endif
 
 } // namespace
