@@ -351,6 +351,19 @@ TEST_F(LabOfThree, ACableNameFromAServerReachesTheTerminalEscaped)
     ::unsetenv("QUARTUS_ROOTDIR");
     ::unsetenv("FAKE_ATLANTIC");
 }
+
+// The link's record holds 52 bytes of a cable's name: a longer name asked for is shown
+// whole, and the library's own choice is cut between characters, never inside one.
+TEST_F(LabOfThree, ALongCableNameIsShownWholeOrCutBetweenCharacters)
+{
+    const std::string name = "USB-Blaster on bench-07.hardware-lab.example-corpo\xc3\xa9 [3-1.4.2]";
+    ::setenv("QUARTUS_ROOTDIR", VX5H_FAKE_QUARTUS, 1);
+    ::setenv("FAKE_ATLANTIC", ("cable=" + name).c_str(), 1);
+    EXPECT_EQ(json::parse(Vx5h("--cable '" + name + "' info --json").out).at("link"), name);
+    EXPECT_EQ(json::parse(Vx5h("info --json").out).at("link"), name.substr(0, 50));
+    ::unsetenv("QUARTUS_ROOTDIR");
+    ::unsetenv("FAKE_ATLANTIC");
+}
 #endif
 
 } // namespace
