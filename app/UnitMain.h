@@ -93,6 +93,9 @@ public:
     void ButtonConnectClick();
     bool RunConnect();
     bool TryConnect(bool showMessages);
+    // Once the board answers, every page sends what it shows of the board's outputs, so
+    // that the board shows what the window shows; a failed exchange closes the link.
+    bool SendShownStates();
     bool ConfigureFpga();
     void DisconnectBoard();
     void HandleLinkFailure();

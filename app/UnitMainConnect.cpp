@@ -8,7 +8,10 @@
 #include "app/ShowInfo.h"
 #include "app/UnitMain.h"
 #include "app/WelcomeAnimation.h"
+#include "board/LinkFailure.h"
 #include "config/Download.h"
+#include "core/TraceText.h"
+#include "pages/Page.h"
 #include "platform/Paths.h"
 #include "platform/Tick.h"
 #include "ui/Seams.h"
@@ -17,6 +20,7 @@
 #include <QPushButton>
 #include <algorithm>
 #include <cstdio>
+#include <mutex>
 
 using namespace mainlayout;
 
@@ -133,6 +137,7 @@ bool TFormMain::RunConnect()
             }
         }
     }
+    ok = ok && SendShownStates();
     if (!ok)
         SetConnectStatus(QStringLiteral("Disconnected"), INFO_RED);
     StopProgress();
@@ -142,6 +147,22 @@ bool TFormMain::RunConnect()
     SetBusyCursor(false);
     EnableControls(true, ALL_TABS);
     return ok;
+}
+
+bool TFormMain::SendShownStates()
+{
+    bool sent = true;
+    {
+        std::lock_guard<TBoard> guard(Board);
+        for (TPage* page : Pages)
+            sent = sent && page->SendShownState(Board);
+    }
+    if (!sent) {
+        qCInfo(lcConnect) << "sending the pages' state failed:" << LinkFailureText(Board.LastFailure());
+        Board.Disconnect();
+        ShowInfo(QString::fromLatin1(LINK_LOST_TEXT), INFO_RED);
+    }
+    return sent;
 }
 
 bool TFormMain::TryConnect(bool showMessages)
@@ -162,8 +183,10 @@ bool TFormMain::TryConnect(bool showMessages)
         }
     }
     if (ok) {
-        // Whichever board was chosen, the user can tell which one this is.
-        std::fprintf(stderr, "VX5h_260_ControlPanel: connected to %s\n", Board.LinkDescription().c_str());
+        // Whichever board was chosen, the user can tell which one this is; a remote server's
+        // name for its cable may hold escape sequences meant for the terminal.
+        std::fprintf(
+            stderr, "VX5h_260_ControlPanel: connected to %s\n", trace::PrintableText(Board.LinkDescription()).c_str());
         SetConnectStatus(QStringLiteral("Connected"), INFO_GREEN);
         SetConnectButton(true);
         return true;

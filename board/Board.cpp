@@ -56,7 +56,7 @@ bool TBoard::Connect(std::string& errorText, std::int32_t cableIndex)
     }
     std::array<std::uint8_t, jtagapi::JTAG_INFO_RECORD_LEN> record{};
     if (link->GetInfo(record.data()))
-        m_LinkDescription = TJtagPort::DescriptionOf(record.data());
+        m_LinkDescription = TJtagPort::DescriptionOf(record.data(), m_Cable);
     if (m_Trace)
         m_Trace->Opened(true, m_LinkDescription, 0, {}, start);
     m_Link = std::move(link);

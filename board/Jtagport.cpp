@@ -11,6 +11,23 @@
 #include <cstring>
 #include <utility>
 
+namespace {
+
+// How much of `text` is left once a UTF-8 character cut at its end is taken off.
+std::size_t WholeCharacters(const std::string& text)
+{
+    std::size_t start = text.size();
+    while (start > 0 && text.size() - start < 3 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80)
+        --start;
+    if (start == 0)
+        return text.size();
+    const auto lead = static_cast<unsigned char>(text[start - 1]);
+    const std::size_t needed = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return needed > text.size() - start + 1 ? start - 1 : text.size();
+}
+
+} // namespace
+
 TJtagPort::TJtagPort(std::int32_t cableIndex, std::string cableName)
     : m_CableIndex(cableIndex)
     , m_CableName(std::move(cableName))
@@ -122,11 +139,18 @@ std::int32_t TJtagPort::LastError(std::string& text) const
     return code;
 }
 
-std::string TJtagPort::DescriptionOf(const std::uint8_t* record)
+std::string TJtagPort::DescriptionOf(const std::uint8_t* record, const std::string& asked)
 {
     const char* text = reinterpret_cast<const char*>(record + jtagapi::JTAG_INFO_DESCRIPTION_OFFSET);
     const std::size_t room = jtagapi::JTAG_INFO_RECORD_LEN - jtagapi::JTAG_INFO_DESCRIPTION_OFFSET;
     const void* nul = std::memchr(text, 0, room);
     const std::size_t length = nul ? static_cast<const char*>(nul) - text : room;
-    return std::string(text, length);
+    std::string description(text, length);
+    // Within one character of full (a UTF-8 character takes up to 4 bytes): maybe cut.
+    if (length + 4 <= room)
+        return description;
+    if (asked.size() > length && asked.compare(0, length, description) == 0)
+        return asked;
+    description.resize(WholeCharacters(description));
+    return description;
 }

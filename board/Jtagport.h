@@ -45,8 +45,11 @@ public:
     void SetTrace(TTraceRecorder* trace) { m_Trace = trace; }
 
     // The description text of an information record: from its offset up to the first NUL,
-    // never beyond the record's end.
-    static std::string DescriptionOf(const std::uint8_t* record);
+    // never beyond the record's end. The field holds 52 bytes, and a longer cable name is
+    // cut: where it is full, the name the user asked for (`asked`) is the description when
+    // it begins with the field's text, and otherwise the text ends with its last whole
+    // UTF-8 character.
+    static std::string DescriptionOf(const std::uint8_t* record, const std::string& asked = {});
 
 private:
     void Load();

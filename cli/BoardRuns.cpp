@@ -4,6 +4,7 @@
 #include "cli/JsonText.h"
 #include "core/CableList.h"
 #include "core/DumpFile.h"
+#include "core/TraceText.h"
 #include "core/selftest/Report.h"
 #include "platform/Console.h"
 #include "platform/Paths.h"
@@ -96,14 +97,14 @@ std::string EndText(const TBoardRun& board, std::uint32_t budgetMs)
     using TEnd = platform::TProgramRun::TEnd;
     switch (board.run.end) {
     case TEnd::OutOfTime:
-        return "vx5h: " + board.cable + ": no end within " + std::to_string(budgetMs / 1000)
+        return "vx5h: " + board.shown + ": no end within " + std::to_string(budgetMs / 1000)
             + " s: its work was ended\n";
     case TEnd::NotStarted:
-        return "vx5h: " + board.cable + ": its vx5h could not be started\n";
+        return "vx5h: " + board.shown + ": its vx5h could not be started\n";
     case TEnd::Stopped:
-        return board.run.exitCode < 0 ? "vx5h: " + board.cable + ": stopped with Ctrl-C\n" : std::string();
+        return board.run.exitCode < 0 ? "vx5h: " + board.shown + ": stopped with Ctrl-C\n" : std::string();
     default:
-        return board.run.exitCode < 0 ? "vx5h: " + board.cable + ": its vx5h crashed\n" : std::string();
+        return board.run.exitCode < 0 ? "vx5h: " + board.shown + ": its vx5h crashed\n" : std::string();
     }
 }
 
@@ -167,6 +168,7 @@ TBoardRuns::TBoardRuns(const TManyBoards& asked)
     for (const std::string& cable : asked.cables) {
         auto board = std::make_unique<TBoardRun>();
         board->cable = cable;
+        board->shown = trace::PrintableText(cable);
         m_Boards.push_back(std::move(board));
     }
 }
@@ -223,7 +225,7 @@ void TBoardRuns::DrawLines(bool first)
         } else if (m_Stop) {
             state = "stopping";
         }
-        std::fprintf(stderr, "\r%-40.40s %-10s %7.1f s\x1b[K\n", board->cable.c_str(), state.c_str(), seconds);
+        std::fprintf(stderr, "\r%-40.40s %-10s %7.1f s\x1b[K\n", board->shown.c_str(), state.c_str(), seconds);
     }
     std::fflush(stderr);
 }
@@ -274,11 +276,11 @@ int TBoardRuns::Report()
             all[board->cable] = one;
             continue;
         }
-        std::printf("== %s%s ==\n%s", board->cable.c_str(),
+        std::printf("== %s%s ==\n%s", board->shown.c_str(),
             board->exitCode == 0 ? "" : (" (exit " + std::to_string(board->exitCode) + ")").c_str(),
             board->run.output.c_str());
         std::fflush(stdout);
-        std::fputs((EachLineWithCable(board->run.errors, board->cable) + EndText(*board, m_BudgetMs)).c_str(), stderr);
+        std::fputs((EachLineWithCable(board->run.errors, board->shown) + EndText(*board, m_BudgetMs)).c_str(), stderr);
         std::fflush(stderr);
     }
     if (m_Json)

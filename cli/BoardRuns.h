@@ -16,6 +16,9 @@ namespace cli {
 
 struct TBoardRun {
     std::string cable;
+    // The cable's name as the terminal is shown it: a remote server's name may hold escape
+    // sequences (trace::PrintableText).
+    std::string shown;
     std::string junitPart; // where this board's vx5h writes its JUnit report, if asked
     platform::TProgramRun run;
     int exitCode = 0;

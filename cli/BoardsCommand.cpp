@@ -9,6 +9,7 @@
 #include "core/CableList.h"
 #include "core/ConnectSequence.h"
 #include "core/Names.h"
+#include "core/TraceText.h"
 #include "platform/Console.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
@@ -111,21 +112,25 @@ std::string YesNo(const nlohmann::json& value)
     return value.is_boolean() ? (value.get<bool>() ? "yes" : "no") : "-";
 }
 
+// A probe's text as the table shows it: the cable's name, the holder and the reason come
+// from the vendor's server, and may hold escape sequences meant for the terminal.
+std::string Shown(const nlohmann::json& text) { return trace::PrintableText(text.get<std::string>()); }
+
 void PrintTable(const std::vector<nlohmann::json>& found)
 {
     std::size_t width = 5;
     for (const auto& probe : found)
-        width = std::max(width, probe["cable"].get<std::string>().size());
+        width = std::max(width, Shown(probe["cable"]).size());
     std::printf("%-*s  %-9s  %-5s  %-5s  %s\n", static_cast<int>(width), "CABLE", "WHERE", "BOARD", "IMAGE", "HELD BY");
     for (const auto& probe : found) {
         std::string held = "-";
         if (probe["in_use"].get<bool>())
-            held = probe["held_by"].is_string() ? probe["held_by"].get<std::string>() : "another program";
-        std::string line = probe["cable"].get<std::string>();
+            held = probe["held_by"].is_string() ? Shown(probe["held_by"]) : "another program";
+        const std::string line = Shown(probe["cable"]);
         std::printf("%-*s  %-9s  %-5s  %-5s  %s", static_cast<int>(width), line.c_str(),
             probe["where"].get<std::string>().c_str(), YesNo(probe["answers"]).c_str(), YesNo(probe["image"]).c_str(),
             held.c_str());
-        const std::string detail = probe["detail"].get<std::string>();
+        const std::string detail = Shown(probe["detail"]);
         if (!probe["answers"].get<bool>() && !probe["in_use"].get<bool>() && !detail.empty())
             std::printf("  (%s)", detail.c_str());
         std::printf("\n");

@@ -6,6 +6,7 @@
 #include "cli/DoctorSystem.h"
 #include "cli/JsonText.h"
 #include "core/MemoryTransfer.h"
+#include "core/TraceText.h"
 #include "platform/Network.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
@@ -135,10 +136,11 @@ void VendorChecks(TReport& report, const std::string& quartusRoot)
     }));
 }
 
-// The link once a board answers: the round trip of a ping and the read throughput.
+// The link once a board answers: the round trip of a ping and the read throughput. The
+// board is connected as every command connects it, an unconfigured FPGA configured first
+// unless --no-configure says not to: doctor tells whether the other commands would work.
 doctor::TCheck BoardCheck(TContext& context)
 {
-    context.options.noConfigure = true;
     try {
         TBoard& board = context.Board();
         std::vector<double> trips;
@@ -153,10 +155,10 @@ doctor::TCheck BoardCheck(TContext& context)
         const auto start = std::chrono::steady_clock::now();
         context.Check(board.MemoryRead(protocol::MEM_SDRAM, 0, THROUGHPUT_BYTES, bytes.data()), "SDRAM read");
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        char text[160];
-        std::snprintf(text, sizeof text, "%s answers; round trip %.2f ms (median of %d), read %.1f MB/s",
-            board.LinkDescription().c_str(), trips[trips.size() / 2], PINGS, THROUGHPUT_BYTES / 1048576.0 / seconds);
-        return {true, "board", text};
+        char figures[96];
+        std::snprintf(figures, sizeof figures, " answers; round trip %.2f ms (median of %d), read %.1f MB/s",
+            trips[trips.size() / 2], PINGS, THROUGHPUT_BYTES / 1048576.0 / seconds);
+        return {true, "board", trace::PrintableText(board.LinkDescription()) + figures};
     } catch (const TFailure& failure) {
         return {false, "board", failure.message};
     }

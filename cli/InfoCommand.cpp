@@ -3,6 +3,7 @@
 #include "cli/Cli.h"
 #include "cli/Commands.h"
 #include "cli/JsonText.h"
+#include "core/TraceText.h"
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -41,8 +42,8 @@ void AddInfoCommand(CLI::App& app, TContext& context)
             const nlohmann::json object = {{"board", info.board}, {"link", info.link}, {"simulator", info.simulator}};
             std::printf("%s\n", JsonText(object).c_str());
         } else {
-            std::printf("board      %s\nlink       %s\nsimulator  %s\n", info.board.c_str(), info.link.c_str(),
-                info.simulator ? "yes" : "no");
+            std::printf("board      %s\nlink       %s\nsimulator  %s\n", info.board.c_str(),
+                trace::PrintableText(info.link).c_str(), info.simulator ? "yes" : "no");
         }
     });
 }

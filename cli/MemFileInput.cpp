@@ -2,6 +2,7 @@
 
 #include "cli/Args.h"
 #include "cli/Cli.h"
+#include "core/Counted.h"
 #include "cli/Transfer.h"
 #include "core/MemoryGeometry.h"
 #include "platform/Console.h"
@@ -48,7 +49,7 @@ memory::TFilePtr CopyOfStandardInput()
     return copy;
 }
 
-std::string Bytes(std::uint64_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
+std::string Bytes(std::uint64_t count) { return text::Counted(count, "byte"); }
 
 } // namespace
 

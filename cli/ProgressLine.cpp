@@ -1,5 +1,6 @@
 #include "cli/ProgressLine.h"
 
+#include "core/Counted.h"
 #include "platform/Console.h"
 #include "platform/Tick.h"
 
@@ -50,7 +51,7 @@ std::string ProgressText(std::uint64_t done, std::uint64_t total, std::uint32_t 
 {
     std::string text = Printed("%3.0f%%  ", memory::Percentage(done, total));
     if (unit == TUnit::Blocks)
-        text += std::to_string(done) + " of " + std::to_string(total) + " blocks";
+        text += std::to_string(done) + " of " + text::Counted(total, "block");
     else
         text += AmountText(done) + " of " + AmountText(total) + "  "
             + Printed("%.1f MB/s", MegabytesPerSecond(done, elapsedMs));

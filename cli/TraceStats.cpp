@@ -3,6 +3,7 @@
 
 #include "board/LinkFailure.h"
 #include "board/Protocol.h"
+#include "core/Counted.h"
 #include "core/TraceExchanges.h"
 #include "core/TraceText.h"
 
@@ -109,8 +110,9 @@ std::string TransfersText(const std::vector<trace::TItem>& items)
     std::string out = "Transfers\n";
     for (const TTransfer& t : transfers) {
         const double seconds = std::max<double>(1e-6, static_cast<double>(t.end - t.t) / 1e6);
-        out += Format("  %-44s %10llu bytes in %4d exchange(s), %9.3f s, %10.1f KiB/s\n",
-            t.what.substr(0, t.what.rfind('+')).c_str(), static_cast<unsigned long long>(t.bytes), t.exchanges,
+        out += Format("  %-44s %10llu %-5s in %4d %-9s %9.3f s, %10.1f KiB/s\n",
+            t.what.substr(0, t.what.rfind('+')).c_str(), static_cast<unsigned long long>(t.bytes),
+            text::Noun(t.bytes, "byte").c_str(), t.exchanges, (text::Noun(t.exchanges, "exchange") + ",").c_str(),
             seconds, static_cast<double>(t.bytes) / 1024.0 / seconds);
     }
     return out;
@@ -130,8 +132,8 @@ std::string Overheads(const trace::TTranscript& transcript, const std::vector<tr
             ++pings;
             pingUs += item.exchange.end - item.exchange.t;
         }
-    return Format("Flushes: %llu, %.3f s in all, %llu byte(s) discarded\n", static_cast<unsigned long long>(flushes),
-               flushUs / 1e6, static_cast<unsigned long long>(discarded))
+    return Format("Flushes: %llu, %.3f s in all, %s discarded\n", static_cast<unsigned long long>(flushes),
+               flushUs / 1e6, text::Counted(discarded, "byte").c_str())
         + Format("Keep-alives (Ping): %llu, %.3f s in all\n", static_cast<unsigned long long>(pings), pingUs / 1e6);
 }
 
@@ -171,8 +173,9 @@ TTranscriptText TranscriptStats(const trace::TTranscript& transcript)
         exchanges += item.event ? 0 : 1;
     const double span = first <= last ? static_cast<double>(last - first) / 1e6 : 0.0;
     TTranscriptText stats;
-    stats.text = Format("Transcript: %.3f s, %d exchange(s), %llu bytes written, %llu bytes read\n", span, exchanges,
-                     static_cast<unsigned long long>(written), static_cast<unsigned long long>(read))
+    stats.text = Format("Transcript: %.3f s, %s, %s written, %s read\n", span,
+                     text::Counted(static_cast<std::uint64_t>(exchanges), "exchange").c_str(),
+                     text::Counted(written, "byte").c_str(), text::Counted(read, "byte").c_str())
         + RoundTrips(items) + TransfersText(items) + Overheads(transcript, items) + Failures(transcript, stats.escaped);
     return stats;
 }

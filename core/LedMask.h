@@ -11,6 +11,8 @@ namespace leds {
 constexpr int LED_COUNT = 27;
 constexpr int GREEN_COUNT = 9;
 constexpr std::uint32_t ALL_LEDS = 0x07FFFFFF;
+// What the firmware shows once the FPGA is configured, and the LED page at its start.
+constexpr std::uint32_t START_MASK = ALL_LEDS;
 
 inline bool IsGreen(int id) { return id < GREEN_COUNT; }
 

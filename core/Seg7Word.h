@@ -10,6 +10,9 @@ namespace seg7 {
 
 constexpr int DIGIT_COUNT = 8;
 using TDigits = std::array<int, DIGIT_COUNT>;
+// What the firmware shows once the FPGA is configured, and the page at its start: 8 on
+// every digit.
+constexpr std::uint32_t START_WORD = 0x88888888;
 
 // One step of a digit through 0-F, wrapping at both ends.
 int StepDigit(int value, bool up);

@@ -1,6 +1,7 @@
 #include "core/TraceExchanges.h"
 
 #include "board/Protocol.h"
+#include "core/Counted.h"
 
 #include <algorithm>
 #include <optional>
@@ -118,7 +119,7 @@ void Reply(TExchange& exchange, const TReplyStream& stream)
     const std::size_t start = stream.Find(protocol::START_MARKER);
     const std::size_t after = stream.Size() - start; // the bytes from the marker on
     if (start > 0)
-        exchange.marks.push_back("garbage before the header: " + std::to_string(start) + " byte(s)");
+        exchange.marks.push_back("garbage before the header: " + text::Counted(start, "byte"));
     if (after < HEADER_LEN) {
         exchange.marks.push_back(after == 0 ? "no header" : "short reply: the header cut short");
         return;
@@ -134,7 +135,7 @@ void Reply(TExchange& exchange, const TReplyStream& stream)
     }
     const std::size_t whole = length + FRAME_OVERHEAD;
     if (after < whole) {
-        exchange.marks.push_back("short reply: " + std::to_string(after) + " of " + std::to_string(whole) + " bytes");
+        exchange.marks.push_back("short reply: " + std::to_string(after) + " of " + text::Counted(whole, "byte"));
         return;
     }
     // One frame at most: the length is bounded above, whatever the stream stands for.
@@ -146,7 +147,7 @@ void Reply(TExchange& exchange, const TReplyStream& stream)
     if (frame[whole - 1] != protocol::END_MARKER)
         exchange.marks.push_back("bad end marker (" + Hex2(frame[whole - 1]) + ")");
     if (after > whole)
-        exchange.marks.push_back(std::to_string(after - whole) + " byte(s) after the reply");
+        exchange.marks.push_back(text::Counted(after - whole, "byte") + " after the reply");
     if (sumRight && frame[whole - 1] == protocol::END_MARKER && frame[1] == exchange.command) {
         exchange.replied = true;
         exchange.reply = Head(&frame[HEADER_LEN], length);

@@ -48,6 +48,12 @@ public:
     bool IsPolling() const { return TimerPolling.isActive(); }
     // How many of the page's skinned buttons are enabled.
     virtual int EnabledButtonCount() const { return Buttons.EnabledCount(); }
+    // Sends what the page shows of the board's outputs to `board`, whose lock the caller
+    // holds: the firmware cannot tell the host what its LEDs or digits show, and a board
+    // shows what it started with or an earlier session left, so the main window has each
+    // page send its state once a connect succeeded. Returns false on a failed exchange;
+    // a page that shows no output sends nothing.
+    virtual bool SendShownState(TBoard& /*board*/) { return true; }
 
     static constexpr int PAGE_LEFT = 204;
     static constexpr int PAGE_TOP = 288;

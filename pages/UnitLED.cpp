@@ -41,6 +41,8 @@ std::uint32_t TFormLED::CurrentMask() const
     return leds::LedMask([this](int id) { return LedButtons.IsSelected(id); });
 }
 
+bool TFormLED::SendShownState(TBoard& board) { return board.SetLed(CurrentMask()); }
+
 void TFormLED::EnableControls(bool enabled)
 {
     for (int id = 0; id < leds::LED_COUNT; ++id)

@@ -6,8 +6,9 @@
 #include <cstdint>
 
 // The LED page: 27 clickable LEDs (nine green, eighteen red) and "Light All" /
-// "Unlight All". Every change goes to the board at once as one mask; the page never
-// reads the LEDs back, and its choice survives deactivation without being re-sent.
+// "Unlight All". Every change goes to the board at once as one mask; the page cannot
+// read the LEDs back, so its choice survives deactivation and is sent again after every
+// connect (SendShownState).
 class TFormLED : public TPage {
     Q_OBJECT
 
@@ -20,6 +21,7 @@ public:
     int EnabledButtonCount() const override { return Buttons.EnabledCount() + LedButtons.EnabledCount(); }
     // The mask that a send would carry now.
     std::uint32_t CurrentMask() const;
+    bool SendShownState(TBoard& board) override;
 
     enum {
         ID_LIGHT_ALL = 0,

@@ -65,6 +65,8 @@ void TFormSeg7::ButtonClick(int id)
     SendDigits();
 }
 
+bool TFormSeg7::SendShownState(TBoard& board) { return board.SetSeg7(seg7::Seg7Word(m_Digits), 0); }
+
 void TFormSeg7::SendDigits()
 {
     TBoard* board = Board();

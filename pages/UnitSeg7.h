@@ -5,7 +5,7 @@
 
 // The seven-segment page: each of the eight digits steps through 0-F with its arrows,
 // and every step goes to the board at once. The digits survive deactivation and are not
-// re-sent on activation.
+// re-sent on activation, only after a connect (SendShownState).
 class TFormSeg7 : public TPage {
     Q_OBJECT
 
@@ -14,6 +14,7 @@ public:
     ~TFormSeg7() override;
 
     const seg7::TDigits& Digits() const { return m_Digits; }
+    bool SendShownState(TBoard& board) override;
 
 protected:
     void FormPaint() override;

@@ -13,6 +13,8 @@ namespace resources::art {
 namespace {
 
 const QColor kSilk(222, 230, 236);
+// Characters in each of the LCD's two lines.
+constexpr int kLcdChars = 16;
 
 void Silk(QPainter& p, const QRectF& r, const QString& text, int px = 6, int flags = Qt::AlignCenter)
 {
@@ -76,7 +78,7 @@ void PaintTraces(QPainter& p)
     Bus(p, fpga + QPointF(30, -25), QPointF(430, 69), 8, 2.0, true);   // VGA
     Bus(p, fpga + QPointF(40, 20), QPointF(366, 181), 8, 2.0, true);   // SDRAM
     Bus(p, fpga + QPointF(40, 5), QPointF(470, 130), 10, 1.8, true);   // HSMC
-    Bus(p, fpga + QPointF(40, 32), QPointF(411, 185), 6, 2.0, true);   // SSRAM
+    Bus(p, fpga + QPointF(40, 32), QPointF(411, 178), 6, 2.0, true);   // SSRAM
     Bus(p, fpga + QPointF(-10, 40), QPointF(289, 221), 8, 2.2, false); // 7-segment
     Bus(p, fpga + QPointF(-30, 40), QPointF(230, 241), 9, 2.2, false); // LEDs
     Bus(p, fpga + QPointF(-40, 10), QPointF(200, 250), 6, 2.2, false); // switches
@@ -240,10 +242,11 @@ void PaintMemories(QPainter& p)
         p.drawRect(QRectF(hsmc.right() - 4.5, hsmc.top() + 4 + i * 2.05, 1.2, 1.0));
     }
     Silk(p, QRectF(448, 82, 34, 8), QStringLiteral("HSMC"), 5);
-    // SDRAM (363, 161, 34, 41): a TSOP standing upright.
-    Chip(p, QRectF(367, 162.5, 26, 38), PinsLeft | PinsRight, 1.9, QStringLiteral("SDRAM"), 6);
-    // SSRAM (408, 169, 25, 31); the second SSRAM sits under it on the back.
-    Chip(p, QRectF(410.5, 171.5, 20, 26), PinsLeft | PinsRight | PinsTop | PinsBottom, 1.8, QStringLiteral("SSRAM"),
+    // SDRAM (363, 161, 34, 41) and SSRAM (408, 169, 25, 31) end where the LCD (from
+    // y 186) begins: their outlines reach into it, their chips stay above it.
+    Chip(p, QRectF(367, 162.5, 26, 21.5), PinsLeft | PinsRight, 1.9, QStringLiteral("SDRAM"), 6);
+    // The second SSRAM sits under the first, on the back.
+    Chip(p, QRectF(411, 171.5, 19, 11.5), PinsLeft | PinsRight | PinsTop | PinsBottom, 1.8, QStringLiteral("SSRAM"),
         4.5);
     // FLASH (427, 209, 22, 22): a flat TSOP in the outline's lower part, below the LCD
     // that spans the upper part.
@@ -280,36 +283,45 @@ void PaintSupportChips(QPainter& p)
 
 void PaintLcd(QPainter& p)
 {
-    // The character LCD (359, 186, 101, 35): its module board, as wide as the outline, in
-    // the outline's lower part (the memories and the G-sensor stand above it), and the
-    // glass with two lines of sixteen dim characters.
-    const QRectF module(360, 203, 99, 18);
+    // The character LCD (359, 186, 101, 35): its module fills the outline, all but the
+    // right end, where the G-sensor stands above the module's pin header. The memories
+    // stop above it. The glass shows two lines of sixteen characters, the firmware's
+    // greeting in them.
+    const QRectF module(359.5, 186.5, 87, 34);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0, 110));
     p.drawRect(module.translated(1, 1));
     p.setBrush(QColor(20, 90, 50));
     p.drawRect(module);
-    QRectF glass = module.adjusted(3, 2.5, -3, -2.5);
+    p.setBrush(QColor(40, 120, 60));
+    for (const QPointF hole : {module.topLeft() + QPointF(1.8, 1.8), module.topRight() + QPointF(-1.8, 1.8),
+             module.bottomLeft() + QPointF(1.8, -1.8), module.bottomRight() + QPointF(-1.8, -1.8)})
+        p.drawEllipse(hole, 1, 1);
+    const QRectF glass = module.adjusted(4, 3.5, -4, -3.5);
     QLinearGradient lit(glass.topLeft(), glass.bottomLeft());
     lit.setColorAt(0, QColor(190, 230, 90));
     lit.setColorAt(1, QColor(140, 190, 50));
     p.setBrush(lit);
     p.drawRect(glass);
-    const qreal pitch = (glass.width() - 2) / 16;
+    const qreal pitch = (glass.width() - 2) / kLcdChars;
+    const qreal line = (glass.height() - 3) / 2;
     const auto cell = [&](int row, int col) {
-        return QRectF(glass.left() + 1.5 + col * pitch, glass.top() + 1.5 + row * 6.2, pitch - 1.2, 4.6);
+        return QRectF(
+            glass.left() + 1.5 + col * pitch, glass.top() + 1.5 + row * (line + 0.5), pitch - 0.8, line - 0.5);
     };
-    p.setBrush(QColor(60, 90, 20, 150));
+    p.setBrush(QColor(60, 90, 20, 70));
     for (int row = 0; row < 2; ++row)
-        for (int col = 0; col < 16; ++col)
+        for (int col = 0; col < kLcdChars; ++col)
             p.drawRect(cell(row, col));
-    // The firmware's greeting, "VX5h-260" and "Control Panel": the cells that carry it
-    // are drawn darker.
-    p.setBrush(QColor(30, 50, 10, 200));
-    for (int col = 0; col < 8; ++col)
-        p.drawRect(cell(0, col));
-    for (int col = 0; col < 13; ++col)
-        p.drawRect(cell(1, col));
+    QFont face = Font("Courier New", 9, true);
+    face.setFixedPitch(true);
+    p.setFont(face);
+    p.setPen(QColor(30, 45, 10));
+    const QString greeting[2] = {QStringLiteral("VX5h-260"), QStringLiteral("Control Panel")};
+    for (int row = 0; row < 2; ++row)
+        for (int col = 0; col < greeting[row].size(); ++col)
+            p.drawText(cell(row, col), Qt::AlignCenter, greeting[row].mid(col, 1));
+    PinHeader(p, QRectF(449.5, 203, 9, 17), 2, 7);
     Silk(p, QRectF(340, 205, 19, 7), QStringLiteral("LCD"), 5);
 }
 

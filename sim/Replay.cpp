@@ -2,6 +2,7 @@
 
 #include "board/Crc32.h"
 #include "board/JtagApi.h"
+#include "core/Counted.h"
 #include "sim/Server.h"
 
 #include <algorithm>
@@ -261,10 +262,10 @@ std::string TReplay::Status() const
     if (stopped_)
         return "mismatch: " + mismatch_;
     if (Complete())
-        return "complete: " + std::to_string(requests_) + " request(s) answered as on record";
+        return "complete: " + text::Counted(requests_, "request") + " answered as on record";
     const TEvent& step = *Expected();
     return "waiting at line " + std::to_string(step.line) + " for " + StepText(step) + " ("
-        + std::to_string(requests_) + " request(s) answered so far)";
+        + text::Counted(requests_, "request") + " answered so far)";
 }
 
 std::unique_ptr<TReplay> LoadReplay(const std::string& path, double speed, TReplay::Reporter report, std::string& error)

@@ -221,8 +221,14 @@ JTAG_EXPORT std::int32_t QELVANO_JtagGetInfo(std::uint32_t link, std::uint8_t* r
     std::strncpy(reinterpret_cast<char*>(record), "USB-Blaster", 16);
     const std::int32_t where[2] = {l->Device(), l->Instance()};
     std::memcpy(record + jtagapi::JTAG_INFO_DEVICE_OFFSET, where, sizeof where);
-    std::strncpy(reinterpret_cast<char*>(record) + jtagapi::JTAG_INFO_DESCRIPTION_OFFSET, l->Description().c_str(),
-        jtagapi::JTAG_INFO_RECORD_LEN - jtagapi::JTAG_INFO_DESCRIPTION_OFFSET - 1);
+    // A longer name is cut between characters, its NUL kept.
+    const std::string description = l->Description();
+    std::size_t length = std::min<std::size_t>(
+        description.size(), jtagapi::JTAG_INFO_RECORD_LEN - jtagapi::JTAG_INFO_DESCRIPTION_OFFSET - 1);
+    while (
+        length > 0 && length < description.size() && (static_cast<unsigned char>(description[length]) & 0xC0) == 0x80)
+        --length;
+    std::memcpy(record + jtagapi::JTAG_INFO_DESCRIPTION_OFFSET, description.data(), length);
     return 1;
 }
 

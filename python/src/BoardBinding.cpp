@@ -235,14 +235,15 @@ void AddBoard(py::module_& module, py::class_<TSession, TSessionPtr>& board)
     board.def_property(
         "leds", [](const TSession& self) { return self.leds.load(); }, &SetLeds,
         "The 27 LEDs as a mask: bit i is LED i (GLED0-8 are bits 0-8, RLED0-17 bits 9-26). The board cannot "
-        "report its LEDs: reading gives the mask this Board set last (0 before the first).");
+        "report its LEDs: reading gives the mask this Board set last. Connecting sets the firmware's start, "
+        "every LED lit (0x07FFFFFF).");
     board.def("set_led", &SetLed, py::arg("index"), py::arg("on"),
         "Switches LED `index` (0-26: GLED0-8, then RLED0-17) on or off; the others stay as `leds` has them.");
     board.def_property(
         "seg7", [](const TSession& self) { return self.seg7.load(); }, &SetSeg7,
         "The eight seven-segment digits as one word, HEX0 in the lowest four bits. Assign an int, or text of "
         "one to eight hex digits written as a number ('20260D09': the last digit on HEX0). Reading gives the "
-        "word this Board set last (0 before the first).");
+        "word this Board set last. Connecting sets the firmware's start, 8 on every digit (0x88888888).");
     board.def_property_readonly(
         "switches", [](TSession& self) { return SwitchKeyState(self, "switches") >> switches::KEY_COUNT & 0x3FFFF; },
         "The 18 slide switches as a word, read from the board: bit i is SW i, set when the switch is up.");

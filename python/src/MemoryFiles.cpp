@@ -224,7 +224,7 @@ void AddMemoryFiles(py::class_<TMemory>& memory)
         .def("__bool__", [](const TVerifyOutcome& self) { return self.same; })
         .def("__repr__", [](const TVerifyOutcome& self) {
             if (self.same)
-                return "<vx5h.Memory.Verify same, " + std::to_string(self.checked) + " bytes>";
+                return "<vx5h.Memory.Verify same, " + text::Counted(self.checked, "byte") + ">";
             return "<vx5h.Memory.Verify " + text::Counted(self.differentWords, "word")
                 + (self.differentWords == 1 ? " differs" : " differ") + ", the first at byte "
                 + std::to_string(*self.firstDifference) + ">";

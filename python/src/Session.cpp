@@ -3,6 +3,8 @@
 #include "Progress.h"
 
 #include "core/ConnectSequence.h"
+#include "core/LedMask.h"
+#include "core/Seg7Word.h"
 
 namespace pyvx5h {
 
@@ -24,6 +26,15 @@ TSession::TSession(std::string cable, bool configure)
         throw TLinkError(
             outcome.message + (outcome.configureMayHelp ? "; configure=False leaves its FPGA unconfigured" : ""));
     m_Board = std::move(outcome.board);
+    // The firmware cannot report its LEDs and digits, and a board shows what it started
+    // with or what an earlier program left: the firmware's start state is sent, so that
+    // `leds` and `seg7` tell what the board shows and set_led changes one LED alone.
+    Run([this](TBoard& board) {
+        CheckCommand(board.SetLed(leds::START_MASK), "leds");
+        leds = leds::START_MASK;
+        CheckCommand(board.SetSeg7(seg7::START_WORD, 0), "seg7");
+        seg7 = seg7::START_WORD;
+    });
 }
 
 TSession::~TSession() { m_Board->Disconnect(); }

@@ -69,8 +69,8 @@ public:
     // write are not lost; Close switches it off again.
     void EnsureReception(std::uint8_t channel);
 
-    // What the board cannot report itself: the outputs as this session last set them.
-    // Set inside Run, read anywhere.
+    // What the board cannot report itself: the outputs as this session last set them,
+    // the firmware's start state from the connect on. Set inside Run, read anywhere.
     std::atomic<std::uint32_t> leds{0};
     std::atomic<std::uint32_t> seg7{0};
     bool gsensorReady = false; // inside Run only

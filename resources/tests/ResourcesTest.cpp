@@ -243,6 +243,25 @@ TEST(Resources, BoardPartsStandUnderTheirOutlines)
         EXPECT_GT(LumaStats(ui, r).stddev, bare + 12) << r.x() << "," << r.y();
 }
 
+// The LCD page's outline (359, 186, 101, 35) is the LCD: across its height the module's
+// green fills it, so the memories above it stand clear of it and the outline covers no
+// chip. Only its right end (x 447 on) holds the G-sensor, whose outline lies inside.
+TEST(Resources, TheLcdFillsItsOutline)
+{
+    for (qreal ratio : {1.0, 2.0}) {
+        const QImage ui = LoadBitmap(QStringLiteral("MAIN_UI"), ratio);
+        const auto device = [ratio](int logical) { return resources::ToDevice(logical, ratio); };
+        for (int y = 187; y <= 219; ++y) {
+            int green = 0, all = 0;
+            for (int x = device(361); x < device(445); ++x, ++all) {
+                const QRgb c = ui.pixel(x, device(y));
+                green += qGreen(c) > qRed(c) + 10 && qGreen(c) > qBlue(c) + 25 ? 1 : 0;
+            }
+            EXPECT_GT(green, all * 9 / 10) << "row " << y << " at ratio " << ratio;
+        }
+    }
+}
+
 TEST(Resources, LightTextLandsOnDarkBackgrounds)
 {
     // Where the windows write white, lime, yellow or cyan text, the picture stays dark.

@@ -145,27 +145,59 @@ TEST_F(AppTest, ABareFpgaIsConfiguredAtOnce)
         }));
 }
 
-// The pages send nothing when they are shown: right after a connect they show what the
-// freshly configured board shows, and the first click changes one LED on the board.
-TEST_F(AppTest, AfterConnectTheWindowShowsWhatTheBoardShows)
+// The firmware cannot tell the host what its LEDs and digits show, so after every connect
+// the pages send theirs: the board shows what the window shows whether it was freshly
+// configured, power-cycled under a window that kept its choice, or left set by an earlier
+// window; and the first click afterwards changes one LED on the board.
+TEST_F(AppTest, AfterEveryConnectTheBoardShowsWhatTheWindowShows)
 {
     SetUpBoard(false);
     MakeForm();
-    ASSERT_TRUE(StartAutoConnect(30000));
-    ASSERT_EQ(Status(), "Connected");
     const auto state = [this] { return QJsonDocument::fromJson(QByteArray::fromStdString(SimState())).object(); };
-    const QJsonObject board = state();
-    const auto* led = qobject_cast<TFormLED*>(Form->Pages[PAGE_LED]);
-    const auto* seg7 = qobject_cast<TFormSeg7*>(Form->Pages[PAGE_SEG7]);
-    const auto* lcd = qobject_cast<TFormLCD*>(Form->Pages[PAGE_LCD]);
-    ASSERT_TRUE(led && seg7 && lcd);
-    EXPECT_EQ(board["leds"].toInteger(), led->CurrentMask());
-    EXPECT_EQ(board["seg7"].toInteger(), seg7::Seg7Word(seg7->Digits()));
-    EXPECT_EQ(board["lcd"].toArray(), (QJsonArray{lcd->EditLine0->text(), lcd->EditLine1->text()}));
-
+    const auto click = [this](int page, QPoint at) {
+        QTest::mouseMove(Form->Pages[page], at);
+        QTest::mouseClick(Form->Pages[page], Qt::LeftButton, {}, at);
+    };
     const QPoint gled0 = leds::ButtonPlace(0) + QPoint(12, 18);
-    QTest::mouseMove(Form->Pages[PAGE_LED], gled0);
-    QTest::mouseClick(Form->Pages[PAGE_LED], Qt::LeftButton, {}, gled0);
+    const auto agree = [&](const char* when, std::uint32_t leds, std::uint32_t digits) {
+        ASSERT_EQ(Status(), "Connected") << when;
+        const QJsonObject board = state();
+        const auto* led = qobject_cast<TFormLED*>(Form->Pages[PAGE_LED]);
+        const auto* seg7 = qobject_cast<TFormSeg7*>(Form->Pages[PAGE_SEG7]);
+        const auto* lcd = qobject_cast<TFormLCD*>(Form->Pages[PAGE_LCD]);
+        ASSERT_TRUE(led && seg7 && lcd);
+        EXPECT_EQ(led->CurrentMask(), leds) << when;
+        EXPECT_EQ(board["leds"].toInteger(), leds) << when;
+        EXPECT_EQ(seg7::Seg7Word(seg7->Digits()), digits) << when;
+        EXPECT_EQ(board["seg7"].toInteger(), digits) << when;
+        EXPECT_EQ(board["lcd"].toArray(), (QJsonArray{lcd->EditLine0->text(), lcd->EditLine1->text()})) << when;
+    };
+
+    ASSERT_TRUE(StartAutoConnect(30000));
+    agree("a freshly configured board", 0x07FFFFFF, 0x88888888);
+    click(PAGE_LED, gled0);
+    EXPECT_EQ(state()["leds"].toInteger(), 0x07FFFFFE) << "GLED0 went out, the other 26 stay lit";
+    Form->SelectPage(PAGE_SEG7);
+    click(PAGE_SEG7, seg7::UpButtonPlace(0) + QPoint(10, 9));
+
+    // Disconnected, the board power-cycled (its firmware starts lit again), connected.
+    Click(CONNECT);
+    ASSERT_TRUE(WaitForSequenceEnd());
+    Sim().Ctl("power-cycle");
+    Click(CONNECT);
+    ASSERT_TRUE(WaitForSequenceEnd(30000));
+    agree("after a power-cycle", 0x07FFFFFE, 0x88888889);
+
+    // A second window against the board the first one left as it was.
+    delete Form.data();
+    ASSERT_EQ(state()["leds"].toInteger(), 0x07FFFFFE) << "the board keeps its LEDs while no window is there";
+    Form = new TFormMain();
+    Form->TimerRun.stop();
+    Form->TimeScale = 0.05f;
+    Form->show();
+    ASSERT_TRUE(StartAutoConnect(30000));
+    agree("a second window", 0x07FFFFFF, 0x88888888);
+    click(PAGE_LED, gled0);
     EXPECT_EQ(state()["leds"].toInteger(), 0x07FFFFFE) << "GLED0 went out, the other 26 stay lit";
 }
 

@@ -338,6 +338,29 @@ TEST_F(DoctorOnSimulator, ServersThatDoNotAnswerAreAskedSideBySide)
 
 #ifdef VX5H_FAKE_QUARTUS
 
+// An unconfigured FPGA is configured as every command configures it; only the user's
+// --no-configure leaves it so, and then the line says why.
+TEST_F(DoctorOnSimulator, ConfiguresABareFpgaAsEveryCommandDoesUnlessToldNot)
+{
+    const struct {
+        const char* args;
+        int code;
+        const char* line;
+    } cases[] = {
+        {"--no-configure doctor", 4,
+            "FIX   board: no board: The simulated board's FPGA is not configured: no JTAG UART; --no-configure "
+            "leaves its FPGA unconfigured"},
+        {"doctor", 0, "OK    board: USB-Blaster [VX5h-260 simulator] answers"},
+    };
+    sim->Ctl("power-cycle");
+    for (const auto& c : cases) {
+        const clitest::TRun run = clitest::Vx5h(c.args, "");
+        EXPECT_EQ(run.code, c.code) << c.args << "\n" << run.out << run.err;
+        EXPECT_NE(run.out.find(c.line), std::string::npos) << c.args << "\n" << run.out;
+    }
+    EXPECT_TRUE(State()["configured"]);
+}
+
 TEST_F(DoctorOnSimulator, ReportsTheVendorToolsAndTheLink)
 {
     const clitest::TRun run = clitest::Vx5h("doctor", "");

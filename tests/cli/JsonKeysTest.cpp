@@ -125,7 +125,7 @@ TEST_F(CliTest, ACableNameThatIsNotUtf8KeepsEveryBoardsJson)
     const json all = json::parse(run.out);
     EXPECT_EQ(all.at("sim").at("result").at("board"), "VX5h-260") << run.out;
     EXPECT_EQ(all.at("lab\\xe9").at("exit"), 4) << run.out;
-    EXPECT_NE(clitest::Vx5h(cables + "info").out.find("== lab\xe9 (exit 4) =="), std::string::npos);
+    EXPECT_NE(clitest::Vx5h(cables + "info").out.find("== lab\\xe9 (exit 4) =="), std::string::npos);
 }
 
 } // namespace

@@ -349,8 +349,8 @@ TEST_F(LabOfThree, RemoteCableNamesReachTheLibraryAndTheProgrammerIntact)
         ::unsetenv(entry.first);
 }
 
-// A cable whose name is not UTF-8 is listed like any other: its board answers, the JSON
-// carries the name escaped and the table the name as it is.
+// A cable whose name is not UTF-8 is listed like any other: its board answers, and the
+// JSON and the table carry the name escaped (a raw byte such as 0x9B is a terminal's CSI).
 TEST_F(LabOfThree, BoardsListsACableWhoseNameIsNotUtf8LikeAnyOther)
 {
     ::setenv("QUARTUS_ROOTDIR", VX5H_FAKE_QUARTUS, 1);
@@ -368,8 +368,44 @@ TEST_F(LabOfThree, BoardsListsACableWhoseNameIsNotUtf8LikeAnyOther)
     EXPECT_EQ(latin1["where"], "local") << run.out;
     std::istringstream lines(table.out);
     std::string line;
-    while (std::getline(lines, line) && line.rfind("Caf\xe9 [2-1]", 0) != 0) { }
+    while (std::getline(lines, line) && line.rfind("Caf\\xe9 [2-1]", 0) != 0) { }
     EXPECT_NE(line.find(" yes "), std::string::npos) << table.out;
+}
+
+// A remote server names its cable as it likes: its escape sequences (a window title, a
+// cleared screen) reach the terminal escaped, as trace show shows them, wherever vx5h
+// prints the name.
+TEST_F(LabOfThree, ACableNameFromAServerReachesTheTerminalEscaped)
+{
+    const std::string hostile = "USB-Blaster on evil\x1b]0;pwned\x07\x1b[2J [1-1]";
+    const std::string shown = "USB-Blaster on evil\\x1b]0;pwned\\x07\\x1b[2J [1-1]";
+    ::setenv("QUARTUS_ROOTDIR", VX5H_FAKE_QUARTUS, 1);
+    ::setenv("FAKE_ATLANTIC", ("cables=USB-Blaster [1-1]|USB-Blaster on labhost [1-1]|" + hostile).c_str(), 1);
+    const clitest::TRun configured
+        = Vx5h("--cable '" + hostile + "' configure " VX5H_FAKE_QUARTUS "/board/VX5h_260_ControlPanel.sof");
+    ASSERT_EQ(configured.code, 0) << configured.err;
+    for (const std::string& args : {std::string("boards --budget 3"), "--cable '" + hostile + "' info",
+             std::string("--cable all info"), "--cable '" + hostile + "' doctor"}) {
+        const clitest::TRun run = Vx5h(args);
+        const std::string said = run.out + run.err;
+        EXPECT_EQ(said.find_first_of("\x1b\x07"), std::string::npos) << args << "\n" << said;
+        EXPECT_NE(said.find(shown), std::string::npos) << args << "\n" << said;
+    }
+    ::unsetenv("QUARTUS_ROOTDIR");
+    ::unsetenv("FAKE_ATLANTIC");
+}
+
+// The link's record holds 52 bytes of a cable's name: a longer name asked for is shown
+// whole, and the library's own choice is cut between characters, never inside one.
+TEST_F(LabOfThree, ALongCableNameIsShownWholeOrCutBetweenCharacters)
+{
+    const std::string name = "USB-Blaster on bench-07.hardware-lab.example-corpo\xc3\xa9 [3-1.4.2]";
+    ::setenv("QUARTUS_ROOTDIR", VX5H_FAKE_QUARTUS, 1);
+    ::setenv("FAKE_ATLANTIC", ("cable=" + name).c_str(), 1);
+    EXPECT_EQ(json::parse(Vx5h("--cable '" + name + "' info --json").out).at("link"), name);
+    EXPECT_EQ(json::parse(Vx5h("info --json").out).at("link"), name.substr(0, 50));
+    ::unsetenv("QUARTUS_ROOTDIR");
+    ::unsetenv("FAKE_ATLANTIC");
 }
 #endif
 

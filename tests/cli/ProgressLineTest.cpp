@@ -22,6 +22,7 @@ TEST(ProgressLine, ShowsPercentAmountRateAndTimeLeft)
         {1u << 20, 4096ull << 20, 1000, cli::TUnit::Bytes, "  0%  1.0 MB of 4096.0 MB  1.0 MB/s  1:08:15 left"},
         {128u << 20, 128u << 20, 1600, cli::TUnit::Bytes, "100%  128.0 MB of 128.0 MB  80.0 MB/s"},
         {3, 128, 1500, cli::TUnit::Blocks, "  2%  3 of 128 blocks  1:03 left"},
+        {0, 1, 0, cli::TUnit::Blocks, "  0%  0 of 1 block"},
     };
     for (const TLine& line : lines)
         EXPECT_EQ(cli::ProgressText(line.done, line.total, line.elapsedMs, line.unit), line.text);

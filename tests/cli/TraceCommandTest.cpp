@@ -39,6 +39,14 @@ TEST_F(TraceCommandTest, ARecordedSessionReadsBackAsCommandsAndFigures)
 
     // The first run's transcript was replaced by the second's, not added to.
     EXPECT_EQ(show.out.find("SetLed"), std::string::npos);
+
+    // Counts are counted right, one as one.
+    ASSERT_EQ(Vx5h("--trace '" + file + "' mem write eeprom 0 11").code, 0);
+    const std::string one = Vx5h("trace stats '" + file + "'").out;
+    for (const char* counted :
+        {" exchanges, ", " bytes written, ", " bytes read\n", "    1 exchange, ", " 0 bytes discarded"})
+        EXPECT_NE(one.find(counted), std::string::npos) << counted << "\n" << one;
+    EXPECT_EQ(one.find("(s)"), std::string::npos) << one;
 }
 
 TEST_F(TraceCommandTest, ARefusedOrDamagedFileIsSaidWithItsReason)

@@ -221,6 +221,27 @@ TEST_F(JtagPortTest, InfoDescriptionIsReadInsideTheRecordOnly)
     ASSERT_TRUE(port.GetInfo(record.data()));
     EXPECT_EQ(TJtagPort::DescriptionOf(record.data()), std::string(164 - 112, 'x'));
 
+    // A name longer than the field's 52 bytes is cut: the name asked for stands in for it
+    // where it begins alike, else the text ends with a whole character.
+    const std::string remote = "USB-Blaster on bench-07.hardware-lab.example-corporation.internal [3-1.4.2]";
+    const std::string accented = std::string(50, 'a') + "\xc3\xa9 [1-1]";
+    const struct {
+        std::string field; // what the record holds, cut at 51 bytes
+        std::string asked;
+        std::string shown;
+    } cuts[] = {
+        {remote.substr(0, 51), remote, remote}, {remote.substr(0, 51), "", remote.substr(0, 51)},
+        {remote.substr(0, 51), "2", remote.substr(0, 51)}, {accented.substr(0, 51), "", std::string(50, 'a')},
+        {accented.substr(0, 51), accented, accented},
+        {std::string(48, 'a') + "\xe2\x82\xac", "", std::string(48, 'a') + "\xe2\x82\xac"}, // whole at the end
+    };
+    for (const auto& c : cuts) {
+        fake->info.fill(0);
+        std::copy(c.field.begin(), c.field.end(), fake->info.begin() + 112);
+        ASSERT_TRUE(port.GetInfo(record.data()));
+        EXPECT_EQ(TJtagPort::DescriptionOf(record.data(), c.asked), c.shown) << c.field << " asked " << c.asked;
+    }
+
     fake->infoResult = 0;
     EXPECT_FALSE(port.GetInfo(record.data()));
 }

@@ -105,7 +105,8 @@ TEST(TraceFileTest, ExchangesMarkWhatBrokeTheReply)
     };
     const Case cases[] = {
         {"a good reply", "aa0501000000000655", true, ""},
-        {"garbage first", "1122aa0501000000000655", true, "garbage before the header: 2 byte(s)"},
+        {"garbage first", "1122aa0501000000000655", true, "garbage before the header: 2 bytes"},
+        {"one stray byte first", "11aa0501000000000655", true, "garbage before the header: 1 byte"},
         {"a bad checksum", "aa0501000000000755", false, "bad checksum (07)"},
         {"a short body", "aa050100000000", false, "short reply: 7 of 9 bytes"},
         {"another command", "aa0601000000000755", false, "a reply to another command (code 6)"},
@@ -166,8 +167,8 @@ TEST(TraceFileTest, ALeftOutStretchCostsItsLengthNotItsBytes)
     const auto items = trace::ReadExchanges(transcript);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].exchange.replyBytes, 5000u * 131072u);
-    EXPECT_EQ(items[0].exchange.marks,
-        (std::vector<std::string>{"garbage before the header: 655360000 byte(s)", "no header"}));
+    EXPECT_EQ(
+        items[0].exchange.marks, (std::vector<std::string>{"garbage before the header: 655360000 bytes", "no header"}));
 
     // What one transcript may take is bounded, and the line where it would take more is named.
     const std::uint64_t twenty = 20 * (sizeof(trace::TEvent) + sizeof(trace::TGap));

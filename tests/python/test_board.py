@@ -40,6 +40,22 @@ def test_outputs_reach_the_board(board, sim, act, key, expected):
         assert getattr(board, key) == expected, "reading gives what was set last"
 
 
+def _left_set_by_an_earlier_board(sim):
+    with vx5h.Board(cable="sim") as earlier:
+        earlier.leds, earlier.seg7 = 0x5, 0x1234
+
+
+@pytest.mark.parametrize("prepare", [_left_set_by_an_earlier_board, lambda sim: sim.ctl("power-cycle")],
+                         ids=["set-earlier", "power-cycled"])
+def test_a_fresh_board_reports_what_the_board_shows(sim, own_boards, prepare):
+    prepare(sim)
+    with vx5h.Board(cable="sim") as board:
+        shown = sim.state()
+        assert (board.leds, board.seg7) == (shown["leds"], shown["seg7"]) == (0x07FFFFFF, 0x88888888)
+        board.set_led(0, False)
+        assert sim.state()["leds"] == 0x07FFFFFE, "GLED0 went out, the other 26 stay lit"
+
+
 def test_inputs_are_read_from_the_board(board, sim):
     sim.ctl("set", "switches", 0x2A5)
     sim.ctl("set", "keys", 0b0101)

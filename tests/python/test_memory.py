@@ -100,6 +100,7 @@ def test_files_round_trip(eeprom, sim, tmp_path, name):
     assert (found.differing_bytes, found.differing_words, found.first_difference, found.checked) == (3, 2, 0x12, 0x20)
     assert eeprom.verify(PATTERN[0x16:0x30], 0x16) and not eeprom.verify(bytearray(2), 0x16)
     assert repr(eeprom.verify(PATTERN[0x12:0x14], 0x12)) == "<vx5h.Memory.Verify 1 word differs, the first at byte 18>"
+    assert repr(eeprom.verify(PATTERN[0x16:0x17], 0x16)) == "<vx5h.Memory.Verify same, 1 byte>"
 
 
 def test_a_hex_file_of_intel_hex_records_is_read_as_records(eeprom, sim, tmp_path):
