@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -67,19 +68,39 @@ bool OneFolderIsSafe(const std::string& folder, const std::string& what, std::st
     return true;
 }
 
+// A symbolic link on the way as the name was typed, owned by another user: that user may
+// point it elsewhere at any time. Empty when there is none.
+std::string ForeignLinkOnTheWay(const std::filesystem::path& typed)
+{
+    for (std::filesystem::path at = typed; !at.empty(); at = at.parent_path()) {
+        struct stat st { };
+        if (::lstat(at.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && st.st_uid != ::getuid() && st.st_uid != 0)
+            return at.string();
+        if (at == at.root_path())
+            break;
+    }
+    return {};
+}
+
 // The folder and every folder above it: whoever may replace a folder on the way may put
-// a file of their own where ours was meant to go.
+// a file of their own where ours was meant to go. The links of the name as typed are
+// checked as links, the folders where they lead as folders.
 bool FolderIsSafe(const std::string& folder, std::string& error)
 {
     if (!OneFolderIsSafe(folder, "its folder", error))
         return false;
     std::error_code failed;
-    const std::filesystem::path absolute = std::filesystem::absolute(folder, failed);
+    const std::filesystem::path typed = std::filesystem::absolute(folder, failed);
+    const std::filesystem::path real = failed ? typed : std::filesystem::canonical(folder, failed);
     if (failed) {
         error = "cannot reach its folder " + folder + ": " + failed.message();
         return false;
     }
-    for (std::filesystem::path above = absolute.parent_path(); !above.empty(); above = above.parent_path()) {
+    if (const std::string link = ForeignLinkOnTheWay(typed); !link.empty()) {
+        error = "its way goes through " + link + ", a symbolic link of another user";
+        return false;
+    }
+    for (std::filesystem::path above = real.parent_path(); !above.empty(); above = above.parent_path()) {
         if (!OneFolderIsSafe(above.string(), "a folder above it,", error))
             return false;
         if (above == above.root_path())
@@ -114,6 +135,9 @@ std::FILE* CreatePrivateFile(const std::string& path, std::string& error)
         // Emptying it would empty the file of every other name it has.
         error = "the file has " + std::to_string(st.st_nlink)
             + " names (hard links): emptying it would empty another file";
+    else if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        // Held while its recorder writes: a second recorder would empty the file under it.
+        error = errno == EWOULDBLOCK ? std::string("another recording is being written into it") : std::strerror(errno);
     else if (::ftruncate(fd, 0) != 0 || ::fchmod(fd, 0600) != 0)
         error = std::strerror(errno);
     std::FILE* file = error.empty() ? ::fdopen(fd, "wb") : nullptr;

@@ -11,8 +11,10 @@ namespace platform {
 // into another user's file too), a file that is not regular, belongs to another user or
 // has other names (hard links: emptying it would empty another file), and a folder that
 // belongs to another user or that others may rearrange (writable by anybody, or by a
-// group that is not the user's own, without the sticky bit), where somebody else could
-// swap the file under us. nullptr when refused.
+// group that is not the user's own, without the sticky bit), or lies below such a folder
+// or another user's symbolic link, where somebody else could swap the file under us; and
+// a file another recording holds (it stays locked while the returned file is open).
+// nullptr when refused.
 std::FILE* CreatePrivateFile(const std::string& path, std::string& error);
 
 // The system's name and machine for a report ("Linux 6.1.0 x86_64").

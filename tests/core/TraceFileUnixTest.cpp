@@ -83,6 +83,43 @@ TEST(PrivateFileTest, RefusesLinksAndPlacesOfOtherUsers)
                 return f / "open" / "sub" / "t.jsonl";
             },
             "anybody may rename or replace what is in a folder above it"},
+        {"a folder reached through another user's symbolic link",
+            [](const TempFolder& f) {
+                fs::create_directory(f / "mine");
+                WriteText(f / "mine" / "t.jsonl", "precious");
+                fs::create_directory_symlink(f / "mine", f / "theirs");
+                GiveTo((f / "theirs").string(), Nobody());
+                return f / "theirs" / "t.jsonl";
+            },
+            "a symbolic link of another user"},
+        {"a folder reached through one's own symbolic link",
+            [](const TempFolder& f) {
+                fs::create_directory(f / "mine");
+                fs::create_directory_symlink(f / "mine", f / "link");
+                return f / "link" / "t.jsonl";
+            },
+            ""},
+        {"a way past a folder anybody may rearrange, not through it",
+            [](const TempFolder& f) {
+                fs::create_directory(f / "open");
+                fs::create_directory(f / "safe");
+                fs::permissions(f / "open", fs::perms(0777));
+                return f / "open" / ".." / "safe" / "t.jsonl";
+            },
+            ""},
+        {"a file another recording is being written into",
+            [](const TempFolder& f) {
+                std::string error;
+                static std::FILE* held = nullptr;
+                if (held)
+                    std::fclose(held);
+                held = platform::CreatePrivateFile((f / "held.jsonl").string(), error);
+                EXPECT_NE(held, nullptr) << error;
+                std::fputs("recording", held);
+                std::fflush(held);
+                return f / "held.jsonl";
+            },
+            "another recording is being written into it"},
         {"another name of a file (a hard link)",
             [](const TempFolder& f) {
                 WriteText(f / "precious", "precious");
