@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 namespace pyvx5h {
 
 struct TTranscriptFile {
-    std::string path; // absolute
+    std::string path; // real: symbolic links and ".." resolved
     std::shared_ptr<TTraceRecorder> recorder;
     bool recording = false; // a board holds it
 };
@@ -28,8 +28,8 @@ namespace {
 struct TTranscriptFiles {
     std::mutex lock;
     std::list<TTranscriptFile> files; // never shrinks: leases point into it
-    // VX5H_TRACE as first resolved: a relative name names the one file of the folder that
-    // was current then, whatever folder the script moves to later.
+    // VX5H_TRACE as first resolved, to the file's real path: a relative name names the one
+    // file of the folder that was current then, whatever folder the script moves to later.
     std::map<std::string, fs::path> resolved;
 };
 
@@ -78,11 +78,14 @@ std::shared_ptr<TTraceRecorder> TTranscriptLease::Start(const std::string& cable
     const std::lock_guard guard(files.lock);
     auto known = files.resolved.find(asked);
     if (known == files.resolved.end()) {
+        // The file's one spelling ("./link.jsonl", "b/../link.jsonl" and "link.jsonl" are one
+        // file), so that two boards never record into one file under two names.
         std::error_code error;
         const fs::path absolute = fs::absolute(asked, error);
+        const fs::path real = error ? absolute : fs::weakly_canonical(absolute, error);
         if (error)
             throw TFileError(std::string("VX5H_TRACE: cannot record the link into ") + asked + ": " + error.message());
-        known = files.resolved.emplace(asked, absolute).first;
+        known = files.resolved.emplace(asked, real).first;
     }
     const fs::path base = known->second;
     for (int number = 1;; ++number) {
