@@ -246,13 +246,11 @@ void TServer::Close(Connection& c)
     c.dead = true;
 }
 
-// Said nothing yet, or a control command that never came whole: either may make room.
-// (A client sends its whole command with its hello; one that stops halfway holds a place
-// the next command needs.)
-bool TServer::Unfinished(const Connection& c)
-{
-    return c.kind == Connection::Kind::Hello || (c.kind == Connection::Kind::Control && !c.closeWhenFlushed);
-}
+// Any connection but the cable's may make room once the table is full: one that said
+// nothing yet, a control command that never came whole, an answer never read. (A client
+// sends its whole command with its hello and reads the answer at once; one that stops
+// halfway holds a place the next command or the cable needs.)
+bool TServer::Unfinished(const Connection& c) { return c.kind != Connection::Kind::Jtag; }
 
 TServer::Connection* TServer::OldestSilent(std::uint64_t openedBeforeUs) const
 {

@@ -67,8 +67,7 @@ private:
 
     void Accept(std::uint64_t nowUs);
     static bool Unfinished(const Connection& c);
-    // The oldest connection opened by then that has not said what it is, or not all of
-    // its control command; null for none.
+    // The oldest connection opened by then that is not the cable's; null for none.
     Connection* OldestSilent(std::uint64_t openedBeforeUs) const;
     void DropForRoom(Connection& silent);
     std::size_t LiveConnections() const;
