@@ -28,6 +28,16 @@ CLI::Validator RangeCheck(double low, double high, const std::string& rule)
 
 } // namespace
 
+void RefuseEmptyOptionValues(const std::vector<std::string>& words)
+{
+    for (const std::string& word : words) {
+        if (word == "--")
+            return;
+        if (word.size() > 3 && word.rfind("--", 0) == 0 && word.back() == '=')
+            Fail(exitcode::USAGE, word.substr(0, word.size() - 1) + ": the value after '=' is empty");
+    }
+}
+
 std::string WithoutHexPrefix(const std::string& text)
 {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))

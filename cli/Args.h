@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace CLI {
 class Validator;
@@ -19,6 +20,10 @@ namespace cli {
 // the message (" in SDRAM": "the largest ADDRESS in SDRAM is 3FFFFFF").
 std::uint32_t HexArgument(const std::string& text, const std::string& name, std::uint32_t maximum,
     std::uint32_t minimum = 0, const std::string& scope = "");
+
+// An option written with an = and nothing after it (--trace=, --cable=) is refused: the
+// parser would take the next word as its value, a file named 1 or a board named led.
+void RefuseEmptyOptionValues(const std::vector<std::string>& words);
 
 // The digits of a hexadecimal argument without its 0x.
 std::string WithoutHexPrefix(const std::string& text);

@@ -75,6 +75,9 @@ std::vector<std::string> CablesNamed(const std::string& value, bool& several)
     several = value == "all" || value.find(',') != std::string::npos;
     if (!several)
         return {};
+    if (value != "all" && (value.rfind("all,", 0) == 0 || value.find(",all,") != std::string::npos
+            || (value.size() > 4 && value.compare(value.size() - 4, 4, ",all") == 0)))
+        Fail(exitcode::USAGE, "--cable: all names every cable and stands alone, not in a list");
     if (value == "all") {
         // jtagconfig may take its whole budget; Ctrl-C ends it at once.
         TInterruptWatch watch;

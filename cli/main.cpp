@@ -1,4 +1,5 @@
 // vx5h: the board from the command line, on the core the control panel uses.
+#include "cli/Args.h"
 #include "cli/Cli.h"
 #include "cli/CommandLine.h"
 #include "cli/ManyBoards.h"
@@ -21,6 +22,7 @@ int Run(int argc, char** argv)
     try {
         // Several boards: each gets a vx5h of its own, which parses the arguments as they
         // are given to it (--json moved to where its command takes it).
+        cli::RefuseEmptyOptionValues(words);
         const auto many = cli::ManyBoardsAsked(words);
         const cli::TUnknownWord unknown
             = cli::UnknownWord(*app, many ? cli::ArgumentsFor(*many, many->cables.front()) : words);
