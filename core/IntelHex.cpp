@@ -94,6 +94,9 @@ private:
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
+// Notepad's "UTF-8" starts the text with it.
+constexpr const char* BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+
 // One record as the image sees it: a data record's address already has its base.
 struct TRecord {
     std::uint8_t type = 0;
@@ -154,8 +157,9 @@ public:
         std::uint64_t offset = 0;
         bool tooLong = false;
         while (m_Lines.Next(m_Line, offset, tooLong)) {
+            // DOS tools end a text with Ctrl-Z.
             std::size_t from = 0;
-            while (from < m_Line.size() && IsBlank(m_Line[from]))
+            while (from < m_Line.size() && (IsBlank(m_Line[from]) || m_Line[from] == '\x1a'))
                 ++from;
             if (tooLong || from < m_Line.size())
                 return std::pair(offset + from, m_Lines.Line());
@@ -185,7 +189,7 @@ private:
             std::size_t end = m_Line.size();
             while (end > 0 && IsBlank(m_Line[end - 1]))
                 --end;
-            std::size_t from = 0;
+            std::size_t from = m_Lines.Line() == 1 && m_Line.rfind(BYTE_ORDER_MARK, 0) == 0 ? 3 : 0;
             while (from < end && IsBlank(m_Line[from]))
                 ++from;
             if (from < end)

@@ -42,6 +42,10 @@ std::uint64_t SizeWithoutTrailingBlanks(std::FILE* file, std::uint64_t size)
 // position goes back to the start.
 int FirstNonBlank(std::FILE* file)
 {
+    // Notepad's "UTF-8" starts a text with a byte order mark.
+    const bool marked = std::fgetc(file) == 0xEF && std::fgetc(file) == 0xBB && std::fgetc(file) == 0xBF;
+    if (!marked)
+        std::rewind(file);
     int c = EOF;
     while ((c = std::fgetc(file)) != EOF && IsBlank(static_cast<char>(c))) { }
     std::rewind(file);

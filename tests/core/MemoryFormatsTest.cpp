@@ -409,6 +409,8 @@ TEST(MemoryFiles, IntelHexRoundTripsAndFaultsNameTheirOffset)
         {":0100000055AA\n:0100010056A8\n:0200000057AAFD\n", TLoadStatus::InvalidHex, {}, 28}, // overlap
         {":0100000055AA\n:00000001FF\n:0100010056A8\n:00000001FF\n", TLoadStatus::InvalidHex, {}, 26}, // cat a b
         {":0100000055AA\n:00000001FF\n\r\n \t\n", TLoadStatus::Ok, {0x55}, 0}, // blank lines after the end
+        {":0100000055AA\r\n:00000001FF\r\n\x1a", TLoadStatus::Ok, {0x55}, 0}, // a DOS tool's Ctrl-Z
+        {"\xEF\xBB\xBF:0100000055AA\n:00000001FF\n", TLoadStatus::Ok, {0x55}, 0}, // Notepad's byte order mark
     };
     for (const auto& c : cases) {
         WriteText(folder / "t.hex", c.text);
