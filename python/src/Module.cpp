@@ -1,6 +1,7 @@
 // The extension module vx5h._vx5h: the board from Python, on the core the control panel
 // and vx5h use. The package vx5h re-exports it.
 #include "Bindings.h"
+#include "Gil.h"
 #include "Progress.h"
 
 #include "core/CableList.h"
@@ -71,8 +72,9 @@ std::vector<std::string> Boards()
     {
         const TGilRelease release;
         auto listing = std::async(std::launch::async, [&stop] { return cables::KnownCables(&stop); });
+        // The interpreter's exit, too, ends it rather than wait it out.
         while (listing.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
-            if (ctrlC.Interrupted())
+            if (ctrlC.Interrupted() || InterpreterExiting())
                 stop = true;
         cables = listing.get();
     }
