@@ -156,6 +156,12 @@ int main(int argc, char** argv)
 {
     if (argc >= 2 && std::strcmp(argv[1], "ctl") == 0)
         return RunControlCommand(argc - 2, argv + 2);
+    // --help answers whatever the environment holds.
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            PrintUsage(stdout);
+            return 0;
+        }
 
     bool daemon = false;
     std::string path;

@@ -243,6 +243,9 @@ TEST(SimulatorOptions, ANumberThatIsNoneOrOutOfRangeIsRefusedAndHelpNeedsNoSimul
         "VX5H_SIM_IDLE_EXIT=soon timeout -s KILL 10 '" + simtest::Bin() + "vx5h-board-sim' --daemon 2>&1", &code);
     EXPECT_EQ(code, 2) << said;
     EXPECT_NE(said.find("VX5H_SIM_IDLE_EXIT takes whole seconds"), std::string::npos) << said;
+    const std::string usage = testsupport::RunCommand(
+        "VX5H_SIM_IDLE_EXIT=soon VX5H_SIM_BOARDS=0 '" + simtest::Bin() + "vx5h-board-sim' --help 2>&1", &code);
+    EXPECT_EQ(code, 0) << usage;
     // What the control commands are is known without a simulator running.
     const std::string help = testsupport::RunCommand(
         "VX5H_SIM_SOCKET=/nonexistent/s timeout -s KILL 10 '" + simtest::Bin() + "vx5h-board-sim' ctl help 2>&1", &code);
