@@ -25,6 +25,7 @@ using fuzz::Require;
 class TControlHost : public sim::IControlHost {
 public:
     bool JtagClientConnected() const override { return false; }
+    std::string CableHolder() override { return {}; }
     bool CablePlugged() const override { return m_Plugged; }
     void SetCablePlugged(bool plugged) override { m_Plugged = plugged; }
     void RequestQuit() override { }

@@ -120,10 +120,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint32_t count = in.U16();
     const std::vector<std::uint8_t> content = in.Rest();
     file.Hold(content);
-    const auto first = std::find_if(
-        content.begin(), content.end(), [](std::uint8_t c) { return !std::strchr(" \t\r\n", c) || c == 0; });
+    // A byte order mark at the very start (Notepad's "UTF-8") does not hide Intel HEX.
+    static const std::uint8_t BYTE_ORDER_MARK[] = {0xEF, 0xBB, 0xBF};
+    const bool marked = content.size() >= 3 && std::equal(BYTE_ORDER_MARK, BYTE_ORDER_MARK + 3, content.begin());
+    const auto first = std::find_if(content.begin() + (marked ? 3 : 0), content.end(),
+        [](std::uint8_t c) { return !std::strchr(" \t\r\n", c) || c == 0; });
     if (hex && first != content.end() && *first == ':') {
-        // Intel HEX records (after any blank lines), which the reader decodes as a whole
+        // Intel HEX records (after a byte order mark and blank lines), which the reader decodes as a whole
         // first: of them only that reading whole or in pieces ends without a fault, either way.
         std::vector<std::uint8_t> pieces;
         memory::ReadFilePortion(file.Path(), hex, wholeFile, count, count);
