@@ -13,6 +13,14 @@ namespace cli {
 
 namespace {
 
+// The digits of a hexadecimal argument without its 0x.
+std::string WithoutHexPrefix(const std::string& text)
+{
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        return text.substr(2);
+    return text;
+}
+
 // A number within [low, high], or the rule it broke in plain words.
 CLI::Validator RangeCheck(double low, double high, const std::string& rule)
 {
@@ -38,12 +46,6 @@ void RefuseEmptyOptionValues(const std::vector<std::string>& words)
     }
 }
 
-std::string WithoutHexPrefix(const std::string& text)
-{
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
-        return text.substr(2);
-    return text;
-}
 
 std::uint32_t HexArgument(const std::string& text, const std::string& name, std::uint32_t maximum,
     std::uint32_t minimum, const std::string& scope)

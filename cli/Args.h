@@ -25,9 +25,6 @@ std::uint32_t HexArgument(const std::string& text, const std::string& name, std:
 // parser would take the next word as its value, a file named 1 or a board named led.
 void RefuseEmptyOptionValues(const std::vector<std::string>& words);
 
-// The digits of a hexadecimal argument without its 0x.
-std::string WithoutHexPrefix(const std::string& text);
-
 // A memory by the name the window lists, in any case: SSRAM-0 ... EPCS.
 std::uint8_t MemoryArgument(const std::string& text);
 

@@ -250,13 +250,11 @@ void TServer::Close(Connection& c)
 // nothing yet, a control command that never came whole, an answer never read. (A client
 // sends its whole command with its hello and reads the answer at once; one that stops
 // halfway holds a place the next command or the cable needs.)
-bool TServer::Unfinished(const Connection& c) { return c.kind != Connection::Kind::Jtag; }
-
-TServer::Connection* TServer::OldestSilent(std::uint64_t openedBeforeUs) const
+TServer::Connection* TServer::OldestBesideTheCable(std::uint64_t openedBeforeUs) const
 {
     Connection* oldest = nullptr;
     for (const auto& c : connections_)
-        if (!c->dead && Unfinished(*c) && c->openedUs <= openedBeforeUs
+        if (!c->dead && c->kind != Connection::Kind::Jtag && c->openedUs <= openedBeforeUs
             && (!oldest || c->openedUs < oldest->openedUs))
             oldest = c.get();
     return oldest;
@@ -280,7 +278,7 @@ void TServer::Accept(std::uint64_t nowUs)
         // Room is made only for a connection that is there, and only by one that had its
         // time to say what it is: else the newest would go before it could say a word.
         const bool full = LiveConnections() >= MAX_CONNECTIONS;
-        Connection* room = full ? OldestSilent(nowUs > SILENT_GRACE_US ? nowUs - SILENT_GRACE_US : 0) : nullptr;
+        Connection* room = full ? OldestBesideTheCable(nowUs > SILENT_GRACE_US ? nowUs - SILENT_GRACE_US : 0) : nullptr;
         if (full && !room) {
             listenRestUntilUs_ = nowUs + LISTEN_REST_US;
             return;
@@ -288,7 +286,7 @@ void TServer::Accept(std::uint64_t nowUs)
         const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             // Out of files: without room the listening socket would wake the loop for ever.
-            Connection* any = errno == EMFILE || errno == ENFILE ? OldestSilent(nowUs) : nullptr;
+            Connection* any = errno == EMFILE || errno == ENFILE ? OldestBesideTheCable(nowUs) : nullptr;
             if (any)
                 DropForRoom(*any);
             else if (errno == EMFILE || errno == ENFILE)

@@ -66,9 +66,8 @@ private:
     ControlAnswer LabBoards() const;
 
     void Accept(std::uint64_t nowUs);
-    static bool Unfinished(const Connection& c);
     // The oldest connection opened by then that is not the cable's; null for none.
-    Connection* OldestSilent(std::uint64_t openedBeforeUs) const;
+    Connection* OldestBesideTheCable(std::uint64_t openedBeforeUs) const;
     void DropForRoom(Connection& silent);
     std::size_t LiveConnections() const;
     void ServeJtag(std::uint64_t nowUs);
